@@ -1,0 +1,25 @@
+#include "BankMenu.h"
+
+namespace bank {
+
+ui::MenuConfig Menu_Config() {
+    ui::MenuConfig c;
+    c.monthTotals = QStringLiteral("銀行項目別月合計");
+    c.yearTotals = QStringLiteral("銀行項目別年合計");
+    c.monthGraph = QStringLiteral("銀行項目別月グラフ");
+    c.yearGraph = QStringLiteral("銀行項目別年グラフ");
+    c.master1 = QStringLiteral("銀行マスター");
+    c.master2 = QStringLiteral("項目マスター");
+    c.master1Missing = QStringLiteral("銀行を設定してください");
+    c.master2Missing = QStringLiteral("項目を設定してください");
+    c.modeless = false;
+    c.create = [](ui::MenuTarget t, QWidget* menu) -> ui::FormBase* {
+        switch (t) {
+            case ui::MenuTarget::SystemInfo: return new form_U0101(false, menu);
+            default: return nullptr;
+        }
+    };
+    return c;
+}
+
+}  // namespace bank

@@ -1,0 +1,146 @@
+#include "Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace db {
+namespace {
+const char* const kConnectionName = "kakeibo";
+int g_transactionDepth = 0;
+// Set when an inner guard ends without commit, so the outer one rolls back too.
+bool g_innerFailed = false;
+QString g_path;
+
+bool hasSqliteHeader(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = f.read(16);
+    return head == QByteArray("SQLite format 3\0", 16);
+}
+}  // namespace
+
+bool Open_Database(const QString& path, QString* error) {
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    Close_Database();
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    if (!info.exists()) return fail(QStringLiteral("データベースファイルがありません: %1").arg(shown));
+    if (!info.isFile() || !info.isReadable())
+        return fail(QStringLiteral("データベースファイルを読めません: %1").arg(shown));
+    if (!hasSqliteHeader(path))
+        return fail(QStringLiteral("データベースファイルではありません: %1").arg(shown));
+
+    QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnectionName);
+    d.setDatabaseName(info.absoluteFilePath());
+    if (!d.open()) {
+        const QString why = d.lastError().text();
+        d = QSqlDatabase();
+        QSqlDatabase::removeDatabase(kConnectionName);
+        return fail(QStringLiteral("データベースを開けません: %1 (%2)").arg(shown, why));
+    }
+    // A committed change must survive a crash or power loss: rollback journal, full sync.
+    QSqlQuery q(d);
+    bool good = q.exec(QStringLiteral("PRAGMA synchronous=FULL")) &&
+                q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
+                q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!good) {
+        const QString why = q.lastError().text();
+        q = QSqlQuery();
+        d.close();
+        d = QSqlDatabase();
+        QSqlDatabase::removeDatabase(kConnectionName);
+        return fail(QStringLiteral("データベースファイルではありません: %1 (%2)").arg(shown, why));
+    }
+    g_path = info.absoluteFilePath();
+    g_transactionDepth = 0;
+    return true;
+}
+
+void Close_Database() {
+    if (!QSqlDatabase::contains(kConnectionName)) return;
+    {
+        QSqlDatabase d = QSqlDatabase::database(kConnectionName, false);
+        if (d.isOpen()) d.close();
+    }
+    QSqlDatabase::removeDatabase(kConnectionName);
+    g_path.clear();
+    g_transactionDepth = 0;
+}
+
+bool Is_Open() {
+    return QSqlDatabase::contains(kConnectionName) && QSqlDatabase::database(kConnectionName, false).isOpen();
+}
+
+QString Database_Path() { return g_path; }
+
+QSqlDatabase Connection() { return QSqlDatabase::database(kConnectionName, false); }
+
+bool Execute(const QString& sql, const QVariantList& binds, QString* error) {
+    if (!Is_Open()) {
+        if (error) *error = QStringLiteral("database is not open");
+        return false;
+    }
+    QSqlQuery q(Connection());
+    if (!q.prepare(sql)) {
+        if (error) *error = q.lastError().text();
+        return false;
+    }
+    for (const QVariant& v : binds) q.addBindValue(v);
+    if (!q.exec()) {
+        if (error) *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QVariant Scalar(const QString& sql, const QVariantList& binds, bool* ok) {
+    if (ok) *ok = false;
+    if (!Is_Open()) return {};
+    QSqlQuery q(Connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) return {};
+    for (const QVariant& v : binds) q.addBindValue(v);
+    if (!q.exec()) return {};
+    if (ok) *ok = true;
+    if (!q.next()) return {};
+    return q.value(0);
+}
+
+Transaction::Transaction() {
+    if (!Is_Open()) return;
+    if (g_transactionDepth > 0) {
+        m_ok = true;
+    } else {
+        m_ok = Connection().transaction();
+        m_outer = m_ok;
+        g_innerFailed = false;
+    }
+    if (m_ok) ++g_transactionDepth;
+}
+
+Transaction::~Transaction() {
+    if (!m_ok || m_done) return;
+    --g_transactionDepth;
+    if (m_outer)
+        Connection().rollback();
+    else
+        g_innerFailed = true;
+}
+
+bool Transaction::commit() {
+    if (!m_ok || m_done) return false;
+    m_done = true;
+    --g_transactionDepth;
+    if (!m_outer) return true;
+    if (!g_innerFailed && Connection().commit()) return true;
+    Connection().rollback();
+    return false;
+}
+
+}  // namespace db

@@ -1,0 +1,50 @@
+#pragma once
+// The one program-wide database connection and the statements run on it.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+namespace db {
+
+// Why a database file could not be opened. The message names the file.
+struct OpenError {
+    QString message;
+};
+
+// Opens the program's database file. The file must exist and be an SQLite database holding
+// the program's tables; nothing is created when it is missing. Returns false with a message.
+bool Open_Database(const QString& path, QString* error);
+// Closes the connection (the "exit" steps of the programs). Harmless when nothing is open.
+void Close_Database();
+bool Is_Open();
+QString Database_Path();
+QSqlDatabase Connection();
+
+// Runs one statement that changes data, values bound to the '?' placeholders in order.
+// Returns false and sets *error on any failure (syntax, constraint, missing table).
+bool Execute(const QString& sql, const QVariantList& binds = {}, QString* error = nullptr);
+
+// Runs a statement that yields one value (first column of the first row); Null when no row.
+// *ok is false on an error.
+QVariant Scalar(const QString& sql, const QVariantList& binds = {}, bool* ok = nullptr);
+
+// Groups several changes so that they land whole or not at all. Rolls back in its
+// destructor unless commit() succeeded. Nested guards join the outer transaction.
+class Transaction {
+public:
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    bool ok() const { return m_ok; }
+    bool commit();
+
+private:
+    bool m_ok = false;
+    bool m_outer = false;
+    bool m_done = false;
+};
+
+}  // namespace db

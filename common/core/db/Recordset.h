@@ -1,0 +1,78 @@
+#pragma once
+// Record sets opened from SQL text, and the shared routines built on them.
+// A record set holds the rows of its query as they were when it was opened; a cursor
+// moves over them in the query's order.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+#include <memory>
+#include <vector>
+
+namespace db {
+
+class RecordSet {
+public:
+    RecordSet(QStringList columns, std::vector<QVariantList> rows);
+
+    int RecordCount() const { return static_cast<int>(m_rows.size()); }
+    bool EndOfRows() const { return m_pos >= RecordCount(); }
+    void MoveFirst() { m_pos = 0; }
+    void MoveNext() {
+        if (m_pos < RecordCount()) ++m_pos;
+    }
+    // Index of the current row (0-based); RecordCount() when past the last row.
+    int Position() const { return m_pos; }
+    void MoveTo(int row) { m_pos = row < 0 ? 0 : (row > RecordCount() ? RecordCount() : row); }
+    // Value of a field of the current row by (case-insensitive) name: a number, a text, or
+    // Null (an invalid QVariant) when the field is Null, unknown, or there is no current row.
+    QVariant Field(const QString& name) const;
+    bool HasField(const QString& name) const { return column(name) >= 0; }
+
+private:
+    int column(const QString& name) const;
+    QStringList m_columns;
+    std::vector<QVariantList> m_rows;
+    int m_pos = 0;
+};
+
+using Rs = std::unique_ptr<RecordSet>;
+
+// Opener results: callers test for kRows; kEmpty and kError both mean "nothing to read".
+enum OpenResult : int { kRows = -1, kEmpty = 0, kError = 1 };
+
+// Opens the query into rs. kRows: open with at least one row; kEmpty: no rows (rs released);
+// kError: the query failed (rs released). Values go to the '?' placeholders in order.
+int Open_Rs(Rs& rs, const QString& sql, const QVariantList& binds = {});
+void Close_Rs(Rs& rs);
+
+// Highest / lowest value of a field: 0 for an empty table or a Null result, -1 on error.
+qint64 Get_Max(const QString& table, const QString& field);
+qint64 Get_Min(const QString& table, const QString& field);
+
+int Open_U01(Rs& rs);
+int Open_T01(Rs& rs);
+int Open_T02(Rs& rs);
+
+// Positions the shared master record set on the row with that code. False when there is
+// none or the set is not open; it then stands past its last row.
+bool Seek_T01(qint64 code);
+bool Seek_T02(qint64 code);
+
+// Bank-book journal openers.
+int Open_S01ByBank(qint64 bankCode);  // into the shared rs_S01
+int Open_S01ByCd(Rs& rs, qint64 recordNumber);
+int Open_S01All(Rs& rs);
+
+// Program-wide shared master record sets and their flags (true while open with rows).
+extern Rs rs_T01;
+extern Rs rs_T02;
+extern Rs rs_S01;
+extern bool flg_T01;
+extern bool flg_T02;
+
+// Reopens the shared masters and sets the flags (start-up, closing a master list).
+void Reopen_Masters(bool withItems);
+
+}  // namespace db

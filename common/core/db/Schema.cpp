@@ -1,0 +1,210 @@
+#include "Schema.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <random>
+
+#include "Database.h"
+
+namespace db {
+namespace {
+
+QStringList schema(Program p) {
+    if (p == Program::Bank) {
+        return {
+            "CREATE TABLE U01 (CD INTEGER PRIMARY KEY, NM TEXT, PASSWORD TEXT)",
+            "CREATE TABLE T01 (CD INTEGER PRIMARY KEY, NM TEXT, ZAN INTEGER)",
+            "CREATE TABLE T02 (CD INTEGER PRIMARY KEY, NM TEXT, KIND INTEGER)",
+            "CREATE TABLE S01 (CD INTEGER PRIMARY KEY, K_DATE TEXT, B_CD INTEGER, K_CD INTEGER, "
+            "KINGAKU INTEGER, BIKO TEXT)",
+            // One bank's month or year is a range of K_DATE within one B_CD.
+            "CREATE INDEX S01_BANK_DATE ON S01 (B_CD, K_DATE, CD)",
+            "CREATE INDEX S01_DATE ON S01 (K_DATE, CD)",
+        };
+    }
+    return {
+        "CREATE TABLE U01 (CD INTEGER PRIMARY KEY, NM TEXT, SYOHIZEI INTEGER, PASSWORD TEXT)",
+        "CREATE TABLE T01 (CD INTEGER PRIMARY KEY, NM TEXT, KIND INTEGER)",
+        "CREATE TABLE S01 (CD INTEGER PRIMARY KEY, P_CD INTEGER, K_DATE TEXT, K_CD INTEGER, "
+        "KINGAKU INTEGER, ZAN INTEGER, BIKO TEXT)",
+        // A page is read in K_DATE, CD order; totals and graphs read a period of K_DATE.
+        "CREATE INDEX S01_PAGE_DATE ON S01 (P_CD, K_DATE, CD)",
+        "CREATE INDEX S01_DATE ON S01 (K_DATE, CD)",
+        "CREATE INDEX S01_ITEM_DATE ON S01 (K_CD, K_DATE, CD)",
+    };
+}
+
+bool execAll(QSqlDatabase& d, const QStringList& stmts, QString* error) {
+    QSqlQuery q(d);
+    for (const QString& s : stmts) {
+        if (!q.exec(s)) {
+            if (error) *error = q.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+QString Database_File_Name(Program p) {
+    return p == Program::Bank ? QStringLiteral("bank.mdb") : QStringLiteral("moneta.mdb");
+}
+
+bool Create_Database(Program p, const QString& path, QString* error) {
+    if (QFileInfo::exists(path)) {
+        if (error) *error = QStringLiteral("already exists: %1").arg(path);
+        return false;
+    }
+    const QString name = QStringLiteral("dbinit-%1").arg(reinterpret_cast<quintptr>(&path));
+    bool ok = false;
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        d.setDatabaseName(path);
+        if (!d.open()) {
+            if (error) *error = d.lastError().text();
+        } else {
+            ok = d.transaction() && execAll(d, schema(p), error) && d.commit();
+            d.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!ok) QFile::remove(path);
+    return ok;
+}
+
+namespace {
+
+struct Item {
+    const char* name;
+    int kind;         // 0 income, 1 expense
+    int perMonth;     // rough number of entries a month, as a weight
+    qint64 low, high; // amount range in yen
+};
+
+const Item kBankItems[] = {
+    {"給与", 0, 1, 180000, 320000},   {"賞与", 0, 0, 300000, 600000}, {"利息", 0, 0, 1, 300},
+    {"家賃", 1, 1, 60000, 90000},      {"電気代", 1, 1, 3000, 12000},  {"ガス代", 1, 1, 2000, 9000},
+    {"水道代", 1, 1, 2000, 6000},      {"電話代", 1, 1, 3000, 9000},   {"カード引落", 1, 3, 5000, 80000},
+    {"現金引出", 1, 4, 10000, 50000},  {"預入", 0, 1, 10000, 100000},
+};
+const Item kPurseItems[] = {
+    {"小遣い", 0, 3, 10000, 50000}, {"臨時収入", 0, 0, 1000, 20000}, {"食費", 1, 20, 200, 6000},
+    {"日用品", 1, 4, 100, 3000},    {"交通費", 1, 4, 150, 2000},     {"外食", 1, 3, 700, 5000},
+    {"衣料", 1, 1, 1500, 12000},    {"医療", 1, 1, 500, 8000},       {"娯楽", 1, 2, 500, 10000},
+    {"雑費", 1, 2, 100, 3000},
+};
+
+template <size_t N>
+std::vector<int> weightedPicks(const Item (&items)[N]) {
+    std::vector<int> picks;
+    for (size_t i = 0; i < N; ++i)
+        for (int k = 0; k < std::max(1, items[i].perMonth); ++k) picks.push_back(static_cast<int>(i));
+    return picks;
+}
+
+}  // namespace
+
+bool Fill_Sample(Program p, int rows, QString* error) {
+    std::mt19937 rng(20240401u);
+    Transaction tx;
+    if (!tx.ok()) {
+        if (error) *error = QStringLiteral("cannot start a transaction");
+        return false;
+    }
+    QSqlQuery q(Connection());
+    auto run = [&](const QString& sql, const QVariantList& binds) {
+        if (!q.prepare(sql)) return false;
+        for (const QVariant& v : binds) q.addBindValue(v);
+        return q.exec();
+    };
+    auto failed = [&]() {
+        if (error) *error = q.lastError().text();
+        return false;
+    };
+    const bool bank = p == Program::Bank;
+    const int itemCount = bank ? int(std::size(kBankItems)) : int(std::size(kPurseItems));
+    const Item* items = bank ? kBankItems : kPurseItems;
+    if (!run(bank ? "INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,?,' ')"
+                  : "INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,?,10,' ')",
+             {QStringLiteral("山田 花子")}))
+        return failed();
+    const QString masterSql = bank ? QStringLiteral("INSERT INTO T02 (CD,NM,KIND) VALUES (?,?,?)")
+                                   : QStringLiteral("INSERT INTO T01 (CD,NM,KIND) VALUES (?,?,?)");
+    for (int i = 0; i < itemCount; ++i)
+        if (!run(masterSql, {i + 1, QString::fromUtf8(items[i].name), items[i].kind})) return failed();
+    const char* banks[] = {"さくら銀行", "ゆうちょ銀行", "みどり信用金庫"};
+    if (bank)
+        for (int i = 0; i < 3; ++i)
+            if (!run("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,0)", {i + 1, QString::fromUtf8(banks[i])}))
+                return failed();
+
+    // Spread the rows evenly over about ten years ending last month.
+    const QDate end = QDate::currentDate().addDays(-QDate::currentDate().day());
+    const QDate start = end.addYears(-10).addDays(1);
+    const qint64 days = start.daysTo(end) + 1;
+    const std::vector<int> picks = bank ? weightedPicks(kBankItems) : weightedPicks(kPurseItems);
+    std::uniform_int_distribution<size_t> pick(0, picks.size() - 1);
+    const QString notes[] = {QString(), QString(), QStringLiteral("メモ"), QStringLiteral("現金")};
+
+    QSqlQuery ins(Connection());
+    ins.prepare(bank ? QStringLiteral("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,?,?,?,?)")
+                     : QStringLiteral("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,?,?,?,?)"));
+    qint64 zanBank[4] = {0, 0, 0, 0};
+    qint64 running = 0;
+    int page = 0;
+    int pageMonth = -1;
+    for (int i = 0; i < rows; ++i) {
+        const QDate d = start.addDays(days * i / std::max(1, rows));
+        const int item = picks[pick(rng)];
+        std::uniform_int_distribution<qint64> amt(items[item].low, items[item].high);
+        qint64 amount = amt(rng);
+        if (amount > 1000) amount = amount / 10 * 10;
+        const qint64 sign = items[item].kind == 0 ? 1 : -1;
+        const QString note = notes[i % 4];
+        const QString date = d.toString(QStringLiteral("yyyy/MM/dd"));
+        if (bank) {
+            const int b = 1 + int(rng() % 3);
+            zanBank[b] += sign * amount;
+            ins.addBindValue(i + 1);
+            ins.addBindValue(date);
+            ins.addBindValue(b);
+            ins.addBindValue(item + 1);
+            ins.addBindValue(amount);
+            ins.addBindValue(note);
+        } else {
+            // A new page for each calendar month, as if the book were opened once a month.
+            const int ym = d.year() * 12 + d.month();
+            if (ym != pageMonth) {
+                pageMonth = ym;
+                ++page;
+            }
+            running += sign * amount;
+            ins.addBindValue(i + 1);
+            ins.addBindValue(page);
+            ins.addBindValue(date);
+            ins.addBindValue(item + 1);
+            ins.addBindValue(amount);
+            ins.addBindValue(running);
+            ins.addBindValue(note);
+        }
+        if (!ins.exec()) {
+            if (error) *error = ins.lastError().text();
+            return false;
+        }
+    }
+    if (bank)
+        for (int b = 1; b <= 3; ++b)
+            if (!run("UPDATE T01 SET ZAN=? WHERE CD=?", {zanBank[b], b})) return failed();
+    if (!tx.commit()) {
+        if (error) *error = QStringLiteral("commit failed");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace db

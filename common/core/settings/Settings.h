@@ -1,0 +1,27 @@
+#pragma once
+// The per-user settings store: application "Bank" or "Purse", section "setting".
+// Every read names its default; nothing stored is needed to run.
+
+#include <QString>
+
+namespace settings {
+
+QString Get_Setting(const QString& key, const QString& dflt);
+void Save_Setting(const QString& key, const QString& value);
+// Whole number stored under key, or dflt when absent or not a number.
+long long Get_Number(const QString& key, long long dflt);
+// Where the values are kept (for messages and tests).
+QString Store_Location();
+
+// Window sizes are stored in twips (1/1440 inch) at the screen's logical resolution.
+double Twips_Per_Pixel(double logicalDpi);
+
+// The journal page of the household book at the opening of its window: a new page in a new
+// month of use. highestPage is the highest P_CD (0 for an empty journal).
+struct PageChoice {
+    long long page;
+    bool rememberMonth;  // write the present month to "lastMonth"
+};
+PageChoice Choose_Journal_Page(long long highestPage, long long lastMonth, int presentMonth);
+
+}  // namespace settings

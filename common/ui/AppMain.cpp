@@ -1,0 +1,58 @@
+#include "AppMain.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QStyleFactory>
+#include <cstdio>
+
+namespace ui {
+
+bool Parse_Options(int& argc, char** argv, QString* error) {
+    int out = 1;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--data-dir")) {
+            if (i + 1 >= argc) {
+                if (error) *error = QStringLiteral("--data-dir needs a folder");
+                return false;
+            }
+            app::Set_Data_Dir(QString::fromLocal8Bit(argv[++i]));
+        } else if (a.startsWith(QLatin1String("--data-dir="))) {
+            app::Set_Data_Dir(a.mid(11));
+        } else {
+            argv[out++] = argv[i];
+        }
+    }
+    argc = out;
+    return true;
+}
+
+void Apply_Look() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    const QStringList families = QFontDatabase::families();
+    for (const char* f : {"IPAPGothic", "IPAGothic", "IPAexGothic"}) {
+        if (families.contains(QLatin1String(f))) {
+            QFont font{QString::fromLatin1(f)};
+            font.setPointSize(10);
+            QApplication::setFont(font);
+            break;
+        }
+    }
+}
+
+int Run_Program(int argc, char** argv, app::Program program, std::function<MenuConfig()> config) {
+    app::Set_Product(program);
+    QString error;
+    if (!Parse_Options(argc, argv, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    QApplication qapp(argc, argv);
+    Apply_Look();
+    form_Menu menu(config());
+    int code = 0;
+    if (!menu.Start_Up(&code)) return code;
+    return qapp.exec();
+}
+
+}  // namespace ui

@@ -1,0 +1,18 @@
+#pragma once
+// What both programs' main() do: options, fonts and style, the menu's start-up, the event loop.
+
+#include <functional>
+
+#include "../core/AppState.h"
+#include "MenuForm.h"
+
+namespace ui {
+
+// Reads the program's own options (--data-dir DIR) and removes them from the arguments.
+// Returns false with a usage text for an option it cannot read.
+bool Parse_Options(int& argc, char** argv, QString* error);
+// The look every window shares (style, Japanese font).
+void Apply_Look();
+int Run_Program(int argc, char** argv, app::Program program, std::function<MenuConfig()> config);
+
+}  // namespace ui

@@ -1,0 +1,339 @@
+#include "FormBase.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include "../core/AppState.h"
+#include "../core/settings/Settings.h"
+#include "Grid.h"
+
+namespace ui {
+
+const char* const kHintEnter = "EnterまたはTabｷｰで次項目、Shift＋←ｷｰで前項目に移動";
+const char* const kHintGrid = "ダブルクリックで選択レコード修正、Deleteキーで選択レコード削除";
+
+namespace {
+
+// Windows see the function keys before their controls do: one filter on the application
+// routes F1..F10 to the window that holds the focused control.
+class FKeyRouter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+        auto* ke = static_cast<QKeyEvent*>(e);
+        const int key = ke->key();
+        if (key < Qt::Key_F1 || key > Qt::Key_F10 || ke->modifiers() != Qt::NoModifier) return false;
+        auto* form = qobject_cast<FormBase*>(static_cast<QWidget*>(watched)->window());
+        if (!form) return false;
+        const int n = key - Qt::Key_F1 + 1;
+        if (!form->Has_FKey_Action(n)) return false;
+        form->Press_FKey(n);
+        return true;
+    }
+};
+
+void installRouter() {
+    static FKeyRouter* router = nullptr;
+    if (!router) {
+        router = new FKeyRouter;
+        qApp->installEventFilter(router);
+    }
+}
+
+// Shrinks a key's font until its caption fits the button (long captions on narrow windows).
+void Fit_Caption(QPushButton* b) {
+    QFont f = QApplication::font(b);
+    f.setPointSizeF(f.pointSizeF() * 0.85);
+    while (f.pointSizeF() > 6.0 && QFontMetrics(f).horizontalAdvance(b->text()) > b->width() - 6)
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    b->setFont(f);
+}
+
+bool isInputField(QObject* o) { return qobject_cast<QLineEdit*>(o) || qobject_cast<QComboBox*>(o); }
+
+}  // namespace
+
+void Set_BackColor(QWidget* w, const QColor& c) {
+    if (!w) return;
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, c);
+    p.setColor(QPalette::Button, c);
+    w->setPalette(p);
+}
+
+void Set_FKeyEnabled(QWidget* form, bool on) {
+    for (int n = 1; n <= 10; ++n)
+        if (auto* b = form->findChild<QPushButton*>(QStringLiteral("cmd_F%1").arg(n))) b->setEnabled(on);
+}
+
+Hourglass::Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+Hourglass::~Hourglass() { QApplication::restoreOverrideCursor(); }
+
+FormBase::FormBase(const QString& title, QWidget* parent) : QDialog(parent), m_title(title) {
+    installRouter();
+    setWindowTitle(title);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &FormBase::Tick_Clock);
+}
+
+QFrame* FormBase::Create_FKeyBar(int x, int y, int width) {
+    m_bar = new QFrame(this);
+    m_bar->setObjectName(QStringLiteral("Frame1"));
+    m_bar->setGeometry(x, y, width, 49);
+    for (int n = 1; n <= 10; ++n) {
+        auto* label = new QLabel(QStringLiteral("F%1").arg(n), m_bar);
+        label->setObjectName(QStringLiteral("Label2"));
+        label->setAlignment(Qt::AlignCenter);
+        auto* b = new QPushButton(m_bar);
+        b->setObjectName(QStringLiteral("cmd_F%1").arg(n));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, [this, n] { Press_FKey(n); });
+    }
+    Layout_Controls();
+    return m_bar;
+}
+
+QPushButton* FormBase::FKey(int n) const {
+    return m_bar ? m_bar->findChild<QPushButton*>(QStringLiteral("cmd_F%1").arg(n)) : nullptr;
+}
+
+void FormBase::Set_FKey(int n, const QString& caption, std::function<void()> action) {
+    if (n < 1 || n > 10) return;
+    m_actions[n] = std::move(action);
+    if (QPushButton* b = FKey(n)) {
+        b->setText(m_actions[n] ? caption : QString());
+        Fit_Caption(b);
+    }
+}
+
+bool FormBase::Has_FKey_Action(int n) const { return n >= 1 && n <= 10 && static_cast<bool>(m_actions[n]); }
+
+void FormBase::Press_FKey(int n) {
+    if (!Has_FKey_Action(n)) return;
+    auto action = m_actions[n];  // the action may replace itself
+    action();
+}
+
+void FormBase::watch(QWidget* field) {
+    if (field->property("kakeibo_watched").toBool()) return;
+    field->setProperty("kakeibo_watched", true);
+    field->installEventFilter(this);
+    Set_BackColor(field, field->hasFocus() ? kFocusColor : kNormalColor);
+}
+
+void FormBase::On_Enter(QWidget* field, std::function<bool()> check) {
+    watch(field);
+    m_enter.insert(field, check ? std::move(check) : [] { return true; });
+}
+
+void FormBase::On_ShiftLeft(QWidget* field, QWidget* previous) {
+    watch(field);
+    m_back.insert(field, previous);
+}
+
+void FormBase::On_Leave(QWidget* field, std::function<bool()> check) {
+    watch(field);
+    m_leave.insert(field, std::move(check));
+}
+
+void FormBase::Move_Next() { focusNextPrevChild(true); }
+
+bool FormBase::eventFilter(QObject* watched, QEvent* e) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w) return QDialog::eventFilter(watched, e);
+    switch (e->type()) {
+        case QEvent::FocusIn:
+            Set_BackColor(w, kFocusColor);
+            break;
+        case QEvent::FocusOut: {
+            Set_BackColor(w, kNormalColor);
+            const auto reason = static_cast<QFocusEvent*>(e)->reason();
+            // Leaving for another window or a popup is not leaving the field.
+            if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) break;
+            auto it = m_leave.find(w);
+            if (it != m_leave.end() && !m_refocusing && isVisible()) {
+                if (!it.value()()) {
+                    m_refocusing = true;
+                    QPointer<QWidget> guard(w);
+                    QTimer::singleShot(0, this, [this, guard] {
+                        if (guard && guard->isVisible()) guard->setFocus(Qt::OtherFocusReason);
+                        m_refocusing = false;
+                    });
+                }
+            }
+            break;
+        }
+        case QEvent::KeyPress: {
+            auto* ke = static_cast<QKeyEvent*>(e);
+            const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
+            if (enter && (ke->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                auto it = m_enter.find(w);
+                if (it != m_enter.end()) {
+                    auto check = it.value();
+                    if (check()) Move_Next();
+                    return true;
+                }
+                // Fields without their own Enter handling do nothing on Enter.
+                if (isInputField(w)) return true;
+            }
+            if (ke->key() == Qt::Key_Left && ke->modifiers() == Qt::ShiftModifier) {
+                auto it = m_back.find(w);
+                if (it != m_back.end() && it.value()) {
+                    it.value()->setFocus(Qt::BacktabFocusReason);
+                    return true;
+                }
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void FormBase::Set_Clock_Title(std::function<QString()> title) { m_clockTitle = std::move(title); }
+
+void FormBase::Tick_Clock() {
+    const QString t = m_clockTitle ? m_clockTitle() : m_title;
+    setWindowTitle(t + QStringLiteral(" - ") + app::Now().toString(QStringLiteral("yyyy/MM/dd hh:mm")));
+}
+
+void FormBase::Set_Layout_Keys(const QString& prefix, FlexGrid* grid, const QString& gridPrefix, int storedColumns) {
+    m_layoutPrefix = prefix;
+    m_layoutGrid = grid;
+    m_gridPrefix = gridPrefix;
+    m_storedColumns = storedColumns;
+}
+
+void FormBase::Restore_Layout() {
+    if (m_layoutPrefix.isEmpty()) return;
+    const QString p = m_layoutPrefix;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    const int state = static_cast<int>(settings::Get_Number(p + QStringLiteral("WindowSate"), 0));
+    const int h0 = height();
+    const int w0 = width();
+    const double tpp = Twips_Per_Pixel();
+    auto twips = [&](const QString& key, double dflt) {
+        return static_cast<double>(settings::Get_Number(key, static_cast<long long>(dflt)));
+    };
+    const int top = Px(twips(p + QStringLiteral("Top"), (avail.height() / 2.0 - h0 / 2.0) * tpp));
+    const int left = Px(twips(p + QStringLiteral("Left"), (avail.width() / 2.0 - w0 / 2.0) * tpp));
+    int h = Px(twips(p + QStringLiteral("Height"), h0 * tpp));
+    int w = Px(twips(p + QStringLiteral("Width"), w0 * tpp));
+    // A stored size too small to use, or a place on no screen, would leave the window unreachable.
+    if (h < 120) h = h0;
+    if (w < 160) w = w0;
+    QRect r(left, top, w, h);
+    bool onScreen = false;
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s->availableGeometry().intersects(r.adjusted(0, 0, -w + 40, -h + 40))) onScreen = true;
+    if (!onScreen) r.moveTo(avail.x() + (avail.width() - w) / 2, avail.y() + (avail.height() - h) / 2);
+    setGeometry(r);
+    // A window is opened to be used: a stored minimized state opens it normal.
+    setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
+    if (m_layoutGrid)
+        for (int c = 0; c < m_storedColumns; ++c)
+            m_layoutGrid->Set_Col_Width_Twips(
+                c, static_cast<int>(settings::Get_Number(m_gridPrefix + QString::number(c),
+                                                         m_layoutGrid->Col_Width_Twips(c))));
+}
+
+void FormBase::Save_Layout() {
+    if (m_layoutPrefix.isEmpty()) return;
+    const QString p = m_layoutPrefix;
+    const int state = isMinimized() ? 1 : (isMaximized() ? 2 : 0);
+    // The normal bounds, so that a maximized window comes back to its own size when restored.
+    const QRect r = state == 0 ? geometry() : normalGeometry();
+    settings::Save_Setting(p + QStringLiteral("WindowSate"), QString::number(state));
+    settings::Save_Setting(p + QStringLiteral("Top"), QString::number(Twips(r.y())));
+    settings::Save_Setting(p + QStringLiteral("Left"), QString::number(Twips(r.x())));
+    settings::Save_Setting(p + QStringLiteral("Height"), QString::number(Twips(r.height())));
+    settings::Save_Setting(p + QStringLiteral("Width"), QString::number(Twips(r.width())));
+    if (m_layoutGrid)
+        for (int c = 0; c < m_storedColumns; ++c)
+            settings::Save_Setting(m_gridPrefix + QString::number(c),
+                                   QString::number(m_layoutGrid->Col_Width_Twips(c)));
+}
+
+void FormBase::Show_Modal() { exec(); }
+
+void FormBase::Show_Modeless() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void FormBase::closeEvent(QCloseEvent* e) {
+    Query_Unload();
+    Save_Layout();
+    m_timer->stop();
+    QDialog::closeEvent(e);
+    if (e->isAccepted()) emit Closed();
+}
+
+void FormBase::keyPressEvent(QKeyEvent* e) {
+    // Enter belongs to the fields and the focused button; Escape closes nothing.
+    switch (e->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            e->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(e);
+    }
+}
+
+void FormBase::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    Layout_Controls();
+}
+
+void FormBase::showEvent(QShowEvent* e) {
+    // Every text box and combo of a window is tinted while it has the focus.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (isInputField(w) && !qobject_cast<QComboBox*>(w->parentWidget())) watch(w);
+    m_timer->start();
+    QDialog::showEvent(e);
+}
+
+void FormBase::Layout_Controls() {
+    const int h = height();
+    const int w = width();
+    if (m_bar) {
+        const int top = h - 49 - 8;
+        if (top >= 0 && w - 16 >= 0) m_bar->setGeometry(8, top, w - 16, 49);
+        // Ten buttons, with a small gap after the fifth, labels above them.
+        const int bw = (m_bar->width() - 8) / 10;
+        const QList<QPushButton*> buttons = m_bar->findChildren<QPushButton*>();
+        const QList<QLabel*> labels = m_bar->findChildren<QLabel*>(QStringLiteral("Label2"));
+        for (int i = 0; i < 10 && i < buttons.size() && i < labels.size(); ++i) {
+            const int x = i * bw + (i >= 5 ? 8 : 0);
+            labels[i]->setGeometry(x, 0, bw, 16);
+            buttons[i]->setGeometry(x + 1, 16, bw - 2, 32);
+            Fit_Caption(buttons[i]);
+        }
+    }
+    if (m_fill) {
+        const int fh = h - 49 - m_fill->y() - 8;
+        const int fw = w - 16;
+        if (fh >= 0 && fw >= 0) m_fill->resize(fw, fh);
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,116 @@
+#pragma once
+// The conventions every window shares: the function-key bar pressed by F1 to F10, Enter
+// moving on as Tab after a field's own check, Shift+Left moving back, the focused field
+// tinted, the caption clock, the resize rule, and the stored window layout.
+
+#include <QColor>
+#include <QDialog>
+#include <QHash>
+#include <QPointer>
+#include <functional>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace ui {
+
+class FlexGrid;
+
+inline const QColor kFocusColor{255, 192, 192};
+inline const QColor kNormalColor{255, 255, 255};
+extern const char* const kHintEnter;  // "EnterまたはTabｷｰで次項目、…"
+extern const char* const kHintGrid;   // "ダブルクリックで選択レコード修正、…"
+
+void Set_BackColor(QWidget* w, const QColor& c);
+// Enables or disables the buttons cmd_F1 .. cmd_F10 of a window, looked up by name.
+void Set_FKeyEnabled(QWidget* form, bool on);
+
+// The hourglass pointer for the life of the object.
+class Hourglass {
+public:
+    Hourglass();
+    ~Hourglass();
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+};
+
+class FormBase : public QDialog {
+    Q_OBJECT
+public:
+    explicit FormBase(const QString& title, QWidget* parent = nullptr);
+
+    const QString& Title() const { return m_title; }
+
+    // The function-key bar (frame "Frame1", 49 high) at the given place.
+    QFrame* Create_FKeyBar(int x, int y, int width);
+    QPushButton* FKey(int n) const;
+    // Caption and action of key n (1..10). A key without action has no caption and does nothing.
+    void Set_FKey(int n, const QString& caption, std::function<void()> action);
+    bool Has_FKey_Action(int n) const;
+    // What pressing Fn does: the button's action, whether or not the button is enabled.
+    void Press_FKey(int n);
+
+    // Enter in a field: run the check; when it returns true the focus moves on as with Tab.
+    void On_Enter(QWidget* field, std::function<bool()> check = {});
+    // Shift+Left in a field moves the focus to the named field.
+    void On_ShiftLeft(QWidget* field, QWidget* previous);
+    // Leaving a field: when the check returns false the focus is put back into the field.
+    void On_Leave(QWidget* field, std::function<bool()> check);
+    // Moves the focus to the next control in tab order.
+    void Move_Next();
+
+    // The caption becomes title() + " - " + "yyyy/mm/dd hh:nn" at every tick of Timer1.
+    void Set_Clock_Title(std::function<QString()> title);
+    void Tick_Clock();
+
+    // The widget that fills the window above the function-key bar on resize.
+    void Set_Fill_Widget(QWidget* w) { m_fill = w; }
+
+    // Window layout in the settings store: "<prefix>WindowSate", "<prefix>Top", ...,
+    // "<gridPrefix>0" .. "<gridPrefix>N-1".
+    void Set_Layout_Keys(const QString& prefix, FlexGrid* grid = nullptr, const QString& gridPrefix = {},
+                         int storedColumns = 0);
+    void Restore_Layout();
+    void Save_Layout();
+
+    // The window as the menu or a list shows it.
+    void Show_Modal();
+    void Show_Modeless();
+    // The menu's button was pressed again while this (modeless) window is open.
+    virtual void Reopen() {}
+
+signals:
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    // Applies the resize rule; windows with more to place extend it.
+    virtual void Layout_Controls();
+    // Called on every close (F10 or the close box), before the window is hidden.
+    virtual void Query_Unload() {}
+
+private:
+    void watch(QWidget* field);
+    QString m_title;
+    std::function<QString()> m_clockTitle;
+    QTimer* m_timer = nullptr;
+    QFrame* m_bar = nullptr;
+    QPointer<QWidget> m_fill;
+    std::function<void()> m_actions[11];
+    QHash<QWidget*, std::function<bool()>> m_enter;
+    QHash<QWidget*, QWidget*> m_back;
+    QHash<QWidget*, std::function<bool()>> m_leave;
+    bool m_refocusing = false;
+    QString m_layoutPrefix;
+    QPointer<FlexGrid> m_layoutGrid;
+    QString m_gridPrefix;
+    int m_storedColumns = 0;
+};
+
+}  // namespace ui

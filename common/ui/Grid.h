@@ -1,0 +1,51 @@
+#pragma once
+// A cell grid with one fixed header row: row 0 is the header, data rows start at 1.
+// The grid routines below work on cell texts, as every window and printout reads them.
+
+#include <QTableWidget>
+#include <QVariant>
+
+namespace ui {
+
+class FlexGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    FlexGrid(const QString& name, int columns, QWidget* parent = nullptr);
+
+    // Rows counted with the header row, as the routines count them.
+    int Rows() const { return rowCount() + 1; }
+    void Set_Rows(int rows);
+    // The current data row (1-based), 0 when none.
+    int Row() const { return currentRow() + 1; }
+    void Set_Row(int row);
+
+    void Set_Header(int col, const QString& text, int widthTwips);
+    int Col_Width_Twips(int col) const;
+    void Set_Col_Width_Twips(int col, int twips);
+
+    QString Text(int col, int row) const;
+    void Set_Text(int col, int row, const QString& text);
+
+signals:
+    void Delete_Pressed();
+    void Clicked_Row(int row);
+    void Double_Clicked();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+};
+
+// Grid routines: columns and rows as above.
+void Set_Cell(FlexGrid* g, int col, int row, const QVariant& value);
+void Set_CellAlign(FlexGrid* g, int col, int row, int alignment);  // 7: right, vertically centred
+QString Get_Cell(FlexGrid* g, int col, int row);                    // row past the last: the last
+int Find_Row(FlexGrid* g, int col, qint64 value);                   // first numeric match, 0 for none
+qint64 Get_CellNum(FlexGrid* g, int col, int row);                  // 0 unless in range and numeric
+
+// Pixels of the screen the programs run on, and twips (1/1440 inch).
+double Twips_Per_Pixel();
+int Px(double twips);
+int Twips(int px);
+
+}  // namespace ui

@@ -1,0 +1,281 @@
+#include "MenuForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+#include <cstdio>
+#include <optional>
+
+#include "../core/AppState.h"
+#include "../core/db/Convert.h"
+#include "../core/db/Database.h"
+#include "../core/db/Recordset.h"
+#include "HelpWindow.h"
+#include "Msg.h"
+#include "PasswordForm.h"
+
+namespace ui {
+namespace {
+form_Menu* g_menu = nullptr;
+std::function<void(int)> g_endHandler;
+std::function<void(const QString&)> g_urlOpener;
+
+const char* const kJournalButtons[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T0102", "cmd_grp_S0101",
+                                       "cmd_grp_S0102", "cmd_F1", "cmd_F2", "cmd_F3", "cmd_F4", "cmd_F5"};
+}  // namespace
+
+void End_Program(int code) {
+    if (g_endHandler) {
+        g_endHandler(code);
+        return;
+    }
+    db::Close_Database();
+    // Leaves every event loop, the modal ones included; windows are discarded without their
+    // own closing steps.
+    QCoreApplication::exit(code);
+}
+void Set_End_Handler(std::function<void(int)> handler) { g_endHandler = std::move(handler); }
+
+void Open_Url(const QString& url) {
+    if (g_urlOpener)
+        g_urlOpener(url);
+    else
+        QDesktopServices::openUrl(QUrl(url));
+}
+void Set_Url_Opener(std::function<void(const QString&)> opener) { g_urlOpener = std::move(opener); }
+
+form_Menu* form_Menu::Instance() { return g_menu; }
+
+void Set_MenuEnabled(bool on) {
+    if (!g_menu) return;
+    for (const char* name : kJournalButtons)
+        if (auto* b = g_menu->findChild<QPushButton*>(QLatin1String(name))) b->setEnabled(on);
+}
+
+QPushButton* form_Menu::addButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w,
+                                  int h) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(x, y, w, h);
+    b->setAutoDefault(false);
+    return b;
+}
+
+form_Menu::form_Menu(MenuConfig config) : FormBase(app::Product().title), m_config(std::move(config)) {
+    g_menu = this;
+    setObjectName(QStringLiteral("form_Menu"));
+    resize(560, 400);
+
+    auto* title = new QLabel(app::Product().title, this);
+    title->setObjectName(QStringLiteral("Label1"));
+    QFont tf = title->font();
+    tf.setPointSize(22);
+    tf.setBold(true);
+    title->setFont(tf);
+    title->setGeometry(16, 8, 300, 44);
+
+    m_userName = new QLabel(QStringLiteral("未登録"), this);
+    m_userName->setObjectName(QStringLiteral("lbl_UserName"));
+    m_userName->setGeometry(320, 20, 224, 24);
+    m_userName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto* normal = new QGroupBox(QStringLiteral("通常処理"), this);
+    normal->setObjectName(QStringLiteral("frm_Menu"));
+    normal->setGeometry(16, 60, 256, 236);
+    addButton(normal, "cmd_S0101", QStringLiteral("入力"), 16, 24, 224, 36);
+    addButton(normal, "cmd_S01T0101", m_config.monthTotals, 16, 66, 224, 30);
+    addButton(normal, "cmd_S01T0102", m_config.yearTotals, 16, 102, 224, 30);
+    addButton(normal, "cmd_grp_S0101", m_config.monthGraph, 16, 146, 224, 30);
+    addButton(normal, "cmd_grp_S0102", m_config.yearGraph, 16, 182, 224, 30);
+
+    auto* masters = new QGroupBox(QStringLiteral("マスター管理"), this);
+    masters->setObjectName(QStringLiteral("frm_Menu"));
+    masters->setGeometry(288, 60, 256, 160);
+    addButton(masters, "cmd_U0101", QStringLiteral("システム情報"), 16, 24, 224, 30);
+    addButton(masters, "cmd_T0101", m_config.master1, 16, 66, 224, 30);
+    if (!m_config.master2.isEmpty()) addButton(masters, "cmd_T0201", m_config.master2, 16, 102, 224, 30);
+
+    addButton(this, "cmd_Help", QStringLiteral("ヘルプ"), 304, 232, 110, 30);
+    addButton(this, "cmd_End", QStringLiteral("終了"), 426, 232, 110, 30);
+
+    Create_FKeyBar(8, height() - 57, width() - 16);
+
+    struct Entry {
+        const char* button;
+        MenuTarget target;
+        int key;
+        QString caption;
+    };
+    const Entry entries[] = {
+        {"cmd_S0101", MenuTarget::Journal, 1, QStringLiteral("入力")},
+        {"cmd_S01T0101", MenuTarget::MonthTotals, 2, QStringLiteral("月合計")},
+        {"cmd_S01T0102", MenuTarget::YearTotals, 3, QStringLiteral("年合計")},
+        {"cmd_grp_S0101", MenuTarget::MonthGraph, 4, QStringLiteral("月グラフ")},
+        {"cmd_grp_S0102", MenuTarget::YearGraph, 5, QStringLiteral("年グラフ")},
+        {"cmd_U0101", MenuTarget::SystemInfo, 6, QStringLiteral("システム情報")},
+        {"cmd_T0101", MenuTarget::Master1, 7, m_config.master1},
+        {"cmd_T0201", MenuTarget::Master2, 8, m_config.master2},
+    };
+    for (const Entry& e : entries) {
+        auto* b = findChild<QPushButton*>(QLatin1String(e.button));
+        if (!b) continue;
+        const MenuTarget t = e.target;
+        connect(b, &QPushButton::clicked, this, [this, t] { Open(t); });
+        if (e.key <= 5) {
+            // F1..F5 disable their own button while the window they open is shown.
+            const int key = e.key;
+            Set_FKey(key, e.caption, [this, key, t] {
+                QPushButton* self = FKey(key);
+                if (self) self->setEnabled(false);
+                Open(t);
+                if (self && !m_exiting) self->setEnabled(true);
+            });
+        } else {
+            Set_FKey(e.key, e.caption, [this, t] { Open(t); });
+        }
+    }
+    connect(findChild<QPushButton*>(QStringLiteral("cmd_Help")), &QPushButton::clicked, this, &form_Menu::Help);
+    connect(findChild<QPushButton*>(QStringLiteral("cmd_End")), &QPushButton::clicked, this, &form_Menu::Exit);
+    Set_FKey(9, QStringLiteral("ヘルプ"), [this] { Help(); });
+    Set_FKey(10, QStringLiteral("終了"), [this] { Exit(); });
+}
+
+form_Menu::~form_Menu() {
+    if (g_menu == this) g_menu = nullptr;
+}
+
+void form_Menu::Set_UserName(const QString& name) { m_userName->setText(name); }
+
+bool form_Menu::Start_Up(int* exitCode) {
+    setWindowTitle(app::Product().title);
+    if (!db::Is_Open()) {
+        QString error;
+        if (!db::Open_Database(app::Database_Path(), &error)) {
+            const QString text = error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"")
+                                             .arg(app::Product().program == app::Program::Bank
+                                                      ? QStringLiteral("bank")
+                                                      : QStringLiteral("purse"),
+                                                  app::Data_Dir());
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+            Msg::Critical(nullptr, text);
+            if (exitCode) *exitCode = 2;
+            return false;
+        }
+    }
+    m_userName->setText(QStringLiteral("未登録"));
+    db::Rs u01;
+    if (db::Open_U01(u01) == db::kRows) {
+        app::UserName = db::To_Str(u01->Field(QStringLiteral("NM")), QString());
+        m_userName->setText(app::UserName);
+        const QVariant pass = u01->Field(QStringLiteral("PASSWORD"));
+        if (pass.isValid() && pass.toString() != QStringLiteral(" ")) {
+            form_U0102 prompt;
+            prompt.Set_Form(1);
+            if (prompt.Ask() != form_U0102::Result::Accepted) {
+                db::Close_Rs(u01);
+                db::Close_Database();
+                if (exitCode) *exitCode = 1;
+                return false;
+            }
+        }
+        db::Close_Rs(u01);
+    } else {
+        Msg::Info(nullptr, QStringLiteral("システム設定を行ってください"));
+    }
+    show();
+    const bool items = !m_config.master2Missing.isEmpty();
+    db::Reopen_Masters(items);
+    if (!db::flg_T01) {
+        Msg::Info(this, m_config.master1Missing);
+        if (!items) Set_MenuEnabled(false);
+    }
+    if (items) {
+        if (!db::flg_T02) Msg::Info(this, m_config.master2Missing);
+        if (!db::flg_T01 || !db::flg_T02) Set_MenuEnabled(false);
+    }
+    return true;
+}
+
+void form_Menu::Set_MenuButtons(bool on) {
+    const char* names[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T0102", "cmd_grp_S0101", "cmd_grp_S0102",
+                           "cmd_T0101", "cmd_T0201",    "cmd_U0101",    "cmd_Help",      "cmd_End"};
+    for (const char* n : names)
+        if (auto* b = findChild<QPushButton*>(QLatin1String(n))) b->setEnabled(on);
+    for (int k = 1; k <= 10; ++k)
+        if (QPushButton* b = FKey(k); b && Has_FKey_Action(k)) b->setEnabled(on);
+}
+
+FormBase* form_Menu::Window(MenuTarget t) const {
+    auto it = m_windows.find(t);
+    if (it == m_windows.end() || !it->second) return nullptr;
+    return it->second->isVisible() ? it->second.data() : nullptr;
+}
+
+void form_Menu::Open(MenuTarget t) {
+    if (!m_config.create) return;
+    const bool graph = t == MenuTarget::MonthGraph || t == MenuTarget::YearGraph;
+    const bool modeless = m_config.modeless && !graph;
+    std::optional<Hourglass> wait;
+    wait.emplace();
+    Set_MenuButtons(false);
+    if (t == MenuTarget::MonthTotals || t == MenuTarget::MonthGraph) app::PeriodMode = 0;
+    if (t == MenuTarget::YearTotals || t == MenuTarget::YearGraph) app::PeriodMode = 1;
+    // The two totals buttons share one window.
+    const MenuTarget key = t == MenuTarget::YearTotals ? MenuTarget::MonthTotals : t;
+    if (modeless) {
+        FormBase* open = Window(key);
+        if (!open) {
+            open = m_config.create(t, this);
+            if (open) {
+                open->setAttribute(Qt::WA_DeleteOnClose);
+                m_windows[key] = open;
+            }
+        } else {
+            open->Reopen();
+        }
+        if (open) open->Show_Modeless();
+        Set_MenuButtons(true);
+    } else {
+        FormBase* w = m_config.create(t, this);
+        if (w) {
+            wait.reset();
+            m_windows[key] = w;
+            w->Show_Modal();
+            delete w;
+        }
+        if (!m_exiting) Set_MenuButtons(true);
+    }
+}
+
+void form_Menu::Help() {
+    const QString path = app::Help_Path();
+    if (!QFileInfo(path).isFile()) return;
+    auto* help = findChild<HelpWindow*>();
+    if (!help) help = new HelpWindow(this);
+    help->Open_Contents(path);
+}
+
+void form_Menu::Exit() {
+    if (m_exiting) return;
+    m_exiting = true;
+    if (db::flg_T01) db::Close_Rs(db::rs_T01);
+    db::Close_Rs(db::rs_T02);
+    db::Close_Rs(db::rs_S01);
+    db::flg_T01 = db::flg_T02 = false;
+    db::Close_Database();
+    End_Program(0);
+}
+
+void form_Menu::closeEvent(QCloseEvent* e) {
+    // The close box ends the program as 終了 does.
+    Exit();
+    FormBase::closeEvent(e);
+}
+
+}  // namespace ui

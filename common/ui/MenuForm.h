@@ -1,0 +1,71 @@
+#pragma once
+// The main menu: start-up, the hub that opens every window, and exit.
+
+#include <QPointer>
+#include <functional>
+#include <map>
+
+#include "FormBase.h"
+
+class QLabel;
+class QPushButton;
+
+namespace ui {
+
+// The windows the menu opens, in the order of its buttons and keys F1 .. F8.
+enum class MenuTarget { Journal, MonthTotals, YearTotals, MonthGraph, YearGraph, SystemInfo, Master1, Master2 };
+
+struct MenuConfig {
+    QString monthTotals, yearTotals, monthGraph, yearGraph;  // button captions
+    QString master1;                  // "銀行マスター" / "科目マスター"
+    QString master2;                  // "項目マスター"; empty: no such button
+    QString master1Missing;           // "銀行を設定してください" / "科目を設定してください"
+    QString master2Missing;           // "項目を設定してください"; empty: no second check
+    bool modeless = false;            // purse: journal, totals, system information, master list
+    // Creates the window for a target; null when the program has no such window yet.
+    std::function<FormBase*(MenuTarget, QWidget* menu)> create;
+};
+
+class form_Menu : public FormBase {
+    Q_OBJECT
+public:
+    explicit form_Menu(MenuConfig config);
+    ~form_Menu() override;
+
+    // The start-up: opens the database, reads the profile, asks the password, shows the menu,
+    // checks the masters. Returns false when the program is to end (status in *exitCode).
+    bool Start_Up(int* exitCode);
+
+    void Set_MenuButtons(bool on);
+    void Set_UserName(const QString& name);
+    void Open(MenuTarget t);
+    void Help();
+    void Exit();
+    // The window opened for a target, while it is open.
+    FormBase* Window(MenuTarget t) const;
+
+    static form_Menu* Instance();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h);
+    MenuConfig m_config;
+    QLabel* m_userName = nullptr;
+    std::map<MenuTarget, QPointer<FormBase>> m_windows;
+    bool m_exiting = false;
+};
+
+// Enables or disables the menu's journal, totals and graph buttons and F1 to F5.
+void Set_MenuEnabled(bool on);
+
+// How the program ends (exit button, third wrong password). Tests replace it.
+void End_Program(int code);
+void Set_End_Handler(std::function<void(int)> handler);
+
+// Opens a mail or web address with the platform's handler. Tests replace it.
+void Open_Url(const QString& url);
+void Set_Url_Opener(std::function<void(const QString&)> opener);
+
+}  // namespace ui

@@ -1,0 +1,111 @@
+#include "PasswordForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "../core/db/Recordset.h"
+#include "FormBase.h"
+#include "Msg.h"
+
+namespace ui {
+namespace {
+int g_failures = 0;  // never reset during a run
+}
+
+int form_U0102::Failures() { return g_failures; }
+void form_U0102::Reset_Failures() { g_failures = 0; }
+
+form_U0102::form_U0102(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("form_U0102"));
+    setWindowTitle(QStringLiteral("ﾊﾟｽﾜｰﾄﾞの確認"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(320, 110);
+    m_label = new QLabel(this);
+    m_label->setObjectName(QStringLiteral("lbl_pass"));
+    m_label->setGeometry(16, 12, 288, 20);
+    m_pass = new QLineEdit(this);
+    m_pass->setObjectName(QStringLiteral("txt_pass"));
+    m_pass->setEchoMode(QLineEdit::Password);
+    m_pass->setAttribute(Qt::WA_InputMethodEnabled, false);
+    m_pass->setGeometry(16, 40, 200, 24);
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("Command1"));
+    m_ok->setGeometry(228, 38, 76, 28);
+    // The only default button of the programs: Enter in the box presses it.
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &form_U0102::ok);
+    Set_BackColor(m_pass, kNormalColor);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if (old == m_pass) Set_BackColor(m_pass, kNormalColor);
+        if (now == m_pass) Set_BackColor(m_pass, kFocusColor);
+    });
+}
+
+void form_U0102::Set_Form(int mode, QLineEdit* confirmTarget) {
+    m_mode = mode;
+    m_target = confirmTarget;
+    if (mode == 1) m_label->setText(QStringLiteral("パスワードを入力してください"));
+    if (mode == 2) m_label->setText(QStringLiteral("パスワードをもう一度入力してください"));
+}
+
+form_U0102::Result form_U0102::Ask() {
+    m_result = Result::Closed;
+    m_pass->clear();
+    m_pass->setFocus();
+    exec();
+    return m_result;
+}
+
+void form_U0102::ok() {
+    const QString wrong = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n");
+    if (m_mode == 1) {
+        db::Rs u01;
+        const bool have = db::Open_U01(u01) == db::kRows;
+        const QVariant stored = have ? u01->Field(QStringLiteral("PASSWORD")) : QVariant();
+        db::Close_Rs(u01);
+        if (have && stored.isValid() && m_pass->text() == stored.toString()) {
+            m_result = Result::Accepted;
+            accept();
+            return;
+        }
+        ++g_failures;
+        if (g_failures < 3) {
+            Msg::Critical(this, wrong + QStringLiteral("もう一度入力してください"));
+            m_pass->clear();
+            return;
+        }
+        Msg::Critical(this, wrong + QStringLiteral("終了します"));
+        m_result = Result::Ended;
+        accept();
+        return;
+    }
+    if (m_mode == 2) {
+        if (m_target && m_pass->text() == m_target->text()) {
+            m_result = Result::Accepted;
+            accept();
+            return;
+        }
+        ++g_failures;
+        if (g_failures >= 3) {
+            Msg::Critical(this, wrong + QStringLiteral("設定しなおしてください"));
+            if (m_target) m_target->clear();
+            m_result = Result::Cancelled;
+            accept();
+            return;
+        }
+        Msg::Critical(this, wrong + QStringLiteral("もう一度入力してください"));
+        m_pass->clear();
+    }
+}
+
+void form_U0102::closeEvent(QCloseEvent* e) {
+    // Closing the prompt without the right password never counts as the right password.
+    if (m_result != Result::Accepted && m_result != Result::Ended && m_result != Result::Cancelled)
+        m_result = Result::Closed;
+    QDialog::closeEvent(e);
+}
+
+}  // namespace ui

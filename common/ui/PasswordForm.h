@@ -1,0 +1,39 @@
+#pragma once
+// The password prompt: mode 1 asks for the stored password at start-up, mode 2 asks for a
+// new password a second time. Wrong entries are counted over the whole run.
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace ui {
+
+class form_U0102 : public QDialog {
+    Q_OBJECT
+public:
+    enum class Result { Accepted, Ended, Cancelled, Closed };
+
+    explicit form_U0102(QWidget* parent = nullptr);
+    // Mode and request text. Mode 2 compares with `confirmTarget`'s text and empties it
+    // after the third mismatch.
+    void Set_Form(int mode, QLineEdit* confirmTarget = nullptr);
+    // Shows the prompt modally and tells how it ended.
+    Result Ask();
+
+    static int Failures();
+    static void Reset_Failures();  // tests only: a new run
+
+private:
+    void ok();
+    void closeEvent(QCloseEvent* e) override;
+    int m_mode = 0;
+    QLineEdit* m_target = nullptr;
+    Result m_result = Result::Closed;
+    QLabel* m_label;
+    QLineEdit* m_pass;
+    QPushButton* m_ok;
+};
+
+}  // namespace ui

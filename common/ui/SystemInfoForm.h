@@ -1,0 +1,24 @@
+#pragma once
+// System information: the user profile (name, password, purse's tax rate) and the version.
+
+#include "FormBase.h"
+
+class QLineEdit;
+
+namespace ui {
+
+class form_U0101 : public FormBase {
+    Q_OBJECT
+public:
+    explicit form_U0101(bool withTaxRate, QWidget* parent = nullptr);
+    void Load_Profile();
+    void Save_Profile();
+
+private:
+    bool m_tax;
+    QLineEdit* m_nm;
+    QLineEdit* m_syohizei = nullptr;
+    QLineEdit* m_pass;
+};
+
+}  // namespace ui

@@ -1,0 +1,23 @@
+#include "PurseMenu.h"
+
+namespace purse {
+
+ui::MenuConfig Menu_Config() {
+    ui::MenuConfig c;
+    c.monthTotals = QStringLiteral("科目別月合計");
+    c.yearTotals = QStringLiteral("科目別年合計");
+    c.monthGraph = QStringLiteral("科目別月グラフ");
+    c.yearGraph = QStringLiteral("科目別年グラフ");
+    c.master1 = QStringLiteral("科目マスター");
+    c.master1Missing = QStringLiteral("科目を設定してください");
+    c.modeless = true;
+    c.create = [](ui::MenuTarget t, QWidget* menu) -> ui::FormBase* {
+        switch (t) {
+            case ui::MenuTarget::SystemInfo: return new form_U0101(true, menu);
+            default: return nullptr;
+        }
+    };
+    return c;
+}
+
+}  // namespace purse

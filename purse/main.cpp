@@ -1,0 +1,3 @@
+#include "PurseMenu.h"
+
+int main(int argc, char** argv) { return ui::Run_Program(argc, argv, app::Program::Purse, purse::Menu_Config); }

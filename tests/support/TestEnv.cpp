@@ -1,0 +1,86 @@
+#include "TestEnv.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
+#include "core/db/Schema.h"
+#include "MenuForm.h"
+#include "Msg.h"
+#include "PasswordForm.h"
+
+void AppTest::Start(app::Program program, bool openDb) {
+    ASSERT_TRUE(m_dir.isValid());
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    app::Set_Product(program);
+    app::Set_Data_Dir(m_dir.path());
+    app::PeriodMode = 0;
+    app::flg_Front = true;
+    app::UserName.clear();
+    ui::Msg::Set_Scripted(true);
+    ui::form_U0102::Reset_Failures();
+    ui::Set_End_Handler([this](int code) { m_endCode = code; });
+    ui::Set_Url_Opener([](const QString&) {});
+    Set_Now(QDateTime(QDate(2024, 5, 17), QTime(9, 30)));
+    if (openDb) {
+        QString error;
+        const db::Program p = program == app::Program::Bank ? db::Program::Bank : db::Program::Purse;
+        ASSERT_TRUE(db::Create_Database(p, app::Database_Path(), &error)) << error.toStdString();
+        ASSERT_TRUE(db::Open_Database(app::Database_Path(), &error)) << error.toStdString();
+    }
+}
+
+void AppTest::TearDown() {
+    for (QWidget* w : QApplication::topLevelWidgets()) delete w;
+    db::Close_Rs(db::rs_T01);
+    db::Close_Rs(db::rs_T02);
+    db::Close_Rs(db::rs_S01);
+    db::flg_T01 = db::flg_T02 = false;
+    db::Close_Database();
+    app::Set_Clock({});
+    ui::Set_End_Handler({});
+    ui::Msg::Set_Scripted(false);
+}
+
+void AppTest::Sql(const QString& sql, const QVariantList& binds) {
+    QString error;
+    ASSERT_TRUE(db::Execute(sql, binds, &error)) << sql.toStdString() << ": " << error.toStdString();
+}
+
+QVariant AppTest::Value(const QString& sql, const QVariantList& binds) {
+    bool ok = false;
+    const QVariant v = db::Scalar(sql, binds, &ok);
+    EXPECT_TRUE(ok) << sql.toStdString();
+    return v;
+}
+
+void AppTest::Set_Now(const QDateTime& t) {
+    app::Set_Clock([t] { return t; });
+}
+
+void When_Modal(std::function<void(QWidget*)> action) {
+    // Polls until a modal window is active, then acts on it once.
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        timer->stop();
+        timer->deleteLater();
+        action(modal);
+    });
+    timer->start();
+}
+
+void Type(QWidget* w, const QString& text) {
+    w->setFocus();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) e->clear();
+    QTest::keyClicks(w, text);
+}
+
+void Press(QWidget* w, int key, Qt::KeyboardModifiers mods) {
+    QTest::keyClick(w, static_cast<Qt::Key>(key), mods);
+}

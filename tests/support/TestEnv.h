@@ -1,0 +1,35 @@
+#pragma once
+// A fresh database and settings folder for each test, messages scripted, a fixed clock.
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <QVariantList>
+#include <functional>
+
+#include "core/AppState.h"
+
+class QWidget;
+
+class AppTest : public ::testing::Test {
+protected:
+    // Program under test and whether its database file exists (and is opened).
+    void Start(app::Program program, bool openDb = true);
+    void TearDown() override;
+
+    // Runs a statement on the test database; fails the test on error.
+    void Sql(const QString& sql, const QVariantList& binds = {});
+    QVariant Value(const QString& sql, const QVariantList& binds = {});
+    QString Dir() const { return m_dir.path(); }
+    void Set_Now(const QDateTime& t);
+
+    QTemporaryDir m_dir;
+    int m_endCode = -1000;  // set when the program would end
+};
+
+// Runs `action` once the next modal window is shown (before it blocks the test).
+void When_Modal(std::function<void(QWidget*)> action);
+// Types text into a widget, replacing what it holds, and presses keys as a user does.
+void Type(QWidget* w, const QString& text);
+void Press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
