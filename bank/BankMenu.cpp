@@ -1,5 +1,7 @@
 #include "BankMenu.h"
 
+#include "Windows.h"
+
 namespace bank {
 
 ui::MenuConfig Menu_Config() {
@@ -15,9 +17,16 @@ ui::MenuConfig Menu_Config() {
     c.modeless = false;
     c.create = [](ui::MenuTarget t, QWidget* menu) -> ui::FormBase* {
         switch (t) {
+            case ui::MenuTarget::Journal: return Create_Journal(menu);
+            case ui::MenuTarget::MonthTotals:
+            case ui::MenuTarget::YearTotals: return Create_Totals(menu);
+            case ui::MenuTarget::MonthGraph:
+            case ui::MenuTarget::YearGraph: return Create_Graph(menu);
             case ui::MenuTarget::SystemInfo: return new form_U0101(false, menu);
-            default: return nullptr;
+            case ui::MenuTarget::Master1: return Create_BankList(menu);
+            case ui::MenuTarget::Master2: return Create_ItemList(menu);
         }
+        return nullptr;
     };
     return c;
 }

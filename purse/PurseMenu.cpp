@@ -1,5 +1,7 @@
 #include "PurseMenu.h"
 
+#include "Windows.h"
+
 namespace purse {
 
 ui::MenuConfig Menu_Config() {
@@ -13,7 +15,13 @@ ui::MenuConfig Menu_Config() {
     c.modeless = true;
     c.create = [](ui::MenuTarget t, QWidget* menu) -> ui::FormBase* {
         switch (t) {
+            case ui::MenuTarget::Journal: return Create_Journal(menu);
+            case ui::MenuTarget::MonthTotals:
+            case ui::MenuTarget::YearTotals: return Create_Totals(menu);
+            case ui::MenuTarget::MonthGraph:
+            case ui::MenuTarget::YearGraph: return Create_Graph(menu);
             case ui::MenuTarget::SystemInfo: return new form_U0101(true, menu);
+            case ui::MenuTarget::Master1: return Create_CategoryList(menu);
             default: return nullptr;
         }
     };

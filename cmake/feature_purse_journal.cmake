@@ -1,0 +1,6 @@
+# The household journal window and its pages and running balances.
+add_library(purse_journal STATIC
+  purse/PurseJournal.cpp
+)
+target_include_directories(purse_journal PUBLIC purse)
+target_link_libraries(purse_journal PUBLIC common_ui print_ui)

@@ -1,0 +1,1 @@
+// Page layout of the printouts (to be written).

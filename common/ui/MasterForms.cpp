@@ -1,0 +1,1 @@
+// Master list window and entry dialog (to be written).

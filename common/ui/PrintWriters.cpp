@@ -1,0 +1,1 @@
+// Page writers (to be written).

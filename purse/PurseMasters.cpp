@@ -1,0 +1,5 @@
+#include "Windows.h"
+
+namespace purse {
+ui::FormBase* Create_CategoryList(QWidget*) { return nullptr; }
+}  // namespace purse
