@@ -1,0 +1,30 @@
+#pragma once
+// Journal dates are text "yyyy/mm/dd", zero-padded, so that text order is date order and a
+// month or a year is a range of that text.
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+namespace ledger {
+
+// The month box's text after typing: "2001/3_" becomes "2001/03", every other "_" becomes "0".
+QString Normalise_Month(const QString& text);
+// A valid "yyyy/mm" (month 1..12, year 1..9999) as its first day; nullopt otherwise.
+std::optional<QDate> Month_Start(const QString& yyyymm);
+// "yyyy/mm" of a date, and the same month moved by n months.
+QString Month_Text(const QDate& d);
+QString Add_Months(const QString& yyyymm, int n);
+
+// A day typed in the day box: numeric and 1..31. Returns it as "dd".
+std::optional<QString> Day_Text(const QString& typed);
+
+// Half-open K_DATE ranges [from, to) of one month and one year, for index-friendly queries.
+struct DateRange {
+    QString from;
+    QString to;
+};
+DateRange Month_Range(const QString& yyyy, const QString& mm);
+DateRange Year_Range(const QString& yyyy);
+
+}  // namespace ledger

@@ -1,0 +1,60 @@
+#include "Inputs.h"
+
+#include <QKeyEvent>
+
+#include "../core/ledger/Dates.h"
+
+namespace ui {
+
+void Fill_Code_Combo(QComboBox* combo, db::Rs& masters, const QString& firstEntry, qint64 firstCode) {
+    const QSignalBlocker block(combo);
+    combo->clear();
+    if (!firstEntry.isEmpty()) combo->addItem(firstEntry, firstCode);
+    if (!masters) return;
+    for (masters->MoveFirst(); !masters->EndOfRows(); masters->MoveNext()) {
+        const QVariant cd = masters->Field(QStringLiteral("CD"));
+        combo->addItem(cd.toString() + QLatin1Char(' ') + masters->Field(QStringLiteral("NM")).toString(),
+                       cd.toLongLong());
+    }
+    combo->setCurrentIndex(-1);
+}
+
+int Find_Combo_Entry(QComboBox* combo, qint64 code) {
+    for (int i = 0; i < combo->count(); ++i)
+        if (combo->itemData(i).toLongLong() == code) return i;
+    return -1;
+}
+
+MonthBox::MonthBox(const QString& name, QWidget* parent) : QLineEdit(parent) {
+    setObjectName(name);
+    setInputMask(QStringLiteral("9999/99;_"));
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+QString MonthBox::Month() const { return ledger::Normalise_Month(displayText()); }
+
+void MonthBox::Set_Month(const QString& yyyymm) { setText(yyyymm); }
+
+void MonthBox::Normalise() {
+    const QString before = displayText();
+    const QString after = ledger::Normalise_Month(before);
+    if (after != before) {
+        const int pos = cursorPosition();
+        setText(after);
+        setCursorPosition(pos);
+    }
+    emit Normalised();
+}
+
+void MonthBox::keyPressEvent(QKeyEvent* e) {
+    // The text is normalised before the key takes effect, as the box always did.
+    Normalise();
+    QLineEdit::keyPressEvent(e);
+}
+
+void MonthBox::focusOutEvent(QFocusEvent* e) {
+    Normalise();
+    QLineEdit::focusOutEvent(e);
+}
+
+}  // namespace ui

@@ -1,0 +1,36 @@
+#pragma once
+// Input helpers the entry windows share: code boxes paired with a combo, the month box.
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "../core/db/Recordset.h"
+
+namespace ui {
+
+// Fills a combo from a master record set: each entry "CD NM", its item data the code.
+// The record set is walked from its first row; a null set leaves the combo empty.
+void Fill_Code_Combo(QComboBox* combo, db::Rs& masters, const QString& firstEntry = {}, qint64 firstCode = 0);
+// Index of the first entry whose item data equals the code; -1 when none.
+int Find_Combo_Entry(QComboBox* combo, qint64 code);
+
+// The month box: mask "####/##" with "_" as the prompt character; the text is normalised
+// ("2001/3_" to "2001/03") on every key and when it loses the focus.
+class MonthBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit MonthBox(const QString& name, QWidget* parent = nullptr);
+    // The text as "yyyy/mm" after normalisation.
+    QString Month() const;
+    void Set_Month(const QString& yyyymm);
+    void Normalise();
+
+signals:
+    void Normalised();  // after each normalisation (key press or leaving the box)
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+};
+
+}  // namespace ui
