@@ -47,8 +47,15 @@ void FlexGrid::Set_Header(int col, const QString& text, int widthTwips) {
     Set_Col_Width_Twips(col, widthTwips);
 }
 
-int FlexGrid::Col_Width_Twips(int col) const { return Twips(columnWidth(col)); }
-void FlexGrid::Set_Col_Width_Twips(int col, int twips) { setColumnWidth(col, Px(twips)); }
+int FlexGrid::Col_Width_Twips(int col) const {
+    const auto it = m_twips.find(col);
+    if (it != m_twips.end() && Px(it.value()) == columnWidth(col)) return it.value();
+    return Twips(columnWidth(col));
+}
+void FlexGrid::Set_Col_Width_Twips(int col, int twips) {
+    m_twips.insert(col, twips);
+    setColumnWidth(col, Px(twips));
+}
 
 QString FlexGrid::Text(int col, int row) const {
     if (col < 0 || col >= columnCount()) return {};

@@ -2,6 +2,7 @@
 // A cell grid with one fixed header row: row 0 is the header, data rows start at 1.
 // The grid routines below work on cell texts, as every window and printout reads them.
 
+#include <QHash>
 #include <QTableWidget>
 #include <QVariant>
 
@@ -34,6 +35,10 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+private:
+    // Widths as set in twips, so that a width the user did not touch is stored as it came.
+    QHash<int, int> m_twips;
 };
 
 // Grid routines: columns and rows as above.

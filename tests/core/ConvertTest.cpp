@@ -1,1 +1,71 @@
 #include <gtest/gtest.h>
+
+#include "core/db/Convert.h"
+#include "core/ledger/Dates.h"
+
+using namespace db;
+
+TEST(Convert, ToLongRoundsHalfToEvenAndFallsBackToTheDefault) {
+    EXPECT_EQ(To_Long(QVariant(), 5), 5);
+    EXPECT_EQ(To_Long(QStringLiteral("12"), 0), 12);
+    EXPECT_EQ(To_Long(QStringLiteral(" 7 "), 0), 7);
+    EXPECT_EQ(To_Long(QStringLiteral("12.5"), 0), 12);
+    EXPECT_EQ(To_Long(QStringLiteral("13.5"), 0), 14);
+    EXPECT_EQ(To_Long(QStringLiteral("-2.5"), 0), -2);
+    EXPECT_EQ(To_Long(QStringLiteral("2.51"), 0), 3);
+    EXPECT_EQ(To_Long(QVariant(3.5), 0), 4);
+    EXPECT_EQ(To_Long(QStringLiteral("abc"), 9), 9);
+    EXPECT_EQ(To_Long(QString(), 9), 9);
+    // Beyond 32 bits, exactly.
+    EXPECT_EQ(To_Long(QStringLiteral("9007199254740993"), 0), 9007199254740993LL);
+    EXPECT_EQ(To_Cur(QStringLiteral("5000"), 0), 5000);
+}
+
+TEST(Convert, ToStrGivesTheDefaultOnlyForNull) {
+    EXPECT_EQ(To_Str(QVariant(), QString()), QString());
+    EXPECT_EQ(To_Str(QVariant(), QStringLiteral("x")), QStringLiteral("x"));
+    EXPECT_EQ(To_Str(QStringLiteral(""), QStringLiteral("x")), QString());
+    EXPECT_EQ(To_Str(QVariant(42), QString()), QStringLiteral("42"));
+}
+
+TEST(Convert, TypedCodesMustBeWholeAndWithinRange) {
+    EXPECT_EQ(Parse_Code(QStringLiteral("1")), 1);
+    EXPECT_EQ(Parse_Code(QStringLiteral(" 32767 ")), 32767);
+    for (const char* bad : {"0", "-1", "32768", "1.5", "1e2", "abc", "", " ", "1 2", "９"})
+        EXPECT_FALSE(Parse_Code(QString::fromUtf8(bad)).has_value()) << bad;
+}
+
+TEST(Convert, TypedAmountsAreWholeYen) {
+    EXPECT_EQ(Parse_Yen(QStringLiteral("1000")), 1000);
+    EXPECT_EQ(Parse_Yen(QStringLiteral("1,234,567")), 1234567);
+    EXPECT_EQ(Parse_Yen(QStringLiteral("-300")), -300);
+    EXPECT_EQ(Parse_Yen(QStringLiteral("0")), 0);
+    for (const char* bad : {"10.5", "1e3", "abc", "", "1,00", "99999999999999999999"})
+        EXPECT_FALSE(Parse_Yen(QString::fromUtf8(bad)).has_value()) << bad;
+}
+
+TEST(Dates, MonthBoxTextIsNormalised) {
+    EXPECT_EQ(ledger::Normalise_Month(QStringLiteral("2001/3_")), QStringLiteral("2001/03"));
+    EXPECT_EQ(ledger::Normalise_Month(QStringLiteral("2001/__")), QStringLiteral("2001/00"));
+    EXPECT_EQ(ledger::Normalise_Month(QStringLiteral("2001/12")), QStringLiteral("2001/12"));
+    EXPECT_EQ(ledger::Normalise_Month(QStringLiteral("2001/0_")), QStringLiteral("2001/00"));
+    EXPECT_EQ(ledger::Add_Months(QStringLiteral("2001/12"), 1), QStringLiteral("2002/01"));
+    EXPECT_EQ(ledger::Add_Months(QStringLiteral("2001/01"), -1), QStringLiteral("2000/12"));
+    EXPECT_EQ(ledger::Day_Text(QStringLiteral("7")), QStringLiteral("07"));
+    EXPECT_FALSE(ledger::Day_Text(QStringLiteral("32")));
+    EXPECT_FALSE(ledger::Day_Text(QStringLiteral("0")));
+    EXPECT_FALSE(ledger::Day_Text(QStringLiteral("a")));
+}
+
+TEST(Dates, MonthRangeHoldsExactlyThatMonthsDates) {
+    const auto r = ledger::Month_Range(QStringLiteral("2001"), QStringLiteral("02"));
+    auto in = [&](const char* d) { return QString::fromLatin1(d) >= r.from && QString::fromLatin1(d) < r.to; };
+    EXPECT_TRUE(in("2001/02/05"));
+    EXPECT_TRUE(in("2001/02/28"));
+    EXPECT_FALSE(in("2001/2/5"));
+    EXPECT_FALSE(in("2001/03/01"));
+    EXPECT_FALSE(in("2001/01/31"));
+    const auto y = ledger::Year_Range(QStringLiteral("2001"));
+    EXPECT_TRUE(QStringLiteral("2001/12/31") < y.to && QStringLiteral("2001/01/01") >= y.from);
+    EXPECT_FALSE(QStringLiteral("2002/01/01") < y.to);
+}

@@ -1,1 +1,162 @@
 #include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "TestEnv.h"
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
+#include "core/db/Schema.h"
+#include "core/ledger/Balances.h"
+
+using namespace db;
+
+class RecordsetTest : public AppTest {
+protected:
+    void SetUp() override { Start(app::Program::Bank); }
+};
+
+TEST_F(RecordsetTest, OpenRsTellsRowsNoRowsAndErrorsApart) {
+    Rs rs;
+    EXPECT_EQ(Open_Rs(rs, QStringLiteral("SELECT * FROM T01")), kEmpty);
+    EXPECT_EQ(rs, nullptr);
+    EXPECT_EQ(Open_Rs(rs, QStringLiteral("SELECT * FROM NO_SUCH_TABLE")), kError);
+    Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (2,'b',NULL)");
+    Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'a',100)");
+    ASSERT_EQ(Open_T01(rs), kRows);
+    EXPECT_EQ(rs->RecordCount(), 2);
+    EXPECT_EQ(rs->Field(QStringLiteral("CD")).toInt(), 1);
+    EXPECT_EQ(rs->Field(QStringLiteral("nm")).toString(), QStringLiteral("a"));
+    rs->MoveNext();
+    EXPECT_FALSE(rs->Field(QStringLiteral("ZAN")).isValid()) << "Null reads as Null";
+    rs->MoveNext();
+    EXPECT_TRUE(rs->EndOfRows());
+    EXPECT_FALSE(rs->Field(QStringLiteral("CD")).isValid());
+    Close_Rs(rs);
+    Close_Rs(rs);  // closing twice is harmless
+    EXPECT_EQ(rs, nullptr);
+}
+
+TEST_F(RecordsetTest, MaxAndMinOfEmptyFilledAndMissingTables) {
+    EXPECT_EQ(Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 0);
+    EXPECT_EQ(Get_Min(QStringLiteral("S01"), QStringLiteral("CD")), 0);
+    Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (7,'2001/02/05',1,1,10)");
+    Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (3,'2001/02/05',1,1,10)");
+    EXPECT_EQ(Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 7);
+    EXPECT_EQ(Get_Min(QStringLiteral("S01"), QStringLiteral("CD")), 3);
+    EXPECT_EQ(Get_Max(QStringLiteral("NOPE"), QStringLiteral("CD")), -1);
+    EXPECT_EQ(Get_Max(QStringLiteral("S01; DROP TABLE S01"), QStringLiteral("CD")), -1);
+    EXPECT_EQ(Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 7);
+}
+
+TEST_F(RecordsetTest, SeekFindsAfterAMiss) {
+    Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'a',0), (5,'e',0)");
+    EXPECT_FALSE(Seek_T01(5)) << "nothing open yet";
+    Reopen_Masters(true);
+    EXPECT_TRUE(flg_T01);
+    EXPECT_FALSE(flg_T02);
+    EXPECT_FALSE(Seek_T01(3));
+    ASSERT_TRUE(Seek_T01(5));
+    EXPECT_EQ(rs_T01->Field(QStringLiteral("NM")).toString(), QStringLiteral("e"));
+}
+
+TEST_F(RecordsetTest, TypedTextWithQuotesIsStoredAsTyped) {
+    const QString name = QStringLiteral("O'Reilly's \"bank\"; DROP TABLE T01; --");
+    QString error;
+    ASSERT_TRUE(Execute(QStringLiteral("INSERT INTO T01 (CD,NM,ZAN) values (?,?,?)"), {1, name, 0}, &error));
+    EXPECT_EQ(Value("SELECT NM FROM T01 WHERE CD=1").toString(), name);
+    Rs rs;
+    ASSERT_EQ(Open_Rs(rs, QStringLiteral("SELECT * FROM T01 WHERE NM=?"), {name}), kRows);
+}
+
+TEST_F(RecordsetTest, TransactionLandsWholeOrNotAtAll) {
+    {
+        Transaction tx;
+        ASSERT_TRUE(tx.ok());
+        Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'a',0)");
+    }  // not committed
+    EXPECT_EQ(Value("SELECT count(*) FROM T01").toInt(), 0);
+    {
+        Transaction outer;
+        Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'a',0)");
+        {
+            Transaction inner;
+            Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (2,'b',0)");
+        }  // the inner part failed: the whole must not land
+        EXPECT_FALSE(outer.commit());
+    }
+    EXPECT_EQ(Value("SELECT count(*) FROM T01").toInt(), 0);
+    {
+        Transaction tx;
+        Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'a',0)");
+        EXPECT_TRUE(tx.commit());
+    }
+    EXPECT_EQ(Value("SELECT count(*) FROM T01").toInt(), 1);
+}
+
+TEST_F(RecordsetTest, BankBalanceIsTheSignedSumAndStopsOnAMissingItem) {
+    Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'a',12345), (2,'b',999)");
+    Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'in',0), (2,'out',1)");
+    Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (1,'2001/02/05',1,1,1000), (2,'2001/02/06',1,2,300)");
+    auto r = ledger::Recalc_BankZan(1);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.zan, 700);
+    EXPECT_EQ(Value("SELECT ZAN FROM T01 WHERE CD=1").toLongLong(), 700);
+    r = ledger::Recalc_BankZan(2);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(Value("SELECT ZAN FROM T01 WHERE CD=2").toLongLong(), 0) << "no rows: 0, whatever was typed";
+    // Sums beyond 32 bits do not wrap.
+    Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (3,'2001/02/07',1,1,3000000000)");
+    EXPECT_EQ(ledger::Recalc_BankZan(1).zan, 3000000700LL);
+    Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (9,'2001/02/07',1,7,5)");
+    r = ledger::Recalc_BankZan(1);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.missingItemRecords, QList<qint64>{9});
+    EXPECT_EQ(Value("SELECT ZAN FROM T01 WHERE CD=1").toLongLong(), 3000000700LL) << "kept as it was";
+}
+
+TEST_F(RecordsetTest, MissingOrForeignFilesAreRefusedAndLeftAlone) {
+    Close_Database();
+    QString error;
+    const QString missing = Dir() + QStringLiteral("/absent.mdb");
+    EXPECT_FALSE(Open_Database(missing, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("absent.mdb")));
+    EXPECT_FALSE(QFile::exists(missing)) << "never created";
+
+    const QString text = Dir() + QStringLiteral("/notes.mdb");
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("just some text, not a database\n");
+    f.close();
+    EXPECT_FALSE(Open_Database(text, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("notes.mdb")));
+    QFile g(text);
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    EXPECT_EQ(g.readAll(), QByteArray("just some text, not a database\n"));
+    EXPECT_FALSE(Create_Database(db::Program::Bank, text, &error)) << "dbinit refuses to overwrite";
+}
+
+TEST(SampleData, PurseRunningBalancesFollowTheChainAndBankBalancesTheJournal) {
+    QTemporaryDir dir;
+    QString error;
+    for (auto p : {db::Program::Purse, db::Program::Bank}) {
+        const QString path = dir.filePath(db::Database_File_Name(p));
+        ASSERT_TRUE(Create_Database(p, path, &error)) << error.toStdString();
+        ASSERT_TRUE(Open_Database(path, &error));
+        ASSERT_TRUE(Fill_Sample(p, 2000, &error)) << error.toStdString();
+        if (p == db::Program::Purse) {
+            EXPECT_GT(Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD")), 100);
+            // ZAN of each row = ZAN of the row before it (page order, then K_DATE, CD) ± its amount.
+            const QVariant bad = Scalar(QStringLiteral(
+                "WITH o AS (SELECT S01.ZAN, CASE WHEN T01.KIND=0 THEN KINGAKU ELSE -KINGAKU END AS d, "
+                "LAG(S01.ZAN, 1, 0) OVER (ORDER BY P_CD, K_DATE, S01.CD) AS prev FROM S01 JOIN T01 ON T01.CD=K_CD) "
+                "SELECT count(*) FROM o WHERE ZAN <> prev + d"));
+            EXPECT_EQ(bad.toInt(), 0);
+        } else {
+            const QVariant bad = Scalar(QStringLiteral(
+                "SELECT count(*) FROM T01 WHERE ZAN <> (SELECT COALESCE(SUM(CASE WHEN T02.KIND=0 THEN KINGAKU "
+                "ELSE -KINGAKU END),0) FROM S01 JOIN T02 ON T02.CD=K_CD WHERE B_CD=T01.CD)"));
+            EXPECT_EQ(bad.toInt(), 0);
+        }
+        Close_Database();
+    }
+}

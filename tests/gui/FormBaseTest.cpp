@@ -1,1 +1,185 @@
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+#include <QPushButton>
+#include <QTest>
+
+#include "FormBase.h"
+#include "Grid.h"
+#include "TestEnv.h"
+#include "core/settings/Settings.h"
+
+namespace {
+
+// A small entry window with the conventions, as the real windows use them.
+class Sample : public ui::FormBase {
+public:
+    Sample() : FormBase(QStringLiteral("銀行マスター")) {
+        setObjectName(QStringLiteral("form_Sample"));
+        resize(674, 568);
+        a = new QLineEdit(this);
+        a->setObjectName(QStringLiteral("txt_a"));
+        a->setGeometry(8, 8, 100, 24);
+        b = new QLineEdit(this);
+        b->setObjectName(QStringLiteral("txt_b"));
+        b->setGeometry(120, 8, 100, 24);
+        c = new QLineEdit(this);
+        c->setObjectName(QStringLiteral("txt_c"));
+        c->setGeometry(240, 8, 100, 24);
+        grid = new ui::FlexGrid(QStringLiteral("grd_T01"), 3, this);
+        grid->setGeometry(8, 40, 600, 400);
+        grid->Set_Header(0, QStringLiteral("ｺｰﾄﾞ"), 1000);
+        grid->Set_Header(1, QStringLiteral("銀行名"), 5000);
+        grid->Set_Header(2, QStringLiteral("残高"), 3000);
+        Create_FKeyBar(8, 500, 658);
+        Set_Fill_Widget(grid);
+        Set_FKey(1, QStringLiteral("入力"), [this] { ++f1; });
+        Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
+        On_Enter(a, [this] { return a->text() != QStringLiteral("bad"); });
+        On_Enter(b);
+        On_ShiftLeft(c, a);
+        On_Leave(b, [this] { return b->text() != QStringLiteral("stay"); });
+        Set_Layout_Keys(QStringLiteral("T0101"), grid, QStringLiteral("grd_T01ColWidth"), 3);
+        Restore_Layout();
+    }
+    QLineEdit *a, *b, *c;
+    ui::FlexGrid* grid;
+    int f1 = 0;
+};
+
+class FormBaseTest : public AppTest {
+protected:
+    void SetUp() override {
+        Start(app::Program::Bank, false);
+        form = new Sample;
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    }
+    Sample* form = nullptr;
+};
+
+TEST_F(FormBaseTest, FunctionKeysRunTheirActionEvenWhenTheButtonIsDisabled) {
+    form->a->setFocus();
+    Press(form->a, Qt::Key_F1);
+    EXPECT_EQ(form->f1, 1);
+    ui::Set_FKeyEnabled(form, false);
+    EXPECT_FALSE(form->FKey(1)->isEnabled());
+    Press(form->a, Qt::Key_F1);
+    EXPECT_EQ(form->f1, 2);
+    QTest::mouseClick(form->FKey(1), Qt::LeftButton);
+    EXPECT_EQ(form->f1, 2) << "a disabled button itself cannot be clicked";
+    ui::Set_FKeyEnabled(form, true);
+    QTest::mouseClick(form->FKey(1), Qt::LeftButton);
+    EXPECT_EQ(form->f1, 3);
+    // A key without an action does nothing and its button has no caption.
+    Press(form->a, Qt::Key_F2);
+    EXPECT_EQ(form->FKey(2)->text(), QString());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->findChildren<QLabel*>(QStringLiteral("Label2")).first()->text(), QStringLiteral("F1"));
+    Press(form->a, Qt::Key_F10);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(FormBaseTest, EnterMovesOnAfterTheFieldsCheckAndShiftLeftGoesBack) {
+    form->a->setFocus();
+    Type(form->a, QStringLiteral("bad"));
+    Press(form->a, Qt::Key_Return);
+    EXPECT_TRUE(form->a->hasFocus()) << "a failed check keeps the focus";
+    Type(form->a, QStringLiteral("good"));
+    Press(form->a, Qt::Key_Return);
+    EXPECT_TRUE(form->b->hasFocus());
+    Press(form->b, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(form->c->hasFocus());
+    Press(form->c, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_TRUE(form->a->hasFocus()) << "back to the field named for it, not the one before";
+}
+
+TEST_F(FormBaseTest, FocusedFieldIsPinkAndTheOthersWhite) {
+    form->a->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(form->a->palette().color(QPalette::Base), QColor(255, 192, 192));
+    EXPECT_EQ(form->b->palette().color(QPalette::Base), QColor(255, 255, 255));
+    Press(form->a, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(form->a->palette().color(QPalette::Base), QColor(255, 255, 255));
+    EXPECT_EQ(form->b->palette().color(QPalette::Base), QColor(255, 192, 192));
+}
+
+TEST_F(FormBaseTest, LeavingAnInvalidFieldPutsTheFocusBack) {
+    form->b->setFocus();
+    Type(form->b, QStringLiteral("stay"));
+    form->c->setFocus();
+    QTest::qWait(20);
+    EXPECT_TRUE(form->b->hasFocus());
+    Type(form->b, QStringLiteral("ok"));
+    form->c->setFocus();
+    QTest::qWait(20);
+    EXPECT_TRUE(form->c->hasFocus());
+}
+
+TEST_F(FormBaseTest, CaptionClockShowsTitleDateAndTime) {
+    form->Tick_Clock();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("銀行マスター - 2024/05/17 09:30"));
+    EXPECT_NE(form->findChild<QTimer*>(QStringLiteral("Timer1")), nullptr);
+}
+
+TEST_F(FormBaseTest, BarKeepsToTheBottomAndTheGridFillsTheRest) {
+    form->resize(800, 600);
+    QApplication::processEvents();
+    QWidget* bar = form->findChild<QWidget*>(QStringLiteral("Frame1"));
+    EXPECT_EQ(bar->geometry().top(), 600 - 49 - 8);
+    EXPECT_EQ(bar->height(), 49);
+    EXPECT_EQ(form->grid->height(), 600 - 49 - 40 - 8);
+    EXPECT_EQ(form->grid->width(), 800 - 16);
+    form->resize(50, 60);  // too small: left alone rather than negative
+    EXPECT_GE(form->grid->height(), 0);
+}
+
+TEST_F(FormBaseTest, LayoutIsStoredInTwipsAndComesBack) {
+    form->setGeometry(100, 80, 700, 500);
+    form->grid->setColumnWidth(1, 200);
+    form->close();
+    EXPECT_EQ(settings::Get_Setting(QStringLiteral("T0101WindowSate"), {}), QStringLiteral("0"));
+    EXPECT_EQ(settings::Get_Number(QStringLiteral("T0101Width"), 0), 700 * 15);
+    EXPECT_EQ(settings::Get_Number(QStringLiteral("T0101Height"), 0), 500 * 15);
+    EXPECT_EQ(settings::Get_Number(QStringLiteral("grd_T01ColWidth1"), 0), 3000);
+    EXPECT_EQ(settings::Get_Number(QStringLiteral("grd_T01ColWidth0"), 0), 1000);
+    Sample again;
+    EXPECT_EQ(again.width(), 700);
+    EXPECT_EQ(again.height(), 500);
+    EXPECT_EQ(again.grid->columnWidth(1), 200);
+    EXPECT_EQ(again.grid->Col_Width_Twips(2), 3000);
+}
+
+TEST_F(FormBaseTest, FirstOpeningIsCentredAtTheDesignedSize) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    Sample fresh;
+    EXPECT_EQ(fresh.width(), 674);
+    EXPECT_NEAR(fresh.geometry().center().x(), screen.center().x(), 2);
+    EXPECT_NEAR(fresh.geometry().center().y(), screen.center().y(), 2);
+}
+
+TEST_F(FormBaseTest, GridRoutinesReadCellsAsTheWindowsDo) {
+    ui::FlexGrid* g = form->grid;
+    EXPECT_EQ(ui::Find_Row(g, 0, 12), 0) << "header only";
+    g->Set_Rows(6);
+    ui::Set_Cell(g, 0, 3, 12);
+    ui::Set_Cell(g, 0, 5, QStringLiteral("12"));
+    ui::Set_Cell(g, 0, 4, QStringLiteral("abc"));
+    ui::Set_Cell(g, 1, 5, QStringLiteral("last"));
+    EXPECT_EQ(ui::Find_Row(g, 0, 12), 3);
+    EXPECT_EQ(ui::Get_Cell(g, 1, 6), QStringLiteral("last")) << "one past the last row reads the last";
+    EXPECT_EQ(ui::Get_Cell(g, 0, 0), QStringLiteral("ｺｰﾄﾞ"));
+    EXPECT_EQ(ui::Get_CellNum(g, 0, 4), 0);
+    EXPECT_EQ(ui::Get_CellNum(g, 0, 5), 12);
+    EXPECT_EQ(ui::Get_CellNum(g, 0, 0), 0);
+    ui::Set_CellAlign(g, 0, 3, 7);
+    EXPECT_EQ(g->item(2, 0)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
+}
+
+}  // namespace

@@ -1,1 +1,216 @@
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "BankMenu.h"
+#include "HelpWindow.h"
+#include "Msg.h"
+#include "PurseMenu.h"
+#include "TestEnv.h"
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
+
+namespace {
+
+const char* const kJournalButtons[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T0102", "cmd_grp_S0101",
+                                       "cmd_grp_S0102", "cmd_F1", "cmd_F2", "cmd_F3", "cmd_F4", "cmd_F5"};
+
+class StartUpTest : public AppTest {
+protected:
+    // Starts the program's menu as main() does, the database closed until start-up opens it.
+    ui::form_Menu* Launch(app::Program p, bool* started = nullptr) {
+        db::Close_Database();
+        menu = new ui::form_Menu(p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
+        int code = 0;
+        const bool ok = menu->Start_Up(&code);
+        if (started) *started = ok;
+        exitCode = code;
+        return menu;
+    }
+    bool Enabled(const char* name) { return menu->findChild<QPushButton*>(QLatin1String(name))->isEnabled(); }
+    // Answers the password prompt with each text in turn.
+    void Answer_Prompt(QStringList answers) {
+        When_Modal([this, answers](QWidget* w) mutable {
+            auto* box = w->findChild<QLineEdit*>(QStringLiteral("txt_pass"));
+            auto* ok = w->findChild<QPushButton*>(QStringLiteral("Command1"));
+            while (!answers.isEmpty() && w->isVisible()) {
+                Type(box, answers.takeFirst());
+                if (answers.size() % 2) Press(box, Qt::Key_Return);  // Enter presses OK, as the button does
+                else QTest::mouseClick(ok, Qt::LeftButton);
+            }
+            if (w->isVisible()) w->close();
+        });
+    }
+    ui::form_Menu* menu = nullptr;
+    int exitCode = 0;
+};
+
+TEST_F(StartUpTest, EmptyBankBookAsksForSetUpAndLocksTheJournalButtons) {
+    Start(app::Program::Bank);
+    bool started = false;
+    Launch(app::Program::Bank, &started);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(ui::Msg::Take_Texts(), (QStringList{QStringLiteral("システム設定を行ってください"),
+                                                  QStringLiteral("銀行を設定してください"),
+                                                  QStringLiteral("項目を設定してください")}));
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("未登録"));
+    for (const char* b : kJournalButtons) EXPECT_FALSE(Enabled(b)) << b;
+    for (const char* b : {"cmd_T0101", "cmd_T0201", "cmd_U0101", "cmd_Help", "cmd_End", "cmd_F6", "cmd_F10"})
+        EXPECT_TRUE(Enabled(b)) << b;
+    EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_S01T0101"))->text(), QStringLiteral("銀行項目別月合計"));
+    EXPECT_EQ(menu->FKey(8)->text(), QStringLiteral("項目マスター"));
+}
+
+TEST_F(StartUpTest, EmptyHouseholdBookChecksOnlyItsCategories) {
+    Start(app::Program::Purse);
+    Launch(app::Program::Purse);
+    EXPECT_EQ(ui::Msg::Take_Texts(), (QStringList{QStringLiteral("システム設定を行ってください"),
+                                                  QStringLiteral("科目を設定してください")}));
+    for (const char* b : kJournalButtons) EXPECT_FALSE(Enabled(b)) << b;
+    EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_T0201")), nullptr);
+    EXPECT_EQ(menu->FKey(8)->text(), QString());
+    EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_T0101"))->text(), QStringLiteral("科目マスター"));
+    EXPECT_EQ(menu->windowTitle(), QStringLiteral("カルネ"));
+}
+
+TEST_F(StartUpTest, AFilledBookStartsQuietlyWithTheUserName) {
+    Start(app::Program::Bank);
+    Sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'山田 花子',' ')");
+    Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら銀行',0)");
+    Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
+    Launch(app::Program::Bank);
+    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("山田 花子"));
+    for (const char* b : kJournalButtons) EXPECT_TRUE(Enabled(b)) << b;
+    EXPECT_TRUE(db::flg_T01 && db::flg_T02);
+}
+
+TEST_F(StartUpTest, AProfileWithoutPasswordAsksNothing) {
+    Start(app::Program::Purse);
+    Sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,NULL)");
+    bool started = false;
+    Launch(app::Program::Purse, &started);
+    EXPECT_TRUE(started);
+    EXPECT_EQ(ui::form_U0102::Failures(), 0);
+}
+
+TEST_F(StartUpTest, ThreeWrongPasswordsEndTheProgramBeforeTheMenu) {
+    Start(app::Program::Bank);
+    Sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Secret')");
+    Answer_Prompt({QStringLiteral("secret"), QStringLiteral("SECRET"), QStringLiteral("x")});
+    bool started = true;
+    Launch(app::Program::Bank, &started);
+    EXPECT_FALSE(started);
+    EXPECT_NE(exitCode, 0);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_FALSE(db::Is_Open());
+    const QString again = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\nもう一度入力してください");
+    EXPECT_EQ(ui::Msg::Take_Texts(), (QStringList{again, again, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n終了します")}));
+}
+
+TEST_F(StartUpTest, TheRightPasswordOpensTheMenuAndMistakesCarryOver) {
+    Start(app::Program::Bank);
+    Sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Secret')");
+    Answer_Prompt({QStringLiteral("no"), QStringLiteral("nope"), QStringLiteral("Secret")});
+    bool started = false;
+    Launch(app::Program::Bank, &started);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(ui::form_U0102::Failures(), 2);
+}
+
+TEST_F(StartUpTest, ClosingThePromptDoesNotUnlockTheBook) {
+    Start(app::Program::Purse);
+    Sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,'pw')");
+    When_Modal([](QWidget* w) { w->close(); });
+    bool started = true;
+    Launch(app::Program::Purse, &started);
+    EXPECT_FALSE(started);
+    EXPECT_FALSE(menu->isVisible());
+}
+
+TEST_F(StartUpTest, AMissingOrForeignDatabaseIsNamedAndNothingIsCreated) {
+    Start(app::Program::Purse, false);
+    bool started = true;
+    Launch(app::Program::Purse, &started);
+    EXPECT_FALSE(started);
+    EXPECT_NE(exitCode, 0);
+    const QList<ui::Shown> shown = ui::Msg::Take_Shown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("moneta.mdb")));
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("dbinit purse")));
+    EXPECT_EQ(shown[0].icon, ui::Icon::Critical);
+    EXPECT_FALSE(QFile::exists(app::Database_Path()));
+
+    QFile f(app::Database_Path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'x'));
+    f.close();
+    delete menu;
+    Launch(app::Program::Purse, &started);
+    EXPECT_FALSE(started);
+    EXPECT_TRUE(ui::Msg::Take_Texts().value(0).contains(QStringLiteral("moneta.mdb")));
+    EXPECT_EQ(QFileInfo(app::Database_Path()).size(), 4096);
+}
+
+TEST_F(StartUpTest, ClosingAWindowEnablesEveryMenuButtonAgain) {
+    Start(app::Program::Bank);
+    Launch(app::Program::Bank);
+    ui::Msg::Take_Texts();
+    When_Modal([](QWidget* w) {
+        EXPECT_EQ(w->objectName(), QStringLiteral("form_U0101"));
+        EXPECT_FALSE(ui::form_Menu::Instance()->findChild<QPushButton*>(QStringLiteral("cmd_T0101"))->isEnabled())
+            << "the menu waits while a bank-book window is open";
+        w->close();
+    });
+    // F6 opens the system information; the key works whatever the focus.
+    Press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F6);
+    for (const char* b : kJournalButtons) EXPECT_TRUE(Enabled(b)) << b;
+}
+
+TEST_F(StartUpTest, PurseWindowsStayBesideAUsableMenuAndComeForward) {
+    Start(app::Program::Purse);
+    Launch(app::Program::Purse);
+    menu->Open(ui::MenuTarget::SystemInfo);
+    ui::FormBase* info = menu->Window(ui::MenuTarget::SystemInfo);
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->isVisible());
+    EXPECT_TRUE(Enabled("cmd_U0101"));
+    menu->Open(ui::MenuTarget::SystemInfo);
+    EXPECT_EQ(menu->Window(ui::MenuTarget::SystemInfo), info) << "brought forward, not opened twice";
+    Press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F8);  // no item master in purse
+    EXPECT_EQ(QApplication::topLevelWidgets().count(QApplication::activeModalWidget()), 0);
+}
+
+TEST_F(StartUpTest, HelpOpensTheContentsOnlyWhenTheFileIsThere) {
+    Start(app::Program::Bank);
+    Launch(app::Program::Bank);
+    Press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F9);
+    EXPECT_EQ(menu->findChild<ui::HelpWindow*>(), nullptr);
+    QFile f(app::Help_Path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<html><body><h1>目次</h1></body></html>");
+    f.close();
+    menu->Help();
+    auto* help = menu->findChild<ui::HelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->Shown_Text().contains(QStringLiteral("目次")));
+}
+
+TEST_F(StartUpTest, ExitClosesTheDatabaseAndEnds) {
+    Start(app::Program::Bank);
+    Launch(app::Program::Bank);
+    Press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F10);
+    EXPECT_EQ(m_endCode, 0);
+    EXPECT_FALSE(db::Is_Open());
+    EXPECT_FALSE(db::flg_T01);
+}
+
+}  // namespace

@@ -1,7 +1,9 @@
 #include "TestEnv.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
@@ -14,7 +16,9 @@
 
 void AppTest::Start(app::Program program, bool openDb) {
     ASSERT_TRUE(m_dir.isValid());
+    // QSettings keeps its folder for the whole process: point it at this test's own folder.
     qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("config")));
     app::Set_Product(program);
     app::Set_Data_Dir(m_dir.path());
     app::PeriodMode = 0;
@@ -78,7 +82,17 @@ void When_Modal(std::function<void(QWidget*)> action) {
 void Type(QWidget* w, const QString& text) {
     w->setFocus();
     if (auto* e = qobject_cast<QLineEdit*>(w)) e->clear();
-    QTest::keyClicks(w, text);
+    for (const QChar ch : text) {
+        if (ch.unicode() < 128) {
+            QTest::keyClick(w, ch.toLatin1());
+        } else {
+            // Text that an input method would commit: a key event carrying the character.
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(w, &press);
+            QApplication::sendEvent(w, &release);
+        }
+    }
 }
 
 void Press(QWidget* w, int key, Qt::KeyboardModifiers mods) {
