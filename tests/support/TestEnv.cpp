@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -38,7 +39,13 @@ void AppTest::Start(app::Program program, bool openDb) {
 }
 
 void AppTest::TearDown() {
-    for (QWidget* w : QApplication::topLevelWidgets()) delete w;
+    // Windows own their child windows: delete parents first, then whatever is left.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets()) windows << w;
+    for (auto& w : windows)
+        if (w && !w->parentWidget()) delete w.data();
+    for (auto& w : windows)
+        if (w) delete w.data();
     db::Close_Rs(db::rs_T01);
     db::Close_Rs(db::rs_T02);
     db::Close_Rs(db::rs_S01);
