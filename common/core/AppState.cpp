@@ -8,6 +8,7 @@ namespace {
 ProductInfo g_product{Program::Bank, QStringLiteral("ミルテ"), QStringLiteral("Bank"), QStringLiteral("bank.mdb"),
                       QStringLiteral("bank.hlp")};
 QString g_dataDir;
+QString g_printDir;
 std::function<QDateTime()> g_clock;
 }  // namespace
 
@@ -33,6 +34,8 @@ QString Data_Dir() {
 void Set_Data_Dir(const QString& dir) { g_dataDir = dir; }
 QString Database_Path() { return QDir(Data_Dir()).filePath(g_product.databaseFile); }
 QString Help_Path() { return QDir(Data_Dir()).filePath(g_product.helpFile); }
+QString Print_Dir() { return g_printDir; }
+void Set_Print_Dir(const QString& dir) { g_printDir = dir; }
 
 const AuthorInfo& Author() {
     static const AuthorInfo info{QStringLiteral("Ver.1.21"), QStringLiteral("家計簿工房"),

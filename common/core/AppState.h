@@ -24,6 +24,10 @@ QString Data_Dir();
 void Set_Data_Dir(const QString& dir);
 QString Database_Path();
 QString Help_Path();
+// The folder printouts are written to as PDF files instead of going to a printer; empty: none
+// chosen (the printer, or a "print" folder beside the database when there is no printer).
+QString Print_Dir();
+void Set_Print_Dir(const QString& dir);
 
 // Version and author shown on the system-information window (placeholders).
 struct AuthorInfo {

@@ -19,6 +19,14 @@ bool Parse_Options(int& argc, char** argv, QString* error) {
             app::Set_Data_Dir(QString::fromLocal8Bit(argv[++i]));
         } else if (a.startsWith(QLatin1String("--data-dir="))) {
             app::Set_Data_Dir(a.mid(11));
+        } else if (a == QLatin1String("--print-dir")) {
+            if (i + 1 >= argc) {
+                if (error) *error = QStringLiteral("--print-dir needs a folder");
+                return false;
+            }
+            app::Set_Print_Dir(QString::fromLocal8Bit(argv[++i]));
+        } else if (a.startsWith(QLatin1String("--print-dir="))) {
+            app::Set_Print_Dir(a.mid(12));
         } else {
             argv[out++] = argv[i];
         }

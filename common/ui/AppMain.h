@@ -8,7 +8,7 @@
 
 namespace ui {
 
-// Reads the program's own options (--data-dir DIR) and removes them from the arguments.
+// Reads the program's own options (--data-dir DIR, --print-dir DIR) and removes them from the arguments.
 // Returns false with a usage text for an option it cannot read.
 bool Parse_Options(int& argc, char** argv, QString* error);
 // The look every window shares (style, Japanese font).

@@ -1,0 +1,108 @@
+#pragma once
+// Printouts on paper or in a PDF file: writers that draw the page layouts with QPainter, and the
+// one entry point the windows call.
+
+#include <QPainter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+#include <functional>
+#include <memory>
+
+#include "../core/ledger/PrintLayout.h"
+
+class QPagedPaintDevice;
+class QPdfWriter;
+class QPrinter;
+class QWidget;
+
+namespace ui {
+
+class FlexGrid;
+
+// The sheet the printouts are laid out for, in millimetres.
+constexpr double kSheetWidthMm = 182;
+constexpr double kSheetHeightMm = 287;
+
+// Draws positioned texts on sheets of 182 x 287 mm. A column is the average character width of
+// the current font, a line 1/6 inch, both from the top-left corner of the printable area.
+// The face is IPA Gothic (Japanese, embedded in PDF output), set a little narrower than usual so
+// that a 14-point column is 1/12 inch and the layouts' 80-odd columns fit across the sheet.
+class PainterWriter : public print::PageWriter {
+public:
+    ~PainterWriter() override;
+
+    bool Begin_Page() override;
+    void Set_Font(int points, bool bold) override;
+    double Text_Width(const QString& text) const override;
+    double Line_Height() const override;
+    void Put_Text(double line, double column, const QString& text) override;
+    bool End_Page() override;
+
+    // Width of the printable area in columns of the current font (valid on an open sheet).
+    double Page_Columns() const;
+    int Pages() const { return m_pages; }
+    QString Error() const { return m_error; }
+
+protected:
+    // Makes the painter draw on a new sheet; false with Error() set when it cannot.
+    virtual bool Start_Sheet(QPainter& painter) = 0;
+    virtual bool Finish_Sheet(QPainter& painter) = 0;
+    void Fail(const QString& error) { m_error = error; }
+    QPainter m_painter;
+
+private:
+    QFont m_font;
+    int m_stretch = 0;  // horizontal scale of the face, percent; 0 until measured
+    int m_pages = 0;
+    bool m_open = false;
+    QString m_error;
+};
+
+// All sheets of one printout into one PDF file, written whole or not at all.
+class PdfFileWriter : public PainterWriter {
+public:
+    PdfFileWriter(const QString& path, const QString& title);
+    ~PdfFileWriter() override;
+    // Ends the document and writes the file; false with Error() set when it could not be written.
+    bool Finish();
+
+protected:
+    bool Start_Sheet(QPainter& painter) override;
+    bool Finish_Sheet(QPainter& painter) override;
+
+private:
+    QSaveFile m_file;
+    QString m_title;
+    std::unique_ptr<QPdfWriter> m_pdf;
+};
+
+// Every sheet a print job of its own on the given printer.
+class PrinterWriter : public PainterWriter {
+public:
+    PrinterWriter(const QPrinterInfo& printer, const QString& title);
+    ~PrinterWriter() override;
+
+protected:
+    bool Start_Sheet(QPainter& painter) override;
+    bool Finish_Sheet(QPainter& painter) override;
+
+private:
+    QPrinterInfo m_info;
+    QString m_title;
+    std::unique_ptr<QPrinter> m_printer;
+};
+
+// A grid's data rows (1 to the last), each row every column's text, for the print layouts.
+print::Rows Grid_Rows(FlexGrid* grid);
+
+// Where a printout goes: to the system's default printer, or, when there is none or a print
+// folder was chosen (--print-dir), into one PDF file in that folder (default: "print" beside the
+// database) named after `what` and the present time; the user is told the file's path.
+// Failure is told with a critical message; returns whether the printout was completed.
+bool Print_Document(QWidget* parent, const QString& what, const std::function<bool(print::PageWriter&)>& layout);
+
+// The PDF file a printout of `what` gets in `dir` now: what_yyyyMMdd-HHmmss.pdf, with a number
+// added when that name is taken.
+QString Pdf_Path(const QString& dir, const QString& what);
+
+}  // namespace ui
