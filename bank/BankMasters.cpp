@@ -1,6 +1,59 @@
+#include "BankMasters.h"
+
 #include "Windows.h"
 
 namespace bank {
-ui::FormBase* Create_BankList(QWidget*) { return nullptr; }
-ui::FormBase* Create_ItemList(QWidget*) { return nullptr; }
+namespace {
+
+ui::MasterDesc bankDesc() {
+    ui::MasterDesc d;
+    d.master = ledger::Master::Bank;
+    d.caption = QStringLiteral("銀行マスター");
+    d.listName = QStringLiteral("form_T0101");
+    d.dialogName = QStringLiteral("form_T0102");
+    d.gridName = QStringLiteral("grd_T01");
+    d.nameHeader = QStringLiteral("銀行名");
+    d.thirdHeader = QStringLiteral("残高");
+    d.nameLabel = QStringLiteral("銀行名");
+    d.thirdLabel = QStringLiteral("残高");
+    d.layoutPrefix = QStringLiteral("T0101");
+    d.gridPrefix = QStringLiteral("grd_T01ColWidth");
+    d.printHeading1 = QStringLiteral("銀行名");
+    d.printHeading2 = QStringLiteral("残高");
+    d.missingFirst = QStringLiteral("銀行を設定してください");
+    d.missingSecond = QStringLiteral("項目を設定してください");
+    d.createDialog = [](ui::MasterList* list) -> ui::MasterDialog* { return new form_T0102(list); };
+    return d;
+}
+
+ui::MasterDesc itemDesc() {
+    ui::MasterDesc d = bankDesc();
+    d.master = ledger::Master::Item;
+    d.caption = QStringLiteral("項目マスター");
+    d.listName = QStringLiteral("form_T0201");
+    d.dialogName = QStringLiteral("form_T0202");
+    d.gridName = QStringLiteral("grd_T02");
+    d.nameHeader = QStringLiteral("科目名");
+    d.thirdHeader = QStringLiteral("科目分類");
+    d.nameLabel = QStringLiteral("項目名");
+    d.thirdLabel = QStringLiteral("項目分類");
+    // Both lists of the bank book share one stored window place and size.
+    d.layoutPrefix = QStringLiteral("T0101");
+    d.gridPrefix = QStringLiteral("grd_T02ColWidth");
+    d.printHeading1 = QStringLiteral("項目名");
+    d.printHeading2 = QStringLiteral("分類");
+    d.createDialog = [](ui::MasterList* list) -> ui::MasterDialog* { return new form_T0202(list); };
+    return d;
+}
+
+}  // namespace
+
+form_T0101::form_T0101(QWidget* parent) : ui::MasterList(bankDesc(), parent) {}
+form_T0102::form_T0102(ui::MasterList* list) : ui::MasterDialog(list->Desc(), list) {}
+form_T0201::form_T0201(QWidget* parent) : ui::MasterList(itemDesc(), parent) {}
+form_T0202::form_T0202(ui::MasterList* list) : ui::MasterDialog(list->Desc(), list) {}
+
+ui::FormBase* Create_BankList(QWidget* menu) { return new form_T0101(menu); }
+ui::FormBase* Create_ItemList(QWidget* menu) { return new form_T0201(menu); }
+
 }  // namespace bank

@@ -1,5 +1,41 @@
+#include "PurseMasters.h"
+
 #include "Windows.h"
 
 namespace purse {
-ui::FormBase* Create_CategoryList(QWidget*) { return nullptr; }
+namespace {
+
+ui::MasterDesc categoryDesc() {
+    ui::MasterDesc d;
+    d.master = ledger::Master::Category;
+    d.caption = QStringLiteral("科目マスター");
+    d.listName = QStringLiteral("form_T0101");
+    d.dialogName = QStringLiteral("form_T0102");
+    d.gridName = QStringLiteral("grd_T01");
+    d.nameHeader = QStringLiteral("科目名");
+    d.thirdHeader = QStringLiteral("科目分類");
+    d.nameLabel = QStringLiteral("科目名");
+    d.thirdLabel = QStringLiteral("科目分類");
+    d.layoutPrefix = QStringLiteral("T0101");
+    d.gridPrefix = QStringLiteral("grd_T01ColWidth");
+    d.printHeading1 = QStringLiteral("科目名");
+    d.printHeading2 = QStringLiteral("分類");
+    d.printLabelName = QStringLiteral("Label9");
+    d.printCancelName = QStringLiteral("Command8");
+    d.deleteCancelName = QStringLiteral("Command2");
+    d.modeless = true;
+    d.swapPrevNext = true;
+    d.deleteKeyModifies = true;
+    d.missingFirst = QStringLiteral("科目を設定してください");
+    d.createDialog = [](ui::MasterList* list) -> ui::MasterDialog* { return new form_T0102(list); };
+    return d;
+}
+
+}  // namespace
+
+form_T0101::form_T0101(QWidget* parent) : ui::MasterList(categoryDesc(), parent) {}
+form_T0102::form_T0102(ui::MasterList* list) : ui::MasterDialog(list->Desc(), list) {}
+
+ui::FormBase* Create_CategoryList(QWidget* menu) { return new form_T0101(menu); }
+
 }  // namespace purse

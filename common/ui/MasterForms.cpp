@@ -1,1 +1,614 @@
-// Master list window and entry dialog (to be written).
+#include "MasterForms.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <algorithm>
+#include <optional>
+
+#include "../core/AppState.h"
+#include "../core/db/Convert.h"
+#include "../core/db/Database.h"
+#include "../core/db/Recordset.h"
+#include "../core/ledger/Balances.h"
+#include "Grid.h"
+#include "Inputs.h"
+#include "MenuForm.h"
+#include "Msg.h"
+
+namespace ui {
+namespace {
+
+// The texts both windows show, whichever master they serve.
+const QString kCodeHeader = QStringLiteral("ｺｰﾄﾞ");
+const QString kModifyLabel = QStringLiteral("修正する科目ｺｰﾄﾞ");
+const QString kDeleteLabel = QStringLiteral("削除するレコード番号");
+const QString kRangeMark = QStringLiteral("～");
+const QString kSideLabel = QStringLiteral("印刷面");
+const QString kFront = QStringLiteral("表");
+const QString kBack = QStringLiteral("裏");
+const QString kModify = QStringLiteral("修正");
+const QString kDelete = QStringLiteral("削除");
+const QString kPrint = QStringLiteral("印刷");
+const QString kCancel = QStringLiteral("ｷｬﾝｾﾙ");
+const QString kIncome = QStringLiteral("収入");
+const QString kExpense = QStringLiteral("支出");
+const QString kNoRecord = QStringLiteral("レコードがありません");
+const QString kCannotInsert = QStringLiteral("追加できません");
+const QString kCannotUpdate = QStringLiteral("更新できません");
+const QString kCannotDelete = QStringLiteral("削除できません");
+const QString kBadCode = QStringLiteral("ｺｰﾄﾞは1～32767の整数で入力してください");
+const QString kAskDelete = QStringLiteral("%1:%2を削除します。\r\nよろしいですか？");
+const QString kAskDeleteRange = QStringLiteral("%1:%2から%3:%4までを削除します。\r\nよろしいですか？");
+const QString kCannotRecalc = QStringLiteral("残高を再計算できません");
+const QString kMissingItems =
+    QStringLiteral("項目マスターにない項目を使っている明細があるため、残高を再計算できません。\r\nレコード番号：%1");
+
+// Design sizes, in pixels (the design's twips / 15).
+constexpr int kListWidth = 674;
+constexpr int kListHeight = 568;
+constexpr int kDialogWidth = 676;
+constexpr int kDialogHeight = 128;
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int x, int y, int w, int h = 20) {
+    auto* l = new QLabel(text, parent);
+    if (!name.isEmpty()) l->setObjectName(name);
+    l->setGeometry(x, y, w, h);
+    return l;
+}
+
+QLineEdit* codeBox(QWidget* parent, const QString& name, int x, int y, int w) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setGeometry(x, y, w, 24);
+    // Codes are typed in plain digits: no input method.
+    e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    return e;
+}
+
+QPushButton* button(QWidget* parent, const QString& name, const QString& text, int x, int y, int w = 80) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(x, y, w, 28);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// A frame lying over the grid, hidden until its key shows it.
+QFrame* overlay(QWidget* parent, const QString& name, int x, int y, int w) {
+    auto* f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setGeometry(x, y, w, 49);
+    f->setFrameShape(QFrame::StyledPanel);
+    f->setFrameShadow(QFrame::Raised);
+    f->setAutoFillBackground(true);
+    f->hide();
+    return f;
+}
+
+// The number of record numbers a message names; the rest are counted.
+constexpr int kNamedRecords = 20;
+
+QString recordList(const QList<qint64>& records) {
+    QStringList parts;
+    for (int i = 0; i < records.size() && i < kNamedRecords; ++i) parts << QString::number(records[i]);
+    QString s = parts.join(QStringLiteral(", "));
+    if (records.size() > kNamedRecords) s += QStringLiteral(" ほか%1件").arg(records.size() - kNamedRecords);
+    return s;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The list window
+
+MasterList::MasterList(MasterDesc desc, QWidget* parent) : FormBase(desc.caption, parent), m_desc(std::move(desc)) {
+    setObjectName(m_desc.listName);
+    resize(kListWidth, kListHeight);
+
+    label(this, QStringLiteral("Label12"), QString::fromUtf8(kHintGrid), 8, 0, 640, 16);
+    m_grid = new FlexGrid(m_desc.gridName, 3, this);
+    m_grid->setGeometry(8, 16, 657, 497);
+    Set_Fill_Widget(m_grid);
+
+    // Modify by code.
+    m_frmCd = overlay(this, QStringLiteral("frm_select_cd"), 128, 248, 425);
+    label(m_frmCd, QStringLiteral("lbl_cd"), kModifyLabel, 12, 14, 136);
+    m_txtCd = codeBox(m_frmCd, QStringLiteral("txt_cd"), 152, 12, 72);
+    auto* syusei = button(m_frmCd, QStringLiteral("cmd_syusei"), kModify, 240, 10);
+    auto* cancelCd = button(m_frmCd, QStringLiteral("Command1"), kCancel, 328, 10);
+
+    // Delete by code or code range.
+    m_frmCd2 = overlay(this, QStringLiteral("frm_select_cd2"), 80, 248, 513);
+    label(m_frmCd2, QStringLiteral("Label11"), kDeleteLabel, 12, 14, 150);
+    m_txtCd2[0] = codeBox(m_frmCd2, QStringLiteral("txt_cd2_0"), 166, 12, 72);
+    label(m_frmCd2, QStringLiteral("Label13"), kRangeMark, 244, 14, 20);
+    m_txtCd2[1] = codeBox(m_frmCd2, QStringLiteral("txt_cd2_1"), 266, 12, 72);
+    auto* sakujyo = button(m_frmCd2, QStringLiteral("cmd_sakujyo"), kDelete, 340, 10);
+    auto* cancelCd2 = button(m_frmCd2, m_desc.deleteCancelName, kCancel, 424, 10);
+
+    // Print side.
+    m_frmOmote = overlay(this, QStringLiteral("frm_select_omote"), 128, 248, 425);
+    label(m_frmOmote, m_desc.printLabelName, kSideLabel, 12, 14, 64);
+    m_front = new QRadioButton(kFront, m_frmOmote);
+    m_front->setObjectName(QStringLiteral("Option1_0"));
+    m_front->setGeometry(84, 14, 56, 20);
+    m_front->setChecked(true);
+    auto* back = new QRadioButton(kBack, m_frmOmote);
+    back->setObjectName(QStringLiteral("Option1_1"));
+    back->setGeometry(148, 14, 56, 20);
+    auto* print = button(m_frmOmote, QStringLiteral("Command6"), kPrint, 240, 10);
+    auto* cancelPrint = button(m_frmOmote, m_desc.printCancelName, kCancel, 328, 10);
+
+    Create_FKeyBar(8, 512, 657);
+    Set_FKey(1, QStringLiteral("入力"), [this] { Open_Entry(); });
+    Set_FKey(2, QStringLiteral("番号指定削除"), [this] { Show_DeleteFrame(); });
+    Set_FKey(3, QStringLiteral("番号指定修正"), [this] { Show_ModifyFrame(); });
+    Set_FKey(9, QStringLiteral("一覧印刷"), [this] {
+        m_frmOmote->show();
+        m_frmOmote->raise();
+    });
+    Set_FKey(10, QStringLiteral("終了"), [this] { Finish(); });
+
+    connect(syusei, &QPushButton::clicked, this, &MasterList::Modify_By_Code);
+    connect(sakujyo, &QPushButton::clicked, this, &MasterList::Delete_By_Code);
+    connect(print, &QPushButton::clicked, this, &MasterList::Print_Selected);
+    // Cancel hides its own frame; the boxes keep their text.
+    connect(cancelCd, &QPushButton::clicked, this, [this] { hideFrame(m_frmCd); });
+    connect(cancelCd2, &QPushButton::clicked, this, [this] { hideFrame(m_frmCd2); });
+    connect(cancelPrint, &QPushButton::clicked, this, [this] { hideFrame(m_frmOmote); });
+
+    On_Enter(m_txtCd, [this] {
+        Modify_By_Code();
+        return false;
+    });
+    On_Enter(m_txtCd2[0], [this] {
+        if (!m_txtCd2[0]->text().isEmpty()) m_txtCd2[1]->setFocus(Qt::TabFocusReason);
+        return false;
+    });
+    On_Enter(m_txtCd2[1], [this] {
+        Delete_By_Code();
+        return false;
+    });
+    On_ShiftLeft(m_txtCd2[1], m_txtCd2[0]);
+
+    connect(m_grid, &FlexGrid::Clicked_Row, this, [this](int row) {
+        if (row > 0) m_selRow = row;
+    });
+    connect(m_grid, &FlexGrid::Double_Clicked, this, &MasterList::Double_Click);
+    connect(m_grid, &FlexGrid::Delete_Pressed, this, &MasterList::Delete_Key);
+
+    // Opening: headers with their default widths, the stored layout, the rows.
+    m_grid->Set_Header(0, kCodeHeader, 1000);
+    m_grid->Set_Header(1, m_desc.nameHeader, 5000);
+    m_grid->Set_Header(2, m_desc.thirdHeader, 3000);
+    Set_Layout_Keys(m_desc.layoutPrefix, m_grid, m_desc.gridPrefix, 3);
+    Restore_Layout();
+    Fill_List();
+    m_selRow = 1;
+    m_grid->setFocus();
+}
+
+MasterDialog* MasterList::Dialog() {
+    if (!m_dialog) m_dialog = m_desc.createDialog ? m_desc.createDialog(this) : new MasterDialog(m_desc, this);
+    return m_dialog;
+}
+
+void MasterList::Fill_List() {
+    // The cursor stays where it was (or on the new last row), so that the Delete key keeps
+    // working after a reload.
+    const int current = m_grid->Row();
+    db::Rs rs;
+    if (ledger::Open_Master_List(m_desc.master, rs) != db::kRows) {
+        m_grid->Set_Rows(1);
+        return;
+    }
+    const bool bank = m_desc.master == ledger::Master::Bank;
+    // Painting waits until every row is written; hiding the grid would take its focus away.
+    m_grid->setUpdatesEnabled(false);
+    m_grid->Set_Rows(1);
+    m_grid->Set_Rows(rs->RecordCount() + 1);
+    int i = 0;
+    for (rs->MoveFirst(); !rs->EndOfRows(); rs->MoveNext()) {
+        ++i;
+        Set_Cell(m_grid, 0, i, rs->Field(QStringLiteral("CD")));
+        Set_Cell(m_grid, 1, i, rs->Field(QStringLiteral("NM")));
+        if (bank)
+            Set_Cell(m_grid, 2, i, rs->Field(QStringLiteral("ZAN")));
+        else
+            Set_Cell(m_grid, 2, i, ledger::Kind_Name(db::To_Long(rs->Field(QStringLiteral("KIND")), 0)));
+    }
+    db::Close_Rs(rs);
+    if (current > 0) m_grid->Set_Row(std::min(current, m_grid->Rows() - 1));
+    m_grid->setUpdatesEnabled(true);
+}
+
+void MasterList::Show_Written(qint64 code, const QString& name, const QString& third, bool inserted) {
+    int row = inserted ? 0 : Find_Row(m_grid, 0, code);
+    // A row missing from the grid (an update of a code the grid does not show) is added, so
+    // that the grid never loses a written row nor overwrites its header.
+    if (row < 1) {
+        if (m_grid->Rows() == 2 && m_grid->Text(0, 1).isEmpty()) {
+            row = 1;
+        } else {
+            m_grid->Set_Rows(m_grid->Rows() + 1);
+            row = m_grid->Rows() - 1;
+        }
+    }
+    Set_Cell(m_grid, 0, row, code);
+    Set_Cell(m_grid, 1, row, name);
+    Set_Cell(m_grid, 2, row, third);
+}
+
+void MasterList::Open_Entry() {
+    MasterDialog* dialog = Dialog();
+    Set_FKeyEnabled(this, false);
+    // Modeless: the bar comes back at once and the list stays usable beside the dialog.
+    dialog->Open_New();
+    Set_FKeyEnabled(this, true);
+}
+
+void MasterList::Show_DeleteFrame() {
+    m_txtCd2[0]->clear();
+    m_txtCd2[1]->clear();
+    m_frmCd2->show();
+    m_frmCd2->raise();
+    m_txtCd2[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void MasterList::Show_ModifyFrame() {
+    m_txtCd->clear();
+    m_frmCd->show();
+    m_frmCd->raise();
+    m_txtCd->setFocus(Qt::OtherFocusReason);
+}
+
+void MasterList::hideFrame(QFrame* frame) {
+    const bool hadFocus = frame->isAncestorOf(QApplication::focusWidget());
+    frame->hide();
+    if (hadFocus) m_grid->setFocus(Qt::OtherFocusReason);
+}
+
+void MasterList::Modify_By_Code() {
+    const QString text = m_txtCd->text();
+    if (text.trimmed().isEmpty()) return;
+    const auto code = db::Parse_Whole(text);
+    if (!code) {
+        Msg::Critical(this, kBadCode);
+        m_txtCd->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The search is made in the grid, as the user sees the list.
+    const int row = Find_Row(m_grid, 0, *code);
+    hideFrame(m_frmCd);
+    if (row < 1) {
+        Msg::Critical(this, kNoRecord);
+        return;
+    }
+    Dialog()->Edit_Master(*code);
+}
+
+void MasterList::Delete_By_Code() {
+    const QString fromText = m_txtCd2[0]->text();
+    if (fromText.trimmed().isEmpty()) return;
+    const auto from = db::Parse_Whole(fromText);
+    if (!from) {
+        Msg::Critical(this, kBadCode);
+        if (m_frmCd2->isVisible()) m_txtCd2[0]->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    std::optional<qint64> to;
+    const QString toText = m_txtCd2[1]->text();
+    if (!toText.trimmed().isEmpty()) {
+        // A second code that is not a whole number is refused rather than guessed at.
+        to = db::Parse_Whole(toText);
+        if (!to) {
+            Msg::Critical(this, kBadCode);
+            if (m_frmCd2->isVisible()) m_txtCd2[1]->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    const int row1 = Find_Row(m_grid, 0, *from);
+    const int row2 = to ? Find_Row(m_grid, 0, *to) : 0;
+    if (row1 < 1) {
+        Msg::Critical(this, kNoRecord);
+        return;
+    }
+    const QString name1 = Get_Cell(m_grid, 1, row1);
+    bool ok = true;
+    QString error;
+    if (row2 < 1) {
+        if (Msg::Ask(this, kAskDelete.arg(*from).arg(name1))) ok = ledger::Delete_Master(m_desc.master, *from, &error);
+    } else {
+        const QString name2 = Get_Cell(m_grid, 1, row2);
+        if (Msg::Ask(this, kAskDeleteRange.arg(*from).arg(name1).arg(*to).arg(name2)))
+            ok = ledger::Delete_MasterRange(m_desc.master, *from, *to, &error);
+    }
+    if (!ok) Msg::Critical(this, kCannotDelete);
+    // Whatever was answered, the grid shows what is stored.
+    Fill_List();
+    hideFrame(m_frmCd2);
+}
+
+void MasterList::Delete_Key() {
+    if (m_desc.deleteKeyModifies) {
+        Show_ModifyFrame();
+        return;
+    }
+    m_txtCd2[0]->setText(QString::number(Get_CellNum(m_grid, 0, m_grid->Row())));
+    m_txtCd2[1]->clear();
+    Delete_By_Code();
+}
+
+void MasterList::Double_Click() {
+    QPushButton* f1 = FKey(1);
+    if (f1) f1->setEnabled(false);
+    Dialog()->Edit_Master(Get_CellNum(m_grid, 0, m_selRow));
+    if (f1) f1->setEnabled(true);
+}
+
+void MasterList::Print_Selected() {
+    app::flg_Front = m_front->isChecked();
+    hideFrame(m_frmOmote);
+    Hourglass wait;
+    Set_FKeyEnabled(this, false);
+    Print_List();
+    Set_FKeyEnabled(this, true);
+}
+
+void MasterList::Print_List() {
+    // The printed list is written by the print routines.
+}
+
+void MasterList::Query_Unload() {
+    // The dialog writes into this list's grid: it does not outlive the list.
+    if (m_dialog && m_dialog->isVisible()) m_dialog->close();
+}
+
+void MasterList::Finish() {
+    const MasterDesc desc = m_desc;
+    QWidget* owner = parentWidget();
+    close();
+    // The master check: reopen the shared masters and say which one is still empty.
+    const bool items = !desc.missingSecond.isEmpty();
+    db::Reopen_Masters(items);
+    if (!db::flg_T01) Msg::Info(owner, desc.missingFirst);
+    if (items && !db::flg_T02) Msg::Info(owner, desc.missingSecond);
+    Set_MenuEnabled(true);
+    if (!db::flg_T01 || (items && !db::flg_T02)) Set_MenuEnabled(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The entry dialog
+
+MasterDialog::MasterDialog(const MasterDesc& desc, MasterList* list)
+    : FormBase(desc.caption, list), m_desc(desc), m_list(list) {
+    setObjectName(m_desc.dialogName);
+    setFixedSize(kDialogWidth, kDialogHeight);
+
+    label(this, QString(), QString::fromUtf8(kHintEnter), 8, 2, 600, 18);
+    const bool bank = isBank();
+    const int nameWidth = bank ? 321 : 361;
+    label(this, QString(), kCodeHeader, 48, 22, 57, 18);
+    label(this, QString(), m_desc.nameLabel, 128, 22, nameWidth, 18);
+    m_cd = codeBox(this, QStringLiteral("txt_cd"), 48, 40, 57);
+    m_nm = new QLineEdit(this);
+    m_nm->setObjectName(QStringLiteral("txt_nm"));
+    m_nm->setGeometry(128, 40, nameWidth, 24);
+    if (bank) {
+        label(this, QString(), m_desc.thirdLabel, 464, 22, 201, 18);
+        m_zan = new QLabel(QStringLiteral("0"), this);
+        m_zan->setObjectName(QStringLiteral("lbl_zan"));
+        m_zan->setGeometry(464, 40, 201, 24);
+        m_zan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        m_zan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    } else {
+        label(this, QString(), m_desc.thirdLabel, 512, 22, 113, 18);
+        m_kind = new QComboBox(this);
+        m_kind->setObjectName(QStringLiteral("cmb_bunrui"));
+        m_kind->setGeometry(512, 40, 113, 24);
+        m_kind->addItem(kIncome, 0);
+        m_kind->addItem(kExpense, 1);
+    }
+
+    Create_FKeyBar(8, kDialogHeight - 57, kDialogWidth - 16);
+    Set_FKey(1, QStringLiteral("更新"), [this] { Write(); });
+    if (!bank) {
+        Set_FKey(2, kIncome, [this] { m_kind->setCurrentIndex(0); });
+        Set_FKey(3, kExpense, [this] { m_kind->setCurrentIndex(1); });
+    }
+    const int previousKey = m_desc.swapPrevNext ? 5 : 4;
+    const int nextKey = m_desc.swapPrevNext ? 4 : 5;
+    Set_FKey(previousKey, QStringLiteral("前項目"), [this] { Previous(); });
+    Set_FKey(nextKey, QStringLiteral("次項目"), [this] { Next(); });
+    Set_FKey(6, QStringLiteral("最初"), [this] { First(); });
+    Set_FKey(7, QStringLiteral("最後"), [this] { Last(); });
+    if (bank) {
+        // 再計算 is a button only: the key F8 is left alone.
+        QPushButton* f8 = FKey(8);
+        f8->setText(QStringLiteral("再計算"));
+        connect(f8, &QPushButton::clicked, this, &MasterDialog::Recalc);
+    }
+    Set_FKey(9, QStringLiteral("ｸﾘｱ"), [this] { Clear(); });
+    Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
+
+    On_Enter(m_cd, [this] {
+        const QString text = m_cd->text();
+        if (text.trimmed().isEmpty()) return true;
+        const auto code = db::Parse_Code(text);
+        if (!code) {
+            Msg::Critical(this, kBadCode);
+            return false;
+        }
+        Load_Master(*code);
+        return true;
+    });
+    On_Enter(m_nm);
+    On_ShiftLeft(m_nm, m_cd);
+}
+
+void MasterDialog::showEvent(QShowEvent* e) {
+    FormBase::showEvent(e);
+    // The dialog's caption is fixed: only the list shows the clock.
+    if (auto* clock = findChild<QTimer*>(QStringLiteral("Timer1"))) clock->stop();
+    m_cd->setFocus(Qt::OtherFocusReason);
+}
+
+void MasterDialog::present() {
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
+    if (m_desc.modeless)
+        Show_Modeless();
+    else
+        Show_Modal();
+}
+
+void MasterDialog::Open_New() {
+    if (!isVisible()) {
+        Hourglass wait;
+        Clear_Master();
+    }
+    present();
+}
+
+void MasterDialog::Edit_Master(qint64 code) {
+    const bool open = isVisible();
+    {
+        Hourglass wait;
+        if (!open) Clear_Master();
+        if (!Load_Master(code)) Clear_Master();
+    }
+    if (open) {
+        raise();
+        activateWindow();
+        m_cd->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // Opened on a chosen row, the dialog is modal in both programs.
+    Show_Modal();
+}
+
+void MasterDialog::Clear_Master() {
+    m_cd->setText(QString::number(db::Get_Max(ledger::Master_Table(m_desc.master), QStringLiteral("CD")) + 1));
+    m_nm->clear();
+    if (m_zan) m_zan->setText(QStringLiteral("0"));
+    if (m_kind) m_kind->setCurrentIndex(0);
+}
+
+bool MasterDialog::Load_Master(qint64 code) {
+    db::Rs rs;
+    if (ledger::Find_Master(m_desc.master, code, rs) != db::kRows) return false;
+    m_cd->setText(QString::number(code));
+    m_nm->setText(db::To_Str(rs->Field(QStringLiteral("NM")), QString()));
+    if (m_zan) m_zan->setText(QString::number(db::To_Cur(rs->Field(QStringLiteral("ZAN")), 0)));
+    if (m_kind) {
+        const int i = Find_Combo_Entry(m_kind, db::To_Long(rs->Field(QStringLiteral("KIND")), 0));
+        if (i >= 0) m_kind->setCurrentIndex(i);
+    }
+    db::Close_Rs(rs);
+    return true;
+}
+
+std::optional<int> MasterDialog::checkedCode() {
+    const auto code = db::Parse_Code(m_cd->text());
+    if (!code) {
+        Msg::Critical(this, kBadCode);
+        m_cd->setFocus(Qt::OtherFocusReason);
+    }
+    return code;
+}
+
+void MasterDialog::Write() {
+    const auto code = checkedCode();
+    if (!code) return;
+    const QString name = m_nm->text();
+    const qint64 third = m_zan ? db::Parse_Whole(m_zan->text()).value_or(0) : m_kind->currentData().toLongLong();
+    const QString thirdText = m_zan ? QString::number(third) : m_kind->currentText();
+    bool inserted = false;
+    bool ok = false;
+    {
+        Hourglass wait;
+        Set_FKeyEnabled(this, false);
+        db::Rs rs;
+        // A failed look-up counts as found: an update never adds a second row.
+        inserted = ledger::Find_Master(m_desc.master, *code, rs) == db::kEmpty;
+        db::Close_Rs(rs);
+        ok = inserted ? ledger::Insert_Master(m_desc.master, *code, name, third)
+                      : ledger::Update_Master(m_desc.master, *code, name, third);
+        if (ok) {
+            if (m_list) m_list->Show_Written(*code, name, thirdText, inserted);
+            Clear_Master();
+        }
+        Set_FKeyEnabled(this, true);
+    }
+    // A failed write keeps what was typed, so that nothing is lost.
+    if (!ok) Msg::Critical(this, inserted ? kCannotInsert : kCannotUpdate);
+    m_cd->setFocus(Qt::OtherFocusReason);
+}
+
+void MasterDialog::Previous() {
+    const auto code = checkedCode();
+    if (!code) return;
+    if (const auto n = ledger::Previous_Code(m_desc.master, *code)) {
+        Load_Master(*n);
+        m_cd->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void MasterDialog::Next() {
+    const auto code = checkedCode();
+    if (!code) return;
+    if (*code + 1 > db::Get_Max(ledger::Master_Table(m_desc.master), QStringLiteral("CD"))) {
+        // Past the last row: a new row with the next code.
+        {
+            Hourglass wait;
+            Set_FKeyEnabled(this, false);
+            Clear_Master();
+            Set_FKeyEnabled(this, true);
+        }
+        m_cd->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (const auto n = ledger::Next_Code(m_desc.master, *code)) {
+        Load_Master(*n);
+        m_cd->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void MasterDialog::First() { Load_Master(db::Get_Min(ledger::Master_Table(m_desc.master), QStringLiteral("CD"))); }
+
+void MasterDialog::Last() { Load_Master(db::Get_Max(ledger::Master_Table(m_desc.master), QStringLiteral("CD"))); }
+
+void MasterDialog::Recalc() {
+    const auto code = checkedCode();
+    if (!code || !m_zan) return;
+    ledger::BankZan r;
+    {
+        Hourglass wait;
+        r = ledger::Recalc_BankZan(*code);
+    }
+    if (r.ok) {
+        m_zan->setText(QString::number(r.zan));
+        return;
+    }
+    // Nothing was stored: the balance shown stays as it was.
+    if (!r.missingItemRecords.isEmpty())
+        Msg::Critical(this, kMissingItems.arg(recordList(r.missingItemRecords)));
+    else
+        Msg::Critical(this, kCannotRecalc);
+}
+
+void MasterDialog::Clear() {
+    m_nm->clear();
+    if (m_kind) m_kind->setCurrentIndex(0);
+}
+
+}  // namespace ui

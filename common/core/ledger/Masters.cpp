@@ -1,0 +1,73 @@
+#include "Masters.h"
+
+#include "../db/Convert.h"
+#include "../db/Database.h"
+
+namespace ledger {
+
+QString Master_Table(Master m) { return m == Master::Item ? QStringLiteral("T02") : QStringLiteral("T01"); }
+
+QString Third_Field(Master m) { return m == Master::Bank ? QStringLiteral("ZAN") : QStringLiteral("KIND"); }
+
+int Open_Master_List(Master m, db::Rs& rs) {
+    return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 ORDER BY CD").arg(Master_Table(m)));
+}
+
+int Find_Master(Master m, qint64 code, db::Rs& rs) {
+    return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 WHERE CD=?").arg(Master_Table(m)), {code});
+}
+
+namespace {
+// One look-up through the primary key instead of probing code after code across a gap.
+std::optional<int> nearest(Master m, const char* fn, const char* op, qint64 code) {
+    bool ok = false;
+    const QVariant v = db::Scalar(
+        QStringLiteral("SELECT %1(CD) FROM %2 WHERE CD %3 ?").arg(QLatin1String(fn), Master_Table(m), QLatin1String(op)),
+        {code}, &ok);
+    if (!ok || !db::Is_Numeric(v)) return std::nullopt;
+    return static_cast<int>(db::To_Long(v, 0));
+}
+}  // namespace
+
+std::optional<int> Previous_Code(Master m, qint64 code) { return nearest(m, "MAX", "<", code); }
+std::optional<int> Next_Code(Master m, qint64 code) { return nearest(m, "MIN", ">", code); }
+
+bool Insert_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
+    return db::Execute(QStringLiteral("INSERT INTO %1 (CD,NM,%2) values (?,?,?)").arg(Master_Table(m), Third_Field(m)),
+                       {code, name, third}, error);
+}
+
+bool Update_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
+    return db::Execute(QStringLiteral("UPDATE %1 SET NM=?,%2=? WHERE CD=?").arg(Master_Table(m), Third_Field(m)),
+                       {name, third, code}, error);
+}
+
+bool Delete_Master(Master m, int code, QString* error) {
+    return db::Execute(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(Master_Table(m)), {code}, error);
+}
+
+bool Delete_MasterRange(Master m, int from, int to, QString* error) {
+    db::Transaction tx;
+    if (!tx.ok()) {
+        if (error) *error = QStringLiteral("transaction");
+        return false;
+    }
+    if (!db::Execute(QStringLiteral("DELETE FROM %1 WHERE CD BETWEEN ? AND ?").arg(Master_Table(m)), {from, to}, error))
+        return false;
+    if (!tx.commit()) {
+        if (error) *error = QStringLiteral("commit");
+        return false;
+    }
+    return true;
+}
+
+QString Kind_Name(qint64 kind) {
+    switch (kind) {
+        case 0: return QStringLiteral("収入");
+        case 1: return QStringLiteral("支出");
+        case 2: return QString();
+        default: return QString::number(kind);
+    }
+}
+
+}  // namespace ledger

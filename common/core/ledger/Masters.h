@@ -1,0 +1,36 @@
+#pragma once
+// The three code-keyed masters: banks (bank-book T01: CD, NM, ZAN), items (bank-book T02:
+// CD, NM, KIND) and categories (household T01: CD, NM, KIND). Reading, writing and deleting
+// their rows; every value goes in as a bound parameter.
+
+#include <QString>
+#include <optional>
+
+#include "../db/Recordset.h"
+
+namespace ledger {
+
+enum class Master { Bank, Item, Category };
+
+QString Master_Table(Master m);  // "T01", "T02", "T01"
+QString Third_Field(Master m);   // "ZAN" for banks, "KIND" otherwise
+
+// The whole master in code order (opener result of db::Open_Rs).
+int Open_Master_List(Master m, db::Rs& rs);
+// The row of one code (opener result).
+int Find_Master(Master m, qint64 code, db::Rs& rs);
+// The nearest stored code below / above the given one; nullopt when there is none or on error.
+std::optional<int> Previous_Code(Master m, qint64 code);
+std::optional<int> Next_Code(Master m, qint64 code);
+
+// One row; third is ZAN for banks and KIND otherwise. False with *error on any failure.
+bool Insert_Master(Master m, int code, const QString& name, qint64 third, QString* error = nullptr);
+bool Update_Master(Master m, int code, const QString& name, qint64 third, QString* error = nullptr);
+bool Delete_Master(Master m, int code, QString* error = nullptr);
+// Every code from `from` to `to` inclusive, as typed: nothing when from is above to.
+bool Delete_MasterRange(Master m, int from, int to, QString* error = nullptr);
+
+// The text of a kind: "収入" (0), "支出" (1), empty (2); another stored value as its number.
+QString Kind_Name(qint64 kind);
+
+}  // namespace ledger

@@ -1,0 +1,134 @@
+#pragma once
+// The master list window and its entry dialog, shared by the bank, item and category masters.
+// What differs between the three is data, held in a MasterDesc; the windows of each program
+// are thin subclasses that pass their description.
+
+#include <QPointer>
+#include <functional>
+
+#include "../core/ledger/Masters.h"
+#include "FormBase.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace ui {
+
+class FlexGrid;
+class MasterDialog;
+class MasterList;
+
+struct MasterDesc {
+    ledger::Master master = ledger::Master::Bank;
+    QString caption;       // window captions of list and dialog, print title
+    QString listName;      // objectName of the list window ("form_T0101")
+    QString dialogName;    // objectName of the dialog ("form_T0102")
+    QString gridName;      // "grd_T01"
+    QString nameHeader;    // grid header of column 1
+    QString thirdHeader;   // grid header of column 2
+    QString nameLabel;     // dialog label above txt_nm
+    QString thirdLabel;    // dialog label above lbl_zan / cmb_bunrui
+    QString layoutPrefix;  // window keys: "<prefix>WindowSate", "<prefix>Top", ...
+    QString gridPrefix;    // column keys: "<gridPrefix>0" .. "<gridPrefix>2"
+    QString printHeading1, printHeading2;  // headings of the printed list
+    // Names of the frame controls that differ between the programs.
+    QString printLabelName = QStringLiteral("Label14");
+    QString printCancelName = QStringLiteral("Command7");
+    QString deleteCancelName = QStringLiteral("Command8");
+    bool modeless = false;           // the list's F1 shows the dialog without waiting
+    bool swapPrevNext = false;       // F4 next, F5 previous
+    bool deleteKeyModifies = false;  // the grid's Delete key opens the modify frame, deletes nothing
+    // Messages of the master check on 終了; an empty second one means no second check.
+    QString missingFirst, missingSecond;
+    // Creates the program's own entry dialog for a list.
+    std::function<MasterDialog*(MasterList*)> createDialog;
+};
+
+class MasterList : public FormBase {
+    Q_OBJECT
+public:
+    MasterList(MasterDesc desc, QWidget* parent);
+
+    const MasterDesc& Desc() const { return m_desc; }
+    FlexGrid* Grid() const { return m_grid; }
+    // The entry dialog, created on first use.
+    MasterDialog* Dialog();
+    int Sel_Row() const { return m_selRow; }
+
+    // Reads the whole master into the grid.
+    void Fill_List();
+    // A row the dialog has just written: appended after an insert, rewritten after an update.
+    void Show_Written(qint64 code, const QString& name, const QString& third, bool inserted);
+
+    void Open_Entry();        // F1
+    void Show_DeleteFrame();  // F2
+    void Show_ModifyFrame();  // F3
+    void Modify_By_Code();    // cmd_syusei, Enter in txt_cd
+    void Delete_By_Code();    // cmd_sakujyo, Enter in txt_cd2(1), the grid's Delete key
+    void Print_Selected();    // Command6
+    void Finish();            // F10: close, then the master check
+
+protected:
+    void Query_Unload() override;
+
+private:
+    void Delete_Key();
+    void Double_Click();
+    void hideFrame(QFrame* frame);
+    void Print_List();  // the printed list comes with the print routines
+
+    MasterDesc m_desc;
+    int m_selRow = 1;
+    FlexGrid* m_grid = nullptr;
+    QFrame* m_frmCd = nullptr;
+    QFrame* m_frmCd2 = nullptr;
+    QFrame* m_frmOmote = nullptr;
+    QLineEdit* m_txtCd = nullptr;
+    QLineEdit* m_txtCd2[2] = {nullptr, nullptr};
+    QRadioButton* m_front = nullptr;
+    QPointer<MasterDialog> m_dialog;
+};
+
+class MasterDialog : public FormBase {
+    Q_OBJECT
+public:
+    MasterDialog(const MasterDesc& desc, MasterList* list);
+
+    // Opened with the list's F1: a new row with the next free code (an open dialog is only
+    // brought forward).
+    void Open_New();
+    // Opened on one code: that row, or a new row when the code is not stored.
+    void Edit_Master(qint64 code);
+
+    void Clear_Master();
+    bool Load_Master(qint64 code);
+
+    void Write();     // F1
+    void Previous();  // 前項目
+    void Next();      // 次項目
+    void First();     // F6
+    void Last();      // F7
+    void Recalc();    // F8, bank only
+    void Clear();     // F9
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    std::optional<int> checkedCode();
+    void present();
+    bool isBank() const { return m_desc.master == ledger::Master::Bank; }
+
+    MasterDesc m_desc;
+    QPointer<MasterList> m_list;
+    QLineEdit* m_cd = nullptr;
+    QLineEdit* m_nm = nullptr;
+    QLabel* m_zan = nullptr;       // banks
+    QComboBox* m_kind = nullptr;   // items and categories
+};
+
+}  // namespace ui

@@ -1,0 +1,266 @@
+// The master list windows driven by keys: entry through the dialog, delete by code and range,
+// the master check on 終了, the purse differences, the stored layout.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "BankMasters.h"
+#include "Grid.h"
+#include "MenuForm.h"
+#include "Msg.h"
+#include "PurseMasters.h"
+#include "TestEnv.h"
+#include "core/db/Recordset.h"
+
+namespace {
+
+template <class T = QWidget>
+T* child(QWidget* w, const char* name) {
+    T* c = w->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+QStringList gridRows(ui::FlexGrid* g) {
+    QStringList out;
+    for (int r = 1; r < g->Rows(); ++r) out << g->Text(0, r) + "|" + g->Text(1, r) + "|" + g->Text(2, r);
+    return out;
+}
+
+template <class W>
+W* openShown() {
+    auto* w = new W;
+    w->show();
+    w->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+    return w;
+}
+
+class MasterListTest : public AppTest {
+protected:
+    void Banks(std::initializer_list<int> codes) {
+        for (int c : codes) Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,?)", {c, QString("銀行%1").arg(c), c * 100});
+    }
+    qint64 Count(const QString& table) { return Value("SELECT COUNT(*) FROM " + table).toLongLong(); }
+    // Types the codes into the delete frame as the user does: F2, code, Enter, code, Enter.
+    void DeleteByKeys(ui::MasterList* list, const QString& from, const QString& to) {
+        Press(list->Grid(), Qt::Key_F2);
+        Type(child<QLineEdit>(list, "txt_cd2_0"), from);
+        Press(child<QLineEdit>(list, "txt_cd2_0"), Qt::Key_Return);
+        Type(child<QLineEdit>(list, "txt_cd2_1"), to);
+        Press(child<QLineEdit>(list, "txt_cd2_1"), Qt::Key_Return);
+    }
+};
+
+TEST_F(MasterListTest, FirstBankIsProposedAsCodeOneAndJoinsTheEmptyGrid) {
+    Start(app::Program::Bank);
+    auto* list = openShown<bank::form_T0101>();
+    EXPECT_EQ(list->windowTitle(), "銀行マスター");
+    EXPECT_EQ(list->Grid()->Rows(), 1);
+    When_Modal([](QWidget* dlg) {
+        EXPECT_EQ(dlg->objectName(), "form_T0102");
+        EXPECT_EQ(child<QLineEdit>(dlg, "txt_cd")->text(), "1");
+        EXPECT_EQ(child<QLabel>(dlg, "lbl_zan")->text(), "0");
+        Type(child<QLineEdit>(dlg, "txt_nm"), "みずほ銀行");
+        Press(dlg, Qt::Key_F1);
+        EXPECT_EQ(child<QLineEdit>(dlg, "txt_cd")->text(), "2");  // cleared for the next bank
+        Press(dlg, Qt::Key_F10);
+    });
+    Press(list->Grid(), Qt::Key_F1);
+    EXPECT_EQ(Value("SELECT NM || '/' || ZAN FROM T01 WHERE CD=1").toString(), "みずほ銀行/0");
+    EXPECT_EQ(gridRows(list->Grid()), QStringList{"1|みずほ銀行|0"});
+    EXPECT_TRUE(child<QPushButton>(list, "cmd_F1")->isEnabled());
+}
+
+TEST_F(MasterListTest, ModifyByCodeUpdatesTheRowInPlaceAndKeepsOddNamesExactly) {
+    Start(app::Program::Bank);
+    Banks({1, 2, 3});
+    auto* list = openShown<bank::form_T0101>();
+    const QString apostrophe = "O'Reilly's \"Bank\"";
+    const QString longName = QString("三井住友信託銀行").repeated(13).left(100);
+    When_Modal([&](QWidget* dlg) {
+        EXPECT_EQ(child<QLineEdit>(dlg, "txt_nm")->text(), "銀行2");
+        Type(child<QLineEdit>(dlg, "txt_nm"), apostrophe);
+        Press(dlg, Qt::Key_F1);
+        // A new bank with the long name, then the same code again: updated, not doubled.
+        Type(child<QLineEdit>(dlg, "txt_nm"), longName);
+        Press(dlg, Qt::Key_F1);
+        Type(child<QLineEdit>(dlg, "txt_cd"), "4");
+        Press(child<QLineEdit>(dlg, "txt_cd"), Qt::Key_Return);
+        Press(dlg, Qt::Key_F1);
+        Press(dlg, Qt::Key_F10);
+    });
+    Press(list->Grid(), Qt::Key_F3);
+    Type(child<QLineEdit>(list, "txt_cd"), "2");
+    Press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
+    EXPECT_EQ(Count("T01"), 4);
+    EXPECT_EQ(Value("SELECT NM FROM T01 WHERE CD=2").toString(), apostrophe);
+    EXPECT_EQ(Value("SELECT NM FROM T01 WHERE CD=4").toString(), longName);
+    EXPECT_EQ(gridRows(list->Grid()),
+              (QStringList{"1|銀行1|100", "2|" + apostrophe + "|200", "3|銀行3|300", "4|" + longName + "|0"}));
+    EXPECT_FALSE(child(list, "frm_select_cd")->isVisible());
+}
+
+TEST_F(MasterListTest, ModifyByCodeOfAMissingCodeSaysSoAndOpensNothing) {
+    Start(app::Program::Bank);
+    Banks({1});
+    auto* list = openShown<bank::form_T0101>();
+    Press(list->Grid(), Qt::Key_F3);
+    Type(child<QLineEdit>(list, "txt_cd"), "7");
+    Press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MasterListTest, DeleteAsksAndDeletesByCodeOrRange) {
+    Start(app::Program::Bank);
+    Banks({1, 2, 3, 4, 5});
+    auto* list = openShown<bank::form_T0101>();
+    // A second code not in the grid: asked and deleted as the first code alone.
+    DeleteByKeys(list, "1", "9");
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(Value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "2,3,4,5");
+    EXPECT_FALSE(child(list, "frm_select_cd2")->isVisible());
+
+    DeleteByKeys(list, "2", "4");
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"2:銀行2から4:銀行4までを削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(Value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "5");
+    EXPECT_EQ(gridRows(list->Grid()), QStringList{"5|銀行5|500"});
+}
+
+TEST_F(MasterListTest, RefusedDeletesLeaveTheFrameOpenAndTheTableWhole) {
+    Start(app::Program::Bank);
+    Banks({1, 2});
+    auto* list = openShown<bank::form_T0101>();
+    DeleteByKeys(list, "8", "");
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+    EXPECT_TRUE(child(list, "frm_select_cd2")->isVisible());
+
+    DeleteByKeys(list, "1", "2x");
+    const QStringList texts = ui::Msg::Take_Texts();
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_TRUE(texts[0].contains("整数")) << texts[0].toStdString();
+    EXPECT_EQ(Count("T01"), 2);
+    EXPECT_TRUE(child(list, "frm_select_cd2")->isVisible());
+}
+
+TEST_F(MasterListTest, CancelOnTheQuestionStillReloadsTheGrid) {
+    Start(app::Program::Bank);
+    Banks({1});
+    auto* list = openShown<bank::form_T0101>();
+    Banks({2});  // stored behind the open list's back
+    ui::Msg::Push_Answer(ui::Answer::Cancel);
+    DeleteByKeys(list, "1", "");
+    EXPECT_EQ(Count("T01"), 2);
+    EXPECT_EQ(gridRows(list->Grid()), (QStringList{"1|銀行1|100", "2|銀行2|200"}));
+    EXPECT_FALSE(child(list, "frm_select_cd2")->isVisible());
+}
+
+TEST_F(MasterListTest, DeleteKeyDeletesTheCurrentRowInBankAndOnlyOpensTheModifyFrameInPurse) {
+    Start(app::Program::Bank);
+    auto* empty = openShown<bank::form_T0101>();
+    Press(empty->Grid(), Qt::Key_Delete);
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+    empty->close();
+
+    Banks({1, 2});
+    auto* list = openShown<bank::form_T0101>();
+    list->Grid()->Set_Row(2);
+    Press(list->Grid(), Qt::Key_Delete);
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"2:銀行2を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(Count("T01"), 1);
+    // After the reload the cursor stands on the new last row.
+    ui::Msg::Push_Answer(ui::Answer::Cancel);
+    Press(list->Grid(), Qt::Key_Delete);
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
+}
+
+TEST_F(MasterListTest, PurseDeleteKeyDeletesNothing) {
+    Start(app::Program::Purse);
+    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0)");
+    auto* list = openShown<purse::form_T0101>();
+    list->Grid()->Set_Row(1);
+    Press(list->Grid(), Qt::Key_Delete);
+    EXPECT_TRUE(child(list, "frm_select_cd")->isVisible());
+    EXPECT_EQ(child<QLineEdit>(list, "txt_cd")->text(), "");
+    EXPECT_EQ(Count("T01"), 1);
+    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+}
+
+TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNot) {
+    Start(app::Program::Bank);
+    ui::MenuConfig config;
+    config.master1 = "銀行マスター";
+    ui::form_Menu menu(config);
+    auto* journal = child<QPushButton>(&menu, "cmd_S0101");
+
+    auto* list = openShown<bank::form_T0101>();
+    Banks({1});
+    list->close();  // the close box: no check
+    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_FALSE(db::flg_T01);
+
+    list = openShown<bank::form_T0101>();
+    Sql("DELETE FROM T01");
+    Press(list->Grid(), Qt::Key_F10);
+    EXPECT_EQ(ui::Msg::Take_Texts(), (QStringList{"銀行を設定してください", "項目を設定してください"}));
+    EXPECT_FALSE(journal->isEnabled());
+
+    Banks({1});
+    Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
+    auto* items = openShown<bank::form_T0201>();
+    Press(items->Grid(), Qt::Key_F10);
+    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(db::flg_T01 && db::flg_T02);
+    EXPECT_TRUE(journal->isEnabled());
+}
+
+TEST_F(MasterListTest, PurseEntryDialogIsModelessAndWritesIntoTheOpenList) {
+    Start(app::Program::Purse);
+    auto* list = openShown<purse::form_T0101>();
+    Press(list->Grid(), Qt::Key_F1);
+    ui::MasterDialog* dlg = list->Dialog();
+    ASSERT_TRUE(dlg->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(child<QPushButton>(list, "cmd_F1")->isEnabled());
+    Type(child<QLineEdit>(dlg, "txt_nm"), "食費");
+    Press(dlg, Qt::Key_F3);
+    Press(dlg, Qt::Key_F1);
+    EXPECT_EQ(gridRows(list->Grid()), QStringList{"1|食費|支出"});
+    EXPECT_EQ(Value("SELECT KIND FROM T01 WHERE CD=1").toInt(), 1);
+
+    // Modify by code while the dialog is open loads the code into it.
+    Press(dlg, Qt::Key_F9);
+    Press(list->Grid(), Qt::Key_F3);
+    Type(child<QLineEdit>(list, "txt_cd"), "1");
+    Press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
+    EXPECT_EQ(child<QLineEdit>(dlg, "txt_nm")->text(), "食費");
+
+    Sql("DELETE FROM T01");
+    Press(list->Grid(), Qt::Key_F10);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"科目を設定してください"});
+}
+
+TEST_F(MasterListTest, BothBankListsShareTheWindowPlaceButNotTheColumnWidths) {
+    Start(app::Program::Bank);
+    auto* banks = openShown<bank::form_T0101>();
+    banks->setGeometry(40, 50, 600, 400);
+    banks->Grid()->setColumnWidth(1, 250);
+    banks->close();
+    auto* items = openShown<bank::form_T0201>();
+    EXPECT_EQ(items->geometry(), QRect(40, 50, 600, 400));
+    EXPECT_EQ(items->Grid()->columnWidth(1), ui::Px(5000));
+    EXPECT_EQ(items->Grid()->Text(2, 0), "科目分類");
+    items->Grid()->setColumnWidth(1, 180);
+    items->close();
+    auto* again = openShown<bank::form_T0101>();
+    EXPECT_EQ(again->Grid()->columnWidth(1), 250);
+}
+
+}  // namespace
