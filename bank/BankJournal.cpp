@@ -1,5 +1,673 @@
+#include "BankJournal.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "Grid.h"
+#include "Inputs.h"
+#include "MenuForm.h"
+#include "Msg.h"
 #include "Windows.h"
+#include "core/AppState.h"
+#include "core/db/Convert.h"
+#include "core/db/Recordset.h"
+#include "core/ledger/Balances.h"
+#include "core/ledger/BankBook.h"
+#include "core/ledger/Dates.h"
 
 namespace bank {
-ui::FormBase* Create_Journal(QWidget*) { return nullptr; }
+namespace {
+
+const QString kInput = QStringLiteral("入力");
+const QString kUpdate = QStringLiteral("更新");
+
+QString Join(const QList<qint64>& numbers) {
+    QStringList parts;
+    for (qint64 n : numbers) parts << QString::number(n);
+    return parts.join(QStringLiteral(", "));
+}
+
+// Why a balance could not be computed: the rows that point at an item no longer in the master.
+QString Missing_Items_Text(const QList<qint64>& records) {
+    return QStringLiteral("項目マスターに無い項目のレコードがあるため、残高を計算できません。\nレコード番号: ") +
+           Join(records);
+}
+
+QString Failure_Text(const QString& head, const ledger::Change& c) {
+    if (!c.missingItemRecords.isEmpty()) return head + QLatin1Char('\n') + Missing_Items_Text(c.missingItemRecords);
+    return head;
+}
+
+QString Number_Text(const QVariant& v) {
+    if (!db::Is_Numeric(v)) return db::To_Str(v, QString());
+    return QString::number(db::To_Long(v, 0));
+}
+
+}  // namespace
+
+form_S0101::form_S0101(QWidget* parent) : FormBase(QStringLiteral("銀行帳入力"), parent) {
+    setObjectName(QStringLiteral("form_S0101"));
+    Build();
+
+    // Opening: the present month, an empty entry area, the grid header, the stored layout.
+    txt_date->Set_Month(ledger::Month_Text(app::Now().date()));
+    Clear_Entry();
+    const struct {
+        const char* text;
+        int twips;
+    } headers[] = {{"番号", 500},  {"日付", 1500}, {"科目ｺｰﾄﾞ", 800}, {"科目名", 2000},
+                   {"収入", 1000}, {"支出", 1000}, {"備考", 3000}};
+    for (int c = 0; c < 7; ++c) grd_S01->Set_Header(c, QString::fromUtf8(headers[c].text), headers[c].twips);
+    grd_S01->Set_Rows(1);
+    Set_Layout_Keys(QStringLiteral("S0101"), grd_S01, QStringLiteral("grd_S01ColWidth"), 7);
+    Restore_Layout();
+    Tick_Clock();
+    txt_day->setFocus();
+}
+
+QLabel* form_S0101::Label(const QString& text, int x, int y, int w, QWidget* parent) {
+    auto* l = new QLabel(text, parent ? parent : this);
+    l->setGeometry(x, y, w, 22);
+    return l;
+}
+
+QLineEdit* form_S0101::Edit(const char* name, int x, int y, int w, QWidget* parent) {
+    auto* e = new QLineEdit(parent ? parent : this);
+    e->setObjectName(QLatin1String(name));
+    e->setGeometry(x, y, w, 24);
+    return e;
+}
+
+QPushButton* form_S0101::Button(const char* name, const QString& caption, int x, int y, int w, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent ? parent : this);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(x, y, w, 24);
+    b->setAutoDefault(false);
+    return b;
+}
+
+void form_S0101::Build() {
+    resize(880, 620);
+    Label(QString::fromUtf8(ui::kHintEnter), 8, 4, 560);
+
+    // Month and day.
+    Label(QStringLiteral("年度/月"), 8, 32, 84);
+    txt_date = new ui::MonthBox(QStringLiteral("txt_date"), this);
+    txt_date->setGeometry(94, 31, 76, 24);
+    auto* Command5 = Button("Command5", QStringLiteral("<-"), 174, 31, 32);
+    auto* Command4 = Button("Command4", QStringLiteral("+>"), 208, 31, 32);
+    Label(QStringLiteral("日"), 256, 32, 20);
+    txt_day = Edit("txt_day", 278, 31, 36);
+    auto* Command3 = Button("Command3", QStringLiteral("<-"), 318, 31, 32);
+    auto* Command2 = Button("Command2", QStringLiteral("+>"), 352, 31, 32);
+    Label(QStringLiteral("レコード番号"), 404, 32, 84);
+    txt_rec_no = Edit("txt_rec_no", 490, 31, 64);
+    txt_rec_no->setAlignment(Qt::AlignRight);
+
+    // Bank and item.
+    Label(QStringLiteral("銀行ｺｰﾄﾞ"), 8, 64, 84);
+    txt_b_cd = Edit("txt_b_cd", 94, 63, 56);
+    Label(QStringLiteral("銀行名"), 160, 64, 52);
+    cmb_b_nm = new QComboBox(this);
+    cmb_b_nm->setObjectName(QStringLiteral("cmb_b_nm"));
+    cmb_b_nm->setGeometry(214, 63, 200, 24);
+    Label(QStringLiteral("残高"), 428, 64, 36);
+    lbl_zan = new QLabel(this);
+    lbl_zan->setObjectName(QStringLiteral("lbl_zan"));
+    lbl_zan->setGeometry(466, 63, 120, 24);
+    lbl_zan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    lbl_zan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    Label(QStringLiteral("項目ｺｰﾄﾞ"), 8, 96, 84);
+    txt_k_cd = Edit("txt_k_cd", 94, 95, 56);
+    Label(QStringLiteral("項目名"), 160, 96, 52);
+    cmb_k_nm = new QComboBox(this);
+    cmb_k_nm->setObjectName(QStringLiteral("cmb_k_nm"));
+    cmb_k_nm->setGeometry(214, 95, 200, 24);
+
+    // Amount, note, and the write key.
+    Label(QStringLiteral("金額"), 8, 128, 84);
+    txt_kingaku = Edit("txt_kingaku", 94, 127, 110);
+    txt_kingaku->setAlignment(Qt::AlignRight);
+    Label(QStringLiteral("備考"), 214, 128, 36);
+    txt_biko = Edit("txt_biko", 252, 127, 334);
+    cmd_input = new QPushButton(kInput, this);
+    cmd_input->setObjectName(QStringLiteral("cmd_input"));
+    cmd_input->setGeometry(596, 125, 80, 28);
+    cmd_input->setEnabled(false);
+
+    for (QLineEdit* e : {static_cast<QLineEdit*>(txt_date), txt_day, txt_b_cd, txt_rec_no, txt_k_cd, txt_kingaku})
+        e->setAttribute(Qt::WA_InputMethodEnabled, false);
+
+    Label(QString::fromUtf8(ui::kHintGrid), 8, 160, 560);
+    grd_S01 = new ui::FlexGrid(QStringLiteral("grd_S01"), 7, this);
+    grd_S01->setGeometry(8, 184, 864, 372);
+    Set_Fill_Widget(grd_S01);
+
+    // The three frames beside the entry area, hidden until their key.
+    frm_select_cd = new QGroupBox(this);
+    frm_select_cd->setObjectName(QStringLiteral("frm_select_cd"));
+    frm_select_cd->setGeometry(690, 28, 182, 112);
+    auto* lbl_cd = Label(QStringLiteral("修正するレコード番号"), 10, 10, 164, frm_select_cd);
+    lbl_cd->setObjectName(QStringLiteral("lbl_cd"));
+    txt_cd = Edit("txt_cd", 10, 38, 70, frm_select_cd);
+    txt_cd->setAttribute(Qt::WA_InputMethodEnabled, false);
+    auto* cmd_syusei = Button("cmd_syusei", QStringLiteral("修正"), 10, 76, 76, frm_select_cd);
+    auto* Command1 = Button("Command1", QStringLiteral("ｷｬﾝｾﾙ"), 94, 76, 76, frm_select_cd);
+
+    frm_select_cd2 = new QGroupBox(this);
+    frm_select_cd2->setObjectName(QStringLiteral("frm_select_cd2"));
+    frm_select_cd2->setGeometry(690, 28, 182, 112);
+    Label(QStringLiteral("削除するレコード番号"), 10, 10, 164, frm_select_cd2);
+    for (int i = 0; i < 2; ++i) {
+        txt_cd2[i] = Edit("txt_cd2", 10 + i * 92, 38, 70, frm_select_cd2);
+        txt_cd2[i]->setProperty("index", i);
+        txt_cd2[i]->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
+    Label(QStringLiteral("～"), 84, 39, 20, frm_select_cd2)->setAlignment(Qt::AlignCenter);
+    auto* cmd_sakujyo = Button("cmd_sakujyo", QStringLiteral("削除"), 10, 76, 76, frm_select_cd2);
+    auto* Command8 = Button("Command8", QStringLiteral("ｷｬﾝｾﾙ"), 94, 76, 76, frm_select_cd2);
+
+    frm_select_omote = new QGroupBox(this);
+    frm_select_omote->setObjectName(QStringLiteral("frm_select_omote"));
+    frm_select_omote->setGeometry(690, 28, 182, 112);
+    Label(QStringLiteral("印刷面"), 10, 10, 164, frm_select_omote);
+    const QString sides[] = {QStringLiteral("表"), QStringLiteral("裏")};
+    for (int i = 0; i < 2; ++i) {
+        Option1[i] = new QRadioButton(sides[i], frm_select_omote);
+        Option1[i]->setObjectName(QStringLiteral("Option1"));
+        Option1[i]->setProperty("index", i);
+        Option1[i]->setGeometry(14 + i * 80, 38, 70, 24);
+    }
+    Option1[0]->setChecked(true);
+    auto* Command6 = Button("Command6", QStringLiteral("印刷"), 10, 76, 76, frm_select_omote);
+    auto* Command7 = Button("Command7", QStringLiteral("ｷｬﾝｾﾙ"), 94, 76, 76, frm_select_omote);
+    for (QGroupBox* f : {frm_select_cd, frm_select_cd2, frm_select_omote}) f->hide();
+
+    // Function keys.
+    Create_FKeyBar(8, height() - 57, width() - 16);
+    Set_FKey(1, QStringLiteral("入力"), [this] {
+        ui::Hourglass wait;
+        Clear_Entry();
+        txt_day->setFocus();
+    });
+    Set_FKey(2, QStringLiteral("番号指定削除"), [this] {
+        txt_cd2[0]->clear();
+        txt_cd2[1]->clear();
+        frm_select_cd2->show();
+        frm_select_cd2->raise();
+        txt_cd2[0]->setFocus();
+    });
+    Set_FKey(3, QStringLiteral("番号指定修正"), [this] {
+        txt_cd->clear();
+        frm_select_cd->show();
+        frm_select_cd->raise();
+        txt_cd->setFocus();
+    });
+    Set_FKey(4, QStringLiteral("前レコード"), [this] { Move(4); });
+    Set_FKey(5, QStringLiteral("次レコード"), [this] { Move(5); });
+    Set_FKey(6, QStringLiteral("最初"), [this] { Move(6); });
+    Set_FKey(7, QStringLiteral("最後"), [this] { Move(7); });
+    Set_FKey(8, QStringLiteral("再計算"), [this] { Recalculate(); });
+    Set_FKey(9, QStringLiteral("発行"), [this] {
+        frm_select_omote->show();
+        frm_select_omote->raise();
+    });
+    Set_FKey(10, QStringLiteral("終了"), [this] {
+        close();
+        ui::Set_MenuEnabled(true);
+    });
+
+    // Tab order of the entry area; the record number, the combos and the small buttons are
+    // reached by clicking.
+    setTabOrder(txt_date, txt_day);
+    setTabOrder(txt_day, txt_b_cd);
+    setTabOrder(txt_b_cd, txt_k_cd);
+    setTabOrder(txt_k_cd, txt_kingaku);
+    setTabOrder(txt_kingaku, txt_biko);
+    setTabOrder(txt_biko, cmd_input);
+    setTabOrder(cmd_input, grd_S01);
+    setTabOrder(txt_cd2[0], txt_cd2[1]);
+    txt_rec_no->setFocusPolicy(Qt::ClickFocus);
+    cmb_b_nm->setFocusPolicy(Qt::ClickFocus);
+    cmb_k_nm->setFocusPolicy(Qt::ClickFocus);
+    for (QPushButton* b : {Command2, Command3, Command4, Command5}) b->setFocusPolicy(Qt::NoFocus);
+
+    // The month box.
+    On_Enter(txt_date, [this] {
+        txt_date->Normalise();
+        return true;
+    });
+    connect(txt_date, &ui::MonthBox::Normalised, this, [this] {
+        if (!txt_b_cd->text().isEmpty()) Fill_Grid();
+    });
+    auto moveMonth = [this](int n) {
+        txt_date->Set_Month(ledger::Add_Months(txt_date->Month(), n));
+        if (!txt_b_cd->text().isEmpty()) Fill_Grid();
+        txt_date->setFocus();
+    };
+    connect(Command4, &QPushButton::clicked, this, [moveMonth] { moveMonth(1); });
+    connect(Command5, &QPushButton::clicked, this, [moveMonth] { moveMonth(-1); });
+
+    // The day. The day buttons move the date but leave the grid as it is.
+    On_Enter(txt_day, [this] { return Day_Check(); });
+    On_Leave(txt_day, [this] { return Day_Check(); });
+    auto moveDay = [this](int n) {
+        const QDate d = QDate::fromString(txt_date->Month() + QLatin1Char('/') + txt_day->text().trimmed(),
+                                          QStringLiteral("yyyy/MM/dd"));
+        if (d.isValid()) {
+            const QDate moved = d.addDays(n);
+            txt_day->setText(moved.toString(QStringLiteral("dd")));
+            txt_date->Set_Month(ledger::Month_Text(moved));
+        }
+        txt_day->setFocus();
+    };
+    connect(Command2, &QPushButton::clicked, this, [moveDay] { moveDay(1); });
+    connect(Command3, &QPushButton::clicked, this, [moveDay] { moveDay(-1); });
+
+    // Bank and item.
+    On_Enter(txt_b_cd, [this] { return Bank_Enter(); });
+    On_Leave(txt_b_cd, [this] { return Bank_Leave(); });
+    connect(cmb_b_nm, QOverload<int>::of(&QComboBox::activated), this, &form_S0101::Bank_Clicked);
+    On_Enter(txt_k_cd, [this] { return Item_Enter(); });
+    On_Leave(txt_k_cd, [this] { return Item_Leave(); });
+    connect(cmb_k_nm, QOverload<int>::of(&QComboBox::activated), this, &form_S0101::Item_Clicked);
+    On_Enter(txt_kingaku);
+    On_Enter(txt_biko);
+    On_ShiftLeft(txt_b_cd, txt_day);
+    On_ShiftLeft(txt_k_cd, txt_b_cd);
+    On_ShiftLeft(txt_kingaku, txt_k_cd);
+    On_ShiftLeft(txt_biko, txt_kingaku);
+    connect(cmd_input, &QPushButton::clicked, this, &form_S0101::Input);
+
+    // Record number.
+    On_Enter(txt_rec_no, [this] {
+        Rec_No_Enter();
+        return false;
+    });
+
+    // Frames.
+    connect(Command1, &QPushButton::clicked, frm_select_cd, &QWidget::hide);
+    connect(Command7, &QPushButton::clicked, frm_select_omote, &QWidget::hide);
+    connect(Command8, &QPushButton::clicked, frm_select_cd2, &QWidget::hide);
+    connect(cmd_syusei, &QPushButton::clicked, this, &form_S0101::Modify_ByNumber);
+    On_Enter(txt_cd, [this] {
+        Modify_ByNumber();
+        return false;
+    });
+    connect(cmd_sakujyo, &QPushButton::clicked, this, &form_S0101::Delete_ByNumber);
+    On_Enter(txt_cd2[0], [this] {
+        if (!txt_cd2[0]->text().isEmpty()) txt_cd2[1]->setFocus();
+        return false;
+    });
+    On_Enter(txt_cd2[1], [this] {
+        Delete_ByNumber();
+        return false;
+    });
+    On_ShiftLeft(txt_cd2[1], txt_cd2[0]);
+    connect(Command6, &QPushButton::clicked, this, &form_S0101::Print);
+
+    // Grid.
+    connect(grd_S01, &ui::FlexGrid::Clicked_Row, this, [this](int row) {
+        if (row > 0) m_clickedRow = row;
+    });
+    connect(grd_S01, &ui::FlexGrid::Double_Clicked, this, &form_S0101::Grid_DoubleClicked);
+    connect(grd_S01, &ui::FlexGrid::Delete_Pressed, this, &form_S0101::Grid_Delete);
+}
+
+// ---------------------------------------------------------------------------------------
+// The entry area
+
+void form_S0101::Clear_Entry() {
+    const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
+    txt_rec_no->setText(QString::number(highest + 1));
+    txt_day->setText(app::Now().date().toString(QStringLiteral("dd")));
+    txt_b_cd->clear();
+    txt_k_cd->clear();
+    cmb_b_nm->setUpdatesEnabled(false);
+    ui::Fill_Code_Combo(cmb_b_nm, db::rs_T01);
+    cmb_b_nm->setUpdatesEnabled(true);
+    cmb_k_nm->setUpdatesEnabled(false);
+    ui::Fill_Code_Combo(cmb_k_nm, db::rs_T02);
+    cmb_k_nm->setUpdatesEnabled(true);
+    txt_kingaku->clear();
+    txt_biko->clear();
+    lbl_zan->clear();
+}
+
+bool form_S0101::Day_Check() {
+    const auto day = ledger::Day_Text(txt_day->text());
+    if (!day) return false;
+    txt_day->setText(*day);
+    return true;
+}
+
+void form_S0101::Show_Bank(qint64 code) {
+    const auto zan = ledger::Stored_Zan(code);
+    lbl_zan->setText(zan ? QString::number(*zan) : QString());
+    Fill_Grid();
+}
+
+bool form_S0101::Bank_Enter() {
+    const auto code = db::Parse_Whole(txt_b_cd->text());
+    if (!code) return false;
+    const int i = ui::Find_Combo_Entry(cmb_b_nm, *code);
+    if (i < 0) return false;
+    cmb_b_nm->setCurrentIndex(i);
+    Bank_Clicked(i);
+    return true;
+}
+
+bool form_S0101::Bank_Leave() {
+    cmd_input->setEnabled(false);
+    if (txt_b_cd->text().isEmpty()) return true;
+    const auto code = db::Parse_Whole(txt_b_cd->text());
+    const int i = code ? ui::Find_Combo_Entry(cmb_b_nm, *code) : -1;
+    if (i >= 0) {
+        cmb_b_nm->setCurrentIndex(i);
+        Show_Bank(*code);
+        cmd_input->setEnabled(true);
+    }
+    return true;
+}
+
+void form_S0101::Bank_Clicked(int index) {
+    if (index < 0) return;
+    const qint64 code = cmb_b_nm->itemData(index).toLongLong();
+    txt_b_cd->setText(QString::number(code));
+    Show_Bank(code);
+    cmd_input->setEnabled(true);
+}
+
+bool form_S0101::Item_Enter() {
+    const auto code = db::Parse_Whole(txt_k_cd->text());
+    if (!code) return false;
+    const int i = ui::Find_Combo_Entry(cmb_k_nm, *code);
+    if (i < 0) return false;
+    cmb_k_nm->setCurrentIndex(i);
+    Item_Clicked(i);
+    return true;
+}
+
+bool form_S0101::Item_Leave() {
+    cmd_input->setEnabled(false);
+    if (txt_k_cd->text().isEmpty()) return true;
+    const auto code = db::Parse_Whole(txt_k_cd->text());
+    const int i = code ? ui::Find_Combo_Entry(cmb_k_nm, *code) : -1;
+    if (i >= 0) {
+        cmb_k_nm->setCurrentIndex(i);
+        cmd_input->setEnabled(true);
+    }
+    return true;
+}
+
+void form_S0101::Item_Clicked(int index) {
+    if (index < 0) return;
+    txt_k_cd->setText(QString::number(cmb_k_nm->itemData(index).toLongLong()));
+    cmd_input->setEnabled(true);
+}
+
+bool form_S0101::Refuse(QWidget* field, const QString& text) {
+    ui::Msg::Show(this, text, ui::Icon::Exclamation);
+    field->setFocus();
+    if (auto* e = qobject_cast<QLineEdit*>(field)) e->selectAll();
+    return false;
+}
+
+void form_S0101::Input() {
+    // Every value is checked before anything is written; a bad one is named and nothing changes.
+    const QString range = QStringLiteral("は1～%1の整数で入力してください").arg(db::kMaxCode);
+    const auto recNo = db::Parse_Code(txt_rec_no->text());
+    if (!recNo) {
+        Refuse(txt_rec_no, QStringLiteral("レコード番号") + range);
+        return;
+    }
+    txt_date->Normalise();
+    if (!ledger::Month_Start(txt_date->Month())) {
+        Refuse(txt_date, QStringLiteral("年度/月を正しく入力してください"));
+        return;
+    }
+    const auto day = db::Parse_Whole(txt_day->text());
+    if (!day || *day < 1 || *day > 31) {
+        Refuse(txt_day, QStringLiteral("日は1～31の整数で入力してください"));
+        return;
+    }
+    const auto bank = db::Parse_Code(txt_b_cd->text());
+    if (!bank) {
+        Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ") + range);
+        return;
+    }
+    if (ui::Find_Combo_Entry(cmb_b_nm, *bank) < 0) {
+        Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
+        return;
+    }
+    const auto item = db::Parse_Code(txt_k_cd->text());
+    if (!item) {
+        Refuse(txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ") + range);
+        return;
+    }
+    if (ui::Find_Combo_Entry(cmb_k_nm, *item) < 0) {
+        Refuse(txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ %1 は項目マスターにありません").arg(*item));
+        return;
+    }
+    const auto amount = db::Parse_Yen(txt_kingaku->text());
+    if (!amount) {
+        Refuse(txt_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
+        return;
+    }
+
+    cmd_input->setEnabled(false);
+    {
+        ui::Hourglass wait;
+        ui::Set_FKeyEnabled(this, false);
+        ledger::JournalEntry e;
+        e.cd = *recNo;
+        e.date = txt_date->Month() + QLatin1Char('/') + QStringLiteral("%1").arg(*day, 2, 10, QLatin1Char('0'));
+        e.bank = *bank;
+        e.item = *item;
+        e.amount = *amount;
+        e.note = txt_biko->text();
+        const ledger::Change c = ledger::Write_Entry(e);
+        if (!c.ok)
+            ui::Msg::Critical(this, Failure_Text(c.inserted ? QStringLiteral("追加できません")
+                                                            : QStringLiteral("更新できません"),
+                                                 c));
+        else if (c.inserted)
+            Show_Record(0);
+        Clear_Entry();
+        grd_S01->Set_Rows(1);
+        cmd_input->setText(kInput);
+        cmd_input->setEnabled(false);
+        ui::Set_FKeyEnabled(this, true);
+    }
+    // The next entry usually starts with its day: typing replaces the proposed one.
+    txt_day->setFocus();
+    txt_day->selectAll();
+}
+
+// ---------------------------------------------------------------------------------------
+// Records by number
+
+void form_S0101::Show_Record(qint64 n) {
+    const ledger::RecordLookup found = ledger::Find_Record(n);
+    if (found.status == ledger::Lookup::EmptyJournal) {
+        txt_day->setFocus();
+        return;
+    }
+    if (found.status != ledger::Lookup::Found) return;
+
+    const ledger::JournalRecord& r = found.record;
+    txt_rec_no->setText(QString::number(r.cd));
+    txt_date->Set_Month(r.date.left(7));
+    txt_day->setText(r.date.right(2));
+    // Choosing the entries as a click would: the record's bank and item make it writable.
+    txt_b_cd->setText(Number_Text(r.bank));
+    const int b = db::Is_Numeric(r.bank) ? ui::Find_Combo_Entry(cmb_b_nm, db::To_Long(r.bank, 0)) : -1;
+    cmb_b_nm->setCurrentIndex(b);
+    txt_k_cd->setText(Number_Text(r.item));
+    const int k = db::Is_Numeric(r.item) ? ui::Find_Combo_Entry(cmb_k_nm, db::To_Long(r.item, 0)) : -1;
+    cmb_k_nm->setCurrentIndex(k);
+    if (b >= 0 || k >= 0) cmd_input->setEnabled(true);
+    txt_kingaku->setText(Number_Text(r.amount));
+    txt_biko->setText(db::To_Str(r.note, QString()));
+    const auto zan = db::Is_Numeric(r.bank) ? ledger::Stored_Zan(db::To_Long(r.bank, 0)) : std::nullopt;
+    lbl_zan->setText(zan ? QString::number(*zan) : QString());
+    Fill_Grid();
+    txt_day->setFocus();
+}
+
+void form_S0101::Rec_No_Enter() {
+    const auto n = db::Parse_Code(txt_rec_no->text());
+    if (!n) {
+        Refuse(txt_rec_no, QStringLiteral("レコード番号は1～%1の整数で入力してください").arg(db::kMaxCode));
+        return;
+    }
+    frm_select_cd->hide();
+    Show_Record(*n);
+    cmd_input->setText(kUpdate);
+    txt_day->setFocus();
+}
+
+void form_S0101::Modify_ByNumber() {
+    const auto n = db::Parse_Code(txt_cd->text());
+    if (!n) {
+        Refuse(txt_cd, QStringLiteral("修正するレコード番号は1～%1の整数で入力してください").arg(db::kMaxCode));
+        return;
+    }
+    frm_select_cd->hide();
+    Show_Record(*n);
+    frm_select_cd2->hide();
+}
+
+void form_S0101::Move(int key) {
+    ui::Hourglass wait;
+    ui::Set_FKeyEnabled(this, false);
+    qint64 target = -1;
+    switch (key) {
+        case 4:
+        case 5:
+            // Moving writes nothing, so any positive number shown may be moved from; a text
+            // that is not one moves nowhere.
+            if (const auto n = db::Parse_Whole(txt_rec_no->text()); n && *n >= 1)
+                target = ledger::Move_Target(key == 4 ? ledger::Move::Previous : ledger::Move::Next, *n);
+            break;
+        case 6: target = ledger::Move_Target(ledger::Move::First, 0); break;
+        case 7: target = ledger::Move_Target(ledger::Move::Last, 0); break;
+        default: break;
+    }
+    if (target >= 0) Show_Record(target);
+    ui::Set_FKeyEnabled(this, true);
+}
+
+void form_S0101::Delete_ByNumber() {
+    const QString range = QStringLiteral("削除するレコード番号は1～%1の整数で入力してください").arg(db::kMaxCode);
+    const auto from = db::Parse_Code(txt_cd2[0]->text());
+    if (!from) {
+        Refuse(txt_cd2[0], range);
+        return;
+    }
+    std::optional<qint64> to;
+    if (!txt_cd2[1]->text().isEmpty()) {
+        const auto last = db::Parse_Code(txt_cd2[1]->text());
+        if (!last) {
+            Refuse(txt_cd2[1], range);
+            return;
+        }
+        to = *last;
+    }
+    const ledger::Change c = ledger::Delete_Records(*from, to);
+    if (!c.ok) ui::Msg::Critical(this, Failure_Text(QStringLiteral("削除できません"), c));
+    Show_Record(0);
+    frm_select_cd2->hide();
+}
+
+void form_S0101::Recalculate() {
+    if (txt_b_cd->text().isEmpty()) return;
+    const auto bank = db::Parse_Code(txt_b_cd->text());
+    if (!bank) {
+        Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞは1～%1の整数で入力してください").arg(db::kMaxCode));
+        return;
+    }
+    ui::Hourglass wait;
+    const ledger::BankZan z = ledger::Recalc_BankZan(*bank);
+    if (z.ok) {
+        lbl_zan->setText(QString::number(z.zan));
+        return;
+    }
+    // The stored balance stays as it was, and so does the label.
+    ui::Msg::Critical(this, z.missingItemRecords.isEmpty() ? QStringLiteral("再計算できません")
+                                                           : Missing_Items_Text(z.missingItemRecords));
+}
+
+// ---------------------------------------------------------------------------------------
+// The grid
+
+void form_S0101::Fill_Grid() {
+    grd_S01->Set_Rows(1);
+    const auto bank = db::Parse_Code(txt_b_cd->text());
+    if (!bank) return;
+    const ledger::BankMonth month = ledger::Read_Bank_Month(*bank, txt_date->Month());
+    if (!month.ok || month.rows.isEmpty()) return;
+    grd_S01->setUpdatesEnabled(false);
+    grd_S01->Set_Rows(month.rows.size() + 1);
+    int row = 1;
+    for (const ledger::BankMonthRow& r : month.rows) {
+        ui::Set_Cell(grd_S01, 0, row, r.cd);
+        ui::Set_Cell(grd_S01, 1, row, r.date);
+        ui::Set_Cell(grd_S01, 2, row, Number_Text(r.itemCode));
+        ui::Set_Cell(grd_S01, 3, row, r.itemName);
+        // A row whose item is missing from the master counts as expense, as in the balance.
+        const int amountCol = r.income ? 4 : 5;
+        ui::Set_Cell(grd_S01, amountCol, row, r.amount ? QString::number(*r.amount) : QString());
+        ui::Set_CellAlign(grd_S01, 4, row, 7);
+        ui::Set_CellAlign(grd_S01, 5, row, 7);
+        ui::Set_Cell(grd_S01, 6, row, r.note);
+        ++row;
+    }
+    grd_S01->setUpdatesEnabled(true);
+}
+
+void form_S0101::Grid_DoubleClicked() {
+    QPushButton* f1 = FKey(1);
+    if (f1) f1->setEnabled(false);
+    {
+        ui::Hourglass wait;
+        Show_Record(ui::Get_CellNum(grd_S01, 0, m_clickedRow));
+        cmd_input->setText(kUpdate);
+    }
+    if (f1) f1->setEnabled(true);
+}
+
+void form_S0101::Grid_Delete() {
+    const int row = grd_S01->Row();
+    if (row < 1) return;
+    const QString number = ui::Get_Cell(grd_S01, 0, row);
+    if (!db::Parse_Whole(number)) return;
+    txt_cd2[0]->setText(number);
+    txt_cd2[1]->clear();
+    Delete_ByNumber();
+}
+
+// ---------------------------------------------------------------------------------------
+// Printing
+
+void form_S0101::Print() {
+    app::flg_Front = Option1[0]->isChecked();
+    frm_select_omote->hide();
+    ui::Hourglass wait;
+    ui::Set_FKeyEnabled(this, false);
+    Print_Journal();
+    ui::Set_FKeyEnabled(this, true);
+}
+
+void form_S0101::Print_Journal() {
+    // The printout of the listed month comes with the journal printing.
+}
+
+ui::FormBase* Create_Journal(QWidget* menu) { return new form_S0101(menu); }
+
 }  // namespace bank

@@ -1,0 +1,89 @@
+#pragma once
+// The bank-book journal window: one bank's month in the grid, one entry area to add or
+// change a row by its record number, deletes by number, record moves and the recalculation.
+
+#include <QString>
+
+#include "FormBase.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace ui {
+class FlexGrid;
+class MonthBox;
+}  // namespace ui
+
+namespace bank {
+
+class form_S0101 : public ui::FormBase {
+    Q_OBJECT
+public:
+    explicit form_S0101(QWidget* parent = nullptr);
+
+    // Loads record n into the entry area (n = 0: the highest record number). A number that
+    // is not in the journal changes nothing.
+    void Show_Record(qint64 n);
+    // Lists the month of txt_date for the bank in txt_b_cd.
+    void Fill_Grid();
+    void Clear_Entry();
+    // Prints what the grid lists.
+    void Print_Journal();
+
+private:
+    void Build();
+    QLabel* Label(const QString& text, int x, int y, int w, QWidget* parent = nullptr);
+    QLineEdit* Edit(const char* name, int x, int y, int w, QWidget* parent = nullptr);
+    QPushButton* Button(const char* name, const QString& caption, int x, int y, int w, QWidget* parent = nullptr);
+
+    // Choosing the bank and the item by code or by combo.
+    bool Bank_Enter();
+    bool Bank_Leave();
+    void Bank_Clicked(int index);
+    bool Item_Enter();
+    bool Item_Leave();
+    void Item_Clicked(int index);
+    void Show_Bank(qint64 code);
+    bool Day_Check();
+
+    void Input();
+    void Delete_ByNumber();
+    void Modify_ByNumber();
+    void Rec_No_Enter();
+    void Move(int key);
+    void Recalculate();
+    void Print();
+    void Grid_DoubleClicked();
+    void Grid_Delete();
+
+    // A bad value typed: says so, puts the focus on the field, returns false.
+    bool Refuse(QWidget* field, const QString& text);
+
+    ui::MonthBox* txt_date = nullptr;
+    QLineEdit* txt_day = nullptr;
+    QLineEdit* txt_b_cd = nullptr;
+    QComboBox* cmb_b_nm = nullptr;
+    QLabel* lbl_zan = nullptr;
+    QLineEdit* txt_rec_no = nullptr;
+    QLineEdit* txt_k_cd = nullptr;
+    QComboBox* cmb_k_nm = nullptr;
+    QLineEdit* txt_kingaku = nullptr;
+    QLineEdit* txt_biko = nullptr;
+    QPushButton* cmd_input = nullptr;
+    ui::FlexGrid* grd_S01 = nullptr;
+
+    QGroupBox* frm_select_cd = nullptr;
+    QLineEdit* txt_cd = nullptr;
+    QGroupBox* frm_select_cd2 = nullptr;
+    QLineEdit* txt_cd2[2] = {nullptr, nullptr};
+    QGroupBox* frm_select_omote = nullptr;
+    QRadioButton* Option1[2] = {nullptr, nullptr};
+
+    int m_clickedRow = 0;  // the data row last clicked, read by the double-click
+};
+
+}  // namespace bank

@@ -1,0 +1,219 @@
+#include "BankBook.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+#include "../db/Convert.h"
+#include "../db/Database.h"
+#include "../db/Recordset.h"
+#include "Balances.h"
+#include "Dates.h"
+
+namespace ledger {
+namespace {
+
+QString textOf(const QVariant& v) { return v.isNull() || !v.isValid() ? QString() : v.toString(); }
+
+// Recomputes each bank's balance inside the caller's transaction. Every bank is tried, so
+// that the caller can name all the rows whose item is missing, not only the first bank's.
+bool recalcBanks(QList<qint64> banks, Change& c) {
+    std::sort(banks.begin(), banks.end());
+    banks.erase(std::unique(banks.begin(), banks.end()), banks.end());
+    bool ok = true;
+    for (qint64 bank : banks) {
+        const BankZan z = Recalc_BankZan(bank);
+        if (z.ok) continue;
+        ok = false;
+        if (z.missingItemRecords.isEmpty()) {
+            c.error = z.error;
+            c.missingItemRecords.clear();
+            return false;
+        }
+        c.missingItemRecords << z.missingItemRecords;
+    }
+    std::sort(c.missingItemRecords.begin(), c.missingItemRecords.end());
+    if (ok) c.banks = banks;
+    return ok;
+}
+
+}  // namespace
+
+BankMonth Read_Bank_Month(qint64 bankCode, const QString& yyyymm) {
+    BankMonth m;
+    if (!db::Is_Open()) {
+        m.error = QStringLiteral("database is not open");
+        return m;
+    }
+    // The pattern yyyy/mm/* as a half-open range of K_DATE, read through (B_CD, K_DATE, CD)
+    // with the item's name and kind joined in the same pass.
+    const DateRange range = Month_Range(yyyymm.left(4), yyyymm.mid(5));
+    QSqlQuery q(db::Connection());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral(
+        "SELECT S01.CD, S01.K_DATE, S01.K_CD, S01.KINGAKU, S01.BIKO, T02.CD, T02.NM, T02.KIND "
+        "FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD "
+        "WHERE S01.B_CD = ? AND S01.K_DATE >= ? AND S01.K_DATE < ? ORDER BY S01.K_DATE, S01.CD"));
+    q.addBindValue(bankCode);
+    q.addBindValue(range.from);
+    q.addBindValue(range.to);
+    if (!q.exec()) {
+        m.error = q.lastError().text();
+        return m;
+    }
+    while (q.next()) {
+        BankMonthRow r;
+        r.cd = db::To_Long(q.value(0), 0);
+        r.date = textOf(q.value(1));
+        r.itemCode = q.value(2).isNull() ? QVariant() : q.value(2);
+        r.itemKnown = !q.value(5).isNull();
+        r.itemName = textOf(q.value(6));
+        r.income = r.itemKnown && db::Is_Numeric(q.value(7)) && db::To_Long(q.value(7), 1) == 0;
+        if (db::Is_Numeric(q.value(3))) r.amount = db::To_Cur(q.value(3), 0);
+        r.note = textOf(q.value(4));
+        m.rows << r;
+    }
+    if (q.lastError().isValid()) {
+        m.rows.clear();
+        m.error = q.lastError().text();
+        return m;
+    }
+    m.ok = true;
+    return m;
+}
+
+RecordLookup Find_Record(qint64 n) {
+    RecordLookup l;
+    db::Rs rs;
+    int opened = db::kError;
+    if (n == 0)
+        opened = db::Open_Rs(rs, QStringLiteral("SELECT * FROM S01 ORDER BY CD DESC LIMIT 1"));
+    else
+        opened = db::Open_S01ByCd(rs, n);
+    if (opened == db::kError) return l;
+    if (opened == db::kEmpty) {
+        bool ok = false;
+        const QVariant any = db::Scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01)"), {}, &ok);
+        if (!ok) return l;
+        l.status = any.toInt() ? Lookup::NotFound : Lookup::EmptyJournal;
+        return l;
+    }
+    JournalRecord& r = l.record;
+    r.cd = db::To_Long(rs->Field(QStringLiteral("CD")), 0);
+    r.date = textOf(rs->Field(QStringLiteral("K_DATE")));
+    r.bank = rs->Field(QStringLiteral("B_CD"));
+    r.item = rs->Field(QStringLiteral("K_CD"));
+    r.amount = rs->Field(QStringLiteral("KINGAKU"));
+    r.note = rs->Field(QStringLiteral("BIKO"));
+    l.status = Lookup::Found;
+    return l;
+}
+
+qint64 Move_Target(Move move, qint64 current) {
+    switch (move) {
+        case Move::Previous: return current <= 1 ? current : current - 1;
+        case Move::Next: return current + 1;
+        case Move::First: return db::Get_Min(QStringLiteral("S01"), QStringLiteral("CD"));
+        case Move::Last: return db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
+    }
+    return current;
+}
+
+Change Write_Entry(const JournalEntry& e) {
+    Change c;
+    db::Transaction tx;
+    if (!tx.ok()) {
+        c.error = QStringLiteral("cannot start a transaction");
+        return c;
+    }
+    // The bank the row belongs to now: its balance loses the row when the bank changes.
+    bool ok = false;
+    const QVariant before = db::Scalar(QStringLiteral("SELECT B_CD FROM S01 WHERE CD = ?"), {e.cd}, &ok);
+    if (!ok) {
+        c.error = QStringLiteral("cannot read record %1").arg(e.cd);
+        return c;
+    }
+    const bool exists =
+        db::Scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01 WHERE CD = ?)"), {e.cd}, &ok).toInt() != 0;
+    if (!ok) {
+        c.error = QStringLiteral("cannot read record %1").arg(e.cd);
+        return c;
+    }
+    c.inserted = !exists;
+    const QVariantList values{e.date, e.bank, e.item, e.amount, e.note, e.cd};
+    const bool written =
+        exists ? db::Execute(QStringLiteral("UPDATE S01 SET K_DATE=?, B_CD=?, K_CD=?, KINGAKU=?, BIKO=? WHERE CD=?"),
+                             values, &c.error)
+               : db::Execute(QStringLiteral("INSERT INTO S01 (K_DATE, B_CD, K_CD, KINGAKU, BIKO, CD) "
+                                            "VALUES (?, ?, ?, ?, ?, ?)"),
+                             values, &c.error);
+    if (!written) return c;
+    QList<qint64> banks{e.bank};
+    if (exists && db::Is_Numeric(before)) banks << db::To_Long(before, 0);
+    if (!recalcBanks(banks, c)) return c;
+    const auto zan = Stored_Zan(e.bank);
+    if (!tx.commit()) {
+        c.banks.clear();
+        c.error = QStringLiteral("cannot commit");
+        return c;
+    }
+    c.ok = true;
+    c.rows = 1;
+    c.zan = zan.value_or(0);
+    return c;
+}
+
+Change Delete_Records(qint64 from, std::optional<qint64> to) {
+    Change c;
+    db::Transaction tx;
+    if (!tx.ok()) {
+        c.error = QStringLiteral("cannot start a transaction");
+        return c;
+    }
+    const qint64 last = to.value_or(from);
+    QSqlQuery owners(db::Connection());
+    owners.setForwardOnly(true);
+    owners.prepare(QStringLiteral("SELECT DISTINCT B_CD FROM S01 WHERE CD BETWEEN ? AND ? AND B_CD IS NOT NULL"));
+    owners.addBindValue(from);
+    owners.addBindValue(last);
+    if (!owners.exec()) {
+        c.error = owners.lastError().text();
+        return c;
+    }
+    QList<qint64> banks;
+    while (owners.next()) banks << db::To_Long(owners.value(0), 0);
+    owners.finish();
+
+    QSqlQuery del(db::Connection());
+    if (to) {
+        del.prepare(QStringLiteral("DELETE FROM S01 WHERE CD BETWEEN ? AND ?"));
+        del.addBindValue(from);
+        del.addBindValue(*to);
+    } else {
+        del.prepare(QStringLiteral("DELETE FROM S01 WHERE CD=?"));
+        del.addBindValue(from);
+    }
+    if (!del.exec()) {
+        c.error = del.lastError().text();
+        return c;
+    }
+    const int deleted = del.numRowsAffected();
+    if (!recalcBanks(banks, c)) return c;
+    if (!tx.commit()) {
+        c.banks.clear();
+        c.error = QStringLiteral("cannot commit");
+        return c;
+    }
+    c.ok = true;
+    c.rows = deleted;
+    return c;
+}
+
+std::optional<qint64> Stored_Zan(qint64 bankCode) {
+    bool ok = false;
+    const QVariant v = db::Scalar(QStringLiteral("SELECT ZAN FROM T01 WHERE CD = ?"), {bankCode}, &ok);
+    if (!ok || !db::Is_Numeric(v)) return std::nullopt;
+    return db::To_Long(v, 0);
+}
+
+}  // namespace ledger

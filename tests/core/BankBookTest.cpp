@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "TestEnv.h"
+#include "core/db/Recordset.h"
+#include "core/ledger/BankBook.h"
+
+using namespace ledger;
+
+namespace {
+
+class BankBookTest : public AppTest {
+protected:
+    void SetUp() override {
+        Start(app::Program::Bank);
+        Sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)");
+        Sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, '雑費', NULL)");
+    }
+    void Row(qint64 cd, const QString& date, qint64 bank, qint64 item, qint64 amount, const QVariant& note = {}) {
+        Sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)",
+            {cd, date, bank, item, amount, note});
+    }
+    qint64 Zan(qint64 bank) { return Value("SELECT ZAN FROM T01 WHERE CD = ?", {bank}).toLongLong(); }
+    qint64 Count() { return Value("SELECT COUNT(*) FROM S01").toLongLong(); }
+    static JournalEntry Entry(qint64 cd, qint64 bank, qint64 item, qint64 amount, const QString& note = {}) {
+        JournalEntry e;
+        e.cd = cd;
+        e.date = QStringLiteral("2024/05/17");
+        e.bank = bank;
+        e.item = item;
+        e.amount = amount;
+        e.note = note;
+        return e;
+    }
+};
+
+TEST_F(BankBookTest, WritesAddOrReplaceByNumberAndKeepEveryBalance) {
+    Change c = Write_Entry(Entry(1, 1, 1, 1000));
+    ASSERT_TRUE(c.ok) << c.error.toStdString();
+    EXPECT_TRUE(c.inserted);
+    EXPECT_EQ(c.zan, 1000);
+    c = Write_Entry(Entry(2, 1, 2, 300, QStringLiteral("O'Brien's")));
+    ASSERT_TRUE(c.ok);
+    EXPECT_EQ(c.zan, 700);
+    EXPECT_EQ(Zan(1), 700);
+    EXPECT_EQ(Value("SELECT BIKO FROM S01 WHERE CD = 2").toString(), QStringLiteral("O'Brien's"));
+
+    // An unknown kind counts as expense.
+    ASSERT_TRUE(Write_Entry(Entry(3, 1, 3, 50)).ok);
+    EXPECT_EQ(Zan(1), 650);
+
+    // The same number replaces the row; moving it to another bank recomputes both banks.
+    c = Write_Entry(Entry(1, 2, 1, 4000));
+    ASSERT_TRUE(c.ok);
+    EXPECT_FALSE(c.inserted);
+    EXPECT_EQ(c.banks, (QList<qint64>{1, 2}));
+    EXPECT_EQ(Count(), 3);
+    EXPECT_EQ(Zan(1), -350);
+    EXPECT_EQ(Zan(2), 4000);
+    // Sums go past 32 bits without wrapping.
+    ASSERT_TRUE(Write_Entry(Entry(4, 3, 1, 3'000'000'000LL)).ok);
+    ASSERT_TRUE(Write_Entry(Entry(5, 3, 1, 3'000'000'000LL)).ok);
+    EXPECT_EQ(Zan(3), 6'000'000'000LL);
+}
+
+TEST_F(BankBookTest, AMissingItemStopsTheChangeWholeAndNamesTheRecords) {
+    Row(1, "2024/01/01", 1, 1, 1000);
+    Row(2, "2024/01/02", 1, 99, 300);
+    Row(3, "2024/01/03", 2, 98, 300);
+    Row(4, "2024/01/04", 2, 1, 300);
+    Row(5, "2024/01/05", 1, 1, 20);
+    Row(6, "2024/01/06", 2, 1, 20);
+
+    Change c = Write_Entry(Entry(7, 1, 1, 10));
+    EXPECT_FALSE(c.ok);
+    EXPECT_TRUE(c.inserted);
+    EXPECT_EQ(c.missingItemRecords, (QList<qint64>{2}));
+    EXPECT_EQ(Count(), 6);
+    EXPECT_EQ(Zan(1), 5000);
+
+    // Every bank concerned is named, and not one row goes.
+    c = Delete_Records(5, 6);
+    EXPECT_FALSE(c.ok);
+    EXPECT_EQ(c.missingItemRecords, (QList<qint64>{2, 3}));
+    EXPECT_EQ(Count(), 6);
+    EXPECT_EQ(Zan(2), 5000);
+
+    // Mending the row's item, or deleting the row, makes the bank computable again.
+    c = Write_Entry(Entry(3, 2, 2, 300));
+    ASSERT_TRUE(c.ok) << c.error.toStdString();
+    EXPECT_EQ(Zan(2), 20);
+    ASSERT_TRUE(Delete_Records(2).ok);
+    EXPECT_EQ(Zan(1), 1020);
+}
+
+TEST_F(BankBookTest, AMonthOfOneBankInDateOrderWithMissingItemsAsExpense) {
+    Row(1, "2001/02/28", 1, 1, 1000, QStringLiteral("給料"));
+    Row(2, "2001/02/05", 1, 2, 300);
+    Row(3, "2001/2/5", 1, 2, 1);
+    Row(4, "2001/03/01", 1, 2, 1);
+    Row(5, "2001/01/31", 1, 2, 1);
+    Row(6, "2001/02/10", 2, 2, 1);
+    Row(7, "2001/02/05", 1, 99, 40);
+    Sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (8, '2001/02/28', 1, 2, NULL, NULL)");
+
+    const BankMonth m = Read_Bank_Month(1, QStringLiteral("2001/02"));
+    ASSERT_TRUE(m.ok) << m.error.toStdString();
+    QList<qint64> cds;
+    for (const BankMonthRow& r : m.rows) cds << r.cd;
+    EXPECT_EQ(cds, (QList<qint64>{2, 7, 1, 8}));
+
+    const BankMonthRow& income = m.rows[2];
+    EXPECT_TRUE(income.income);
+    EXPECT_EQ(income.itemName, QStringLiteral("給与"));
+    EXPECT_EQ(income.amount, 1000);
+    const BankMonthRow& missing = m.rows[1];
+    EXPECT_FALSE(missing.itemKnown);
+    EXPECT_FALSE(missing.income);
+    EXPECT_TRUE(missing.itemName.isEmpty());
+    EXPECT_EQ(missing.amount, 40);
+    EXPECT_FALSE(m.rows[3].amount.has_value());
+
+    EXPECT_TRUE(Read_Bank_Month(1, QStringLiteral("2001/00")).rows.isEmpty());
+    EXPECT_TRUE(Read_Bank_Month(3, QStringLiteral("2001/02")).rows.isEmpty());
+}
+
+TEST_F(BankBookTest, RecordsAreFoundByNumberWithoutReadingTheJournal) {
+    EXPECT_EQ(Find_Record(0).status, Lookup::EmptyJournal);
+    EXPECT_EQ(Find_Record(5).status, Lookup::EmptyJournal);
+    Row(3, "2024/01/03", 1, 1, 1000, QStringLiteral("memo"));
+    Sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (7, '2023/12/31', 2, 2, 300, NULL)");
+    RecordLookup l = Find_Record(0);
+    ASSERT_EQ(l.status, Lookup::Found);
+    EXPECT_EQ(l.record.cd, 7);  // the highest number, not the latest date
+    EXPECT_TRUE(l.record.note.isNull());
+    l = Find_Record(3);
+    ASSERT_EQ(l.status, Lookup::Found);
+    EXPECT_EQ(l.record.date, QStringLiteral("2024/01/03"));
+    EXPECT_EQ(l.record.amount.toLongLong(), 1000);
+    EXPECT_EQ(Find_Record(4).status, Lookup::NotFound);
+    EXPECT_EQ(Move_Target(Move::Previous, 1), 1);
+}
+
+}  // namespace
