@@ -18,8 +18,7 @@ ui::MasterDesc bankDesc() {
     d.thirdLabel = QStringLiteral("残高");
     d.layoutPrefix = QStringLiteral("T0101");
     d.gridPrefix = QStringLiteral("grd_T01ColWidth");
-    d.printHeading1 = QStringLiteral("銀行名");
-    d.printHeading2 = QStringLiteral("残高");
+    d.printList = print::MasterList::Banks;
     d.missingFirst = QStringLiteral("銀行を設定してください");
     d.missingSecond = QStringLiteral("項目を設定してください");
     d.createDialog = [](ui::MasterList* list) -> ui::MasterDialog* { return new form_T0102(list); };
@@ -40,8 +39,7 @@ ui::MasterDesc itemDesc() {
     // Both lists of the bank book share one stored window place and size.
     d.layoutPrefix = QStringLiteral("T0101");
     d.gridPrefix = QStringLiteral("grd_T02ColWidth");
-    d.printHeading1 = QStringLiteral("項目名");
-    d.printHeading2 = QStringLiteral("分類");
+    d.printList = print::MasterList::Items;
     d.createDialog = [](ui::MasterList* list) -> ui::MasterDialog* { return new form_T0202(list); };
     return d;
 }

@@ -18,8 +18,7 @@ ui::MasterDesc categoryDesc() {
     d.thirdLabel = QStringLiteral("科目分類");
     d.layoutPrefix = QStringLiteral("T0101");
     d.gridPrefix = QStringLiteral("grd_T01ColWidth");
-    d.printHeading1 = QStringLiteral("科目名");
-    d.printHeading2 = QStringLiteral("分類");
+    d.printList = print::MasterList::Categories;
     d.printLabelName = QStringLiteral("Label9");
     d.printCancelName = QStringLiteral("Command8");
     d.deleteCancelName = QStringLiteral("Command2");

@@ -20,6 +20,7 @@
 #include "Inputs.h"
 #include "MenuForm.h"
 #include "Msg.h"
+#include "PrintWriters.h"
 
 namespace ui {
 namespace {
@@ -362,7 +363,9 @@ void MasterList::Print_Selected() {
 }
 
 void MasterList::Print_List() {
-    // The printed list is written by the print routines.
+    Print_Document(this, print::List_Title(m_desc.printList), [this](print::PageWriter& out) {
+        return print::Print_List(out, m_desc.printList, Grid_Rows(m_grid), app::flg_Front);
+    });
 }
 
 void MasterList::Query_Unload() {

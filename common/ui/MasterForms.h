@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "../core/ledger/Masters.h"
+#include "../core/ledger/PrintLayout.h"
 #include "FormBase.h"
 
 class QComboBox;
@@ -34,7 +35,7 @@ struct MasterDesc {
     QString thirdLabel;    // dialog label above lbl_zan / cmb_bunrui
     QString layoutPrefix;  // window keys: "<prefix>WindowSate", "<prefix>Top", ...
     QString gridPrefix;    // column keys: "<gridPrefix>0" .. "<gridPrefix>2"
-    QString printHeading1, printHeading2;  // headings of the printed list
+    print::MasterList printList = print::MasterList::Banks;  // title and headings of the printout
     // Names of the frame controls that differ between the programs.
     QString printLabelName = QStringLiteral("Label14");
     QString printCancelName = QStringLiteral("Command7");
