@@ -1,0 +1,253 @@
+// The household journal window, driven as a user drives it: typing, Enter, function keys, the grid.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "Grid.h"
+#include "Msg.h"
+#include "PurseJournal.h"
+#include "TestEnv.h"
+#include "core/db/Recordset.h"
+#include "core/settings/Settings.h"
+
+namespace {
+
+class PurseJournalTest : public AppTest {
+  protected:
+    void SetUp() override {
+        Start(app::Program::Purse);
+        Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+        db::Reopen_Masters(false);
+    }
+
+    purse::form_S0101* Open() {
+        auto* w = new purse::form_S0101;
+        w->show();
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        return w;
+    }
+    template <class T = QLineEdit>
+    T* Get(QWidget* w, const char* name) {
+        T* c = w->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    ui::FlexGrid* Grid(QWidget* w) { return Get<ui::FlexGrid>(w, "grd_S01"); }
+    void Enter(QWidget* w, const char* name, const QString& text) {
+        Type(Get(w, name), text);
+        Press(Get(w, name), Qt::Key_Return);
+    }
+    // Day, category code, amount and note typed with Enter after each, then 入力 pressed.
+    void Write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
+        Enter(w, "txt_day", day);
+        Enter(w, "txt_k_cd", code);
+        Enter(w, "txt_kingaku", amount);
+        Enter(w, "txt_biko", note);
+        auto* input = Get<QPushButton>(w, "cmd_input");
+        ASSERT_EQ(QApplication::focusWidget(), input);
+        QTest::mouseClick(input, Qt::LeftButton);
+    }
+    void Key(QWidget* w, int key) { Press(QApplication::focusWidget() ? QApplication::focusWidget() : w, key); }
+    void Click_Row(QWidget* w, int row, bool twice = false) {
+        ui::FlexGrid* g = Grid(w);
+        const QPoint at = g->visualItemRect(g->item(row - 1, 0)).center();
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, at);
+        if (twice) QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, at);
+    }
+    qint64 Zan(qint64 cd) { return Value("SELECT ZAN FROM S01 WHERE CD=?", {cd}).toLongLong(); }
+};
+
+TEST_F(PurseJournalTest, BalancesRunThroughAPageAndCarryToTheNextMonthsPage) {
+    auto* w = Open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("家計簿入力"));
+    EXPECT_EQ(Get(w, "txt_page")->text(), "1");
+    EXPECT_EQ(Grid(w)->Rows(), 2);  // the empty row of an empty page
+    Write(w, "3", "1", "1000", "it's pay");
+    Write(w, "4", "2", "300");
+    EXPECT_EQ(Zan(1), 1000);
+    EXPECT_EQ(Zan(2), 700);
+    EXPECT_EQ(Value("SELECT K_DATE || '|' || P_CD || '|' || BIKO FROM S01 WHERE CD=1").toString(),
+              "2024/05/03|1|it's pay");
+    ui::FlexGrid* g = Grid(w);
+    EXPECT_EQ(g->Rows(), 3);
+    const QStringList row2 = {g->Text(0, 2), g->Text(1, 2), g->Text(2, 2), g->Text(3, 2),
+                              g->Text(4, 2), g->Text(5, 2), g->Text(6, 2)};
+    EXPECT_EQ(row2, (QStringList{"2", "04", "2", "食費", "", "300", "700"}));
+    EXPECT_EQ(Get(w, "txt_rec_no")->text(), "3");
+    delete w;
+
+    // The same month keeps the page; a new month begins page 2, carrying page 1's balance.
+    w = Open();
+    EXPECT_EQ(Get(w, "txt_page")->text(), "1");
+    delete w;
+    Set_Now(QDateTime(QDate(2024, 6, 2), QTime(8, 0)));
+    w = Open();
+    EXPECT_EQ(Get(w, "txt_page")->text(), "2");
+    EXPECT_EQ(settings::Get_Setting("lastMonth", ""), "6");
+    Write(w, "2", "2", "200");
+    EXPECT_EQ(Zan(3), 500);
+    EXPECT_EQ(Value("SELECT P_CD FROM S01 WHERE CD=3").toLongLong(), 2);
+    EXPECT_EQ(Grid(w)->Text(6, 1), "500");
+
+    Key(w, Qt::Key_F4);
+    EXPECT_EQ(w->Page(), 1);
+    EXPECT_EQ(Get(w, "txt_date")->text(), "2024/05");  // the month of the page's first row
+    Key(w, Qt::Key_F4);
+    EXPECT_EQ(w->Page(), 1);
+    Key(w, Qt::Key_F7);
+    Key(w, Qt::Key_F5);
+    EXPECT_EQ(w->Page(), 3);
+    EXPECT_EQ(Grid(w)->Rows(), 2);
+    EXPECT_TRUE(Grid(w)->Text(0, 1).isEmpty());
+}
+
+TEST_F(PurseJournalTest, UpdatedAmountChangesTheBalancesOnlyAtRecalculationOrClose) {
+    auto* w = Open();
+    Write(w, "1", "1", "1000");
+    Write(w, "2", "2", "300");
+    Click_Row(w, 1, true);
+    EXPECT_EQ(Get<QPushButton>(w, "cmd_input")->text(), QStringLiteral("更新"));
+    EXPECT_EQ(Get(w, "txt_kingaku")->text(), "1000");
+    Enter(w, "txt_k_cd", "1");
+    Enter(w, "txt_kingaku", "2000");
+    QTest::mouseClick(Get<QPushButton>(w, "cmd_input"), Qt::LeftButton);
+    EXPECT_EQ(Value("SELECT KINGAKU FROM S01 WHERE CD=1").toLongLong(), 2000);
+    EXPECT_EQ(Zan(1), 1000);
+    EXPECT_EQ(Zan(2), 700);
+    EXPECT_EQ(Grid(w)->Text(4, 1), "2000");
+    EXPECT_EQ(Grid(w)->Text(6, 1), "1000");
+
+    Key(w, Qt::Key_F8);
+    EXPECT_EQ(Zan(2), 1700);
+    EXPECT_EQ(Grid(w)->Text(6, 2), "1700");
+
+    // A row of another month than the page's first row keeps its month when it is changed.
+    QTest::mouseClick(Get<QPushButton>(w, "Command4"), Qt::LeftButton);
+    Write(w, "1", "1", "10");
+    EXPECT_EQ(Get(w, "txt_date")->text(), "2024/05");
+    Click_Row(w, 3, true);
+    EXPECT_EQ(Get(w, "txt_date")->text(), "2024/06");
+    Enter(w, "txt_kingaku", "20");
+    QTest::mouseClick(Get<QPushButton>(w, "cmd_input"), Qt::LeftButton);
+    EXPECT_EQ(Value("SELECT K_DATE FROM S01 WHERE CD=3").toString(), "2024/06/01");
+
+    // Modify by number, then close: the close box recomputes nothing, 終了 does.
+    Key(w, Qt::Key_F3);
+    Enter(w, "txt_cd", "2");
+    Enter(w, "txt_kingaku", "500");
+    QTest::mouseClick(Get<QPushButton>(w, "cmd_input"), Qt::LeftButton);
+    EXPECT_EQ(Zan(2), 1700);
+    w->close();
+    EXPECT_EQ(Zan(2), 1700);
+    EXPECT_FALSE(settings::Get_Setting("grd_S01ColWidth7", "").isEmpty());
+    w = Open();
+    Key(w, Qt::Key_F10);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(Zan(2), 1500);
+    EXPECT_EQ(Zan(3), 1520);
+}
+
+TEST_F(PurseJournalTest, DeletingTheOnlyRowOfAPageBreaksTheChain) {
+    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES "
+        "(1,1,'2024/03/01',1,1000,1000,''),(2,2,'2024/04/01',2,100,900,''),(3,3,'2024/05/01',2,10,890,'')");
+    settings::Save_Setting("lastMonth", "5");
+    auto* w = Open();
+    EXPECT_EQ(w->Page(), 3);
+    Key(w, Qt::Key_F3);
+    Enter(w, "txt_cd", "1");  // a row of page 1
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+
+    Key(w, Qt::Key_F4);
+    Click_Row(w, 1);
+    Press(Grid(w), Qt::Key_Delete);
+    EXPECT_EQ(Grid(w)->Rows(), 2);
+    EXPECT_TRUE(Grid(w)->Text(0, 1).isEmpty());
+    EXPECT_EQ(Zan(3), -10);
+    EXPECT_EQ(Zan(1), 1000);
+    Press(Grid(w), Qt::Key_Delete);
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+}
+
+TEST_F(PurseJournalTest, BadInputIsRefusedWithNothingWritten) {
+    auto* w = Open();
+    struct Case {
+        const char* field;
+        QString text;
+    } cases[] = {{"txt_rec_no", ""},  {"txt_rec_no", "x"},     {"txt_rec_no", "40000"},
+                 {"txt_day", "32"},   {"txt_k_cd", "0"},       {"txt_k_cd", "9"},
+                 {"txt_kingaku", ""}, {"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}};
+    for (const Case& c : cases) {
+        Get(w, "txt_day")->setText("05");
+        Get(w, "txt_k_cd")->setText("1");
+        Get(w, "txt_kingaku")->setText("100");
+        Get(w, "txt_rec_no")->setText("1");
+        Get(w, c.field)->setText(c.text);
+        w->Input();
+        EXPECT_EQ(ui::Msg::Take_Texts().size(), 1) << c.field << " " << c.text.toStdString();
+        EXPECT_EQ(QApplication::focusWidget(), Get(w, c.field)) << c.field;
+        EXPECT_EQ(Value("SELECT COUNT(*) FROM S01").toLongLong(), 0);
+    }
+    // The day box itself keeps the focus until the day is mended.
+    Enter(w, "txt_day", "0");
+    EXPECT_EQ(QApplication::focusWidget(), Get(w, "txt_day"));
+    Enter(w, "txt_day", "7");
+    EXPECT_EQ(Get(w, "txt_day")->text(), "07");
+    EXPECT_EQ(QApplication::focusWidget(), Get(w, "txt_k_cd"));
+    Press(Get(w, "txt_k_cd"), Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), Get(w, "txt_day"));
+}
+
+TEST_F(PurseJournalTest, RowWithMissingCategoryIsListedAndNamedByTheRecalculation) {
+    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES "
+        "(1,1,'2024/05/01',1,1000,5,''),(2,1,'2024/05/02',7,250,5,'')");
+    settings::Save_Setting("lastMonth", "5");
+    auto* w = Open();
+    EXPECT_EQ(Grid(w)->Text(3, 2), "");
+    EXPECT_EQ(Grid(w)->Text(5, 2), "250");
+    Key(w, Qt::Key_F8);
+    const QStringList texts = ui::Msg::Take_Texts();
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("番号: 2）"))) << texts[0].toStdString();
+    EXPECT_EQ(Zan(1), 5);
+    // A delete whose recalculation meets it is undone as a whole.
+    Key(w, Qt::Key_F2);
+    Enter(w, "txt_cd2(0)", "1");
+    Enter(w, "txt_cd2(1)", "");
+    EXPECT_TRUE(ui::Msg::Take_Texts().value(0).startsWith(QStringLiteral("削除できません")));
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM S01").toLongLong(), 2);
+}
+
+TEST_F(PurseJournalTest, KeysFramesAndTheCategoryList) {
+    auto* w = Open();
+    w->Tick_Clock();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("家計簿入力 - 2024/05/17 09:30"));
+    QStringList captions;
+    for (int n = 1; n <= 10; ++n) captions << Get<QPushButton>(w, QStringLiteral("cmd_F%1").arg(n).toLatin1())->text();
+    EXPECT_EQ(captions, (QStringList{"入力", "番号指定削除", "番号指定修正", "前ページ", "次ページ", "最初", "最後",
+                                     "再計算", "発行", "終了"}));
+    QStringList headers;
+    for (int c = 0; c < 8; ++c) headers << Grid(w)->Text(c, 0);
+    EXPECT_EQ(headers, (QStringList{"番号", "日付", "科目ｺｰﾄﾞ", "科目名", "収入", "支出", "差引", "備考"}));
+
+    QTest::mouseClick(Get<QPushButton>(w, "cmd_syo_nm"), Qt::LeftButton);
+    auto* combo = Get<QComboBox>(w, "cmb_k_nm");
+    EXPECT_EQ(combo->maxVisibleItems(), 32);
+    EXPECT_TRUE(combo->view()->isVisible());
+    combo->hidePopup();
+
+    Key(w, Qt::Key_F9);
+    EXPECT_TRUE(Get<QFrame>(w, "frm_select_omote")->isVisible());
+    Get<QRadioButton>(w, "Option1(1)")->setChecked(true);
+    QTest::mouseClick(Get<QPushButton>(w, "Command6"), Qt::LeftButton);
+    EXPECT_FALSE(app::flg_Front);
+    EXPECT_FALSE(Get<QFrame>(w, "frm_select_omote")->isVisible());
+    EXPECT_TRUE(Get<QPushButton>(w, "cmd_F1")->isEnabled());
+}
+
+}  // namespace
