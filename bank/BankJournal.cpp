@@ -22,6 +22,9 @@
 namespace bank {
 namespace {
 
+// Record numbers run past 32767 in a long-kept book; only master codes keep that limit.
+const QString kRecordNumberText = QStringLiteral("レコード番号は1以上の整数で入力してください");
+
 const QString kInput = QStringLiteral("入力");
 const QString kUpdate = QStringLiteral("更新");
 
@@ -421,9 +424,9 @@ bool form_S0101::Refuse(QWidget* field, const QString& text) {
 void form_S0101::Input() {
     // Every value is checked before anything is written; a bad one is named and nothing changes.
     const QString range = QStringLiteral("は1～%1の整数で入力してください").arg(db::kMaxCode);
-    const auto recNo = db::Parse_Code(txt_rec_no->text());
+    const auto recNo = db::Parse_Record_Number(txt_rec_no->text());
     if (!recNo) {
-        Refuse(txt_rec_no, QStringLiteral("レコード番号") + range);
+        Refuse(txt_rec_no, kRecordNumberText);
         return;
     }
     txt_date->Normalise();
@@ -521,9 +524,9 @@ void form_S0101::Show_Record(qint64 n) {
 }
 
 void form_S0101::Rec_No_Enter() {
-    const auto n = db::Parse_Code(txt_rec_no->text());
+    const auto n = db::Parse_Record_Number(txt_rec_no->text());
     if (!n) {
-        Refuse(txt_rec_no, QStringLiteral("レコード番号は1～%1の整数で入力してください").arg(db::kMaxCode));
+        Refuse(txt_rec_no, kRecordNumberText);
         return;
     }
     frm_select_cd->hide();
@@ -533,9 +536,9 @@ void form_S0101::Rec_No_Enter() {
 }
 
 void form_S0101::Modify_ByNumber() {
-    const auto n = db::Parse_Code(txt_cd->text());
+    const auto n = db::Parse_Record_Number(txt_cd->text());
     if (!n) {
-        Refuse(txt_cd, QStringLiteral("修正するレコード番号は1～%1の整数で入力してください").arg(db::kMaxCode));
+        Refuse(txt_cd, QStringLiteral("修正する") + kRecordNumberText);
         return;
     }
     frm_select_cd->hide();
@@ -564,15 +567,15 @@ void form_S0101::Move(int key) {
 }
 
 void form_S0101::Delete_ByNumber() {
-    const QString range = QStringLiteral("削除するレコード番号は1～%1の整数で入力してください").arg(db::kMaxCode);
-    const auto from = db::Parse_Code(txt_cd2[0]->text());
+    const QString range = QStringLiteral("削除する") + kRecordNumberText;
+    const auto from = db::Parse_Record_Number(txt_cd2[0]->text());
     if (!from) {
         Refuse(txt_cd2[0], range);
         return;
     }
     std::optional<qint64> to;
     if (!txt_cd2[1]->text().isEmpty()) {
-        const auto last = db::Parse_Code(txt_cd2[1]->text());
+        const auto last = db::Parse_Record_Number(txt_cd2[1]->text());
         if (!last) {
             Refuse(txt_cd2[1], range);
             return;

@@ -139,7 +139,7 @@ TEST_F(BankJournalTest, BadValuesAreRefusedWithAMessageAndNothingIsWritten) {
     } cases[] = {{"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}, {"txt_kingaku", ""},   {"txt_b_cd", "0"},
                  {"txt_b_cd", "40000"},   {"txt_b_cd", "x"},      {"txt_b_cd", "9"},    {"txt_k_cd", ""},
                  {"txt_k_cd", "7"},       {"txt_day", "32"},      {"txt_day", "a"},     {"txt_rec_no", ""},
-                 {"txt_rec_no", "abc"},   {"txt_rec_no", "32768"}};
+                 {"txt_rec_no", "abc"},   {"txt_rec_no", "0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " = '" + c.text + "'");
         Fill("5", "1", "1", "1000");
@@ -152,6 +152,16 @@ TEST_F(BankJournalTest, BadValuesAreRefusedWithAMessageAndNothingIsWritten) {
         F("txt_rec_no")->setText("1");
     }
     EXPECT_EQ(Zan(1), 5000);
+}
+
+TEST_F(BankJournalTest, RecordNumbersRunPastTheMasterCodeLimit) {
+    Row(40000, "2024/05/01", 1, 1, 100);
+    Open();
+    EXPECT_EQ(F<QLineEdit>("txt_rec_no")->text(), QStringLiteral("40001"));
+    Fill("5", "1", "1", "1000");
+    QTest::mouseClick(F<QPushButton>("cmd_input"), Qt::LeftButton);
+    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_EQ(Value("SELECT KINGAKU FROM S01 WHERE CD=40001").toInt(), 1000);
 }
 
 TEST_F(BankJournalTest, DeletesByRangeAndByTheGridRecomputeEachOwner) {
@@ -170,7 +180,7 @@ TEST_F(BankJournalTest, DeletesByRangeAndByTheGridRecomputeEachOwner) {
     EXPECT_EQ(QApplication::focusWidget(), F("txt_cd2", 1));
     TypeEnter(F("txt_cd2", 1), "5");
     EXPECT_FALSE(frame->isVisible());
-    EXPECT_EQ(Value("SELECT group_concat(CD) FROM S01").toString(), QStringLiteral("1,2,6"));
+    EXPECT_EQ(Value("SELECT group_concat(CD) FROM (SELECT CD FROM S01 ORDER BY CD)").toString(), QStringLiteral("1,2,6"));
     EXPECT_EQ(Zan(1), 100);
     EXPECT_EQ(Zan(2), 7);
     EXPECT_EQ(Zan(3), 5000);

@@ -109,6 +109,12 @@ std::optional<int> Parse_Code(const QString& text) {
     return static_cast<int>(*v);
 }
 
+std::optional<qint64> Parse_Record_Number(const QString& text) {
+    const auto v = Parse_Whole(text);
+    if (!v || *v < 1 || *v > kMaxRecordNumber) return std::nullopt;
+    return v;
+}
+
 std::optional<qint64> Parse_Yen(const QString& text) {
     QString t = text.trimmed();
     static const QRegularExpression grouped(QStringLiteral("^[+-]?\\d{1,3}(,\\d{3})+$"));

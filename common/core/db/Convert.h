@@ -27,6 +27,10 @@ std::optional<qint64> Parse_Whole(const QString& text);
 // A code or record number: a whole number from 1 to 32767.
 std::optional<int> Parse_Code(const QString& text);
 constexpr int kMaxCode = 32767;
+// A journal record number: a whole number from 1. Ten years of a household book pass 32767
+// rows, so record numbers are not held to the master codes' limit.
+std::optional<qint64> Parse_Record_Number(const QString& text);
+constexpr qint64 kMaxRecordNumber = 2147483647;
 // An amount of whole yen, as typed: a whole number, thousands separators allowed.
 std::optional<qint64> Parse_Yen(const QString& text);
 

@@ -24,6 +24,8 @@ QStringList schema(Program p) {
             // One bank's month or year is a range of K_DATE within one B_CD.
             "CREATE INDEX S01_BANK_DATE ON S01 (B_CD, K_DATE, CD)",
             "CREATE INDEX S01_DATE ON S01 (K_DATE, CD)",
+            // A bank's balance is summed per item from this index alone.
+            "CREATE INDEX S01_BANK_ITEM ON S01 (B_CD, K_CD, KINGAKU)",
         };
     }
     return {
