@@ -18,6 +18,7 @@
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Dates.h"
+#include "PrintWriters.h"
 
 namespace bank {
 namespace {
@@ -668,7 +669,10 @@ void form_S0101::Print() {
 }
 
 void form_S0101::Print_Journal() {
-    // The printout of the listed month comes with the journal printing.
+    ui::Print_Document(this, QStringLiteral("銀行帳 ") + cmb_b_nm->currentText(), [this](print::PageWriter& out) {
+        return print::Print_BankJournal(out, cmb_b_nm->currentText(), lbl_zan->text(), ui::Grid_Rows(grd_S01),
+                                        app::flg_Front);
+    });
 }
 
 ui::FormBase* Create_Journal(QWidget* menu) { return new form_S0101(menu); }

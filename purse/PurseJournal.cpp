@@ -18,6 +18,7 @@
 #include "core/db/Recordset.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Pages.h"
+#include "PrintWriters.h"
 
 namespace purse {
 namespace {
@@ -433,8 +434,9 @@ void form_S0101::Input() {
         ui::Msg::Critical(this, text);
         field->setFocus();
     };
-    const auto recNo = db::Parse_Code(m_recNo->text());
-    if (!recNo) return refuse(m_recNo, QStringLiteral("番号は1から32767までの整数で入力してください"));
+    // Record numbers run past 32767 in a long-kept book; only master codes keep that limit.
+    const auto recNo = db::Parse_Record_Number(m_recNo->text());
+    if (!recNo) return refuse(m_recNo, QStringLiteral("番号は1以上の整数で入力してください"));
     const QString month = m_date->Month();
     if (!ledger::Month_Start(month)) return refuse(m_date, QStringLiteral("年度/月を正しく入力してください"));
     const auto day = dayText(m_day->text());
@@ -516,17 +518,17 @@ void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
 }
 
 void form_S0101::Delete_Range() {
-    const auto from = db::Parse_Code(m_cd2[0]->text());
+    const auto from = db::Parse_Record_Number(m_cd2[0]->text());
     if (!from) {
-        ui::Msg::Critical(this, QStringLiteral("削除するレコード番号を1から32767までの整数で入力してください"));
+        ui::Msg::Critical(this, QStringLiteral("削除するレコード番号を1以上の整数で入力してください"));
         m_cd2[0]->setFocus();
         return;
     }
     std::optional<qint64> to;
     if (!m_cd2[1]->text().trimmed().isEmpty()) {
-        const auto t = db::Parse_Code(m_cd2[1]->text());
+        const auto t = db::Parse_Record_Number(m_cd2[1]->text());
         if (!t) {
-            ui::Msg::Critical(this, QStringLiteral("削除するレコード番号を1から32767までの整数で入力してください"));
+            ui::Msg::Critical(this, QStringLiteral("削除するレコード番号を1以上の整数で入力してください"));
             m_cd2[1]->setFocus();
             return;
         }
@@ -536,9 +538,9 @@ void form_S0101::Delete_Range() {
 }
 
 void form_S0101::Modify_By_Number() {
-    const auto cd = db::Parse_Code(m_cd->text());
+    const auto cd = db::Parse_Record_Number(m_cd->text());
     if (!cd) {
-        ui::Msg::Critical(this, QStringLiteral("修正するレコード番号を1から32767までの整数で入力してください"));
+        ui::Msg::Critical(this, QStringLiteral("修正するレコード番号を1以上の整数で入力してください"));
         m_cd->setFocus();
         return;
     }
@@ -568,8 +570,12 @@ void form_S0101::print() {
     ui::Set_FKeyEnabled(this, true);
 }
 
-// The journal printout arrives with the printing feature.
-void form_S0101::Print_Journal() {}
+void form_S0101::Print_Journal() {
+    const QString page = m_pageBox->text();
+    ui::Print_Document(this, QStringLiteral("家計簿 No.") + page, [this, page](print::PageWriter& out) {
+        return print::Print_PurseJournal(out, page, m_date->Month(), ui::Grid_Rows(m_grid), app::flg_Front);
+    });
+}
 
 void form_S0101::close_Journal() {
     if (!m_grid->Text(0, 1).isEmpty()) {

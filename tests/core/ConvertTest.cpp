@@ -35,6 +35,13 @@ TEST(Convert, TypedCodesMustBeWholeAndWithinRange) {
         EXPECT_FALSE(Parse_Code(QString::fromUtf8(bad)).has_value()) << bad;
 }
 
+TEST(Convert, RecordNumbersAreWholeFromOneWithoutTheCodeLimit) {
+    EXPECT_EQ(Parse_Record_Number(QStringLiteral("40000")), 40000);
+    EXPECT_EQ(Parse_Record_Number(QStringLiteral("1")), 1);
+    for (const char* bad : {"0", "-5", "1.5", "abc", "", "99999999999"})
+        EXPECT_FALSE(Parse_Record_Number(QString::fromUtf8(bad)).has_value()) << bad;
+}
+
 TEST(Convert, TypedAmountsAreWholeYen) {
     EXPECT_EQ(Parse_Yen(QStringLiteral("1000")), 1000);
     EXPECT_EQ(Parse_Yen(QStringLiteral("1,234,567")), 1234567);

@@ -179,7 +179,7 @@ TEST_F(PurseJournalTest, BadInputIsRefusedWithNothingWritten) {
     struct Case {
         const char* field;
         QString text;
-    } cases[] = {{"txt_rec_no", ""},  {"txt_rec_no", "x"},     {"txt_rec_no", "40000"},
+    } cases[] = {{"txt_rec_no", ""},  {"txt_rec_no", "x"},     {"txt_rec_no", "0"},
                  {"txt_day", "32"},   {"txt_k_cd", "0"},       {"txt_k_cd", "9"},
                  {"txt_kingaku", ""}, {"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}};
     for (const Case& c : cases) {
