@@ -1,6 +1,40 @@
+#include "PurseTotals.h"
+
 #include "Windows.h"
 
 namespace purse {
-ui::FormBase* Create_Totals(QWidget*) { return nullptr; }
-ui::FormBase* Create_Graph(QWidget*) { return nullptr; }
+namespace {
+
+ui::TotalsConfig totalsConfig() {
+    ui::TotalsConfig c;
+    c.program = app::Program::Purse;
+    c.captionHead = QStringLiteral("科目別");
+    c.clockWithMode = false;
+    c.bankControls = false;
+    c.countColumn = false;
+    c.codeHeader = QStringLiteral("科目ｺｰﾄﾞ");
+    c.nameHeader = QStringLiteral("科目名");
+    c.kindHeader = QStringLiteral("科目分類");
+    c.nameWidth = 3000;
+    c.framesRight = true;
+    c.printSide = true;
+    return c;
+}
+
+ui::GraphConfig graphConfig() {
+    ui::GraphConfig c;
+    c.program = app::Program::Purse;
+    c.captionHead = QStringLiteral("科目別");
+    c.bankControls = false;
+    return c;
+}
+
+}  // namespace
+
+form_S01T0101::form_S01T0101(QWidget* parent) : ui::TotalsForm(totalsConfig(), parent) {}
+form_Graph::form_Graph(QWidget* parent) : ui::GraphForm(graphConfig(), parent) {}
+
+ui::FormBase* Create_Totals(QWidget* menu) { return new form_S01T0101(menu); }
+ui::FormBase* Create_Graph(QWidget* menu) { return new form_Graph(menu); }
+
 }  // namespace purse

@@ -1,0 +1,95 @@
+#include "Totals.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+#include "../db/Convert.h"
+#include "../db/Database.h"
+
+namespace ledger {
+
+DateRange Period_Range(const Period& p) {
+    const QString yyyy = QStringLiteral("%1").arg(p.year, 4, 10, QLatin1Char('0'));
+    if (p.mode == 1) return Year_Range(yyyy);
+    return Month_Range(yyyy, QStringLiteral("%1").arg(p.month, 2, 10, QLatin1Char('0')));
+}
+
+QString Kind_Name(const QVariant& kind) {
+    if (!db::Is_Numeric(kind)) return {};
+    switch (db::To_Long(kind, -1)) {
+        case 0:
+            return QStringLiteral("収入");
+        case 1:
+            return QStringLiteral("支出");
+        default:
+            return {};
+    }
+}
+
+bool Is_Income(const QVariant& kind) { return db::Is_Numeric(kind) && db::To_Long(kind, -1) == 0; }
+
+QString Yen_Sql(const QString& column) {
+    return QStringLiteral(
+               "(CASE typeof(%1) WHEN 'integer' THEN %1 WHEN 'real' THEN CAST(round(%1) AS INTEGER) "
+               "ELSE 0 END)")
+        .arg(column);
+}
+
+TotalsTable Make_Totals(QList<ItemSum> sums) {
+    std::stable_sort(sums.begin(), sums.end(), [](const ItemSum& a, const ItemSum& b) { return a.code < b.code; });
+    TotalsTable t;
+    for (const ItemSum& s : sums) {
+        if (s.amount == 0) continue;
+        TotalsLine line;
+        line.code = s.code;
+        line.name = s.name;
+        line.kindName = Kind_Name(s.kind);
+        line.count = s.count;
+        line.amount = Is_Income(s.kind) ? s.amount : -s.amount;
+        line.average = s.count > 0 ? line.amount / s.count : 0;  // C++ division truncates toward zero
+        t.grandTotal += line.amount;
+        t.lines << line;
+    }
+    return t;
+}
+
+std::optional<QList<ItemSum>> Read_Item_Sums(app::Program program, qint64 bankCode, const Period& period) {
+    const bool bank = program == app::Program::Bank;
+    const DateRange range = Period_Range(period);
+    // One pass over the period through the date index (bank book: bank and date); the sums
+    // per item are then joined with the item master, one look-up per item rather than per entry.
+    const QString sql =
+        QStringLiteral(
+            "SELECT G.K_CD, I.NM, I.KIND, G.N, G.S FROM (SELECT K_CD, COUNT(*) AS N, SUM(%1) AS S "
+            "FROM S01 WHERE %3K_DATE >= ? AND K_DATE < ? GROUP BY K_CD) AS G "
+            "JOIN %2 AS I ON I.CD = G.K_CD ORDER BY G.K_CD")
+            .arg(Yen_Sql(QStringLiteral("KINGAKU")), bank ? QStringLiteral("T02") : QStringLiteral("T01"),
+                 bank ? QStringLiteral("B_CD = ? AND ") : QString());
+    QSqlQuery q(db::Connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) return std::nullopt;
+    if (bank) q.addBindValue(bankCode);
+    q.addBindValue(range.from);
+    q.addBindValue(range.to);
+    if (!q.exec()) return std::nullopt;
+    QList<ItemSum> sums;
+    while (q.next()) {
+        ItemSum s;
+        s.code = q.value(0).toLongLong();
+        s.name = q.value(1).toString();
+        s.kind = q.value(2);
+        s.count = q.value(3).toLongLong();
+        s.amount = q.value(4).toLongLong();
+        sums << s;
+    }
+    if (q.lastError().isValid()) return std::nullopt;
+    return sums;
+}
+
+TotalsTable Period_Totals(app::Program program, qint64 bankCode, const Period& period) {
+    const auto sums = Read_Item_Sums(program, bankCode, period);
+    return sums ? Make_Totals(*sums) : TotalsTable{};
+}
+
+}  // namespace ledger

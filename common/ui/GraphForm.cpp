@@ -1,0 +1,254 @@
+#include "GraphForm.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QLocale>
+#include <QScatterSeries>
+#include <algorithm>
+
+#include "../core/db/Convert.h"
+#include "../core/db/Recordset.h"
+#include "Inputs.h"
+#include "TotalsForm.h"
+
+namespace ui {
+namespace {
+
+QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringLiteral("月"); }
+
+QLabel* label(QWidget* parent, const QString& text, int x, int y, int w) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, w, 20);
+    return l;
+}
+
+QLineEdit* codeBox(QWidget* parent, const char* name, int x, int y) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QLatin1String(name));
+    e->setGeometry(x, y, 44, 24);
+    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    return e;
+}
+
+QComboBox* combo(QWidget* parent, const char* name, int x, int y) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QLatin1String(name));
+    c->setGeometry(x, y, 200, 24);
+    return c;
+}
+
+// A value scale of round steps (1, 2 or 5 times a power of ten) that holds 0 and every value.
+struct Scale {
+    qint64 low, high, step;
+};
+Scale niceScale(qint64 lo, qint64 hi) {
+    lo = std::min<qint64>(lo, 0);
+    hi = std::max<qint64>(hi, 0);
+    if (lo == hi) hi = lo + 1000;
+    const qint64 raw = std::max<qint64>(1, (hi - lo + 4) / 5);
+    qint64 step = 1;
+    for (qint64 p = 1;; p *= 10) {
+        if (p >= raw) {
+            step = p;
+            break;
+        }
+        if (2 * p >= raw) {
+            step = 2 * p;
+            break;
+        }
+        if (5 * p >= raw) {
+            step = 5 * p;
+            break;
+        }
+    }
+    const qint64 low = (lo >= 0 ? lo / step : -((-lo + step - 1) / step)) * step;
+    const qint64 high = (hi <= 0 ? -(-hi / step) : (hi + step - 1) / step) * step;
+    return {low, high, step};
+}
+
+}  // namespace
+
+GraphForm::GraphForm(GraphConfig config, QWidget* parent)
+    : FormBase(config.captionHead + modeWord(app::PeriodMode) + QStringLiteral("グラフ"), parent),
+      m_config(std::move(config)) {
+    setObjectName(QStringLiteral("form_Graph"));
+    m_mode = app::PeriodMode == 1 ? 1 : 0;
+    setWindowTitle(Caption());
+    resize(720, 520);
+
+    m_period = new PeriodControls(this, 8);
+    m_period->Place(width() - 145 - 105, width() - 105);
+    connect(m_period, &PeriodControls::Recompute, this, [this] {
+        Hourglass wait;
+        Build_Series();
+    });
+
+    m_select = new QFrame(this);
+    m_select->setObjectName(QStringLiteral("Frame2"));
+    m_select->setGeometry(8, 4, 330, 62);
+    const int itemRow = m_config.bankControls ? 33 : 19;
+    if (m_config.bankControls) {
+        label(m_select, QStringLiteral("銀行ｺｰﾄﾞ"), 4, 7, 60);
+        m_bankCode = codeBox(m_select, "txt_b_cd", 64, 4);
+        label(m_select, QStringLiteral("銀行名"), 116, 7, 44);
+        m_bankName = combo(m_select, "cmb_b_nm", 124 + 40, 4);
+    }
+    label(m_select, QStringLiteral("項目ｺｰﾄﾞ"), 4, itemRow + 3, 60);
+    m_itemCode = codeBox(m_select, "txt_k_cd", 64, itemRow);
+    label(m_select, QStringLiteral("項目名"), 116, itemRow + 3, 44);
+    m_itemName = combo(m_select, "cmb_k_nm", 124 + 40, itemRow);
+    m_select->resize(124 + 40 + 200 + 4, 62);
+
+    auto build = [this](qint64) { Build_Series(); };
+    if (m_config.bankControls) {
+        m_bankPair = new CodePair(this, m_bankCode, m_bankName, 1,
+                                  QStringLiteral("銀行ｺｰﾄﾞは1から32767までの数字で入力してください"), build,
+                                  [this](qint64 code) { return m_built && m_built->bank == code; });
+        On_ShiftLeft(m_itemCode, m_bankCode);
+    }
+    m_itemPair = new CodePair(this, m_itemCode, m_itemName, 0,
+                              QStringLiteral("項目ｺｰﾄﾞは0から32767までの数字で入力してください"), build,
+                              [this](qint64 code) { return m_built && m_built->item == code; });
+
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    m_view = new QChartView(chart, this);
+    m_view->setObjectName(QStringLiteral("grp_S0101"));
+    m_view->setRenderHint(QPainter::Antialiasing);
+    m_view->move(8, 4 + 62 + 8);
+    m_view->hide();
+    Set_Fill_Widget(m_view);
+
+    Create_FKeyBar(8, height() - 57, width() - 16);
+    Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
+
+    setTabOrder(m_period->yearBox(), m_period->monthBox());
+    QWidget* last = m_period->monthBox();
+    for (QWidget* w : {static_cast<QWidget*>(m_bankCode), static_cast<QWidget*>(m_bankName),
+                       static_cast<QWidget*>(m_itemCode), static_cast<QWidget*>(m_itemName)}) {
+        if (!w) continue;
+        setTabOrder(last, w);
+        last = w;
+    }
+
+    Set_Clock_Title([this] { return Caption(); });
+    m_period->Show_For_Mode(m_mode);
+    if (m_bankCode) {
+        const qint64 first = db::Get_Min(QStringLiteral("T01"), QStringLiteral("CD"));
+        m_bankCode->setText(first >= 1 ? QString::number(first) : QString());
+    }
+    m_itemCode->setText(QStringLiteral("0"));
+    m_period->Set_Today();
+    if (m_bankName) Fill_Code_Combo(m_bankName, db::rs_T01);
+    Fill_GraphItemCombo();
+    Build_Series();
+}
+
+QString GraphForm::Caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("グラフ"); }
+
+void GraphForm::Fill_GraphItemCombo() {
+    Fill_Code_Combo(m_itemName, m_config.program == app::Program::Bank ? db::rs_T02 : db::rs_T01,
+                    QStringLiteral("0 残高"), 0);
+}
+
+void GraphForm::Build_Series() {
+    const auto bank = db::Parse_Whole(m_bankCode ? m_bankCode->text() : QStringLiteral("0"));
+    const auto item = db::Parse_Whole(m_itemCode->text());
+    if (m_bankPair && bank) m_bankPair->Select(*bank);
+    if (item) m_itemPair->Select(*item);
+
+    m_view->hide();
+    m_series.clear();
+    if (!bank || !item || *item > db::kMaxCode) return;
+    if (m_bankCode && (*bank < 1 || *bank > db::kMaxCode)) return;
+    m_built = BuildKey{*bank, *item};
+    const auto period = m_period->Period(m_mode);
+    if (!period) return;
+    const ledger::SeriesData data = ledger::Read_Series(m_config.program, *bank, *item, *period);
+    if (data.isEmpty()) return;
+    Set_Chart_Data(data);
+    m_series = data;
+    m_view->show();
+}
+
+void GraphForm::Set_Chart_Data(const ledger::SeriesData& data) {
+    QChart* chart = m_view->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* a : chart->axes()) {
+        chart->removeAxis(a);
+        delete a;
+    }
+
+    // One category per row, the row's label under its point. The axis wants distinct labels,
+    // and several entries of one day share theirs: repeats get invisible zero-width spaces.
+    auto* x = new QCategoryAxis;
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setStartValue(-0.5);
+    QHash<QString, int> seen;
+    for (int i = 0; i < data.size(); ++i) {
+        const int repeat = seen[data[i].label]++;
+        x->append(data[i].label + QString(repeat, QChar(0x200B)), i);
+    }
+    x->setRange(-0.5, data.size() - 0.5);
+    x->setGridLineVisible(false);
+    if (data.size() > 16) x->setLabelsAngle(-90);
+
+    qint64 lo = 0;
+    qint64 hi = 0;
+    bool any = false;
+    for (const ledger::SeriesPoint& p : data) {
+        if (!p.value) continue;
+        lo = any ? std::min(lo, *p.value) : *p.value;
+        hi = any ? std::max(hi, *p.value) : *p.value;
+        any = true;
+    }
+    // Yen as whole numbers grouped by thousands ("35,000,000"), one label per round step.
+    const Scale s = niceScale(lo, hi);
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    auto* y = new QCategoryAxis;
+    y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    y->setStartValue(static_cast<double>(s.low - s.step));
+    for (qint64 v = s.low; v <= s.high; v += s.step) y->append(japanese.toString(v), static_cast<double>(v));
+    y->setRange(static_cast<double>(s.low), static_cast<double>(s.high));
+
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+
+    // A row without a value is no point: the line is broken there, not drawn through it.
+    const QColor colour(31, 100, 180);
+    auto attach = [&](QXYSeries* series) {
+        chart->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+    };
+    QLineSeries* run = nullptr;
+    auto* marks = new QScatterSeries;
+    marks->setMarkerSize(8);
+    marks->setColor(colour);
+    marks->setBorderColor(colour);
+    for (int i = 0; i < data.size(); ++i) {
+        if (!data[i].value) {
+            run = nullptr;
+            continue;
+        }
+        const QPointF pt(i, static_cast<double>(*data[i].value));
+        if (!run) {
+            run = new QLineSeries;
+            run->setPen(QPen(colour, 2));
+            attach(run);
+        }
+        run->append(pt);
+        marks->append(pt);
+    }
+    attach(marks);
+}
+
+}  // namespace ui

@@ -1,0 +1,67 @@
+#pragma once
+// The graph window of both programs (form_Graph): the series of one item, or of the running
+// balance, over one month or one year, drawn as a chart.
+
+#include <optional>
+
+#include "../core/AppState.h"
+#include "../core/ledger/Series.h"
+#include "FormBase.h"
+
+class QChart;
+class QChartView;
+class QComboBox;
+class QFrame;
+class QLineEdit;
+
+namespace ui {
+
+class CodePair;
+class PeriodControls;
+
+struct GraphConfig {
+    app::Program program = app::Program::Bank;
+    QString captionHead;       // "銀行項目別" / "科目別"
+    bool bankControls = true;  // txt_b_cd, cmb_b_nm: one bank's entries
+};
+
+class GraphForm : public FormBase {
+    Q_OBJECT
+  public:
+    GraphForm(GraphConfig config, QWidget* parent = nullptr);
+
+    int Mode() const { return m_mode; }
+    QString Caption() const;
+    // The table last handed to the chart (empty while the chart is hidden).
+    const ledger::SeriesData& Series() const { return m_series; }
+    QChartView* Chart() const { return m_view; }
+
+    // Selects the list entries of the typed codes, reads the period and hands the series to
+    // the chart; a period without entries for the selection leaves the chart hidden.
+    void Build_Series();
+
+  private:
+    void Fill_GraphItemCombo();
+    void Set_Chart_Data(const ledger::SeriesData& data);
+
+    struct BuildKey {
+        qint64 bank = 0;
+        qint64 item = 0;
+    };
+
+    GraphConfig m_config;
+    int m_mode = 0;
+    PeriodControls* m_period = nullptr;
+    QFrame* m_select = nullptr;
+    QLineEdit* m_bankCode = nullptr;
+    QComboBox* m_bankName = nullptr;
+    QLineEdit* m_itemCode = nullptr;
+    QComboBox* m_itemName = nullptr;
+    CodePair* m_bankPair = nullptr;
+    CodePair* m_itemPair = nullptr;
+    QChartView* m_view = nullptr;
+    ledger::SeriesData m_series;
+    std::optional<BuildKey> m_built;
+};
+
+}  // namespace ui

@@ -1,0 +1,492 @@
+#include "TotalsForm.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "../core/db/Convert.h"
+#include "../core/db/Recordset.h"
+#include "Grid.h"
+#include "Inputs.h"
+#include "Msg.h"
+
+namespace ui {
+namespace {
+
+constexpr int kMinYear = 1900;
+constexpr int kMaxYear = 9999;
+
+QString yearText(qint64 y) { return QStringLiteral("%1").arg(y, 4, 10, QLatin1Char('0')); }
+QString monthText(qint64 m) { return QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0')); }
+
+std::optional<qint64> validYear(const QString& t) {
+    const auto y = db::Parse_Whole(t);
+    if (!y || *y < kMinYear || *y > kMaxYear) return std::nullopt;
+    return y;
+}
+std::optional<qint64> validMonth(const QString& t) {
+    const auto m = db::Parse_Whole(t);
+    if (!m || *m < 1 || *m > 12) return std::nullopt;
+    return m;
+}
+bool filledNumeric(const QLineEdit* e) { return !e->text().isEmpty() && db::Is_Numeric(e->text()); }
+
+// Rewrites a box's text without moving the caret relative to the end of the text.
+void rewrite(QLineEdit* e, const QString& text) {
+    if (e->text() == text) return;
+    const int fromEnd = e->text().size() - e->cursorPosition();
+    e->setText(text);
+    e->setCursorPosition(std::max(0, static_cast<int>(text.size()) - fromEnd));
+}
+
+QPushButton* stepButton(QWidget* parent, const char* name, const QString& caption, int x) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(x, 20, 24, 26);
+    b->setAutoDefault(false);
+    // Pressing a button leaves the focus where it is, so that an invalid box is not left.
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+QLineEdit* periodBox(QWidget* parent, const char* name, const QString& design, int x, int w) {
+    auto* e = new QLineEdit(design, parent);
+    e->setObjectName(QLatin1String(name));
+    e->setGeometry(x, 20, w, 26);
+    e->setAlignment(Qt::AlignCenter);
+    e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    return e;
+}
+
+QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h = 20) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, w, h);
+    return l;
+}
+
+// Shows a refusal now (Enter) or once the focus change in progress is over (leaving a box).
+void tell(FormBase* form, const QString& text, bool now) {
+    if (now) {
+        Msg::Show(form, text, Icon::Exclamation);
+        return;
+    }
+    QPointer<FormBase> guard(form);
+    QTimer::singleShot(0, form, [guard, text] {
+        if (guard && guard->isVisible()) Msg::Show(guard, text, Icon::Exclamation);
+    });
+}
+
+}  // namespace
+
+// ---- period frames ----------------------------------------------------------------------
+
+PeriodControls::PeriodControls(FormBase* form, int top) : QObject(form), m_form(form) {
+    m_monthFrame = new QFrame(form);
+    m_monthFrame->setObjectName(QStringLiteral("frm_syukei_mode_0"));
+    m_monthFrame->setFrameShape(QFrame::StyledPanel);
+    m_monthFrame->setGeometry(0, top, kMonthWidth, kHeight);
+    label(m_monthFrame, QStringLiteral("月"), 8, 1, 60, 18);
+    auto* cmd4 = stepButton(m_monthFrame, "Command4", QStringLiteral("<-"), 24);
+    m_month = periodBox(m_monthFrame, "txt_date2", QStringLiteral("00"), 52, 40);
+    auto* cmd1 = stepButton(m_monthFrame, "Command1", QStringLiteral("+>"), 96);
+
+    m_yearFrame = new QFrame(form);
+    m_yearFrame->setObjectName(QStringLiteral("frm_syukei_mode_1"));
+    m_yearFrame->setFrameShape(QFrame::StyledPanel);
+    m_yearFrame->setGeometry(0, top, kYearWidth, kHeight);
+    label(m_yearFrame, QStringLiteral("年度"), 8, 1, 60, 18);
+    auto* cmd3 = stepButton(m_yearFrame, "Command3", QStringLiteral("<-"), 3);
+    m_year = periodBox(m_yearFrame, "txt_date1", QStringLiteral("0000"), 29, 42);
+    auto* cmd2 = stepButton(m_yearFrame, "Command2", QStringLiteral("+>"), 73);
+
+    connect(cmd1, &QPushButton::clicked, this, [this] { Step_Month(1); });
+    connect(cmd4, &QPushButton::clicked, this, [this] { Step_Month(-1); });
+    connect(cmd2, &QPushButton::clicked, this, [this] { Step_Year(1); });
+    connect(cmd3, &QPushButton::clicked, this, [this] { Step_Year(-1); });
+
+    form->On_Enter(m_year, [this] {
+        if (!Check_Year(true) || !filledNumeric(m_month)) return false;
+        emit Recompute();
+        return true;
+    });
+    form->On_Enter(m_month, [this] {
+        if (!Check_Month(true) || !filledNumeric(m_year)) return false;
+        emit Recompute();
+        return true;
+    });
+    form->On_Leave(m_year, [this] { return Check_Year(false); });
+    form->On_Leave(m_month, [this] { return Check_Month(false); });
+    form->On_ShiftLeft(m_month, m_year);
+    m_year->installEventFilter(this);
+    m_month->installEventFilter(this);
+}
+
+bool PeriodControls::eventFilter(QObject* watched, QEvent* e) {
+    // Before each key takes effect a valid box is written in its format ("0000" / "00").
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+            if (watched == m_year) {
+                if (const auto y = validYear(m_year->text())) rewrite(m_year, yearText(*y));
+            } else if (watched == m_month) {
+                if (const auto m = validMonth(m_month->text())) rewrite(m_month, monthText(*m));
+            }
+        }
+    }
+    return QObject::eventFilter(watched, e);
+}
+
+void PeriodControls::Refuse(const QString& text, bool tellNow) { tell(m_form, text, tellNow); }
+
+bool PeriodControls::Check_Year(bool tellNow) {
+    if (const auto y = validYear(m_year->text())) {
+        rewrite(m_year, yearText(*y));
+        return true;
+    }
+    Refuse(QStringLiteral("年は1900から9999までの数字で入力してください"), tellNow);
+    return false;
+}
+
+bool PeriodControls::Check_Month(bool tellNow) {
+    if (const auto m = validMonth(m_month->text())) {
+        rewrite(m_month, monthText(*m));
+        return true;
+    }
+    Refuse(QStringLiteral("月は1から12までの数字で入力してください"), tellNow);
+    return false;
+}
+
+void PeriodControls::Set_Today() {
+    const QDate today = app::Now().date();
+    m_year->setText(yearText(today.year()));
+    m_month->setText(monthText(today.month()));
+}
+
+void PeriodControls::Show_For_Mode(int mode) {
+    m_monthFrame->setVisible(mode == 0);
+    m_yearFrame->setVisible(true);
+}
+
+void PeriodControls::Place(int monthLeft, int yearLeft) {
+    m_monthFrame->move(monthLeft, m_monthFrame->y());
+    m_yearFrame->move(yearLeft, m_yearFrame->y());
+}
+
+std::optional<ledger::Period> PeriodControls::Period(int mode) const {
+    const auto y = validYear(m_year->text());
+    const auto m = validMonth(m_month->text());
+    if (!y || !m) return std::nullopt;
+    return ledger::Period{mode, static_cast<int>(*y), static_cast<int>(*m)};
+}
+
+void PeriodControls::Step_Month(int n) {
+    // The month cycles within the year: the year box is left as it is.
+    const auto p = Period(0);
+    if (!p) return;
+    const QDate d = QDate(p->year, p->month, 1).addMonths(n);
+    m_month->setText(monthText(d.month()));
+    m_month->setFocus(Qt::OtherFocusReason);
+    if (filledNumeric(m_year)) emit Recompute();
+}
+
+void PeriodControls::Step_Year(int n) {
+    const auto p = Period(0);
+    if (!p) return;
+    const int y = p->year + n;
+    if (y < kMinYear || y > kMaxYear) return;
+    m_year->setText(yearText(y));
+    m_year->setFocus(Qt::OtherFocusReason);
+    if (filledNumeric(m_month)) emit Recompute();
+}
+
+// ---- code box and list ------------------------------------------------------------------
+
+CodePair::CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, int minCode, QString refusal,
+                   std::function<void(qint64)> chosen, std::function<bool(qint64)> isShown)
+    : QObject(form),
+      m_form(form),
+      m_box(box),
+      m_combo(combo),
+      m_min(minCode),
+      m_refusal(std::move(refusal)),
+      m_chosen(std::move(chosen)),
+      m_isShown(std::move(isShown)) {
+    form->On_Enter(box, [this] {
+        const auto code = Typed(true);
+        if (!code || !Select(*code)) return false;
+        m_chosen(*code);
+        return true;
+    });
+    form->On_Leave(box, [this] {
+        if (m_box->text().isEmpty()) return true;
+        const auto code = Typed(false);
+        if (!code) {
+            // The refused text goes; the box shows the code of the entry still chosen.
+            const int i = m_combo->currentIndex();
+            m_box->setText(i >= 0 ? QString::number(m_combo->itemData(i).toLongLong()) : QString());
+            return true;
+        }
+        if (Find_Combo_Entry(m_combo, *code) >= 0 && !m_isShown(*code)) {
+            Select(*code);
+            m_chosen(*code);
+        }
+        return true;
+    });
+    connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this](int i) {
+        if (i < 0) return;
+        const qint64 code = m_combo->itemData(i).toLongLong();
+        m_box->setText(QString::number(code));
+        m_chosen(code);
+    });
+}
+
+bool CodePair::Select(qint64 code) {
+    const int i = Find_Combo_Entry(m_combo, code);
+    if (i < 0) return false;
+    const QSignalBlocker block(m_combo);
+    m_combo->setCurrentIndex(i);
+    return true;
+}
+
+std::optional<qint64> CodePair::Typed(bool tellNow) {
+    if (m_box->text().isEmpty()) return std::nullopt;
+    const auto code = db::Parse_Whole(m_box->text());
+    if (!code || *code < m_min || *code > db::kMaxCode) {
+        tell(m_form, m_refusal, tellNow);
+        return std::nullopt;
+    }
+    return code;
+}
+
+// ---- totals window ----------------------------------------------------------------------
+
+namespace {
+QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringLiteral("月"); }
+}  // namespace
+
+TotalsForm::TotalsForm(TotalsConfig config, QWidget* parent)
+    : FormBase(config.captionHead + modeWord(app::PeriodMode) + QStringLiteral("合計"), parent),
+      m_config(std::move(config)) {
+    setObjectName(QStringLiteral("form_S01T0101"));
+    m_mode = app::PeriodMode == 1 ? 1 : 0;
+    setWindowTitle(Caption());
+    resize(720, 480);
+
+    m_period = new PeriodControls(this, 4);
+    m_period->Place(width() - 145 - 105, width() - 105);
+    connect(m_period, &PeriodControls::Recompute, this, &TotalsForm::Recompute);
+
+    if (m_config.bankControls) {
+        label(this, QStringLiteral("銀行ｺｰﾄﾞ"), 8, 25, 60);
+        m_bankCode = new QLineEdit(this);
+        m_bankCode->setObjectName(QStringLiteral("txt_b_cd"));
+        m_bankCode->setGeometry(68, 22, 44, 26);
+        m_bankCode->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_bankCode->setAttribute(Qt::WA_InputMethodEnabled, false);
+        label(this, QStringLiteral("銀行名"), 120, 25, 44);
+        m_bankName = new QComboBox(this);
+        m_bankName->setObjectName(QStringLiteral("cmb_b_nm"));
+        m_bankName->setGeometry(164, 22, 170, 26);
+        label(this, QStringLiteral("残高"), 342, 25, 30);
+        m_zan = new QLabel(this);
+        m_zan->setObjectName(QStringLiteral("lbl_zan"));
+        m_zan->setGeometry(372, 22, 90, 26);
+        m_zan->setFrameShape(QFrame::Panel);
+        m_zan->setFrameShadow(QFrame::Sunken);
+        m_zan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_bankPair = new CodePair(
+            this, m_bankCode, m_bankName, 1, QStringLiteral("銀行ｺｰﾄﾞは1から32767までの数字で入力してください"),
+            [this](qint64 code) {
+                Hourglass wait;
+                m_grid->Set_Rows(1);
+                Calc_Totals(code);
+            },
+            [this](qint64 code) { return m_shownBank && *m_shownBank == code; });
+        On_ShiftLeft(m_bankCode, m_period->yearBox());
+    }
+
+    const bool count = m_config.countColumn;
+    m_grid = new FlexGrid(QStringLiteral("grd_S01"), count ? 7 : 6, this);
+    m_grid->move(8, 4 + PeriodControls::kHeight + 8);
+    int c = 0;
+    m_grid->Set_Header(c++, m_config.codeHeader, 1200);
+    m_grid->Set_Header(c++, m_config.nameHeader, m_config.nameWidth);
+    m_grid->Set_Header(c++, m_config.kindHeader, 1000);
+    if (count) m_grid->Set_Header(c++, QStringLiteral("件数"), 400);
+    m_grid->Set_Header(c++, QString(), 1850);
+    m_grid->Set_Header(c++, QStringLiteral("金額"), 1500);
+    m_grid->Set_Header(c++, QStringLiteral("平均"), 1500);
+    m_grid->Set_Rows(1);
+    Set_Fill_Widget(m_grid);
+
+    Create_FKeyBar(8, height() - 57, width() - 16);
+    Set_FKey(2, QStringLiteral("一覧印刷"), [this] {
+        if (!m_side) {
+            Print_Run();
+            return;
+        }
+        m_side->move((width() - m_side->width()) / 2, (height() - m_side->height()) / 2);
+        m_side->show();
+        m_side->raise();
+        m_side->findChild<QPushButton*>(QStringLiteral("Command6"))->setFocus();
+    });
+    Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
+
+    if (m_config.printSide) {
+        // Which side of the sheet the first page goes on: a front page has the wider margin.
+        m_side = new QFrame(this);
+        m_side->setObjectName(QStringLiteral("frm_select_omote"));
+        m_side->setFrameShape(QFrame::Box);
+        m_side->setAutoFillBackground(true);
+        m_side->setGeometry(0, 0, 220, 112);
+        label(m_side, QStringLiteral("印刷面"), 12, 8, 100);
+        m_front = new QRadioButton(QStringLiteral("表"), m_side);
+        m_front->setObjectName(QStringLiteral("Option1_0"));
+        m_front->setGeometry(30, 34, 60, 24);
+        m_front->setChecked(true);
+        auto* back = new QRadioButton(QStringLiteral("裏"), m_side);
+        back->setObjectName(QStringLiteral("Option1_1"));
+        back->setGeometry(110, 34, 60, 24);
+        auto* print = new QPushButton(QStringLiteral("印刷"), m_side);
+        print->setObjectName(QStringLiteral("Command6"));
+        print->setGeometry(16, 70, 90, 30);
+        print->setAutoDefault(false);
+        auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), m_side);
+        cancel->setObjectName(QStringLiteral("Command8"));
+        cancel->setGeometry(114, 70, 90, 30);
+        cancel->setAutoDefault(false);
+        connect(print, &QPushButton::clicked, this, [this] {
+            app::flg_Front = m_front->isChecked();
+            m_side->hide();
+            Print_Run();
+        });
+        connect(cancel, &QPushButton::clicked, this, [this] { m_side->hide(); });
+        m_side->hide();
+    }
+
+    // Tab order: year, month, then the bank.
+    setTabOrder(m_period->yearBox(), m_period->monthBox());
+    if (m_bankCode) {
+        setTabOrder(m_period->monthBox(), m_bankCode);
+        setTabOrder(m_bankCode, m_bankName);
+        setTabOrder(m_bankName, m_grid);
+    } else {
+        setTabOrder(m_period->monthBox(), m_grid);
+    }
+
+    m_period->Set_Today();
+    Set_Layout_Keys(QStringLiteral("S01T01"), m_grid, QStringLiteral("grd_S01T01ColWidth"), 6);
+    Restore_Layout();
+    Set_Clock_Title(
+        [this] { return m_config.clockWithMode ? Caption() : m_config.captionHead + QStringLiteral("合計"); });
+    m_period->Show_For_Mode(m_mode);
+    if (m_config.bankControls) {
+        Fill_BankCombo();
+        const qint64 first = db::Get_Min(QStringLiteral("T01"), QStringLiteral("CD"));
+        if (first >= 1) Calc_Totals(first);
+    } else {
+        Calc_Totals();
+    }
+}
+
+QString TotalsForm::Caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("合計"); }
+
+void TotalsForm::Reopen() {
+    // A window that says 月 while it computes a year would mislead: it follows the new mode
+    // at once, its frames, caption and table included.
+    const int mode = app::PeriodMode == 1 ? 1 : 0;
+    if (mode == m_mode) return;
+    m_mode = mode;
+    setWindowTitle(Caption());
+    m_period->Show_For_Mode(m_mode);
+    Recompute();
+}
+
+void TotalsForm::Fill_BankCombo() { Fill_Code_Combo(m_bankName, db::rs_T01); }
+
+void TotalsForm::Show_Bank(qint64 code) {
+    if (!m_bankPair || !m_bankPair->Select(code)) return;
+    if (db::Seek_T01(code)) m_zan->setText(db::To_Str(db::rs_T01->Field(QStringLiteral("ZAN")), QString()));
+}
+
+void TotalsForm::Recompute() {
+    Hourglass wait;
+    m_grid->Set_Rows(1);
+    if (!m_config.bankControls) {
+        Calc_Totals();
+        return;
+    }
+    const auto code = db::Parse_Whole(m_bankCode->text());
+    if (code && *code >= 1 && *code <= db::kMaxCode) Calc_Totals(*code);
+}
+
+void TotalsForm::Calc_Totals(qint64 bankCode) {
+    if (m_config.bankControls) {
+        m_bankCode->setText(QString::number(bankCode));
+        Show_Bank(bankCode);
+        m_shownBank = bankCode;
+    }
+    const auto period = m_period->Period(m_mode);
+    Fill_TotalGrid(period ? ledger::Period_Totals(m_config.program, bankCode, *period) : ledger::TotalsTable{});
+}
+
+void TotalsForm::Fill_TotalGrid(const ledger::TotalsTable& t) {
+    const bool count = m_config.countColumn;
+    const int cLabel = count ? 4 : 3;
+    const int cAmount = cLabel + 1;
+    const int cAverage = cLabel + 2;
+    // Filled out of sight and shown once.
+    m_grid->setUpdatesEnabled(false);
+    m_grid->Set_Rows(1);
+    // Each item row is followed by an empty row; the grand total comes after the last one.
+    const int n = static_cast<int>(t.lines.size());
+    if (n > 0) m_grid->Set_Rows(2 * n + 2);
+    auto number = [this](int col, int row, qint64 v) {
+        Set_Cell(m_grid, col, row, QString::number(v));
+        Set_CellAlign(m_grid, col, row, 7);
+    };
+    int row = 1;
+    for (const ledger::TotalsLine& line : t.lines) {
+        number(0, row, line.code);
+        Set_Cell(m_grid, 1, row, line.name);
+        Set_Cell(m_grid, 2, row, line.kindName);
+        if (count) number(3, row, line.count);
+        Set_Cell(m_grid, cLabel, row, QStringLiteral("合計"));
+        Set_CellAlign(m_grid, cLabel, row, 7);
+        number(cAmount, row, line.amount);
+        number(cAverage, row, line.average);
+        row += 2;
+    }
+    if (n > 0) {
+        Set_Cell(m_grid, cLabel, row, QStringLiteral("総合計"));
+        Set_CellAlign(m_grid, cLabel, row, 7);
+        number(cAmount, row, t.grandTotal);
+    }
+    m_grid->setUpdatesEnabled(true);
+}
+
+void TotalsForm::Print_Run() {
+    Hourglass wait;
+    Set_FKeyEnabled(this, false);
+    Print_Totals();
+    Set_FKeyEnabled(this, true);
+}
+
+void TotalsForm::Print_Totals() {
+    // The printout of the table arrives with the printing of the summaries.
+}
+
+void TotalsForm::Layout_Controls() {
+    FormBase::Layout_Controls();
+    if (m_config.framesRight && m_period) m_period->Place(width() - 145 - 105, width() - 105);
+}
+
+}  // namespace ui

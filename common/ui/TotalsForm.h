@@ -1,0 +1,152 @@
+#pragma once
+// The period totals window of both programs (form_S01T0101), and the period and code inputs
+// it shares with the graph window.
+
+#include <QObject>
+#include <functional>
+#include <optional>
+
+#include "../core/AppState.h"
+#include "../core/ledger/Totals.h"
+#include "FormBase.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace ui {
+
+class FlexGrid;
+
+// The period frames frm_syukei_mode(0) (month: txt_date2, Command4 "<-", Command1 "+>") and
+// frm_syukei_mode(1) (year: txt_date1, Command3 "<-", Command2 "+>"). The boxes keep their
+// text formatted, cannot be left while they hold no valid year (1900..9999) or month (1..12),
+// and ask for a recomputation on Enter and on the buttons.
+class PeriodControls : public QObject {
+    Q_OBJECT
+  public:
+    PeriodControls(FormBase* form, int top);
+
+    QFrame* monthFrame() const { return m_monthFrame; }
+    QFrame* yearFrame() const { return m_yearFrame; }
+    QLineEdit* yearBox() const { return m_year; }
+    QLineEdit* monthBox() const { return m_month; }
+
+    // The present year and month (app::Now) into the boxes.
+    void Set_Today();
+    // Monthly mode shows both frames, yearly mode the year frame only.
+    void Show_For_Mode(int mode);
+    // Left edges of the two frames.
+    void Place(int monthLeft, int yearLeft);
+    // The period the boxes hold; nullopt when they do not hold a valid one.
+    std::optional<ledger::Period> Period(int mode) const;
+
+    static constexpr int kMonthWidth = 145;
+    static constexpr int kYearWidth = 100;
+    static constexpr int kHeight = 52;
+
+  signals:
+    // Enter in a box or a period button: the window computes again for the boxes' period.
+    void Recompute();
+
+  private:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    bool Check_Year(bool tellNow);
+    bool Check_Month(bool tellNow);
+    void Step_Month(int n);
+    void Step_Year(int n);
+    void Refuse(const QString& text, bool tellNow);
+
+    FormBase* m_form;
+    QFrame* m_monthFrame;
+    QFrame* m_yearFrame;
+    QLineEdit* m_year;
+    QLineEdit* m_month;
+};
+
+// A code box with its combo (txt_b_cd / cmb_b_nm, txt_k_cd / cmb_k_nm): Enter or leaving the
+// box with a code the list has selects that entry, choosing an entry writes its code into the
+// box; both hand the code to `chosen`. A code the list lacks does nothing; text that is not a
+// whole number from minCode to 32767 is refused with a message.
+class CodePair : public QObject {
+    Q_OBJECT
+  public:
+    CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, int minCode, QString refusal,
+             std::function<void(qint64)> chosen, std::function<bool(qint64)> isShown);
+    // Selects the entry of the code without choosing it; false when the list lacks it.
+    bool Select(qint64 code);
+
+  private:
+    std::optional<qint64> Typed(bool tellNow);
+    FormBase* m_form;
+    QLineEdit* m_box;
+    QComboBox* m_combo;
+    int m_min;
+    QString m_refusal;
+    std::function<void(qint64)> m_chosen;
+    std::function<bool(qint64)> m_isShown;
+};
+
+// What differs between the bank book's and the household book's totals window.
+struct TotalsConfig {
+    app::Program program = app::Program::Bank;
+    QString captionHead;        // "銀行項目別" / "科目別"
+    bool clockWithMode = true;  // caption clock with 月/年 (bank book) or without (household book)
+    bool bankControls = true;   // txt_b_cd, cmb_b_nm, lbl_zan: one bank's entries
+    bool countColumn = true;    // "件数"
+    QString codeHeader;         // "項目ｺｰﾄﾞ" / "科目ｺｰﾄﾞ"
+    QString nameHeader;         // "項目名" / "科目名"
+    QString kindHeader;         // "項目分類" / "科目分類"
+    int nameWidth = 2600;       // twips
+    bool framesRight = false;   // the period frames keep to the right edge
+    bool printSide = false;     // F2 asks for the print side (frm_select_omote) first
+};
+
+class TotalsForm : public FormBase {
+    Q_OBJECT
+  public:
+    TotalsForm(TotalsConfig config, QWidget* parent = nullptr);
+
+    // The other totals button was pressed while the window is open: follow its period mode.
+    void Reopen() override;
+
+    int Mode() const { return m_mode; }
+    FlexGrid* Grid() const { return m_grid; }
+    QLineEdit* yearBox() const { return m_period->yearBox(); }
+    QLineEdit* monthBox() const { return m_period->monthBox(); }
+    // The caption for the window's period mode ("銀行項目別月合計", ...).
+    QString Caption() const;
+
+    // Computes the table for one bank (bank book) or for all entries, for the boxes' period.
+    void Calc_Totals(qint64 bankCode = 0);
+
+    // Prints the table (one print run). Started by F2.
+    virtual void Print_Totals();
+
+  protected:
+    void Layout_Controls() override;
+
+  private:
+    void Recompute();
+    void Fill_TotalGrid(const ledger::TotalsTable& t);
+    void Fill_BankCombo();
+    void Show_Bank(qint64 code);
+    void Print_Run();
+
+    TotalsConfig m_config;
+    int m_mode = 0;
+    PeriodControls* m_period = nullptr;
+    FlexGrid* m_grid = nullptr;
+    QLineEdit* m_bankCode = nullptr;
+    QComboBox* m_bankName = nullptr;
+    QLabel* m_zan = nullptr;
+    CodePair* m_bankPair = nullptr;
+    std::optional<qint64> m_shownBank;
+    QFrame* m_side = nullptr;
+    QRadioButton* m_front = nullptr;
+};
+
+}  // namespace ui

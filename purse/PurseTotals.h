@@ -1,0 +1,21 @@
+#pragma once
+// The household book's totals and graph windows: all entries by category.
+
+#include "GraphForm.h"
+#include "TotalsForm.h"
+
+namespace purse {
+
+class form_S01T0101 : public ui::TotalsForm {
+    Q_OBJECT
+  public:
+    explicit form_S01T0101(QWidget* parent = nullptr);
+};
+
+class form_Graph : public ui::GraphForm {
+    Q_OBJECT
+  public:
+    explicit form_Graph(QWidget* parent = nullptr);
+};
+
+}  // namespace purse
