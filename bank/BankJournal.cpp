@@ -169,7 +169,7 @@ void form_S0101::Build() {
     Label(QStringLiteral("削除するレコード番号"), 10, 10, 164, frm_select_cd2);
     for (int i = 0; i < 2; ++i) {
         txt_cd2[i] = Edit("txt_cd2", 10 + i * 92, 38, 70, frm_select_cd2);
-        txt_cd2[i]->setProperty("index", i);
+        txt_cd2[i]->setObjectName(QStringLiteral("txt_cd2_%1").arg(i));
         txt_cd2[i]->setAttribute(Qt::WA_InputMethodEnabled, false);
     }
     Label(QStringLiteral("～"), 84, 39, 20, frm_select_cd2)->setAlignment(Qt::AlignCenter);
@@ -183,8 +183,7 @@ void form_S0101::Build() {
     const QString sides[] = {QStringLiteral("表"), QStringLiteral("裏")};
     for (int i = 0; i < 2; ++i) {
         Option1[i] = new QRadioButton(sides[i], frm_select_omote);
-        Option1[i]->setObjectName(QStringLiteral("Option1"));
-        Option1[i]->setProperty("index", i);
+        Option1[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
         Option1[i]->setGeometry(14 + i * 80, 38, 70, 24);
     }
     Option1[0]->setChecked(true);

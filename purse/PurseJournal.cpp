@@ -161,9 +161,9 @@ void form_S0101::build() {
     // Delete by number or range.
     m_selectCd2 = selectFrame(this, "frm_select_cd2");
     label(m_selectCd2, QStringLiteral("削除するレコード番号"), 8, 6, 200);
-    m_cd2[0] = edit(m_selectCd2, "txt_cd2(0)", 8, 32, 70);
+    m_cd2[0] = edit(m_selectCd2, "txt_cd2_0", 8, 32, 70);
     label(m_selectCd2, QStringLiteral("～"), 84, 32, 16);
-    m_cd2[1] = edit(m_selectCd2, "txt_cd2(1)", 104, 32, 70);
+    m_cd2[1] = edit(m_selectCd2, "txt_cd2_1", 104, 32, 70);
     auto* sakujyo = button(m_selectCd2, "cmd_sakujyo", QStringLiteral("削除"), 8, 66, 70);
     auto* cancelCd2 = button(m_selectCd2, "Command7", QStringLiteral("ｷｬﾝｾﾙ"), 84, 66, 70);
 
@@ -171,11 +171,11 @@ void form_S0101::build() {
     m_selectOmote = selectFrame(this, "frm_select_omote");
     label(m_selectOmote, QStringLiteral("印刷面"), 8, 6, 200);
     m_option[0] = new QRadioButton(QStringLiteral("表"), m_selectOmote);
-    m_option[0]->setObjectName(QStringLiteral("Option1(0)"));
+    m_option[0]->setObjectName(QStringLiteral("Option1_0"));
     m_option[0]->setGeometry(8, 32, 60, 24);
     m_option[0]->setChecked(true);
     m_option[1] = new QRadioButton(QStringLiteral("裏"), m_selectOmote);
-    m_option[1]->setObjectName(QStringLiteral("Option1(1)"));
+    m_option[1]->setObjectName(QStringLiteral("Option1_1"));
     m_option[1]->setGeometry(74, 32, 60, 24);
     auto* printNow = button(m_selectOmote, "Command6", QStringLiteral("印刷"), 8, 66, 70);
     auto* cancelPrint = button(m_selectOmote, "Command8", QStringLiteral("ｷｬﾝｾﾙ"), 84, 66, 70);

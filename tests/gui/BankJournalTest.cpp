@@ -34,10 +34,12 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     }
     template <class T = QLineEdit>
-    T* F(const char* name, int index = 0) {
-        const QList<T*> found = w->findChildren<T*>(QLatin1String(name));
-        EXPECT_GT(found.size(), index) << name;
-        return found.value(index);
+    T* F(const char* name, int index = -1) {
+        // Elements of a control array are named "<name>_<index>".
+        const QString full = index < 0 ? QLatin1String(name) : QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+        T* found = w->findChild<T*>(full);
+        EXPECT_NE(found, nullptr) << full.toStdString();
+        return found;
     }
     ui::FlexGrid* Grid() { return F<ui::FlexGrid>("grd_S01"); }
     void TypeEnter(QWidget* field, const QString& text) {

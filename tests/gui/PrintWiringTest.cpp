@@ -47,8 +47,8 @@ protected:
     }
     // Presses the print frame's button with the side chosen.
     void Print_From_Frame(bool front) {
-        for (QRadioButton* r : window->findChildren<QRadioButton*>(QStringLiteral("Option1")))
-            if (r->text() == (front ? QStringLiteral("表") : QStringLiteral("裏"))) r->setChecked(true);
+        window->findChild<QRadioButton*>(front ? QStringLiteral("Option1_0") : QStringLiteral("Option1_1"))
+            ->setChecked(true);
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command6")), Qt::LeftButton);
     }
     // The pages of the one PDF written, and the message that named it.

@@ -217,8 +217,8 @@ TEST_F(PurseJournalTest, RowWithMissingCategoryIsListedAndNamedByTheRecalculatio
     EXPECT_EQ(Zan(1), 5);
     // A delete whose recalculation meets it is undone as a whole.
     Key(w, Qt::Key_F2);
-    Enter(w, "txt_cd2(0)", "1");
-    Enter(w, "txt_cd2(1)", "");
+    Enter(w, "txt_cd2_0", "1");
+    Enter(w, "txt_cd2_1", "");
     EXPECT_TRUE(ui::Msg::Take_Texts().value(0).startsWith(QStringLiteral("削除できません")));
     EXPECT_EQ(Value("SELECT COUNT(*) FROM S01").toLongLong(), 2);
 }
@@ -243,7 +243,7 @@ TEST_F(PurseJournalTest, KeysFramesAndTheCategoryList) {
 
     Key(w, Qt::Key_F9);
     EXPECT_TRUE(Get<QFrame>(w, "frm_select_omote")->isVisible());
-    Get<QRadioButton>(w, "Option1(1)")->setChecked(true);
+    Get<QRadioButton>(w, "Option1_1")->setChecked(true);
     QTest::mouseClick(Get<QPushButton>(w, "Command6"), Qt::LeftButton);
     EXPECT_FALSE(app::flg_Front);
     EXPECT_FALSE(Get<QFrame>(w, "frm_select_omote")->isVisible());

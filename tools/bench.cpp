@@ -1,0 +1,332 @@
+// bench [--rows N,N,...] [--dir DIR] [--reps R]
+// Measures what a user waits on, at several journal sizes, each beside its floor: the plain
+// SQLite statement over the same rows through the C API with nothing around it.
+// The sample databases are made once in DIR (dbinit's --sample data) and reused.
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "BankMenu.h"
+#include "PurseMenu.h"
+#include "core/AppState.h"
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
+#include "core/db/Schema.h"
+#include "core/ledger/Balances.h"
+#include "core/ledger/BankBook.h"
+#include "core/ledger/Pages.h"
+#include "core/ledger/Series.h"
+#include "core/ledger/Totals.h"
+#include "Msg.h"
+
+namespace {
+
+int g_reps = 15;
+
+double medianMs(const std::function<void()>& f, int reps = g_reps) {
+    std::vector<double> t;
+    f();  // warm the page cache and the statement caches
+    for (int i = 0; i < reps; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        f();
+        t.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// The floor's own connection, plain C API.
+struct Plain {
+    sqlite3* db = nullptr;
+    explicit Plain(const QString& path) {
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    }
+    ~Plain() { sqlite3_close(db); }
+    // Runs a query, binding the values, stepping every row and touching every column.
+    long long rows(const char* sql, std::initializer_list<QVariant> binds) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+        int i = 1;
+        for (const QVariant& v : binds) {
+            if (v.typeId() == QMetaType::QString) {
+                const QByteArray b = v.toString().toUtf8();
+                sqlite3_bind_text(st, i++, b.constData(), b.size(), SQLITE_TRANSIENT);
+            } else {
+                sqlite3_bind_int64(st, i++, v.toLongLong());
+            }
+        }
+        long long n = 0;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(st); ++c) sqlite3_column_text(st, c);
+            ++n;
+        }
+        sqlite3_finalize(st);
+        return n;
+    }
+    void exec(const char* sql) { sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+};
+
+struct Line {
+    long long rows;
+    QString what;
+    double ours;
+    double floor;
+    double goal;  // ms; 0: none
+};
+std::vector<Line> g_lines;
+
+void report(long long n, const QString& what, double ours, double floor, double goal) {
+    g_lines.push_back({n, what, ours, floor, goal});
+    std::printf("%9lld  %-44s %9.2f ms  floor %8.2f ms  x%5.1f%s\n", n, qPrintable(what), ours, floor,
+                floor > 0 ? ours / floor : 0.0, goal > 0 && ours > goal ? "  OVER GOAL" : "");
+    std::fflush(stdout);
+}
+
+QString sampleDb(const QString& dir, db::Program p, int rows) {
+    const QString sub = QDir(dir).filePath(QStringLiteral("%1-%2").arg(p == db::Program::Bank ? "bank" : "purse").arg(rows));
+    QDir().mkpath(sub);
+    const QString path = QDir(sub).filePath(db::Database_File_Name(p));
+    if (QFileInfo::exists(path)) return path;
+    std::fprintf(stderr, "making %s ...\n", qPrintable(path));
+    QString error;
+    if (!db::Create_Database(p, path, &error) || !db::Open_Database(path, &error) || !db::Fill_Sample(p, rows, &error)) {
+        std::fprintf(stderr, "bench: %s\n", qPrintable(error));
+        std::exit(1);
+    }
+    db::Close_Database();
+    return path;
+}
+
+// A month and a year in the middle of the sample's ten years.
+QString middleMonth() {
+    return app::Now().date().addYears(-5).toString(QStringLiteral("yyyy/MM"));
+}
+
+void benchBank(const QString& path, int n) {
+    const double userGoal = n <= 100000 ? 10.0 : 50.0;
+    QString error;
+    db::Open_Database(path, &error);
+    db::Reopen_Masters(true);
+    Plain plain(path);
+    const QString month = middleMonth();
+    const auto range = ledger::Month_Range(month.left(4), month.mid(5, 2));
+    report(n, QStringLiteral("bank: one bank's month"),
+           medianMs([&] { ledger::Read_Bank_Month(1, month); }),
+           medianMs([&] {
+               plain.rows("SELECT S01.CD,K_DATE,K_CD,T02.NM,T02.KIND,KINGAKU,BIKO FROM S01 LEFT JOIN T02 ON T02.CD=K_CD "
+                          "WHERE B_CD=? AND K_DATE>=? AND K_DATE<? ORDER BY K_DATE,S01.CD",
+                          {1, range.from, range.to});
+           }),
+           userGoal);
+    report(n, QStringLiteral("bank: Recalc_BankZan of one bank"), medianMs([&] { ledger::Recalc_BankZan(1); }),
+           medianMs([&] {
+               plain.exec("BEGIN");
+               plain.rows("SELECT SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) FROM S01 "
+                          "LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=?", {1});
+               plain.rows("UPDATE T01 SET ZAN=ZAN WHERE CD=?", {1});
+               plain.exec("COMMIT");
+           }),
+           userGoal);
+    qint64 next = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")) + 1;
+    const QString day = month + QStringLiteral("/15");
+    report(n, QStringLiteral("bank: insert one row with its recalculation"),
+           medianMs([&] {
+               ledger::Write_Entry({next, day, 1, 3, 1234, QStringLiteral("bench")});
+               db::Execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
+               ++next;
+           }) - medianMs([&] { db::Execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
+           medianMs([&] {
+               plain.exec("BEGIN");
+               plain.rows("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,1,3,1234,'bench')",
+                          {next, day});
+               plain.rows("SELECT SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) FROM S01 "
+                          "LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=?", {1});
+               plain.rows("UPDATE T01 SET ZAN=ZAN WHERE CD=?", {1});
+               plain.exec("COMMIT");
+               plain.rows("DELETE FROM S01 WHERE CD=?", {next++});
+           }) - medianMs([&] { plain.rows("DELETE FROM S01 WHERE CD=?", {next++}); }),
+           userGoal);
+    ledger::Recalc_BankZan(1);
+    const QString year = month.left(4);
+    const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
+    const auto yr = ledger::Year_Range(year);
+    report(n, QStringLiteral("bank: yearly totals of one bank"),
+           medianMs([&] { ledger::Period_Totals(app::Program::Bank, 1, *period); }),
+           medianMs([&] {
+               plain.rows("SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
+                          "GROUP BY K_CD",
+                          {1, yr.from, yr.to});
+           }),
+           userGoal);
+    report(n, QStringLiteral("bank: yearly balance series"),
+           medianMs([&] { ledger::Read_Series(app::Program::Bank, 1, 0, *period); }),
+           medianMs([&] {
+               plain.rows("SELECT substr(K_DATE,6,2), SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
+                          "FROM S01 LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
+                          "GROUP BY substr(K_DATE,6,2)",
+                          {1, yr.from, yr.to});
+           }),
+           userGoal);
+    db::Close_Rs(db::rs_T01);
+    db::Close_Rs(db::rs_T02);
+    db::Close_Database();
+}
+
+void benchPurse(const QString& path, int n) {
+    const double userGoal = n <= 100000 ? 10.0 : 50.0;
+    QString error;
+    db::Open_Database(path, &error);
+    db::Reopen_Masters(false);
+    Plain plain(path);
+    const qint64 pages = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
+    const qint64 page = pages / 2;
+    report(n, QStringLiteral("purse: Show_Page of a page"), medianMs([&] { ledger::Read_Page(page); }),
+           medianMs([&] {
+               plain.rows("SELECT S01.CD,K_DATE,K_CD,T01.NM,T01.KIND,KINGAKU,S01.ZAN,BIKO FROM S01 "
+                          "LEFT JOIN T01 ON T01.CD=K_CD WHERE P_CD=? ORDER BY K_DATE,S01.CD",
+                          {page});
+           }),
+           userGoal);
+    // The floor rewrites every balance: one ordered pass, one prepared UPDATE, one transaction.
+    auto floorRecalc = [&] {
+        plain.exec("BEGIN");
+        sqlite3_stmt* sel = nullptr;
+        sqlite3_stmt* upd = nullptr;
+        sqlite3_prepare_v2(plain.db,
+                           "SELECT S01.CD, P_CD, KINGAKU, T01.KIND FROM S01 LEFT JOIN T01 ON T01.CD=K_CD "
+                           "ORDER BY P_CD, K_DATE, S01.CD",
+                           -1, &sel, nullptr);
+        sqlite3_prepare_v2(plain.db, "UPDATE S01 SET ZAN=? WHERE CD=?", -1, &upd, nullptr);
+        long long zan = 0;
+        long long lastPage = -1;
+        while (sqlite3_step(sel) == SQLITE_ROW) {
+            const long long p = sqlite3_column_int64(sel, 1);
+            if (p != lastPage) {
+                if (p != lastPage + 1) zan = 0;
+                lastPage = p;
+            }
+            const long long amount = sqlite3_column_int64(sel, 2);
+            zan += sqlite3_column_int64(sel, 3) == 0 ? amount : -amount;
+            sqlite3_bind_int64(upd, 1, zan);
+            sqlite3_bind_int64(upd, 2, sqlite3_column_int64(sel, 0));
+            sqlite3_step(upd);
+            sqlite3_reset(upd);
+        }
+        sqlite3_finalize(sel);
+        sqlite3_finalize(upd);
+        plain.exec("COMMIT");
+    };
+    report(n, QStringLiteral("purse: Recalc_Zan over all pages"), medianMs([&] { ledger::Recalc_Zan(1); }, 5),
+           medianMs(floorRecalc, 5), n <= 100000 ? 300.0 : 3000.0);
+    qint64 next = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")) + 1;
+    const QString day = QStringLiteral("%1/28").arg(middleMonth());
+    report(n, QStringLiteral("purse: insert one row with Compute_Zan"),
+           medianMs([&] {
+               ledger::Insert_Entry({next, pages, day, 3, 500, QStringLiteral("bench")});
+               db::Execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
+               ++next;
+           }) - medianMs([&] { db::Execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
+           medianMs([&] {
+               plain.exec("BEGIN");
+               plain.rows("SELECT ZAN FROM S01 WHERE P_CD=? ORDER BY K_DATE DESC, CD DESC LIMIT 1", {pages});
+               plain.rows("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,3,500,0,'bench')",
+                          {next, pages, day});
+               plain.exec("COMMIT");
+               plain.rows("DELETE FROM S01 WHERE CD=?", {next++});
+           }) - medianMs([&] { plain.rows("DELETE FROM S01 WHERE CD=?", {next++}); }),
+           userGoal);
+    const QString year = middleMonth().left(4);
+    const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
+    const auto yr = ledger::Year_Range(year);
+    report(n, QStringLiteral("purse: yearly totals of all categories"),
+           medianMs([&] { ledger::Period_Totals(app::Program::Purse, 0, *period); }),
+           medianMs([&] {
+               plain.rows("SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE K_DATE>=? AND K_DATE<? GROUP BY K_CD",
+                          {yr.from, yr.to});
+           }),
+           userGoal);
+    report(n, QStringLiteral("purse: yearly balance series"),
+           medianMs([&] { ledger::Read_Series(app::Program::Purse, 0, 0, *period); }),
+           medianMs([&] {
+               plain.rows("SELECT substr(K_DATE,6,2), SUM(CASE WHEN T01.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
+                          "FROM S01 LEFT JOIN T01 ON T01.CD=K_CD WHERE K_DATE>=? AND K_DATE<? "
+                          "GROUP BY substr(K_DATE,6,2)",
+                          {yr.from, yr.to});
+           }),
+           userGoal);
+    db::Close_Rs(db::rs_T01);
+    db::Close_Database();
+}
+
+void benchStartUp(const QString& path, app::Program p, int n) {
+    app::Set_Product(p);
+    app::Set_Data_Dir(QFileInfo(path).absolutePath());
+    ui::Set_End_Handler([](int) {});
+    const double ours = medianMs([&] {
+        auto* menu = new ui::form_Menu(p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
+        int code = 0;
+        menu->Start_Up(&code);
+        QApplication::processEvents();  // the menu is drawn
+        delete menu;
+        db::Close_Rs(db::rs_T01);
+        db::Close_Rs(db::rs_T02);
+        db::Close_Database();
+    }, 7);
+    const double floor = medianMs([&] {
+        Plain plain(path);
+        plain.rows("SELECT * FROM U01 WHERE CD=1", {});
+        plain.rows("SELECT * FROM T01 ORDER BY CD", {});
+        if (p == app::Program::Bank) plain.rows("SELECT * FROM T02 ORDER BY CD", {});
+    }, 7);
+    report(n, QStringLiteral("%1: start-up to a usable menu").arg(p == app::Program::Bank ? "bank" : "purse"), ours,
+           floor, 300.0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    ui::Msg::Set_Scripted(true);  // a start-up message must not wait for a person
+    QList<int> sizes{10000, 100000, 1000000};
+    QString dir = QDir::temp().filePath(QStringLiteral("kakeibo-bench"));
+    const QStringList args = qapp.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--rows") && i + 1 < args.size()) {
+            sizes.clear();
+            for (const QString& s : args[++i].split(QLatin1Char(','))) sizes << s.toInt();
+        } else if (args[i] == QLatin1String("--dir") && i + 1 < args.size()) {
+            dir = args[++i];
+        } else if (args[i] == QLatin1String("--reps") && i + 1 < args.size()) {
+            g_reps = args[++i].toInt();
+        } else {
+            std::fprintf(stderr, "usage: bench [--rows N,N,...] [--dir DIR] [--reps R]\n");
+            return 2;
+        }
+    }
+    std::printf("%9s  %-44s %12s  %14s\n", "rows", "action", "ours", "floor");
+    for (int n : sizes) {
+        const QString bankDb = sampleDb(dir, db::Program::Bank, n);
+        const QString purseDb = sampleDb(dir, db::Program::Purse, n);
+        app::Set_Product(app::Program::Bank);
+        benchBank(bankDb, n);
+        app::Set_Product(app::Program::Purse);
+        benchPurse(purseDb, n);
+        benchStartUp(bankDb, app::Program::Bank, n);
+        benchStartUp(purseDb, app::Program::Purse, n);
+    }
+    int over = 0;
+    for (const Line& l : g_lines) over += l.goal > 0 && l.ours > l.goal;
+    std::printf("%d of %zu actions over their goal\n", over, g_lines.size());
+    return 0;
+}
