@@ -17,6 +17,7 @@
 #include "Grid.h"
 #include "Inputs.h"
 #include "Msg.h"
+#include "PrintWriters.h"
 
 namespace ui {
 namespace {
@@ -481,7 +482,17 @@ void TotalsForm::Print_Run() {
 }
 
 void TotalsForm::Print_Totals() {
-    // The printout of the table arrives with the printing of the summaries.
+    const bool bank = m_config.program == app::Program::Bank;
+    const QString year = yearBox()->text();
+    const QString month = monthBox()->text();
+    const int mode = Mode();
+    Print_Document(this, bank ? QStringLiteral("銀行項目別合計") : QStringLiteral("科目別合計"),
+                   [this, bank, year, month, mode](print::PageWriter& out) {
+                       const print::Rows rows = Grid_Rows(m_grid);
+                       // The bank book's totals carry no side: always the back-side margin.
+                       return bank ? print::Print_BankTotals(out, year, month, mode, rows)
+                                   : print::Print_PurseTotals(out, year, month, mode, rows, app::flg_Front);
+                   });
 }
 
 void TotalsForm::Layout_Controls() {

@@ -102,4 +102,34 @@ TEST_F(PrintWiringTest, HouseholdJournalPrintsTheShownPage) {
     EXPECT_FALSE(app::flg_Front);
 }
 
+TEST_F(PrintWiringTest, BankTotalsPrintAtOnceOnTheBackMargin) {
+    Begin(app::Program::Bank);
+    Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら銀行',0)");
+    for (int i = 1; i <= 20; ++i) {
+        Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (?,?,1)", {i, QStringLiteral("項目%1").arg(i)});
+        Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,'2024/05/03',1,?,100,'')", {i, i});
+    }
+    db::Reopen_Masters(true);
+    app::PeriodMode = 0;
+    Show(bank::Create_Totals(nullptr));
+    app::flg_Front = true;
+    Press(window, Qt::Key_F2);
+    EXPECT_EQ(Printed_Pages(), 2) << "twenty items, their empty rows and the total: 41 rows";
+    EXPECT_TRUE(app::flg_Front) << "the bank book's totals leave the side alone";
+}
+
+TEST_F(PrintWiringTest, HouseholdTotalsAskForTheSideFirst) {
+    Begin(app::Program::Purse);
+    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'食費',1)");
+    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/10',1,100,-100,'')");
+    db::Reopen_Masters(false);
+    app::PeriodMode = 1;
+    Show(purse::Create_Totals(nullptr));
+    Press(window, Qt::Key_F2);
+    EXPECT_TRUE(window->findChild<QWidget*>(QStringLiteral("frm_select_omote"))->isVisible());
+    Print_From_Frame(false);
+    EXPECT_EQ(Printed_Pages(), 1);
+    EXPECT_FALSE(app::flg_Front);
+}
+
 }  // namespace
