@@ -66,6 +66,7 @@ form_S0101::form_S0101(QWidget* parent) : FormBase(QStringLiteral("銀行帳入�
     } headers[] = {{"番号", 500},  {"日付", 1500}, {"科目ｺｰﾄﾞ", 800}, {"科目名", 2000},
                    {"収入", 1000}, {"支出", 1000}, {"備考", 3000}};
     for (int c = 0; c < 7; ++c) grd_S01->Set_Header(c, QString::fromUtf8(headers[c].text), headers[c].twips);
+    grd_S01->Fit_Column(0, QStringLiteral("000000"));
     grd_S01->Set_Rows(1);
     Set_Layout_Keys(QStringLiteral("S0101"), grd_S01, QStringLiteral("grd_S01ColWidth"), 7);
     Restore_Layout();

@@ -91,10 +91,7 @@ form_S0101::form_S0101(QWidget* parent) : FormBase(QStringLiteral("家計簿入�
     } headers[kColumns] = {{"番号", 500},  {"日付", 500},  {"科目ｺｰﾄﾞ", 1000}, {"科目名", 3000},
                            {"収入", 1000}, {"支出", 1000}, {"差引", 1000},     {"備考", 3000}};
     for (int c = 0; c < kColumns; ++c) m_grid->Set_Header(c, QString::fromUtf8(headers[c].text), headers[c].twips);
-    // Record numbers run to five digits; a font wider than the one the default was made for
-    // would otherwise show them cut off.
-    const int numberPx = m_grid->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 10;
-    if (m_grid->columnWidth(0) < numberPx) m_grid->setColumnWidth(0, numberPx);
+    m_grid->Fit_Column(0, QStringLiteral("000000"));
     Set_Layout_Keys(QStringLiteral("S0101"), m_grid, QStringLiteral("grd_S01ColWidth"), kColumns);
     Restore_Layout();
 

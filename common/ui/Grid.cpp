@@ -47,6 +47,11 @@ void FlexGrid::Set_Header(int col, const QString& text, int widthTwips) {
     Set_Col_Width_Twips(col, widthTwips);
 }
 
+void FlexGrid::Fit_Column(int col, const QString& sample) {
+    const int px = fontMetrics().horizontalAdvance(sample) + 10;
+    if (columnWidth(col) < px) Set_Col_Width_Twips(col, Twips(px));
+}
+
 int FlexGrid::Col_Width_Twips(int col) const {
     const auto it = m_twips.find(col);
     if (it != m_twips.end() && Px(it.value()) == columnWidth(col)) return it.value();

@@ -21,6 +21,9 @@ public:
     void Set_Row(int row);
 
     void Set_Header(int col, const QString& text, int widthTwips);
+    // Widens a column whose default is too narrow for `sample` in the grid's font (record
+    // numbers of a long-kept book have more digits than the default width was made for).
+    void Fit_Column(int col, const QString& sample);
     int Col_Width_Twips(int col) const;
     void Set_Col_Width_Twips(int col, int twips);
 
