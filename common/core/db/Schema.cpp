@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <random>
 
+#include "../AppState.h"
 #include "Database.h"
 
 namespace db {
@@ -146,7 +147,8 @@ bool Fill_Sample(Program p, int rows, QString* error) {
                 return failed();
 
     // Spread the rows evenly over about ten years ending last month.
-    const QDate end = QDate::currentDate().addDays(-QDate::currentDate().day());
+    const QDate today = app::Now().date();
+    const QDate end = today.addDays(-today.day());
     const QDate start = end.addYears(-10).addDays(1);
     const qint64 days = start.daysTo(end) + 1;
     const std::vector<int> picks = bank ? weightedPicks(kBankItems) : weightedPicks(kPurseItems);
