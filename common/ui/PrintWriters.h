@@ -63,7 +63,7 @@ class PdfFileWriter : public PainterWriter {
 public:
     PdfFileWriter(const QString& path, const QString& title);
     ~PdfFileWriter() override;
-    // Ends the document and writes the file; false with Error() set when it could not be written.
+    // Ends the printout and writes the file; false with Error() set when it could not be written.
     bool Finish();
 
 protected:
