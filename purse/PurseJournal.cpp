@@ -437,9 +437,9 @@ void form_S0101::Input() {
     const QString month = m_date->Month();
     if (!ledger::Month_Start(month)) return refuse(m_date, QStringLiteral("年度/月を正しく入力してください"));
     const auto day = dayText(m_day->text());
-    if (!day) return refuse(m_day, QStringLiteral("日は1から31までの整数で入力してください"));
+    if (!day) return refuse(m_day, QStringLiteral("日は1～31の整数で入力してください"));
     const auto kCd = db::Parse_Code(m_kCd->text());
-    if (!kCd) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞは1から32767までの整数で入力してください"));
+    if (!kCd) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞは1～32767の整数で入力してください"));
     if (!db::Seek_T01(*kCd)) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞ %1 は科目マスターにありません").arg(*kCd));
     const QString name = db::To_Str(db::rs_T01->Field(QStringLiteral("NM")), QString());
     const qint64 kind = db::To_Long(db::rs_T01->Field(QStringLiteral("KIND")), 1);
@@ -517,7 +517,7 @@ void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
 void form_S0101::Delete_Range() {
     const auto from = db::Parse_Record_Number(m_cd2[0]->text());
     if (!from) {
-        ui::Msg::Critical(this, QStringLiteral("削除するレコード番号を1以上の整数で入力してください"));
+        ui::Msg::Critical(this, QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
         m_cd2[0]->setFocus();
         return;
     }
@@ -525,7 +525,7 @@ void form_S0101::Delete_Range() {
     if (!m_cd2[1]->text().trimmed().isEmpty()) {
         const auto t = db::Parse_Record_Number(m_cd2[1]->text());
         if (!t) {
-            ui::Msg::Critical(this, QStringLiteral("削除するレコード番号を1以上の整数で入力してください"));
+            ui::Msg::Critical(this, QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
             m_cd2[1]->setFocus();
             return;
         }
@@ -537,7 +537,7 @@ void form_S0101::Delete_Range() {
 void form_S0101::Modify_By_Number() {
     const auto cd = db::Parse_Record_Number(m_cd->text());
     if (!cd) {
-        ui::Msg::Critical(this, QStringLiteral("修正するレコード番号を1以上の整数で入力してください"));
+        ui::Msg::Critical(this, QStringLiteral("修正するレコード番号は1以上の整数で入力してください"));
         m_cd->setFocus();
         return;
     }

@@ -109,12 +109,12 @@ GraphForm::GraphForm(GraphConfig config, QWidget* parent)
     auto build = [this](qint64) { Build_Series(); };
     if (m_config.bankControls) {
         m_bankPair = new CodePair(this, m_bankCode, m_bankName, 1,
-                                  QStringLiteral("銀行ｺｰﾄﾞは1から32767までの数字で入力してください"), build,
+                                  QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください"), build,
                                   [this](qint64 code) { return m_built && m_built->bank == code; });
         On_ShiftLeft(m_itemCode, m_bankCode);
     }
     m_itemPair = new CodePair(this, m_itemCode, m_itemName, 0,
-                              QStringLiteral("項目ｺｰﾄﾞは0から32767までの数字で入力してください"), build,
+                              QStringLiteral("項目ｺｰﾄﾞは0～32767の整数で入力してください"), build,
                               [this](qint64 code) { return m_built && m_built->item == code; });
 
     auto* chart = new QChart;

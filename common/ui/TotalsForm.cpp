@@ -152,7 +152,7 @@ bool PeriodControls::Check_Year(bool tellNow) {
         rewrite(m_year, yearText(*y));
         return true;
     }
-    Refuse(QStringLiteral("年は1900から9999までの数字で入力してください"), tellNow);
+    Refuse(QStringLiteral("年は1900～9999の整数で入力してください"), tellNow);
     return false;
 }
 
@@ -161,7 +161,7 @@ bool PeriodControls::Check_Month(bool tellNow) {
         rewrite(m_month, monthText(*m));
         return true;
     }
-    Refuse(QStringLiteral("月は1から12までの数字で入力してください"), tellNow);
+    Refuse(QStringLiteral("月は1～12の整数で入力してください"), tellNow);
     return false;
 }
 
@@ -304,7 +304,7 @@ TotalsForm::TotalsForm(TotalsConfig config, QWidget* parent)
         m_zan->setFrameShadow(QFrame::Sunken);
         m_zan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_bankPair = new CodePair(
-            this, m_bankCode, m_bankName, 1, QStringLiteral("銀行ｺｰﾄﾞは1から32767までの数字で入力してください"),
+            this, m_bankCode, m_bankName, 1, QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください"),
             [this](qint64 code) {
                 Hourglass wait;
                 m_grid->Set_Rows(1);

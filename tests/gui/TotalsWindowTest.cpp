@@ -129,7 +129,7 @@ TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
         QTest::qWait(20);
         EXPECT_TRUE(year->hasFocus()) << bad;
     }
-    EXPECT_EQ(ui::Msg::Take_Texts().value(0), QStringLiteral("年は1900から9999までの数字で入力してください"));
+    EXPECT_EQ(ui::Msg::Take_Texts().value(0), QStringLiteral("年は1900～9999の整数で入力してください"));
     // A year beyond 9999 is refused on Enter as well, and nothing is computed.
     Type(year, QStringLiteral("10000"));
     Press(year, Qt::Key_Return);
@@ -171,7 +171,7 @@ TEST_F(TotalsWindowTest, BankCodeOrListChoosesTheBank) {
     ui::Msg::Take_Texts();
     Type(code, QStringLiteral("40000"));
     Press(code, Qt::Key_Return);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("銀行ｺｰﾄﾞは1から32767までの数字で入力してください")});
+    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください")});
     EXPECT_EQ(w->Grid()->Text(5, 1), QStringLiteral("-700"));
     list->setCurrentIndex(0);
     emit list->activated(0);
