@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "../core/db/Convert.h"
+#include "../core/db/Database.h"
 #include "../core/db/Recordset.h"
 #include "Grid.h"
 #include "Inputs.h"
@@ -415,7 +416,13 @@ void TotalsForm::Fill_BankCombo() { Fill_Code_Combo(m_bankName, db::rs_T01); }
 
 void TotalsForm::Show_Bank(qint64 code) {
     if (!m_bankPair || !m_bankPair->Select(code)) return;
-    if (db::Seek_T01(code)) m_zan->setText(db::To_Str(db::rs_T01->Field(QStringLiteral("ZAN")), QString()));
+    // The balance as stored now: the journal recomputes it after every change, while the shared
+    // master record set is a copy taken when the masters were last opened.
+    if (db::Seek_T01(code)) {
+        bool ok = false;
+        const QVariant zan = db::Scalar(QStringLiteral("SELECT ZAN FROM T01 WHERE CD=?"), {code}, &ok);
+        m_zan->setText(ok ? db::To_Str(zan, QString()) : db::To_Str(db::rs_T01->Field(QStringLiteral("ZAN")), QString()));
+    }
 }
 
 void TotalsForm::Recompute() {

@@ -101,6 +101,13 @@ TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計 - 2024/05/17 09:30"));
 }
 
+TEST_F(TotalsWindowTest, BalanceShownIsTheStoredOneNotTheStartUpCopy) {
+    Bank_Book();
+    Sql("UPDATE T01 SET ZAN=777 WHERE CD=1");  // a journal change since the masters were read
+    auto* w = Open(new bank::form_S01T0101);
+    EXPECT_EQ(Find<QLabel>(w, "lbl_zan")->text(), QStringLiteral("777"));
+}
+
 TEST_F(TotalsWindowTest, MonthButtonsCycleWithinTheYearAndRecompute) {
     Bank_Book();
     auto* w = Open(new bank::form_S01T0101);
