@@ -261,8 +261,10 @@ void form_S0101::Build() {
     On_Enter(txt_day, [this] { return Day_Check(); });
     On_Leave(txt_day, [this] { return Day_Check(); });
     auto moveDay = [this](int n) {
-        const QDate d = QDate::fromString(txt_date->Month() + QLatin1Char('/') + txt_day->text().trimmed(),
-                                          QStringLiteral("yyyy/MM/dd"));
+        // The day as typed ("5" as well as "05"), in the month shown.
+        const auto start = ledger::Month_Start(txt_date->Month());
+        const auto day = db::Parse_Whole(txt_day->text());
+        const QDate d = start && day ? QDate(start->year(), start->month(), static_cast<int>(*day)) : QDate();
         if (d.isValid()) {
             const QDate moved = d.addDays(n);
             txt_day->setText(moved.toString(QStringLiteral("dd")));
@@ -594,6 +596,11 @@ void form_S0101::Recalculate() {
     const auto bank = db::Parse_Code(txt_b_cd->text());
     if (!bank) {
         Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞは1～%1の整数で入力してください").arg(db::kMaxCode));
+        return;
+    }
+    // A bank that is not in the master has no balance to store: showing one would be false.
+    if (ui::Find_Combo_Entry(cmb_b_nm, *bank) < 0) {
+        Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
         return;
     }
     ui::Hourglass wait;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
+#include <algorithm>
 
 #include "Grid.h"
 #include "Inputs.h"
@@ -453,7 +454,9 @@ void form_S0101::Input() {
         m_day->setText(*day);
         const ledger::Entry e{*recNo, m_page, month + QLatin1Char('/') + *day, *kCd, *amount, m_biko->text()};
         if (ledger::Entry_Exists(*recNo)) {
-            if (!ledger::Update_Entry(e).ok) {
+            const ledger::Written w = ledger::Update_Entry(e);
+            if (w.ok) Note_Changed_Page(std::min(w.previousPage > 0 ? w.previousPage : m_page, m_page));
+            if (!w.ok) {
                 ui::Msg::Critical(this, QStringLiteral("更新できません"));
             } else if (const int row = ui::Find_Row(m_grid, 0, *recNo); row > 0) {
                 // The balance cell keeps its value until the next recalculation.
@@ -492,6 +495,7 @@ void form_S0101::Recalculate() {
         Show_Page(ledger::Last_Page());
         ui::Set_FKeyEnabled(this, true);
     }
+    if (r.ok) m_lowestChanged = 0;
     if (!r.ok) recalc_Failed(r);
 }
 
@@ -548,7 +552,6 @@ void form_S0101::Modify_By_Number() {
         return;
     }
     Load_FromGrid(row);
-    m_input->setText(QStringLiteral("更新"));
 }
 
 void form_S0101::Drop_Combo() {
@@ -579,13 +582,18 @@ void form_S0101::close_Journal() {
         ledger::Recalc r;
         {
             ui::Hourglass wait;
-            r = ledger::Recalc_Zan(m_page);
+            // From the shown page, or from an earlier page an update changed or left.
+            r = ledger::Recalc_Zan(m_lowestChanged > 0 ? std::min(m_lowestChanged, m_page) : m_page);
         }
         // The stored balances stay as they were; the window closes as asked.
         if (!r.ok) recalc_Failed(r);
     }
     close();
     ui::Set_MenuEnabled(true);
+}
+
+void form_S0101::Note_Changed_Page(qint64 page) {
+    if (page > 0 && (m_lowestChanged == 0 || page < m_lowestChanged)) m_lowestChanged = page;
 }
 
 ui::FormBase* Create_Journal(QWidget* menu) { return new form_S0101(menu); }

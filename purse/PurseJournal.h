@@ -56,6 +56,10 @@ class form_S0101 : public ui::FormBase {
                   const QString& zan, const QString& biko);
 
     qint64 m_page = 1;
+    // The lowest page an update changed or took a row from since the window opened: the
+    // balances from there on wait for 終了 or 再計算 (0: none).
+    qint64 m_lowestChanged = 0;
+    void Note_Changed_Page(qint64 page);
     int m_clickedRow = 1;
 
     ui::MonthBox* m_date = nullptr;

@@ -47,9 +47,11 @@ void MonthBox::Normalise() {
 }
 
 void MonthBox::keyPressEvent(QKeyEvent* e) {
-    // The text is normalised before the key takes effect, as the box always did.
-    Normalise();
+    // The text is left as typed while the user types: rewriting it before each key would put a
+    // "0" under the cursor that the next digit overwrites ("2001/12" typed becoming "2001/02").
+    // Month() reads it normalised meanwhile; Enter and leaving the box rewrite it.
     QLineEdit::keyPressEvent(e);
+    emit Normalised();
 }
 
 void MonthBox::focusOutEvent(QFocusEvent* e) {

@@ -14,8 +14,9 @@ void Fill_Code_Combo(QComboBox* combo, db::Rs& masters, const QString& firstEntr
 // Index of the first entry whose item data equals the code; -1 when none.
 int Find_Combo_Entry(QComboBox* combo, qint64 code);
 
-// The month box: mask "####/##" with "_" as the prompt character; the text is normalised
-// ("2001/3_" to "2001/03") on every key and when it loses the focus.
+// The month box: mask "####/##" with "_" as the prompt character. Its text is normalised
+// ("2001/3_" to "2001/03", other blanks to "0") on Enter and when it loses the focus; while the
+// user types, Month() reads it normalised and Normalised() follows every key.
 class MonthBox : public QLineEdit {
     Q_OBJECT
 public:
@@ -26,7 +27,7 @@ public:
     void Normalise();
 
 signals:
-    void Normalised();  // after each normalisation (key press or leaving the box)
+    void Normalised();  // after every key and every normalisation
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

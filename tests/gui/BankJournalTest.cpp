@@ -271,6 +271,9 @@ TEST_F(BankJournalTest, MonthBoxDayButtonsPrintFrameAndLayout) {
     QTest::mouseClick(F<QPushButton>("Command2"), Qt::LeftButton);
     EXPECT_EQ(F("txt_day")->text(), QStringLiteral("01"));
     EXPECT_EQ(month->displayText(), QStringLiteral("2024/06"));
+    F("txt_day")->setText("5");  // typed, not yet padded: the buttons read it all the same
+    QTest::mouseClick(F<QPushButton>("Command2"), Qt::LeftButton);
+    EXPECT_EQ(F("txt_day")->text(), QStringLiteral("06"));
     TypeEnter(F("txt_day"), "32");
     EXPECT_EQ(QApplication::focusWidget(), F("txt_day"));
     TypeEnter(F("txt_day"), "7");

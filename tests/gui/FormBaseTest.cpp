@@ -10,6 +10,7 @@
 
 #include "FormBase.h"
 #include "Grid.h"
+#include "Inputs.h"
 #include "TestEnv.h"
 #include "core/settings/Settings.h"
 
@@ -180,6 +181,32 @@ TEST_F(FormBaseTest, GridRoutinesReadCellsAsTheWindowsDo) {
     EXPECT_EQ(ui::Get_CellNum(g, 0, 0), 0);
     ui::Set_CellAlign(g, 0, 3, 7);
     EXPECT_EQ(g->item(2, 0)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
+}
+
+}  // namespace
+
+namespace {
+
+class MonthBoxTest : public AppTest {};
+
+TEST_F(MonthBoxTest, TypedMonthsComeOutPaddedNotMultipliedByTen) {
+    Start(app::Program::Bank, false);
+    ui::MonthBox box(QStringLiteral("txt_date"));
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    auto typed = [&box](const char* keys) {
+        box.clear();
+        box.setCursorPosition(0);
+        QTest::keyClicks(&box, QLatin1String(keys));
+        const QString whileTyping = box.Month();
+        box.Normalise();  // what Enter and leaving the box do
+        EXPECT_EQ(box.Month(), whileTyping);
+        return box.displayText();
+    };
+    EXPECT_EQ(typed("20013"), QStringLiteral("2001/03"));
+    EXPECT_EQ(typed("200112"), QStringLiteral("2001/12"));
+    EXPECT_EQ(typed("2001"), QStringLiteral("2001/00")) << "no month typed lists nothing";
 }
 
 }  // namespace

@@ -153,6 +153,20 @@ TEST_F(PurseJournalTest, UpdatedAmountChangesTheBalancesOnlyAtRecalculationOrClo
     EXPECT_EQ(Zan(3), 1520);
 }
 
+TEST_F(PurseJournalTest, ARowMovedFromAnEarlierPageIsRecomputedThereTooOnClose) {
+    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/03/05',1,1000,1000,''),"
+        "(2,2,'2024/04/05',2,100,900,''),(3,3,'2024/05/10',2,10,890,'')");
+    settings::Save_Setting(QStringLiteral("lastMonth"), QStringLiteral("5"));
+    auto* w = Open();
+    ASSERT_EQ(Get(w, "txt_page")->text(), "3");
+    Type(Get(w, "txt_rec_no"), "1");
+    Write(w, "1", "1", "1000");
+    Key(w, Qt::Key_F10);
+    EXPECT_EQ(Zan(2), -100) << "page 1 is empty now: page 2 starts again from 0";
+    EXPECT_EQ(Zan(1), 900);
+    EXPECT_EQ(Zan(3), 890);
+}
+
 TEST_F(PurseJournalTest, DeletingTheOnlyRowOfAPageBreaksTheChain) {
     Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES "
         "(1,1,'2024/03/01',1,1000,1000,''),(2,2,'2024/04/01',2,100,900,''),(3,3,'2024/05/01',2,10,890,'')");

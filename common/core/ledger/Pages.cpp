@@ -172,8 +172,9 @@ qint64 Last_Page() {
 
 qint64 Opening_Page(int presentMonth) {
     const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
-    const auto choice =
-        settings::Choose_Journal_Page(highest < 0 ? 0 : highest, settings::Get_Number(kLastMonth, 1), presentMonth);
+    // A journal that cannot be read is not an empty one: remember nothing, show page 1.
+    if (highest < 0) return 1;
+    const auto choice = settings::Choose_Journal_Page(highest, settings::Get_Number(kLastMonth, 1), presentMonth);
     if (choice.rememberMonth) settings::Save_Setting(kLastMonth, QString::number(presentMonth));
     return choice.page;
 }
@@ -219,6 +220,8 @@ Written Insert_Entry(const Entry& e) {
 
 Written Update_Entry(const Entry& e) {
     Written w;
+    bool ok = false;
+    w.previousPage = db::To_Long(db::Scalar(QStringLiteral("SELECT P_CD FROM S01 WHERE CD=?"), {e.cd}, &ok), 0);
     QSqlQuery q(db::Connection());
     q.prepare(QStringLiteral("UPDATE S01 SET P_CD=?,K_DATE=?,K_CD=?,KINGAKU=?,BIKO=? WHERE CD=?"));
     for (const QVariant& v : QVariantList{e.page, e.kDate, e.kCd, e.kingaku, e.biko, e.cd}) q.addBindValue(v);

@@ -82,7 +82,8 @@ bool Entry_Exists(qint64 cd);
 
 struct Written {
     bool ok = false;
-    qint64 zan = 0;  // insert: the balance stored with the row
+    qint64 zan = 0;           // insert: the balance stored with the row
+    qint64 previousPage = 0;  // update: the page the row stood on before
     QString error;
 };
 
