@@ -1,5 +1,6 @@
 #include "FormBase.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -37,7 +38,8 @@ public:
         if (!form) return false;
         const int n = key - Qt::Key_F1 + 1;
         if (!form->Has_FKey_Action(n)) return false;
-        form->Press_FKey(n);
+        // A held key is one press: repeats would write a row, or close a window, again and again.
+        if (!ke->isAutoRepeat()) form->Press_FKey(n);
         return true;
     }
 };
@@ -289,9 +291,13 @@ void FormBase::closeEvent(QCloseEvent* e) {
 void FormBase::keyPressEvent(QKeyEvent* e) {
     // Enter belongs to the fields and the focused button; Escape closes nothing.
     switch (e->key()) {
-        case Qt::Key_Escape:
         case Qt::Key_Return:
         case Qt::Key_Enter:
+            if (auto* b = qobject_cast<QAbstractButton*>(focusWidget()); b && b->isEnabled() && !e->isAutoRepeat())
+                b->click();
+            e->accept();
+            return;
+        case Qt::Key_Escape:
             e->accept();
             return;
         default:

@@ -54,7 +54,7 @@ const QString kMissingItems =
 constexpr int kListWidth = 674;
 constexpr int kListHeight = 568;
 constexpr int kDialogWidth = 676;
-constexpr int kDialogHeight = 128;
+constexpr int kDialogHeight = 120;
 
 QLabel* label(QWidget* parent, const QString& name, const QString& text, int x, int y, int w, int h = 20) {
     auto* l = new QLabel(text, parent);
@@ -244,6 +244,8 @@ void MasterList::Show_Written(qint64 code, const QString& name, const QString& t
     Set_Cell(m_grid, 0, row, code);
     Set_Cell(m_grid, 1, row, name);
     Set_Cell(m_grid, 2, row, third);
+    // The written row becomes the current one, as writing a cell selects it.
+    m_grid->Set_Row(row);
 }
 
 void MasterList::Open_Entry() {
@@ -275,10 +277,20 @@ void MasterList::hideFrame(QFrame* frame) {
     if (hadFocus) m_grid->setFocus(Qt::OtherFocusReason);
 }
 
+namespace {
+// A code typed into the modify or delete box: a whole number within the codes' range. 0 is let
+// through, so that the Delete key on an empty list answers that there is no such record.
+std::optional<qint64> listCode(const QString& text) {
+    const auto v = db::Parse_Whole(text);
+    if (!v || *v < 0 || *v > db::kMaxCode) return std::nullopt;
+    return v;
+}
+}  // namespace
+
 void MasterList::Modify_By_Code() {
     const QString text = m_txtCd->text();
     if (text.trimmed().isEmpty()) return;
-    const auto code = db::Parse_Whole(text);
+    const auto code = listCode(text);
     if (!code) {
         Msg::Critical(this, kBadCode);
         m_txtCd->setFocus(Qt::OtherFocusReason);
@@ -297,7 +309,7 @@ void MasterList::Modify_By_Code() {
 void MasterList::Delete_By_Code() {
     const QString fromText = m_txtCd2[0]->text();
     if (fromText.trimmed().isEmpty()) return;
-    const auto from = db::Parse_Whole(fromText);
+    const auto from = listCode(fromText);
     if (!from) {
         Msg::Critical(this, kBadCode);
         if (m_frmCd2->isVisible()) m_txtCd2[0]->setFocus(Qt::OtherFocusReason);
@@ -307,7 +319,7 @@ void MasterList::Delete_By_Code() {
     const QString toText = m_txtCd2[1]->text();
     if (!toText.trimmed().isEmpty()) {
         // A second code that is not a whole number is refused rather than guessed at.
-        to = db::Parse_Whole(toText);
+        to = listCode(toText);
         if (!to) {
             Msg::Critical(this, kBadCode);
             if (m_frmCd2->isVisible()) m_txtCd2[1]->setFocus(Qt::OtherFocusReason);

@@ -134,8 +134,10 @@ void form_U0101::Save_Profile() {
         // Delete and insert land together: a failed insert keeps the old profile.
         db::Transaction tx;
         QString error;
-        if (!db::Execute(QStringLiteral("DELETE FROM U01"), {}, &error)) Msg::Critical(this, QStringLiteral("削除できません"));
         bool inserted = false;
+        // Without the transaction the delete could land alone: then nothing is touched.
+        if (tx.ok() && !db::Execute(QStringLiteral("DELETE FROM U01"), {}, &error))
+            Msg::Critical(this, QStringLiteral("削除できません"));
         if (valid && tx.ok()) {
             inserted = m_syohizei ? db::Execute(QStringLiteral("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) values (1,?,?,?)"),
                                                 {m_nm->text(), rate, pass}, &error)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -84,6 +85,19 @@ TEST_F(FormBaseTest, FunctionKeysRunTheirActionEvenWhenTheButtonIsDisabled) {
     EXPECT_EQ(form->findChildren<QLabel*>(QStringLiteral("Label2")).first()->text(), QStringLiteral("F1"));
     Press(form->a, Qt::Key_F10);
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(FormBaseTest, AHeldKeyIsOnePressAndEnterPressesTheFocusedButton) {
+    form->a->setFocus();
+    QKeyEvent first(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(form->a, &first);
+    QApplication::sendEvent(form->a, &repeat);
+    QApplication::sendEvent(form->a, &repeat);
+    EXPECT_EQ(form->f1, 1);
+    form->FKey(1)->setFocus();
+    Press(form->FKey(1), Qt::Key_Return);
+    EXPECT_EQ(form->f1, 2);
 }
 
 TEST_F(FormBaseTest, EnterMovesOnAfterTheFieldsCheckAndShiftLeftGoesBack) {
