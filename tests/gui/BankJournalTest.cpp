@@ -29,9 +29,7 @@ protected:
     }
     void Open() {
         w = new bank::form_S0101;
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        ASSERT_TRUE(Show_Active(w));
     }
     template <class T = QLineEdit>
     T* F(const char* name, int index = -1) {

@@ -58,9 +58,7 @@ protected:
     void SetUp() override {
         Start(app::Program::Bank, false);
         form = new Sample;
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+        ASSERT_TRUE(Show_Active(form));
     }
     Sample* form = nullptr;
 };
@@ -206,9 +204,7 @@ class MonthBoxTest : public AppTest {};
 TEST_F(MonthBoxTest, TypedMonthsComeOutPaddedNotMultipliedByTen) {
     Start(app::Program::Bank, false);
     ui::MonthBox box(QStringLiteral("txt_date"));
-    box.show();
-    box.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    ASSERT_TRUE(Show_Active(&box));
     auto typed = [&box](const char* keys) {
         box.clear();
         box.setCursorPosition(0);

@@ -43,9 +43,7 @@ class GraphWindowTest : public AppTest {
     }
     template <class Form>
     Form* Open(Form* w) {
-        w->show();
-        w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        EXPECT_TRUE(Show_Active(w));
         return w;
     }
 };

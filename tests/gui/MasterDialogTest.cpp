@@ -33,9 +33,7 @@ protected:
         m_list->show();
         ui::MasterDialog* d = m_list->Dialog();
         d->Clear_Master();
-        d->show();
-        d->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(d));
+        EXPECT_TRUE(Show_Active(d));
         return d;
     }
     QLineEdit* Cd(QWidget* d) { return child<QLineEdit>(d, "txt_cd"); }

@@ -35,9 +35,7 @@ QStringList gridRows(ui::FlexGrid* g) {
 template <class W>
 W* openShown() {
     auto* w = new W;
-    w->show();
-    w->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+    EXPECT_TRUE(Show_Active(w));
     return w;
 }
 

@@ -40,9 +40,7 @@ protected:
     }
     ui::FormBase* Show(ui::FormBase* w) {
         window = w;
-        w->show();
-        w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        EXPECT_TRUE(Show_Active(w));
         return w;
     }
     // Presses the print frame's button with the side chosen.

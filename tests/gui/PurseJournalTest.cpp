@@ -27,9 +27,7 @@ class PurseJournalTest : public AppTest {
 
     purse::form_S0101* Open() {
         auto* w = new purse::form_S0101;
-        w->show();
-        w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        EXPECT_TRUE(Show_Active(w));
         return w;
     }
     template <class T = QLineEdit>

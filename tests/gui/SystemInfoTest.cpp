@@ -18,9 +18,7 @@ protected:
         Start(p);
         menu = new ui::form_Menu(p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
         form = new ui::form_U0101(p == app::Program::Purse);
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+        ASSERT_TRUE(Show_Active(form));
         nm = form->findChild<QLineEdit*>(QStringLiteral("txt_nm"));
         pass = form->findChild<QLineEdit*>(QStringLiteral("txt_pass"));
         tax = form->findChild<QLineEdit*>(QStringLiteral("txt_syohizei"));

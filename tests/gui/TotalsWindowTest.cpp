@@ -60,9 +60,7 @@ class TotalsWindowTest : public AppTest {
     }
     template <class Form>
     Form* Open(Form* w) {
-        w->show();
-        w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        EXPECT_TRUE(Show_Active(w));
         return w;
     }
     template <class T>

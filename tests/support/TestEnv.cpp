@@ -86,6 +86,12 @@ void When_Modal(std::function<void(QWidget*)> action) {
     timer->start();
 }
 
+bool Show_Active(QWidget* w) {
+    w->show();
+    w->activateWindow();
+    return QTest::qWaitForWindowActive(w);
+}
+
 void Type(QWidget* w, const QString& text) {
     w->setFocus();
     if (auto* e = qobject_cast<QLineEdit*>(w)) e->clear();

@@ -30,6 +30,8 @@ protected:
 
 // Runs `action` once the next modal window is shown (before it blocks the test).
 void When_Modal(std::function<void(QWidget*)> action);
+// Shows a window and waits until it is active, so that focus moves as for a user.
+bool Show_Active(QWidget* w);
 // Types text into a widget, replacing what it holds, and presses keys as a user does.
 void Type(QWidget* w, const QString& text);
 void Press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
