@@ -19,7 +19,8 @@
 #include "core/AppState.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
-#include "core/db/Schema.h"
+#include "SampleBook.h"
+#include "core/db/Book.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Pages.h"
@@ -92,14 +93,14 @@ void report(long long n, const QString& what, double ours, double floor, double 
     std::fflush(stdout);
 }
 
-QString sampleDb(const QString& dir, db::Program p, int rows) {
-    const QString sub = QDir(dir).filePath(QStringLiteral("%1-%2").arg(p == db::Program::Bank ? "bank" : "purse").arg(rows));
+QString sampleDb(const QString& dir, app::Program p, int rows) {
+    const QString sub = QDir(dir).filePath(QStringLiteral("%1-%2").arg(app::Product_Of(p).name).arg(rows));
     QDir().mkpath(sub);
-    const QString path = QDir(sub).filePath(db::Database_File_Name(p));
+    const QString path = QDir(sub).filePath(app::Product_Of(p).databaseFile);
     if (QFileInfo::exists(path)) return path;
     std::fprintf(stderr, "making %s ...\n", qPrintable(path));
     QString error;
-    if (!db::Create_Database(p, path, &error) || !db::Open_Database(path, &error) || !db::Fill_Sample(p, rows, &error)) {
+    if (!db::Create_Book(p, path, &error) || !db::Open_Database(path, &error) || !sample::Fill_Sample(p, rows, &error)) {
         std::fprintf(stderr, "bench: %s\n", qPrintable(error));
         std::exit(1);
     }
@@ -330,8 +331,8 @@ int main(int argc, char** argv) {
     }
     std::printf("%9s  %-44s %12s  %14s\n", "rows", "action", "ours", "floor");
     for (int n : sizes) {
-        const QString bankDb = sampleDb(dir, db::Program::Bank, n);
-        const QString purseDb = sampleDb(dir, db::Program::Purse, n);
+        const QString bankDb = sampleDb(dir, app::Program::Bank, n);
+        const QString purseDb = sampleDb(dir, app::Program::Purse, n);
         app::Set_Product(app::Program::Bank);
         benchBank(bankDb, n);
         app::Set_Product(app::Program::Purse);

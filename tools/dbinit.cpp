@@ -1,34 +1,40 @@
-// dbinit bank|purse DIR [--sample N] [--if-absent]
-// Creates the program's empty database file in DIR; refuses to overwrite an existing one.
-// --sample N also fills masters and N journal rows spread over several years.
+// dbinit bank|purse DIR [--preset | --sample N] [--if-absent]
+// Writes the program's empty book into DIR, as the program does at its first start; refuses
+// to overwrite an existing one.
+// --preset also registers the standard items (bank) or categories (purse).
+// --sample N fills masters and N journal rows spread over ten years, for demos and benchmarks.
 // --if-absent succeeds quietly when the file is already there (the build uses it).
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
+#include "SampleBook.h"
+#include "core/db/Book.h"
 #include "core/db/Database.h"
-#include "core/db/Schema.h"
+#include "core/ledger/Masters.h"
 
 int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
     const QStringList args = qapp.arguments();
     auto usage = [] {
-        std::fprintf(stderr, "usage: dbinit bank|purse DIR [--sample N] [--if-absent]\n");
+        std::fprintf(stderr, "usage: dbinit bank|purse DIR [--preset | --sample N] [--if-absent]\n");
         return 2;
     };
     if (args.size() < 3) return usage();
-    db::Program program;
+    app::Program program;
     if (args[1] == QLatin1String("bank"))
-        program = db::Program::Bank;
+        program = app::Program::Bank;
     else if (args[1] == QLatin1String("purse"))
-        program = db::Program::Purse;
+        program = app::Program::Purse;
     else
         return usage();
     const QString dir = args[2];
     int sample = 0;
     bool ifAbsent = false;
+    bool preset = false;
     for (int i = 3; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--sample") && i + 1 < args.size()) {
             bool ok = false;
@@ -36,33 +42,36 @@ int main(int argc, char** argv) {
             if (!ok || sample < 0) return usage();
         } else if (args[i] == QLatin1String("--if-absent")) {
             ifAbsent = true;
+        } else if (args[i] == QLatin1String("--preset")) {
+            preset = true;
         } else {
             return usage();
         }
     }
-    const QString path = QDir(dir).filePath(db::Database_File_Name(program));
+    // The sample brings its own masters.
+    if (preset && sample > 0) return usage();
+    app::Set_Product(program);
+    const QString path = QDir(dir).filePath(app::Product().databaseFile);
     if (QFileInfo::exists(path)) {
         if (ifAbsent) return 0;
         std::fprintf(stderr, "dbinit: %s already exists; nothing was changed\n", qPrintable(path));
         return 1;
     }
-    if (!QDir().mkpath(dir)) {
-        std::fprintf(stderr, "dbinit: cannot create the folder %s\n", qPrintable(dir));
-        return 1;
-    }
     QString error;
-    if (!db::Create_Database(program, path, &error)) {
+    if (!db::Create_Book(program, path, &error)) {
         std::fprintf(stderr, "dbinit: %s\n", qPrintable(error));
         return 1;
     }
-    if (sample > 0) {
-        if (!db::Open_Database(path, &error) || !db::Fill_Sample(program, sample, &error)) {
+    if (preset || sample > 0) {
+        const bool filled = db::Open_Database(path, &error) &&
+                            (preset ? ledger::Register_Standard_Masters(program, &error)
+                                    : sample::Fill_Sample(program, sample, &error));
+        db::Close_Database();
+        if (!filled) {
             std::fprintf(stderr, "dbinit: %s\n", qPrintable(error));
-            db::Close_Database();
             QFile::remove(path);
             return 1;
         }
-        db::Close_Database();
     }
     std::printf("%s\n", qPrintable(path));
     return 0;

@@ -5,7 +5,8 @@
 #include "TestEnv.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
-#include "core/db/Schema.h"
+#include "SampleBook.h"
+#include "core/db/Book.h"
 #include "core/ledger/Balances.h"
 
 using namespace db;
@@ -132,18 +133,18 @@ TEST_F(RecordsetTest, MissingOrForeignFilesAreRefusedAndLeftAlone) {
     QFile g(text);
     ASSERT_TRUE(g.open(QIODevice::ReadOnly));
     EXPECT_EQ(g.readAll(), QByteArray("just some text, not a database\n"));
-    EXPECT_FALSE(Create_Database(db::Program::Bank, text, &error)) << "dbinit refuses to overwrite";
+    EXPECT_FALSE(Create_Book(app::Program::Bank, text, &error)) << "a book is never replaced";
 }
 
 TEST(SampleData, PurseRunningBalancesFollowTheChainAndBankBalancesTheJournal) {
     QTemporaryDir dir;
     QString error;
-    for (auto p : {db::Program::Purse, db::Program::Bank}) {
-        const QString path = dir.filePath(db::Database_File_Name(p));
-        ASSERT_TRUE(Create_Database(p, path, &error)) << error.toStdString();
+    for (auto p : {app::Program::Purse, app::Program::Bank}) {
+        const QString path = dir.filePath(app::Product_Of(p).databaseFile);
+        ASSERT_TRUE(Create_Book(p, path, &error)) << error.toStdString();
         ASSERT_TRUE(Open_Database(path, &error));
-        ASSERT_TRUE(Fill_Sample(p, 2000, &error)) << error.toStdString();
-        if (p == db::Program::Purse) {
+        ASSERT_TRUE(sample::Fill_Sample(p, 2000, &error)) << error.toStdString();
+        if (p == app::Program::Purse) {
             EXPECT_GT(Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD")), 100);
             // ZAN of each row = ZAN of the row before it (page order, then K_DATE, CD) ± its amount.
             const QVariant bad = Scalar(QStringLiteral(

@@ -1,6 +1,7 @@
 #include "TestEnv.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -10,7 +11,7 @@
 
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
-#include "core/db/Schema.h"
+#include "core/db/Book.h"
 #include "MenuForm.h"
 #include "Msg.h"
 #include "PasswordForm.h"
@@ -22,6 +23,9 @@ void AppTest::Start(app::Program program, bool openDb) {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("config")));
     app::Set_Product(program);
     app::Set_Data_Dir(m_dir.path());
+    // The program's own folder holds nothing: the build's help files and books stay out of the test.
+    QDir(m_dir.path()).mkpath(QStringLiteral("program"));
+    app::Set_Program_Dir(m_dir.filePath(QStringLiteral("program")));
     app::PeriodMode = 0;
     app::flg_Front = true;
     app::UserName.clear();
@@ -32,8 +36,7 @@ void AppTest::Start(app::Program program, bool openDb) {
     Set_Now(QDateTime(QDate(2024, 5, 17), QTime(9, 30)));
     if (openDb) {
         QString error;
-        const db::Program p = program == app::Program::Bank ? db::Program::Bank : db::Program::Purse;
-        ASSERT_TRUE(db::Create_Database(p, app::Database_Path(), &error)) << error.toStdString();
+        ASSERT_TRUE(db::Create_Book(program, app::Database_Path(), &error)) << error.toStdString();
         ASSERT_TRUE(db::Open_Database(app::Database_Path(), &error)) << error.toStdString();
     }
 }
@@ -52,6 +55,7 @@ void AppTest::TearDown() {
     db::flg_T01 = db::flg_T02 = false;
     db::Close_Database();
     app::Set_Clock({});
+    app::Set_Program_Dir({});
     ui::Set_End_Handler({});
     ui::Msg::Set_Scripted(false);
 }

@@ -61,6 +61,43 @@ bool Delete_MasterRange(Master m, int from, int to, QString* error) {
     return true;
 }
 
+QList<StandardEntry> Standard_Masters(app::Program p) {
+    const auto entries = [](std::initializer_list<const char*> income, std::initializer_list<const char*> expense) {
+        QList<StandardEntry> out;
+        for (const char* n : income) out.append({QString::fromUtf8(n), 0});
+        for (const char* n : expense) out.append({QString::fromUtf8(n), 1});
+        return out;
+    };
+    if (p == app::Program::Bank)
+        return entries({"給与", "賞与", "利息", "年金"},
+                       {"家賃", "光熱費", "通信費", "カード引落", "保険料", "税金", "振込手数料", "現金引出"});
+    return entries({"給与", "臨時収入"}, {"食費", "日用品", "交通費", "衣服", "医療費", "交際費", "教養娯楽", "住居",
+                                          "水道光熱費", "通信費", "保険", "税金", "雑費"});
+}
+
+bool Register_Standard_Masters(app::Program p, QString* error) {
+    const Master m = p == app::Program::Bank ? Master::Item : Master::Category;
+    db::Transaction tx;
+    if (!tx.ok()) {
+        if (error) *error = QStringLiteral("transaction");
+        return false;
+    }
+    bool ok = false;
+    const QVariant rows = db::Scalar(QStringLiteral("SELECT count(*) FROM %1").arg(Master_Table(m)), {}, &ok);
+    if (!ok || rows.toLongLong() != 0) {
+        if (error) *error = ok ? QStringLiteral("the master already holds rows") : QStringLiteral("cannot read the master");
+        return false;
+    }
+    int code = 0;
+    for (const StandardEntry& e : Standard_Masters(p))
+        if (!Insert_Master(m, ++code, e.name, e.kind, error)) return false;
+    if (!tx.commit()) {
+        if (error) *error = QStringLiteral("commit");
+        return false;
+    }
+    return true;
+}
+
 QString Kind_Name(qint64 kind) {
     switch (kind) {
         case 0: return QStringLiteral("収入");

@@ -3,9 +3,11 @@
 // CD, NM, KIND) and categories (household T01: CD, NM, KIND). Reading, writing and deleting
 // their rows; every value goes in as a bound parameter.
 
+#include <QList>
 #include <QString>
 #include <optional>
 
+#include "../AppState.h"
 #include "../db/Recordset.h"
 
 namespace ledger {
@@ -29,6 +31,15 @@ bool Update_Master(Master m, int code, const QString& name, qint64 third, QStrin
 bool Delete_Master(Master m, int code, QString* error = nullptr);
 // Every code from `from` to `to` inclusive, as typed: nothing when from is above to.
 bool Delete_MasterRange(Master m, int from, int to, QString* error = nullptr);
+
+// A standard set of items (bank book) or categories (household book) with their kinds, for a
+// new book: written into the empty master in one transaction. Refuses when the master holds rows.
+struct StandardEntry {
+    QString name;
+    qint64 kind;  // 0 income, 1 expense
+};
+QList<StandardEntry> Standard_Masters(app::Program p);
+bool Register_Standard_Masters(app::Program p, QString* error = nullptr);
 
 // The text of a kind: "収入" (0), "支出" (1), empty (2); another stored value as its number.
 QString Kind_Name(qint64 kind);

@@ -1,85 +1,15 @@
-#include "Schema.h"
+#include "SampleBook.h"
 
 #include <QDate>
-#include <QFileInfo>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStringList>
 #include <random>
+#include <vector>
 
-#include "../AppState.h"
-#include "Database.h"
+#include "core/AppState.h"
+#include "core/db/Database.h"
 
-namespace db {
-namespace {
-
-QStringList schema(Program p) {
-    if (p == Program::Bank) {
-        return {
-            "CREATE TABLE U01 (CD INTEGER PRIMARY KEY, NM TEXT, PASSWORD TEXT)",
-            "CREATE TABLE T01 (CD INTEGER PRIMARY KEY, NM TEXT, ZAN INTEGER)",
-            "CREATE TABLE T02 (CD INTEGER PRIMARY KEY, NM TEXT, KIND INTEGER)",
-            "CREATE TABLE S01 (CD INTEGER PRIMARY KEY, K_DATE TEXT, B_CD INTEGER, K_CD INTEGER, "
-            "KINGAKU INTEGER, BIKO TEXT)",
-            // One bank's month or year is a range of K_DATE within one B_CD.
-            "CREATE INDEX S01_BANK_DATE ON S01 (B_CD, K_DATE, CD)",
-            "CREATE INDEX S01_DATE ON S01 (K_DATE, CD)",
-            // A bank's balance is summed per item from this index alone.
-            "CREATE INDEX S01_BANK_ITEM ON S01 (B_CD, K_CD, KINGAKU)",
-        };
-    }
-    return {
-        "CREATE TABLE U01 (CD INTEGER PRIMARY KEY, NM TEXT, SYOHIZEI INTEGER, PASSWORD TEXT)",
-        "CREATE TABLE T01 (CD INTEGER PRIMARY KEY, NM TEXT, KIND INTEGER)",
-        "CREATE TABLE S01 (CD INTEGER PRIMARY KEY, P_CD INTEGER, K_DATE TEXT, K_CD INTEGER, "
-        "KINGAKU INTEGER, ZAN INTEGER, BIKO TEXT)",
-        // A page is read in K_DATE, CD order; totals and graphs read a period of K_DATE.
-        "CREATE INDEX S01_PAGE_DATE ON S01 (P_CD, K_DATE, CD)",
-        "CREATE INDEX S01_DATE ON S01 (K_DATE, CD)",
-        "CREATE INDEX S01_ITEM_DATE ON S01 (K_CD, K_DATE, CD)",
-    };
-}
-
-bool execAll(QSqlDatabase& d, const QStringList& stmts, QString* error) {
-    QSqlQuery q(d);
-    for (const QString& s : stmts) {
-        if (!q.exec(s)) {
-            if (error) *error = q.lastError().text();
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
-QString Database_File_Name(Program p) {
-    return p == Program::Bank ? QStringLiteral("bank.mdb") : QStringLiteral("moneta.mdb");
-}
-
-bool Create_Database(Program p, const QString& path, QString* error) {
-    if (QFileInfo::exists(path)) {
-        if (error) *error = QStringLiteral("already exists: %1").arg(path);
-        return false;
-    }
-    const QString name = QStringLiteral("dbinit-%1").arg(reinterpret_cast<quintptr>(&path));
-    bool ok = false;
-    {
-        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        d.setDatabaseName(path);
-        if (!d.open()) {
-            if (error) *error = d.lastError().text();
-        } else {
-            ok = d.transaction() && execAll(d, schema(p), error) && d.commit();
-            d.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    if (!ok) QFile::remove(path);
-    return ok;
-}
-
+namespace sample {
 namespace {
 
 struct Item {
@@ -112,14 +42,14 @@ std::vector<int> weightedPicks(const Item (&items)[N]) {
 
 }  // namespace
 
-bool Fill_Sample(Program p, int rows, QString* error) {
+bool Fill_Sample(app::Program p, int rows, QString* error) {
     std::mt19937 rng(20240401u);
-    Transaction tx;
+    db::Transaction tx;
     if (!tx.ok()) {
         if (error) *error = QStringLiteral("cannot start a transaction");
         return false;
     }
-    QSqlQuery q(Connection());
+    QSqlQuery q(db::Connection());
     auto run = [&](const QString& sql, const QVariantList& binds) {
         if (!q.prepare(sql)) return false;
         for (const QVariant& v : binds) q.addBindValue(v);
@@ -129,7 +59,7 @@ bool Fill_Sample(Program p, int rows, QString* error) {
         if (error) *error = q.lastError().text();
         return false;
     };
-    const bool bank = p == Program::Bank;
+    const bool bank = p == app::Program::Bank;
     const int itemCount = bank ? int(std::size(kBankItems)) : int(std::size(kPurseItems));
     const Item* items = bank ? kBankItems : kPurseItems;
     if (!run(bank ? "INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,?,' ')"
@@ -155,7 +85,7 @@ bool Fill_Sample(Program p, int rows, QString* error) {
     std::uniform_int_distribution<size_t> pick(0, picks.size() - 1);
     const QString notes[] = {QString(), QString(), QStringLiteral("メモ"), QStringLiteral("現金")};
 
-    QSqlQuery ins(Connection());
+    QSqlQuery ins(db::Connection());
     ins.prepare(bank ? QStringLiteral("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,?,?,?,?)")
                      : QStringLiteral("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,?,?,?,?)"));
     qint64 zanBank[4] = {0, 0, 0, 0};
@@ -211,4 +141,4 @@ bool Fill_Sample(Program p, int rows, QString* error) {
     return true;
 }
 
-}  // namespace db
+}  // namespace sample

@@ -1,0 +1,38 @@
+// mkbook DIR
+// Writes the two empty books delivered with the programs ("bank.mdb" and "moneta.mdb") into
+// DIR, replacing what is there. Run by the build; the programs embed its output.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+#include "BookSchema.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication qapp(argc, argv);
+    const QStringList args = qapp.arguments();
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: mkbook DIR\n");
+        return 2;
+    }
+    const QDir dir(args[1]);
+    if (!QDir().mkpath(dir.path())) {
+        std::fprintf(stderr, "mkbook: cannot create %s\n", qPrintable(dir.path()));
+        return 1;
+    }
+    const struct {
+        schema::Book book;
+        const char* file;
+    } books[] = {{schema::Book::Bank, "bank.mdb"}, {schema::Book::Purse, "moneta.mdb"}};
+    for (const auto& b : books) {
+        const QString path = dir.filePath(QLatin1String(b.file));
+        QFile::remove(path);
+        QString error;
+        if (!schema::Write_Empty_Book(b.book, path, &error)) {
+            std::fprintf(stderr, "mkbook: %s: %s\n", qPrintable(path), qPrintable(error));
+            return 1;
+        }
+    }
+    return 0;
+}
