@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStyleFactory>
+#include <QTranslator>
 #include <cstdio>
 
 namespace ui {
@@ -48,6 +51,15 @@ void Apply_Look() {
     }
 }
 
+void Load_Qt_Translations() {
+    static QTranslator* translator = nullptr;
+    if (translator) return;
+    translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+
 int Run_Program(int argc, char** argv, app::Program program, std::function<MenuConfig()> config) {
     app::Set_Product(program);
     QString error;
@@ -56,7 +68,12 @@ int Run_Program(int argc, char** argv, app::Program program, std::function<MenuC
         return 2;
     }
     QApplication qapp(argc, argv);
+    // No organisation: the per-user data folder is ~/.local/share/Bank or ~/.local/share/Purse.
+    QCoreApplication::setOrganizationName(QString());
+    QCoreApplication::setApplicationName(app::Product().settingsApp);
+    Load_Qt_Translations();
     Apply_Look();
+    app::Resolve_Data_Dir();
     form_Menu menu(config());
     int code = 0;
     if (!menu.Start_Up(&code)) return code;

@@ -13,6 +13,8 @@ namespace ui {
 bool Parse_Options(int& argc, char** argv, QString* error);
 // The look every window shares (style, Japanese font).
 void Apply_Look();
+// Qt's own texts (standard buttons and dialogs) in Japanese, for the whole run.
+void Load_Qt_Translations();
 int Run_Program(int argc, char** argv, app::Program program, std::function<MenuConfig()> config);
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -15,7 +16,9 @@
 #include "../core/AppState.h"
 #include "../core/db/Convert.h"
 #include "../core/db/Database.h"
+#include "../core/db/Book.h"
 #include "../core/db/Recordset.h"
+#include "../core/ledger/Masters.h"
 #include "HelpWindow.h"
 #include "Msg.h"
 #include "PasswordForm.h"
@@ -152,22 +155,67 @@ form_Menu::~form_Menu() {
 
 void form_Menu::Set_UserName(const QString& name) { m_userName->setText(name); }
 
+namespace {
+
+QString programName() { return app::Product().name; }
+
+// The message for a book that cannot be opened, on the screen and on stderr.
+void tellCannotOpen(const QString& error) {
+    const QString text =
+        error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(programName(), app::Data_Dir());
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    Msg::Critical(nullptr, text);
+}
+
+}  // namespace
+
+bool form_Menu::Prepare_Book(int* exitCode) {
+    const QString path = app::Database_Path();
+    const QFileInfo info(path);
+    // Something that is there but cannot be opened is reported when it is opened, never replaced.
+    if (info.exists() || info.isSymLink()) return true;
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    // A folder named on the command line may be a mistyped one: ask before making a book there.
+    if (app::Data_Dir_From_Option() &&
+        !Msg::Confirm(nullptr, QStringLiteral("%1 にデータベースがありません。\n新しく作成しますか？").arg(shown))) {
+        tellCannotOpen(QStringLiteral("データベースファイルがありません: %1").arg(shown));
+        if (exitCode) *exitCode = 2;
+        return false;
+    }
+    QString error;
+    if (!db::Create_Book(app::Product().program, path, &error)) {
+        tellCannotOpen(error);
+        if (exitCode) *exitCode = 2;
+        return false;
+    }
+    m_newBook = true;
+    return true;
+}
+
+void form_Menu::Offer_Standard_Masters() {
+    const bool bank = app::Product().program == app::Program::Bank;
+    const QString question = bank ? QStringLiteral("標準の項目（給与、家賃、光熱費など）を登録しますか？")
+                                  : QStringLiteral("標準の科目（給与、食費、日用品など）を登録しますか？");
+    if (!Msg::Confirm(nullptr, question)) return;
+    QString error;
+    if (!ledger::Register_Standard_Masters(app::Product().program, &error))
+        Msg::Critical(nullptr, QStringLiteral("追加できません"));
+}
+
 bool form_Menu::Start_Up(int* exitCode) {
     setWindowTitle(app::Product().title);
     if (!db::Is_Open()) {
+        if (!Prepare_Book(exitCode)) return false;
         QString error;
         if (!db::Open_Database(app::Database_Path(), &error)) {
-            const QString text = error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"")
-                                             .arg(app::Product().program == app::Program::Bank
-                                                      ? QStringLiteral("bank")
-                                                      : QStringLiteral("purse"),
-                                                  app::Data_Dir());
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-            Msg::Critical(nullptr, text);
+            tellCannotOpen(error);
             if (exitCode) *exitCode = 2;
             return false;
         }
     }
+    // A book made at this start: its masters may start from a standard set, asked before the
+    // messages that an empty book brings.
+    if (m_newBook) Offer_Standard_Masters();
     m_userName->setText(QStringLiteral("未登録"));
     db::Rs u01;
     if (db::Open_U01(u01) == db::kRows) {

@@ -50,11 +50,16 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // Makes sure there is a book to open: on a first start a new one is made (under --data-dir
+    // only after asking). False when the program is to end.
+    bool Prepare_Book(int* exitCode);
+    void Offer_Standard_Masters();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h);
     MenuConfig m_config;
     QLabel* m_userName = nullptr;
     std::map<MenuTarget, QPointer<FormBase>> m_windows;
     bool m_exiting = false;
+    bool m_newBook = false;
 };
 
 // Enables or disables the menu's journal, totals and graph buttons and F1 to F5.

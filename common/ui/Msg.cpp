@@ -16,7 +16,8 @@ Answer Msg::Show(QWidget* parent, const QString& text, Icon icon, Buttons button
     const QString title = app::Product().title;
     if (g_scripted) {
         g_shown.append({title, text, icon, buttons});
-        Answer a = g_answers.isEmpty() ? Answer::Ok : g_answers.dequeue();
+        const Answer first = buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+        Answer a = g_answers.isEmpty() ? first : g_answers.dequeue();
         if (buttons == Buttons::Ok) a = Answer::Ok;
         return a;
     }
@@ -27,10 +28,17 @@ Answer Msg::Show(QWidget* parent, const QString& text, Icon icon, Buttons button
         case Icon::Question: qicon = QMessageBox::Question; break;
         case Icon::Exclamation: qicon = QMessageBox::Warning; break;
     }
-    QMessageBox box(qicon, title, text,
-                    buttons == Buttons::Ok ? QMessageBox::Ok : (QMessageBox::Ok | QMessageBox::Cancel), parent);
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    if (buttons == Buttons::OkCancel) standard = QMessageBox::Ok | QMessageBox::Cancel;
+    if (buttons == Buttons::YesNo) standard = QMessageBox::Yes | QMessageBox::No;
+    QMessageBox box(qicon, title, text, standard, parent);
+    box.setDefaultButton(buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    switch (box.exec()) {
+        case QMessageBox::Ok: return Answer::Ok;
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
 }
 
 void Msg::Set_Scripted(bool on) {

@@ -11,8 +11,8 @@ class QWidget;
 namespace ui {
 
 enum class Icon { Information, Critical, Question, Exclamation };
-enum class Buttons { Ok, OkCancel };
-enum class Answer { Ok, Cancel };
+enum class Buttons { Ok, OkCancel, YesNo };
+enum class Answer { Ok, Cancel, Yes, No };
 
 struct Shown {
     QString title;
@@ -31,10 +31,16 @@ public:
         return Show(parent, text, Icon::Question, Buttons::OkCancel) == Answer::Ok;
     }
 
+    // はい / いいえ question; true for はい.
+    static bool Confirm(QWidget* parent, const QString& text) {
+        return Show(parent, text, Icon::Question, Buttons::YesNo) == Answer::Yes;
+    }
+
     // Test side.
     static void Set_Scripted(bool on);
     static bool Scripted();
-    static void Push_Answer(Answer a);  // answers are used in order; OK when none is left
+    // Answers are used in order. When none is left a question gets its first button (OK, はい).
+    static void Push_Answer(Answer a);
     static QList<Shown> Take_Shown();   // what was shown since the last call
     static QStringList Take_Texts();
 };

@@ -1,5 +1,6 @@
 #include "SystemInfoForm.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,7 +30,7 @@ QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int w) {
 
 form_U0101::form_U0101(bool withTaxRate, QWidget* parent) : FormBase(QStringLiteral("システム情報"), parent), m_tax(withTaxRate) {
     setObjectName(QStringLiteral("form_U0101"));
-    resize(560, 330);
+    resize(560, 364);
     label(this, QString::fromUtf8(kHintEnter), 8, 4, 540);
 
     label(this, QStringLiteral("利用者名"), 16, 36, 100);
@@ -48,6 +49,14 @@ form_U0101::form_U0101(bool withTaxRate, QWidget* parent) : FormBase(QStringLite
     m_pass->setEchoMode(QLineEdit::Password);
     m_pass->setAttribute(Qt::WA_InputMethodEnabled, false);
     label(this, QStringLiteral("空欄にすると解除されます"), 290, y + 2, 250);
+    y += 34;
+
+    // Where the open book lives, in full, so that the user can find it to copy or back it up.
+    label(this, QStringLiteral("データベース"), 16, y + 2, 100);
+    auto* path = label(this, QDir::toNativeSeparators(db::Database_Path()), 120, y + 2, 424);
+    path->setObjectName(QStringLiteral("lbl_db_path"));
+    path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    path->setToolTip(path->text());
 
     auto* version = new QGroupBox(QStringLiteral("バージョン情報"), this);
     version->setGeometry(16, y + 40, 528, 120);

@@ -138,14 +138,18 @@ TEST_F(StartUpTest, ClosingThePromptDoesNotUnlockTheBook) {
 TEST_F(StartUpTest, AMissingOrForeignDatabaseIsNamedAndNothingIsCreated) {
     Start(app::Program::Purse, false);
     bool started = true;
+    // The folder was named on the command line: the program asks before making a book there.
+    ui::Msg::Push_Answer(ui::Answer::No);
     Launch(app::Program::Purse, &started);
     EXPECT_FALSE(started);
-    EXPECT_NE(exitCode, 0);
+    EXPECT_EQ(exitCode, 2);
     const QList<ui::Shown> shown = ui::Msg::Take_Shown();
-    ASSERT_EQ(shown.size(), 1);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("moneta.mdb")));
-    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("dbinit purse")));
-    EXPECT_EQ(shown[0].icon, ui::Icon::Critical);
+    EXPECT_TRUE(shown[1].text.contains(QStringLiteral("moneta.mdb")));
+    EXPECT_TRUE(shown[1].text.contains(QStringLiteral("dbinit purse")));
+    EXPECT_EQ(shown[1].icon, ui::Icon::Critical);
     EXPECT_FALSE(QFile::exists(app::Database_Path()));
 
     QFile f(app::Database_Path());
