@@ -29,23 +29,6 @@ const QString kRecordNumberText = QStringLiteral("レコード番号は1以上�
 const QString kInput = QStringLiteral("入力");
 const QString kUpdate = QStringLiteral("更新");
 
-QString Join(const QList<qint64>& numbers) {
-    QStringList parts;
-    for (qint64 n : numbers) parts << QString::number(n);
-    return parts.join(QStringLiteral(", "));
-}
-
-// Why a balance could not be computed: the rows that point at an item no longer in the master.
-QString Missing_Items_Text(const QList<qint64>& records) {
-    return QStringLiteral("項目マスターに無い項目のレコードがあるため、残高を計算できません。\nレコード番号: ") +
-           Join(records);
-}
-
-QString Failure_Text(const QString& head, const ledger::Change& c) {
-    if (!c.missingItemRecords.isEmpty()) return head + QLatin1Char('\n') + Missing_Items_Text(c.missingItemRecords);
-    return head;
-}
-
 QString Number_Text(const QVariant& v) {
     if (!db::Is_Numeric(v)) return db::To_Str(v, QString());
     return QString::number(db::To_Long(v, 0));
@@ -146,7 +129,7 @@ void form_S0101::Build() {
     cmd_input->setEnabled(false);
 
     for (QLineEdit* e : {static_cast<QLineEdit*>(txt_date), txt_day, txt_b_cd, txt_rec_no, txt_k_cd, txt_kingaku})
-        e->setAttribute(Qt::WA_InputMethodEnabled, false);
+        ui::Mark_Numeric(e);
 
     Label(QString::fromUtf8(ui::kHintGrid), 8, 160, 560);
     grd_S01 = new ui::FlexGrid(QStringLiteral("grd_S01"), 7, this);
@@ -160,7 +143,7 @@ void form_S0101::Build() {
     auto* lbl_cd = Label(QStringLiteral("修正するレコード番号"), 10, 10, 164, frm_select_cd);
     lbl_cd->setObjectName(QStringLiteral("lbl_cd"));
     txt_cd = Edit("txt_cd", 10, 38, 70, frm_select_cd);
-    txt_cd->setAttribute(Qt::WA_InputMethodEnabled, false);
+    ui::Mark_Numeric(txt_cd);
     auto* cmd_syusei = Button("cmd_syusei", QStringLiteral("修正"), 10, 76, 76, frm_select_cd);
     auto* Command1 = Button("Command1", QStringLiteral("ｷｬﾝｾﾙ"), 94, 76, 76, frm_select_cd);
 
@@ -171,7 +154,7 @@ void form_S0101::Build() {
     for (int i = 0; i < 2; ++i) {
         txt_cd2[i] = Edit("txt_cd2", 10 + i * 92, 38, 70, frm_select_cd2);
         txt_cd2[i]->setObjectName(QStringLiteral("txt_cd2_%1").arg(i));
-        txt_cd2[i]->setAttribute(Qt::WA_InputMethodEnabled, false);
+        ui::Mark_Numeric(txt_cd2[i]);
     }
     Label(QStringLiteral("～"), 84, 39, 20, frm_select_cd2)->setAlignment(Qt::AlignCenter);
     auto* cmd_sakujyo = Button("cmd_sakujyo", QStringLiteral("削除"), 10, 76, 76, frm_select_cd2);
@@ -425,6 +408,7 @@ bool form_S0101::Refuse(QWidget* field, const QString& text) {
 }
 
 void form_S0101::Input() {
+    if (ui::Refuse_Read_Only(this)) return;
     // Every value is checked before anything is written; a bad one is named and nothing changes.
     const QString range = QStringLiteral("は1～%1の整数で入力してください").arg(db::kMaxCode);
     const auto recNo = db::Parse_Record_Number(txt_rec_no->text());
@@ -437,9 +421,14 @@ void form_S0101::Input() {
         Refuse(txt_date, QStringLiteral("年度/月を正しく入力してください"));
         return;
     }
-    const auto day = db::Parse_Whole(txt_day->text());
-    if (!day || *day < 1 || *day > 31) {
+    const auto day = ledger::Day_Text(txt_day->text());
+    if (!day) {
         Refuse(txt_day, QStringLiteral("日は1～31の整数で入力してください"));
+        return;
+    }
+    const auto date = ledger::Journal_Date(txt_date->Month(), *day);
+    if (!date) {
+        Refuse(txt_day, QStringLiteral("日付が正しくありません"));
         return;
     }
     const auto bank = db::Parse_Code(txt_b_cd->text());
@@ -472,16 +461,14 @@ void form_S0101::Input() {
         ui::Set_FKeyEnabled(this, false);
         ledger::JournalEntry e;
         e.cd = *recNo;
-        e.date = txt_date->Month() + QLatin1Char('/') + QStringLiteral("%1").arg(*day, 2, 10, QLatin1Char('0'));
+        e.date = *date;
         e.bank = *bank;
         e.item = *item;
         e.amount = *amount;
         e.note = txt_biko->text();
         const ledger::Change c = ledger::Write_Entry(e);
         if (!c.ok)
-            ui::Msg::Critical(this, Failure_Text(c.inserted ? QStringLiteral("追加できません")
-                                                            : QStringLiteral("更新できません"),
-                                                 c));
+            ui::Msg::Critical(this, c.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
         else if (c.inserted)
             Show_Record(0);
         Clear_Entry();
@@ -570,6 +557,7 @@ void form_S0101::Move(int key) {
 }
 
 void form_S0101::Delete_ByNumber() {
+    if (ui::Refuse_Read_Only(this)) return;
     const QString range = QStringLiteral("削除する") + kRecordNumberText;
     const auto from = db::Parse_Record_Number(txt_cd2[0]->text());
     if (!from) {
@@ -586,13 +574,14 @@ void form_S0101::Delete_ByNumber() {
         to = *last;
     }
     const ledger::Change c = ledger::Delete_Records(*from, to);
-    if (!c.ok) ui::Msg::Critical(this, Failure_Text(QStringLiteral("削除できません"), c));
+    if (!c.ok) ui::Msg::Critical(this, QStringLiteral("削除できません"));
     Show_Record(0);
     frm_select_cd2->hide();
 }
 
 void form_S0101::Recalculate() {
     if (txt_b_cd->text().isEmpty()) return;
+    if (ui::Refuse_Read_Only(this)) return;
     const auto bank = db::Parse_Code(txt_b_cd->text());
     if (!bank) {
         Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞは1～%1の整数で入力してください").arg(db::kMaxCode));
@@ -610,8 +599,7 @@ void form_S0101::Recalculate() {
         return;
     }
     // The stored balance stays as it was, and so does the label.
-    ui::Msg::Critical(this, z.missingItemRecords.isEmpty() ? QStringLiteral("再計算できません")
-                                                           : Missing_Items_Text(z.missingItemRecords));
+    ui::Msg::Critical(this, QStringLiteral("再計算できません"));
 }
 
 // ---------------------------------------------------------------------------------------

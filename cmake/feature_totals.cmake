@@ -1,11 +1,4 @@
 # Period totals and graphs of both programs.
-# The computations, without any window: totals per item and the graph's series.
-add_library(totals_ledger STATIC
-  common/core/ledger/Totals.cpp
-  common/core/ledger/Series.cpp
-)
-target_link_libraries(totals_ledger PUBLIC common_core)
-
 add_library(totals STATIC
   common/ui/TotalsForm.cpp
   common/ui/GraphForm.cpp
@@ -13,9 +6,9 @@ add_library(totals STATIC
   purse/PurseTotals.cpp
 )
 target_include_directories(totals PUBLIC bank purse)
-target_link_libraries(totals PUBLIC totals_ledger common_ui print_ui Qt6::Charts)
+target_link_libraries(totals PUBLIC common_ui print_ui Qt6::Charts)
 
-kakeibo_add_test(totals_core_tests LIBS totals_ledger SOURCES
+kakeibo_add_test(totals_core_tests SOURCES
   ${CMAKE_SOURCE_DIR}/tests/core/TotalsTest.cpp
   ${CMAKE_SOURCE_DIR}/tests/core/SeriesTest.cpp
 )

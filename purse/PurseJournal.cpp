@@ -16,13 +16,17 @@
 #include "Windows.h"
 #include "core/AppState.h"
 #include "core/db/Convert.h"
+#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Pages.h"
 #include "PrintWriters.h"
+#include "Progress.h"
 
 namespace purse {
 namespace {
+
+const QString kRecalcLabel = QStringLiteral("差引を再計算しています");
 
 constexpr int kColumns = 8;
 // Holds the full K_DATE on the day cell: the grid shows only the day, a loaded row needs its month.
@@ -38,7 +42,7 @@ QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int w, bool num
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
     e->setGeometry(x, y, w, 24);
-    if (numeric) e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    if (numeric) ui::Mark_Numeric(e);
     return e;
 }
 
@@ -58,22 +62,6 @@ QFrame* selectFrame(QWidget* parent, const char* name) {
     f->setGeometry(548, 8, 224, 100);
     f->hide();
     return f;
-}
-
-// A day typed by the user: a whole number 1..31, as "dd".
-std::optional<QString> dayText(const QString& typed) {
-    const auto d = db::Parse_Whole(typed);
-    if (!d || *d < 1 || *d > 31) return std::nullopt;
-    return QStringLiteral("%1").arg(*d, 2, 10, QLatin1Char('0'));
-}
-
-QString missingText(const QList<qint64>& records) {
-    QStringList numbers;
-    for (int i = 0; i < records.size() && i < 20; ++i) numbers << QString::number(records[i]);
-    QString list = numbers.join(QStringLiteral(", "));
-    if (records.size() > 20) list += QStringLiteral(" ほか%1件").arg(records.size() - 20);
-    return QStringLiteral("科目マスターにない科目のレコードがあります（番号: %1）。\n差引は再計算されていません。")
-        .arg(list);
 }
 
 }  // namespace
@@ -198,12 +186,9 @@ void form_S0101::build() {
         m_date->setFocus();
     });
     auto moveDay = [this](int n) {
-        const auto month = ledger::Month_Start(m_date->Month());
-        const auto day = dayText(m_day->text());
-        if (!month || !day) return;
-        const QDate d = QDate(month->year(), month->month(), day->toInt());
-        if (!d.isValid()) return;
-        const QDate moved = d.addDays(n);
+        const auto date = ledger::Journal_Date(m_date->Month(), m_day->text());
+        if (!date) return;
+        const QDate moved = QDate::fromString(*date, QStringLiteral("yyyy/MM/dd")).addDays(n);
         m_day->setText(moved.toString(QStringLiteral("dd")));
         m_date->Set_Month(ledger::Month_Text(moved));
         m_day->setFocus();
@@ -334,7 +319,7 @@ void form_S0101::keys() {
 }
 
 bool form_S0101::check_Day() {
-    const auto day = dayText(m_day->text());
+    const auto day = ledger::Day_Text(m_day->text());
     if (!day) return false;
     m_day->setText(*day);
     return true;
@@ -432,18 +417,19 @@ void form_S0101::Input() {
         ui::Msg::Critical(this, text);
         field->setFocus();
     };
+    if (ui::Refuse_Read_Only(this)) return;
     // Record numbers run past 32767 in a long-kept book; only master codes keep that limit.
     const auto recNo = db::Parse_Record_Number(m_recNo->text());
     if (!recNo) return refuse(m_recNo, QStringLiteral("番号は1以上の整数で入力してください"));
     const QString month = m_date->Month();
     if (!ledger::Month_Start(month)) return refuse(m_date, QStringLiteral("年度/月を正しく入力してください"));
-    const auto day = dayText(m_day->text());
+    const auto day = ledger::Day_Text(m_day->text());
     if (!day) return refuse(m_day, QStringLiteral("日は1～31の整数で入力してください"));
+    const auto date = ledger::Journal_Date(month, *day);
+    if (!date) return refuse(m_day, QStringLiteral("日付が正しくありません"));
     const auto kCd = db::Parse_Code(m_kCd->text());
     if (!kCd) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞは1～32767の整数で入力してください"));
     if (!db::Seek_T01(*kCd)) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞ %1 は科目マスターにありません").arg(*kCd));
-    const QString name = db::To_Str(db::rs_T01->Field(QStringLiteral("NM")), QString());
-    const qint64 kind = db::To_Long(db::rs_T01->Field(QStringLiteral("KIND")), 1);
     const auto amount = db::Parse_Yen(m_kingaku->text());
     if (!amount) return refuse(m_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
 
@@ -452,25 +438,11 @@ void form_S0101::Input() {
         ui::Hourglass wait;
         ui::Set_FKeyEnabled(this, false);
         m_day->setText(*day);
-        const ledger::Entry e{*recNo, m_page, month + QLatin1Char('/') + *day, *kCd, *amount, m_biko->text()};
-        if (ledger::Entry_Exists(*recNo)) {
-            const ledger::Written w = ledger::Update_Entry(e);
-            if (w.ok) Note_Changed_Page(std::min(w.previousPage > 0 ? w.previousPage : m_page, m_page));
-            if (!w.ok) {
-                ui::Msg::Critical(this, QStringLiteral("更新できません"));
-            } else if (const int row = ui::Find_Row(m_grid, 0, *recNo); row > 0) {
-                // The balance cell keeps its value until the next recalculation.
-                const QString zan = m_grid->Text(6, row);
-                fill_Row(row, *recNo, e.kDate, *kCd, name, kind, *amount, zan, e.biko);
-            } else {
-                // A row of another page has been moved onto this one.
-                Show_Page(m_page);
-            }
-        } else if (!ledger::Insert_Entry(e).ok) {
-            ui::Msg::Critical(this, QStringLiteral("追加できません"));
-        } else {
-            Show_Page(m_page);
-        }
+        const ledger::Entry e{*recNo, m_page, *date, *kCd, *amount, m_biko->text()};
+        const ledger::Written w = ledger::Write_Entry(e);
+        if (!w.ok) ui::Msg::Critical(this, w.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
+        // Every balance the write changed is stored with it: the page shows them at once.
+        Show_Page(m_page);
         Clear_Entry();
         m_input->setText(QStringLiteral("入力"));
         ui::Set_FKeyEnabled(this, true);
@@ -478,33 +450,27 @@ void form_S0101::Input() {
     m_day->setFocus();
 }
 
-void form_S0101::recalc_Failed(const ledger::Recalc& r, const QString& action) {
-    QStringList lines;
-    if (!action.isEmpty()) lines << action;
-    lines << (r.missingCategoryRecords.isEmpty() ? QStringLiteral("差引を再計算できません")
-                                                 : missingText(r.missingCategoryRecords));
-    ui::Msg::Critical(this, lines.join(QLatin1Char('\n')));
-}
-
 void form_S0101::Recalculate() {
+    if (ui::Refuse_Read_Only(this)) return;
     ledger::Recalc r;
     {
         ui::Hourglass wait;
         ui::Set_FKeyEnabled(this, false);
-        r = ledger::Recalc_Zan(1);
+        ui::With_Progress(this, kRecalcLabel, [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
         Show_Page(ledger::Last_Page());
         ui::Set_FKeyEnabled(this, true);
     }
-    if (r.ok) m_lowestChanged = 0;
-    if (!r.ok) recalc_Failed(r);
+    if (!r.ok) ui::Msg::Critical(this, QStringLiteral("差引を再計算できません"));
 }
 
 void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
+    if (ui::Refuse_Read_Only(this)) return;
     ledger::Deleted d;
     {
         ui::Hourglass wait;
         ui::Set_FKeyEnabled(this, false);
-        d = ledger::Delete_Entries(from, to, m_page);
+        ui::With_Progress(this, kRecalcLabel,
+                          [&](const ledger::Progress& p) { d = ledger::Delete_Entries(from, to, p); });
         Show_Page(m_page);
         ui::Set_FKeyEnabled(this, true);
     }
@@ -512,10 +478,7 @@ void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
         m_selectCd2->hide();
         return;
     }
-    if (d.recalc.missingCategoryRecords.isEmpty())
-        ui::Msg::Critical(this, QStringLiteral("削除できません"));
-    else
-        recalc_Failed(d.recalc, QStringLiteral("削除できません"));
+    ui::Msg::Critical(this, QStringLiteral("削除できません"));
 }
 
 void form_S0101::Delete_Range() {
@@ -578,22 +541,18 @@ void form_S0101::Print_Journal() {
 }
 
 void form_S0101::close_Journal() {
-    if (!m_grid->Text(0, 1).isEmpty()) {
+    // Every write keeps the balances; this pass only confirms them.
+    if (!m_grid->Text(0, 1).isEmpty() && !db::Is_Read_Only()) {
         ledger::Recalc r;
         {
             ui::Hourglass wait;
-            // From the shown page, or from an earlier page an update changed or left.
-            r = ledger::Recalc_Zan(m_lowestChanged > 0 ? std::min(m_lowestChanged, m_page) : m_page);
+            ui::With_Progress(this, kRecalcLabel, [&](const ledger::Progress& p) { r = ledger::Recalc_Zan(m_page, p); });
         }
         // The stored balances stay as they were; the window closes as asked.
-        if (!r.ok) recalc_Failed(r);
+        if (!r.ok) ui::Msg::Critical(this, QStringLiteral("差引を再計算できません"));
     }
     close();
     ui::Set_MenuEnabled(true);
-}
-
-void form_S0101::Note_Changed_Page(qint64 page) {
-    if (page > 0 && (m_lowestChanged == 0 || page < m_lowestChanged)) m_lowestChanged = page;
 }
 
 ui::FormBase* Create_Journal(QWidget* menu) { return new form_S0101(menu); }

@@ -17,10 +17,6 @@ class FlexGrid;
 class MonthBox;
 }  // namespace ui
 
-namespace ledger {
-struct Recalc;
-}
-
 namespace purse {
 
 class form_S0101 : public ui::FormBase {
@@ -51,15 +47,10 @@ class form_S0101 : public ui::FormBase {
     bool check_Day();
     bool find_Category();
     void delete_Rows(qint64 from, std::optional<qint64> to);
-    void recalc_Failed(const ledger::Recalc& r, const QString& action = {});
     void fill_Row(int row, qint64 cd, const QString& kDate, qint64 kCd, const QString& name, qint64 kind, qint64 amount,
                   const QString& zan, const QString& biko);
 
     qint64 m_page = 1;
-    // The lowest page an update changed or took a row from since the window opened: the
-    // balances from there on wait for 終了 or 再計算 (0: none).
-    qint64 m_lowestChanged = 0;
-    void Note_Changed_Page(qint64 page);
     int m_clickedRow = 1;
 
     ui::MonthBox* m_date = nullptr;

@@ -17,6 +17,7 @@
 #include "core/ledger/Masters.h"
 
 int main(int argc, char** argv) {
+    app::Survive_File_Size_Limit();
     QCoreApplication qapp(argc, argv);
     const QStringList args = qapp.arguments();
     auto usage = [] {

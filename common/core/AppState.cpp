@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <csignal>
+
 namespace app {
 namespace {
 const ProductInfo kBank{Program::Bank, QStringLiteral("ミルテ"), QStringLiteral("Bank"), QStringLiteral("bank.mdb"),
@@ -78,6 +80,8 @@ const AuthorInfo& Author() {
                                  QStringLiteral("https://www.example.org/support/")};
     return info;
 }
+
+void Survive_File_Size_Limit() { std::signal(SIGXFSZ, SIG_IGN); }
 
 QDateTime Now() { return g_clock ? g_clock() : QDateTime::currentDateTime(); }
 void Set_Clock(std::function<QDateTime()> clock) { g_clock = std::move(clock); }

@@ -69,6 +69,10 @@ extern bool flg_Front;
 // NM of the user profile; empty when there is none.
 extern QString UserName;
 
+// A write beyond the file-size limit (ulimit -f) fails like a full disk instead of killing the
+// program with SIGXFSZ.
+void Survive_File_Size_Limit();
+
 // The present date and time. Tests replace the clock to work on fixed dates.
 QDateTime Now();
 void Set_Clock(std::function<QDateTime()> clock);  // empty function: the real clock

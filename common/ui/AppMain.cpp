@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStyleFactory>
@@ -61,6 +62,7 @@ void Load_Qt_Translations() {
 }
 
 int Run_Program(int argc, char** argv, app::Program program, std::function<MenuConfig()> config) {
+    app::Survive_File_Size_Limit();
     app::Set_Product(program);
     QString error;
     if (!Parse_Options(argc, argv, &error)) {
@@ -71,6 +73,13 @@ int Run_Program(int argc, char** argv, app::Program program, std::function<MenuC
     // No organisation: the per-user data folder is ~/.local/share/Bank or ~/.local/share/Purse.
     QCoreApplication::setOrganizationName(QString());
     QCoreApplication::setApplicationName(app::Product().settingsApp);
+    // The desktop entry and icon the window belongs to.
+    const QString id = QStringLiteral("org.example.kakeibo.") + app::Product().settingsApp;
+    QGuiApplication::setDesktopFileName(id);
+    QIcon icon;
+    for (const char* size : {"64", "256"})
+        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(id, QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
     Load_Qt_Translations();
     Apply_Look();
     app::Resolve_Data_Dir();

@@ -15,8 +15,11 @@
 #include <QTimer>
 
 #include "../core/AppState.h"
+#include "../core/db/Convert.h"
+#include "../core/db/Database.h"
 #include "../core/settings/Settings.h"
 #include "Grid.h"
+#include "Msg.h"
 
 namespace ui {
 
@@ -63,6 +66,27 @@ void Fit_Caption(QPushButton* b) {
 
 bool isInputField(QObject* o) { return qobject_cast<QLineEdit*>(o) || qobject_cast<QComboBox*>(o); }
 
+}  // namespace
+
+void Mark_Numeric(QWidget* box) {
+    box->setProperty("kakeibo_numeric", true);
+    box->setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+bool Refuse_Read_Only(QWidget* parent) {
+    if (!db::Is_Read_Only()) return false;
+    Msg::Critical(parent, QStringLiteral("読み取り専用で開きます"));
+    return true;
+}
+
+namespace {
+// A numeric box's text in its plain form, rewritten only when it differs.
+void plainNumber(QObject* o) {
+    auto* e = qobject_cast<QLineEdit*>(o);
+    if (!e || !e->property("kakeibo_numeric").toBool() || !e->inputMask().isEmpty()) return;
+    const QString plain = db::Typed_Number(e->text());
+    if (plain != e->text()) e->setText(plain);
+}
 }  // namespace
 
 void Set_BackColor(QWidget* w, const QColor& c) {
@@ -163,6 +187,7 @@ bool FormBase::eventFilter(QObject* watched, QEvent* e) {
             break;
         case QEvent::FocusOut: {
             Set_BackColor(w, kNormalColor);
+            plainNumber(w);
             const auto reason = static_cast<QFocusEvent*>(e)->reason();
             // Leaving for another window or a popup is not leaving the field.
             if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) break;
@@ -183,6 +208,7 @@ bool FormBase::eventFilter(QObject* watched, QEvent* e) {
             auto* ke = static_cast<QKeyEvent*>(e);
             const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
             if (enter && (ke->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                plainNumber(w);
                 auto it = m_enter.find(w);
                 if (it != m_enter.end()) {
                     auto check = it.value();

@@ -24,6 +24,13 @@ extern const char* const kHintEnter;  // "EnterまたはTabｷｰで次項目、
 extern const char* const kHintGrid;   // "ダブルクリックで選択レコード修正、…"
 
 void Set_BackColor(QWidget* w, const QColor& c);
+// A box for numbers (codes, record numbers, days, amounts, years, rates): no input method, and
+// what an input method typed anyway (full-width digits, comma, minus) is rewritten in its
+// plain form on Enter and when the box is left.
+void Mark_Numeric(QWidget* box);
+// When the open book is read-only: says so ("読み取り専用で開きます") and returns true, so that
+// the caller writes nothing.
+bool Refuse_Read_Only(QWidget* parent);
 // Enables or disables the buttons cmd_F1 .. cmd_F10 of a window, looked up by name.
 void Set_FKeyEnabled(QWidget* form, bool on);
 

@@ -33,7 +33,7 @@ QLineEdit* codeBox(QWidget* parent, const char* name, int x, int y) {
     e->setObjectName(QLatin1String(name));
     e->setGeometry(x, y, 44, 24);
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Mark_Numeric(e);
     return e;
 }
 

@@ -2,7 +2,9 @@
 
 #include <QKeyEvent>
 
+#include "../core/db/Convert.h"
 #include "../core/ledger/Dates.h"
+#include "FormBase.h"
 
 namespace ui {
 
@@ -28,7 +30,7 @@ int Find_Combo_Entry(QComboBox* combo, qint64 code) {
 MonthBox::MonthBox(const QString& name, QWidget* parent) : QLineEdit(parent) {
     setObjectName(name);
     setInputMask(QStringLiteral("9999/99;_"));
-    setAttribute(Qt::WA_InputMethodEnabled, false);
+    Mark_Numeric(this);
 }
 
 QString MonthBox::Month() const { return ledger::Normalise_Month(displayText()); }
@@ -50,7 +52,16 @@ void MonthBox::keyPressEvent(QKeyEvent* e) {
     // The text is left as typed while the user types: rewriting it before each key would put a
     // "0" under the cursor that the next digit overwrites ("2001/12" typed becoming "2001/02").
     // Month() reads it normalised meanwhile; Enter and leaving the box rewrite it.
-    QLineEdit::keyPressEvent(e);
+    // A digit an input method typed full-width goes in as its plain digit: the mask takes
+    // ASCII digits only.
+    const QString plain = db::Typed_Number(e->text());
+    if (!e->text().isEmpty() && plain != e->text() && plain.size() == 1 && plain.at(0).isDigit()) {
+        QKeyEvent ascii(e->type(), Qt::Key_0 + plain.at(0).digitValue(), e->modifiers(), plain, e->isAutoRepeat(),
+                        ushort(e->count()));
+        QLineEdit::keyPressEvent(&ascii);
+    } else {
+        QLineEdit::keyPressEvent(e);
+    }
     emit Normalised();
 }
 

@@ -47,8 +47,6 @@ const QString kBadCode = QStringLiteral("ｺｰﾄﾞは1～32767の整数で入
 const QString kAskDelete = QStringLiteral("%1:%2を削除します。\r\nよろしいですか？");
 const QString kAskDeleteRange = QStringLiteral("%1:%2から%3:%4までを削除します。\r\nよろしいですか？");
 const QString kCannotRecalc = QStringLiteral("残高を再計算できません");
-const QString kMissingItems =
-    QStringLiteral("項目マスターにない項目を使っている明細があるため、残高を再計算できません。\r\nレコード番号：%1");
 
 // Design sizes, in pixels (the design's twips / 15).
 constexpr int kListWidth = 674;
@@ -68,7 +66,7 @@ QLineEdit* codeBox(QWidget* parent, const QString& name, int x, int y, int w) {
     e->setObjectName(name);
     e->setGeometry(x, y, w, 24);
     // Codes are typed in plain digits: no input method.
-    e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Mark_Numeric(e);
     return e;
 }
 
@@ -90,17 +88,6 @@ QFrame* overlay(QWidget* parent, const QString& name, int x, int y, int w) {
     f->setAutoFillBackground(true);
     f->hide();
     return f;
-}
-
-// The number of record numbers a message names; the rest are counted.
-constexpr int kNamedRecords = 20;
-
-QString recordList(const QList<qint64>& records) {
-    QStringList parts;
-    for (int i = 0; i < records.size() && i < kNamedRecords; ++i) parts << QString::number(records[i]);
-    QString s = parts.join(QStringLiteral(", "));
-    if (records.size() > kNamedRecords) s += QStringLiteral(" ほか%1件").arg(records.size() - kNamedRecords);
-    return s;
 }
 
 }  // namespace
@@ -309,6 +296,7 @@ void MasterList::Modify_By_Code() {
 void MasterList::Delete_By_Code() {
     const QString fromText = m_txtCd2[0]->text();
     if (fromText.trimmed().isEmpty()) return;
+    if (Refuse_Read_Only(this)) return;
     const auto from = listCode(fromText);
     if (!from) {
         Msg::Critical(this, kBadCode);
@@ -542,6 +530,7 @@ std::optional<int> MasterDialog::checkedCode() {
 }
 
 void MasterDialog::Write() {
+    if (Refuse_Read_Only(this)) return;
     const auto code = checkedCode();
     if (!code) return;
     const QString name = m_nm->text();
@@ -603,6 +592,7 @@ void MasterDialog::First() { Load_Master(db::Get_Min(ledger::Master_Table(m_desc
 void MasterDialog::Last() { Load_Master(db::Get_Max(ledger::Master_Table(m_desc.master), QStringLiteral("CD"))); }
 
 void MasterDialog::Recalc() {
+    if (Refuse_Read_Only(this)) return;
     const auto code = checkedCode();
     if (!code || !m_zan) return;
     ledger::BankZan r;
@@ -615,10 +605,7 @@ void MasterDialog::Recalc() {
         return;
     }
     // Nothing was stored: the balance shown stays as it was.
-    if (!r.missingItemRecords.isEmpty())
-        Msg::Critical(this, kMissingItems.arg(recordList(r.missingItemRecords)));
-    else
-        Msg::Critical(this, kCannotRecalc);
+    Msg::Critical(this, kCannotRecalc);
 }
 
 void MasterDialog::Clear() {

@@ -19,9 +19,12 @@
 #include "../core/db/Book.h"
 #include "../core/db/Recordset.h"
 #include "../core/ledger/Masters.h"
+#include "../core/ledger/Pages.h"
+#include "../core/settings/Settings.h"
 #include "HelpWindow.h"
 #include "Msg.h"
 #include "PasswordForm.h"
+#include "Progress.h"
 
 namespace ui {
 namespace {
@@ -202,6 +205,22 @@ void form_Menu::Offer_Standard_Masters() {
         Msg::Critical(nullptr, QStringLiteral("追加できません"));
 }
 
+void form_Menu::Upgrade_Book() {
+    // A household book kept by an earlier version may hold balances that were left for a later
+    // recalculation, or a chain broken by an empty page. Every write now keeps them right, so
+    // they are made right once, the first time this version opens the book.
+    if (app::Product().program != app::Program::Purse || db::Is_Read_Only()) return;
+    const QString book = db::Database_Path();
+    if (settings::Get_Book_Setting(book, QStringLiteral("chain"), QString()) == QStringLiteral("1")) return;
+    ledger::Recalc r;
+    {
+        Hourglass wait;
+        With_Progress(nullptr, QStringLiteral("差引を再計算しています"),
+                      [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
+    }
+    if (r.ok) settings::Save_Book_Setting(book, QStringLiteral("chain"), QStringLiteral("1"));
+}
+
 bool form_Menu::Start_Up(int* exitCode) {
     setWindowTitle(app::Product().title);
     if (!db::Is_Open()) {
@@ -213,9 +232,10 @@ bool form_Menu::Start_Up(int* exitCode) {
             return false;
         }
     }
+    if (db::Is_Read_Only()) Msg::Info(nullptr, QStringLiteral("読み取り専用で開きます"));
     // A book made at this start: its masters may start from a standard set, asked before the
     // messages that an empty book brings.
-    if (m_newBook) Offer_Standard_Masters();
+    if (m_newBook && !db::Is_Read_Only()) Offer_Standard_Masters();
     m_userName->setText(QStringLiteral("未登録"));
     db::Rs u01;
     if (db::Open_U01(u01) == db::kRows) {
@@ -236,6 +256,7 @@ bool form_Menu::Start_Up(int* exitCode) {
     } else {
         Msg::Info(nullptr, QStringLiteral("システム設定を行ってください"));
     }
+    Upgrade_Book();
     show();
     const bool items = !m_config.master2Missing.isEmpty();
     db::Reopen_Masters(items);

@@ -54,6 +54,7 @@ private:
     // only after asking). False when the program is to end.
     bool Prepare_Book(int* exitCode);
     void Offer_Standard_Masters();
+    void Upgrade_Book();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h);
     MenuConfig m_config;
     QLabel* m_userName = nullptr;

@@ -40,7 +40,7 @@ form_U0101::form_U0101(bool withTaxRate, QWidget* parent) : FormBase(QStringLite
         label(this, QStringLiteral("消費税"), 16, y + 2, 100);
         m_syohizei = edit(this, "txt_syohizei", 120, y, 60);
         m_syohizei->setAlignment(Qt::AlignRight);
-        m_syohizei->setAttribute(Qt::WA_InputMethodEnabled, false);
+        Mark_Numeric(m_syohizei);
         label(this, QStringLiteral("%"), 186, y + 2, 20);
         y += 34;
     }
@@ -118,6 +118,7 @@ void form_U0101::Load_Profile() {
 }
 
 void form_U0101::Save_Profile() {
+    if (Refuse_Read_Only(this)) return;
     if (!m_pass->text().isEmpty()) {
         form_U0102 prompt(this);
         prompt.Set_Form(2, m_pass);

@@ -64,7 +64,7 @@ QLineEdit* periodBox(QWidget* parent, const char* name, const QString& design, i
     e->setObjectName(QLatin1String(name));
     e->setGeometry(x, 20, w, 26);
     e->setAlignment(Qt::AlignCenter);
-    e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Mark_Numeric(e);
     return e;
 }
 
@@ -292,7 +292,7 @@ TotalsForm::TotalsForm(TotalsConfig config, QWidget* parent)
         m_bankCode->setObjectName(QStringLiteral("txt_b_cd"));
         m_bankCode->setGeometry(68, 22, 44, 26);
         m_bankCode->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        m_bankCode->setAttribute(Qt::WA_InputMethodEnabled, false);
+        Mark_Numeric(m_bankCode);
         label(this, QStringLiteral("銀行名"), 120, 25, 44);
         m_bankName = new QComboBox(this);
         m_bankName->setObjectName(QStringLiteral("cmb_b_nm"));

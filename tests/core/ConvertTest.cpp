@@ -31,8 +31,21 @@ TEST(Convert, ToStrGivesTheDefaultOnlyForNull) {
 TEST(Convert, TypedCodesMustBeWholeAndWithinRange) {
     EXPECT_EQ(Parse_Code(QStringLiteral("1")), 1);
     EXPECT_EQ(Parse_Code(QStringLiteral(" 32767 ")), 32767);
-    for (const char* bad : {"0", "-1", "32768", "1.5", "1e2", "abc", "", " ", "1 2", "９"})
+    for (const char* bad : {"0", "-1", "32768", "1.5", "1e2", "abc", "", " ", "1 2", "٣"})
         EXPECT_FALSE(Parse_Code(QString::fromUtf8(bad)).has_value()) << bad;
+}
+
+// What an input method types is read as its plain form, in every numeric box.
+TEST(Convert, FullWidthNumbersReadAsTheirPlainForm) {
+    EXPECT_EQ(Parse_Code(QString::fromUtf8("９")), 9);
+    EXPECT_EQ(Parse_Record_Number(QString::fromUtf8("１２３")), 123);
+    EXPECT_EQ(Parse_Yen(QString::fromUtf8("１，０００")), 1000);
+    EXPECT_EQ(Parse_Yen(QString::fromUtf8("　１２３　")), 123);
+    for (const char* minus : {"－５００", "ー500", "ｰ500", "−500", "‐500", "―500", "﹣500", "-500"})
+        EXPECT_EQ(Parse_Yen(QString::fromUtf8(minus)), -500) << minus;
+    EXPECT_EQ(Typed_Number(QString::fromUtf8("１２３")), QStringLiteral("123"));
+    EXPECT_FALSE(Parse_Yen(QString::fromUtf8("１２．５")).has_value());
+    EXPECT_FALSE(Parse_Yen(QString::fromUtf8("ーー5")).has_value());
 }
 
 TEST(Convert, RecordNumbersAreWholeFromOneWithoutTheCodeLimit) {
@@ -62,6 +75,16 @@ TEST(Dates, MonthBoxTextIsNormalised) {
     EXPECT_FALSE(ledger::Day_Text(QStringLiteral("32")));
     EXPECT_FALSE(ledger::Day_Text(QStringLiteral("0")));
     EXPECT_FALSE(ledger::Day_Text(QStringLiteral("a")));
+    EXPECT_EQ(ledger::Day_Text(QString::fromUtf8("７")), QStringLiteral("07"));
+}
+
+TEST(Dates, OnlyDaysTheMonthHasMakeAJournalDate) {
+    EXPECT_EQ(ledger::Journal_Date(QStringLiteral("2024/02"), QStringLiteral("29")), QStringLiteral("2024/02/29"));
+    EXPECT_EQ(ledger::Journal_Date(QStringLiteral("2024/04"), QStringLiteral("5")), QStringLiteral("2024/04/05"));
+    const std::pair<const char*, const char*> bad[] = {
+        {"2024/02", "30"}, {"2023/02", "29"}, {"2024/04", "31"}, {"2024/00", "01"}, {"2024/13", "01"}};
+    for (const auto& [month, day] : bad)
+        EXPECT_FALSE(ledger::Journal_Date(QLatin1String(month), QLatin1String(day))) << month << "/" << day;
 }
 
 TEST(Dates, MonthRangeHoldsExactlyThatMonthsDates) {

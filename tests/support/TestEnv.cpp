@@ -72,6 +72,27 @@ QVariant AppTest::Value(const QString& sql, const QVariantList& binds) {
     return v;
 }
 
+QList<qint64> AppTest::Wrong_Purse_Balances() {
+    QList<qint64> wrong;
+    db::Rs rs;
+    db::Open_Rs(rs, QStringLiteral(
+        "SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU "
+        "ELSE -S01.KINGAKU END) OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD) AS RUNNING "
+        "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD) WHERE ZAN IS NOT RUNNING ORDER BY CD"));
+    for (; rs && !rs->EndOfRows(); rs->MoveNext()) wrong << rs->Field(QStringLiteral("CD")).toLongLong();
+    return wrong;
+}
+
+QList<qint64> AppTest::Wrong_Bank_Balances() {
+    QList<qint64> wrong;
+    db::Rs rs;
+    db::Open_Rs(rs, QStringLiteral(
+        "SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 THEN S01.KINGAKU "
+        "ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) ORDER BY CD"));
+    for (; rs && !rs->EndOfRows(); rs->MoveNext()) wrong << rs->Field(QStringLiteral("CD")).toLongLong();
+    return wrong;
+}
+
 void AppTest::Set_Now(const QDateTime& t) {
     app::Set_Clock([t] { return t; });
 }

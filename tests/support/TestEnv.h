@@ -22,6 +22,12 @@ protected:
     void Sql(const QString& sql, const QVariantList& binds = {});
     QVariant Value(const QString& sql, const QVariantList& binds = {});
     QString Dir() const { return m_dir.path(); }
+    // Record numbers (household book) or bank codes (bank book) whose stored balance differs
+    // from an independent recomputation from the rows: one running sum over the whole chain in
+    // page, date, number order, income adding and every other kind (a missing one too)
+    // subtracting.
+    QList<qint64> Wrong_Purse_Balances();
+    QList<qint64> Wrong_Bank_Balances();
     void Set_Now(const QDateTime& t);
 
     QTemporaryDir m_dir;

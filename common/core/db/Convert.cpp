@@ -94,8 +94,20 @@ QString To_Str(const QVariant& value, const QString& dflt) {
     return value.toString();
 }
 
-std::optional<qint64> Parse_Whole(const QString& text) {
-    static const QRegularExpression re(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+QString Typed_Number(const QString& text) {
+    QString t = text.normalized(QString::NormalizationForm_KC);
+    for (QChar& c : t) {
+        const char16_t u = c.unicode();
+        // ー ｰ − ‐‑‒–—― ﹣ －: what input methods give for a minus sign.
+        if (u == 0x30FC || u == 0xFF70 || u == 0x2212 || (u >= 0x2010 && u <= 0x2015) || u == 0xFE63 || u == 0xFF0D)
+            c = QLatin1Char('-');
+    }
+    return t;
+}
+
+std::optional<qint64> Parse_Whole(const QString& typed) {
+    static const QRegularExpression re(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
+    const QString text = Typed_Number(typed);
     if (!re.match(text).hasMatch()) return std::nullopt;
     bool ok = false;
     const qint64 v = text.trimmed().toLongLong(&ok);
@@ -116,7 +128,7 @@ std::optional<qint64> Parse_Record_Number(const QString& text) {
 }
 
 std::optional<qint64> Parse_Yen(const QString& text) {
-    QString t = text.trimmed();
+    QString t = Typed_Number(text).trimmed();
     static const QRegularExpression grouped(QStringLiteral("^[+-]?\\d{1,3}(,\\d{3})+$"));
     if (grouped.match(t).hasMatch()) t.remove(QLatin1Char(','));
     const auto v = Parse_Whole(t);

@@ -21,7 +21,13 @@ qint64 To_Cur(const QVariant& value, qint64 dflt);
 // the default when the value is Null, else the value's text.
 QString To_Str(const QVariant& value, const QString& dflt);
 
-// Whole numbers typed by the user: digits with an optional sign, blanks around allowed.
+// A number as an input method types it, in its plain form: full-width digits, comma, sign and
+// blanks become ASCII (NFKC), and every dash an input method offers for a minus becomes "-".
+// For numeric boxes only: names and notes are stored as typed.
+QString Typed_Number(const QString& text);
+
+// Whole numbers typed by the user (full-width forms read as Typed_Number reads them): digits
+// with an optional sign, blanks around allowed.
 // nullopt for anything else (empty, letters, fractions, exponents, overflow).
 std::optional<qint64> Parse_Whole(const QString& text);
 // A code or record number: a whole number from 1 to 32767.

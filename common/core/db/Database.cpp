@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
+#include <memory>
 
 namespace db {
 namespace {
@@ -13,6 +16,9 @@ int g_transactionDepth = 0;
 // Set when an inner guard ends without commit, so the outer one rolls back too.
 bool g_innerFailed = false;
 QString g_path;
+bool g_readOnly = false;
+OpenFailure g_failure = OpenFailure::None;
+std::unique_ptr<QLockFile> g_lock;
 
 bool hasSqliteHeader(const QString& path) {
     QFile f(path);
@@ -22,27 +28,57 @@ bool hasSqliteHeader(const QString& path) {
 }
 }  // namespace
 
-bool Open_Database(const QString& path, QString* error) {
-    auto fail = [&](const QString& why) {
+bool Can_Write(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    file.close();
+    QTemporaryFile probe(QFileInfo(path).absolutePath() + QStringLiteral("/.kakeibo-write-XXXXXX"));
+    return probe.open();
+}
+
+OpenFailure Last_Open_Failure() { return g_failure; }
+bool Is_Read_Only() { return Is_Open() && g_readOnly; }
+
+bool Open_Database(const QString& path, QString* error, bool onlyRead) {
+    auto fail = [&](OpenFailure kind, const QString& why) {
+        g_failure = kind;
+        g_lock.reset();
         if (error) *error = why;
         return false;
     };
     Close_Database();
+    g_failure = OpenFailure::None;
     const QFileInfo info(path);
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
-    if (!info.exists()) return fail(QStringLiteral("データベースファイルがありません: %1").arg(shown));
+    if (!info.exists()) return fail(OpenFailure::Missing, QStringLiteral("データベースファイルがありません: %1").arg(shown));
     if (!info.isFile() || !info.isReadable())
-        return fail(QStringLiteral("データベースファイルを読めません: %1").arg(shown));
+        return fail(OpenFailure::Unreadable, QStringLiteral("データベースファイルを読めません: %1").arg(shown));
     if (!hasSqliteHeader(path))
-        return fail(QStringLiteral("データベースファイルではありません: %1").arg(shown));
+        return fail(OpenFailure::NotABook, QStringLiteral("データベースファイルではありません: %1").arg(shown));
+
+    bool readOnly = onlyRead || !Can_Write(info.absoluteFilePath());
+    // The lock: a living holder refuses the opening; a dead one's lock is taken over (age plays
+    // no part, or a second program could take the lock of a living one after a while).
+    g_lock = std::make_unique<QLockFile>(info.absoluteFilePath() + QStringLiteral(".lock"));
+    g_lock->setStaleLockTime(0);
+    if (!g_lock->tryLock(0)) {
+        if (g_lock->error() == QLockFile::LockFailedError)
+            return fail(OpenFailure::InUse, QStringLiteral("%1 は他のプログラムで使用中です").arg(shown));
+        // No lock can be made here: the book is only read.
+        g_lock.reset();
+        readOnly = true;
+    } else {
+        QFile::setPermissions(info.absoluteFilePath() + QStringLiteral(".lock"), QFile::ReadOwner | QFile::WriteOwner);
+    }
 
     QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnectionName);
     d.setDatabaseName(info.absoluteFilePath());
+    if (readOnly) d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     if (!d.open()) {
         const QString why = d.lastError().text();
         d = QSqlDatabase();
         QSqlDatabase::removeDatabase(kConnectionName);
-        return fail(QStringLiteral("データベースを開けません: %1 (%2)").arg(shown, why));
+        return fail(OpenFailure::Unreadable, QStringLiteral("データベースを開けません: %1 (%2)").arg(shown, why));
     }
     // A committed change must survive a crash or power loss: rollback journal, full sync.
     QSqlQuery q(d);
@@ -55,22 +91,28 @@ bool Open_Database(const QString& path, QString* error) {
         d.close();
         d = QSqlDatabase();
         QSqlDatabase::removeDatabase(kConnectionName);
-        return fail(QStringLiteral("データベースファイルではありません: %1 (%2)").arg(shown, why));
+        return fail(OpenFailure::NotABook, QStringLiteral("データベースファイルではありません: %1 (%2)").arg(shown, why));
     }
     g_path = info.absoluteFilePath();
+    g_readOnly = readOnly;
     g_transactionDepth = 0;
     return true;
 }
 
 void Close_Database() {
-    if (!QSqlDatabase::contains(kConnectionName)) return;
+    if (!QSqlDatabase::contains(kConnectionName)) {
+        g_lock.reset();
+        return;
+    }
     {
         QSqlDatabase d = QSqlDatabase::database(kConnectionName, false);
         if (d.isOpen()) d.close();
     }
     QSqlDatabase::removeDatabase(kConnectionName);
     g_path.clear();
+    g_readOnly = false;
     g_transactionDepth = 0;
+    g_lock.reset();
 }
 
 bool Is_Open() {

@@ -15,10 +15,23 @@ struct OpenError {
 
 // Opens the program's database file. The file must exist and be an SQLite database holding
 // the program's tables; nothing is created when it is missing. Returns false with a message.
-bool Open_Database(const QString& path, QString* error);
-// Closes the connection (the "exit" steps of the programs). Harmless when nothing is open.
+//
+// One program at a time works on a book: while it is open, a lock file beside it ("<file>.lock")
+// is held, and a second opening is refused while the holder lives ("…は他のプログラムで使用中です").
+// A lock left by a program that was killed is taken over. A book whose file or folder cannot be
+// written (nor a lock be made there) is opened read-only.
+bool Open_Database(const QString& path, QString* error, bool readOnly = false);
+// Closes the connection and gives the lock back. Harmless when nothing is open.
 void Close_Database();
 bool Is_Open();
+// Why the last Open_Database failed.
+enum class OpenFailure { None, Missing, Unreadable, NotABook, InUse };
+OpenFailure Last_Open_Failure();
+// True while the open book cannot be written: every change is refused.
+bool Is_Read_Only();
+// Whether a file, and the folder it lies in, can be written now: judged by trying (the
+// rollback journal needs the folder too).
+bool Can_Write(const QString& path);
 QString Database_Path();
 QSqlDatabase Connection();
 

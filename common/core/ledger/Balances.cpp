@@ -35,36 +35,45 @@ BankZan Recalc_BankZan(qint64 bankCode) {
         return r;
     }
     qint64 total = 0;
-    bool missing = false;
     while (q.next()) {
         const QVariant item = q.value(0);
-        const auto kind = item.isNull() ? kinds.end() : kinds.find(item.toLongLong());
-        if (kind == kinds.end()) {
-            missing = true;
-            continue;
-        }
+        // A row whose item is missing counts as an expense, as the journal lists it.
+        const bool income = !item.isNull() && kinds.value(item.toLongLong(), 1) == 0;
         const qint64 sum = db::To_Long(q.value(1), 0);
-        total += kind.value() == 0 ? sum : -sum;
+        total += income ? sum : -sum;
     }
     if (q.lastError().isValid()) {  // e.g. a sum beyond 64 bits
         r.error = q.lastError().text();
-        return r;
-    }
-    if (missing) {
-        QSqlQuery m(db::Connection());
-        m.setForwardOnly(true);
-        m.prepare(QStringLiteral("SELECT S01.CD FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD "
-                                 "WHERE S01.B_CD = ? AND T02.CD IS NULL ORDER BY S01.CD"));
-        m.addBindValue(bankCode);
-        if (m.exec())
-            while (m.next()) r.missingItemRecords << m.value(0).toLongLong();
-        r.error = QStringLiteral("item missing");
         return r;
     }
     if (!db::Execute(QStringLiteral("UPDATE T01 SET ZAN=? WHERE CD=?"), {total, bankCode}, &r.error)) return r;
     r.ok = true;
     r.zan = total;
     return r;
+}
+
+bool Recalc_For_Items(const QList<qint64>& codes, QString* error) {
+    QList<qint64> banks;
+    QSqlQuery q(db::Connection());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT DISTINCT B_CD FROM S01 WHERE K_CD = ? AND B_CD IS NOT NULL"));
+    for (qint64 code : codes) {
+        q.bindValue(0, code);
+        if (!q.exec()) {
+            if (error) *error = q.lastError().text();
+            return false;
+        }
+        while (q.next())
+            if (!banks.contains(q.value(0).toLongLong())) banks << q.value(0).toLongLong();
+    }
+    for (qint64 bank : banks) {
+        const BankZan z = Recalc_BankZan(bank);
+        if (!z.ok) {
+            if (error) *error = z.error;
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace ledger

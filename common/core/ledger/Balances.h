@@ -7,15 +7,18 @@
 namespace ledger {
 
 struct BankZan {
-    bool ok = false;       // false: nothing was stored
-    qint64 zan = 0;        // the balance computed (0 when !ok)
-    QList<qint64> missingItemRecords;  // record numbers whose item is not in T02
+    bool ok = false;  // false: nothing was stored
+    qint64 zan = 0;   // the balance computed (0 when !ok)
     QString error;
 };
 
 // Recomputes one bank's balance from all of its journal rows (income adds, every other kind
-// subtracts; starting from 0) and stores it in T01.ZAN. A row whose item is missing from the
-// item master stops it: nothing is stored and the record numbers are named.
+// subtracts, and so does a row whose item is missing from the master; starting from 0) and
+// stores it in T01.ZAN.
 BankZan Recalc_BankZan(qint64 bankCode);
+
+// After an item's kind changed, or items were added or deleted: recomputes every bank that has
+// rows of one of the item codes (inside the caller's transaction).
+bool Recalc_For_Items(const QList<qint64>& codes, QString* error = nullptr);
 
 }  // namespace ledger

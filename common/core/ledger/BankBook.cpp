@@ -15,26 +15,19 @@ namespace {
 
 QString textOf(const QVariant& v) { return v.isNull() || !v.isValid() ? QString() : v.toString(); }
 
-// Recomputes each bank's balance inside the caller's transaction. Every bank is tried, so
-// that the caller can name all the rows whose item is missing, not only the first bank's.
+// Recomputes each bank's balance inside the caller's transaction.
 bool recalcBanks(QList<qint64> banks, Change& c) {
     std::sort(banks.begin(), banks.end());
     banks.erase(std::unique(banks.begin(), banks.end()), banks.end());
-    bool ok = true;
     for (qint64 bank : banks) {
         const BankZan z = Recalc_BankZan(bank);
-        if (z.ok) continue;
-        ok = false;
-        if (z.missingItemRecords.isEmpty()) {
+        if (!z.ok) {
             c.error = z.error;
-            c.missingItemRecords.clear();
             return false;
         }
-        c.missingItemRecords << z.missingItemRecords;
     }
-    std::sort(c.missingItemRecords.begin(), c.missingItemRecords.end());
-    if (ok) c.banks = banks;
-    return ok;
+    c.banks = banks;
+    return true;
 }
 
 }  // namespace

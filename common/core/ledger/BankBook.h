@@ -73,8 +73,7 @@ struct Change {
     int rows = 0;                      // rows written or deleted
     QList<qint64> banks;               // banks whose balance was recomputed, ascending
     qint64 zan = 0;                    // after a write: the balance of the entry's bank
-    QList<qint64> missingItemRecords;  // why a balance could not be computed, ascending
-    QString error;                     // database error text otherwise
+    QString error;                     // why nothing was changed
 };
 
 // Replaces the row with the entry's record number when it exists, adds it otherwise, and

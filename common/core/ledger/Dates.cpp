@@ -31,12 +31,17 @@ QString Add_Months(const QString& yyyymm, int n) {
 }
 
 std::optional<QString> Day_Text(const QString& typed) {
-    if (!db::Is_Numeric(typed)) return std::nullopt;
-    const auto v = db::Numeric_Value(typed);
-    if (!v || *v < 1 || *v > 31) return std::nullopt;
-    const qint64 day = db::To_Long(typed, 0);
-    if (day < 1 || day > 31) return std::nullopt;
-    return QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
+    const auto day = db::Parse_Whole(typed);
+    if (!day || *day < 1 || *day > 31) return std::nullopt;
+    return QStringLiteral("%1").arg(*day, 2, 10, QLatin1Char('0'));
+}
+
+std::optional<QString> Journal_Date(const QString& yyyymm, const QString& typedDay) {
+    const auto month = Month_Start(yyyymm);
+    const auto day = Day_Text(typedDay);
+    if (!month || !day) return std::nullopt;
+    if (!QDate(month->year(), month->month(), day->toInt()).isValid()) return std::nullopt;
+    return Month_Text(*month) + QLatin1Char('/') + *day;
 }
 
 DateRange Month_Range(const QString& yyyy, const QString& mm) {

@@ -16,8 +16,12 @@ std::optional<QDate> Month_Start(const QString& yyyymm);
 QString Month_Text(const QDate& d);
 QString Add_Months(const QString& yyyymm, int n);
 
-// A day typed in the day box: numeric and 1..31. Returns it as "dd".
+// A day typed in the day box: a whole number 1..31 (full-width digits read as ASCII). Returns
+// it as "dd".
 std::optional<QString> Day_Text(const QString& typed);
+// The journal date "yyyy/mm/dd" of a month "yyyy/mm" and a typed day, when that day exists in
+// that month (no 30 February); nullopt otherwise.
+std::optional<QString> Journal_Date(const QString& yyyymm, const QString& typedDay);
 
 // Half-open K_DATE ranges [from, to) of one month and one year, for index-friendly queries.
 struct DateRange {

@@ -1,7 +1,13 @@
 #include "Masters.h"
 
+#include <QSet>
+#include <QSqlQuery>
+#include <functional>
+
 #include "../db/Convert.h"
 #include "../db/Database.h"
+#include "Balances.h"
+#include "Pages.h"
 
 namespace ledger {
 
@@ -32,33 +38,84 @@ std::optional<int> nearest(Master m, const char* fn, const char* op, qint64 code
 std::optional<int> Previous_Code(Master m, qint64 code) { return nearest(m, "MAX", "<", code); }
 std::optional<int> Next_Code(Master m, qint64 code) { return nearest(m, "MIN", ">", code); }
 
-bool Insert_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
-    return db::Execute(QStringLiteral("INSERT INTO %1 (CD,NM,%2) values (?,?,?)").arg(Master_Table(m), Third_Field(m)),
-                       {code, name, third}, error);
+namespace {
+
+// The codes among `codes` whose rows count as income now (KIND 0 in the master).
+QSet<qint64> incomeCodes(Master m, qint64 from, qint64 to, bool* ok) {
+    QSet<qint64> out;
+    QSqlQuery q(db::Connection());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT CD FROM %1 WHERE CD BETWEEN ? AND ? AND KIND = 0").arg(Master_Table(m)));
+    q.addBindValue(from);
+    q.addBindValue(to);
+    *ok = q.exec();
+    while (*ok && q.next()) out.insert(q.value(0).toLongLong());
+    return out;
 }
 
-bool Update_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
-    return db::Execute(QStringLiteral("UPDATE %1 SET NM=?,%2=? WHERE CD=?").arg(Master_Table(m), Third_Field(m)),
-                       {name, third, code}, error);
-}
-
-bool Delete_Master(Master m, int code, QString* error) {
-    return db::Execute(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(Master_Table(m)), {code}, error);
-}
-
-bool Delete_MasterRange(Master m, int from, int to, QString* error) {
+// A change of the items or categories in codes from..to, run with the balances that depend on
+// them: a row's sign follows its item's kind, and a row whose item is gone counts as an expense.
+bool writeKinds(Master m, qint64 from, qint64 to, QString* error, const std::function<bool()>& write) {
     db::Transaction tx;
     if (!tx.ok()) {
         if (error) *error = QStringLiteral("transaction");
         return false;
     }
-    if (!db::Execute(QStringLiteral("DELETE FROM %1 WHERE CD BETWEEN ? AND ?").arg(Master_Table(m)), {from, to}, error))
+    bool ok = true;
+    const QSet<qint64> before = m == Master::Bank ? QSet<qint64>() : incomeCodes(m, from, to, &ok);
+    if (!ok) {
+        if (error) *error = QStringLiteral("cannot read the master");
         return false;
+    }
+    if (!write()) return false;
+    if (m != Master::Bank) {
+        const QSet<qint64> after = incomeCodes(m, from, to, &ok);
+        if (!ok) {
+            if (error) *error = QStringLiteral("cannot read the master");
+            return false;
+        }
+        const QSet<qint64> changed = (before - after) + (after - before);
+        if (!changed.isEmpty()) {
+            const QList<qint64> codes(changed.begin(), changed.end());
+            if (!(m == Master::Item ? Recalc_For_Items(codes, error) : Recalc_For_Categories(codes, error)))
+                return false;
+        }
+    }
     if (!tx.commit()) {
         if (error) *error = QStringLiteral("commit");
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool Insert_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
+    return writeKinds(m, code, code, error, [&] {
+        return db::Execute(
+            QStringLiteral("INSERT INTO %1 (CD,NM,%2) values (?,?,?)").arg(Master_Table(m), Third_Field(m)),
+            {code, name, third}, error);
+    });
+}
+
+bool Update_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
+    return writeKinds(m, code, code, error, [&] {
+        return db::Execute(QStringLiteral("UPDATE %1 SET NM=?,%2=? WHERE CD=?").arg(Master_Table(m), Third_Field(m)),
+                           {name, third, code}, error);
+    });
+}
+
+bool Delete_Master(Master m, int code, QString* error) {
+    return writeKinds(m, code, code, error, [&] {
+        return db::Execute(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(Master_Table(m)), {code}, error);
+    });
+}
+
+bool Delete_MasterRange(Master m, int from, int to, QString* error) {
+    return writeKinds(m, from, to, error, [&] {
+        return db::Execute(QStringLiteral("DELETE FROM %1 WHERE CD BETWEEN ? AND ?").arg(Master_Table(m)), {from, to},
+                           error);
+    });
 }
 
 QList<StandardEntry> Standard_Masters(app::Program p) {

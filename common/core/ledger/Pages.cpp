@@ -3,6 +3,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "../db/Convert.h"
@@ -22,19 +23,83 @@ QSqlQuery prepared(const char* sql) {
     return q;
 }
 
-// The stored balance of the last row of a page; nullopt inside the result when the page is empty.
-std::optional<std::optional<qint64>> lastZanOfPage(qint64 page, QString* error) {
-    QSqlQuery q = prepared("SELECT ZAN FROM S01 WHERE P_CD=? ORDER BY K_DATE DESC, CD DESC LIMIT 1");
-    q.addBindValue(page);
-    if (!q.exec()) {
-        if (error) *error = q.lastError().text();
+bool failed(const QSqlQuery& q, QString* error) {
+    if (error) *error = q.lastError().text();
+    return false;
+}
+
+// A row's amount as its balance counts it: income adds, every other kind and a category
+// missing from the master subtract. Null or text amounts count as 0.
+const char* const kSignedAmountSql =
+    "CASE WHEN T01.KIND = 0 THEN COALESCE(S01.KINGAKU, 0) ELSE -COALESCE(S01.KINGAKU, 0) END";
+
+// The row as it stands in the chain now; nullopt when it is not there (or on an error).
+std::optional<ChainRow> chainRow(qint64 cd, QString* error) {
+    QSqlQuery q = prepared(
+        "SELECT S01.P_CD, S01.K_DATE, CASE WHEN T01.KIND = 0 THEN COALESCE(S01.KINGAKU, 0) "
+        "ELSE -COALESCE(S01.KINGAKU, 0) END FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD WHERE S01.CD = ?");
+    q.addBindValue(cd);
+    if (!q.exec() || !q.next()) {
+        if (error && q.lastError().isValid()) *error = q.lastError().text();
         return std::nullopt;
     }
-    if (!q.next()) return std::optional<qint64>();
-    return std::optional<qint64>(db::To_Long(q.value(0), 0));
+    return ChainRow{{db::To_Long(q.value(0), 0), q.value(1).toString(), cd}, db::To_Long(q.value(2), 0)};
+}
+
+std::optional<qint64> categoryKind(qint64 code, QString* error) {
+    QSqlQuery k = prepared("SELECT KIND FROM T01 WHERE CD=?");
+    k.addBindValue(code);
+    if (!k.exec()) {
+        failed(k, error);
+        return std::nullopt;
+    }
+    if (!k.next()) {
+        if (error) *error = QStringLiteral("category missing");
+        return std::nullopt;
+    }
+    return db::To_Long(k.value(0), 1);
+}
+
+// Adds `delta` to the stored balance of every row strictly after `from` and, when given,
+// strictly before `to`. An open-ended shift over many pages goes a few pages at a time, so that
+// a caller can show how far it is.
+bool shift(const ChainKey& from, const std::optional<ChainKey>& to, qint64 delta, QString* error,
+           const Progress& progress) {
+    if (delta == 0) return true;
+    if (to) {
+        QSqlQuery q = prepared(
+            "UPDATE S01 SET ZAN = ZAN + ? WHERE (P_CD, K_DATE, CD) > (?, ?, ?) AND (P_CD, K_DATE, CD) < (?, ?, ?)");
+        for (const QVariant& v : QVariantList{delta, from.page, from.date, from.cd, to->page, to->date, to->cd})
+            q.addBindValue(v);
+        return q.exec() || failed(q, error);
+    }
+    // The rest of the starting page, then the later pages in slices.
+    QSqlQuery q = prepared("UPDATE S01 SET ZAN = ZAN + ? WHERE (P_CD, K_DATE, CD) > (?, ?, ?) AND P_CD = ?");
+    for (const QVariant& v : QVariantList{delta, from.page, from.date, from.cd, from.page}) q.addBindValue(v);
+    if (!q.exec()) return failed(q, error);
+    const qint64 last = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
+    if (last <= from.page) return true;
+    constexpr qint64 kSlice = 12;
+    QSqlQuery pages = prepared("UPDATE S01 SET ZAN = ZAN + ? WHERE P_CD >= ? AND P_CD <= ?");
+    const qint64 total = last - from.page;
+    for (qint64 p = from.page + 1; p <= last; p += kSlice) {
+        pages.bindValue(0, delta);
+        pages.bindValue(1, p);
+        pages.bindValue(2, std::min(last, p + kSlice - 1));
+        if (!pages.exec()) return failed(pages, error);
+        if (progress) progress(std::min(last, p + kSlice - 1) - from.page, total);
+    }
+    return true;
 }
 
 }  // namespace
+
+bool operator<(const ChainKey& a, const ChainKey& b) {
+    return std::tie(a.page, a.date, a.cd) < std::tie(b.page, b.date, b.cd);
+}
+bool operator==(const ChainKey& a, const ChainKey& b) {
+    return a.page == b.page && a.date == b.date && a.cd == b.cd;
+}
 
 PageRead Read_Page(qint64 page) {
     PageRead r;
@@ -69,23 +134,67 @@ PageRead Read_Page(qint64 page) {
     return r;
 }
 
+std::optional<qint64> Balance_Before(const ChainKey& key, QString* error) {
+    QSqlQuery q = prepared(
+        "SELECT ZAN FROM S01 WHERE (P_CD, K_DATE, CD) < (?, ?, ?) AND P_CD >= 1 "
+        "ORDER BY P_CD DESC, K_DATE DESC, CD DESC LIMIT 1");
+    q.addBindValue(key.page);
+    q.addBindValue(key.date);
+    q.addBindValue(key.cd);
+    if (!q.exec()) {
+        failed(q, error);
+        return std::nullopt;
+    }
+    return q.next() ? db::To_Long(q.value(0), 0) : 0;
+}
+
 std::optional<qint64> Previous_Balance(qint64 page, QString* error) {
     if (page <= 1) return 0;
-    const auto last = lastZanOfPage(page - 1, error);
-    if (!last) return std::nullopt;
-    return last->value_or(0);
+    // Before every row of the page: an empty date sorts before any stored one.
+    return Balance_Before({page, QString(""), 0}, error);
 }
 
 std::optional<qint64> Compute_Zan(qint64 page, qint64 amount, qint64 kind, QString* error) {
-    const auto last = lastZanOfPage(page, error);
-    if (!last) return std::nullopt;
-    std::optional<qint64> previous = *last;
-    if (!previous) previous = Previous_Balance(page, error);
-    if (!previous) return std::nullopt;
-    return Apply_Kind(*previous, amount, kind);
+    // After every row of the page.
+    const auto before = Balance_Before({page + 1, QString(""), 0}, error);
+    if (!before) return std::nullopt;
+    return Apply_Kind(*before, amount, kind);
 }
 
-Recalc Recalc_Zan(qint64 fromPage) {
+bool Restore_Chain(QList<ChainRow> removed, QList<ChainRow> added, QString* error, const Progress& progress) {
+    struct Event {
+        ChainKey key;
+        qint64 delta;
+    };
+    std::vector<Event> events;
+    for (const ChainRow& r : removed) events.push_back({r.key, -r.amount});
+    for (const ChainRow& r : added) events.push_back({r.key, r.amount});
+    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.key < b.key; });
+    // Between two changed places every row moves by the sum of the changes before it.
+    qint64 sum = 0;
+    for (size_t i = 0; i < events.size(); ++i) {
+        sum += events[i].delta;
+        if (i + 1 < events.size()) {
+            if (events[i].key == events[i + 1].key) continue;
+            if (!shift(events[i].key, events[i + 1].key, sum, error, {})) return false;
+        } else if (!shift(events[i].key, std::nullopt, sum, error, progress)) {
+            return false;
+        }
+    }
+    // The added rows last, in chain order: each one's predecessor is right by then.
+    std::sort(added.begin(), added.end(), [](const ChainRow& a, const ChainRow& b) { return a.key < b.key; });
+    QSqlQuery set = prepared("UPDATE S01 SET ZAN=? WHERE CD=?");
+    for (const ChainRow& r : added) {
+        const auto before = Balance_Before(r.key, error);
+        if (!before) return false;
+        set.bindValue(0, *before + r.amount);
+        set.bindValue(1, r.key.cd);
+        if (!set.exec()) return failed(set, error);
+    }
+    return true;
+}
+
+Recalc Recalc_Zan(qint64 fromPage, const Progress& progress) {
     Recalc r;
     if (fromPage < 1) fromPage = 1;
     db::Transaction tx;
@@ -95,13 +204,14 @@ Recalc Recalc_Zan(qint64 fromPage) {
     }
     const auto carried = Previous_Balance(fromPage, &r.error);
     if (!carried) return r;
+    const qint64 lastPage = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
 
-    // One pass over the pages in order, each page in K_DATE, CD order (the page index). The
-    // amount comes signed as Apply_Kind signs it; Null marks a category missing from T01.
-    QSqlQuery q = prepared(
-        "SELECT S01.CD, S01.P_CD, CASE WHEN T01.CD IS NULL THEN NULL WHEN T01.KIND = 0 THEN "
-        "COALESCE(S01.KINGAKU, 0) ELSE -COALESCE(S01.KINGAKU, 0) END, S01.ZAN "
-        "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD WHERE S01.P_CD >= ? ORDER BY S01.P_CD, S01.K_DATE, S01.CD");
+    // One pass over the pages in order, each page in K_DATE, CD order (the page index).
+    QSqlQuery q(db::Connection());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT S01.CD, S01.P_CD, %1, S01.ZAN FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
+                             "WHERE S01.P_CD >= ? ORDER BY S01.P_CD, S01.K_DATE, S01.CD")
+                  .arg(QLatin1String(kSignedAmountSql)));
     q.addBindValue(fromPage);
     if (!q.exec()) {
         r.error = q.lastError().text();
@@ -109,46 +219,43 @@ Recalc Recalc_Zan(qint64 fromPage) {
     }
     struct Change {
         qint64 cd;
+        qint64 page;
         qint64 zan;
     };
     std::vector<Change> changes;
-    qint64 page = fromPage - 1;
     qint64 balance = *carried;
+    qint64 page = fromPage;
+    // Progress counts the pages twice: once read, once written.
+    const qint64 pages = std::max<qint64>(1, lastPage - fromPage + 1);
     while (q.next()) {
-        const qint64 cd = q.value(0).toLongLong();
         const qint64 p = q.value(1).toLongLong();
         if (p != page) {
-            // A page in between without rows: the chain starts again from 0.
-            if (p != page + 1) balance = 0;
             page = p;
+            if (progress) progress(page - fromPage, 2 * pages);
         }
-        const QVariant signedAmount = q.value(2);
-        if (signedAmount.isNull()) {
-            r.missingCategoryRecords << cd;
-            continue;
-        }
-        balance += db::To_Long(signedAmount, 0);
+        balance += db::To_Long(q.value(2), 0);
         ++r.rowsRead;
         const QVariant stored = q.value(3);
-        if (stored.isNull() || db::To_Long(stored, 0) != balance) changes.push_back({cd, balance});
+        if (stored.isNull() || db::To_Long(stored, 0) != balance)
+            changes.push_back({q.value(0).toLongLong(), page, balance});
     }
     if (q.lastError().isValid()) {
         r.error = q.lastError().text();
         return r;
     }
     q.finish();
-    if (!r.missingCategoryRecords.isEmpty()) {
-        r.rowsRead = 0;
-        r.error = QStringLiteral("category missing");
-        return r;
-    }
 
     QSqlQuery u(db::Connection());
     if (!u.prepare(QStringLiteral("UPDATE S01 SET ZAN=? WHERE CD=?"))) {
         r.error = u.lastError().text();
         return r;
     }
+    page = 0;
     for (const Change& c : changes) {
+        if (progress && c.page != page) {
+            page = c.page;
+            progress(pages + page - fromPage, 2 * pages);
+        }
         u.bindValue(0, c.zan);
         u.bindValue(1, c.cd);
         if (!u.exec()) {
@@ -160,6 +267,7 @@ Recalc Recalc_Zan(qint64 fromPage) {
         r.error = QStringLiteral("commit failed");
         return r;
     }
+    if (progress) progress(2 * pages, 2 * pages);
     r.rowsChanged = static_cast<qint64>(changes.size());
     r.ok = true;
     return r;
@@ -185,59 +293,49 @@ bool Entry_Exists(qint64 cd) {
     return ok && v.isValid();
 }
 
-Written Insert_Entry(const Entry& e) {
+Written Write_Entry(const Entry& e) {
     Written w;
     db::Transaction tx;
     if (!tx.ok()) {
         w.error = QStringLiteral("cannot start a transaction");
         return w;
     }
-    QSqlQuery k = prepared("SELECT KIND FROM T01 WHERE CD=?");
-    k.addBindValue(e.kCd);
-    if (!k.exec()) {
-        w.error = k.lastError().text();
+    const auto kind = categoryKind(e.kCd, &w.error);
+    if (!kind) return w;
+    QString readError;
+    const std::optional<ChainRow> before = chainRow(e.cd, &readError);
+    if (!before && !readError.isEmpty()) {
+        w.error = readError;
         return w;
     }
-    if (!k.next()) {
-        w.error = QStringLiteral("category missing");
+    w.inserted = !before;
+    const ChainRow after{{e.page, e.kDate, e.cd}, Apply_Kind(0, e.kingaku, *kind)};
+    QSqlQuery q(db::Connection());
+    if (w.inserted) {
+        q.prepare(QStringLiteral("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,?,?,0,?)"));
+        for (const QVariant& v : QVariantList{e.cd, e.page, e.kDate, e.kCd, e.kingaku, e.biko}) q.addBindValue(v);
+    } else {
+        w.previousPage = before->key.page;
+        q.prepare(QStringLiteral("UPDATE S01 SET P_CD=?,K_DATE=?,K_CD=?,KINGAKU=?,BIKO=? WHERE CD=?"));
+        for (const QVariant& v : QVariantList{e.page, e.kDate, e.kCd, e.kingaku, e.biko, e.cd}) q.addBindValue(v);
+    }
+    if (!q.exec()) {
+        w.error = q.lastError().text();
         return w;
     }
-    const qint64 kind = db::To_Long(k.value(0), 1);
-    k.finish();
-    const auto zan = Compute_Zan(e.page, e.kingaku, kind, &w.error);
-    if (!zan) return w;
-    if (!db::Execute(QStringLiteral("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,?,?,?,?)"),
-                     {e.cd, e.page, e.kDate, e.kCd, e.kingaku, *zan, e.biko}, &w.error))
-        return w;
+    const QList<ChainRow> removed = before ? QList<ChainRow>{*before} : QList<ChainRow>{};
+    if (!Restore_Chain(removed, {after}, &w.error)) return w;
+    bool ok = false;
+    w.zan = db::To_Long(db::Scalar(QStringLiteral("SELECT ZAN FROM S01 WHERE CD=?"), {e.cd}, &ok), 0);
     if (!tx.commit()) {
         w.error = QStringLiteral("commit failed");
         return w;
     }
     w.ok = true;
-    w.zan = *zan;
     return w;
 }
 
-Written Update_Entry(const Entry& e) {
-    Written w;
-    bool ok = false;
-    w.previousPage = db::To_Long(db::Scalar(QStringLiteral("SELECT P_CD FROM S01 WHERE CD=?"), {e.cd}, &ok), 0);
-    QSqlQuery q(db::Connection());
-    q.prepare(QStringLiteral("UPDATE S01 SET P_CD=?,K_DATE=?,K_CD=?,KINGAKU=?,BIKO=? WHERE CD=?"));
-    for (const QVariant& v : QVariantList{e.page, e.kDate, e.kCd, e.kingaku, e.biko, e.cd}) q.addBindValue(v);
-    if (!q.exec()) {
-        w.error = q.lastError().text();
-        return w;
-    }
-    if (q.numRowsAffected() != 1) {
-        w.error = QStringLiteral("no such row");
-        return w;
-    }
-    w.ok = true;
-    return w;
-}
-
-Deleted Delete_Entries(qint64 from, std::optional<qint64> to, qint64 shownPage) {
+Deleted Delete_Entries(qint64 from, std::optional<qint64> to, const Progress& progress) {
     Deleted d;
     const qint64 last = to.value_or(from);
     db::Transaction tx;
@@ -245,13 +343,22 @@ Deleted Delete_Entries(qint64 from, std::optional<qint64> to, qint64 shownPage) 
         d.error = QStringLiteral("cannot start a transaction");
         return d;
     }
-    bool ok = false;
-    const QVariant lowest =
-        db::Scalar(QStringLiteral("SELECT MIN(P_CD) FROM S01 WHERE CD BETWEEN ? AND ?"), {from, last}, &ok);
-    if (!ok) {
-        d.error = QStringLiteral("cannot read the pages of the rows");
+    QSqlQuery rows(db::Connection());
+    rows.setForwardOnly(true);
+    rows.prepare(QStringLiteral("SELECT S01.CD, S01.P_CD, S01.K_DATE, %1 FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
+                                "WHERE S01.CD BETWEEN ? AND ?")
+                     .arg(QLatin1String(kSignedAmountSql)));
+    rows.addBindValue(from);
+    rows.addBindValue(last);
+    if (!rows.exec()) {
+        d.error = rows.lastError().text();
         return d;
     }
+    QList<ChainRow> removed;
+    while (rows.next())
+        removed.append({{db::To_Long(rows.value(1), 0), rows.value(2).toString(), rows.value(0).toLongLong()},
+                        db::To_Long(rows.value(3), 0)});
+    rows.finish();
     QSqlQuery q(db::Connection());
     q.prepare(QStringLiteral("DELETE FROM S01 WHERE CD BETWEEN ? AND ?"));
     q.addBindValue(from);
@@ -261,21 +368,30 @@ Deleted Delete_Entries(qint64 from, std::optional<qint64> to, qint64 shownPage) 
         return d;
     }
     d.rowsDeleted = q.numRowsAffected();
-    // A deleted row on an earlier page changes every balance after it, not only the shown page's.
-    d.recalcFrom = shownPage;
-    if (lowest.isValid() && db::Is_Numeric(lowest)) d.recalcFrom = std::min(shownPage, db::To_Long(lowest, shownPage));
-    if (d.recalcFrom < 1) d.recalcFrom = 1;
-    d.recalc = Recalc_Zan(d.recalcFrom);
-    if (!d.recalc.ok) {
-        d.error = d.recalc.error;
-        return d;
-    }
+    if (!Restore_Chain(removed, {}, &d.error, progress)) return d;
     if (!tx.commit()) {
         d.error = QStringLiteral("commit failed");
         return d;
     }
     d.ok = true;
     return d;
+}
+
+bool Recalc_For_Categories(const QList<qint64>& codes, QString* error, const Progress& progress) {
+    qint64 first = 0;
+    for (qint64 code : codes) {
+        bool ok = false;
+        const QVariant p = db::Scalar(QStringLiteral("SELECT MIN(P_CD) FROM S01 WHERE K_CD=?"), {code}, &ok);
+        if (!ok) {
+            if (error) *error = QStringLiteral("cannot read the journal");
+            return false;
+        }
+        if (db::Is_Numeric(p) && (first == 0 || db::To_Long(p, 0) < first)) first = db::To_Long(p, 0);
+    }
+    if (first == 0) return true;
+    const Recalc r = Recalc_Zan(first, progress);
+    if (!r.ok && error) *error = r.error;
+    return r.ok;
 }
 
 }  // namespace ledger

@@ -1,16 +1,25 @@
 #pragma once
 // The household book: journal rows grouped into numbered pages, every row storing the running
-// balance after it (S01.ZAN). Within a page the balance runs in K_DATE, CD order; the last
-// balance of a page carries to the first row of the next page; a page without rows breaks the
-// chain, so the page after it starts again from 0.
+// balance after it (S01.ZAN). The rows form one chain, ordered by page, then K_DATE, then CD;
+// each balance is the one before it in the chain plus an income or minus an expense. A page
+// without rows carries the balance on to the next one.
+//
+// Every write keeps every stored balance equal to what a full recalculation would give: it
+// shifts the balances after the changed place in the chain by the change's amount, in the same
+// transaction as the write, so that a change on the last page touches almost nothing.
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace ledger {
 
-// Kind of a category: 0 income; every other value is an expense.
+// Called now and then by long recomputations: how far they are, in pages.
+using Progress = std::function<void(qint64 done, qint64 total)>;
+
+// Kind of a category: 0 income; every other value, and a category missing from the master,
+// is an expense.
 inline qint64 Apply_Kind(qint64 previous, qint64 amount, qint64 kind) {
     return kind == 0 ? previous + amount : previous - amount;
 }
@@ -37,28 +46,51 @@ struct PageRead {
 // The rows of one page, categories joined in the same query.
 PageRead Read_Page(qint64 page);
 
-// The balance a page starts from: the stored ZAN of the last row (K_DATE DESC, CD DESC) of the
-// page before; 0 for page 1 and below, and when that page holds no row. nullopt on a database error.
+// A place in the chain.
+struct ChainKey {
+    qint64 page = 0;
+    QString date;
+    qint64 cd = 0;
+};
+bool operator<(const ChainKey& a, const ChainKey& b);
+bool operator==(const ChainKey& a, const ChainKey& b);
+
+// The stored balance of the last row before a place in the chain; 0 when there is none.
+// nullopt on a database error.
+std::optional<qint64> Balance_Before(const ChainKey& key, QString* error = nullptr);
+
+// The balance a page starts from: that of the last row of the nearest earlier page that holds
+// rows; 0 for page 1 and when no earlier page holds one. nullopt on a database error.
 std::optional<qint64> Previous_Balance(qint64 page, QString* error = nullptr);
 
-// The balance of a new row that is added at the end of a page: the stored ZAN of the page's last
-// row, or the balance carried from the page before when the page is empty; then plus or minus
-// the amount by the kind. nullopt on a database error.
+// The balance of a new row added after the last row of a page (its amount signed by the kind).
+// nullopt on a database error.
 std::optional<qint64> Compute_Zan(qint64 page, qint64 amount, qint64 kind, QString* error = nullptr);
+
+// Rows taken out of the chain and put into it by a change, with their amounts signed as the
+// balance counts them. Added rows are already written at their place.
+struct ChainRow {
+    ChainKey key;
+    qint64 amount = 0;
+};
+
+// Makes the stored balances right again after rows were removed and added (inside the caller's
+// transaction): the rows between two changed places shift by the sum of the changes before
+// them, and each added row gets the balance before it plus its amount.
+bool Restore_Chain(QList<ChainRow> removed, QList<ChainRow> added, QString* error = nullptr,
+                   const Progress& progress = {});
 
 struct Recalc {
     bool ok = false;
     qint64 rowsRead = 0;
-    qint64 rowsChanged = 0;                // rows whose stored ZAN was rewritten
-    QList<qint64> missingCategoryRecords;  // CD of rows whose category is not in T01
+    qint64 rowsChanged = 0;  // rows whose stored ZAN was rewritten
     QString error;
 };
 
-// Recomputes and stores the running balance of every row from the first row of `fromPage` to
-// the end of the journal, in one pass and one transaction. Pages before `fromPage` are not
-// touched; the chain starts from their stored last balance. A row whose category is missing
-// from T01 stops it: nothing is stored and the record numbers are named.
-Recalc Recalc_Zan(qint64 fromPage);
+// Recomputes the running balance of every row from the first row of `fromPage` to the end of the
+// journal, in one pass and one transaction, writing only the balances that differ. Pages before
+// `fromPage` are not touched; the chain starts from their stored last balance.
+Recalc Recalc_Zan(qint64 fromPage, const Progress& progress = {});
 
 // The page shown when the journal window opens: the highest page, or a new page one above it
 // when the window is opened in another calendar month than the last time ("lastMonth").
@@ -82,29 +114,29 @@ bool Entry_Exists(qint64 cd);
 
 struct Written {
     bool ok = false;
-    qint64 zan = 0;           // insert: the balance stored with the row
+    bool inserted = false;    // the row was new (also when the write failed)
+    qint64 zan = 0;           // the balance stored with the row
     qint64 previousPage = 0;  // update: the page the row stood on before
     QString error;
 };
 
-// Adds a row at the end of its page, its balance computed by Compute_Zan and stored with it.
-// The category must be in T01.
-Written Insert_Entry(const Entry& e);
-// Rewrites a row, moving it to e.page; its stored balance is left as it is until the next
-// recalculation.
-Written Update_Entry(const Entry& e);
+// Writes the row with the entry's record number: replaces it (moving it to e.page) when it
+// exists, adds it otherwise; every balance it changes is stored with it. The category must be
+// in T01.
+Written Write_Entry(const Entry& e);
 
 struct Deleted {
     bool ok = false;
     qint64 rowsDeleted = 0;
-    qint64 recalcFrom = 0;  // first page recomputed
-    Recalc recalc;
     QString error;
 };
 
-// Deletes the rows numbered from..to (one row when to is nullopt) and recomputes the running
-// balances from the shown page, or from an earlier page that held a deleted row, to the end.
-// Done whole or not at all: when the recalculation fails the rows stay.
-Deleted Delete_Entries(qint64 from, std::optional<qint64> to, qint64 shownPage);
+// Deletes the rows numbered from..to (one row when to is nullopt), and every balance after them
+// follows, in one transaction.
+Deleted Delete_Entries(qint64 from, std::optional<qint64> to, const Progress& progress = {});
+
+// After a category's kind changed or categories were deleted: recomputes from the first page
+// that holds a row of one of the codes (inside the caller's transaction).
+bool Recalc_For_Categories(const QList<qint64>& codes, QString* error = nullptr, const Progress& progress = {});
 
 }  // namespace ledger

@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <QSettings>
 
 #include "../AppState.h"
@@ -18,6 +20,28 @@ void Save_Setting(const QString& key, const QString& value) {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp, app::Product().settingsApp);
     s.beginGroup(QStringLiteral("setting"));
     s.setValue(key, value);
+}
+
+namespace {
+// One key per book and value: the book's absolute path, hashed so that it makes a plain key.
+QString bookKey(const QString& bookPath, const QString& key) {
+    const QByteArray path = QFileInfo(bookPath).absoluteFilePath().toUtf8();
+    return key + QLatin1Char('_') +
+           QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex().left(16));
+}
+}  // namespace
+
+QString Get_Book_Setting(const QString& bookPath, const QString& key, const QString& dflt) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp, app::Product().settingsApp);
+    s.beginGroup(QStringLiteral("book"));
+    const QVariant v = s.value(bookKey(bookPath, key));
+    return v.isValid() ? v.toString() : dflt;
+}
+
+void Save_Book_Setting(const QString& bookPath, const QString& key, const QString& value) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp, app::Product().settingsApp);
+    s.beginGroup(QStringLiteral("book"));
+    s.setValue(bookKey(bookPath, key), value);
 }
 
 long long Get_Number(const QString& key, long long dflt) {

@@ -8,6 +8,10 @@ namespace settings {
 
 QString Get_Setting(const QString& key, const QString& dflt);
 void Save_Setting(const QString& key, const QString& value);
+// Values that belong to one book, in a section of their own ("book"), keyed by the book's path.
+QString Get_Book_Setting(const QString& bookPath, const QString& key, const QString& dflt);
+void Save_Book_Setting(const QString& bookPath, const QString& key, const QString& value);
+
 // Whole number stored under key, or dflt when absent or not a number.
 long long Get_Number(const QString& key, long long dflt);
 // Where the values are kept (for messages and tests).
