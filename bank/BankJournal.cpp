@@ -1,4 +1,4 @@
-#include "BankJournal.h"
+#include "bank/BankJournal.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -7,18 +7,18 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "Grid.h"
-#include "Inputs.h"
-#include "MenuForm.h"
-#include "Msg.h"
-#include "Windows.h"
+#include "ui/Grid.h"
+#include "ui/Inputs.h"
+#include "ui/MenuForm.h"
+#include "ui/Msg.h"
+#include "bank/BankWindows.h"
 #include "core/AppState.h"
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Dates.h"
-#include "PrintWriters.h"
+#include "ui/PrintWriters.h"
 
 namespace bank {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "FormBase.h"
+#include "ui/FormBase.h"
 
 class QComboBox;
 class QGroupBox;

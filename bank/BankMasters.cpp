@@ -1,6 +1,6 @@
-#include "BankMasters.h"
+#include "bank/BankMasters.h"
 
-#include "Windows.h"
+#include "bank/BankWindows.h"
 
 namespace bank {
 namespace {

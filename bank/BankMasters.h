@@ -1,7 +1,7 @@
 #pragma once
 // The bank master and the item master of the bank book.
 
-#include "MasterForms.h"
+#include "ui/MasterForms.h"
 
 namespace bank {
 

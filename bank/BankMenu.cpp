@@ -1,6 +1,6 @@
-#include "BankMenu.h"
+#include "bank/BankMenu.h"
 
-#include "Windows.h"
+#include "bank/BankWindows.h"
 
 namespace bank {
 

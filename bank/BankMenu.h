@@ -1,10 +1,10 @@
 #pragma once
 // The bank-book program's windows as its menu opens them.
 
-#include "AppMain.h"
-#include "MenuForm.h"
-#include "PasswordForm.h"
-#include "SystemInfoForm.h"
+#include "ui/AppMain.h"
+#include "ui/MenuForm.h"
+#include "ui/PasswordForm.h"
+#include "ui/SystemInfoForm.h"
 
 namespace bank {
 

@@ -1,6 +1,6 @@
-#include "BankTotals.h"
+#include "bank/BankTotals.h"
 
-#include "Windows.h"
+#include "bank/BankWindows.h"
 
 namespace bank {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 // The bank book's totals and graph windows: one bank's entries by item.
 
-#include "GraphForm.h"
-#include "TotalsForm.h"
+#include "ui/GraphForm.h"
+#include "ui/TotalsForm.h"
 
 namespace bank {
 

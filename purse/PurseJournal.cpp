@@ -1,4 +1,4 @@
-#include "PurseJournal.h"
+#include "purse/PurseJournal.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -9,19 +9,19 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "Grid.h"
-#include "Inputs.h"
-#include "MenuForm.h"
-#include "Msg.h"
-#include "Windows.h"
+#include "ui/Grid.h"
+#include "ui/Inputs.h"
+#include "ui/MenuForm.h"
+#include "ui/Msg.h"
+#include "purse/PurseWindows.h"
 #include "core/AppState.h"
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Pages.h"
-#include "PrintWriters.h"
-#include "Progress.h"
+#include "ui/PrintWriters.h"
+#include "ui/Progress.h"
 
 namespace purse {
 namespace {

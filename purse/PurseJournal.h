@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "FormBase.h"
+#include "ui/FormBase.h"
 
 class QComboBox;
 class QFrame;

@@ -1,6 +1,6 @@
-#include "PurseMasters.h"
+#include "purse/PurseMasters.h"
 
-#include "Windows.h"
+#include "purse/PurseWindows.h"
 
 namespace purse {
 namespace {

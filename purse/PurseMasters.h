@@ -1,7 +1,7 @@
 #pragma once
 // The category master of the household book.
 
-#include "MasterForms.h"
+#include "ui/MasterForms.h"
 
 namespace purse {
 

@@ -1,6 +1,6 @@
-#include "PurseMenu.h"
+#include "purse/PurseMenu.h"
 
-#include "Windows.h"
+#include "purse/PurseWindows.h"
 
 namespace purse {
 

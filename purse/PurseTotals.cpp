@@ -1,6 +1,6 @@
-#include "PurseTotals.h"
+#include "purse/PurseTotals.h"
 
-#include "Windows.h"
+#include "purse/PurseWindows.h"
 
 namespace purse {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 // The household book's totals and graph windows: all entries by category.
 
-#include "GraphForm.h"
-#include "TotalsForm.h"
+#include "ui/GraphForm.h"
+#include "ui/TotalsForm.h"
 
 namespace purse {
 

@@ -1,3 +1,3 @@
-#include "PurseMenu.h"
+#include "purse/PurseMenu.h"
 
 int main(int argc, char** argv) { return ui::Run_Program(argc, argv, app::Program::Purse, purse::Menu_Config); }

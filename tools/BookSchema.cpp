@@ -1,4 +1,4 @@
-#include "BookSchema.h"
+#include "tools/BookSchema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,8 +10,8 @@
 namespace schema {
 namespace {
 
-QStringList tables(Book b) {
-    if (b == Book::Bank) {
+QStringList tables(app::Program p) {
+    if (p == app::Program::Bank) {
         return {
             "CREATE TABLE U01 (CD INTEGER PRIMARY KEY, NM TEXT, PASSWORD TEXT)",
             "CREATE TABLE T01 (CD INTEGER PRIMARY KEY, NM TEXT, ZAN INTEGER)",
@@ -50,7 +50,7 @@ bool execAll(QSqlDatabase& d, const QStringList& stmts, QString* error) {
 
 }  // namespace
 
-bool Write_Empty_Book(Book b, const QString& path, QString* error) {
+bool Write_Empty_Book(app::Program p, const QString& path, QString* error) {
     if (QFileInfo::exists(path)) {
         if (error) *error = QStringLiteral("already exists: %1").arg(path);
         return false;
@@ -63,7 +63,7 @@ bool Write_Empty_Book(Book b, const QString& path, QString* error) {
         if (!d.open()) {
             if (error) *error = d.lastError().text();
         } else {
-            ok = d.transaction() && execAll(d, tables(b), error) && d.commit();
+            ok = d.transaction() && execAll(d, tables(p), error) && d.commit();
             d.close();
         }
     }

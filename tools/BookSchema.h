@@ -5,12 +5,12 @@
 
 #include <QString>
 
-namespace schema {
+#include "core/AppState.h"
 
-enum class Book { Bank, Purse };
+namespace schema {
 
 // Writes a new database file with the program's empty tables. Refuses (false, *error set)
 // when the file already exists.
-bool Write_Empty_Book(Book b, const QString& path, QString* error);
+bool Write_Empty_Book(app::Program p, const QString& path, QString* error);
 
 }  // namespace schema

@@ -1,4 +1,4 @@
-#include "SampleBook.h"
+#include "tools/SampleBook.h"
 
 #include <QDate>
 #include <QSqlError>

@@ -14,19 +14,19 @@
 #include <functional>
 #include <vector>
 
-#include "BankMenu.h"
-#include "PurseMenu.h"
+#include "bank/BankMenu.h"
+#include "purse/PurseMenu.h"
 #include "core/AppState.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
-#include "SampleBook.h"
+#include "tools/SampleBook.h"
 #include "core/db/Book.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Pages.h"
 #include "core/ledger/Series.h"
 #include "core/ledger/Totals.h"
-#include "Msg.h"
+#include "ui/Msg.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
-#include "SampleBook.h"
+#include "tools/SampleBook.h"
 #include "core/db/Book.h"
 #include "core/db/Database.h"
 #include "core/ledger/Masters.h"

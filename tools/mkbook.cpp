@@ -7,7 +7,7 @@
 #include <QFile>
 #include <cstdio>
 
-#include "BookSchema.h"
+#include "tools/BookSchema.h"
 
 int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
@@ -22,14 +22,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     const struct {
-        schema::Book book;
+        app::Program program;
         const char* file;
-    } books[] = {{schema::Book::Bank, "bank.mdb"}, {schema::Book::Purse, "moneta.mdb"}};
+    } books[] = {{app::Program::Bank, "bank.mdb"}, {app::Program::Purse, "moneta.mdb"}};
     for (const auto& b : books) {
         const QString path = dir.filePath(QLatin1String(b.file));
         QFile::remove(path);
         QString error;
-        if (!schema::Write_Empty_Book(b.book, path, &error)) {
+        if (!schema::Write_Empty_Book(b.program, path, &error)) {
             std::fprintf(stderr, "mkbook: %s: %s\n", qPrintable(path), qPrintable(error));
             return 1;
         }

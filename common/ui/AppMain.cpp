@@ -1,4 +1,4 @@
-#include "AppMain.h"
+#include "ui/AppMain.h"
 
 #include <QApplication>
 #include <QFontDatabase>

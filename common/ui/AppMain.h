@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "../core/AppState.h"
-#include "MenuForm.h"
+#include "core/AppState.h"
+#include "ui/MenuForm.h"
 
 namespace ui {
 

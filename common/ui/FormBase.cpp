@@ -1,4 +1,4 @@
-#include "FormBase.h"
+#include "ui/FormBase.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -14,12 +14,12 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "../core/AppState.h"
-#include "../core/db/Convert.h"
-#include "../core/db/Database.h"
-#include "../core/settings/Settings.h"
-#include "Grid.h"
-#include "Msg.h"
+#include "core/AppState.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+#include "core/settings/Settings.h"
+#include "ui/Grid.h"
+#include "ui/Msg.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "GraphForm.h"
+#include "ui/GraphForm.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -12,10 +12,10 @@
 #include <QScatterSeries>
 #include <algorithm>
 
-#include "../core/db/Convert.h"
-#include "../core/db/Recordset.h"
-#include "Inputs.h"
-#include "TotalsForm.h"
+#include "core/db/Convert.h"
+#include "core/db/Recordset.h"
+#include "ui/Inputs.h"
+#include "ui/TotalsForm.h"
 
 namespace ui {
 namespace {

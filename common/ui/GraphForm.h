@@ -4,9 +4,9 @@
 
 #include <optional>
 
-#include "../core/AppState.h"
-#include "../core/ledger/Series.h"
-#include "FormBase.h"
+#include "core/AppState.h"
+#include "core/ledger/Series.h"
+#include "ui/FormBase.h"
 
 class QChart;
 class QChartView;

@@ -1,4 +1,4 @@
-#include "Grid.h"
+#include "ui/Grid.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -6,8 +6,8 @@
 #include <QScreen>
 #include <cmath>
 
-#include "../core/db/Convert.h"
-#include "../core/settings/Settings.h"
+#include "core/db/Convert.h"
+#include "core/settings/Settings.h"
 
 namespace ui {
 

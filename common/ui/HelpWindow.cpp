@@ -1,4 +1,4 @@
-#include "HelpWindow.h"
+#include "ui/HelpWindow.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "../core/AppState.h"
+#include "core/AppState.h"
 
 namespace ui {
 

@@ -1,10 +1,10 @@
-#include "Inputs.h"
+#include "ui/Inputs.h"
 
 #include <QKeyEvent>
 
-#include "../core/db/Convert.h"
-#include "../core/ledger/Dates.h"
-#include "FormBase.h"
+#include "core/db/Convert.h"
+#include "core/ledger/Dates.h"
+#include "ui/FormBase.h"
 
 namespace ui {
 

@@ -4,7 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "../core/db/Recordset.h"
+#include "core/db/Recordset.h"
 
 namespace ui {
 

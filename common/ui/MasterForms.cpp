@@ -1,4 +1,4 @@
-#include "MasterForms.h"
+#include "ui/MasterForms.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,16 +11,16 @@
 #include <algorithm>
 #include <optional>
 
-#include "../core/AppState.h"
-#include "../core/db/Convert.h"
-#include "../core/db/Database.h"
-#include "../core/db/Recordset.h"
-#include "../core/ledger/Balances.h"
-#include "Grid.h"
-#include "Inputs.h"
-#include "MenuForm.h"
-#include "Msg.h"
-#include "PrintWriters.h"
+#include "core/AppState.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
+#include "core/ledger/Balances.h"
+#include "ui/Grid.h"
+#include "ui/Inputs.h"
+#include "ui/MenuForm.h"
+#include "ui/Msg.h"
+#include "ui/PrintWriters.h"
 
 namespace ui {
 namespace {

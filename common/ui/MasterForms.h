@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <functional>
 
-#include "../core/ledger/Masters.h"
-#include "../core/ledger/PrintLayout.h"
-#include "FormBase.h"
+#include "core/ledger/Masters.h"
+#include "core/ledger/PrintLayout.h"
+#include "ui/FormBase.h"
 
 class QComboBox;
 class QFrame;

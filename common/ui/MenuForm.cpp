@@ -1,4 +1,4 @@
-#include "MenuForm.h"
+#include "ui/MenuForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,18 +13,18 @@
 #include <cstdio>
 #include <optional>
 
-#include "../core/AppState.h"
-#include "../core/db/Convert.h"
-#include "../core/db/Database.h"
-#include "../core/db/Book.h"
-#include "../core/db/Recordset.h"
-#include "../core/ledger/Masters.h"
-#include "../core/ledger/Pages.h"
-#include "../core/settings/Settings.h"
-#include "HelpWindow.h"
-#include "Msg.h"
-#include "PasswordForm.h"
-#include "Progress.h"
+#include "core/AppState.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+#include "core/db/Book.h"
+#include "core/db/Recordset.h"
+#include "core/ledger/Masters.h"
+#include "core/ledger/Pages.h"
+#include "core/settings/Settings.h"
+#include "ui/HelpWindow.h"
+#include "ui/Msg.h"
+#include "ui/PasswordForm.h"
+#include "ui/Progress.h"
 
 namespace ui {
 namespace {

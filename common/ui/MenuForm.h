@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-#include "FormBase.h"
+#include "ui/FormBase.h"
 
 class QLabel;
 class QPushButton;

@@ -1,9 +1,9 @@
-#include "Msg.h"
+#include "ui/Msg.h"
 
 #include <QMessageBox>
 #include <QQueue>
 
-#include "../core/AppState.h"
+#include "core/AppState.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "PasswordForm.h"
+#include "ui/PasswordForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "../core/db/Recordset.h"
-#include "FormBase.h"
-#include "Msg.h"
+#include "core/db/Recordset.h"
+#include "ui/FormBase.h"
+#include "ui/Msg.h"
 
 namespace ui {
 namespace {

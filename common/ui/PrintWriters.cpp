@@ -1,4 +1,4 @@
-#include "PrintWriters.h"
+#include "ui/PrintWriters.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,9 +10,9 @@
 #include <QPrinter>
 #include <algorithm>
 
-#include "../core/AppState.h"
-#include "Grid.h"
-#include "Msg.h"
+#include "core/AppState.h"
+#include "ui/Grid.h"
+#include "ui/Msg.h"
 
 namespace ui {
 namespace {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "../core/ledger/PrintLayout.h"
+#include "core/ledger/PrintLayout.h"
 
 class QPagedPaintDevice;
 class QPdfWriter;

@@ -1,4 +1,4 @@
-#include "Progress.h"
+#include "ui/Progress.h"
 
 #include <QElapsedTimer>
 #include <QProgressDialog>

@@ -7,7 +7,7 @@
 #include <QString>
 #include <functional>
 
-#include "../core/ledger/Pages.h"
+#include "core/ledger/Pages.h"
 
 class QWidget;
 

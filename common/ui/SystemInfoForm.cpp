@@ -1,17 +1,17 @@
-#include "SystemInfoForm.h"
+#include "ui/SystemInfoForm.h"
 
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 
-#include "../core/AppState.h"
-#include "../core/db/Convert.h"
-#include "../core/db/Database.h"
-#include "../core/db/Recordset.h"
-#include "MenuForm.h"
-#include "Msg.h"
-#include "PasswordForm.h"
+#include "core/AppState.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
+#include "ui/MenuForm.h"
+#include "ui/Msg.h"
+#include "ui/PasswordForm.h"
 
 namespace ui {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // System information: the user profile (name, password, purse's tax rate) and the version.
 
-#include "FormBase.h"
+#include "ui/FormBase.h"
 
 class QLineEdit;
 

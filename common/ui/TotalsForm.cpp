@@ -1,4 +1,4 @@
-#include "TotalsForm.h"
+#include "ui/TotalsForm.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -12,13 +12,13 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "../core/db/Convert.h"
-#include "../core/db/Database.h"
-#include "../core/db/Recordset.h"
-#include "Grid.h"
-#include "Inputs.h"
-#include "Msg.h"
-#include "PrintWriters.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
+#include "ui/Grid.h"
+#include "ui/Inputs.h"
+#include "ui/Msg.h"
+#include "ui/PrintWriters.h"
 
 namespace ui {
 namespace {

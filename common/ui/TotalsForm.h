@@ -6,9 +6,9 @@
 #include <functional>
 #include <optional>
 
-#include "../core/AppState.h"
-#include "../core/ledger/Totals.h"
-#include "FormBase.h"
+#include "core/AppState.h"
+#include "core/ledger/Totals.h"
+#include "ui/FormBase.h"
 
 class QComboBox;
 class QFrame;

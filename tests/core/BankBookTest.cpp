@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "TestEnv.h"
+#include "support/TestEnv.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/BankBook.h"
 

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <random>
 
-#include "TestEnv.h"
+#include "support/TestEnv.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Pages.h"
 #include "core/settings/Settings.h"

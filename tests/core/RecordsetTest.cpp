@@ -2,10 +2,10 @@
 
 #include <QFile>
 
-#include "TestEnv.h"
+#include "support/TestEnv.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
-#include "SampleBook.h"
+#include "tools/SampleBook.h"
 #include "core/db/Book.h"
 #include "core/ledger/Balances.h"
 

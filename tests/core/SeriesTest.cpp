@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "TestEnv.h"
+#include "support/TestEnv.h"
 #include "core/ledger/Series.h"
 
 using ledger::Period;

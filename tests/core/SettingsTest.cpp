@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QSettings>
 
-#include "TestEnv.h"
+#include "support/TestEnv.h"
 #include "core/settings/Settings.h"
 
 TEST(JournalPage, NewPageInANewMonthOfUse) {

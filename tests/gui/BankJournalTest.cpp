@@ -9,11 +9,11 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "BankJournal.h"
-#include "Grid.h"
-#include "Inputs.h"
-#include "Msg.h"
-#include "TestEnv.h"
+#include "bank/BankJournal.h"
+#include "ui/Grid.h"
+#include "ui/Inputs.h"
+#include "ui/Msg.h"
+#include "support/TestEnv.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
 

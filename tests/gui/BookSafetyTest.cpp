@@ -18,12 +18,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "Grid.h"
-#include "MenuForm.h"
-#include "Msg.h"
-#include "PurseJournal.h"
-#include "PurseMenu.h"
-#include "TestEnv.h"
+#include "ui/Grid.h"
+#include "ui/MenuForm.h"
+#include "ui/Msg.h"
+#include "purse/PurseJournal.h"
+#include "purse/PurseMenu.h"
+#include "support/TestEnv.h"
 #include "core/db/Book.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"

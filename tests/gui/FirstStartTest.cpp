@@ -16,12 +16,12 @@
 
 #include <sys/stat.h>
 
-#include "AppMain.h"
-#include "BankMenu.h"
-#include "Msg.h"
-#include "PurseMenu.h"
-#include "SystemInfoForm.h"
-#include "TestEnv.h"
+#include "ui/AppMain.h"
+#include "bank/BankMenu.h"
+#include "ui/Msg.h"
+#include "purse/PurseMenu.h"
+#include "ui/SystemInfoForm.h"
+#include "support/TestEnv.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 

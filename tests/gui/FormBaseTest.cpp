@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "FormBase.h"
-#include "Grid.h"
-#include "Inputs.h"
-#include "TestEnv.h"
+#include "ui/FormBase.h"
+#include "ui/Grid.h"
+#include "ui/Inputs.h"
+#include "support/TestEnv.h"
 #include "core/settings/Settings.h"
 
 namespace {

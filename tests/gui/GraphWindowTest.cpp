@@ -11,10 +11,10 @@
 #include <QScatterSeries>
 #include <QTest>
 
-#include "BankTotals.h"
-#include "Msg.h"
-#include "PurseTotals.h"
-#include "TestEnv.h"
+#include "bank/BankTotals.h"
+#include "ui/Msg.h"
+#include "purse/PurseTotals.h"
+#include "support/TestEnv.h"
 #include "core/db/Recordset.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "BankMasters.h"
-#include "Grid.h"
-#include "Msg.h"
-#include "PurseMasters.h"
-#include "TestEnv.h"
+#include "bank/BankMasters.h"
+#include "ui/Grid.h"
+#include "ui/Msg.h"
+#include "purse/PurseMasters.h"
+#include "support/TestEnv.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "BankMasters.h"
-#include "Grid.h"
-#include "MenuForm.h"
-#include "Msg.h"
-#include "PurseMasters.h"
-#include "TestEnv.h"
+#include "bank/BankMasters.h"
+#include "ui/Grid.h"
+#include "ui/MenuForm.h"
+#include "ui/Msg.h"
+#include "purse/PurseMasters.h"
+#include "support/TestEnv.h"
 #include "core/db/Recordset.h"
 
 namespace {

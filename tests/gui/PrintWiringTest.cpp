@@ -8,10 +8,10 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "FormBase.h"
-#include "Msg.h"
-#include "TestEnv.h"
-#include "Windows.h"
+#include "ui/FormBase.h"
+#include "ui/Msg.h"
+#include "support/TestEnv.h"
+#include "purse/PurseWindows.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
 

@@ -5,10 +5,10 @@
 #include <QPrinterInfo>
 #include <QRegularExpression>
 
-#include "AppMain.h"
-#include "Msg.h"
-#include "PrintWriters.h"
-#include "TestEnv.h"
+#include "ui/AppMain.h"
+#include "ui/Msg.h"
+#include "ui/PrintWriters.h"
+#include "support/TestEnv.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "Grid.h"
-#include "Msg.h"
-#include "PurseJournal.h"
-#include "TestEnv.h"
+#include "ui/Grid.h"
+#include "ui/Msg.h"
+#include "purse/PurseJournal.h"
+#include "support/TestEnv.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
 

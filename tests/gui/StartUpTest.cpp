@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "BankMenu.h"
-#include "HelpWindow.h"
-#include "Msg.h"
-#include "PurseMenu.h"
-#include "TestEnv.h"
+#include "bank/BankMenu.h"
+#include "ui/HelpWindow.h"
+#include "ui/Msg.h"
+#include "purse/PurseMenu.h"
+#include "support/TestEnv.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 

@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "BankMenu.h"
-#include "Msg.h"
-#include "PurseMenu.h"
-#include "TestEnv.h"
+#include "bank/BankMenu.h"
+#include "ui/Msg.h"
+#include "purse/PurseMenu.h"
+#include "support/TestEnv.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "BankTotals.h"
-#include "Grid.h"
-#include "Msg.h"
-#include "PurseTotals.h"
-#include "TestEnv.h"
+#include "bank/BankTotals.h"
+#include "ui/Grid.h"
+#include "ui/Msg.h"
+#include "purse/PurseTotals.h"
+#include "support/TestEnv.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
 

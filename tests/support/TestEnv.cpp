@@ -1,4 +1,4 @@
-#include "TestEnv.h"
+#include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,9 +12,9 @@
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/db/Book.h"
-#include "MenuForm.h"
-#include "Msg.h"
-#include "PasswordForm.h"
+#include "ui/MenuForm.h"
+#include "ui/Msg.h"
+#include "ui/PasswordForm.h"
 
 void AppTest::Start(app::Program program, bool openDb) {
     ASSERT_TRUE(m_dir.isValid());

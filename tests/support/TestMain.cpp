@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "TestEnv.h"
+#include "support/TestEnv.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

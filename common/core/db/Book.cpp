@@ -1,4 +1,4 @@
-#include "Book.h"
+#include "core/db/Book.h"
 
 #include <QDir>
 #include <QFile>

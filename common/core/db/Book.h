@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "../AppState.h"
+#include "core/AppState.h"
 
 namespace db {
 

@@ -1,4 +1,4 @@
-#include "Convert.h"
+#include "core/db/Convert.h"
 
 #include <QRegularExpression>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "Database.h"
+#include "core/db/Database.h"
 
 #include <QDir>
 #include <QFile>

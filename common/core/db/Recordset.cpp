@@ -1,11 +1,11 @@
-#include "Recordset.h"
+#include "core/db/Recordset.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include "Convert.h"
-#include "Database.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
 
 namespace db {
 

@@ -1,11 +1,11 @@
-#include "Balances.h"
+#include "core/ledger/Balances.h"
 
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "../db/Convert.h"
-#include "../db/Database.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
 
 namespace ledger {
 

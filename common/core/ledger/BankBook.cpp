@@ -1,14 +1,14 @@
-#include "BankBook.h"
+#include "core/ledger/BankBook.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
 
-#include "../db/Convert.h"
-#include "../db/Database.h"
-#include "../db/Recordset.h"
-#include "Balances.h"
-#include "Dates.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
+#include "core/ledger/Balances.h"
+#include "core/ledger/Dates.h"
 
 namespace ledger {
 namespace {

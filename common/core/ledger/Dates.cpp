@@ -1,6 +1,6 @@
-#include "Dates.h"
+#include "core/ledger/Dates.h"
 
-#include "../db/Convert.h"
+#include "core/db/Convert.h"
 
 namespace ledger {
 

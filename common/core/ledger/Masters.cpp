@@ -1,13 +1,13 @@
-#include "Masters.h"
+#include "core/ledger/Masters.h"
 
 #include <QSet>
 #include <QSqlQuery>
 #include <functional>
 
-#include "../db/Convert.h"
-#include "../db/Database.h"
-#include "Balances.h"
-#include "Pages.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+#include "core/ledger/Balances.h"
+#include "core/ledger/Pages.h"
 
 namespace ledger {
 

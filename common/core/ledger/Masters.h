@@ -7,8 +7,8 @@
 #include <QString>
 #include <optional>
 
-#include "../AppState.h"
-#include "../db/Recordset.h"
+#include "core/AppState.h"
+#include "core/db/Recordset.h"
 
 namespace ledger {
 

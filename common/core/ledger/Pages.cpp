@@ -1,4 +1,4 @@
-#include "Pages.h"
+#include "core/ledger/Pages.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -6,10 +6,10 @@
 #include <tuple>
 #include <vector>
 
-#include "../db/Convert.h"
-#include "../db/Database.h"
-#include "../db/Recordset.h"
-#include "../settings/Settings.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
+#include "core/settings/Settings.h"
 
 namespace ledger {
 namespace {

@@ -1,4 +1,4 @@
-#include "PrintLayout.h"
+#include "core/ledger/PrintLayout.h"
 
 #include <QtMath>
 #include <algorithm>

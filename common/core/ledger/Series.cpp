@@ -1,10 +1,10 @@
-#include "Series.h"
+#include "core/ledger/Series.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "../db/Convert.h"
-#include "../db/Database.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
 
 namespace ledger {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <optional>
 
-#include "Totals.h"
+#include "core/ledger/Totals.h"
 
 namespace ledger {
 

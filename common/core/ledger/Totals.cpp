@@ -1,11 +1,11 @@
-#include "Totals.h"
+#include "core/ledger/Totals.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
 
-#include "../db/Convert.h"
-#include "../db/Database.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
 
 namespace ledger {
 

@@ -7,8 +7,8 @@
 #include <QVariant>
 #include <optional>
 
-#include "../AppState.h"
-#include "Dates.h"
+#include "core/AppState.h"
+#include "core/ledger/Dates.h"
 
 namespace ledger {
 

@@ -1,11 +1,11 @@
-#include "Settings.h"
+#include "core/settings/Settings.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QSettings>
 
-#include "../AppState.h"
-#include "../db/Convert.h"
+#include "core/AppState.h"
+#include "core/db/Convert.h"
 
 namespace settings {
 
