@@ -10,7 +10,6 @@
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
 #include "ui/MenuForm.h"
-#include "ui/Msg.h"
 #include "bank/BankWindows.h"
 #include "core/AppState.h"
 #include "core/db/Convert.h"
@@ -36,12 +35,13 @@ QString Number_Text(const QVariant& v) {
 
 }  // namespace
 
-form_S0101::form_S0101(QWidget* parent) : FormBase(QStringLiteral("銀行帳入力"), parent) {
+form_S0101::form_S0101(app::Session& session, QWidget* parent)
+    : FormBase(session, QStringLiteral("銀行帳入力"), parent) {
     setObjectName(QStringLiteral("form_S0101"));
     Build();
 
     // Opening: the present month, an empty entry area, the grid header, the stored layout.
-    txt_date->Set_Month(ledger::Month_Text(app::Now().date()));
+    txt_date->Set_Month(ledger::Month_Text(session.now().date()));
     Clear_Entry();
     const struct {
         const char* text;
@@ -206,7 +206,7 @@ void form_S0101::Build() {
     });
     Set_FKey(10, QStringLiteral("終了"), [this] {
         close();
-        ui::Set_MenuEnabled(true);
+        session().Set_MenuEnabled(true);
     });
 
     // Tab order of the entry area; the record number, the combos and the small buttons are
@@ -314,14 +314,14 @@ void form_S0101::Build() {
 void form_S0101::Clear_Entry() {
     const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
     txt_rec_no->setText(QString::number(highest + 1));
-    txt_day->setText(app::Now().date().toString(QStringLiteral("dd")));
+    txt_day->setText(session().now().date().toString(QStringLiteral("dd")));
     txt_b_cd->clear();
     txt_k_cd->clear();
     cmb_b_nm->setUpdatesEnabled(false);
-    ui::Fill_Code_Combo(cmb_b_nm, db::rs_T01);
+    ui::Fill_Code_Combo(cmb_b_nm, session().rs_T01);
     cmb_b_nm->setUpdatesEnabled(true);
     cmb_k_nm->setUpdatesEnabled(false);
-    ui::Fill_Code_Combo(cmb_k_nm, db::rs_T02);
+    ui::Fill_Code_Combo(cmb_k_nm, session().rs_T02);
     cmb_k_nm->setUpdatesEnabled(true);
     txt_kingaku->clear();
     txt_biko->clear();
@@ -400,58 +400,51 @@ void form_S0101::Item_Clicked(int index) {
     cmd_input->setEnabled(true);
 }
 
-bool form_S0101::Refuse(QWidget* field, const QString& text) {
-    ui::Msg::Show(this, text, ui::Icon::Exclamation);
-    field->setFocus();
-    if (auto* e = qobject_cast<QLineEdit*>(field)) e->selectAll();
-    return false;
-}
-
 void form_S0101::Input() {
-    if (ui::Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     // Every value is checked before anything is written; a bad one is named and nothing changes.
     const QString range = QStringLiteral("は1～%1の整数で入力してください").arg(db::kMaxCode);
     const auto recNo = db::Parse_Record_Number(txt_rec_no->text());
     if (!recNo) {
-        Refuse(txt_rec_no, kRecordNumberText);
+        refuse(txt_rec_no, kRecordNumberText);
         return;
     }
     txt_date->Normalise();
     if (!ledger::Month_Start(txt_date->Month())) {
-        Refuse(txt_date, QStringLiteral("年度/月を正しく入力してください"));
+        refuse(txt_date, QStringLiteral("年度/月を正しく入力してください"));
         return;
     }
     const auto day = ledger::Day_Text(txt_day->text());
     if (!day) {
-        Refuse(txt_day, QStringLiteral("日は1～31の整数で入力してください"));
+        refuse(txt_day, QStringLiteral("日は1～31の整数で入力してください"));
         return;
     }
     const auto date = ledger::Journal_Date(txt_date->Month(), *day);
     if (!date) {
-        Refuse(txt_day, QStringLiteral("日付が正しくありません"));
+        refuse(txt_day, QStringLiteral("日付が正しくありません"));
         return;
     }
     const auto bank = db::Parse_Code(txt_b_cd->text());
     if (!bank) {
-        Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ") + range);
+        refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ") + range);
         return;
     }
     if (ui::Find_Combo_Entry(cmb_b_nm, *bank) < 0) {
-        Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
+        refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
         return;
     }
     const auto item = db::Parse_Code(txt_k_cd->text());
     if (!item) {
-        Refuse(txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ") + range);
+        refuse(txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ") + range);
         return;
     }
     if (ui::Find_Combo_Entry(cmb_k_nm, *item) < 0) {
-        Refuse(txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ %1 は項目マスターにありません").arg(*item));
+        refuse(txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ %1 は項目マスターにありません").arg(*item));
         return;
     }
     const auto amount = db::Parse_Yen(txt_kingaku->text());
     if (!amount) {
-        Refuse(txt_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
+        refuse(txt_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
         return;
     }
 
@@ -468,7 +461,7 @@ void form_S0101::Input() {
         e.note = txt_biko->text();
         const ledger::Change c = ledger::Write_Entry(e);
         if (!c.ok)
-            ui::Msg::Critical(this, c.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
+            critical(c.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
         else if (c.inserted)
             Show_Record(0);
         Clear_Entry();
@@ -516,7 +509,7 @@ void form_S0101::Show_Record(qint64 n) {
 void form_S0101::Rec_No_Enter() {
     const auto n = db::Parse_Record_Number(txt_rec_no->text());
     if (!n) {
-        Refuse(txt_rec_no, kRecordNumberText);
+        refuse(txt_rec_no, kRecordNumberText);
         return;
     }
     frm_select_cd->hide();
@@ -528,7 +521,7 @@ void form_S0101::Rec_No_Enter() {
 void form_S0101::Modify_ByNumber() {
     const auto n = db::Parse_Record_Number(txt_cd->text());
     if (!n) {
-        Refuse(txt_cd, QStringLiteral("修正する") + kRecordNumberText);
+        refuse(txt_cd, QStringLiteral("修正する") + kRecordNumberText);
         return;
     }
     frm_select_cd->hide();
@@ -557,39 +550,39 @@ void form_S0101::Move(int key) {
 }
 
 void form_S0101::Delete_ByNumber() {
-    if (ui::Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     const QString range = QStringLiteral("削除する") + kRecordNumberText;
     const auto from = db::Parse_Record_Number(txt_cd2[0]->text());
     if (!from) {
-        Refuse(txt_cd2[0], range);
+        refuse(txt_cd2[0], range);
         return;
     }
     std::optional<qint64> to;
     if (!txt_cd2[1]->text().isEmpty()) {
         const auto last = db::Parse_Record_Number(txt_cd2[1]->text());
         if (!last) {
-            Refuse(txt_cd2[1], range);
+            refuse(txt_cd2[1], range);
             return;
         }
         to = *last;
     }
     const ledger::Change c = ledger::Delete_Records(*from, to);
-    if (!c.ok) ui::Msg::Critical(this, QStringLiteral("削除できません"));
+    if (!c.ok) critical(QStringLiteral("削除できません"));
     Show_Record(0);
     frm_select_cd2->hide();
 }
 
 void form_S0101::Recalculate() {
     if (txt_b_cd->text().isEmpty()) return;
-    if (ui::Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     const auto bank = db::Parse_Code(txt_b_cd->text());
     if (!bank) {
-        Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞは1～%1の整数で入力してください").arg(db::kMaxCode));
+        refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞは1～%1の整数で入力してください").arg(db::kMaxCode));
         return;
     }
     // A bank that is not in the master has no balance to store: showing one would be false.
     if (ui::Find_Combo_Entry(cmb_b_nm, *bank) < 0) {
-        Refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
+        refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
         return;
     }
     ui::Hourglass wait;
@@ -599,7 +592,7 @@ void form_S0101::Recalculate() {
         return;
     }
     // The stored balance stays as it was, and so does the label.
-    ui::Msg::Critical(this, QStringLiteral("再計算できません"));
+    critical(QStringLiteral("再計算できません"));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -655,7 +648,7 @@ void form_S0101::Grid_Delete() {
 // Printing
 
 void form_S0101::Print() {
-    app::flg_Front = Option1[0]->isChecked();
+    session().flg_Front = Option1[0]->isChecked();
     frm_select_omote->hide();
     ui::Hourglass wait;
     ui::Set_FKeyEnabled(this, false);
@@ -664,12 +657,12 @@ void form_S0101::Print() {
 }
 
 void form_S0101::Print_Journal() {
-    ui::Print_Document(this, QStringLiteral("銀行帳 ") + cmb_b_nm->currentText(), [this](print::PageWriter& out) {
+    ui::Print_Document(session(), this, QStringLiteral("銀行帳 ") + cmb_b_nm->currentText(), [this](print::PageWriter& out) {
         return print::Print_BankJournal(out, cmb_b_nm->currentText(), lbl_zan->text(), ui::Grid_Rows(grd_S01),
-                                        app::flg_Front);
+                                        session().flg_Front);
     });
 }
 
-ui::FormBase* Create_Journal(QWidget* menu) { return new form_S0101(menu); }
+ui::FormBase* Create_Journal(app::Session& session, QWidget* menu) { return new form_S0101(session, menu); }
 
 }  // namespace bank

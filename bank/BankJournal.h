@@ -23,7 +23,7 @@ namespace bank {
 class form_S0101 : public ui::FormBase {
     Q_OBJECT
 public:
-    explicit form_S0101(QWidget* parent = nullptr);
+    explicit form_S0101(app::Session& session, QWidget* parent = nullptr);
 
     // Loads record n into the entry area (n = 0: the highest record number). A number that
     // is not in the journal changes nothing.
@@ -60,8 +60,6 @@ private:
     void Grid_DoubleClicked();
     void Grid_Delete();
 
-    // A bad value typed: says so, puts the focus on the field, returns false.
-    bool Refuse(QWidget* field, const QString& text);
 
     ui::MonthBox* txt_date = nullptr;
     QLineEdit* txt_day = nullptr;

@@ -8,7 +8,7 @@ namespace bank {
 class form_T0101 : public ui::MasterList {  // bank master list
     Q_OBJECT
 public:
-    explicit form_T0101(QWidget* parent = nullptr);
+    explicit form_T0101(app::Session& session, QWidget* parent = nullptr);
 };
 
 class form_T0102 : public ui::MasterDialog {  // bank entry dialog
@@ -20,7 +20,7 @@ public:
 class form_T0201 : public ui::MasterList {  // item master list
     Q_OBJECT
 public:
-    explicit form_T0201(QWidget* parent = nullptr);
+    explicit form_T0201(app::Session& session, QWidget* parent = nullptr);
 };
 
 class form_T0202 : public ui::MasterDialog {  // item entry dialog

@@ -15,16 +15,16 @@ ui::MenuConfig Menu_Config() {
     c.master1Missing = QStringLiteral("銀行を設定してください");
     c.master2Missing = QStringLiteral("項目を設定してください");
     c.modeless = false;
-    c.create = [](ui::MenuTarget t, QWidget* menu) -> ui::FormBase* {
+    c.create = [](ui::MenuTarget t, app::Session& session, QWidget* menu) -> ui::FormBase* {
         switch (t) {
-            case ui::MenuTarget::Journal: return Create_Journal(menu);
+            case ui::MenuTarget::Journal: return Create_Journal(session, menu);
             case ui::MenuTarget::MonthTotals:
-            case ui::MenuTarget::YearTotals: return Create_Totals(menu);
+            case ui::MenuTarget::YearTotals: return Create_Totals(session, menu);
             case ui::MenuTarget::MonthGraph:
-            case ui::MenuTarget::YearGraph: return Create_Graph(menu);
-            case ui::MenuTarget::SystemInfo: return new form_U0101(false, menu);
-            case ui::MenuTarget::Master1: return Create_BankList(menu);
-            case ui::MenuTarget::Master2: return Create_ItemList(menu);
+            case ui::MenuTarget::YearGraph: return Create_Graph(session, menu);
+            case ui::MenuTarget::SystemInfo: return new form_U0101(session, false, menu);
+            case ui::MenuTarget::Master1: return Create_BankList(session, menu);
+            case ui::MenuTarget::Master2: return Create_ItemList(session, menu);
         }
         return nullptr;
     };

@@ -31,10 +31,10 @@ ui::GraphConfig graphConfig() {
 
 }  // namespace
 
-form_S01T0101::form_S01T0101(QWidget* parent) : ui::TotalsForm(totalsConfig(), parent) {}
-form_Graph::form_Graph(QWidget* parent) : ui::GraphForm(graphConfig(), parent) {}
+form_S01T0101::form_S01T0101(app::Session& session, QWidget* parent) : ui::TotalsForm(session, totalsConfig(), parent) {}
+form_Graph::form_Graph(app::Session& session, QWidget* parent) : ui::GraphForm(session, graphConfig(), parent) {}
 
-ui::FormBase* Create_Totals(QWidget* menu) { return new form_S01T0101(menu); }
-ui::FormBase* Create_Graph(QWidget* menu) { return new form_Graph(menu); }
+ui::FormBase* Create_Totals(app::Session& session, QWidget* menu) { return new form_S01T0101(session, menu); }
+ui::FormBase* Create_Graph(app::Session& session, QWidget* menu) { return new form_Graph(session, menu); }
 
 }  // namespace bank

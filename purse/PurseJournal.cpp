@@ -12,7 +12,6 @@
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
 #include "ui/MenuForm.h"
-#include "ui/Msg.h"
 #include "purse/PurseWindows.h"
 #include "core/AppState.h"
 #include "core/db/Convert.h"
@@ -66,13 +65,14 @@ QFrame* selectFrame(QWidget* parent, const char* name) {
 
 }  // namespace
 
-form_S0101::form_S0101(QWidget* parent) : FormBase(QStringLiteral("家計簿入力"), parent) {
+form_S0101::form_S0101(app::Session& session, QWidget* parent)
+    : FormBase(session, QStringLiteral("家計簿入力"), parent) {
     setObjectName(QStringLiteral("form_S0101"));
     resize(800, 600);
     build();
     keys();
 
-    m_date->Set_Month(ledger::Month_Text(app::Now().date()));
+    m_date->Set_Month(ledger::Month_Text(session.now().date()));
     Clear_Entry();
     const struct {
         const char* text;
@@ -84,7 +84,7 @@ form_S0101::form_S0101(QWidget* parent) : FormBase(QStringLiteral("家計簿入�
     Set_Layout_Keys(QStringLiteral("S0101"), m_grid, QStringLiteral("grd_S01ColWidth"), kColumns);
     Restore_Layout();
 
-    Show_Page(ledger::Opening_Page(app::Now().date().month()));
+    Show_Page(ledger::Opening_Page(session.now().date().month()));
 }
 
 void form_S0101::build() {
@@ -228,7 +228,7 @@ void form_S0101::build() {
     });
     connect(m_grid, &ui::FlexGrid::Delete_Pressed, this, [this] {
         if (m_clickedRow < 1 || m_clickedRow >= m_grid->Rows() || m_grid->Text(0, m_clickedRow).isEmpty()) {
-            ui::Msg::Critical(this, QStringLiteral("レコードがありません"));
+            critical(QStringLiteral("レコードがありません"));
             return;
         }
         delete_Rows(ui::Get_CellNum(m_grid, 0, m_clickedRow), std::nullopt);
@@ -335,12 +335,12 @@ bool form_S0101::find_Category() {
     return true;
 }
 
-void form_S0101::fill_Combo() { ui::Fill_Code_Combo(m_kNm, db::rs_T01); }
+void form_S0101::fill_Combo() { ui::Fill_Code_Combo(m_kNm, session().rs_T01); }
 
 void form_S0101::Clear_Entry() {
     const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
     m_recNo->setText(QString::number((highest < 0 ? 0 : highest) + 1));
-    m_day->setText(app::Now().toString(QStringLiteral("dd")));
+    m_day->setText(session().now().toString(QStringLiteral("dd")));
     m_kCd->clear();
     fill_Combo();
     m_kingaku->clear();
@@ -413,11 +413,7 @@ void form_S0101::Load_FromGrid(int row) {
 }
 
 void form_S0101::Input() {
-    auto refuse = [this](QWidget* field, const QString& text) {
-        ui::Msg::Critical(this, text);
-        field->setFocus();
-    };
-    if (ui::Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     // Record numbers run past 32767 in a long-kept book; only master codes keep that limit.
     const auto recNo = db::Parse_Record_Number(m_recNo->text());
     if (!recNo) return refuse(m_recNo, QStringLiteral("番号は1以上の整数で入力してください"));
@@ -429,7 +425,7 @@ void form_S0101::Input() {
     if (!date) return refuse(m_day, QStringLiteral("日付が正しくありません"));
     const auto kCd = db::Parse_Code(m_kCd->text());
     if (!kCd) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞは1～32767の整数で入力してください"));
-    if (!db::Seek_T01(*kCd)) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞ %1 は科目マスターにありません").arg(*kCd));
+    if (!session().Seek_T01(*kCd)) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞ %1 は科目マスターにありません").arg(*kCd));
     const auto amount = db::Parse_Yen(m_kingaku->text());
     if (!amount) return refuse(m_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
 
@@ -440,7 +436,7 @@ void form_S0101::Input() {
         m_day->setText(*day);
         const ledger::Entry e{*recNo, m_page, *date, *kCd, *amount, m_biko->text()};
         const ledger::Written w = ledger::Write_Entry(e);
-        if (!w.ok) ui::Msg::Critical(this, w.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
+        if (!w.ok) critical(w.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
         // Every balance the write changed is stored with it: the page shows them at once.
         Show_Page(m_page);
         Clear_Entry();
@@ -451,7 +447,7 @@ void form_S0101::Input() {
 }
 
 void form_S0101::Recalculate() {
-    if (ui::Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     ledger::Recalc r;
     {
         ui::Hourglass wait;
@@ -460,11 +456,11 @@ void form_S0101::Recalculate() {
         Show_Page(ledger::Last_Page());
         ui::Set_FKeyEnabled(this, true);
     }
-    if (!r.ok) ui::Msg::Critical(this, QStringLiteral("差引を再計算できません"));
+    if (!r.ok) critical(QStringLiteral("差引を再計算できません"));
 }
 
 void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
-    if (ui::Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     ledger::Deleted d;
     {
         ui::Hourglass wait;
@@ -478,13 +474,13 @@ void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
         m_selectCd2->hide();
         return;
     }
-    ui::Msg::Critical(this, QStringLiteral("削除できません"));
+    critical(QStringLiteral("削除できません"));
 }
 
 void form_S0101::Delete_Range() {
     const auto from = db::Parse_Record_Number(m_cd2[0]->text());
     if (!from) {
-        ui::Msg::Critical(this, QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
+        critical(QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
         m_cd2[0]->setFocus();
         return;
     }
@@ -492,7 +488,7 @@ void form_S0101::Delete_Range() {
     if (!m_cd2[1]->text().trimmed().isEmpty()) {
         const auto t = db::Parse_Record_Number(m_cd2[1]->text());
         if (!t) {
-            ui::Msg::Critical(this, QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
+            critical(QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
             m_cd2[1]->setFocus();
             return;
         }
@@ -504,14 +500,14 @@ void form_S0101::Delete_Range() {
 void form_S0101::Modify_By_Number() {
     const auto cd = db::Parse_Record_Number(m_cd->text());
     if (!cd) {
-        ui::Msg::Critical(this, QStringLiteral("修正するレコード番号は1以上の整数で入力してください"));
+        critical(QStringLiteral("修正するレコード番号は1以上の整数で入力してください"));
         m_cd->setFocus();
         return;
     }
     const int row = ui::Find_Row(m_grid, 0, *cd);
     m_selectCd->hide();
     if (row == 0) {
-        ui::Msg::Critical(this, QStringLiteral("レコードがありません"));
+        critical(QStringLiteral("レコードがありません"));
         return;
     }
     Load_FromGrid(row);
@@ -525,7 +521,7 @@ void form_S0101::Drop_Combo() {
 }
 
 void form_S0101::print() {
-    app::flg_Front = m_option[0]->isChecked();
+    session().flg_Front = m_option[0]->isChecked();
     m_selectOmote->hide();
     ui::Hourglass wait;
     ui::Set_FKeyEnabled(this, false);
@@ -535,8 +531,8 @@ void form_S0101::print() {
 
 void form_S0101::Print_Journal() {
     const QString page = m_pageBox->text();
-    ui::Print_Document(this, QStringLiteral("家計簿 No.") + page, [this, page](print::PageWriter& out) {
-        return print::Print_PurseJournal(out, page, m_date->Month(), ui::Grid_Rows(m_grid), app::flg_Front);
+    ui::Print_Document(session(), this, QStringLiteral("家計簿 No.") + page, [this, page](print::PageWriter& out) {
+        return print::Print_PurseJournal(out, page, m_date->Month(), ui::Grid_Rows(m_grid), session().flg_Front);
     });
 }
 
@@ -549,12 +545,12 @@ void form_S0101::close_Journal() {
             ui::With_Progress(this, kRecalcLabel, [&](const ledger::Progress& p) { r = ledger::Recalc_Zan(m_page, p); });
         }
         // The stored balances stay as they were; the window closes as asked.
-        if (!r.ok) ui::Msg::Critical(this, QStringLiteral("差引を再計算できません"));
+        if (!r.ok) critical(QStringLiteral("差引を再計算できません"));
     }
     close();
-    ui::Set_MenuEnabled(true);
+    session().Set_MenuEnabled(true);
 }
 
-ui::FormBase* Create_Journal(QWidget* menu) { return new form_S0101(menu); }
+ui::FormBase* Create_Journal(app::Session& session, QWidget* menu) { return new form_S0101(session, menu); }
 
 }  // namespace purse

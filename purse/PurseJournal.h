@@ -22,7 +22,7 @@ namespace purse {
 class form_S0101 : public ui::FormBase {
     Q_OBJECT
   public:
-    explicit form_S0101(QWidget* parent = nullptr);
+    explicit form_S0101(app::Session& session, QWidget* parent = nullptr);
 
     qint64 Page() const { return m_page; }
     void Show_Page(qint64 page);

@@ -32,9 +32,9 @@ ui::MasterDesc categoryDesc() {
 
 }  // namespace
 
-form_T0101::form_T0101(QWidget* parent) : ui::MasterList(categoryDesc(), parent) {}
+form_T0101::form_T0101(app::Session& session, QWidget* parent) : ui::MasterList(session, categoryDesc(), parent) {}
 form_T0102::form_T0102(ui::MasterList* list) : ui::MasterDialog(list->Desc(), list) {}
 
-ui::FormBase* Create_CategoryList(QWidget* menu) { return new form_T0101(menu); }
+ui::FormBase* Create_CategoryList(app::Session& session, QWidget* menu) { return new form_T0101(session, menu); }
 
 }  // namespace purse

@@ -8,7 +8,7 @@ namespace purse {
 class form_T0101 : public ui::MasterList {  // category master list
     Q_OBJECT
 public:
-    explicit form_T0101(QWidget* parent = nullptr);
+    explicit form_T0101(app::Session& session, QWidget* parent = nullptr);
 };
 
 class form_T0102 : public ui::MasterDialog {  // category entry dialog

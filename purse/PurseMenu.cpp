@@ -13,15 +13,15 @@ ui::MenuConfig Menu_Config() {
     c.master1 = QStringLiteral("科目マスター");
     c.master1Missing = QStringLiteral("科目を設定してください");
     c.modeless = true;
-    c.create = [](ui::MenuTarget t, QWidget* menu) -> ui::FormBase* {
+    c.create = [](ui::MenuTarget t, app::Session& session, QWidget* menu) -> ui::FormBase* {
         switch (t) {
-            case ui::MenuTarget::Journal: return Create_Journal(menu);
+            case ui::MenuTarget::Journal: return Create_Journal(session, menu);
             case ui::MenuTarget::MonthTotals:
-            case ui::MenuTarget::YearTotals: return Create_Totals(menu);
+            case ui::MenuTarget::YearTotals: return Create_Totals(session, menu);
             case ui::MenuTarget::MonthGraph:
-            case ui::MenuTarget::YearGraph: return Create_Graph(menu);
-            case ui::MenuTarget::SystemInfo: return new form_U0101(true, menu);
-            case ui::MenuTarget::Master1: return Create_CategoryList(menu);
+            case ui::MenuTarget::YearGraph: return Create_Graph(session, menu);
+            case ui::MenuTarget::SystemInfo: return new form_U0101(session, true, menu);
+            case ui::MenuTarget::Master1: return Create_CategoryList(session, menu);
             default: return nullptr;
         }
     };

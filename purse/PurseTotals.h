@@ -9,13 +9,13 @@ namespace purse {
 class form_S01T0101 : public ui::TotalsForm {
     Q_OBJECT
   public:
-    explicit form_S01T0101(QWidget* parent = nullptr);
+    explicit form_S01T0101(app::Session& session, QWidget* parent = nullptr);
 };
 
 class form_Graph : public ui::GraphForm {
     Q_OBJECT
   public:
-    explicit form_Graph(QWidget* parent = nullptr);
+    explicit form_Graph(app::Session& session, QWidget* parent = nullptr);
 };
 
 }  // namespace purse

@@ -1,14 +1,17 @@
 #pragma once
-// The windows of the household program, as the menu creates them (null while not built).
+// The windows of the household program, as the menu creates them .
 
 class QWidget;
+namespace app {
+class Session;
+}
 namespace ui {
 class FormBase;
 }
 
 namespace purse {
-ui::FormBase* Create_Journal(QWidget* menu);       // form_S0101
-ui::FormBase* Create_Totals(QWidget* menu);        // form_S01T0101, in the menu's period mode
-ui::FormBase* Create_Graph(QWidget* menu);         // form_Graph, in the menu's period mode
-ui::FormBase* Create_CategoryList(QWidget* menu);  // form_T0101
+ui::FormBase* Create_Journal(app::Session& session, QWidget* menu);       // form_S0101
+ui::FormBase* Create_Totals(app::Session& session, QWidget* menu);        // form_S01T0101, in the menu's period mode
+ui::FormBase* Create_Graph(app::Session& session, QWidget* menu);         // form_Graph, in the menu's period mode
+ui::FormBase* Create_CategoryList(app::Session& session, QWidget* menu);  // form_T0101
 }  // namespace purse

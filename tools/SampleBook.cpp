@@ -77,7 +77,7 @@ bool Fill_Sample(app::Program p, int rows, QString* error) {
                 return failed();
 
     // Spread the rows evenly over about ten years ending last month.
-    const QDate today = app::Now().date();
+    const QDate today = QDate::currentDate();
     const QDate end = today.addDays(-today.day());
     const QDate start = end.addYears(-10).addDays(1);
     const qint64 days = start.daysTo(end) + 1;

@@ -110,14 +110,13 @@ QString sampleDb(const QString& dir, app::Program p, int rows) {
 
 // A month and a year in the middle of the sample's ten years.
 QString middleMonth() {
-    return app::Now().date().addYears(-5).toString(QStringLiteral("yyyy/MM"));
+    return QDate::currentDate().addYears(-5).toString(QStringLiteral("yyyy/MM"));
 }
 
 void benchBank(const QString& path, int n) {
     const double userGoal = n <= 100000 ? 10.0 : 50.0;
     QString error;
     db::Open_Database(path, &error);
-    db::Reopen_Masters(true);
     Plain plain(path);
     const QString month = middleMonth();
     const auto range = ledger::Month_Range(month.left(4), month.mid(5, 2));
@@ -178,8 +177,6 @@ void benchBank(const QString& path, int n) {
                           {1, yr.from, yr.to});
            }),
            userGoal);
-    db::Close_Rs(db::rs_T01);
-    db::Close_Rs(db::rs_T02);
     db::Close_Database();
 }
 
@@ -187,7 +184,6 @@ void benchPurse(const QString& path, int n) {
     const double userGoal = n <= 100000 ? 10.0 : 50.0;
     QString error;
     db::Open_Database(path, &error);
-    db::Reopen_Masters(false);
     Plain plain(path);
     const qint64 pages = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
     const qint64 page = pages / 2;
@@ -306,23 +302,21 @@ void benchPurse(const QString& path, int n) {
                           {yr.from, yr.to});
            }),
            userGoal);
-    db::Close_Rs(db::rs_T01);
     db::Close_Database();
 }
 
 void benchStartUp(const QString& path, app::Program p, int n) {
-    app::Set_Product(p);
     app::Set_Data_Dir(QFileInfo(path).absolutePath());
-    ui::Set_End_Handler([](int) {});
     const double ours = medianMs([&] {
-        auto* menu = new ui::form_Menu(p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
+        // The session's messages are scripted: a start-up message must not wait for a person.
+        app::Session session(p);
+        session.setEndHandler([](int) {});
+        auto* menu = new ui::form_Menu(session, p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
         int code = 0;
         menu->Start_Up(&code);
         QApplication::processEvents();  // the menu is drawn
         delete menu;
-        db::Close_Rs(db::rs_T01);
-        db::Close_Rs(db::rs_T02);
-        db::Close_Database();
+        session.closeBook();
     }, 7);
     const double floor = medianMs([&] {
         Plain plain(path);
@@ -339,7 +333,6 @@ void benchStartUp(const QString& path, app::Program p, int n) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
-    ui::Msg::Set_Scripted(true);  // a start-up message must not wait for a person
     QList<int> sizes{10000, 100000, 1000000};
     QString dir = QDir::temp().filePath(QStringLiteral("kakeibo-bench"));
     const QStringList args = qapp.arguments();

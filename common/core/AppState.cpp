@@ -18,12 +18,7 @@ QString g_dataDir;
 bool g_dataDirFromOption = false;
 QString g_programDir;
 QString g_printDir;
-std::function<QDateTime()> g_clock;
 }  // namespace
-
-int PeriodMode = 0;
-bool flg_Front = true;
-QString UserName;
 
 const ProductInfo& Product() { return g_product; }
 
@@ -82,8 +77,5 @@ const AuthorInfo& Author() {
 }
 
 void Survive_File_Size_Limit() { std::signal(SIGXFSZ, SIG_IGN); }
-
-QDateTime Now() { return g_clock ? g_clock() : QDateTime::currentDateTime(); }
-void Set_Clock(std::function<QDateTime()> clock) { g_clock = std::move(clock); }
 
 }  // namespace app

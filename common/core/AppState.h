@@ -62,19 +62,8 @@ struct AuthorInfo {
 };
 const AuthorInfo& Author();
 
-// Period mode set by the menu before opening the totals and graph windows: 0 monthly, 1 yearly.
-extern int PeriodMode;
-// True when the next printed sheet is a front side (wider left margin).
-extern bool flg_Front;
-// NM of the user profile; empty when there is none.
-extern QString UserName;
-
 // A write beyond the file-size limit (ulimit -f) fails like a full disk instead of killing the
 // program with SIGXFSZ.
 void Survive_File_Size_Limit();
-
-// The present date and time. Tests replace the clock to work on fixed dates.
-QDateTime Now();
-void Set_Clock(std::function<QDateTime()> clock);  // empty function: the real clock
 
 }  // namespace app

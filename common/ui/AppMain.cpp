@@ -1,6 +1,8 @@
 #include "ui/AppMain.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -8,6 +10,8 @@
 #include <QStyleFactory>
 #include <QTranslator>
 #include <cstdio>
+
+#include "ui/Msg.h"
 
 namespace ui {
 
@@ -83,7 +87,10 @@ int Run_Program(int argc, char** argv, app::Program program, std::function<MenuC
     Load_Qt_Translations();
     Apply_Look();
     app::Resolve_Data_Dir();
-    form_Menu menu(config());
+    app::Session session(program);
+    session.setMessages(std::make_shared<MessageBoxes>());
+    session.setUrlOpener([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
+    form_Menu menu(session, config());
     int code = 0;
     if (!menu.Start_Up(&code)) return code;
     return qapp.exec();

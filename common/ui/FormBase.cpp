@@ -73,11 +73,6 @@ void Mark_Numeric(QWidget* box) {
     box->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
-bool Refuse_Read_Only(QWidget* parent) {
-    if (!db::Is_Read_Only()) return false;
-    Msg::Critical(parent, QStringLiteral("読み取り専用で開きます"));
-    return true;
-}
 
 namespace {
 // A numeric box's text in its plain form, rewritten only when it differs.
@@ -105,7 +100,8 @@ void Set_FKeyEnabled(QWidget* form, bool on) {
 Hourglass::Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 Hourglass::~Hourglass() { QApplication::restoreOverrideCursor(); }
 
-FormBase::FormBase(const QString& title, QWidget* parent) : QDialog(parent), m_title(title) {
+FormBase::FormBase(app::Session& session, const QString& title, QWidget* parent)
+    : QDialog(parent), m_session(session), m_title(title) {
     installRouter();
     setWindowTitle(title);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -233,11 +229,24 @@ bool FormBase::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
+bool FormBase::refuseReadOnly() {
+    if (!db::Is_Read_Only()) return false;
+    critical(QStringLiteral("読み取り専用で開きます"));
+    return true;
+}
+
+void FormBase::refuse(QWidget* field, const QString& text) {
+    m_session.show(this, text, app::Icon::Exclamation);
+    if (!field) return;
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* e = qobject_cast<QLineEdit*>(field)) e->selectAll();
+}
+
 void FormBase::Set_Clock_Title(std::function<QString()> title) { m_clockTitle = std::move(title); }
 
 void FormBase::Tick_Clock() {
     const QString t = m_clockTitle ? m_clockTitle() : m_title;
-    setWindowTitle(t + QStringLiteral(" - ") + app::Now().toString(QStringLiteral("yyyy/MM/dd hh:mm")));
+    setWindowTitle(t + QStringLiteral(" - ") + m_session.now().toString(QStringLiteral("yyyy/MM/dd hh:mm")));
 }
 
 void FormBase::Set_Layout_Keys(const QString& prefix, FlexGrid* grid, const QString& gridPrefix, int storedColumns) {

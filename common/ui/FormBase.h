@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <functional>
 
+#include "core/Session.h"
+
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -28,9 +30,7 @@ void Set_BackColor(QWidget* w, const QColor& c);
 // what an input method typed anyway (full-width digits, comma, minus) is rewritten in its
 // plain form on Enter and when the box is left.
 void Mark_Numeric(QWidget* box);
-// When the open book is read-only: says so ("読み取り専用で開きます") and returns true, so that
-// the caller writes nothing.
-bool Refuse_Read_Only(QWidget* parent);
+
 // Enables or disables the buttons cmd_F1 .. cmd_F10 of a window, looked up by name.
 void Set_FKeyEnabled(QWidget* form, bool on);
 
@@ -46,9 +46,26 @@ public:
 class FormBase : public QDialog {
     Q_OBJECT
 public:
-    explicit FormBase(const QString& title, QWidget* parent = nullptr);
+    FormBase(app::Session& session, const QString& title, QWidget* parent = nullptr);
 
     const QString& Title() const { return m_title; }
+    app::Session& session() const { return m_session; }
+
+    // Messages of this window, with the product title.
+    void info(const QString& text) { m_session.show(this, text, app::Icon::Information); }
+    void critical(const QString& text) { m_session.show(this, text, app::Icon::Critical); }
+    // OK / キャンセル and はい / いいえ questions: true for OK and はい.
+    bool ask(const QString& text) {
+        return m_session.show(this, text, app::Icon::Question, app::Buttons::OkCancel) == app::Answer::Ok;
+    }
+    bool confirm(const QString& text) {
+        return m_session.show(this, text, app::Icon::Question, app::Buttons::YesNo) == app::Answer::Yes;
+    }
+    // A value typed that cannot be used: says why and puts the focus on the field.
+    void refuse(QWidget* field, const QString& text);
+    // When the open book is read-only: says so ("読み取り専用で開きます") and returns true, so that
+    // the caller writes nothing.
+    bool refuseReadOnly();
 
     // The function-key bar (frame "Frame1", 49 high) at the given place.
     QFrame* Create_FKeyBar(int x, int y, int width);
@@ -104,6 +121,7 @@ protected:
 
 private:
     void watch(QWidget* field);
+    app::Session& m_session;
     QString m_title;
     std::function<QString()> m_clockTitle;
     QTimer* m_timer = nullptr;

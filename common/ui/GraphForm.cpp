@@ -75,11 +75,11 @@ Scale niceScale(qint64 lo, qint64 hi) {
 
 }  // namespace
 
-GraphForm::GraphForm(GraphConfig config, QWidget* parent)
-    : FormBase(config.captionHead + modeWord(app::PeriodMode) + QStringLiteral("グラフ"), parent),
+GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
+    : FormBase(session, config.captionHead + modeWord(session.PeriodMode) + QStringLiteral("グラフ"), parent),
       m_config(std::move(config)) {
     setObjectName(QStringLiteral("form_Graph"));
-    m_mode = app::PeriodMode == 1 ? 1 : 0;
+    m_mode = session.PeriodMode == 1 ? 1 : 0;
     setWindowTitle(Caption());
     resize(720, 520);
 
@@ -147,7 +147,7 @@ GraphForm::GraphForm(GraphConfig config, QWidget* parent)
     }
     m_itemCode->setText(QStringLiteral("0"));
     m_period->Set_Today();
-    if (m_bankName) Fill_Code_Combo(m_bankName, db::rs_T01);
+    if (m_bankName) Fill_Code_Combo(m_bankName, session.rs_T01);
     Fill_GraphItemCombo();
     Build_Series();
 }
@@ -155,7 +155,7 @@ GraphForm::GraphForm(GraphConfig config, QWidget* parent)
 QString GraphForm::Caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("グラフ"); }
 
 void GraphForm::Fill_GraphItemCombo() {
-    Fill_Code_Combo(m_itemName, m_config.program == app::Program::Bank ? db::rs_T02 : db::rs_T01,
+    Fill_Code_Combo(m_itemName, m_config.program == app::Program::Bank ? session().rs_T02 : session().rs_T01,
                     QStringLiteral("0 残高"), 0);
 }
 

@@ -28,7 +28,7 @@ struct GraphConfig {
 class GraphForm : public FormBase {
     Q_OBJECT
   public:
-    GraphForm(GraphConfig config, QWidget* parent = nullptr);
+    GraphForm(app::Session& session, GraphConfig config, QWidget* parent = nullptr);
 
     int Mode() const { return m_mode; }
     QString Caption() const;

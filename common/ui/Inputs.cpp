@@ -8,16 +8,12 @@
 
 namespace ui {
 
-void Fill_Code_Combo(QComboBox* combo, db::Rs& masters, const QString& firstEntry, qint64 firstCode) {
+void Fill_Code_Combo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry,
+                     qint64 firstCode) {
     const QSignalBlocker block(combo);
     combo->clear();
     if (!firstEntry.isEmpty()) combo->addItem(firstEntry, firstCode);
-    if (!masters) return;
-    for (masters->MoveFirst(); !masters->EndOfRows(); masters->MoveNext()) {
-        const QVariant cd = masters->Field(QStringLiteral("CD"));
-        combo->addItem(cd.toString() + QLatin1Char(' ') + masters->Field(QStringLiteral("NM")).toString(),
-                       cd.toLongLong());
-    }
+    for (const app::MasterEntry& m : masters.rows()) combo->addItem(QString::number(m.cd) + QLatin1Char(' ') + m.nm, m.cd);
     combo->setCurrentIndex(-1);
 }
 

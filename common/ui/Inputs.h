@@ -4,13 +4,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "core/db/Recordset.h"
+#include "core/Session.h"
 
 namespace ui {
 
-// Fills a combo from a master record set: each entry "CD NM", its item data the code.
-// The record set is walked from its first row; a null set leaves the combo empty.
-void Fill_Code_Combo(QComboBox* combo, db::Rs& masters, const QString& firstEntry = {}, qint64 firstCode = 0);
+// Fills a combo from a master as last read: each entry "CD NM", its item data the code.
+void Fill_Code_Combo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry = {},
+                     qint64 firstCode = 0);
 // Index of the first entry whose item data equals the code; -1 when none.
 int Find_Combo_Entry(QComboBox* combo, qint64 code);
 

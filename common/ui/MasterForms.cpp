@@ -95,7 +95,8 @@ QFrame* overlay(QWidget* parent, const QString& name, int x, int y, int w) {
 // ---------------------------------------------------------------------------------------------
 // The list window
 
-MasterList::MasterList(MasterDesc desc, QWidget* parent) : FormBase(desc.caption, parent), m_desc(std::move(desc)) {
+MasterList::MasterList(app::Session& session, MasterDesc desc, QWidget* parent)
+    : FormBase(session, desc.caption, parent), m_desc(std::move(desc)) {
     setObjectName(m_desc.listName);
     resize(kListWidth, kListHeight);
 
@@ -279,7 +280,7 @@ void MasterList::Modify_By_Code() {
     if (text.trimmed().isEmpty()) return;
     const auto code = listCode(text);
     if (!code) {
-        Msg::Critical(this, kBadCode);
+        critical(kBadCode);
         m_txtCd->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -287,7 +288,7 @@ void MasterList::Modify_By_Code() {
     const int row = Find_Row(m_grid, 0, *code);
     hideFrame(m_frmCd);
     if (row < 1) {
-        Msg::Critical(this, kNoRecord);
+        critical(kNoRecord);
         return;
     }
     Dialog()->Edit_Master(*code);
@@ -296,10 +297,10 @@ void MasterList::Modify_By_Code() {
 void MasterList::Delete_By_Code() {
     const QString fromText = m_txtCd2[0]->text();
     if (fromText.trimmed().isEmpty()) return;
-    if (Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     const auto from = listCode(fromText);
     if (!from) {
-        Msg::Critical(this, kBadCode);
+        critical(kBadCode);
         if (m_frmCd2->isVisible()) m_txtCd2[0]->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -309,7 +310,7 @@ void MasterList::Delete_By_Code() {
         // A second code that is not a whole number is refused rather than guessed at.
         to = listCode(toText);
         if (!to) {
-            Msg::Critical(this, kBadCode);
+            critical(kBadCode);
             if (m_frmCd2->isVisible()) m_txtCd2[1]->setFocus(Qt::OtherFocusReason);
             return;
         }
@@ -317,20 +318,20 @@ void MasterList::Delete_By_Code() {
     const int row1 = Find_Row(m_grid, 0, *from);
     const int row2 = to ? Find_Row(m_grid, 0, *to) : 0;
     if (row1 < 1) {
-        Msg::Critical(this, kNoRecord);
+        critical(kNoRecord);
         return;
     }
     const QString name1 = Get_Cell(m_grid, 1, row1);
     bool ok = true;
     QString error;
     if (row2 < 1) {
-        if (Msg::Ask(this, kAskDelete.arg(*from).arg(name1))) ok = ledger::Delete_Master(m_desc.master, *from, &error);
+        if (ask(kAskDelete.arg(*from).arg(name1))) ok = ledger::Delete_Master(m_desc.master, *from, &error);
     } else {
         const QString name2 = Get_Cell(m_grid, 1, row2);
-        if (Msg::Ask(this, kAskDeleteRange.arg(*from).arg(name1).arg(*to).arg(name2)))
+        if (ask(kAskDeleteRange.arg(*from).arg(name1).arg(*to).arg(name2)))
             ok = ledger::Delete_MasterRange(m_desc.master, *from, *to, &error);
     }
-    if (!ok) Msg::Critical(this, kCannotDelete);
+    if (!ok) critical(kCannotDelete);
     // Whatever was answered, the grid shows what is stored.
     Fill_List();
     hideFrame(m_frmCd2);
@@ -354,7 +355,7 @@ void MasterList::Double_Click() {
 }
 
 void MasterList::Print_Selected() {
-    app::flg_Front = m_front->isChecked();
+    session().flg_Front = m_front->isChecked();
     hideFrame(m_frmOmote);
     Hourglass wait;
     Set_FKeyEnabled(this, false);
@@ -363,8 +364,8 @@ void MasterList::Print_Selected() {
 }
 
 void MasterList::Print_List() {
-    Print_Document(this, print::List_Title(m_desc.printList), [this](print::PageWriter& out) {
-        return print::Print_List(out, m_desc.printList, Grid_Rows(m_grid), app::flg_Front);
+    Print_Document(session(), this, print::List_Title(m_desc.printList), [this](print::PageWriter& out) {
+        return print::Print_List(out, m_desc.printList, Grid_Rows(m_grid), session().flg_Front);
     });
 }
 
@@ -374,23 +375,24 @@ void MasterList::Query_Unload() {
 }
 
 void MasterList::Finish() {
+    app::Session& s = session();
     const MasterDesc desc = m_desc;
     QWidget* owner = parentWidget();
     close();
     // The master check: reopen the shared masters and say which one is still empty.
     const bool items = !desc.missingSecond.isEmpty();
-    db::Reopen_Masters(items);
-    if (!db::flg_T01) Msg::Info(owner, desc.missingFirst);
-    if (items && !db::flg_T02) Msg::Info(owner, desc.missingSecond);
-    Set_MenuEnabled(true);
-    if (!db::flg_T01 || (items && !db::flg_T02)) Set_MenuEnabled(false);
+    s.reopenMasters();
+    if (!s.flg_T01) s.show(owner, desc.missingFirst, app::Icon::Information);
+    if (items && !s.flg_T02) s.show(owner, desc.missingSecond, app::Icon::Information);
+    s.Set_MenuEnabled(true);
+    if (!s.flg_T01 || (items && !s.flg_T02)) s.Set_MenuEnabled(false);
 }
 
 // ---------------------------------------------------------------------------------------------
 // The entry dialog
 
 MasterDialog::MasterDialog(const MasterDesc& desc, MasterList* list)
-    : FormBase(desc.caption, list), m_desc(desc), m_list(list) {
+    : FormBase(list->session(), desc.caption, list), m_desc(desc), m_list(list) {
     setObjectName(m_desc.dialogName);
     setFixedSize(kDialogWidth, kDialogHeight);
 
@@ -445,7 +447,7 @@ MasterDialog::MasterDialog(const MasterDesc& desc, MasterList* list)
         if (text.trimmed().isEmpty()) return true;
         const auto code = db::Parse_Code(text);
         if (!code) {
-            Msg::Critical(this, kBadCode);
+            critical(kBadCode);
             return false;
         }
         Load_Master(*code);
@@ -523,14 +525,14 @@ bool MasterDialog::Load_Master(qint64 code) {
 std::optional<int> MasterDialog::checkedCode() {
     const auto code = db::Parse_Code(m_cd->text());
     if (!code) {
-        Msg::Critical(this, kBadCode);
+        critical(kBadCode);
         m_cd->setFocus(Qt::OtherFocusReason);
     }
     return code;
 }
 
 void MasterDialog::Write() {
-    if (Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     const auto code = checkedCode();
     if (!code) return;
     const QString name = m_nm->text();
@@ -554,7 +556,7 @@ void MasterDialog::Write() {
         Set_FKeyEnabled(this, true);
     }
     // A failed write keeps what was typed, so that nothing is lost.
-    if (!ok) Msg::Critical(this, inserted ? kCannotInsert : kCannotUpdate);
+    if (!ok) critical(inserted ? kCannotInsert : kCannotUpdate);
     m_cd->setFocus(Qt::OtherFocusReason);
 }
 
@@ -592,7 +594,7 @@ void MasterDialog::First() { Load_Master(db::Get_Min(ledger::Master_Table(m_desc
 void MasterDialog::Last() { Load_Master(db::Get_Max(ledger::Master_Table(m_desc.master), QStringLiteral("CD"))); }
 
 void MasterDialog::Recalc() {
-    if (Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     const auto code = checkedCode();
     if (!code || !m_zan) return;
     ledger::BankZan r;
@@ -605,7 +607,7 @@ void MasterDialog::Recalc() {
         return;
     }
     // Nothing was stored: the balance shown stays as it was.
-    Msg::Critical(this, kCannotRecalc);
+    critical(kCannotRecalc);
 }
 
 void MasterDialog::Clear() {

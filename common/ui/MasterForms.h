@@ -52,7 +52,7 @@ struct MasterDesc {
 class MasterList : public FormBase {
     Q_OBJECT
 public:
-    MasterList(MasterDesc desc, QWidget* parent);
+    MasterList(app::Session& session, MasterDesc desc, QWidget* parent);
 
     const MasterDesc& Desc() const { return m_desc; }
     FlexGrid* Grid() const { return m_grid; }

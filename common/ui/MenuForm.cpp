@@ -22,46 +22,18 @@
 #include "core/ledger/Pages.h"
 #include "core/settings/Settings.h"
 #include "ui/HelpWindow.h"
-#include "ui/Msg.h"
 #include "ui/PasswordForm.h"
 #include "ui/Progress.h"
 
 namespace ui {
 namespace {
-form_Menu* g_menu = nullptr;
-std::function<void(int)> g_endHandler;
-std::function<void(const QString&)> g_urlOpener;
-
 const char* const kJournalButtons[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T0102", "cmd_grp_S0101",
                                        "cmd_grp_S0102", "cmd_F1", "cmd_F2", "cmd_F3", "cmd_F4", "cmd_F5"};
 }  // namespace
 
-void End_Program(int code) {
-    if (g_endHandler) {
-        g_endHandler(code);
-        return;
-    }
-    db::Close_Database();
-    // Leaves every event loop, the modal ones included; windows are discarded without their
-    // own closing steps.
-    QCoreApplication::exit(code);
-}
-void Set_End_Handler(std::function<void(int)> handler) { g_endHandler = std::move(handler); }
-
-void Open_Url(const QString& url) {
-    if (g_urlOpener)
-        g_urlOpener(url);
-    else
-        QDesktopServices::openUrl(QUrl(url));
-}
-void Set_Url_Opener(std::function<void(const QString&)> opener) { g_urlOpener = std::move(opener); }
-
-form_Menu* form_Menu::Instance() { return g_menu; }
-
-void Set_MenuEnabled(bool on) {
-    if (!g_menu) return;
+void form_Menu::Set_MenuEnabled(bool on) {
     for (const char* name : kJournalButtons)
-        if (auto* b = g_menu->findChild<QPushButton*>(QLatin1String(name))) b->setEnabled(on);
+        if (auto* b = findChild<QPushButton*>(QLatin1String(name))) b->setEnabled(on);
 }
 
 QPushButton* form_Menu::addButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w,
@@ -73,8 +45,10 @@ QPushButton* form_Menu::addButton(QWidget* parent, const char* name, const QStri
     return b;
 }
 
-form_Menu::form_Menu(MenuConfig config) : FormBase(app::Product().title), m_config(std::move(config)) {
-    g_menu = this;
+form_Menu::form_Menu(app::Session& session, MenuConfig config)
+    : FormBase(session, session.product().title), m_config(std::move(config)) {
+    connect(&session, &app::Session::menuEnabled, this, &form_Menu::Set_MenuEnabled);
+    connect(&session, &app::Session::userNameChanged, this, &form_Menu::Set_UserName);
     setObjectName(QStringLiteral("form_Menu"));
     resize(560, 400);
 
@@ -152,25 +126,16 @@ form_Menu::form_Menu(MenuConfig config) : FormBase(app::Product().title), m_conf
     Set_FKey(10, QStringLiteral("終了"), [this] { Exit(); });
 }
 
-form_Menu::~form_Menu() {
-    if (g_menu == this) g_menu = nullptr;
-}
+form_Menu::~form_Menu() = default;
 
 void form_Menu::Set_UserName(const QString& name) { m_userName->setText(name); }
 
-namespace {
-
-QString programName() { return app::Product().name; }
-
-// The message for a book that cannot be opened, on the screen and on stderr.
-void tellCannotOpen(const QString& error) {
+void form_Menu::tellCannotOpen(const QString& error) {
     const QString text =
-        error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(programName(), app::Data_Dir());
+        error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, app::Data_Dir());
     std::fprintf(stderr, "%s\n", qPrintable(text));
-    Msg::Critical(nullptr, text);
+    session().show(nullptr, text, app::Icon::Critical);
 }
-
-}  // namespace
 
 bool form_Menu::Prepare_Book(int* exitCode) {
     const QString path = app::Database_Path();
@@ -180,13 +145,14 @@ bool form_Menu::Prepare_Book(int* exitCode) {
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
     // A folder named on the command line may be a mistyped one: ask before making a book there.
     if (app::Data_Dir_From_Option() &&
-        !Msg::Confirm(nullptr, QStringLiteral("%1 にデータベースがありません。\n新しく作成しますか？").arg(shown))) {
+        session().show(nullptr, QStringLiteral("%1 にデータベースがありません。\n新しく作成しますか？").arg(shown),
+                       app::Icon::Question, app::Buttons::YesNo) != app::Answer::Yes) {
         tellCannotOpen(QStringLiteral("データベースファイルがありません: %1").arg(shown));
         if (exitCode) *exitCode = 2;
         return false;
     }
     QString error;
-    if (!db::Create_Book(app::Product().program, path, &error)) {
+    if (!db::Create_Book(session().program(), path, &error)) {
         tellCannotOpen(error);
         if (exitCode) *exitCode = 2;
         return false;
@@ -196,20 +162,20 @@ bool form_Menu::Prepare_Book(int* exitCode) {
 }
 
 void form_Menu::Offer_Standard_Masters() {
-    const bool bank = app::Product().program == app::Program::Bank;
+    const bool bank = session().program() == app::Program::Bank;
     const QString question = bank ? QStringLiteral("標準の項目（給与、家賃、光熱費など）を登録しますか？")
                                   : QStringLiteral("標準の科目（給与、食費、日用品など）を登録しますか？");
-    if (!Msg::Confirm(nullptr, question)) return;
+    if (session().show(nullptr, question, app::Icon::Question, app::Buttons::YesNo) != app::Answer::Yes) return;
     QString error;
-    if (!ledger::Register_Standard_Masters(app::Product().program, &error))
-        Msg::Critical(nullptr, QStringLiteral("追加できません"));
+    if (!ledger::Register_Standard_Masters(session().program(), &error))
+        session().show(nullptr, QStringLiteral("追加できません"), app::Icon::Critical);
 }
 
 void form_Menu::Upgrade_Book() {
     // A household book kept by an earlier version may hold balances that were left for a later
     // recalculation, or a chain broken by an empty page. Every write now keeps them right, so
     // they are made right once, the first time this version opens the book.
-    if (app::Product().program != app::Program::Purse || db::Is_Read_Only()) return;
+    if (session().program() != app::Program::Purse || db::Is_Read_Only()) return;
     const QString book = db::Database_Path();
     if (settings::Get_Book_Setting(book, QStringLiteral("chain"), QString()) == QStringLiteral("1")) return;
     ledger::Recalc r;
@@ -222,51 +188,50 @@ void form_Menu::Upgrade_Book() {
 }
 
 bool form_Menu::Start_Up(int* exitCode) {
-    setWindowTitle(app::Product().title);
+    setWindowTitle(session().product().title);
     if (!db::Is_Open()) {
         if (!Prepare_Book(exitCode)) return false;
         QString error;
-        if (!db::Open_Database(app::Database_Path(), &error)) {
+        if (!session().openBook(app::Database_Path(), &error)) {
             tellCannotOpen(error);
             if (exitCode) *exitCode = 2;
             return false;
         }
     }
-    if (db::Is_Read_Only()) Msg::Info(nullptr, QStringLiteral("読み取り専用で開きます"));
+    if (db::Is_Read_Only()) session().show(nullptr, QStringLiteral("読み取り専用で開きます"), app::Icon::Information);
     // A book made at this start: its masters may start from a standard set, asked before the
     // messages that an empty book brings.
     if (m_newBook && !db::Is_Read_Only()) Offer_Standard_Masters();
     m_userName->setText(QStringLiteral("未登録"));
     db::Rs u01;
     if (db::Open_U01(u01) == db::kRows) {
-        app::UserName = db::To_Str(u01->Field(QStringLiteral("NM")), QString());
-        m_userName->setText(app::UserName);
+        session().setUserName(db::To_Str(u01->Field(QStringLiteral("NM")), QString()));
         const QVariant pass = u01->Field(QStringLiteral("PASSWORD"));
         if (pass.isValid() && pass.toString() != QStringLiteral(" ")) {
-            form_U0102 prompt;
+            form_U0102 prompt(session());
             prompt.Set_Form(1);
             if (prompt.Ask() != form_U0102::Result::Accepted) {
                 db::Close_Rs(u01);
-                db::Close_Database();
+                session().closeBook();
                 if (exitCode) *exitCode = 1;
                 return false;
             }
         }
         db::Close_Rs(u01);
     } else {
-        Msg::Info(nullptr, QStringLiteral("システム設定を行ってください"));
+        session().show(nullptr, QStringLiteral("システム設定を行ってください"), app::Icon::Information);
     }
     Upgrade_Book();
     show();
     const bool items = !m_config.master2Missing.isEmpty();
-    db::Reopen_Masters(items);
-    if (!db::flg_T01) {
-        Msg::Info(this, m_config.master1Missing);
+    session().reopenMasters();
+    if (!session().flg_T01) {
+        info(m_config.master1Missing);
         if (!items) Set_MenuEnabled(false);
     }
     if (items) {
-        if (!db::flg_T02) Msg::Info(this, m_config.master2Missing);
-        if (!db::flg_T01 || !db::flg_T02) Set_MenuEnabled(false);
+        if (!session().flg_T02) info(m_config.master2Missing);
+        if (!session().flg_T01 || !session().flg_T02) Set_MenuEnabled(false);
     }
     return true;
 }
@@ -293,14 +258,14 @@ void form_Menu::Open(MenuTarget t) {
     std::optional<Hourglass> wait;
     wait.emplace();
     Set_MenuButtons(false);
-    if (t == MenuTarget::MonthTotals || t == MenuTarget::MonthGraph) app::PeriodMode = 0;
-    if (t == MenuTarget::YearTotals || t == MenuTarget::YearGraph) app::PeriodMode = 1;
+    if (t == MenuTarget::MonthTotals || t == MenuTarget::MonthGraph) session().PeriodMode = 0;
+    if (t == MenuTarget::YearTotals || t == MenuTarget::YearGraph) session().PeriodMode = 1;
     // The two totals buttons share one window.
     const MenuTarget key = t == MenuTarget::YearTotals ? MenuTarget::MonthTotals : t;
     if (modeless) {
         FormBase* open = Window(key);
         if (!open) {
-            open = m_config.create(t, this);
+            open = m_config.create(t, session(), this);
             if (open) {
                 open->setAttribute(Qt::WA_DeleteOnClose);
                 m_windows[key] = open;
@@ -311,7 +276,7 @@ void form_Menu::Open(MenuTarget t) {
         if (open) open->Show_Modeless();
         Set_MenuButtons(true);
     } else {
-        FormBase* w = m_config.create(t, this);
+        FormBase* w = m_config.create(t, session(), this);
         if (w) {
             wait.reset();
             m_windows[key] = w;
@@ -333,12 +298,8 @@ void form_Menu::Help() {
 void form_Menu::Exit() {
     if (m_exiting) return;
     m_exiting = true;
-    if (db::flg_T01) db::Close_Rs(db::rs_T01);
-    db::Close_Rs(db::rs_T02);
-    db::Close_Rs(db::rs_S01);
-    db::flg_T01 = db::flg_T02 = false;
-    db::Close_Database();
-    End_Program(0);
+    session().closeBook();
+    session().endProgram(0);
 }
 
 void form_Menu::closeEvent(QCloseEvent* e) {

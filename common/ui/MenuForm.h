@@ -22,14 +22,14 @@ struct MenuConfig {
     QString master1Missing;           // "銀行を設定してください" / "科目を設定してください"
     QString master2Missing;           // "項目を設定してください"; empty: no second check
     bool modeless = false;            // purse: journal, totals, system information, master list
-    // Creates the window for a target; null when the program has no such window yet.
-    std::function<FormBase*(MenuTarget, QWidget* menu)> create;
+    // Creates the window for a target; null when the program has no such window.
+    std::function<FormBase*(MenuTarget, app::Session&, QWidget* menu)> create;
 };
 
 class form_Menu : public FormBase {
     Q_OBJECT
 public:
-    explicit form_Menu(MenuConfig config);
+    form_Menu(app::Session& session, MenuConfig config);
     ~form_Menu() override;
 
     // The start-up: opens the database, reads the profile, asks the password, shows the menu,
@@ -37,14 +37,14 @@ public:
     bool Start_Up(int* exitCode);
 
     void Set_MenuButtons(bool on);
+    // The journal, totals and graph buttons and F1 to F5 (the session's Set_MenuEnabled).
+    void Set_MenuEnabled(bool on);
     void Set_UserName(const QString& name);
     void Open(MenuTarget t);
     void Help();
     void Exit();
     // The window opened for a target, while it is open.
     FormBase* Window(MenuTarget t) const;
-
-    static form_Menu* Instance();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -53,6 +53,8 @@ private:
     // Makes sure there is a book to open: on a first start a new one is made (under --data-dir
     // only after asking). False when the program is to end.
     bool Prepare_Book(int* exitCode);
+    // The message for a book that cannot be opened, on the screen and on stderr.
+    void tellCannotOpen(const QString& error);
     void Offer_Standard_Masters();
     void Upgrade_Book();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h);
@@ -63,15 +65,5 @@ private:
     bool m_newBook = false;
 };
 
-// Enables or disables the menu's journal, totals and graph buttons and F1 to F5.
-void Set_MenuEnabled(bool on);
-
-// How the program ends (exit button, third wrong password). Tests replace it.
-void End_Program(int code);
-void Set_End_Handler(std::function<void(int)> handler);
-
-// Opens a mail or web address with the platform's handler. Tests replace it.
-void Open_Url(const QString& url);
-void Set_Url_Opener(std::function<void(const QString&)> opener);
 
 }  // namespace ui

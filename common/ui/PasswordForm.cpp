@@ -8,17 +8,9 @@
 
 #include "core/db/Recordset.h"
 #include "ui/FormBase.h"
-#include "ui/Msg.h"
 
 namespace ui {
-namespace {
-int g_failures = 0;  // never reset during a run
-}
-
-int form_U0102::Failures() { return g_failures; }
-void form_U0102::Reset_Failures() { g_failures = 0; }
-
-form_U0102::form_U0102(QWidget* parent) : QDialog(parent) {
+form_U0102::form_U0102(app::Session& session, QWidget* parent) : QDialog(parent), m_session(session) {
     setObjectName(QStringLiteral("form_U0102"));
     setWindowTitle(QStringLiteral("ﾊﾟｽﾜｰﾄﾞの確認"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -71,13 +63,13 @@ void form_U0102::ok() {
             accept();
             return;
         }
-        ++g_failures;
-        if (g_failures < 3) {
-            Msg::Critical(this, wrong + QStringLiteral("もう一度入力してください"));
+        ++m_session.passwordFailures;
+        if (m_session.passwordFailures < 3) {
+            m_session.show(this, wrong + QStringLiteral("もう一度入力してください"), app::Icon::Critical);
             m_pass->clear();
             return;
         }
-        Msg::Critical(this, wrong + QStringLiteral("終了します"));
+        m_session.show(this, wrong + QStringLiteral("終了します"), app::Icon::Critical);
         m_result = Result::Ended;
         accept();
         return;
@@ -88,15 +80,15 @@ void form_U0102::ok() {
             accept();
             return;
         }
-        ++g_failures;
-        if (g_failures >= 3) {
-            Msg::Critical(this, wrong + QStringLiteral("設定しなおしてください"));
+        ++m_session.passwordFailures;
+        if (m_session.passwordFailures >= 3) {
+            m_session.show(this, wrong + QStringLiteral("設定しなおしてください"), app::Icon::Critical);
             if (m_target) m_target->clear();
             m_result = Result::Cancelled;
             accept();
             return;
         }
-        Msg::Critical(this, wrong + QStringLiteral("もう一度入力してください"));
+        m_session.show(this, wrong + QStringLiteral("もう一度入力してください"), app::Icon::Critical);
         m_pass->clear();
     }
 }

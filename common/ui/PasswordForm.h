@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include "core/Session.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -15,19 +17,17 @@ class form_U0102 : public QDialog {
 public:
     enum class Result { Accepted, Ended, Cancelled, Closed };
 
-    explicit form_U0102(QWidget* parent = nullptr);
+    explicit form_U0102(app::Session& session, QWidget* parent = nullptr);
     // Mode and request text. Mode 2 compares with `confirmTarget`'s text and empties it
     // after the third mismatch.
     void Set_Form(int mode, QLineEdit* confirmTarget = nullptr);
     // Shows the prompt modally and tells how it ended.
     Result Ask();
 
-    static int Failures();
-    static void Reset_Failures();  // tests only: a new run
-
 private:
     void ok();
     void closeEvent(QCloseEvent* e) override;
+    app::Session& m_session;
     int m_mode = 0;
     QLineEdit* m_target = nullptr;
     Result m_result = Result::Closed;

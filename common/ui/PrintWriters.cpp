@@ -12,7 +12,6 @@
 
 #include "core/AppState.h"
 #include "ui/Grid.h"
-#include "ui/Msg.h"
 
 namespace ui {
 namespace {
@@ -47,13 +46,10 @@ QString File_Safe(const QString& what) {
 }
 
 // A message about the printout, shown with the normal pointer even under the caller's hourglass.
-void Tell(QWidget* parent, const QString& text, bool failed) {
+void Tell(app::Session& session, QWidget* parent, const QString& text, bool failed) {
     const bool busy = QApplication::overrideCursor() != nullptr;
     if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
-    if (failed)
-        Msg::Critical(parent, text);
-    else
-        Msg::Info(parent, text);
+    session.show(parent, text, failed ? app::Icon::Critical : app::Icon::Information);
     if (busy) QApplication::restoreOverrideCursor();
 }
 
@@ -229,32 +225,33 @@ print::Rows Grid_Rows(FlexGrid* grid) {
     return rows;
 }
 
-QString Pdf_Path(const QString& dir, const QString& what) {
-    const QString base = File_Safe(what) + QLatin1Char('_') + app::Now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+QString Pdf_Path(const QString& dir, const QString& what, const QDateTime& now) {
+    const QString base = File_Safe(what) + QLatin1Char('_') + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString path = QDir(dir).filePath(base + QStringLiteral(".pdf"));
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = QDir(dir).filePath(QStringLiteral("%1_%2.pdf").arg(base).arg(n));
     return path;
 }
 
-bool Print_Document(QWidget* parent, const QString& what, const std::function<bool(print::PageWriter&)>& layout) {
+bool Print_Document(app::Session& session, QWidget* parent, const QString& what,
+                    const std::function<bool(print::PageWriter&)>& layout) {
     QString dir = app::Print_Dir();
     if (dir.isEmpty()) {
         const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
         if (!printer.isNull()) {
             PrinterWriter out(printer, what);
             if (layout(out)) return true;
-            Tell(parent, QStringLiteral("印刷できません。\n") + out.Error(), true);
+            Tell(session, parent, QStringLiteral("印刷できません。\n") + out.Error(), true);
             return false;
         }
         dir = QDir(app::Data_Dir()).filePath(QStringLiteral("print"));
     }
     if (!QDir().mkpath(dir)) {
-        Tell(parent, QStringLiteral("印刷できません。\nフォルダーを作れません: ") + QDir::toNativeSeparators(dir),
+        Tell(session, parent, QStringLiteral("印刷できません。\nフォルダーを作れません: ") + QDir::toNativeSeparators(dir),
              true);
         return false;
     }
-    const QString path = Pdf_Path(dir, what);
+    const QString path = Pdf_Path(dir, what, session.now());
     bool ok = false;
     QString error;
     {
@@ -263,13 +260,13 @@ bool Print_Document(QWidget* parent, const QString& what, const std::function<bo
         error = out.Error();
     }
     if (!ok) {
-        Tell(parent,
+        Tell(session, parent,
              QStringLiteral("印刷できません。\nファイルに書けません: ") + QDir::toNativeSeparators(path) +
                  (error.isEmpty() ? QString() : QStringLiteral("\n") + error),
              true);
         return false;
     }
-    Tell(parent, QStringLiteral("印刷をファイルに保存しました。\n") + QDir::toNativeSeparators(path), false);
+    Tell(session, parent, QStringLiteral("印刷をファイルに保存しました。\n") + QDir::toNativeSeparators(path), false);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/Session.h"
 #include "core/ledger/PrintLayout.h"
 
 class QPagedPaintDevice;
@@ -99,10 +100,11 @@ print::Rows Grid_Rows(FlexGrid* grid);
 // folder was chosen (--print-dir), into one PDF file in that folder (default: "print" beside the
 // database) named after `what` and the present time; the user is told the file's path.
 // Failure is told with a critical message; returns whether the printout was completed.
-bool Print_Document(QWidget* parent, const QString& what, const std::function<bool(print::PageWriter&)>& layout);
+bool Print_Document(app::Session& session, QWidget* parent, const QString& what,
+                    const std::function<bool(print::PageWriter&)>& layout);
 
 // The PDF file a printout of `what` gets in `dir` now: what_yyyyMMdd-HHmmss.pdf, with a number
 // added when that name is taken.
-QString Pdf_Path(const QString& dir, const QString& what);
+QString Pdf_Path(const QString& dir, const QString& what, const QDateTime& now);
 
 }  // namespace ui

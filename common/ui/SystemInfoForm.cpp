@@ -9,6 +9,7 @@
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
+#include "core/ledger/Profile.h"
 #include "ui/MenuForm.h"
 #include "ui/Msg.h"
 #include "ui/PasswordForm.h"
@@ -28,7 +29,8 @@ QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int w) {
 }
 }  // namespace
 
-form_U0101::form_U0101(bool withTaxRate, QWidget* parent) : FormBase(QStringLiteral("システム情報"), parent), m_tax(withTaxRate) {
+form_U0101::form_U0101(app::Session& session, bool withTaxRate, QWidget* parent)
+    : FormBase(session, QStringLiteral("システム情報"), parent), m_tax(withTaxRate) {
     setObjectName(QStringLiteral("form_U0101"));
     resize(560, 364);
     label(this, QString::fromUtf8(kHintEnter), 8, 4, 540);
@@ -84,7 +86,7 @@ form_U0101::form_U0101(bool withTaxRate, QWidget* parent) : FormBase(QStringLite
         link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
         // The mail link writes a mail; every other link opens the author's page.
         const QString target = l.index == 0 ? QStringLiteral("mailto:") + a.mail : a.homePage;
-        connect(link, &QLabel::linkActivated, this, [target] { Open_Url(target); });
+        connect(link, &QLabel::linkActivated, this, [this, target] { this->session().openUrl(target); });
     }
 
     Create_FKeyBar(8, height() - 57, width() - 16);
@@ -106,21 +108,19 @@ void form_U0101::Load_Profile() {
     m_nm->clear();
     if (m_syohizei) m_syohizei->setText(QStringLiteral("5"));
     m_pass->clear();
-    db::Rs u01;
-    if (db::Open_U01(u01) == db::kRows) {
-        m_nm->setText(db::To_Str(u01->Field(QStringLiteral("NM")), QString()));
-        if (m_syohizei) m_syohizei->setText(QString::number(db::To_Long(u01->Field(QStringLiteral("SYOHIZEI")), 5)));
-        QString pass = db::To_Str(u01->Field(QStringLiteral("PASSWORD")), QString());
+    if (const auto profile = ledger::Read_Profile()) {
+        m_nm->setText(profile->name);
+        if (m_syohizei) m_syohizei->setText(QString::number(db::To_Long(profile->rate, 5)));
+        QString pass = db::To_Str(profile->password, QString());
         if (pass == QStringLiteral(" ")) pass.clear();
         m_pass->setText(pass);
-        db::Close_Rs(u01);
     }
 }
 
 void form_U0101::Save_Profile() {
-    if (Refuse_Read_Only(this)) return;
+    if (refuseReadOnly()) return;
     if (!m_pass->text().isEmpty()) {
-        form_U0102 prompt(this);
+        form_U0102 prompt(session(), this);
         prompt.Set_Form(2, m_pass);
         // Closing the confirmation without an answer leaves the profile as it was.
         if (prompt.Ask() == form_U0102::Result::Closed) return;
@@ -141,25 +141,15 @@ void form_U0101::Save_Profile() {
                 valid = false;
         }
         const QString pass = m_pass->text().isEmpty() ? QStringLiteral(" ") : m_pass->text();
-        // Delete and insert land together: a failed insert keeps the old profile.
-        db::Transaction tx;
-        QString error;
-        bool inserted = false;
-        // Without the transaction the delete could land alone: then nothing is touched.
-        if (tx.ok() && !db::Execute(QStringLiteral("DELETE FROM U01"), {}, &error))
-            Msg::Critical(this, QStringLiteral("削除できません"));
-        if (valid && tx.ok()) {
-            inserted = m_syohizei ? db::Execute(QStringLiteral("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) values (1,?,?,?)"),
-                                                {m_nm->text(), rate, pass}, &error)
-                                  : db::Execute(QStringLiteral("INSERT INTO U01 (CD,NM,PASSWORD) values (1,?,?)"),
-                                                {m_nm->text(), pass}, &error);
+        ledger::ProfileWrite w;
+        if (valid) {
+            w = ledger::Write_Profile(m_syohizei != nullptr, m_nm->text(), rate, pass);
+            if (!w.deleted) critical(QStringLiteral("削除できません"));
         }
-        if (inserted && tx.commit()) {
-            app::UserName = m_nm->text();
-            if (form_Menu* menu = form_Menu::Instance()) menu->Set_UserName(app::UserName);
-        } else {
-            Msg::Critical(this, QStringLiteral("更新できません"));
-        }
+        if (w.written)
+            session().setUserName(m_nm->text());
+        else
+            critical(QStringLiteral("更新できません"));
         Set_FKeyEnabled(this, true);
     }
     m_nm->setFocus();

@@ -10,7 +10,7 @@ namespace ui {
 class form_U0101 : public FormBase {
     Q_OBJECT
 public:
-    explicit form_U0101(bool withTaxRate, QWidget* parent = nullptr);
+    form_U0101(app::Session& session, bool withTaxRate, QWidget* parent = nullptr);
     void Load_Profile();
     void Save_Profile();
 

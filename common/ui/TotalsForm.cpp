@@ -15,6 +15,7 @@
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
+#include "core/ledger/BankBook.h"
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
 #include "ui/Msg.h"
@@ -77,12 +78,12 @@ QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h =
 // Shows a refusal now (Enter) or once the focus change in progress is over (leaving a box).
 void tell(FormBase* form, const QString& text, bool now) {
     if (now) {
-        Msg::Show(form, text, Icon::Exclamation);
+        form->session().show(form, text, app::Icon::Exclamation);
         return;
     }
     QPointer<FormBase> guard(form);
     QTimer::singleShot(0, form, [guard, text] {
-        if (guard && guard->isVisible()) Msg::Show(guard, text, Icon::Exclamation);
+        if (guard && guard->isVisible()) guard->session().show(guard, text, app::Icon::Exclamation);
     });
 }
 
@@ -167,7 +168,7 @@ bool PeriodControls::Check_Month(bool tellNow) {
 }
 
 void PeriodControls::Set_Today() {
-    const QDate today = app::Now().date();
+    const QDate today = m_form->session().now().date();
     m_year->setText(yearText(today.year()));
     m_month->setText(monthText(today.month()));
 }
@@ -274,11 +275,11 @@ namespace {
 QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringLiteral("月"); }
 }  // namespace
 
-TotalsForm::TotalsForm(TotalsConfig config, QWidget* parent)
-    : FormBase(config.captionHead + modeWord(app::PeriodMode) + QStringLiteral("合計"), parent),
+TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent)
+    : FormBase(session, config.captionHead + modeWord(session.PeriodMode) + QStringLiteral("合計"), parent),
       m_config(std::move(config)) {
     setObjectName(QStringLiteral("form_S01T0101"));
-    m_mode = app::PeriodMode == 1 ? 1 : 0;
+    m_mode = session.PeriodMode == 1 ? 1 : 0;
     setWindowTitle(Caption());
     resize(720, 480);
 
@@ -366,7 +367,7 @@ TotalsForm::TotalsForm(TotalsConfig config, QWidget* parent)
         cancel->setGeometry(114, 70, 90, 30);
         cancel->setAutoDefault(false);
         connect(print, &QPushButton::clicked, this, [this] {
-            app::flg_Front = m_front->isChecked();
+            this->session().flg_Front = m_front->isChecked();
             m_side->hide();
             Print_Run();
         });
@@ -404,7 +405,7 @@ QString TotalsForm::Caption() const { return m_config.captionHead + modeWord(m_m
 void TotalsForm::Reopen() {
     // A window that says 月 while it computes a year would mislead: it follows the new mode
     // at once, its frames, caption and table included.
-    const int mode = app::PeriodMode == 1 ? 1 : 0;
+    const int mode = session().PeriodMode == 1 ? 1 : 0;
     if (mode == m_mode) return;
     m_mode = mode;
     setWindowTitle(Caption());
@@ -412,16 +413,15 @@ void TotalsForm::Reopen() {
     Recompute();
 }
 
-void TotalsForm::Fill_BankCombo() { Fill_Code_Combo(m_bankName, db::rs_T01); }
+void TotalsForm::Fill_BankCombo() { Fill_Code_Combo(m_bankName, session().rs_T01); }
 
 void TotalsForm::Show_Bank(qint64 code) {
     if (!m_bankPair || !m_bankPair->Select(code)) return;
     // The balance as stored now: the journal recomputes it after every change, while the shared
     // master record set is a copy taken when the masters were last opened.
-    if (db::Seek_T01(code)) {
-        bool ok = false;
-        const QVariant zan = db::Scalar(QStringLiteral("SELECT ZAN FROM T01 WHERE CD=?"), {code}, &ok);
-        m_zan->setText(ok ? db::To_Str(zan, QString()) : db::To_Str(db::rs_T01->Field(QStringLiteral("ZAN")), QString()));
+    if (const app::MasterEntry* bank = session().Seek_T01(code)) {
+        const auto zan = ledger::Stored_Zan(code);
+        m_zan->setText(zan ? QString::number(*zan) : db::To_Str(bank->zan, QString()));
     }
 }
 
@@ -493,12 +493,12 @@ void TotalsForm::Print_Totals() {
     const QString year = yearBox()->text();
     const QString month = monthBox()->text();
     const int mode = Mode();
-    Print_Document(this, bank ? QStringLiteral("銀行項目別合計") : QStringLiteral("科目別合計"),
+    Print_Document(session(), this, bank ? QStringLiteral("銀行項目別合計") : QStringLiteral("科目別合計"),
                    [this, bank, year, month, mode](print::PageWriter& out) {
                        const print::Rows rows = Grid_Rows(m_grid);
                        // The bank book's totals carry no side: always the back-side margin.
                        return bank ? print::Print_BankTotals(out, year, month, mode, rows)
-                                   : print::Print_PurseTotals(out, year, month, mode, rows, app::flg_Front);
+                                   : print::Print_PurseTotals(out, year, month, mode, rows, session().flg_Front);
                    });
 }
 

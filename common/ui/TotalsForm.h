@@ -108,7 +108,7 @@ struct TotalsConfig {
 class TotalsForm : public FormBase {
     Q_OBJECT
   public:
-    TotalsForm(TotalsConfig config, QWidget* parent = nullptr);
+    TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent = nullptr);
 
     // The other totals button was pressed while the window is open: follow its period mode.
     void Reopen() override;

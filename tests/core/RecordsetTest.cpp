@@ -51,13 +51,18 @@ TEST_F(RecordsetTest, MaxAndMinOfEmptyFilledAndMissingTables) {
 
 TEST_F(RecordsetTest, SeekFindsAfterAMiss) {
     Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'a',0), (5,'e',0)");
-    EXPECT_FALSE(Seek_T01(5)) << "nothing open yet";
-    Reopen_Masters(true);
-    EXPECT_TRUE(flg_T01);
-    EXPECT_FALSE(flg_T02);
-    EXPECT_FALSE(Seek_T01(3));
-    ASSERT_TRUE(Seek_T01(5));
-    EXPECT_EQ(rs_T01->Field(QStringLiteral("NM")).toString(), QStringLiteral("e"));
+    EXPECT_EQ(session().Seek_T01(5), nullptr) << "nothing read yet";
+    session().reopenMasters();
+    EXPECT_TRUE(session().flg_T01);
+    EXPECT_FALSE(session().flg_T02);
+    EXPECT_EQ(session().Seek_T01(3), nullptr);
+    ASSERT_NE(session().Seek_T01(5), nullptr);
+    EXPECT_EQ(session().Seek_T01(5)->nm, QStringLiteral("e"));
+    // The masters are a copy: a change shows after they are read again.
+    Sql("UPDATE T01 SET NM='f' WHERE CD=5");
+    EXPECT_EQ(session().Seek_T01(5)->nm, QStringLiteral("e"));
+    session().reopenMasters();
+    EXPECT_EQ(session().Seek_T01(5)->nm, QStringLiteral("f"));
 }
 
 TEST_F(RecordsetTest, TypedTextWithQuotesIsStoredAsTyped) {

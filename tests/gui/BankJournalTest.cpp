@@ -25,10 +25,10 @@ protected:
         Start(app::Program::Bank);
         Sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)");
         Sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
-        db::Reopen_Masters(true);
+        session().reopenMasters();
     }
     void Open() {
-        w = new bank::form_S0101;
+        w = new bank::form_S0101(session());
         ASSERT_TRUE(Show_Active(w));
     }
     template <class T = QLineEdit>
@@ -79,7 +79,7 @@ TEST_F(BankJournalTest, TypedEntriesAreStoredAndTheBalanceFollows) {
 
     Write("5", "1", "1", "1000", QStringLiteral("給料"));
     Write("6", "1", "2", "300", QStringLiteral("O'Brien's"));
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
     EXPECT_EQ(Count(), 2);
     EXPECT_EQ(Zan(1), 700);
     EXPECT_EQ(Value("SELECT K_DATE FROM S01 WHERE CD = 1").toString(), QStringLiteral("2024/05/05"));
@@ -146,7 +146,7 @@ TEST_F(BankJournalTest, BadValuesAreRefusedWithAMessageAndNothingIsWritten) {
         F(c.field)->setText(QString::fromUtf8(c.text));
         QTest::mouseClick(F<QPushButton>("cmd_input"), Qt::LeftButton);
         QApplication::processEvents();
-        EXPECT_EQ(ui::Msg::Take_Texts().size(), 1);
+        EXPECT_EQ(messages().Take_Texts().size(), 1);
         EXPECT_EQ(Count(), 0);
         EXPECT_EQ(QApplication::focusWidget(), F(c.field));
         F("txt_rec_no")->setText("1");
@@ -160,7 +160,7 @@ TEST_F(BankJournalTest, RecordNumbersRunPastTheMasterCodeLimit) {
     EXPECT_EQ(F<QLineEdit>("txt_rec_no")->text(), QStringLiteral("40001"));
     Fill("5", "1", "1", "1000");
     QTest::mouseClick(F<QPushButton>("cmd_input"), Qt::LeftButton);
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
     EXPECT_EQ(Value("SELECT KINGAKU FROM S01 WHERE CD=40001").toInt(), 1000);
 }
 
@@ -195,7 +195,7 @@ TEST_F(BankJournalTest, DeletesByRangeAndByTheGridRecomputeEachOwner) {
     Press(Grid(), Qt::Key_Delete);
     EXPECT_EQ(Count(), 2);
     EXPECT_EQ(Zan(3), 0);
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
 }
 
 TEST_F(BankJournalTest, MovesGoByRecordNumberAndStopAtAMissingOne) {
@@ -236,7 +236,7 @@ TEST_F(BankJournalTest, ARowWithAMissingItemIsListedAsAnExpenseAndCountedSo) {
     EXPECT_EQ(Cell(5, 2), QStringLiteral("300"));
     EXPECT_EQ(F<QLabel>("lbl_zan")->text(), QStringLiteral("5000"));
     Key(8);
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
     EXPECT_EQ(F<QLabel>("lbl_zan")->text(), QStringLiteral("700"));
     EXPECT_EQ(Zan(1), 700);
 }
@@ -283,7 +283,7 @@ TEST_F(BankJournalTest, MonthBoxDayButtonsPrintFrameAndLayout) {
     EXPECT_TRUE(F<QGroupBox>("frm_select_omote")->isVisible());
     F<QRadioButton>("Option1", 1)->setChecked(true);
     QTest::mouseClick(F<QPushButton>("Command6"), Qt::LeftButton);
-    EXPECT_FALSE(app::flg_Front);
+    EXPECT_FALSE(session().flg_Front);
     EXPECT_FALSE(F<QGroupBox>("frm_select_omote")->isVisible());
     EXPECT_TRUE(F<QPushButton>("cmd_F1")->isEnabled());
 

@@ -36,10 +36,10 @@ protected:
     void Purse_With_Categories() {
         Start(app::Program::Purse);
         Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1),(3,'臨時収入',0)");
-        db::Reopen_Masters(false);
+        session().reopenMasters();
     }
     purse::form_S0101* Journal() {
-        auto* w = new purse::form_S0101;
+        auto* w = new purse::form_S0101(session());
         EXPECT_TRUE(Show_Active(w));
         return w;
     }
@@ -94,11 +94,11 @@ TEST_F(BookSafetyTest, ASecondProgramOnTheSameBookIsRefusedAndAKilledOnesLockIsT
     second.kill();
     second.waitForFinished();
     // The same start-up in this process: it ends with a non-zero status and writes nothing.
-    ui::form_Menu menu(purse::Menu_Config());
+    ui::form_Menu menu(session(), purse::Menu_Config());
     int code = 0;
     EXPECT_FALSE(menu.Start_Up(&code));
     EXPECT_EQ(code, 2);
-    EXPECT_TRUE(ui::Msg::Take_Texts().value(0).contains(QStringLiteral("は他のプログラムで使用中です")));
+    EXPECT_TRUE(messages().Take_Texts().value(0).contains(QStringLiteral("は他のプログラムで使用中です")));
     EXPECT_EQ(db::Last_Open_Failure(), db::OpenFailure::InUse);
     QString error;
 
@@ -118,7 +118,7 @@ TEST_F(BookSafetyTest, AWriteBeyondTheFileSizeLimitFailsLikeAFullDisk) {
     auto* w = Journal();
     Write(w, "1", "1", "1000");
     ASSERT_EQ(Count(), 1);
-    ui::Msg::Take_Texts();
+    messages().Take_Texts();
 
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -132,7 +132,7 @@ TEST_F(BookSafetyTest, AWriteBeyondTheFileSizeLimitFailsLikeAFullDisk) {
     QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmd_input")), Qt::LeftButton);
     ::setrlimit(RLIMIT_FSIZE, &old);
 
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("追加できません")});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("追加できません")});
     EXPECT_EQ(Count(), 1);
     EXPECT_EQ(Value("PRAGMA integrity_check").toString(), QStringLiteral("ok"));
     // The program goes on.
@@ -148,20 +148,20 @@ TEST_F(BookSafetyTest, AReadOnlyBookIsSaidAtOpeningAndRefusesEverySave) {
     Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,5000,5000,'')");
     db::Close_Database();
     QString error;
-    ASSERT_TRUE(db::Open_Database(app::Database_Path(), &error, true)) << error.toStdString();
+    ASSERT_TRUE(session().openBook(app::Database_Path(), &error, true)) << error.toStdString();
     ASSERT_TRUE(db::Is_Read_Only());
-    ui::form_Menu menu(purse::Menu_Config());
+    ui::form_Menu menu(session(), purse::Menu_Config());
     int code = 0;
     ASSERT_TRUE(menu.Start_Up(&code));
-    EXPECT_EQ(ui::Msg::Take_Texts().value(0), QStringLiteral("読み取り専用で開きます"));
+    EXPECT_EQ(messages().Take_Texts().value(0), QStringLiteral("読み取り専用で開きます"));
 
     settings::Save_Setting(QStringLiteral("lastMonth"), QStringLiteral("5"));
     auto* w = Journal();
     EXPECT_EQ(w->findChild<ui::FlexGrid*>(QStringLiteral("grd_S01"))->Text(0, 1), QStringLiteral("1"));
     Write(w, "2", "2", "300");
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("読み取り専用で開きます")});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("読み取り専用で開きます")});
     Press(w, Qt::Key_F8);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("読み取り専用で開きます")});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("読み取り専用で開きます")});
     EXPECT_EQ(Count(), 1);
     w->close();
 }
@@ -197,7 +197,7 @@ TEST_F(BookSafetyTest, FullWidthNumbersAreReadAndStoredPlain) {
     auto* w = Journal();
     Write(w, QString::fromUtf8("５"), QString::fromUtf8("１"), QString::fromUtf8("１，０００"));
     Write(w, QString::fromUtf8("６"), QString::fromUtf8("２"), QString::fromUtf8("１２３"), QString::fromUtf8("メモ１２３"));
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
     EXPECT_EQ(Value("SELECT group_concat(K_DATE || ':' || K_CD || ':' || KINGAKU || ':' || BIKO, ' ') FROM S01")
                   .toString(),
               QString::fromUtf8("2024/05/05:1:1000: 2024/05/06:2:123:メモ１２３"))
@@ -222,7 +222,7 @@ TEST_F(BookSafetyTest, ADayTheMonthDoesNotHaveIsRefused) {
     auto* w = Journal();
     Box(w, "txt_date")->setText(QStringLiteral("2024/02"));
     Write(w, "30", "1", "100");
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("日付が正しくありません")});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("日付が正しくありません")});
     EXPECT_EQ(Count(), 0);
     Write(w, "29", "1", "100");
     EXPECT_EQ(Value("SELECT K_DATE FROM S01").toString(), QStringLiteral("2024/02/29"));
@@ -253,7 +253,7 @@ TEST_F(BookSafetyTest, EveryBalanceIsRightAfterEveryStepWithoutRecalculation) {
             Enter(w, "txt_cd2_0", QString::number(pick(1, int(highest))));
             Enter(w, "txt_cd2_1", QString());
         }
-        ui::Msg::Take_Texts();
+        messages().Take_Texts();
         ASSERT_EQ(Wrong_Purse_Balances(), QList<qint64>{}) << "step " << step;
         // What the grid shows is what is stored.
         auto* grid = w->findChild<ui::FlexGrid*>(QStringLiteral("grd_S01"));
@@ -275,22 +275,22 @@ TEST_F(BookSafetyTest, AnOldHouseholdBookIsRecomputedOnceAtItsFirstOpening) {
     Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/03/01',1,1000,1000,''),"
         "(2,3,'2024/05/01',2,100,-100,''),(3,3,'2024/05/02',2,50,999,'')");
     db::Close_Database();
-    auto launch = [] {
-        auto* menu = new ui::form_Menu(purse::Menu_Config());
+    auto launch = [this] {
+        auto* menu = new ui::form_Menu(session(), purse::Menu_Config());
         int code = 0;
         EXPECT_TRUE(menu->Start_Up(&code));
         delete menu;
         db::Close_Database();
     };
     launch();
-    ASSERT_TRUE(db::Open_Database(app::Database_Path(), nullptr));
+    ASSERT_TRUE(session().openBook(app::Database_Path(), nullptr));
     EXPECT_TRUE(Wrong_Purse_Balances().isEmpty());
     EXPECT_EQ(Value("SELECT ZAN FROM S01 WHERE CD=3").toLongLong(), 850);
     // Remembered: a later opening leaves the book alone.
     Sql("UPDATE S01 SET ZAN=1 WHERE CD=3");
     db::Close_Database();
     launch();
-    ASSERT_TRUE(db::Open_Database(app::Database_Path(), nullptr));
+    ASSERT_TRUE(session().openBook(app::Database_Path(), nullptr));
     EXPECT_EQ(Value("SELECT ZAN FROM S01 WHERE CD=3").toLongLong(), 1);
 }
 

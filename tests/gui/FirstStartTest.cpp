@@ -37,7 +37,7 @@ class FirstStartTest : public AppTest {
 protected:
     bool Launch(app::Program p) {
         db::Close_Database();
-        menu = new ui::form_Menu(p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
+        menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
         return menu->Start_Up(&exitCode);
     }
     // The data folder as the program chooses it without --data-dir, the per-user folder in `home`.
@@ -92,7 +92,7 @@ TEST_F(FirstStartTest, APurseWithoutBookMakesOnePrivateCopyAndOffersTheStandardC
     EXPECT_EQ(Mode(path), 0600) << "the book is the user's own";
     EXPECT_EQ(Mode(home + QStringLiteral("/Purse")), 0700);
     // No question about making the book; the standard categories first, then the set-up messages.
-    const QList<ui::Shown> shown = ui::Msg::Take_Shown();
+    const QList<ui::Shown> shown = messages().Take_Shown();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("科目")));
@@ -107,15 +107,15 @@ TEST_F(FirstStartTest, APurseWithoutBookMakesOnePrivateCopyAndOffersTheStandardC
     // The next start opens the same book and asks nothing more.
     delete menu;
     ASSERT_TRUE(Launch(app::Program::Purse));
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("システム設定を行ってください")});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("システム設定を行ってください")});
 }
 
 TEST_F(FirstStartTest, DecliningTheStandardItemsLeavesAnEmptyBankBook) {
     Start(app::Program::Bank, false);
     Without_Data_Dir_Option(Dir() + QStringLiteral("/home"));
-    ui::Msg::Push_Answer(ui::Answer::No);
+    messages().Push_Answer(ui::Answer::No);
     ASSERT_TRUE(Launch(app::Program::Bank));
-    EXPECT_EQ(ui::Msg::Take_Texts().mid(1), (QStringList{QStringLiteral("システム設定を行ってください"),
+    EXPECT_EQ(messages().Take_Texts().mid(1), (QStringList{QStringLiteral("システム設定を行ってください"),
                                                          QStringLiteral("銀行を設定してください"),
                                                          QStringLiteral("項目を設定してください")}));
     EXPECT_EQ(Value("SELECT count(*) FROM T02").toInt(), 0);
@@ -133,10 +133,10 @@ TEST_F(FirstStartTest, TheStandardItemsOfTheBankBookCarryTheirKinds) {
 TEST_F(FirstStartTest, ANamedFolderWithoutBookIsMadeOnlyAfterYes) {
     Start(app::Program::Bank, false);
     const QString path = app::Database_Path();
-    ui::Msg::Push_Answer(ui::Answer::Yes);  // make the book
-    ui::Msg::Push_Answer(ui::Answer::No);   // no standard items
+    messages().Push_Answer(ui::Answer::Yes);  // make the book
+    messages().Push_Answer(ui::Answer::No);   // no standard items
     ASSERT_TRUE(Launch(app::Program::Bank));
-    const QList<ui::Shown> shown = ui::Msg::Take_Shown();
+    const QList<ui::Shown> shown = messages().Take_Shown();
     ASSERT_GE(shown.size(), 2);
     EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(path)));
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
@@ -146,7 +146,7 @@ TEST_F(FirstStartTest, ANamedFolderWithoutBookIsMadeOnlyAfterYes) {
 
 TEST_F(FirstStartTest, SystemInformationShowsTheFullPathOfTheBook) {
     Start(app::Program::Purse);
-    ui::form_U0101 info(true);
+    ui::form_U0101 info(session(), true);
     const QString shown = info.findChild<QLabel*>(QStringLiteral("lbl_db_path"))->text();
     EXPECT_EQ(shown, QDir::toNativeSeparators(QFileInfo(app::Database_Path()).absoluteFilePath()));
 }
@@ -155,7 +155,7 @@ TEST_F(FirstStartTest, SystemInformationShowsTheFullPathOfTheBook) {
 TEST_F(FirstStartTest, QuestionBoxesShowJapaneseButtons) {
     Start(app::Program::Purse);
     ui::Load_Qt_Translations();
-    ui::Msg::Set_Scripted(false);
+    session().setMessages(std::make_shared<ui::MessageBoxes>());
     QStringList texts;
     auto read = [&texts](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
@@ -166,10 +166,12 @@ TEST_F(FirstStartTest, QuestionBoxesShowJapaneseButtons) {
             ->click();
     };
     When_Modal(read);
-    EXPECT_FALSE(ui::Msg::Ask(nullptr, QStringLiteral("削除しますか？")));
+    EXPECT_EQ(session().show(nullptr, QStringLiteral("削除しますか？"), ui::Icon::Question, ui::Buttons::OkCancel),
+              ui::Answer::Cancel);
     When_Modal(read);
-    EXPECT_FALSE(ui::Msg::Confirm(nullptr, QStringLiteral("作成しますか？")));
-    ui::Msg::Set_Scripted(true);
+    EXPECT_EQ(session().show(nullptr, QStringLiteral("作成しますか？"), ui::Icon::Question, ui::Buttons::YesNo),
+              ui::Answer::No);
+    session().setMessages(m_messages);
     EXPECT_TRUE(texts.contains(QStringLiteral("キャンセル"))) << texts.join(',').toStdString();
     EXPECT_TRUE(texts.filter(QStringLiteral("はい")).size() == 1) << texts.join(',').toStdString();
     EXPECT_TRUE(texts.filter(QStringLiteral("いいえ")).size() == 1) << texts.join(',').toStdString();

@@ -20,7 +20,7 @@ namespace {
 // A small entry window with the conventions, as the real windows use them.
 class Sample : public ui::FormBase {
 public:
-    Sample() : FormBase(QStringLiteral("銀行マスター")) {
+    explicit Sample(app::Session& s) : FormBase(s, QStringLiteral("銀行マスター")) {
         setObjectName(QStringLiteral("form_Sample"));
         resize(674, 568);
         a = new QLineEdit(this);
@@ -57,7 +57,7 @@ class FormBaseTest : public AppTest {
 protected:
     void SetUp() override {
         Start(app::Program::Bank, false);
-        form = new Sample;
+        form = new Sample(session());
         ASSERT_TRUE(Show_Active(form));
     }
     Sample* form = nullptr;
@@ -162,7 +162,7 @@ TEST_F(FormBaseTest, LayoutIsStoredInTwipsAndComesBack) {
     EXPECT_EQ(settings::Get_Number(QStringLiteral("T0101Height"), 0), 500 * 15);
     EXPECT_EQ(settings::Get_Number(QStringLiteral("grd_T01ColWidth1"), 0), 3000);
     EXPECT_EQ(settings::Get_Number(QStringLiteral("grd_T01ColWidth0"), 0), 1000);
-    Sample again;
+    Sample again(session());
     EXPECT_EQ(again.width(), 700);
     EXPECT_EQ(again.height(), 500);
     EXPECT_EQ(again.grid->columnWidth(1), 200);
@@ -171,7 +171,7 @@ TEST_F(FormBaseTest, LayoutIsStoredInTwipsAndComesBack) {
 
 TEST_F(FormBaseTest, FirstOpeningIsCentredAtTheDesignedSize) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    Sample fresh;
+    Sample fresh(session());
     EXPECT_EQ(fresh.width(), 674);
     EXPECT_NEAR(fresh.geometry().center().x(), screen.center().x(), 2);
     EXPECT_NEAR(fresh.geometry().center().y(), screen.center().y(), 2);

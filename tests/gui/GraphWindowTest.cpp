@@ -35,7 +35,7 @@ class GraphWindowTest : public AppTest {
         Entry(2, "2024/03/10", 1, 2, 2000);
         Entry(3, "2024/03/11", 1, 2, 500);
         Entry(4, "2023/07/11", 1, 2, 800);
-        db::Reopen_Masters(true);
+        session().reopenMasters();
     }
     void Entry(int cd, const char* date, int bank, int item, int amount) {
         Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)",
@@ -50,8 +50,8 @@ class GraphWindowTest : public AppTest {
 
 TEST_F(GraphWindowTest, YearlyBalanceOfTheFirstBankIsDrawnWithoutBridgingEmptyMonths) {
     Bank_Book();
-    app::PeriodMode = 1;
-    auto* w = Open(new bank::form_Graph);
+    session().PeriodMode = 1;
+    auto* w = Open(new bank::form_Graph(session()));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別年グラフ"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd"))->text(), QStringLiteral("1"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_k_cd"))->text(), QStringLiteral("0"));
@@ -87,8 +87,8 @@ TEST_F(GraphWindowTest, YearlyBalanceOfTheFirstBankIsDrawnWithoutBridgingEmptyMo
 
 TEST_F(GraphWindowTest, PeriodWithoutEntriesHidesTheChartAndACodeTheListLacksChangesNothing) {
     Bank_Book();
-    app::PeriodMode = 1;
-    auto* w = Open(new bank::form_Graph);
+    session().PeriodMode = 1;
+    auto* w = Open(new bank::form_Graph(session()));
     auto* item = w->findChild<QLineEdit*>(QStringLiteral("txt_k_cd"));
     Type(item, QStringLiteral("2"));
     Press(item, Qt::Key_Return);
@@ -116,8 +116,8 @@ TEST_F(GraphWindowTest, PurseMonthHasOnePointPerEntryLabelledByDay) {
     Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/05/05',1,10000,0),(2,1,'2024/05/05',2,300,0),(3,1,'2024/05/05',2,500,0),(4,2,'2024/05/"
         "20',2,200,0)");
-    db::Reopen_Masters(false);
-    auto* w = Open(new purse::form_Graph);
+    session().reopenMasters();
+    auto* w = Open(new purse::form_Graph(session()));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別月グラフ"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd")), nullptr);
     QStringList labels;

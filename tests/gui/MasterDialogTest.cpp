@@ -29,7 +29,7 @@ protected:
     // The list with its dialog shown beside it, as a new entry.
     template <class List>
     ui::MasterDialog* OpenDialog() {
-        m_list = new List;
+        m_list = new List(session());
         m_list->show();
         ui::MasterDialog* d = m_list->Dialog();
         d->Clear_Master();
@@ -71,7 +71,7 @@ TEST_F(MasterDialogTest, PreviousAndNextSkipGapsAndNextAfterTheLastOffersANewCod
     EXPECT_EQ(Cd(d)->text(), "5");
     Press(d, Qt::Key_F6);
     EXPECT_EQ(Cd(d)->text(), "1");
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
 }
 
 TEST_F(MasterDialogTest, PurseCategoryDialogHasNextOnF4AndPreviousOnF5) {
@@ -119,7 +119,7 @@ TEST_P(BadCodeTest, IsRefusedWithAMessageAndNothingIsWritten) {
     Type(Nm(d), "新銀行");
     for (int key : {Qt::Key_F1, Qt::Key_F4, Qt::Key_F5}) Press(d, key);
     child<QPushButton>(d, "cmd_F8")->click();
-    const QStringList texts = ui::Msg::Take_Texts();
+    const QStringList texts = messages().Take_Texts();
     ASSERT_EQ(texts.size(), 4);
     for (const QString& t : texts) EXPECT_EQ(t, "ｺｰﾄﾞは1～32767の整数で入力してください");
     EXPECT_EQ(Value("SELECT COUNT(*) FROM T01").toInt(), 1);
@@ -149,7 +149,7 @@ TEST_F(MasterDialogTest, RecalcButtonShowsTheJournalBalance) {
     // A row whose item is gone from the master counts as an expense.
     Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (7,'2024/05/03',1,9,50,'')");
     child<QPushButton>(d, "cmd_F8")->click();
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
     EXPECT_EQ(zan->text(), "650");
     EXPECT_EQ(Value("SELECT ZAN FROM T01 WHERE CD=1").toInt(), 650);
 }
@@ -162,14 +162,14 @@ TEST_F(MasterDialogTest, FailedWritesKeepWhatWasTyped) {
     auto* d = OpenDialog<purse::form_T0101>();
     Type(Nm(d), "交通費");
     Press(d, Qt::Key_F1);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"追加できません"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"追加できません"});
     EXPECT_EQ(Cd(d)->text() + Nm(d)->text(), "2交通費");
     EXPECT_EQ(m_list->Grid()->Rows(), 2);
 
     Go(d, "1");
     Type(Nm(d), "給与");
     Press(d, Qt::Key_F1);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"更新できません"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"更新できません"});
     EXPECT_EQ(Nm(d)->text(), "給与");
     EXPECT_EQ(GridRow(1), "1|給料|収入");
 }

@@ -32,15 +32,14 @@ QStringList gridRows(ui::FlexGrid* g) {
     return out;
 }
 
-template <class W>
-W* openShown() {
-    auto* w = new W;
-    EXPECT_TRUE(Show_Active(w));
-    return w;
-}
-
 class MasterListTest : public AppTest {
 protected:
+    template <class W>
+    W* openShown() {
+        auto* w = new W(session());
+        EXPECT_TRUE(Show_Active(w));
+        return w;
+    }
     void Banks(std::initializer_list<int> codes) {
         for (int c : codes) Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,?)", {c, QString("銀行%1").arg(c), c * 100});
     }
@@ -111,7 +110,7 @@ TEST_F(MasterListTest, ModifyByCodeOfAMissingCodeSaysSoAndOpensNothing) {
     Press(list->Grid(), Qt::Key_F3);
     Type(child<QLineEdit>(list, "txt_cd"), "7");
     Press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -121,12 +120,12 @@ TEST_F(MasterListTest, DeleteAsksAndDeletesByCodeOrRange) {
     auto* list = openShown<bank::form_T0101>();
     // A second code not in the grid: asked and deleted as the first code alone.
     DeleteByKeys(list, "1", "9");
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
     EXPECT_EQ(Value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "2,3,4,5");
     EXPECT_FALSE(child(list, "frm_select_cd2")->isVisible());
 
     DeleteByKeys(list, "2", "4");
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"2:銀行2から4:銀行4までを削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"2:銀行2から4:銀行4までを削除します。\r\nよろしいですか？"});
     EXPECT_EQ(Value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "5");
     EXPECT_EQ(gridRows(list->Grid()), QStringList{"5|銀行5|500"});
 }
@@ -136,12 +135,12 @@ TEST_F(MasterListTest, RefusedDeletesLeaveTheFrameOpenAndTheTableWhole) {
     Banks({1, 2});
     auto* list = openShown<bank::form_T0101>();
     DeleteByKeys(list, "8", "");
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
     EXPECT_TRUE(child(list, "frm_select_cd2")->isVisible());
 
     for (const char* second : {"2x", "4294967297"}) {  // the latter is no code, not code 1
         DeleteByKeys(list, "1", second);
-        const QStringList texts = ui::Msg::Take_Texts();
+        const QStringList texts = messages().Take_Texts();
         ASSERT_EQ(texts.size(), 1);
         EXPECT_TRUE(texts[0].contains("整数")) << texts[0].toStdString();
         EXPECT_EQ(Count("T01"), 2);
@@ -154,7 +153,7 @@ TEST_F(MasterListTest, CancelOnTheQuestionStillReloadsTheGrid) {
     Banks({1});
     auto* list = openShown<bank::form_T0101>();
     Banks({2});  // stored behind the open list's back
-    ui::Msg::Push_Answer(ui::Answer::Cancel);
+    messages().Push_Answer(ui::Answer::Cancel);
     DeleteByKeys(list, "1", "");
     EXPECT_EQ(Count("T01"), 2);
     EXPECT_EQ(gridRows(list->Grid()), (QStringList{"1|銀行1|100", "2|銀行2|200"}));
@@ -165,19 +164,19 @@ TEST_F(MasterListTest, DeleteKeyDeletesTheCurrentRowInBankAndOnlyOpensTheModifyF
     Start(app::Program::Bank);
     auto* empty = openShown<bank::form_T0101>();
     Press(empty->Grid(), Qt::Key_Delete);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
     empty->close();
 
     Banks({1, 2});
     auto* list = openShown<bank::form_T0101>();
     list->Grid()->Set_Row(2);
     Press(list->Grid(), Qt::Key_Delete);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"2:銀行2を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"2:銀行2を削除します。\r\nよろしいですか？"});
     EXPECT_EQ(Count("T01"), 1);
     // After the reload the cursor stands on the new last row.
-    ui::Msg::Push_Answer(ui::Answer::Cancel);
+    messages().Push_Answer(ui::Answer::Cancel);
     Press(list->Grid(), Qt::Key_Delete);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
 }
 
 TEST_F(MasterListTest, PurseDeleteKeyDeletesNothing) {
@@ -189,34 +188,34 @@ TEST_F(MasterListTest, PurseDeleteKeyDeletesNothing) {
     EXPECT_TRUE(child(list, "frm_select_cd")->isVisible());
     EXPECT_EQ(child<QLineEdit>(list, "txt_cd")->text(), "");
     EXPECT_EQ(Count("T01"), 1);
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
 }
 
 TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNot) {
     Start(app::Program::Bank);
     ui::MenuConfig config;
     config.master1 = "銀行マスター";
-    ui::form_Menu menu(config);
+    ui::form_Menu menu(session(), config);
     auto* journal = child<QPushButton>(&menu, "cmd_S0101");
 
     auto* list = openShown<bank::form_T0101>();
     Banks({1});
     list->close();  // the close box: no check
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
-    EXPECT_FALSE(db::flg_T01);
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
+    EXPECT_FALSE(session().flg_T01);
 
     list = openShown<bank::form_T0101>();
     Sql("DELETE FROM T01");
     Press(list->Grid(), Qt::Key_F10);
-    EXPECT_EQ(ui::Msg::Take_Texts(), (QStringList{"銀行を設定してください", "項目を設定してください"}));
+    EXPECT_EQ(messages().Take_Texts(), (QStringList{"銀行を設定してください", "項目を設定してください"}));
     EXPECT_FALSE(journal->isEnabled());
 
     Banks({1});
     Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
     auto* items = openShown<bank::form_T0201>();
     Press(items->Grid(), Qt::Key_F10);
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
-    EXPECT_TRUE(db::flg_T01 && db::flg_T02);
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
+    EXPECT_TRUE(session().flg_T01 && session().flg_T02);
     EXPECT_TRUE(journal->isEnabled());
 }
 
@@ -244,7 +243,7 @@ TEST_F(MasterListTest, PurseEntryDialogIsModelessAndWritesIntoTheOpenList) {
     Sql("DELETE FROM T01");
     Press(list->Grid(), Qt::Key_F10);
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"科目を設定してください"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"科目を設定してください"});
 }
 
 TEST_F(MasterListTest, BothBankListsShareTheWindowPlaceButNotTheColumnWidths) {

@@ -43,10 +43,10 @@ TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded)
     const auto layout = [&](print::PageWriter& out) {
         return print::Print_List(out, print::MasterList::Banks, Banks(61), front);
     };
-    ASSERT_TRUE(ui::Print_Document(nullptr, QStringLiteral("銀行マスター"), layout));
+    ASSERT_TRUE(ui::Print_Document(session(), nullptr, QStringLiteral("銀行マスター"), layout));
     const QString path = dir + QStringLiteral("/銀行マスター_20240517-093000.pdf");
     ASSERT_EQ(Pdfs(dir), QStringList{QFileInfo(path).fileName()});
-    const QList<ui::Shown> shown = ui::Msg::Take_Shown();
+    const QList<ui::Shown> shown = messages().Take_Shown();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].icon, ui::Icon::Information);
     EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(path)));
@@ -62,7 +62,7 @@ TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded)
 
     // A second printout in the same second gets a name of its own.
     front = true;
-    ASSERT_TRUE(ui::Print_Document(nullptr, QStringLiteral("銀行マスター"), layout));
+    ASSERT_TRUE(ui::Print_Document(session(), nullptr, QStringLiteral("銀行マスター"), layout));
     EXPECT_TRUE(QFile::exists(dir + QStringLiteral("/銀行マスター_20240517-093000_2.pdf")));
 }
 
@@ -82,7 +82,7 @@ TEST_F(PrintWriterTest, ColumnsFitTheSheetAndDigitsAreOneColumnWide) {
 TEST_F(PrintWriterTest, WithoutAPrinterTheFileGoesBesideTheDatabase) {
     if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a printer is installed";
     bool front = false;
-    ASSERT_TRUE(ui::Print_Document(nullptr, QStringLiteral("科目別合計"), [&](print::PageWriter& out) {
+    ASSERT_TRUE(ui::Print_Document(session(), nullptr, QStringLiteral("科目別合計"), [&](print::PageWriter& out) {
         return print::Print_PurseTotals(out, "2024", "05", 0, {}, front);
     }));
     EXPECT_EQ(Pdfs(Dir() + QStringLiteral("/print")), QStringList{QStringLiteral("科目別合計_20240517-093000.pdf")});
@@ -92,13 +92,13 @@ TEST_F(PrintWriterTest, AFailedPrintoutLeavesNoFileAndSaysSo) {
     const QString dir = Dir() + QStringLiteral("/out");
     app::Set_Print_Dir(dir);
     // The layout gives up after the first sheet: no half-written file stays behind.
-    ASSERT_FALSE(ui::Print_Document(nullptr, QStringLiteral("出納帳"), [](print::PageWriter& out) {
+    ASSERT_FALSE(ui::Print_Document(session(), nullptr, QStringLiteral("出納帳"), [](print::PageWriter& out) {
         out.Begin_Page();
         out.End_Page();
         return false;
     }));
     EXPECT_TRUE(Pdfs(dir).isEmpty());
-    QList<ui::Shown> shown = ui::Msg::Take_Shown();
+    QList<ui::Shown> shown = messages().Take_Shown();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].icon, ui::Icon::Critical);
     EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("印刷できません")));
@@ -109,10 +109,10 @@ TEST_F(PrintWriterTest, AFailedPrintoutLeavesNoFileAndSaysSo) {
     blocker.close();
     app::Set_Print_Dir(blocker.fileName() + QStringLiteral("/print"));
     bool front = true;
-    EXPECT_FALSE(ui::Print_Document(nullptr, QStringLiteral("銀行マスター"), [&](print::PageWriter& out) {
+    EXPECT_FALSE(ui::Print_Document(session(), nullptr, QStringLiteral("銀行マスター"), [&](print::PageWriter& out) {
         return print::Print_List(out, print::MasterList::Banks, Banks(2), front);
     }));
-    shown = ui::Msg::Take_Shown();
+    shown = messages().Take_Shown();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].icon, ui::Icon::Critical);
 }

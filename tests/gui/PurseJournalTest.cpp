@@ -22,11 +22,11 @@ class PurseJournalTest : public AppTest {
     void SetUp() override {
         Start(app::Program::Purse);
         Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
-        db::Reopen_Masters(false);
+        session().reopenMasters();
     }
 
     purse::form_S0101* Open() {
-        auto* w = new purse::form_S0101;
+        auto* w = new purse::form_S0101(session());
         EXPECT_TRUE(Show_Active(w));
         return w;
     }
@@ -169,7 +169,7 @@ TEST_F(PurseJournalTest, DeletingTheOnlyRowOfAPageCarriesTheBalanceOverIt) {
     EXPECT_EQ(w->Page(), 3);
     Key(w, Qt::Key_F3);
     Enter(w, "txt_cd", "1");  // a row of page 1
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
 
     Key(w, Qt::Key_F4);
     Click_Row(w, 1);
@@ -179,7 +179,7 @@ TEST_F(PurseJournalTest, DeletingTheOnlyRowOfAPageCarriesTheBalanceOverIt) {
     EXPECT_EQ(Zan(3), 990);
     EXPECT_EQ(Zan(1), 1000);
     Press(Grid(w), Qt::Key_Delete);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{"レコードがありません"});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
 }
 
 TEST_F(PurseJournalTest, BadInputIsRefusedWithNothingWritten) {
@@ -197,7 +197,7 @@ TEST_F(PurseJournalTest, BadInputIsRefusedWithNothingWritten) {
         Get(w, "txt_rec_no")->setText("1");
         Get(w, c.field)->setText(c.text);
         w->Input();
-        EXPECT_EQ(ui::Msg::Take_Texts().size(), 1) << c.field << " " << c.text.toStdString();
+        EXPECT_EQ(messages().Take_Texts().size(), 1) << c.field << " " << c.text.toStdString();
         EXPECT_EQ(QApplication::focusWidget(), Get(w, c.field)) << c.field;
         EXPECT_EQ(Value("SELECT COUNT(*) FROM S01").toLongLong(), 0);
     }
@@ -219,7 +219,7 @@ TEST_F(PurseJournalTest, ARowWithAMissingCategoryIsListedAndCountedAsAnExpense) 
     EXPECT_EQ(Grid(w)->Text(3, 2), "");
     EXPECT_EQ(Grid(w)->Text(5, 2), "250");
     Key(w, Qt::Key_F8);
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
     EXPECT_EQ(Zan(1), 1000);
     EXPECT_EQ(Zan(2), 750);
     EXPECT_EQ(Grid(w)->Text(6, 2), "750");
@@ -227,7 +227,7 @@ TEST_F(PurseJournalTest, ARowWithAMissingCategoryIsListedAndCountedAsAnExpense) 
     Key(w, Qt::Key_F2);
     Enter(w, "txt_cd2_0", "1");
     Enter(w, "txt_cd2_1", "");
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
     EXPECT_EQ(Zan(2), -250);
 }
 
@@ -253,7 +253,7 @@ TEST_F(PurseJournalTest, KeysFramesAndTheCategoryList) {
     EXPECT_TRUE(Get<QFrame>(w, "frm_select_omote")->isVisible());
     Get<QRadioButton>(w, "Option1_1")->setChecked(true);
     QTest::mouseClick(Get<QPushButton>(w, "Command6"), Qt::LeftButton);
-    EXPECT_FALSE(app::flg_Front);
+    EXPECT_FALSE(session().flg_Front);
     EXPECT_FALSE(Get<QFrame>(w, "frm_select_omote")->isVisible());
     EXPECT_TRUE(Get<QPushButton>(w, "cmd_F1")->isEnabled());
 }

@@ -25,7 +25,7 @@ protected:
     // Starts the program's menu as main() does, the database closed until start-up opens it.
     ui::form_Menu* Launch(app::Program p, bool* started = nullptr) {
         db::Close_Database();
-        menu = new ui::form_Menu(p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
+        menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
         int code = 0;
         const bool ok = menu->Start_Up(&code);
         if (started) *started = ok;
@@ -55,7 +55,7 @@ TEST_F(StartUpTest, EmptyBankBookAsksForSetUpAndLocksTheJournalButtons) {
     bool started = false;
     Launch(app::Program::Bank, &started);
     ASSERT_TRUE(started);
-    EXPECT_EQ(ui::Msg::Take_Texts(), (QStringList{QStringLiteral("システム設定を行ってください"),
+    EXPECT_EQ(messages().Take_Texts(), (QStringList{QStringLiteral("システム設定を行ってください"),
                                                   QStringLiteral("銀行を設定してください"),
                                                   QStringLiteral("項目を設定してください")}));
     EXPECT_TRUE(menu->isVisible());
@@ -70,7 +70,7 @@ TEST_F(StartUpTest, EmptyBankBookAsksForSetUpAndLocksTheJournalButtons) {
 TEST_F(StartUpTest, EmptyHouseholdBookChecksOnlyItsCategories) {
     Start(app::Program::Purse);
     Launch(app::Program::Purse);
-    EXPECT_EQ(ui::Msg::Take_Texts(), (QStringList{QStringLiteral("システム設定を行ってください"),
+    EXPECT_EQ(messages().Take_Texts(), (QStringList{QStringLiteral("システム設定を行ってください"),
                                                   QStringLiteral("科目を設定してください")}));
     for (const char* b : kJournalButtons) EXPECT_FALSE(Enabled(b)) << b;
     EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_T0201")), nullptr);
@@ -85,10 +85,10 @@ TEST_F(StartUpTest, AFilledBookStartsQuietlyWithTheUserName) {
     Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら銀行',0)");
     Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
     Launch(app::Program::Bank);
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
     EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("山田 花子"));
     for (const char* b : kJournalButtons) EXPECT_TRUE(Enabled(b)) << b;
-    EXPECT_TRUE(db::flg_T01 && db::flg_T02);
+    EXPECT_TRUE(session().flg_T01 && session().flg_T02);
 }
 
 TEST_F(StartUpTest, AProfileWithoutPasswordAsksNothing) {
@@ -97,7 +97,7 @@ TEST_F(StartUpTest, AProfileWithoutPasswordAsksNothing) {
     bool started = false;
     Launch(app::Program::Purse, &started);
     EXPECT_TRUE(started);
-    EXPECT_EQ(ui::form_U0102::Failures(), 0);
+    EXPECT_EQ(session().passwordFailures, 0);
 }
 
 TEST_F(StartUpTest, ThreeWrongPasswordsEndTheProgramBeforeTheMenu) {
@@ -111,7 +111,7 @@ TEST_F(StartUpTest, ThreeWrongPasswordsEndTheProgramBeforeTheMenu) {
     EXPECT_FALSE(menu->isVisible());
     EXPECT_FALSE(db::Is_Open());
     const QString again = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\nもう一度入力してください");
-    EXPECT_EQ(ui::Msg::Take_Texts(), (QStringList{again, again, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n終了します")}));
+    EXPECT_EQ(messages().Take_Texts(), (QStringList{again, again, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n終了します")}));
 }
 
 TEST_F(StartUpTest, TheRightPasswordOpensTheMenuAndMistakesCarryOver) {
@@ -122,7 +122,7 @@ TEST_F(StartUpTest, TheRightPasswordOpensTheMenuAndMistakesCarryOver) {
     Launch(app::Program::Bank, &started);
     EXPECT_TRUE(started);
     EXPECT_TRUE(menu->isVisible());
-    EXPECT_EQ(ui::form_U0102::Failures(), 2);
+    EXPECT_EQ(session().passwordFailures, 2);
 }
 
 TEST_F(StartUpTest, ClosingThePromptDoesNotUnlockTheBook) {
@@ -139,11 +139,11 @@ TEST_F(StartUpTest, AMissingOrForeignDatabaseIsNamedAndNothingIsCreated) {
     Start(app::Program::Purse, false);
     bool started = true;
     // The folder was named on the command line: the program asks before making a book there.
-    ui::Msg::Push_Answer(ui::Answer::No);
+    messages().Push_Answer(ui::Answer::No);
     Launch(app::Program::Purse, &started);
     EXPECT_FALSE(started);
     EXPECT_EQ(exitCode, 2);
-    const QList<ui::Shown> shown = ui::Msg::Take_Shown();
+    const QList<ui::Shown> shown = messages().Take_Shown();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("moneta.mdb")));
@@ -159,17 +159,17 @@ TEST_F(StartUpTest, AMissingOrForeignDatabaseIsNamedAndNothingIsCreated) {
     delete menu;
     Launch(app::Program::Purse, &started);
     EXPECT_FALSE(started);
-    EXPECT_TRUE(ui::Msg::Take_Texts().value(0).contains(QStringLiteral("moneta.mdb")));
+    EXPECT_TRUE(messages().Take_Texts().value(0).contains(QStringLiteral("moneta.mdb")));
     EXPECT_EQ(QFileInfo(app::Database_Path()).size(), 4096);
 }
 
 TEST_F(StartUpTest, ClosingAWindowEnablesEveryMenuButtonAgain) {
     Start(app::Program::Bank);
     Launch(app::Program::Bank);
-    ui::Msg::Take_Texts();
-    When_Modal([](QWidget* w) {
+    messages().Take_Texts();
+    When_Modal([this](QWidget* w) {
         EXPECT_EQ(w->objectName(), QStringLiteral("form_U0101"));
-        EXPECT_FALSE(ui::form_Menu::Instance()->findChild<QPushButton*>(QStringLiteral("cmd_T0101"))->isEnabled())
+        EXPECT_FALSE(menu->findChild<QPushButton*>(QStringLiteral("cmd_T0101"))->isEnabled())
             << "the menu waits while a bank-book window is open";
         w->close();
     });
@@ -214,7 +214,7 @@ TEST_F(StartUpTest, ExitClosesTheDatabaseAndEnds) {
     Press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F10);
     EXPECT_EQ(m_endCode, 0);
     EXPECT_FALSE(db::Is_Open());
-    EXPECT_FALSE(db::flg_T01);
+    EXPECT_FALSE(session().flg_T01);
 }
 
 }  // namespace

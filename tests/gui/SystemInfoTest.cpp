@@ -16,8 +16,8 @@ class SystemInfoTest : public AppTest {
 protected:
     void Open(app::Program p) {
         Start(p);
-        menu = new ui::form_Menu(p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
-        form = new ui::form_U0101(p == app::Program::Purse);
+        menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
+        form = new ui::form_U0101(session(), p == app::Program::Purse);
         ASSERT_TRUE(Show_Active(form));
         nm = form->findChild<QLineEdit*>(QStringLiteral("txt_nm"));
         pass = form->findChild<QLineEdit*>(QStringLiteral("txt_pass"));
@@ -42,12 +42,12 @@ TEST_F(SystemInfoTest, SavesTheNameAsTypedAndShowsItOnTheMenu) {
     EXPECT_EQ(tax, nullptr);
     Type(nm, QStringLiteral("O'Brien 花子"));
     Press(nm, Qt::Key_F1);
-    EXPECT_TRUE(ui::Msg::Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().Take_Texts().isEmpty());
     EXPECT_EQ(Value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("O'Brien 花子"));
     EXPECT_EQ(Value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
     EXPECT_EQ(Value("SELECT count(*) FROM U01").toInt(), 1);
     EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("O'Brien 花子"));
-    EXPECT_EQ(app::UserName, QStringLiteral("O'Brien 花子"));
+    EXPECT_EQ(session().UserName, QStringLiteral("O'Brien 花子"));
     EXPECT_TRUE(pass->text().isEmpty());
     // Saving again replaces the one row.
     Press(nm, Qt::Key_F1);
@@ -70,7 +70,7 @@ TEST_F(SystemInfoTest, ThreeMismatchesSaveWithoutAPassword) {
     Confirm({QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")});
     Press(nm, Qt::Key_F1);
     const QString wrong = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n");
-    EXPECT_EQ(ui::Msg::Take_Texts(), (QStringList{wrong + QStringLiteral("もう一度入力してください"),
+    EXPECT_EQ(messages().Take_Texts(), (QStringList{wrong + QStringLiteral("もう一度入力してください"),
                                                   wrong + QStringLiteral("もう一度入力してください"),
                                                   wrong + QStringLiteral("設定しなおしてください")}));
     EXPECT_EQ(Value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
@@ -97,7 +97,7 @@ TEST_F(SystemInfoTest, PurseTaxRateDefaultsToFiveAndABadRateKeepsTheOldProfile) 
         Type(nm, QStringLiteral("new"));
         Type(tax, bad);
         Press(nm, Qt::Key_F1);
-        EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("更新できません")});
+        EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("更新できません")});
         EXPECT_EQ(Value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("old")) << "kept, not emptied";
     }
     Type(tax, QStringLiteral("10"));
@@ -118,7 +118,7 @@ TEST_F(SystemInfoTest, KeysAndLinks) {
     Press(tax, Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_TRUE(nm->hasFocus());
     QStringList opened;
-    ui::Set_Url_Opener([&opened](const QString& url) { opened << url; });
+    session().setUrlOpener([&opened](const QString& url) { opened << url; });
     for (const char* name : {"Label4_0", "Label4_1", "Label4_3"})
         emit form->findChild<QLabel*>(QLatin1String(name))->linkActivated(QStringLiteral("#"));
     ASSERT_EQ(opened.size(), 3);
@@ -137,7 +137,7 @@ TEST_F(SystemInfoTest, WrongAnswersAtStartUpCountTowardsTheConfirmation) {
     Open(app::Program::Bank);
     Sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','pw')");
     {
-        ui::form_U0102 prompt;
+        ui::form_U0102 prompt(session());
         prompt.Set_Form(1);
         When_Modal([](QWidget* w) {
             auto* box = w->findChild<QLineEdit*>(QStringLiteral("txt_pass"));
@@ -148,11 +148,11 @@ TEST_F(SystemInfoTest, WrongAnswersAtStartUpCountTowardsTheConfirmation) {
         });
         EXPECT_EQ(prompt.Ask(), ui::form_U0102::Result::Accepted);
     }
-    ui::Msg::Take_Texts();
+    messages().Take_Texts();
     Type(pass, QStringLiteral("new"));
     Confirm({QStringLiteral("wrong")});
     Press(nm, Qt::Key_F1);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n設定しなおしてください")});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n設定しなおしてください")});
     EXPECT_EQ(Value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
 }
 

@@ -22,6 +22,7 @@ namespace {
 template <class Form>
 class Printing : public Form {
   public:
+    explicit Printing(app::Session& s) : Form(s) {}
     void Print_Totals() override {
         ++prints;
         barEnabledWhilePrinting = this->FKey(10)->isEnabled();
@@ -44,7 +45,7 @@ class TotalsWindowTest : public AppTest {
         Entry(6, "2024/05/27", 1, 3, -500);  // an item whose entries sum to 0
         Entry(7, "2024/05/10", 2, 2, 700);
         Entry(8, "2024/01/10", 1, 2, 400);
-        db::Reopen_Masters(true);
+        session().reopenMasters();
     }
     void Purse_Book() {
         Start(app::Program::Purse);
@@ -52,7 +53,7 @@ class TotalsWindowTest : public AppTest {
         Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
             "(1,1,'2024/05/05',2,300,0),(2,2,'2024/05/06',2,500,0),(3,2,'2024/05/07',1,10000,0),"
             "(4,1,'2024/02/01',2,1000,0)");
-        db::Reopen_Masters(false);
+        session().reopenMasters();
     }
     void Entry(int cd, const char* date, int bank, int item, int amount) {
         Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)",
@@ -78,7 +79,7 @@ class TotalsWindowTest : public AppTest {
 
 TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
     Bank_Book();
-    auto* w = Open(new bank::form_S01T0101);
+    auto* w = Open(new bank::form_S01T0101(session()));
     ui::FlexGrid* g = w->Grid();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計"));
     EXPECT_EQ(Row(g, 0), (QStringList{"項目ｺｰﾄﾞ", "項目名", "項目分類", "件数", "", "金額", "平均"}));
@@ -102,13 +103,13 @@ TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
 TEST_F(TotalsWindowTest, BalanceShownIsTheStoredOneNotTheStartUpCopy) {
     Bank_Book();
     Sql("UPDATE T01 SET ZAN=777 WHERE CD=1");  // a journal change since the masters were read
-    auto* w = Open(new bank::form_S01T0101);
+    auto* w = Open(new bank::form_S01T0101(session()));
     EXPECT_EQ(Find<QLabel>(w, "lbl_zan")->text(), QStringLiteral("777"));
 }
 
 TEST_F(TotalsWindowTest, MonthButtonsCycleWithinTheYearAndRecompute) {
     Bank_Book();
-    auto* w = Open(new bank::form_S01T0101);
+    auto* w = Open(new bank::form_S01T0101(session()));
     w->monthBox()->setText(QStringLiteral("12"));
     QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("01"));
@@ -124,22 +125,22 @@ TEST_F(TotalsWindowTest, MonthButtonsCycleWithinTheYearAndRecompute) {
 
 TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
     Bank_Book();
-    auto* w = Open(new bank::form_S01T0101);
+    auto* w = Open(new bank::form_S01T0101(session()));
     QLineEdit* year = w->yearBox();
     QLineEdit* month = w->monthBox();
-    ui::Msg::Take_Texts();
+    messages().Take_Texts();
     for (const char* bad : {"1899", "abc", ""}) {
         Type(year, QString::fromLatin1(bad));
         Press(year, Qt::Key_Tab);
         QTest::qWait(20);
         EXPECT_TRUE(year->hasFocus()) << bad;
     }
-    EXPECT_EQ(ui::Msg::Take_Texts().value(0), QStringLiteral("年は1900～9999の整数で入力してください"));
+    EXPECT_EQ(messages().Take_Texts().value(0), QStringLiteral("年は1900～9999の整数で入力してください"));
     // A year beyond 9999 is refused on Enter as well, and nothing is computed.
     Type(year, QStringLiteral("10000"));
     Press(year, Qt::Key_Return);
     EXPECT_TRUE(year->hasFocus());
-    EXPECT_EQ(ui::Msg::Take_Texts().size(), 1);
+    EXPECT_EQ(messages().Take_Texts().size(), 1);
     EXPECT_EQ(w->Grid()->Rows(), 6);
     Type(year, QStringLiteral("2024"));
     Press(year, Qt::Key_Tab);
@@ -160,7 +161,7 @@ TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
 
 TEST_F(TotalsWindowTest, BankCodeOrListChoosesTheBank) {
     Bank_Book();
-    auto* w = Open(new bank::form_S01T0101);
+    auto* w = Open(new bank::form_S01T0101(session()));
     auto* code = Find<QLineEdit>(w, "txt_b_cd");
     auto* list = Find<QComboBox>(w, "cmb_b_nm");
     Type(code, QStringLiteral("2"));
@@ -173,10 +174,10 @@ TEST_F(TotalsWindowTest, BankCodeOrListChoosesTheBank) {
     Press(code, Qt::Key_Return);
     EXPECT_EQ(list->currentText(), QStringLiteral("2 支店"));
     EXPECT_EQ(w->Grid()->Text(5, 1), QStringLiteral("-700"));
-    ui::Msg::Take_Texts();
+    messages().Take_Texts();
     Type(code, QStringLiteral("40000"));
     Press(code, Qt::Key_Return);
-    EXPECT_EQ(ui::Msg::Take_Texts(), QStringList{QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください")});
+    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください")});
     EXPECT_EQ(w->Grid()->Text(5, 1), QStringLiteral("-700"));
     list->setCurrentIndex(0);
     emit list->activated(0);
@@ -186,8 +187,8 @@ TEST_F(TotalsWindowTest, BankCodeOrListChoosesTheBank) {
 
 TEST_F(TotalsWindowTest, YearlyModeShowsOnlyTheYearFrameAndTotalsTheYear) {
     Bank_Book();
-    app::PeriodMode = 1;
-    auto* w = Open(new bank::form_S01T0101);
+    session().PeriodMode = 1;
+    auto* w = Open(new bank::form_S01T0101(session()));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別年合計"));
     EXPECT_FALSE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
     EXPECT_TRUE(Find<QFrame>(w, "frm_syukei_mode_1")->isVisible());
@@ -201,7 +202,7 @@ TEST_F(TotalsWindowTest, YearlyModeShowsOnlyTheYearFrameAndTotalsTheYear) {
 
 TEST_F(TotalsWindowTest, BankPrintsAtOnceWithTheKeysDisabledAndStoresItsLayout) {
     Bank_Book();
-    auto* w = Open(new Printing<bank::form_S01T0101>);
+    auto* w = Open(new Printing<bank::form_S01T0101>(session()));
     EXPECT_EQ(w->FKey(2)->text(), QStringLiteral("一覧印刷"));
     Press(w->yearBox(), Qt::Key_F2);
     EXPECT_EQ(w->prints, 1);
@@ -218,7 +219,7 @@ TEST_F(TotalsWindowTest, BankPrintsAtOnceWithTheKeysDisabledAndStoresItsLayout) 
 
 TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight) {
     Purse_Book();
-    auto* w = Open(new purse::form_S01T0101);
+    auto* w = Open(new purse::form_S01T0101(session()));
     ui::FlexGrid* g = w->Grid();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別月合計"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd")), nullptr);
@@ -236,15 +237,15 @@ TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight
 
 TEST_F(TotalsWindowTest, PurseWindowFollowsTheOtherTotalsButton) {
     Purse_Book();
-    auto* w = Open(new purse::form_S01T0101);
-    app::PeriodMode = 1;  // as the menu sets it before handing the open window the button
+    auto* w = Open(new purse::form_S01T0101(session()));
+    session().PeriodMode = 1;  // as the menu sets it before handing the open window the button
     w->Reopen();
     EXPECT_EQ(w->Mode(), 1);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別年合計"));
     EXPECT_FALSE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
     EXPECT_EQ(w->Grid()->Text(4, 3), QStringLiteral("-1800")) << "the year, February included";
     // A graph opened meanwhile in the other mode does not change what the window computes.
-    app::PeriodMode = 0;
+    session().PeriodMode = 0;
     QTest::mouseClick(Find<QPushButton>(w, "Command3"), Qt::LeftButton);
     QTest::mouseClick(Find<QPushButton>(w, "Command2"), Qt::LeftButton);
     EXPECT_EQ(w->Grid()->Text(4, 3), QStringLiteral("-1800"));
@@ -252,7 +253,7 @@ TEST_F(TotalsWindowTest, PurseWindowFollowsTheOtherTotalsButton) {
 
 TEST_F(TotalsWindowTest, PurseAsksForThePrintSideFirst) {
     Purse_Book();
-    auto* w = Open(new Printing<purse::form_S01T0101>);
+    auto* w = Open(new Printing<purse::form_S01T0101>(session()));
     auto* side = Find<QFrame>(w, "frm_select_omote");
     EXPECT_FALSE(side->isVisible());
     Press(w->yearBox(), Qt::Key_F2);
@@ -267,7 +268,7 @@ TEST_F(TotalsWindowTest, PurseAsksForThePrintSideFirst) {
     EXPECT_FALSE(side->isVisible());
     EXPECT_EQ(w->prints, 1);
     EXPECT_FALSE(w->barEnabledWhilePrinting);
-    EXPECT_FALSE(app::flg_Front);
+    EXPECT_FALSE(session().flg_Front);
 }
 
 }  // namespace

@@ -12,32 +12,26 @@
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/db/Book.h"
-#include "ui/MenuForm.h"
-#include "ui/Msg.h"
-#include "ui/PasswordForm.h"
 
 void AppTest::Start(app::Program program, bool openDb) {
     ASSERT_TRUE(m_dir.isValid());
     // QSettings keeps its folder for the whole process: point it at this test's own folder.
     qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("config")));
-    app::Set_Product(program);
+    m_session = std::make_unique<app::Session>(program);
+    m_messages = std::make_shared<app::ScriptedMessages>();
+    m_session->setMessages(m_messages);
+    m_session->setEndHandler([this](int code) { m_endCode = code; });
+    m_session->setUrlOpener([](const QString&) {});
     app::Set_Data_Dir(m_dir.path());
     // The program's own folder holds nothing: the build's help files and books stay out of the test.
     QDir(m_dir.path()).mkpath(QStringLiteral("program"));
     app::Set_Program_Dir(m_dir.filePath(QStringLiteral("program")));
-    app::PeriodMode = 0;
-    app::flg_Front = true;
-    app::UserName.clear();
-    ui::Msg::Set_Scripted(true);
-    ui::form_U0102::Reset_Failures();
-    ui::Set_End_Handler([this](int code) { m_endCode = code; });
-    ui::Set_Url_Opener([](const QString&) {});
     Set_Now(QDateTime(QDate(2024, 5, 17), QTime(9, 30)));
     if (openDb) {
         QString error;
         ASSERT_TRUE(db::Create_Book(program, app::Database_Path(), &error)) << error.toStdString();
-        ASSERT_TRUE(db::Open_Database(app::Database_Path(), &error)) << error.toStdString();
+        ASSERT_TRUE(m_session->openBook(app::Database_Path(), &error)) << error.toStdString();
     }
 }
 
@@ -49,15 +43,10 @@ void AppTest::TearDown() {
         if (w && !w->parentWidget()) delete w.data();
     for (auto& w : windows)
         if (w) delete w.data();
-    db::Close_Rs(db::rs_T01);
-    db::Close_Rs(db::rs_T02);
-    db::Close_Rs(db::rs_S01);
-    db::flg_T01 = db::flg_T02 = false;
+    if (m_session) m_session->closeBook();
     db::Close_Database();
-    app::Set_Clock({});
+    m_session.reset();
     app::Set_Program_Dir({});
-    ui::Set_End_Handler({});
-    ui::Msg::Set_Scripted(false);
 }
 
 void AppTest::Sql(const QString& sql, const QVariantList& binds) {
@@ -94,7 +83,7 @@ QList<qint64> AppTest::Wrong_Bank_Balances() {
 }
 
 void AppTest::Set_Now(const QDateTime& t) {
-    app::Set_Clock([t] { return t; });
+    m_session->setClock([t] { return t; });
 }
 
 void When_Modal(std::function<void(QWidget*)> action) {

@@ -1,5 +1,5 @@
 #pragma once
-// A fresh database and settings folder for each test, messages scripted, a fixed clock.
+// A fresh session, database and settings folder for each test, messages scripted, a fixed clock.
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,10 @@
 #include <QTemporaryDir>
 #include <QVariantList>
 #include <functional>
+#include <memory>
 
 #include "core/AppState.h"
+#include "core/Session.h"
 
 class QWidget;
 
@@ -16,6 +18,10 @@ class AppTest : public ::testing::Test {
 protected:
     // Program under test and whether its database file exists (and is opened).
     void Start(app::Program program, bool openDb = true);
+    // The program's session: what its windows share.
+    app::Session& session() { return *m_session; }
+    // What was shown, and the answers to give.
+    app::ScriptedMessages& messages() { return *m_messages; }
     void TearDown() override;
 
     // Runs a statement on the test database; fails the test on error.
@@ -31,6 +37,8 @@ protected:
     void Set_Now(const QDateTime& t);
 
     QTemporaryDir m_dir;
+    std::unique_ptr<app::Session> m_session;
+    std::shared_ptr<app::ScriptedMessages> m_messages;
     int m_endCode = -1000;  // set when the program would end
 };
 

@@ -9,12 +9,6 @@
 
 namespace db {
 
-Rs rs_T01;
-Rs rs_T02;
-Rs rs_S01;
-bool flg_T01 = false;
-bool flg_T02 = false;
-
 RecordSet::RecordSet(QStringList columns, std::vector<QVariantList> rows)
     : m_columns(std::move(columns)), m_rows(std::move(rows)) {}
 
@@ -85,35 +79,9 @@ int Open_U01(Rs& rs) { return Open_Rs(rs, QStringLiteral("SELECT * FROM U01 WHER
 int Open_T01(Rs& rs) { return Open_Rs(rs, QStringLiteral("SELECT * FROM T01 ORDER BY CD")); }
 int Open_T02(Rs& rs) { return Open_Rs(rs, QStringLiteral("SELECT * FROM T02 ORDER BY CD")); }
 
-namespace {
-bool seek(Rs& rs, qint64 code) {
-    if (!rs) return false;
-    for (rs->MoveFirst(); !rs->EndOfRows(); rs->MoveNext()) {
-        const QVariant cd = rs->Field(QStringLiteral("CD"));
-        if (cd.isValid() && cd.toLongLong() == code) return true;
-    }
-    return false;
-}
-}  // namespace
-
-bool Seek_T01(qint64 code) { return seek(rs_T01, code); }
-bool Seek_T02(qint64 code) { return seek(rs_T02, code); }
-
-int Open_S01ByBank(qint64 bankCode) {
-    return Open_Rs(rs_S01, QStringLiteral("SELECT * FROM S01 WHERE B_CD = ? ORDER BY K_DATE,CD"), {bankCode});
-}
 int Open_S01ByCd(Rs& rs, qint64 recordNumber) {
     return Open_Rs(rs, QStringLiteral("SELECT * FROM S01 WHERE CD = ?"), {recordNumber});
 }
 int Open_S01All(Rs& rs) { return Open_Rs(rs, QStringLiteral("SELECT * FROM S01 ORDER BY K_DATE,CD")); }
-
-void Reopen_Masters(bool withItems) {
-    Close_Rs(rs_T01);
-    flg_T01 = Open_T01(rs_T01) == kRows;
-    if (withItems) {
-        Close_Rs(rs_T02);
-        flg_T02 = Open_T02(rs_T02) == kRows;
-    }
-}
 
 }  // namespace db

@@ -55,24 +55,8 @@ int Open_U01(Rs& rs);
 int Open_T01(Rs& rs);
 int Open_T02(Rs& rs);
 
-// Positions the shared master record set on the row with that code. False when there is
-// none or the set is not open; it then stands past its last row.
-bool Seek_T01(qint64 code);
-bool Seek_T02(qint64 code);
-
 // Bank-book journal openers.
-int Open_S01ByBank(qint64 bankCode);  // into the shared rs_S01
 int Open_S01ByCd(Rs& rs, qint64 recordNumber);
 int Open_S01All(Rs& rs);
-
-// Program-wide shared master record sets and their flags (true while open with rows).
-extern Rs rs_T01;
-extern Rs rs_T02;
-extern Rs rs_S01;
-extern bool flg_T01;
-extern bool flg_T02;
-
-// Reopens the shared masters and sets the flags (start-up, closing a master list).
-void Reopen_Masters(bool withItems);
 
 }  // namespace db

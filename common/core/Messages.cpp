@@ -1,0 +1,24 @@
+#include "core/Messages.h"
+
+namespace app {
+
+Answer ScriptedMessages::show(QObject*, const QString& title, const QString& text, Icon icon, Buttons buttons) {
+    m_shown.append({title, text, icon, buttons});
+    if (buttons == Buttons::Ok) return Answer::Ok;
+    const Answer first = buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    return m_answers.isEmpty() ? first : m_answers.dequeue();
+}
+
+QList<Shown> ScriptedMessages::Take_Shown() {
+    QList<Shown> out;
+    out.swap(m_shown);
+    return out;
+}
+
+QStringList ScriptedMessages::Take_Texts() {
+    QStringList out;
+    for (const Shown& s : Take_Shown()) out << s.text;
+    return out;
+}
+
+}  // namespace app

@@ -1,0 +1,48 @@
+#pragma once
+// Where every message and question of a program goes. The windows show message boxes; tests
+// read what was shown and give the answers, and nothing waits for a person.
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+
+class QObject;
+
+namespace app {
+
+enum class Icon { Information, Critical, Question, Exclamation };
+enum class Buttons { Ok, OkCancel, YesNo };
+enum class Answer { Ok, Cancel, Yes, No };
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // Shows the text with the product title; `parent` is the window it belongs to (or null).
+    virtual Answer show(QObject* parent, const QString& title, const QString& text, Icon icon, Buttons buttons) = 0;
+};
+
+// One message as it was shown.
+struct Shown {
+    QString title;
+    QString text;
+    Icon icon;
+    Buttons buttons;
+};
+
+// Keeps what was shown and answers from a script: answers are used in order, and when none is
+// left a question gets its first button (OK, はい).
+class ScriptedMessages : public MessageSink {
+public:
+    Answer show(QObject* parent, const QString& title, const QString& text, Icon icon, Buttons buttons) override;
+
+    void Push_Answer(Answer a) { m_answers.enqueue(a); }
+    QList<Shown> Take_Shown();  // what was shown since the last call
+    QStringList Take_Texts();
+
+private:
+    QQueue<Answer> m_answers;
+    QList<Shown> m_shown;
+};
+
+}  // namespace app

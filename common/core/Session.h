@@ -1,0 +1,109 @@
+#pragma once
+// Everything the windows of one running program share: the open book, the masters as they
+// were last read, the period mode, the print side, the user's name, the clock and where
+// messages go. Every window receives it; a test makes a fresh one in one line.
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+#include "core/AppState.h"
+#include "core/Messages.h"
+
+namespace app {
+
+// One row of a master as the windows look it up: a bank (ZAN) of the bank book, or an item or
+// a category (KIND).
+struct MasterEntry {
+    qint64 cd = 0;
+    QString nm;
+    QVariant zan;   // banks
+    QVariant kind;  // items and categories: 0 income, every other value expense
+};
+
+// A master read whole, in code order, with a look-up by code.
+class MasterCache {
+public:
+    void assign(QList<MasterEntry> rows);
+    void clear() { assign({}); }
+    const QList<MasterEntry>& rows() const { return m_rows; }
+    bool isEmpty() const { return m_rows.isEmpty(); }
+    // The row of a code; null when the master has none.
+    const MasterEntry* find(qint64 code) const;
+
+private:
+    QList<MasterEntry> m_rows;
+    QHash<qint64, int> m_index;
+};
+
+class Session : public QObject {
+    Q_OBJECT
+public:
+    explicit Session(Program program, QObject* parent = nullptr);
+    ~Session() override;
+
+    Program program() const { return m_program; }
+    const ProductInfo& product() const { return Product_Of(m_program); }
+
+    // The book: opened as the program's one connection, with its lock; see db::Open_Database.
+    bool openBook(const QString& path, QString* error, bool readOnly = false);
+    void closeBook();
+
+    // The masters as they were when last read: at start-up and when a master list closes with
+    // 終了 (rs_T01: banks of the bank book or categories of the household book; rs_T02: items).
+    // flg_T01 / flg_T02 tell whether they hold rows.
+    MasterCache rs_T01;
+    MasterCache rs_T02;
+    bool flg_T01 = false;
+    bool flg_T02 = false;
+    // Reads the masters again (both of the bank book, the categories of the household book).
+    void reopenMasters();
+    const MasterEntry* Seek_T01(qint64 code) const { return rs_T01.find(code); }
+    const MasterEntry* Seek_T02(qint64 code) const { return rs_T02.find(code); }
+
+    // Set by the menu before the totals and graph windows open: 0 monthly, 1 yearly.
+    int PeriodMode = 0;
+    // True when the next printed sheet is a front side (wider left margin).
+    bool flg_Front = true;
+    // NM of the user profile; empty when there is none.
+    QString UserName;
+    void setUserName(const QString& name);
+    // Wrong passwords, counted over the whole run.
+    int passwordFailures = 0;
+
+    // The present date and time; tests set a fixed clock.
+    QDateTime now() const;
+    void setClock(std::function<QDateTime()> clock);
+
+    // Every message and question of the program.
+    Answer show(QObject* parent, const QString& text, Icon icon, Buttons buttons = Buttons::Ok);
+    void setMessages(std::shared_ptr<MessageSink> sink);
+
+    // Enables or disables the menu's journal, totals and graph buttons and F1 to F5.
+    void Set_MenuEnabled(bool on) { emit menuEnabled(on); }
+
+    // How the program ends (exit, third wrong password): the book is closed and the event loops
+    // left. Tests replace it.
+    void endProgram(int code);
+    void setEndHandler(std::function<void(int)> handler) { m_endHandler = std::move(handler); }
+    // Opens a mail or web address with the platform's handler; tests replace it.
+    void openUrl(const QString& url);
+    void setUrlOpener(std::function<void(const QString&)> opener) { m_urlOpener = std::move(opener); }
+
+signals:
+    void menuEnabled(bool on);
+    void userNameChanged(const QString& name);
+
+private:
+    Program m_program;
+    std::function<QDateTime()> m_clock;
+    std::shared_ptr<MessageSink> m_messages;
+    std::function<void(int)> m_endHandler;
+    std::function<void(const QString&)> m_urlOpener;
+};
+
+}  // namespace app
