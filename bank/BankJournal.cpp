@@ -50,7 +50,6 @@ form_S0101::form_S0101(app::Session& session, QWidget* parent)
                    {"収入", 1000}, {"支出", 1000}, {"備考", 3000}};
     for (int c = 0; c < 7; ++c) grd_S01->Set_Header(c, QString::fromUtf8(headers[c].text), headers[c].twips);
     grd_S01->Fit_Column(0, QStringLiteral("000000"));
-    grd_S01->Set_Rows(1);
     Set_Layout_Keys(QStringLiteral("S0101"), grd_S01, QStringLiteral("grd_S01ColWidth"), 7);
     Restore_Layout();
     Tick_Clock();
@@ -132,7 +131,10 @@ void form_S0101::Build() {
         ui::Mark_Numeric(e);
 
     Label(QString::fromUtf8(ui::kHintGrid), 8, 160, 560);
-    grd_S01 = new ui::FlexGrid(QStringLiteral("grd_S01"), 7, this);
+    grd_S01 = new ui::FlexGrid(this);
+    grd_S01->setObjectName(QStringLiteral("grd_S01"));
+    m_month = new models::BankMonthModel(this);
+    grd_S01->Set_Model(m_month);
     grd_S01->setGeometry(8, 184, 864, 372);
     Set_Fill_Widget(grd_S01);
 
@@ -465,7 +467,7 @@ void form_S0101::Input() {
         else if (c.inserted)
             Show_Record(0);
         Clear_Entry();
-        grd_S01->Set_Rows(1);
+        m_month->clear();
         cmd_input->setText(kInput);
         cmd_input->setEnabled(false);
         ui::Set_FKeyEnabled(this, true);
@@ -599,28 +601,13 @@ void form_S0101::Recalculate() {
 // The grid
 
 void form_S0101::Fill_Grid() {
-    grd_S01->Set_Rows(1);
     const auto bank = db::Parse_Code(txt_b_cd->text());
-    if (!bank) return;
-    const ledger::BankMonth month = ledger::Read_Bank_Month(*bank, txt_date->Month());
-    if (!month.ok || month.rows.isEmpty()) return;
-    grd_S01->setUpdatesEnabled(false);
-    grd_S01->Set_Rows(month.rows.size() + 1);
-    int row = 1;
-    for (const ledger::BankMonthRow& r : month.rows) {
-        ui::Set_Cell(grd_S01, 0, row, r.cd);
-        ui::Set_Cell(grd_S01, 1, row, r.date);
-        ui::Set_Cell(grd_S01, 2, row, Number_Text(r.itemCode));
-        ui::Set_Cell(grd_S01, 3, row, r.itemName);
-        // A row whose item is missing from the master counts as expense, as in the balance.
-        const int amountCol = r.income ? 4 : 5;
-        ui::Set_Cell(grd_S01, amountCol, row, r.amount ? QString::number(*r.amount) : QString());
-        ui::Set_CellAlign(grd_S01, 4, row, 7);
-        ui::Set_CellAlign(grd_S01, 5, row, 7);
-        ui::Set_Cell(grd_S01, 6, row, r.note);
-        ++row;
+    if (!bank) {
+        m_month->clear();
+        return;
     }
-    grd_S01->setUpdatesEnabled(true);
+    const ledger::BankMonth month = ledger::Read_Bank_Month(*bank, txt_date->Month());
+    m_month->setRows(month.ok ? month.rows : QList<ledger::BankMonthRow>{});
 }
 
 void form_S0101::Grid_DoubleClicked() {
@@ -628,18 +615,17 @@ void form_S0101::Grid_DoubleClicked() {
     if (f1) f1->setEnabled(false);
     {
         ui::Hourglass wait;
-        Show_Record(ui::Get_CellNum(grd_S01, 0, m_clickedRow));
+        const ledger::BankMonthRow* row = m_month->rowAt(m_clickedRow - 1);
+        Show_Record(row ? row->cd : 0);
         cmd_input->setText(kUpdate);
     }
     if (f1) f1->setEnabled(true);
 }
 
 void form_S0101::Grid_Delete() {
-    const int row = grd_S01->Row();
-    if (row < 1) return;
-    const QString number = ui::Get_Cell(grd_S01, 0, row);
-    if (!db::Parse_Whole(number)) return;
-    txt_cd2[0]->setText(number);
+    const ledger::BankMonthRow* row = m_month->rowAt(grd_S01->Row() - 1);
+    if (!row) return;
+    txt_cd2[0]->setText(QString::number(row->cd));
     txt_cd2[1]->clear();
     Delete_ByNumber();
 }
@@ -658,7 +644,7 @@ void form_S0101::Print() {
 
 void form_S0101::Print_Journal() {
     ui::Print_Document(session(), this, QStringLiteral("銀行帳 ") + cmb_b_nm->currentText(), [this](print::PageWriter& out) {
-        return print::Print_BankJournal(out, cmb_b_nm->currentText(), lbl_zan->text(), ui::Grid_Rows(grd_S01),
+        return print::Print_BankJournal(out, cmb_b_nm->currentText(), lbl_zan->text(), m_month->rowTexts(),
                                         session().flg_Front);
     });
 }

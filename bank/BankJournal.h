@@ -13,6 +13,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace models {
+class BankMonthModel;
+}
 namespace ui {
 class FlexGrid;
 class MonthBox;
@@ -73,6 +76,7 @@ private:
     QLineEdit* txt_biko = nullptr;
     QPushButton* cmd_input = nullptr;
     ui::FlexGrid* grd_S01 = nullptr;
+    models::BankMonthModel* m_month = nullptr;
 
     QGroupBox* frm_select_cd = nullptr;
     QLineEdit* txt_cd = nullptr;

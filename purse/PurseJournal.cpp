@@ -28,8 +28,6 @@ namespace {
 const QString kRecalcLabel = QStringLiteral("差引を再計算しています");
 
 constexpr int kColumns = 8;
-// Holds the full K_DATE on the day cell: the grid shows only the day, a loaded row needs its month.
-constexpr int kDateRole = Qt::UserRole + 1;
 
 QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h = 24) {
     auto* l = new QLabel(text, parent);
@@ -132,7 +130,10 @@ void form_S0101::build() {
     label(this, QString::fromUtf8(ui::kHintEnter), 8, 136, 760, 18);
     label(this, QString::fromUtf8(ui::kHintGrid), 8, 154, 760, 18);
 
-    m_grid = new ui::FlexGrid(QStringLiteral("grd_S01"), kColumns, this);
+    m_grid = new ui::FlexGrid(this);
+    m_grid->setObjectName(QStringLiteral("grd_S01"));
+    m_rows = new models::PageModel(this);
+    m_grid->Set_Model(m_rows);
     m_grid->setGeometry(8, 176, width() - 16, height() - 176 - 57);
     m_grid->setFocusPolicy(Qt::ClickFocus);
     Set_Fill_Widget(m_grid);
@@ -211,9 +212,7 @@ void form_S0101::build() {
     connect(cancelPrint, &QPushButton::clicked, m_selectOmote, &QWidget::hide);
 
     // The row the grid's actions work on is the one the user last picked, by mouse or keys.
-    connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
-        if (row >= 0) m_clickedRow = row + 1;
-    });
+    connect(m_grid, &ui::FlexGrid::Current_Row_Changed, this, [this](int row) { m_clickedRow = row; });
     connect(m_grid, &ui::FlexGrid::Clicked_Row, this, [this](int row) {
         if (row > 0) m_clickedRow = row;
     });
@@ -227,11 +226,12 @@ void form_S0101::build() {
         FKey(1)->setEnabled(true);
     });
     connect(m_grid, &ui::FlexGrid::Delete_Pressed, this, [this] {
-        if (m_clickedRow < 1 || m_clickedRow >= m_grid->Rows() || m_grid->Text(0, m_clickedRow).isEmpty()) {
+        const ledger::PageRow* row = m_rows->rowAt(m_clickedRow - 1);
+        if (!row) {
             critical(QStringLiteral("レコードがありません"));
             return;
         }
-        delete_Rows(ui::Get_CellNum(m_grid, 0, m_clickedRow), std::nullopt);
+        delete_Rows(row->cd, std::nullopt);
     });
 }
 
@@ -347,45 +347,20 @@ void form_S0101::Clear_Entry() {
     m_biko->clear();
 }
 
-void form_S0101::fill_Row(int row, qint64 cd, const QString& kDate, qint64 kCd, const QString& name, qint64 kind,
-                          qint64 amount, const QString& zan, const QString& biko) {
-    ui::Set_Cell(m_grid, 0, row, cd);
-    ui::Set_Cell(m_grid, 1, row, kDate.right(2));
-    m_grid->item(row - 1, 1)->setData(kDateRole, kDate);
-    ui::Set_Cell(m_grid, 2, row, kCd);
-    ui::Set_Cell(m_grid, 3, row, name);
-    // Income in 収入; every other kind, and a category missing from the master, in 支出.
-    ui::Set_Cell(m_grid, 4, row, kind == 0 ? QString::number(amount) : QString());
-    ui::Set_Cell(m_grid, 5, row, kind == 0 ? QString() : QString::number(amount));
-    if (!zan.isNull()) ui::Set_Cell(m_grid, 6, row, zan);
-    ui::Set_Cell(m_grid, 7, row, biko);
-    for (int c : {4, 5, 6}) ui::Set_CellAlign(m_grid, c, row, 7);
-}
-
 void form_S0101::Show_Page(qint64 page) {
     m_page = page;
     m_pageBox->setText(QString::number(page));
     const ledger::PageRead read = ledger::Read_Page(page);
-    m_grid->setUpdatesEnabled(false);
-    m_grid->Set_Rows(1);
-    if (read.rows.isEmpty()) {
-        // An empty page shows one empty row, where its first entry will go.
-        m_grid->Set_Rows(2);
-    } else {
-        m_grid->Set_Rows(static_cast<int>(read.rows.size()) + 1);
-        int r = 1;
-        for (const ledger::PageRow& row : read.rows) {
-            fill_Row(r++, row.cd, row.kDate, row.kCd, row.categoryName, row.kind, row.kingaku,
-                     row.zan ? QString::number(*row.zan) : QString(), row.biko);
-        }
+    // An empty page shows one empty row, where its first entry will go.
+    m_rows->setRows(read.rows);
+    if (!read.rows.isEmpty()) {
         const QString first = read.rows.first().kDate;
         if (first.size() >= 3) m_date->Set_Month(first.chopped(3));
     }
-    m_grid->setUpdatesEnabled(true);
     // The grid's Delete key and double-click act on the highlighted row: start from the first.
     m_clickedRow = 1;
     if (read.rows.isEmpty())
-        m_grid->setCurrentItem(nullptr);
+        m_grid->setCurrentIndex({});
     else
         m_grid->Set_Row(1);
 }
@@ -399,16 +374,16 @@ void form_S0101::move_Page(qint64 page) {
 
 void form_S0101::Load_FromGrid(int row) {
     Clear_Entry();
-    if (row < 1 || row >= m_grid->Rows() || m_grid->Text(0, row).isEmpty()) return;
-    m_recNo->setText(m_grid->Text(0, row));
-    m_day->setText(m_grid->Text(1, row));
+    const ledger::PageRow* r = m_rows->rowAt(row - 1);
+    if (!r) return;
+    m_recNo->setText(QString::number(r->cd));
+    m_day->setText(r->kDate.right(2));
     // The row keeps its own month when it is written back.
-    const QString kDate = m_grid->item(row - 1, 1) ? m_grid->item(row - 1, 1)->data(kDateRole).toString() : QString();
-    if (kDate.size() >= 7 && ledger::Month_Start(kDate.left(7))) m_date->Set_Month(kDate.left(7));
-    m_kCd->setText(m_grid->Text(2, row));
+    if (r->kDate.size() >= 7 && ledger::Month_Start(r->kDate.left(7))) m_date->Set_Month(r->kDate.left(7));
+    m_kCd->setText(QString::number(r->kCd));
     find_Category();
-    m_kingaku->setText(QString::number(db::To_Cur(m_grid->Text(4, row), 0) + db::To_Cur(m_grid->Text(5, row), 0)));
-    m_biko->setText(m_grid->Text(7, row));
+    m_kingaku->setText(QString::number(r->kingaku));
+    m_biko->setText(r->biko);
     m_day->setFocus();
 }
 
@@ -504,13 +479,13 @@ void form_S0101::Modify_By_Number() {
         m_cd->setFocus();
         return;
     }
-    const int row = ui::Find_Row(m_grid, 0, *cd);
+    const auto row = m_rows->rowOfRecord(*cd);
     m_selectCd->hide();
-    if (row == 0) {
+    if (!row) {
         critical(QStringLiteral("レコードがありません"));
         return;
     }
-    Load_FromGrid(row);
+    Load_FromGrid(*row + 1);
 }
 
 void form_S0101::Drop_Combo() {
@@ -532,13 +507,13 @@ void form_S0101::print() {
 void form_S0101::Print_Journal() {
     const QString page = m_pageBox->text();
     ui::Print_Document(session(), this, QStringLiteral("家計簿 No.") + page, [this, page](print::PageWriter& out) {
-        return print::Print_PurseJournal(out, page, m_date->Month(), ui::Grid_Rows(m_grid), session().flg_Front);
+        return print::Print_PurseJournal(out, page, m_date->Month(), m_rows->rowTexts(), session().flg_Front);
     });
 }
 
 void form_S0101::close_Journal() {
     // Every write keeps the balances; this pass only confirms them.
-    if (!m_grid->Text(0, 1).isEmpty() && !db::Is_Read_Only()) {
+    if (!m_rows->rows().isEmpty() && !db::Is_Read_Only()) {
         ledger::Recalc r;
         {
             ui::Hourglass wait;

@@ -12,6 +12,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace models {
+class PageModel;
+}
 namespace ui {
 class FlexGrid;
 class MonthBox;
@@ -47,8 +50,6 @@ class form_S0101 : public ui::FormBase {
     bool check_Day();
     bool find_Category();
     void delete_Rows(qint64 from, std::optional<qint64> to);
-    void fill_Row(int row, qint64 cd, const QString& kDate, qint64 kCd, const QString& name, qint64 kind, qint64 amount,
-                  const QString& zan, const QString& biko);
 
     qint64 m_page = 1;
     int m_clickedRow = 1;
@@ -64,6 +65,7 @@ class form_S0101 : public ui::FormBase {
     QLineEdit* m_biko = nullptr;
     QPushButton* m_input = nullptr;
     ui::FlexGrid* m_grid = nullptr;
+    models::PageModel* m_rows = nullptr;
 
     QFrame* m_selectCd = nullptr;
     QLineEdit* m_cd = nullptr;

@@ -7,32 +7,14 @@
 #include "core/db/Recordset.h"
 
 namespace app {
-namespace {
-
-// A master read whole through its record set (Open_T01 / Open_T02).
-QList<MasterEntry> readMaster(int (*open)(db::Rs&)) {
-    QList<MasterEntry> rows;
-    db::Rs rs;
-    if (open(rs) != db::kRows) return rows;
-    for (rs->MoveFirst(); !rs->EndOfRows(); rs->MoveNext()) {
-        const QVariant cd = rs->Field(QStringLiteral("CD"));
-        if (!cd.isValid()) continue;
-        rows.append({cd.toLongLong(), rs->Field(QStringLiteral("NM")).toString(), rs->Field(QStringLiteral("ZAN")),
-                     rs->Field(QStringLiteral("KIND"))});
-    }
-    return rows;
-}
-
-}  // namespace
-
-void MasterCache::assign(QList<MasterEntry> rows) {
+void MasterCache::assign(QList<ledger::MasterRow> rows) {
     m_rows = std::move(rows);
     m_index.clear();
     for (int i = 0; i < m_rows.size(); ++i)
         if (!m_index.contains(m_rows[i].cd)) m_index.insert(m_rows[i].cd, i);
 }
 
-const MasterEntry* MasterCache::find(qint64 code) const {
+const ledger::MasterRow* MasterCache::find(qint64 code) const {
     const auto it = m_index.find(code);
     return it == m_index.end() ? nullptr : &m_rows[it.value()];
 }
@@ -56,10 +38,11 @@ void Session::closeBook() {
 }
 
 void Session::reopenMasters() {
-    rs_T01.assign(readMaster(db::Open_T01));
+    const bool bank = m_program == Program::Bank;
+    rs_T01.assign(ledger::Read_Master_List(bank ? ledger::Master::Bank : ledger::Master::Category));
     flg_T01 = !rs_T01.isEmpty();
-    if (m_program == Program::Bank) {
-        rs_T02.assign(readMaster(db::Open_T02));
+    if (bank) {
+        rs_T02.assign(ledger::Read_Master_List(ledger::Master::Item));
         flg_T02 = !rs_T02.isEmpty();
     }
 }

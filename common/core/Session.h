@@ -13,30 +13,22 @@
 
 #include "core/AppState.h"
 #include "core/Messages.h"
+#include "core/ledger/Masters.h"
 
 namespace app {
-
-// One row of a master as the windows look it up: a bank (ZAN) of the bank book, or an item or
-// a category (KIND).
-struct MasterEntry {
-    qint64 cd = 0;
-    QString nm;
-    QVariant zan;   // banks
-    QVariant kind;  // items and categories: 0 income, every other value expense
-};
 
 // A master read whole, in code order, with a look-up by code.
 class MasterCache {
 public:
-    void assign(QList<MasterEntry> rows);
+    void assign(QList<ledger::MasterRow> rows);
     void clear() { assign({}); }
-    const QList<MasterEntry>& rows() const { return m_rows; }
+    const QList<ledger::MasterRow>& rows() const { return m_rows; }
     bool isEmpty() const { return m_rows.isEmpty(); }
     // The row of a code; null when the master has none.
-    const MasterEntry* find(qint64 code) const;
+    const ledger::MasterRow* find(qint64 code) const;
 
 private:
-    QList<MasterEntry> m_rows;
+    QList<ledger::MasterRow> m_rows;
     QHash<qint64, int> m_index;
 };
 
@@ -62,8 +54,8 @@ public:
     bool flg_T02 = false;
     // Reads the masters again (both of the bank book, the categories of the household book).
     void reopenMasters();
-    const MasterEntry* Seek_T01(qint64 code) const { return rs_T01.find(code); }
-    const MasterEntry* Seek_T02(qint64 code) const { return rs_T02.find(code); }
+    const ledger::MasterRow* Seek_T01(qint64 code) const { return rs_T01.find(code); }
+    const ledger::MasterRow* Seek_T02(qint64 code) const { return rs_T02.find(code); }
 
     // Set by the menu before the totals and graph windows open: 0 monthly, 1 yearly.
     int PeriodMode = 0;

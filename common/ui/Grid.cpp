@@ -18,32 +18,57 @@ double Twips_Per_Pixel() {
 int Px(double twips) { return static_cast<int>(std::lround(twips / Twips_Per_Pixel())); }
 int Twips(int px) { return static_cast<int>(std::lround(px * Twips_Per_Pixel())); }
 
-FlexGrid::FlexGrid(const QString& name, int columns, QWidget* parent) : QTableWidget(parent) {
+FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) { setUp(); }
+
+FlexGrid::FlexGrid(const QString& name, int columns, QWidget* parent) : QTableView(parent) {
     setObjectName(name);
-    setColumnCount(columns);
-    setRowCount(0);
+    setUp();
+    Set_Model(new models::TextTableModel(columns, this));
+}
+
+void FlexGrid::setUp() {
     verticalHeader()->setVisible(false);
     verticalHeader()->setDefaultSectionSize(20);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     horizontalHeader()->setStretchLastSection(false);
+    // The header row is drawn across the whole grid, also right of the last column.
+    horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView { background-color: palette(button); }"));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setTabKeyNavigation(false);
     setWordWrap(false);
-    for (int c = 0; c < columns; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem());
-    connect(this, &QTableWidget::cellClicked, this, [this](int row, int) { emit Clicked_Row(row + 1); });
+    setCornerButtonEnabled(false);
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { emit Clicked_Row(i.row() + 1); });
 }
 
-void FlexGrid::Set_Rows(int rows) { setRowCount(rows < 1 ? 0 : rows - 1); }
+void FlexGrid::Set_Model(models::GridModel* model) {
+    // Column widths belong to the grid: they stay when the model comes.
+    QHash<int, int> widths = m_twips;
+    m_model = model;
+    setModel(model);
+    for (auto it = widths.begin(); it != widths.end(); ++it) Set_Col_Width_Twips(it.key(), it.value());
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& now, const QModelIndex&) {
+                if (now.isValid()) emit Current_Row_Changed(now.row() + 1);
+            });
+}
+
+int FlexGrid::Rows() const { return (m_model ? m_model->rowCount() : 0) + 1; }
+
+void FlexGrid::Set_Rows(int rows) {
+    if (auto* texts = qobject_cast<models::TextTableModel*>(m_model)) texts->setRows(rows - 1);
+}
+
+int FlexGrid::Row() const { return currentIndex().isValid() ? currentIndex().row() + 1 : 0; }
 
 void FlexGrid::Set_Row(int row) {
-    if (row >= 1 && row < Rows()) setCurrentCell(row - 1, currentColumn() < 0 ? 0 : currentColumn());
+    if (!m_model || row < 1 || row >= Rows()) return;
+    setCurrentIndex(m_model->index(row - 1, currentIndex().isValid() ? currentIndex().column() : 0));
 }
 
 void FlexGrid::Set_Header(int col, const QString& text, int widthTwips) {
-    horizontalHeaderItem(col)->setText(text);
+    if (m_model) m_model->setHeaderText(col, text);
     Set_Col_Width_Twips(col, widthTwips);
 }
 
@@ -57,31 +82,30 @@ int FlexGrid::Col_Width_Twips(int col) const {
     if (it != m_twips.end() && Px(it.value()) == columnWidth(col)) return it.value();
     return Twips(columnWidth(col));
 }
+
 void FlexGrid::Set_Col_Width_Twips(int col, int twips) {
     m_twips.insert(col, twips);
     setColumnWidth(col, Px(twips));
 }
 
 QString FlexGrid::Text(int col, int row) const {
-    if (col < 0 || col >= columnCount()) return {};
-    if (row == 0) return horizontalHeaderItem(col)->text();
-    const QTableWidgetItem* it = item(row - 1, col);
-    return it ? it->text() : QString();
+    if (!m_model || col < 0 || col >= m_model->columnCount()) return {};
+    if (row == 0) return m_model->headerText(col);
+    return m_model->data(m_model->index(row - 1, col)).toString();
 }
 
 void FlexGrid::Set_Text(int col, int row, const QString& text) {
-    if (col < 0 || col >= columnCount()) return;
+    if (!m_model || col < 0 || col >= m_model->columnCount()) return;
     if (row == 0) {
-        horizontalHeaderItem(col)->setText(text);
+        m_model->setHeaderText(col, text);
         return;
     }
     if (row < 1 || row >= Rows()) return;
-    QTableWidgetItem* it = item(row - 1, col);
-    if (!it) {
-        it = new QTableWidgetItem();
-        setItem(row - 1, col, it);
-    }
-    it->setText(text);
+    m_model->setData(m_model->index(row - 1, col), text);
+}
+
+QRect FlexGrid::Cell_Rect(int col, int row) const {
+    return m_model ? visualRect(m_model->index(row - 1, col)) : QRect();
 }
 
 void FlexGrid::keyPressEvent(QKeyEvent* e) {
@@ -89,11 +113,11 @@ void FlexGrid::keyPressEvent(QKeyEvent* e) {
         emit Delete_Pressed();
         return;
     }
-    QTableWidget::keyPressEvent(e);
+    QTableView::keyPressEvent(e);
 }
 
 void FlexGrid::mouseDoubleClickEvent(QMouseEvent* e) {
-    QTableWidget::mouseDoubleClickEvent(e);
+    QTableView::mouseDoubleClickEvent(e);
     emit Double_Clicked();
 }
 
@@ -102,19 +126,14 @@ void Set_Cell(FlexGrid* g, int col, int row, const QVariant& value) {
 }
 
 void Set_CellAlign(FlexGrid* g, int col, int row, int alignment) {
-    if (row < 1 || row >= g->Rows()) return;
-    QTableWidgetItem* it = g->item(row - 1, col);
-    if (!it) {
-        it = new QTableWidgetItem();
-        g->setItem(row - 1, col, it);
-    }
+    if (!g->Model() || row < 1 || row >= g->Rows()) return;
     Qt::Alignment a = Qt::AlignLeft | Qt::AlignVCenter;
     switch (alignment) {
         case 7: a = Qt::AlignRight | Qt::AlignVCenter; break;
         case 4: a = Qt::AlignCenter; break;
         default: break;
     }
-    it->setTextAlignment(a);
+    g->Model()->setData(g->Model()->index(row - 1, col), QVariant::fromValue(a), Qt::TextAlignmentRole);
 }
 
 QString Get_Cell(FlexGrid* g, int col, int row) {
@@ -125,8 +144,7 @@ QString Get_Cell(FlexGrid* g, int col, int row) {
 
 int Find_Row(FlexGrid* g, int col, qint64 value) {
     for (int r = 1; r < g->Rows(); ++r) {
-        const QString t = g->Text(col, r);
-        const auto v = db::Numeric_Value(t);
+        const auto v = db::Numeric_Value(g->Text(col, r));
         if (v && *v == static_cast<double>(value)) return r;
     }
     return 0;

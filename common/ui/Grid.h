@@ -1,23 +1,33 @@
 #pragma once
-// A cell grid with one fixed header row: row 0 is the header, data rows start at 1.
-// The grid routines below work on cell texts, as every window and printout reads them.
+// A grid with one fixed header row, a view over its table model: row 0 is the header, data rows
+// start at 1, as the grid routines below count them. The routines read and write the model's
+// cell texts; windows read the model's rows for their data.
 
 #include <QHash>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVariant>
+
+#include "core/models/GridModels.h"
 
 namespace ui {
 
-class FlexGrid : public QTableWidget {
+class FlexGrid : public QTableView {
     Q_OBJECT
 public:
+    // A grid over the model its window gives it (Set_Model).
+    explicit FlexGrid(QWidget* parent = nullptr);
+    // A grid of plain texts with this many columns.
     FlexGrid(const QString& name, int columns, QWidget* parent = nullptr);
 
+    void Set_Model(models::GridModel* model);
+    models::GridModel* Model() const { return m_model; }
+
     // Rows counted with the header row, as the routines count them.
-    int Rows() const { return rowCount() + 1; }
+    int Rows() const;
+    // Only a grid of plain texts can be given a number of rows.
     void Set_Rows(int rows);
     // The current data row (1-based), 0 when none.
-    int Row() const { return currentRow() + 1; }
+    int Row() const;
     void Set_Row(int row);
 
     void Set_Header(int col, const QString& text, int widthTwips);
@@ -29,17 +39,22 @@ public:
 
     QString Text(int col, int row) const;
     void Set_Text(int col, int row, const QString& text);
+    // Where a cell is drawn, in viewport coordinates.
+    QRect Cell_Rect(int col, int row) const;
 
 signals:
     void Delete_Pressed();
     void Clicked_Row(int row);
     void Double_Clicked();
+    void Current_Row_Changed(int row);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
+    void setUp();
+    models::GridModel* m_model = nullptr;
     // Widths as set in twips, so that a width the user did not touch is stored as it came.
     QHash<int, int> m_twips;
 };

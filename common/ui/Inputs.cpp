@@ -13,7 +13,7 @@ void Fill_Code_Combo(QComboBox* combo, const app::MasterCache& masters, const QS
     const QSignalBlocker block(combo);
     combo->clear();
     if (!firstEntry.isEmpty()) combo->addItem(firstEntry, firstCode);
-    for (const app::MasterEntry& m : masters.rows()) combo->addItem(QString::number(m.cd) + QLatin1Char(' ') + m.nm, m.cd);
+    for (const ledger::MasterRow& m : masters.rows()) combo->addItem(QString::number(m.cd) + QLatin1Char(' ') + m.nm, m.cd);
     combo->setCurrentIndex(-1);
 }
 

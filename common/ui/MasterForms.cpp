@@ -101,7 +101,10 @@ MasterList::MasterList(app::Session& session, MasterDesc desc, QWidget* parent)
     resize(kListWidth, kListHeight);
 
     label(this, QStringLiteral("Label12"), QString::fromUtf8(kHintGrid), 8, 0, 640, 16);
-    m_grid = new FlexGrid(m_desc.gridName, 3, this);
+    m_grid = new FlexGrid(this);
+    m_grid->setObjectName(m_desc.gridName);
+    m_rows = new models::MasterListModel(m_desc.master, this);
+    m_grid->Set_Model(m_rows);
     m_grid->setGeometry(8, 16, 657, 497);
     Set_Fill_Widget(m_grid);
 
@@ -192,48 +195,13 @@ void MasterList::Fill_List() {
     // The cursor stays where it was (or on the new last row), so that the Delete key keeps
     // working after a reload.
     const int current = m_grid->Row();
-    db::Rs rs;
-    if (ledger::Open_Master_List(m_desc.master, rs) != db::kRows) {
-        m_grid->Set_Rows(1);
-        return;
-    }
-    const bool bank = m_desc.master == ledger::Master::Bank;
-    // Painting waits until every row is written; hiding the grid would take its focus away.
-    m_grid->setUpdatesEnabled(false);
-    m_grid->Set_Rows(1);
-    m_grid->Set_Rows(rs->RecordCount() + 1);
-    int i = 0;
-    for (rs->MoveFirst(); !rs->EndOfRows(); rs->MoveNext()) {
-        ++i;
-        Set_Cell(m_grid, 0, i, rs->Field(QStringLiteral("CD")));
-        Set_Cell(m_grid, 1, i, rs->Field(QStringLiteral("NM")));
-        if (bank)
-            Set_Cell(m_grid, 2, i, rs->Field(QStringLiteral("ZAN")));
-        else
-            Set_Cell(m_grid, 2, i, ledger::Kind_Name(db::To_Long(rs->Field(QStringLiteral("KIND")), 0)));
-    }
-    db::Close_Rs(rs);
+    m_rows->setRows(ledger::Read_Master_List(m_desc.master));
     if (current > 0) m_grid->Set_Row(std::min(current, m_grid->Rows() - 1));
-    m_grid->setUpdatesEnabled(true);
 }
 
-void MasterList::Show_Written(qint64 code, const QString& name, const QString& third, bool inserted) {
-    int row = inserted ? 0 : Find_Row(m_grid, 0, code);
-    // A row missing from the grid (an update of a code the grid does not show) is added, so
-    // that the grid never loses a written row nor overwrites its header.
-    if (row < 1) {
-        if (m_grid->Rows() == 2 && m_grid->Text(0, 1).isEmpty()) {
-            row = 1;
-        } else {
-            m_grid->Set_Rows(m_grid->Rows() + 1);
-            row = m_grid->Rows() - 1;
-        }
-    }
-    Set_Cell(m_grid, 0, row, code);
-    Set_Cell(m_grid, 1, row, name);
-    Set_Cell(m_grid, 2, row, third);
+void MasterList::Show_Written(const ledger::MasterRow& row, bool inserted) {
     // The written row becomes the current one, as writing a cell selects it.
-    m_grid->Set_Row(row);
+    m_grid->Set_Row(m_rows->put(row, inserted) + 1);
 }
 
 void MasterList::Open_Entry() {
@@ -285,9 +253,9 @@ void MasterList::Modify_By_Code() {
         return;
     }
     // The search is made in the grid, as the user sees the list.
-    const int row = Find_Row(m_grid, 0, *code);
+    const auto row = m_rows->rowOfCode(*code);
     hideFrame(m_frmCd);
-    if (row < 1) {
+    if (!row) {
         critical(kNoRecord);
         return;
     }
@@ -315,19 +283,19 @@ void MasterList::Delete_By_Code() {
             return;
         }
     }
-    const int row1 = Find_Row(m_grid, 0, *from);
-    const int row2 = to ? Find_Row(m_grid, 0, *to) : 0;
-    if (row1 < 1) {
+    const ledger::MasterRow* row1 = m_rows->rowAt(m_rows->rowOfCode(*from).value_or(-1));
+    const ledger::MasterRow* row2 = to ? m_rows->rowAt(m_rows->rowOfCode(*to).value_or(-1)) : nullptr;
+    if (!row1) {
         critical(kNoRecord);
         return;
     }
-    const QString name1 = Get_Cell(m_grid, 1, row1);
+    const QString name1 = row1->nm;
     bool ok = true;
     QString error;
-    if (row2 < 1) {
+    if (!row2) {
         if (ask(kAskDelete.arg(*from).arg(name1))) ok = ledger::Delete_Master(m_desc.master, *from, &error);
     } else {
-        const QString name2 = Get_Cell(m_grid, 1, row2);
+        const QString name2 = row2->nm;
         if (ask(kAskDeleteRange.arg(*from).arg(name1).arg(*to).arg(name2)))
             ok = ledger::Delete_MasterRange(m_desc.master, *from, *to, &error);
     }
@@ -342,7 +310,9 @@ void MasterList::Delete_Key() {
         Show_ModifyFrame();
         return;
     }
-    m_txtCd2[0]->setText(QString::number(Get_CellNum(m_grid, 0, m_grid->Row())));
+    const ledger::MasterRow* row = m_rows->rowAt(m_grid->Row() - 1);
+    // An empty list looks for code 0, and so says that there is no such record.
+    m_txtCd2[0]->setText(QString::number(row ? row->cd : 0));
     m_txtCd2[1]->clear();
     Delete_By_Code();
 }
@@ -350,7 +320,8 @@ void MasterList::Delete_Key() {
 void MasterList::Double_Click() {
     QPushButton* f1 = FKey(1);
     if (f1) f1->setEnabled(false);
-    Dialog()->Edit_Master(Get_CellNum(m_grid, 0, m_selRow));
+    const ledger::MasterRow* row = m_rows->rowAt(m_selRow - 1);
+    Dialog()->Edit_Master(row ? row->cd : 0);
     if (f1) f1->setEnabled(true);
 }
 
@@ -365,7 +336,7 @@ void MasterList::Print_Selected() {
 
 void MasterList::Print_List() {
     Print_Document(session(), this, print::List_Title(m_desc.printList), [this](print::PageWriter& out) {
-        return print::Print_List(out, m_desc.printList, Grid_Rows(m_grid), session().flg_Front);
+        return print::Print_List(out, m_desc.printList, m_rows->rowTexts(), session().flg_Front);
     });
 }
 
@@ -537,7 +508,8 @@ void MasterDialog::Write() {
     if (!code) return;
     const QString name = m_nm->text();
     const qint64 third = m_zan ? db::Parse_Whole(m_zan->text()).value_or(0) : m_kind->currentData().toLongLong();
-    const QString thirdText = m_zan ? QString::number(third) : m_kind->currentText();
+    ledger::MasterRow written{*code, name, {}, {}};
+    (m_zan ? written.zan : written.kind) = third;
     bool inserted = false;
     bool ok = false;
     {
@@ -550,7 +522,7 @@ void MasterDialog::Write() {
         ok = inserted ? ledger::Insert_Master(m_desc.master, *code, name, third)
                       : ledger::Update_Master(m_desc.master, *code, name, third);
         if (ok) {
-            if (m_list) m_list->Show_Written(*code, name, thirdText, inserted);
+            if (m_list) m_list->Show_Written(written, inserted);
             Clear_Master();
         }
         Set_FKeyEnabled(this, true);

@@ -8,6 +8,7 @@
 
 #include "core/ledger/Masters.h"
 #include "core/ledger/PrintLayout.h"
+#include "core/models/GridModels.h"
 #include "ui/FormBase.h"
 
 class QComboBox;
@@ -63,7 +64,7 @@ public:
     // Reads the whole master into the grid.
     void Fill_List();
     // A row the dialog has just written: appended after an insert, rewritten after an update.
-    void Show_Written(qint64 code, const QString& name, const QString& third, bool inserted);
+    void Show_Written(const ledger::MasterRow& row, bool inserted);
 
     void Open_Entry();        // F1
     void Show_DeleteFrame();  // F2
@@ -85,6 +86,7 @@ private:
     MasterDesc m_desc;
     int m_selRow = 1;
     FlexGrid* m_grid = nullptr;
+    models::MasterListModel* m_rows = nullptr;
     QFrame* m_frmCd = nullptr;
     QFrame* m_frmCd2 = nullptr;
     QFrame* m_frmOmote = nullptr;

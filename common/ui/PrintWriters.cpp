@@ -1,6 +1,7 @@
 #include "ui/PrintWriters.h"
 
 #include <QApplication>
+#include <QWidget>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -11,7 +12,6 @@
 #include <algorithm>
 
 #include "core/AppState.h"
-#include "ui/Grid.h"
 
 namespace ui {
 namespace {
@@ -213,17 +213,6 @@ bool PrinterWriter::Finish_Sheet(QPainter& painter) {
 }
 
 // ---------------------------------------------------------------------------------------------
-
-print::Rows Grid_Rows(FlexGrid* grid) {
-    print::Rows rows;
-    if (!grid) return rows;
-    for (int r = 1; r < grid->Rows(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < grid->columnCount(); ++c) cells.append(grid->Text(c, r));
-        rows.append(cells);
-    }
-    return rows;
-}
 
 QString Pdf_Path(const QString& dir, const QString& what, const QDateTime& now) {
     const QString base = File_Safe(what) + QLatin1Char('_') + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));

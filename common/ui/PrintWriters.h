@@ -18,8 +18,6 @@ class QWidget;
 
 namespace ui {
 
-class FlexGrid;
-
 // The sheet the printouts are laid out for, in millimetres.
 constexpr double kSheetWidthMm = 182;
 constexpr double kSheetHeightMm = 287;
@@ -92,9 +90,6 @@ private:
     QString m_title;
     std::unique_ptr<QPrinter> m_printer;
 };
-
-// A grid's data rows (1 to the last), each row every column's text, for the print layouts.
-print::Rows Grid_Rows(FlexGrid* grid);
 
 // Where a printout goes: to the system's default printer, or, when there is none or a print
 // folder was chosen (--print-dir), into one PDF file in that folder (default: "print" beside the

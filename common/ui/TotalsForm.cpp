@@ -309,7 +309,7 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
             this, m_bankCode, m_bankName, 1, QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください"),
             [this](qint64 code) {
                 Hourglass wait;
-                m_grid->Set_Rows(1);
+                m_table->clear();
                 Calc_Totals(code);
             },
             [this](qint64 code) { return m_shownBank && *m_shownBank == code; });
@@ -317,7 +317,10 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
     }
 
     const bool count = m_config.countColumn;
-    m_grid = new FlexGrid(QStringLiteral("grd_S01"), count ? 7 : 6, this);
+    m_grid = new FlexGrid(this);
+    m_grid->setObjectName(QStringLiteral("grd_S01"));
+    m_table = new models::TotalsModel(count, this);
+    m_grid->Set_Model(m_table);
     m_grid->move(8, 4 + PeriodControls::kHeight + 8);
     int c = 0;
     m_grid->Set_Header(c++, m_config.codeHeader, 1200);
@@ -327,7 +330,6 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
     m_grid->Set_Header(c++, QString(), 1850);
     m_grid->Set_Header(c++, QStringLiteral("金額"), 1500);
     m_grid->Set_Header(c++, QStringLiteral("平均"), 1500);
-    m_grid->Set_Rows(1);
     Set_Fill_Widget(m_grid);
 
     Create_FKeyBar(8, height() - 57, width() - 16);
@@ -419,7 +421,7 @@ void TotalsForm::Show_Bank(qint64 code) {
     if (!m_bankPair || !m_bankPair->Select(code)) return;
     // The balance as stored now: the journal recomputes it after every change, while the shared
     // master record set is a copy taken when the masters were last opened.
-    if (const app::MasterEntry* bank = session().Seek_T01(code)) {
+    if (const ledger::MasterRow* bank = session().Seek_T01(code)) {
         const auto zan = ledger::Stored_Zan(code);
         m_zan->setText(zan ? QString::number(*zan) : db::To_Str(bank->zan, QString()));
     }
@@ -427,7 +429,7 @@ void TotalsForm::Show_Bank(qint64 code) {
 
 void TotalsForm::Recompute() {
     Hourglass wait;
-    m_grid->Set_Rows(1);
+    m_table->clear();
     if (!m_config.bankControls) {
         Calc_Totals();
         return;
@@ -446,40 +448,7 @@ void TotalsForm::Calc_Totals(qint64 bankCode) {
     Fill_TotalGrid(period ? ledger::Period_Totals(m_config.program, bankCode, *period) : ledger::TotalsTable{});
 }
 
-void TotalsForm::Fill_TotalGrid(const ledger::TotalsTable& t) {
-    const bool count = m_config.countColumn;
-    const int cLabel = count ? 4 : 3;
-    const int cAmount = cLabel + 1;
-    const int cAverage = cLabel + 2;
-    // Filled out of sight and shown once.
-    m_grid->setUpdatesEnabled(false);
-    m_grid->Set_Rows(1);
-    // Each item row is followed by an empty row; the grand total comes after the last one.
-    const int n = static_cast<int>(t.lines.size());
-    if (n > 0) m_grid->Set_Rows(2 * n + 2);
-    auto number = [this](int col, int row, qint64 v) {
-        Set_Cell(m_grid, col, row, QString::number(v));
-        Set_CellAlign(m_grid, col, row, 7);
-    };
-    int row = 1;
-    for (const ledger::TotalsLine& line : t.lines) {
-        number(0, row, line.code);
-        Set_Cell(m_grid, 1, row, line.name);
-        Set_Cell(m_grid, 2, row, line.kindName);
-        if (count) number(3, row, line.count);
-        Set_Cell(m_grid, cLabel, row, QStringLiteral("合計"));
-        Set_CellAlign(m_grid, cLabel, row, 7);
-        number(cAmount, row, line.amount);
-        number(cAverage, row, line.average);
-        row += 2;
-    }
-    if (n > 0) {
-        Set_Cell(m_grid, cLabel, row, QStringLiteral("総合計"));
-        Set_CellAlign(m_grid, cLabel, row, 7);
-        number(cAmount, row, t.grandTotal);
-    }
-    m_grid->setUpdatesEnabled(true);
-}
+void TotalsForm::Fill_TotalGrid(const ledger::TotalsTable& t) { m_table->setTable(t); }
 
 void TotalsForm::Print_Run() {
     Hourglass wait;
@@ -495,7 +464,7 @@ void TotalsForm::Print_Totals() {
     const int mode = Mode();
     Print_Document(session(), this, bank ? QStringLiteral("銀行項目別合計") : QStringLiteral("科目別合計"),
                    [this, bank, year, month, mode](print::PageWriter& out) {
-                       const print::Rows rows = Grid_Rows(m_grid);
+                       const print::Rows rows = m_table->rowTexts();
                        // The bank book's totals carry no side: always the back-side margin.
                        return bank ? print::Print_BankTotals(out, year, month, mode, rows)
                                    : print::Print_PurseTotals(out, year, month, mode, rows, session().flg_Front);

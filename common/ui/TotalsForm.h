@@ -8,6 +8,7 @@
 
 #include "core/AppState.h"
 #include "core/ledger/Totals.h"
+#include "core/models/GridModels.h"
 #include "ui/FormBase.h"
 
 class QComboBox;
@@ -140,6 +141,7 @@ class TotalsForm : public FormBase {
     int m_mode = 0;
     PeriodControls* m_period = nullptr;
     FlexGrid* m_grid = nullptr;
+    models::TotalsModel* m_table = nullptr;
     QLineEdit* m_bankCode = nullptr;
     QComboBox* m_bankName = nullptr;
     QLabel* m_zan = nullptr;

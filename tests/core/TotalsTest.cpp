@@ -57,14 +57,15 @@ TEST_F(TotalsTest, ZeroSumsAreLeftOutAndAveragesTruncateTowardZero) {
         {3, "雑費", 1, 3, 1000},       // -1000 / 3
         {1, "給与", 0, 2, 0},          // entries that sum to 0
         {2, "食費", 1, 2, 5},          // -5 / 2
-        {7, "謎", 5, 1, 100},          // a kind without a name still counts as expense
+        {7, "謎", 5, 1, 100},          // an odd kind is shown as its number and counts as expense
         {8, "空", QVariant(), 1, 50},  // and so does a missing kind
     });
     ASSERT_EQ(t.lines.size(), 4);
     EXPECT_EQ(t.lines[0].code, 2);
     EXPECT_EQ(t.lines[0].average, -2);
     EXPECT_EQ(t.lines[1].average, -333);
-    EXPECT_EQ(t.lines[2].kindName, QString());
+    EXPECT_EQ(t.lines[2].kindName, QStringLiteral("5"));
+    EXPECT_EQ(t.lines[3].kindName, QString());
     EXPECT_EQ(t.lines[2].amount, -100);
     EXPECT_EQ(t.lines[3].amount, -50);
     EXPECT_EQ(t.grandTotal, -5 - 1000 - 100 - 50);

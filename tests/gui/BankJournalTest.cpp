@@ -218,7 +218,7 @@ TEST_F(BankJournalTest, MovesGoByRecordNumberAndStopAtAMissingOne) {
 
     // A double-click on a grid row loads it for updating.
     ASSERT_EQ(Grid()->Rows(), 2);  // bank 1 in 2024/05
-    const QRect cell = Grid()->visualItemRect(Grid()->item(0, 0));
+    const QRect cell = Grid()->Cell_Rect(0, 1);
     QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(F("txt_rec_no")->text(), QStringLiteral("5"));

@@ -192,7 +192,8 @@ TEST_F(FormBaseTest, GridRoutinesReadCellsAsTheWindowsDo) {
     EXPECT_EQ(ui::Get_CellNum(g, 0, 5), 12);
     EXPECT_EQ(ui::Get_CellNum(g, 0, 0), 0);
     ui::Set_CellAlign(g, 0, 3, 7);
-    EXPECT_EQ(g->item(2, 0)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
+    EXPECT_EQ(g->Model()->data(g->Model()->index(2, 0), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+              Qt::AlignRight | Qt::AlignVCenter);
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ class PurseJournalTest : public AppTest {
     void Key(QWidget* w, int key) { Press(QApplication::focusWidget() ? QApplication::focusWidget() : w, key); }
     void Click_Row(QWidget* w, int row, bool twice = false) {
         ui::FlexGrid* g = Grid(w);
-        const QPoint at = g->visualItemRect(g->item(row - 1, 0)).center();
+        const QPoint at = g->Cell_Rect(0, row).center();
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, at);
         if (twice) QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, at);
     }

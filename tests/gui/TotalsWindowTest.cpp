@@ -72,7 +72,7 @@ class TotalsWindowTest : public AppTest {
     }
     static QStringList Row(ui::FlexGrid* g, int row) {
         QStringList cells;
-        for (int c = 0; c < g->columnCount(); ++c) cells << g->Text(c, row);
+        for (int c = 0; c < g->Model()->columnCount(); ++c) cells << g->Text(c, row);
         return cells;
     }
 };
@@ -94,7 +94,7 @@ TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
     EXPECT_EQ(Row(g, 3), (QStringList{"2", "食費", "支出", "3", "合計", "-3000", "-1000"}));
     EXPECT_EQ(Row(g, 4), QStringList(7, QString()));
     EXPECT_EQ(Row(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
-    EXPECT_TRUE(g->item(4, 4)->textAlignment() & Qt::AlignRight);
+    EXPECT_TRUE(g->Model()->data(g->Model()->index(4, 4), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
     EXPECT_TRUE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
     w->Tick_Clock();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計 - 2024/05/17 09:30"));

@@ -19,6 +19,19 @@ int Open_Master_List(Master m, db::Rs& rs) {
     return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 ORDER BY CD").arg(Master_Table(m)));
 }
 
+QList<MasterRow> Read_Master_List(Master m) {
+    QList<MasterRow> rows;
+    db::Rs rs;
+    if (Open_Master_List(m, rs) != db::kRows) return rows;
+    for (rs->MoveFirst(); !rs->EndOfRows(); rs->MoveNext()) {
+        const QVariant cd = rs->Field(QStringLiteral("CD"));
+        if (!cd.isValid()) continue;
+        rows.append({cd.toLongLong(), db::To_Str(rs->Field(QStringLiteral("NM")), QString()),
+                     rs->Field(QStringLiteral("ZAN")), rs->Field(QStringLiteral("KIND"))});
+    }
+    return rows;
+}
+
 int Find_Master(Master m, qint64 code, db::Rs& rs) {
     return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 WHERE CD=?").arg(Master_Table(m)), {code});
 }
@@ -155,7 +168,9 @@ bool Register_Standard_Masters(app::Program p, QString* error) {
     return true;
 }
 
-QString Kind_Name(qint64 kind) {
+QString Kind_Name(const QVariant& stored) {
+    if (!db::Is_Numeric(stored)) return {};
+    const qint64 kind = db::To_Long(stored, 2);
     switch (kind) {
         case 0: return QStringLiteral("収入");
         case 1: return QStringLiteral("支出");

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 #include <optional>
 
 #include "core/AppState.h"
@@ -17,8 +18,18 @@ enum class Master { Bank, Item, Category };
 QString Master_Table(Master m);  // "T01", "T02", "T01"
 QString Third_Field(Master m);   // "ZAN" for banks, "KIND" otherwise
 
+// One row of a master: a bank (ZAN) of the bank book, or an item or a category (KIND).
+struct MasterRow {
+    qint64 cd = 0;
+    QString nm;
+    QVariant zan;   // banks
+    QVariant kind;  // items and categories: 0 income, every other value expense
+};
+
 // The whole master in code order (opener result of db::Open_Rs).
 int Open_Master_List(Master m, db::Rs& rs);
+// The whole master in code order, read through Open_Master_List; empty on an error.
+QList<MasterRow> Read_Master_List(Master m);
 // The row of one code (opener result).
 int Find_Master(Master m, qint64 code, db::Rs& rs);
 // The nearest stored code below / above the given one; nullopt when there is none or on error.
@@ -41,7 +52,9 @@ struct StandardEntry {
 QList<StandardEntry> Standard_Masters(app::Program p);
 bool Register_Standard_Masters(app::Program p, QString* error = nullptr);
 
-// The text of a kind: "収入" (0), "支出" (1), empty (2); another stored value as its number.
-QString Kind_Name(qint64 kind);
+// The text of a kind, wherever a kind is shown: "収入" (0), "支出" (1), empty for 2 and for no
+// kind; another stored number as its number, so that an odd kind is seen. Every kind but 0 counts
+// as an expense.
+QString Kind_Name(const QVariant& kind);
 
 }  // namespace ledger

@@ -6,6 +6,7 @@
 
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
+#include "core/ledger/Masters.h"
 
 namespace ledger {
 
@@ -13,18 +14,6 @@ DateRange Period_Range(const Period& p) {
     const QString yyyy = QStringLiteral("%1").arg(p.year, 4, 10, QLatin1Char('0'));
     if (p.mode == 1) return Year_Range(yyyy);
     return Month_Range(yyyy, QStringLiteral("%1").arg(p.month, 2, 10, QLatin1Char('0')));
-}
-
-QString Kind_Name(const QVariant& kind) {
-    if (!db::Is_Numeric(kind)) return {};
-    switch (db::To_Long(kind, -1)) {
-        case 0:
-            return QStringLiteral("収入");
-        case 1:
-            return QStringLiteral("支出");
-        default:
-            return {};
-    }
 }
 
 bool Is_Income(const QVariant& kind) { return db::Is_Numeric(kind) && db::To_Long(kind, -1) == 0; }

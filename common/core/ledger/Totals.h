@@ -21,8 +21,6 @@ struct Period {
 // The half-open K_DATE range [from, to) of the period.
 DateRange Period_Range(const Period& p);
 
-// "収入" for KIND 0, "支出" for KIND 1, no name for any other kind.
-QString Kind_Name(const QVariant& kind);
 // Income is KIND 0; every other kind, and a missing one, counts as expense.
 bool Is_Income(const QVariant& kind);
 

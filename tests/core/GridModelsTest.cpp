@@ -1,0 +1,108 @@
+// The tables under the grids, without a view: Qt's model tester, and the rows against the book.
+
+#include <QAbstractItemModelTester>
+
+#include "core/models/GridModels.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+QStringList cells(const models::GridModel& m, int row) {
+    QStringList out;
+    for (int c = 0; c < m.columnCount(); ++c) out << m.data(m.index(row, c)).toString();
+    return out;
+}
+bool right(const models::GridModel& m, int row, int col) {
+    return m.data(m.index(row, col), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight;
+}
+
+class GridModelsTest : public AppTest {};
+
+TEST_F(GridModelsTest, ABanksMonthShowsItsRowsWithAmountsUnderTheirKind) {
+    Start(app::Program::Bank);
+    Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'家賃',1)");
+    Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (7,'2024/05/02',1,2,300,'x'),"
+        "(3,'2024/05/01',1,1,1000,NULL),(9,'2024/05/03',1,99,40,''),(4,'2024/06/01',1,1,5,''),(5,'2024/05/01',2,1,5,'')");
+    models::BankMonthModel m;
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    m.setRows(ledger::Read_Bank_Month(1, QStringLiteral("2024/05")).rows);
+    ASSERT_EQ(m.rowCount(), 3);
+    EXPECT_EQ(cells(m, 0), (QStringList{"3", "2024/05/01", "1", "給与", "1000", "", ""}));
+    EXPECT_EQ(cells(m, 1), (QStringList{"7", "2024/05/02", "2", "家賃", "", "300", "x"}));
+    // An item missing from the master: no name, and the amount under 支出.
+    EXPECT_EQ(cells(m, 2), (QStringList{"9", "2024/05/03", "99", "", "", "40", ""}));
+    EXPECT_TRUE(right(m, 0, 4) && right(m, 1, 5));
+    EXPECT_FALSE(right(m, 0, 3));
+    EXPECT_EQ(m.rowAt(1)->cd, 7);
+    EXPECT_EQ(m.rowAt(3), nullptr);
+    m.clear();
+    EXPECT_EQ(m.rowCount(), 0);
+}
+
+TEST_F(GridModelsTest, AHouseholdPageShowsTheDayAndTheBalanceAndAnEmptyPageOneEmptyRow) {
+    Start(app::Program::Purse);
+    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (2,1,'2024/05/04',2,300,700,''),"
+        "(1,1,'2024/05/03',1,1000,1000,'pay'),(3,2,'2024/06/01',2,1,699,'')");
+    models::PageModel m;
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    m.setRows(ledger::Read_Page(1).rows);
+    ASSERT_EQ(m.rowCount(), 2);
+    EXPECT_EQ(cells(m, 0), (QStringList{"1", "03", "1", "給料", "1000", "", "1000", "pay"}));
+    EXPECT_EQ(cells(m, 1), (QStringList{"2", "04", "2", "食費", "", "300", "700", ""}));
+    EXPECT_EQ(m.rowOfRecord(2), 1);
+    EXPECT_FALSE(m.rowOfRecord(3));
+    EXPECT_EQ(m.rowAt(0)->kDate, QStringLiteral("2024/05/03"));
+    for (int c : {4, 5, 6}) EXPECT_TRUE(right(m, 0, c)) << c;
+    m.setRows(ledger::Read_Page(5).rows);
+    ASSERT_EQ(m.rowCount(), 1);
+    EXPECT_EQ(cells(m, 0), QStringList(8, QString()));
+    EXPECT_EQ(m.rowAt(0), nullptr);
+    EXPECT_EQ(m.rowTexts(), QList<QStringList>{QStringList(8, QString())});
+}
+
+TEST_F(GridModelsTest, AMasterListTakesWrittenRowsInPlaceOrAtTheEnd) {
+    Start(app::Program::Bank);
+    Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら',1000),(3,'みどり',NULL)");
+    models::MasterListModel m(ledger::Master::Bank);
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    m.setRows(ledger::Read_Master_List(ledger::Master::Bank));
+    EXPECT_EQ(m.rowTexts(), (QList<QStringList>{{"1", "さくら", "1000"}, {"3", "みどり", ""}}));
+    EXPECT_TRUE(right(m, 0, 2)) << "a balance is an amount";
+    EXPECT_EQ(m.put({3, QStringLiteral("みどり信金"), 5, {}}, false), 1);
+    EXPECT_EQ(m.put({2, QStringLiteral("新銀行"), 0, {}}, true), 2) << "unsorted until read again";
+    // An update of a code the list does not show adds the row.
+    EXPECT_EQ(m.put({9, QStringLiteral("外"), 0, {}}, false), 3);
+    EXPECT_EQ(m.rowTexts().value(1), (QStringList{"3", "みどり信金", "5"}));
+    EXPECT_EQ(m.rowOfCode(2), 2);
+
+    models::MasterListModel items(ledger::Master::Item);
+    items.setRows({{1, "給与", {}, 0}, {2, "家賃", {}, 1}, {3, "予備", {}, 2}, {4, "外部", {}, 7}, {5, "空", {}, {}}});
+    EXPECT_EQ(items.rowTexts(), (QList<QStringList>{
+                                    {"1", "給与", "収入"}, {"2", "家賃", "支出"}, {"3", "予備", ""}, {"4", "外部", "7"},
+                                    {"5", "空", "収入"}}));
+    EXPECT_FALSE(right(items, 0, 2));
+}
+
+TEST_F(GridModelsTest, TotalsHaveAnEmptyRowAfterEachLineAndTheGrandTotalLast) {
+    Start(app::Program::Bank);
+    ledger::TotalsTable t;
+    t.lines = {{1, "給与", "収入", 2, 5000, 2500}, {3, "雑費", "支出", 3, -1000, -333}};
+    t.grandTotal = 4000;
+    models::TotalsModel withCount(true);
+    QAbstractItemModelTester tester(&withCount, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    withCount.setTable(t);
+    EXPECT_EQ(withCount.rowTexts(), (QList<QStringList>{{"1", "給与", "収入", "2", "合計", "5000", "2500"},
+                                                        QStringList(7, QString()),
+                                                        {"3", "雑費", "支出", "3", "合計", "-1000", "-333"},
+                                                        QStringList(7, QString()),
+                                                        {"", "", "", "", "総合計", "4000", ""}}));
+    for (int c : {0, 3, 4, 5, 6}) EXPECT_TRUE(right(withCount, 0, c)) << c;
+    models::TotalsModel purse(false);
+    purse.setTable(t);
+    EXPECT_EQ(purse.rowTexts().last(), (QStringList{"", "", "", "総合計", "4000", ""}));
+    purse.clear();
+    EXPECT_EQ(purse.rowCount(), 0);
+}
+
+}  // namespace
