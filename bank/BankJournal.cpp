@@ -462,14 +462,17 @@ void form_S0101::Input() {
         e.amount = *amount;
         e.note = txt_biko->text();
         const ledger::Change c = ledger::Write_Entry(e);
-        if (!c.ok)
+        if (c.ok) {
+            if (c.inserted) Show_Record(0);
+            Clear_Entry();
+            m_month->clear();
+            cmd_input->setText(kInput);
+            cmd_input->setEnabled(false);
+        } else {
+            // Nothing was written: what was typed stays, to be written again.
             critical(c.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
-        else if (c.inserted)
-            Show_Record(0);
-        Clear_Entry();
-        m_month->clear();
-        cmd_input->setText(kInput);
-        cmd_input->setEnabled(false);
+            cmd_input->setEnabled(true);
+        }
         ui::Set_FKeyEnabled(this, true);
     }
     // The next entry usually starts with its day: typing replaces the proposed one.

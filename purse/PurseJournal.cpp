@@ -411,11 +411,16 @@ void form_S0101::Input() {
         m_day->setText(*day);
         const ledger::Entry e{*recNo, m_page, *date, *kCd, *amount, m_biko->text()};
         const ledger::Written w = ledger::Write_Entry(e);
-        if (!w.ok) critical(w.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
-        // Every balance the write changed is stored with it: the page shows them at once.
-        Show_Page(m_page);
-        Clear_Entry();
-        m_input->setText(QStringLiteral("入力"));
+        if (w.ok) {
+            // Every balance the write changed is stored with it: the page shows them at once.
+            Show_Page(m_page);
+            Clear_Entry();
+            m_input->setText(QStringLiteral("入力"));
+        } else {
+            // Nothing was written: what was typed stays, to be written again.
+            critical(w.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
+            m_input->setEnabled(true);
+        }
         ui::Set_FKeyEnabled(this, true);
     }
     m_day->setFocus();

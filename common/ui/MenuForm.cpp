@@ -131,8 +131,11 @@ form_Menu::~form_Menu() = default;
 void form_Menu::Set_UserName(const QString& name) { m_userName->setText(name); }
 
 void form_Menu::tellCannotOpen(const QString& error) {
+    // Only a book that is not there can be made; one in use or damaged is named as it is.
+    const bool missing = !QFileInfo::exists(app::Database_Path());
     const QString text =
-        error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, app::Data_Dir());
+        missing ? error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, app::Data_Dir())
+                : error;
     std::fprintf(stderr, "%s\n", qPrintable(text));
     session().show(nullptr, text, app::Icon::Critical);
 }
