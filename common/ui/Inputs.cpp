@@ -23,11 +23,12 @@ int Find_Combo_Entry(QComboBox* combo, qint64 code) {
     return -1;
 }
 
-MonthBox::MonthBox(const QString& name, QWidget* parent) : QLineEdit(parent) {
-    setObjectName(name);
+MonthBox::MonthBox(QWidget* parent) : QLineEdit(parent) {
     setInputMask(QStringLiteral("9999/99;_"));
     Mark_Numeric(this);
 }
+
+MonthBox::MonthBox(const QString& name, QWidget* parent) : MonthBox(parent) { setObjectName(name); }
 
 QString MonthBox::Month() const { return ledger::Normalise_Month(displayText()); }
 

@@ -20,7 +20,8 @@ int Find_Combo_Entry(QComboBox* combo, qint64 code);
 class MonthBox : public QLineEdit {
     Q_OBJECT
 public:
-    explicit MonthBox(const QString& name, QWidget* parent = nullptr);
+    explicit MonthBox(QWidget* parent = nullptr);
+    MonthBox(const QString& name, QWidget* parent);
     // The text as "yyyy/mm" after normalisation.
     QString Month() const;
     void Set_Month(const QString& yyyymm);
