@@ -204,7 +204,8 @@ class MonthBoxTest : public AppTest {};
 
 TEST_F(MonthBoxTest, TypedMonthsComeOutPaddedNotMultipliedByTen) {
     Start(app::Program::Bank, false);
-    ui::MonthBox box(QStringLiteral("txt_date"));
+    ui::MonthBox box;
+    box.setObjectName(QStringLiteral("txt_date"));
     ASSERT_TRUE(Show_Active(&box));
     auto typed = [&box](const char* keys) {
         box.clear();
