@@ -1,5 +1,7 @@
 #include "bank/BankJournal.h"
 
+#include "ui_BankJournal.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -37,7 +39,6 @@ QString Number_Text(const QVariant& v) {
 
 form_S0101::form_S0101(app::Session& session, QWidget* parent)
     : FormBase(session, QStringLiteral("銀行帳入力"), parent) {
-    setObjectName(QStringLiteral("form_S0101"));
     Build();
 
     // Opening: the present month, an empty entry area, the grid header, the stored layout.
@@ -56,126 +57,48 @@ form_S0101::form_S0101(app::Session& session, QWidget* parent)
     txt_day->setFocus();
 }
 
-QLabel* form_S0101::Label(const QString& text, int x, int y, int w, QWidget* parent) {
-    auto* l = new QLabel(text, parent ? parent : this);
-    l->setGeometry(x, y, w, 22);
-    return l;
-}
-
-QLineEdit* form_S0101::Edit(const char* name, int x, int y, int w, QWidget* parent) {
-    auto* e = new QLineEdit(parent ? parent : this);
-    e->setObjectName(QLatin1String(name));
-    e->setGeometry(x, y, w, 24);
-    return e;
-}
-
-QPushButton* form_S0101::Button(const char* name, const QString& caption, int x, int y, int w, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent ? parent : this);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(x, y, w, 24);
-    b->setAutoDefault(false);
-    return b;
-}
-
 void form_S0101::Build() {
-    resize(880, 620);
-    Label(QString::fromUtf8(ui::kHintEnter), 8, 4, 560);
+    Ui::BankJournal ui;
+    ui.setupUi(this);
+    txt_date = ui.txt_date;
+    txt_day = ui.txt_day;
+    txt_b_cd = ui.txt_b_cd;
+    cmb_b_nm = ui.cmb_b_nm;
+    lbl_zan = ui.lbl_zan;
+    txt_rec_no = ui.txt_rec_no;
+    txt_k_cd = ui.txt_k_cd;
+    cmb_k_nm = ui.cmb_k_nm;
+    txt_kingaku = ui.txt_kingaku;
+    txt_biko = ui.txt_biko;
+    cmd_input = ui.cmd_input;
+    grd_S01 = ui.grd_S01;
+    frm_select_cd = ui.frm_select_cd;
+    txt_cd = ui.txt_cd;
+    frm_select_cd2 = ui.frm_select_cd2;
+    txt_cd2[0] = ui.txt_cd2_0;
+    txt_cd2[1] = ui.txt_cd2_1;
+    frm_select_omote = ui.frm_select_omote;
+    Option1[0] = ui.Option1_0;
+    Option1[1] = ui.Option1_1;
 
-    // Month and day.
-    Label(QStringLiteral("年度/月"), 8, 32, 84);
-    txt_date = new ui::MonthBox(QStringLiteral("txt_date"), this);
-    txt_date->setGeometry(94, 31, 76, 24);
-    auto* Command5 = Button("Command5", QStringLiteral("<-"), 174, 31, 32);
-    auto* Command4 = Button("Command4", QStringLiteral("+>"), 208, 31, 32);
-    Label(QStringLiteral("日"), 256, 32, 20);
-    txt_day = Edit("txt_day", 278, 31, 36);
-    auto* Command3 = Button("Command3", QStringLiteral("<-"), 318, 31, 32);
-    auto* Command2 = Button("Command2", QStringLiteral("+>"), 352, 31, 32);
-    Label(QStringLiteral("レコード番号"), 404, 32, 84);
-    txt_rec_no = Edit("txt_rec_no", 490, 31, 64);
-    txt_rec_no->setAlignment(Qt::AlignRight);
-
-    // Bank and item.
-    Label(QStringLiteral("銀行ｺｰﾄﾞ"), 8, 64, 84);
-    txt_b_cd = Edit("txt_b_cd", 94, 63, 56);
-    Label(QStringLiteral("銀行名"), 160, 64, 52);
-    cmb_b_nm = new QComboBox(this);
-    cmb_b_nm->setObjectName(QStringLiteral("cmb_b_nm"));
-    cmb_b_nm->setGeometry(214, 63, 200, 24);
-    Label(QStringLiteral("残高"), 428, 64, 36);
-    lbl_zan = new QLabel(this);
-    lbl_zan->setObjectName(QStringLiteral("lbl_zan"));
-    lbl_zan->setGeometry(466, 63, 120, 24);
-    lbl_zan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lbl_zan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    Label(QStringLiteral("項目ｺｰﾄﾞ"), 8, 96, 84);
-    txt_k_cd = Edit("txt_k_cd", 94, 95, 56);
-    Label(QStringLiteral("項目名"), 160, 96, 52);
-    cmb_k_nm = new QComboBox(this);
-    cmb_k_nm->setObjectName(QStringLiteral("cmb_k_nm"));
-    cmb_k_nm->setGeometry(214, 95, 200, 24);
-
-    // Amount, note, and the write key.
-    Label(QStringLiteral("金額"), 8, 128, 84);
-    txt_kingaku = Edit("txt_kingaku", 94, 127, 110);
-    txt_kingaku->setAlignment(Qt::AlignRight);
-    Label(QStringLiteral("備考"), 214, 128, 36);
-    txt_biko = Edit("txt_biko", 252, 127, 334);
-    cmd_input = new QPushButton(kInput, this);
-    cmd_input->setObjectName(QStringLiteral("cmd_input"));
-    cmd_input->setGeometry(596, 125, 80, 28);
-    cmd_input->setEnabled(false);
-
-    for (QLineEdit* e : {static_cast<QLineEdit*>(txt_date), txt_day, txt_b_cd, txt_rec_no, txt_k_cd, txt_kingaku})
+    for (QLineEdit* e : {static_cast<QLineEdit*>(txt_date), txt_day, txt_b_cd, txt_rec_no, txt_k_cd, txt_kingaku,
+                         txt_cd, txt_cd2[0], txt_cd2[1]})
         ui::Mark_Numeric(e);
-
-    Label(QString::fromUtf8(ui::kHintGrid), 8, 160, 560);
-    grd_S01 = new ui::FlexGrid(this);
-    grd_S01->setObjectName(QStringLiteral("grd_S01"));
     m_month = new models::BankMonthModel(this);
     grd_S01->Set_Model(m_month);
-    grd_S01->setGeometry(8, 184, 864, 372);
     Set_Fill_Widget(grd_S01);
-
-    // The three frames beside the entry area, hidden until their key.
-    frm_select_cd = new QGroupBox(this);
-    frm_select_cd->setObjectName(QStringLiteral("frm_select_cd"));
-    frm_select_cd->setGeometry(690, 28, 182, 112);
-    auto* lbl_cd = Label(QStringLiteral("修正するレコード番号"), 10, 10, 164, frm_select_cd);
-    lbl_cd->setObjectName(QStringLiteral("lbl_cd"));
-    txt_cd = Edit("txt_cd", 10, 38, 70, frm_select_cd);
-    ui::Mark_Numeric(txt_cd);
-    auto* cmd_syusei = Button("cmd_syusei", QStringLiteral("修正"), 10, 76, 76, frm_select_cd);
-    auto* Command1 = Button("Command1", QStringLiteral("ｷｬﾝｾﾙ"), 94, 76, 76, frm_select_cd);
-
-    frm_select_cd2 = new QGroupBox(this);
-    frm_select_cd2->setObjectName(QStringLiteral("frm_select_cd2"));
-    frm_select_cd2->setGeometry(690, 28, 182, 112);
-    Label(QStringLiteral("削除するレコード番号"), 10, 10, 164, frm_select_cd2);
-    for (int i = 0; i < 2; ++i) {
-        txt_cd2[i] = Edit("txt_cd2", 10 + i * 92, 38, 70, frm_select_cd2);
-        txt_cd2[i]->setObjectName(QStringLiteral("txt_cd2_%1").arg(i));
-        ui::Mark_Numeric(txt_cd2[i]);
-    }
-    Label(QStringLiteral("～"), 84, 39, 20, frm_select_cd2)->setAlignment(Qt::AlignCenter);
-    auto* cmd_sakujyo = Button("cmd_sakujyo", QStringLiteral("削除"), 10, 76, 76, frm_select_cd2);
-    auto* Command8 = Button("Command8", QStringLiteral("ｷｬﾝｾﾙ"), 94, 76, 76, frm_select_cd2);
-
-    frm_select_omote = new QGroupBox(this);
-    frm_select_omote->setObjectName(QStringLiteral("frm_select_omote"));
-    frm_select_omote->setGeometry(690, 28, 182, 112);
-    Label(QStringLiteral("印刷面"), 10, 10, 164, frm_select_omote);
-    const QString sides[] = {QStringLiteral("表"), QStringLiteral("裏")};
-    for (int i = 0; i < 2; ++i) {
-        Option1[i] = new QRadioButton(sides[i], frm_select_omote);
-        Option1[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        Option1[i]->setGeometry(14 + i * 80, 38, 70, 24);
-    }
-    Option1[0]->setChecked(true);
-    auto* Command6 = Button("Command6", QStringLiteral("印刷"), 10, 76, 76, frm_select_omote);
-    auto* Command7 = Button("Command7", QStringLiteral("ｷｬﾝｾﾙ"), 94, 76, 76, frm_select_omote);
-    for (QGroupBox* f : {frm_select_cd, frm_select_cd2, frm_select_omote}) f->hide();
+    // The three frames beside the entry area are hidden until their key.
+    for (QWidget* f : {frm_select_cd, frm_select_cd2, frm_select_omote}) f->hide();
+    auto* Command1 = ui.Command1;
+    auto* Command2 = ui.Command2;
+    auto* Command3 = ui.Command3;
+    auto* Command4 = ui.Command4;
+    auto* Command5 = ui.Command5;
+    auto* Command6 = ui.Command6;
+    auto* Command7 = ui.Command7;
+    auto* Command8 = ui.Command8;
+    auto* cmd_syusei = ui.cmd_syusei;
+    auto* cmd_sakujyo = ui.cmd_sakujyo;
 
     // Function keys.
     Create_FKeyBar(8, height() - 57, width() - 16);
@@ -210,21 +133,6 @@ void form_S0101::Build() {
         close();
         session().Set_MenuEnabled(true);
     });
-
-    // Tab order of the entry area; the record number, the combos and the small buttons are
-    // reached by clicking.
-    setTabOrder(txt_date, txt_day);
-    setTabOrder(txt_day, txt_b_cd);
-    setTabOrder(txt_b_cd, txt_k_cd);
-    setTabOrder(txt_k_cd, txt_kingaku);
-    setTabOrder(txt_kingaku, txt_biko);
-    setTabOrder(txt_biko, cmd_input);
-    setTabOrder(cmd_input, grd_S01);
-    setTabOrder(txt_cd2[0], txt_cd2[1]);
-    txt_rec_no->setFocusPolicy(Qt::ClickFocus);
-    cmb_b_nm->setFocusPolicy(Qt::ClickFocus);
-    cmb_k_nm->setFocusPolicy(Qt::ClickFocus);
-    for (QPushButton* b : {Command2, Command3, Command4, Command5}) b->setFocusPolicy(Qt::NoFocus);
 
     // The month box.
     On_Enter(txt_date, [this] {

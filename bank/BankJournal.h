@@ -39,9 +39,6 @@ public:
 
 private:
     void Build();
-    QLabel* Label(const QString& text, int x, int y, int w, QWidget* parent = nullptr);
-    QLineEdit* Edit(const char* name, int x, int y, int w, QWidget* parent = nullptr);
-    QPushButton* Button(const char* name, const QString& caption, int x, int y, int w, QWidget* parent = nullptr);
 
     // Choosing the bank and the item by code or by combo.
     bool Bank_Enter();

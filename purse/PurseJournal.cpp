@@ -1,5 +1,7 @@
 #include "purse/PurseJournal.h"
 
+#include "ui_PurseJournal.h"
+
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -29,44 +31,10 @@ const QString kRecalcLabel = QStringLiteral("差引を再計算しています")
 
 constexpr int kColumns = 8;
 
-QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h = 24) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(x, y, w, h);
-    return l;
-}
-
-QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int w, bool numeric = true) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setGeometry(x, y, w, 24);
-    if (numeric) ui::Mark_Numeric(e);
-    return e;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h = 24) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(x, y, w, h);
-    return b;
-}
-
-QFrame* selectFrame(QWidget* parent, const char* name) {
-    auto* f = new QFrame(parent);
-    f->setObjectName(QLatin1String(name));
-    f->setFrameShape(QFrame::StyledPanel);
-    f->setFrameShadow(QFrame::Raised);
-    f->setAutoFillBackground(true);
-    f->setGeometry(548, 8, 224, 100);
-    f->hide();
-    return f;
-}
-
 }  // namespace
 
 form_S0101::form_S0101(app::Session& session, QWidget* parent)
     : FormBase(session, QStringLiteral("家計簿入力"), parent) {
-    setObjectName(QStringLiteral("form_S0101"));
-    resize(800, 600);
     build();
     keys();
 
@@ -86,97 +54,48 @@ form_S0101::form_S0101(app::Session& session, QWidget* parent)
 }
 
 void form_S0101::build() {
-    label(this, QStringLiteral("年度/月"), 8, 8, 56);
-    m_date = new ui::MonthBox(QStringLiteral("txt_date"), this);
-    m_date->setGeometry(66, 8, 76, 24);
-    auto* prevMonth = button(this, "Command5", QStringLiteral("<-"), 146, 8, 32);
-    auto* nextMonth = button(this, "Command4", QStringLiteral("+>"), 180, 8, 32);
-    label(this, QStringLiteral("No."), 232, 8, 30);
-    m_pageBox = edit(this, "txt_page", 264, 8, 60);
-    m_pageBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // The page is chosen by the page keys, never typed.
-    m_pageBox->setReadOnly(true);
-    m_pageBox->setFocusPolicy(Qt::NoFocus);
+    Ui::PurseJournal ui;
+    ui.setupUi(this);
+    m_date = ui.txt_date;
+    m_pageBox = ui.txt_page;
+    m_recNo = ui.txt_rec_no;
+    m_day = ui.txt_day;
+    m_kCd = ui.txt_k_cd;
+    m_kNm = ui.cmb_k_nm;
+    m_drop = ui.cmd_syo_nm;
+    m_kingaku = ui.txt_kingaku;
+    m_biko = ui.txt_biko;
+    m_input = ui.cmd_input;
+    m_grid = ui.grd_S01;
+    m_selectCd = ui.frm_select_cd;
+    m_cd = ui.txt_cd;
+    m_selectCd2 = ui.frm_select_cd2;
+    m_cd2[0] = ui.txt_cd2_0;
+    m_cd2[1] = ui.txt_cd2_1;
+    m_selectOmote = ui.frm_select_omote;
+    m_option[0] = ui.Option1_0;
+    m_option[1] = ui.Option1_1;
+    auto* prevMonth = ui.Command5;
+    auto* nextMonth = ui.Command4;
+    auto* prevDay = ui.Command3;
+    auto* nextDay = ui.Command2;
+    auto* syusei = ui.cmd_syusei;
+    auto* cancelCd = ui.Command1;
+    auto* sakujyo = ui.cmd_sakujyo;
+    auto* cancelCd2 = ui.Command7;
+    auto* printNow = ui.Command6;
+    auto* cancelPrint = ui.Command8;
 
-    label(this, QStringLiteral("番号"), 8, 40, 56);
-    m_recNo = edit(this, "txt_rec_no", 66, 40, 76);
-    m_recNo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_recNo->setFocusPolicy(Qt::ClickFocus);
-    label(this, QStringLiteral("日"), 152, 40, 20);
-    m_day = edit(this, "txt_day", 174, 40, 40);
-    auto* prevDay = button(this, "Command3", QStringLiteral("<-"), 218, 40, 32);
-    auto* nextDay = button(this, "Command2", QStringLiteral("+>"), 252, 40, 32);
-
-    label(this, QStringLiteral("科目ｺｰﾄﾞ"), 8, 72, 58);
-    m_kCd = edit(this, "txt_k_cd", 66, 72, 76);
-    label(this, QStringLiteral("科目名"), 152, 72, 50);
-    m_kNm = new QComboBox(this);
-    m_kNm->setObjectName(QStringLiteral("cmb_k_nm"));
-    m_kNm->setGeometry(204, 72, 230, 24);
-    m_kNm->setFocusPolicy(Qt::ClickFocus);
-    // A list below the box, whose height follows maxVisibleItems (the menu-like popup of some
-    // styles ignores it and covers the screen).
-    m_kNm->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    m_drop = button(this, "cmd_syo_nm", QStringLiteral("∇"), 436, 72, 26);
-
-    label(this, QStringLiteral("金額"), 8, 104, 56);
-    m_kingaku = edit(this, "txt_kingaku", 66, 104, 110);
-    m_kingaku->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label(this, QStringLiteral("備考"), 186, 104, 36);
-    m_biko = edit(this, "txt_biko", 224, 104, 238, false);
-    m_input = button(this, "cmd_input", QStringLiteral("入力"), 470, 102, 70, 28);
-    m_input->setEnabled(false);
-
-    label(this, QString::fromUtf8(ui::kHintEnter), 8, 136, 760, 18);
-    label(this, QString::fromUtf8(ui::kHintGrid), 8, 154, 760, 18);
-
-    m_grid = new ui::FlexGrid(this);
-    m_grid->setObjectName(QStringLiteral("grd_S01"));
+    // The note takes what the input method types; every other box a number.
+    for (QLineEdit* e : {m_pageBox, m_recNo, m_day, m_kCd, m_kingaku, m_cd, m_cd2[0], m_cd2[1]}) ui::Mark_Numeric(e);
     m_rows = new models::PageModel(this);
     m_grid->Set_Model(m_rows);
-    m_grid->setGeometry(8, 176, width() - 16, height() - 176 - 57);
-    m_grid->setFocusPolicy(Qt::ClickFocus);
     Set_Fill_Widget(m_grid);
-
-    // Modify by number.
-    m_selectCd = selectFrame(this, "frm_select_cd");
-    label(m_selectCd, QStringLiteral("修正するレコード番号"), 8, 6, 200)->setObjectName(QStringLiteral("lbl_cd"));
-    m_cd = edit(m_selectCd, "txt_cd", 8, 32, 80);
-    auto* syusei = button(m_selectCd, "cmd_syusei", QStringLiteral("修正"), 8, 66, 70);
-    auto* cancelCd = button(m_selectCd, "Command1", QStringLiteral("ｷｬﾝｾﾙ"), 84, 66, 70);
-
-    // Delete by number or range.
-    m_selectCd2 = selectFrame(this, "frm_select_cd2");
-    label(m_selectCd2, QStringLiteral("削除するレコード番号"), 8, 6, 200);
-    m_cd2[0] = edit(m_selectCd2, "txt_cd2_0", 8, 32, 70);
-    label(m_selectCd2, QStringLiteral("～"), 84, 32, 16);
-    m_cd2[1] = edit(m_selectCd2, "txt_cd2_1", 104, 32, 70);
-    auto* sakujyo = button(m_selectCd2, "cmd_sakujyo", QStringLiteral("削除"), 8, 66, 70);
-    auto* cancelCd2 = button(m_selectCd2, "Command7", QStringLiteral("ｷｬﾝｾﾙ"), 84, 66, 70);
-
-    // Print side.
-    m_selectOmote = selectFrame(this, "frm_select_omote");
-    label(m_selectOmote, QStringLiteral("印刷面"), 8, 6, 200);
-    m_option[0] = new QRadioButton(QStringLiteral("表"), m_selectOmote);
-    m_option[0]->setObjectName(QStringLiteral("Option1_0"));
-    m_option[0]->setGeometry(8, 32, 60, 24);
-    m_option[0]->setChecked(true);
-    m_option[1] = new QRadioButton(QStringLiteral("裏"), m_selectOmote);
-    m_option[1]->setObjectName(QStringLiteral("Option1_1"));
-    m_option[1]->setGeometry(74, 32, 60, 24);
-    auto* printNow = button(m_selectOmote, "Command6", QStringLiteral("印刷"), 8, 66, 70);
-    auto* cancelPrint = button(m_selectOmote, "Command8", QStringLiteral("ｷｬﾝｾﾙ"), 84, 66, 70);
+    // The three frames beside the entry area are hidden until their key.
+    for (QWidget* f : {m_selectCd, m_selectCd2, m_selectOmote}) f->hide();
 
     Create_FKeyBar(8, height() - 57, width() - 16);
-
-    // Buttons beside the fields act without taking the focus from the field being typed in.
-    for (QPushButton* b : {prevMonth, nextMonth, prevDay, nextDay, m_drop}) b->setFocusPolicy(Qt::NoFocus);
     for (int n = 1; n <= 10; ++n) FKey(n)->setFocusPolicy(Qt::ClickFocus);
-    setTabOrder(m_date, m_day);
-    setTabOrder(m_day, m_kCd);
-    setTabOrder(m_kCd, m_kingaku);
-    setTabOrder(m_kingaku, m_biko);
-    setTabOrder(m_biko, m_input);
 
     connect(prevMonth, &QPushButton::clicked, this, [this] {
         m_date->Set_Month(ledger::Add_Months(m_date->Month(), -1));
