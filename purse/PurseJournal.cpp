@@ -379,16 +379,14 @@ void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
 void form_S0101::Delete_Range() {
     const auto from = db::Parse_Record_Number(m_cd2[0]->text());
     if (!from) {
-        critical(QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
-        m_cd2[0]->setFocus();
+        refuse(m_cd2[0], QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
         return;
     }
     std::optional<qint64> to;
     if (!m_cd2[1]->text().trimmed().isEmpty()) {
         const auto t = db::Parse_Record_Number(m_cd2[1]->text());
         if (!t) {
-            critical(QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
-            m_cd2[1]->setFocus();
+            refuse(m_cd2[1], QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
             return;
         }
         to = *t;
@@ -399,8 +397,7 @@ void form_S0101::Delete_Range() {
 void form_S0101::Modify_By_Number() {
     const auto cd = db::Parse_Record_Number(m_cd->text());
     if (!cd) {
-        critical(QStringLiteral("修正するレコード番号は1以上の整数で入力してください"));
-        m_cd->setFocus();
+        refuse(m_cd, QStringLiteral("修正するレコード番号は1以上の整数で入力してください"));
         return;
     }
     const auto row = m_rows->rowOfRecord(*cd);

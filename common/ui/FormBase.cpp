@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTimer>
 
 #include "core/AppState.h"
@@ -55,13 +57,66 @@ void installRouter() {
     }
 }
 
-// Shrinks a key's font until its caption fits the button (long captions on narrow windows).
+// A function key: its caption fits the button in one line at a size from the window's own down
+// to 8 points, else in two lines, never smaller.
+class FKeyButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    static constexpr double kMinPoints = 8.0;
+
+    // Picks the size (and whether the caption takes two lines) for the button's width.
+    void fit() {
+        QFont f = QApplication::font(this);
+        const double start = f.pointSizeF() * 0.85;
+        const int room = width() - 6;
+        m_twoLines = false;
+        for (double pt = start; pt >= kMinPoints; pt -= 0.5) {
+            f.setPointSizeF(pt);
+            if (QFontMetrics(f).horizontalAdvance(text()) <= room) {
+                setFont(f);
+                update();
+                return;
+            }
+        }
+        // Two lines at the largest size from which both fit.
+        m_twoLines = true;
+        for (double pt = start; pt >= kMinPoints; pt -= 0.5) {
+            f.setPointSizeF(pt);
+            const QRect need = QFontMetrics(f).boundingRect(QRect(0, 0, room, 1000), Qt::TextWordWrap, text());
+            if (need.height() <= height() - 2) break;
+        }
+        if (f.pointSizeF() < kMinPoints) f.setPointSizeF(kMinPoints);
+        setFont(f);
+        update();
+    }
+    bool twoLines() const { return m_twoLines; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        if (!m_twoLines) {
+            QPushButton::paintEvent(e);
+            return;
+        }
+        // The bevel as the style draws it, the caption wrapped over two lines.
+        QStylePainter p(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        p.drawControl(QStyle::CE_PushButton, option);
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+        p.drawText(rect().adjusted(3, 1, -3, -1), Qt::AlignCenter | Qt::TextWordWrap, text());
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        QPushButton::resizeEvent(e);
+        fit();
+    }
+
+private:
+    bool m_twoLines = false;
+};
+
 void Fit_Caption(QPushButton* b) {
-    QFont f = QApplication::font(b);
-    f.setPointSizeF(f.pointSizeF() * 0.85);
-    while (f.pointSizeF() > 6.0 && QFontMetrics(f).horizontalAdvance(b->text()) > b->width() - 6)
-        f.setPointSizeF(f.pointSizeF() - 0.5);
-    b->setFont(f);
+    if (auto* key = dynamic_cast<FKeyButton*>(b)) key->fit();
 }
 
 bool isInputField(QObject* o) { return qobject_cast<QLineEdit*>(o) || qobject_cast<QComboBox*>(o); }
@@ -120,7 +175,7 @@ QFrame* FormBase::Create_FKeyBar(int x, int y, int width) {
         auto* label = new QLabel(QStringLiteral("F%1").arg(n), m_bar);
         label->setObjectName(QStringLiteral("Label2"));
         label->setAlignment(Qt::AlignCenter);
-        auto* b = new QPushButton(m_bar);
+        auto* b = new FKeyButton(m_bar);
         b->setObjectName(QStringLiteral("cmd_F%1").arg(n));
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, [this, n] { Press_FKey(n); });

@@ -2,6 +2,8 @@
 
 #include "core/db/Convert.h"
 #include "core/ledger/Dates.h"
+#include "core/ledger/Totals.h"
+#include "support/TestEnv.h"
 
 using namespace db;
 
@@ -98,4 +100,22 @@ TEST(Dates, MonthRangeHoldsExactlyThatMonthsDates) {
     const auto y = ledger::Year_Range(QStringLiteral("2001"));
     EXPECT_TRUE(QStringLiteral("2001/12/31") < y.to && QStringLiteral("2001/01/01") >= y.from);
     EXPECT_FALSE(QStringLiteral("2002/01/01") < y.to);
+}
+
+// Sums in SQL and conversions in C++ round a stored fraction alike.
+class RoundingTest : public AppTest {};
+
+TEST_F(RoundingTest, SqlAndCxxRoundStoredAmountsTheSameWay) {
+    Start(app::Program::Bank);
+    const QVariantList stored = {0.5, 1.5, 2.5, -0.5, -1.5, -2.5, 2.4, 2.6, -2.6, 7, QStringLiteral("abc"), QVariant()};
+    int cd = 0;
+    for (const QVariant& v : stored)
+        Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,'2024/01/01',1,1,?,'')", {++cd, v});
+    for (int i = 1; i <= cd; ++i) {
+        const QVariant raw = Value("SELECT KINGAKU FROM S01 WHERE CD=?", {i});
+        const QVariant sql = Value(QStringLiteral("SELECT %1 FROM S01 WHERE CD=?").arg(ledger::Yen_Sql("KINGAKU")), {i});
+        EXPECT_EQ(sql.toLongLong(), To_Cur(raw, 0)) << raw.toString().toStdString();
+    }
+    EXPECT_EQ(To_Cur(2.5, 0), 2);
+    EXPECT_EQ(To_Cur(-1.5, 0), -2);
 }

@@ -153,6 +153,17 @@ TEST_F(FormBaseTest, BarKeepsToTheBottomAndTheGridFillsTheRest) {
     EXPECT_GE(form->grid->height(), 0);
 }
 
+TEST_F(FormBaseTest, KeyCaptionsStayReadableOnANarrowWindow) {
+    form->Set_FKey(2, QStringLiteral("番号指定削除"), [] {});
+    for (int width : {800, 420}) {
+        form->resize(width, 500);
+        QApplication::processEvents();
+        for (int n = 1; n <= 10; ++n)
+            EXPECT_GE(form->FKey(n)->font().pointSizeF(), 8.0) << "F" << n << " at width " << width;
+    }
+    EXPECT_EQ(form->FKey(2)->text(), QStringLiteral("番号指定削除"));
+}
+
 TEST_F(FormBaseTest, LayoutIsStoredInTwipsAndComesBack) {
     form->setGeometry(100, 80, 700, 500);
     form->grid->setColumnWidth(1, 200);

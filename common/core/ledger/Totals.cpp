@@ -19,9 +19,14 @@ DateRange Period_Range(const Period& p) {
 bool Is_Income(const QVariant& kind) { return db::Is_Numeric(kind) && db::To_Long(kind, -1) == 0; }
 
 QString Yen_Sql(const QString& column) {
+    // Halves go to the even neighbour, as To_Cur rounds: round() of SQLite would take them away
+    // from zero. CAST truncates toward zero; a fraction of exactly one half moves on only from an
+    // odd whole number.
     return QStringLiteral(
-               "(CASE typeof(%1) WHEN 'integer' THEN %1 WHEN 'real' THEN CAST(round(%1) AS INTEGER) "
-               "ELSE 0 END)")
+               "(CASE typeof(%1) WHEN 'integer' THEN %1 WHEN 'real' THEN (CASE "
+               "WHEN abs(%1 - CAST(%1 AS INTEGER)) = 0.5 THEN CAST(%1 AS INTEGER) + (CASE "
+               "WHEN CAST(%1 AS INTEGER) % 2 = 0 THEN 0 WHEN %1 > 0 THEN 1 ELSE -1 END) "
+               "ELSE CAST(round(%1) AS INTEGER) END) ELSE 0 END)")
         .arg(column);
 }
 

@@ -51,8 +51,9 @@ struct TotalsTable {
 // The table from the per-item sums.
 TotalsTable Make_Totals(QList<ItemSum> sums);
 
-// SQL expression giving a stored amount as whole yen: whole numbers as they are, a fraction
-// rounded to the nearest yen, anything else (Null, text) 0, as To_Cur with default 0 does.
+// SQL expression giving a stored amount as whole yen, as To_Cur with default 0 gives it: whole
+// numbers as they are, a fraction rounded to the nearest yen with halves to the even one, anything
+// else (Null, text) 0.
 QString Yen_Sql(const QString& column);
 
 // Reads the per-item sums of a period with one query over the period's date range:
