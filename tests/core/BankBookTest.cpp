@@ -33,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(BankBookTest, WritesAddOrReplaceByNumberAndKeepEveryBalance) {
+TEST_F(BankBookTest, ANewNumberAddsARowAndTheBankFollows) {
     Change c = Write_Entry(Entry(1, 1, 1, 1000));
     ASSERT_TRUE(c.ok) << c.error.toStdString();
     EXPECT_TRUE(c.inserted);
@@ -43,20 +43,27 @@ TEST_F(BankBookTest, WritesAddOrReplaceByNumberAndKeepEveryBalance) {
     EXPECT_EQ(c.zan, 700);
     EXPECT_EQ(Zan(1), 700);
     EXPECT_EQ(Value("SELECT BIKO FROM S01 WHERE CD = 2").toString(), QStringLiteral("O'Brien's"));
+}
 
-    // An unknown kind counts as expense.
+TEST_F(BankBookTest, AnItemOfUnknownKindCountsAsAnExpense) {
+    ASSERT_TRUE(Write_Entry(Entry(1, 1, 1, 1000)).ok);
     ASSERT_TRUE(Write_Entry(Entry(3, 1, 3, 50)).ok);
-    EXPECT_EQ(Zan(1), 650);
+    EXPECT_EQ(Zan(1), 950);
+}
 
-    // The same number replaces the row; moving it to another bank recomputes both banks.
-    c = Write_Entry(Entry(1, 2, 1, 4000));
+TEST_F(BankBookTest, AnExistingNumberIsReplacedAndBothBanksFollowAMove) {
+    ASSERT_TRUE(Write_Entry(Entry(1, 1, 1, 1000)).ok);
+    ASSERT_TRUE(Write_Entry(Entry(2, 1, 2, 300)).ok);
+    const Change c = Write_Entry(Entry(1, 2, 1, 4000));
     ASSERT_TRUE(c.ok);
     EXPECT_FALSE(c.inserted);
     EXPECT_EQ(c.banks, (QList<qint64>{1, 2}));
-    EXPECT_EQ(Count(), 3);
-    EXPECT_EQ(Zan(1), -350);
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(Zan(1), -300);
     EXPECT_EQ(Zan(2), 4000);
-    // Sums go past 32 bits without wrapping.
+}
+
+TEST_F(BankBookTest, BalancesGoPastThirtyTwoBits) {
     ASSERT_TRUE(Write_Entry(Entry(4, 3, 1, 3'000'000'000LL)).ok);
     ASSERT_TRUE(Write_Entry(Entry(5, 3, 1, 3'000'000'000LL)).ok);
     EXPECT_EQ(Zan(3), 6'000'000'000LL);

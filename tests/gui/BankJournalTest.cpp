@@ -71,12 +71,15 @@ protected:
     bank::form_S0101* w = nullptr;
 };
 
-TEST_F(BankJournalTest, TypedEntriesAreStoredAndTheBalanceFollows) {
+TEST_F(BankJournalTest, OpensOnThePresentMonthWithTheNextNumber) {
     Open();
     EXPECT_TRUE(w->windowTitle().startsWith(QStringLiteral("銀行帳入力 - 2024/05/17 09:30")));
     EXPECT_EQ(F<ui::MonthBox>("txt_date")->Month(), QStringLiteral("2024/05"));
     EXPECT_EQ(F("txt_rec_no")->text(), QStringLiteral("1"));
+}
 
+TEST_F(BankJournalTest, TypedEntriesAreStoredAndTheBalanceFollows) {
+    Open();
     Write("5", "1", "1", "1000", QStringLiteral("給料"));
     Write("6", "1", "2", "300", QStringLiteral("O'Brien's"));
     EXPECT_TRUE(messages().Take_Texts().isEmpty());
@@ -84,14 +87,22 @@ TEST_F(BankJournalTest, TypedEntriesAreStoredAndTheBalanceFollows) {
     EXPECT_EQ(Zan(1), 700);
     EXPECT_EQ(Value("SELECT K_DATE FROM S01 WHERE CD = 1").toString(), QStringLiteral("2024/05/05"));
     EXPECT_EQ(Value("SELECT BIKO FROM S01 WHERE CD = 2").toString(), QStringLiteral("O'Brien's"));
+}
 
-    // After a write the entry area, the bank and the grid are empty; the next number is proposed.
-    EXPECT_EQ(F("txt_rec_no")->text(), QStringLiteral("3"));
+TEST_F(BankJournalTest, AfterAWriteTheEntryAreaAndTheGridAreEmpty) {
+    Open();
+    Write("5", "1", "1", "1000");
+    EXPECT_EQ(F("txt_rec_no")->text(), QStringLiteral("2")) << "the next number is proposed";
     EXPECT_TRUE(F("txt_b_cd")->text().isEmpty());
     EXPECT_EQ(Grid()->Rows(), 1);
     EXPECT_FALSE(F<QPushButton>("cmd_input")->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), F("txt_day"));
+}
 
+TEST_F(BankJournalTest, ChoosingABankListsItsMonthWithItsBalance) {
+    Open();
+    Write("5", "1", "1", "1000", QStringLiteral("給料"));
+    Write("6", "1", "2", "300", QStringLiteral("O'Brien's"));
     TypeEnter(F("txt_b_cd"), "1");
     EXPECT_EQ(F<QComboBox>("cmb_b_nm")->currentText(), QStringLiteral("1 A銀行"));
     EXPECT_EQ(F<QLabel>("lbl_zan")->text(), QStringLiteral("700"));
@@ -101,8 +112,11 @@ TEST_F(BankJournalTest, TypedEntriesAreStoredAndTheBalanceFollows) {
     EXPECT_EQ(Cell(4, 1), QStringLiteral("1000"));
     EXPECT_EQ(Cell(5, 2), QStringLiteral("300"));
     EXPECT_EQ(Cell(6, 2), QStringLiteral("O'Brien's"));
+}
 
-    // A bank without rows gets 0 on 再計算, whatever its master said.
+TEST_F(BankJournalTest, RecalculatingABankWithoutRowsGivesZero) {
+    Open();
+    // Whatever its master said.
     Type(F("txt_b_cd"), "3");
     Key(8);
     EXPECT_EQ(F<QLabel>("lbl_zan")->text(), QStringLiteral("0"));
@@ -241,7 +255,7 @@ TEST_F(BankJournalTest, ARowWithAMissingItemIsListedAsAnExpenseAndCountedSo) {
     EXPECT_EQ(Zan(1), 700);
 }
 
-TEST_F(BankJournalTest, MonthBoxDayButtonsPrintFrameAndLayout) {
+TEST_F(BankJournalTest, TheMonthBoxIsNormalisedAndListsItsMonth) {
     Row(1, "2001/03/04", 1, 1, 100);
     Open();
     auto* month = F<ui::MonthBox>("txt_date");
@@ -260,8 +274,11 @@ TEST_F(BankJournalTest, MonthBoxDayButtonsPrintFrameAndLayout) {
     QTest::mouseClick(F<QPushButton>("Command4"), Qt::LeftButton);
     EXPECT_EQ(month->displayText(), QStringLiteral("2001/03"));
     EXPECT_EQ(Grid()->Rows(), 2);
+}
 
-    // The day buttons cross the month end; a bad day keeps the focus.
+TEST_F(BankJournalTest, DayButtonsCrossTheMonthEndAndABadDayKeepsTheFocus) {
+    Open();
+    auto* month = F<ui::MonthBox>("txt_date");
     month->Set_Month("2024/05");
     TypeEnter(F("txt_day"), "31");
     QTest::mouseClick(F<QPushButton>("Command2"), Qt::LeftButton);
@@ -277,8 +294,10 @@ TEST_F(BankJournalTest, MonthBoxDayButtonsPrintFrameAndLayout) {
     EXPECT_EQ(QApplication::focusWidget(), F("txt_b_cd"));
     Press(F("txt_b_cd"), Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), F("txt_day"));
+}
 
-    // Printing side.
+TEST_F(BankJournalTest, ThePrintFrameSetsTheSide) {
+    Open();
     Key(9);
     EXPECT_TRUE(F<QGroupBox>("frm_select_omote")->isVisible());
     F<QRadioButton>("Option1", 1)->setChecked(true);
@@ -286,8 +305,10 @@ TEST_F(BankJournalTest, MonthBoxDayButtonsPrintFrameAndLayout) {
     EXPECT_FALSE(session().flg_Front);
     EXPECT_FALSE(F<QGroupBox>("frm_select_omote")->isVisible());
     EXPECT_TRUE(F<QPushButton>("cmd_F1")->isEnabled());
+}
 
-    // Column widths come back at the next opening.
+TEST_F(BankJournalTest, ColumnWidthsComeBackAtTheNextOpening) {
+    Open();
     Grid()->Set_Col_Width_Twips(3, 3000);
     Key(10);
     EXPECT_FALSE(w->isVisible());

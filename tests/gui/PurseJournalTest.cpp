@@ -61,11 +61,15 @@ class PurseJournalTest : public AppTest {
     qint64 Zan(qint64 cd) { return Value("SELECT ZAN FROM S01 WHERE CD=?", {cd}).toLongLong(); }
 };
 
-TEST_F(PurseJournalTest, BalancesRunThroughAPageAndCarryToTheNextMonthsPage) {
+TEST_F(PurseJournalTest, AnEmptyBookOpensOnPageOneWithItsEmptyRow) {
     auto* w = Open();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("家計簿入力"));
     EXPECT_EQ(Get(w, "txt_page")->text(), "1");
     EXPECT_EQ(Grid(w)->Rows(), 2);  // the empty row of an empty page
+}
+
+TEST_F(PurseJournalTest, BalancesRunThroughAPage) {
+    auto* w = Open();
     Write(w, "3", "1", "1000", "it's pay");
     Write(w, "4", "2", "300");
     EXPECT_EQ(Zan(1), 1000);
@@ -78,9 +82,14 @@ TEST_F(PurseJournalTest, BalancesRunThroughAPageAndCarryToTheNextMonthsPage) {
                               g->Text(4, 2), g->Text(5, 2), g->Text(6, 2)};
     EXPECT_EQ(row2, (QStringList{"2", "04", "2", "食費", "", "300", "700"}));
     EXPECT_EQ(Get(w, "txt_rec_no")->text(), "3");
-    delete w;
+}
 
-    // The same month keeps the page; a new month begins page 2, carrying page 1's balance.
+TEST_F(PurseJournalTest, ANewMonthBeginsAPageThatCarriesTheBalance) {
+    auto* w = Open();
+    Write(w, "3", "1", "1000");
+    Write(w, "4", "2", "300");
+    delete w;
+    // The same month keeps the page.
     w = Open();
     EXPECT_EQ(Get(w, "txt_page")->text(), "1");
     delete w;
@@ -92,7 +101,14 @@ TEST_F(PurseJournalTest, BalancesRunThroughAPageAndCarryToTheNextMonthsPage) {
     EXPECT_EQ(Zan(3), 500);
     EXPECT_EQ(Value("SELECT P_CD FROM S01 WHERE CD=3").toLongLong(), 2);
     EXPECT_EQ(Grid(w)->Text(6, 1), "500");
+}
 
+TEST_F(PurseJournalTest, PageKeysStopAtPageOneAndGoOnPastTheLast) {
+    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/03',1,1000,1000,''),"
+        "(2,2,'2024/06/02',2,200,800,'')");
+    settings::Save_Setting("lastMonth", "5");
+    auto* w = Open();
+    EXPECT_EQ(w->Page(), 2);
     Key(w, Qt::Key_F4);
     EXPECT_EQ(w->Page(), 1);
     EXPECT_EQ(Get(w, "txt_date")->text(), "2024/05");  // the month of the page's first row
