@@ -161,6 +161,8 @@ std::optional<qint64> Compute_Zan(qint64 page, qint64 amount, qint64 kind, QStri
     return Apply_Kind(*before, amount, kind);
 }
 
+std::optional<ChainRow> chainRowOf(qint64 cd, QString* error) { return chainRow(cd, error); }
+
 bool Restore_Chain(QList<ChainRow> removed, QList<ChainRow> added, QString* error, const Progress& progress) {
     struct Event {
         ChainKey key;

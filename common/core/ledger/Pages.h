@@ -74,6 +74,10 @@ struct ChainRow {
     qint64 amount = 0;
 };
 
+// A row's place in the chain and its signed amount, as it stands now; nullopt when there is no
+// such row (or on an error, which is then set).
+std::optional<ChainRow> chainRowOf(qint64 cd, QString* error = nullptr);
+
 // Makes the stored balances right again after rows were removed and added (inside the caller's
 // transaction): the rows between two changed places shift by the sum of the changes before
 // them, and each added row gets the balance before it plus its amount.
