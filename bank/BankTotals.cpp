@@ -1,12 +1,15 @@
 #include "bank/BankTotals.h"
 
 #include "bank/BankWindows.h"
+#include "ui_BankGraph.h"
+#include "ui_BankTotals.h"
 
 namespace bank {
 namespace {
 
 ui::TotalsConfig totalsConfig() {
     ui::TotalsConfig c;
+    c.setupUi = [](QDialog* w) { Ui::BankTotals().setupUi(w); };
     c.program = app::Program::Bank;
     c.captionHead = QStringLiteral("銀行項目別");
     c.clockWithMode = true;
@@ -23,6 +26,7 @@ ui::TotalsConfig totalsConfig() {
 
 ui::GraphConfig graphConfig() {
     ui::GraphConfig c;
+    c.setupUi = [](QDialog* w) { Ui::BankGraph().setupUi(w); };
     c.program = app::Program::Bank;
     c.captionHead = QStringLiteral("銀行項目別");
     c.bankControls = true;

@@ -1,12 +1,15 @@
 #include "purse/PurseTotals.h"
 
 #include "purse/PurseWindows.h"
+#include "ui_PurseGraph.h"
+#include "ui_PurseTotals.h"
 
 namespace purse {
 namespace {
 
 ui::TotalsConfig totalsConfig() {
     ui::TotalsConfig c;
+    c.setupUi = [](QDialog* w) { Ui::PurseTotals().setupUi(w); };
     c.program = app::Program::Purse;
     c.captionHead = QStringLiteral("科目別");
     c.clockWithMode = false;
@@ -23,6 +26,7 @@ ui::TotalsConfig totalsConfig() {
 
 ui::GraphConfig graphConfig() {
     ui::GraphConfig c;
+    c.setupUi = [](QDialog* w) { Ui::PurseGraph().setupUi(w); };
     c.program = app::Program::Purse;
     c.captionHead = QStringLiteral("科目別");
     c.bankControls = false;

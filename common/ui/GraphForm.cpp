@@ -4,8 +4,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QLocale>
@@ -22,26 +20,12 @@ namespace {
 
 QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringLiteral("月"); }
 
-QLabel* label(QWidget* parent, const QString& text, int x, int y, int w) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(x, y, w, 20);
-    return l;
-}
-
-QLineEdit* codeBox(QWidget* parent, const char* name, int x, int y) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setGeometry(x, y, 44, 24);
-    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Mark_Numeric(e);
-    return e;
-}
-
-QComboBox* combo(QWidget* parent, const char* name, int x, int y) {
-    auto* c = new QComboBox(parent);
-    c->setObjectName(QLatin1String(name));
-    c->setGeometry(x, y, 200, 24);
-    return c;
+// A widget the window's layout must hold; a layout without it is a programming error.
+template <class T>
+T* part(const QObject* in, const char* name) {
+    T* w = in->findChild<T*>(QLatin1String(name));
+    if (!w) qFatal("%s: the layout has no %s", qPrintable(in->objectName()), name);
+    return w;
 }
 
 // A value scale of round steps (1, 2 or 5 times a power of ten) that holds 0 and every value.
@@ -78,33 +62,24 @@ Scale niceScale(qint64 lo, qint64 hi) {
 GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
     : FormBase(session, config.captionHead + modeWord(session.PeriodMode) + QStringLiteral("グラフ"), parent),
       m_config(std::move(config)) {
-    setObjectName(QStringLiteral("form_Graph"));
+    if (m_config.setupUi) m_config.setupUi(this);
     m_mode = session.PeriodMode == 1 ? 1 : 0;
     setWindowTitle(Caption());
-    resize(720, 520);
 
-    m_period = new PeriodControls(this, 8);
-    m_period->Place(width() - 145 - 105, width() - 105);
+    m_period = new PeriodControls(this);
     connect(m_period, &PeriodControls::Recompute, this, [this] {
         Hourglass wait;
         Build_Series();
     });
 
-    m_select = new QFrame(this);
-    m_select->setObjectName(QStringLiteral("Frame2"));
-    m_select->setGeometry(8, 4, 330, 62);
-    const int itemRow = m_config.bankControls ? 33 : 19;
     if (m_config.bankControls) {
-        label(m_select, QStringLiteral("銀行ｺｰﾄﾞ"), 4, 7, 60);
-        m_bankCode = codeBox(m_select, "txt_b_cd", 64, 4);
-        label(m_select, QStringLiteral("銀行名"), 116, 7, 44);
-        m_bankName = combo(m_select, "cmb_b_nm", 124 + 40, 4);
+        m_bankCode = part<QLineEdit>(this, "txt_b_cd");
+        Mark_Numeric(m_bankCode);
+        m_bankName = part<QComboBox>(this, "cmb_b_nm");
     }
-    label(m_select, QStringLiteral("項目ｺｰﾄﾞ"), 4, itemRow + 3, 60);
-    m_itemCode = codeBox(m_select, "txt_k_cd", 64, itemRow);
-    label(m_select, QStringLiteral("項目名"), 116, itemRow + 3, 44);
-    m_itemName = combo(m_select, "cmb_k_nm", 124 + 40, itemRow);
-    m_select->resize(124 + 40 + 200 + 4, 62);
+    m_itemCode = part<QLineEdit>(this, "txt_k_cd");
+    Mark_Numeric(m_itemCode);
+    m_itemName = part<QComboBox>(this, "cmb_k_nm");
 
     auto build = [this](qint64) { Build_Series(); };
     if (m_config.bankControls) {
@@ -117,27 +92,15 @@ GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
                               QStringLiteral("項目ｺｰﾄﾞは0～32767の整数で入力してください"), build,
                               [this](qint64 code) { return m_built && m_built->item == code; });
 
-    auto* chart = new QChart;
-    chart->legend()->hide();
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    m_view = new QChartView(chart, this);
-    m_view->setObjectName(QStringLiteral("grp_S0101"));
+    m_view = part<QChartView>(this, "grp_S0101");
+    m_view->chart()->legend()->hide();
+    m_view->chart()->setMargins(QMargins(4, 4, 4, 4));
     m_view->setRenderHint(QPainter::Antialiasing);
-    m_view->move(8, 4 + 62 + 8);
     m_view->hide();
     Set_Fill_Widget(m_view);
 
     Create_FKeyBar(8, height() - 57, width() - 16);
     Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
-
-    setTabOrder(m_period->yearBox(), m_period->monthBox());
-    QWidget* last = m_period->monthBox();
-    for (QWidget* w : {static_cast<QWidget*>(m_bankCode), static_cast<QWidget*>(m_bankName),
-                       static_cast<QWidget*>(m_itemCode), static_cast<QWidget*>(m_itemName)}) {
-        if (!w) continue;
-        setTabOrder(last, w);
-        last = w;
-    }
 
     Set_Clock_Title([this] { return Caption(); });
     m_period->Show_For_Mode(m_mode);

@@ -2,6 +2,7 @@
 // The graph window of both programs (form_Graph): the series of one item, or of the running
 // balance, over one month or one year, drawn as a chart.
 
+#include <functional>
 #include <optional>
 
 #include "core/AppState.h"
@@ -11,7 +12,7 @@
 class QChart;
 class QChartView;
 class QComboBox;
-class QFrame;
+class QDialog;
 class QLineEdit;
 
 namespace ui {
@@ -20,6 +21,8 @@ class CodePair;
 class PeriodControls;
 
 struct GraphConfig {
+    // Builds the window's widgets (the program's Designer layout); the window finds them by name.
+    std::function<void(QDialog*)> setupUi;
     app::Program program = app::Program::Bank;
     QString captionHead;       // "銀行項目別" / "科目別"
     bool bankControls = true;  // txt_b_cd, cmb_b_nm: one bank's entries
@@ -52,7 +55,6 @@ class GraphForm : public FormBase {
     GraphConfig m_config;
     int m_mode = 0;
     PeriodControls* m_period = nullptr;
-    QFrame* m_select = nullptr;
     QLineEdit* m_bankCode = nullptr;
     QComboBox* m_bankName = nullptr;
     QLineEdit* m_itemCode = nullptr;

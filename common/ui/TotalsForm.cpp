@@ -50,29 +50,12 @@ void rewrite(QLineEdit* e, const QString& text) {
     e->setCursorPosition(std::max(0, static_cast<int>(text.size()) - fromEnd));
 }
 
-QPushButton* stepButton(QWidget* parent, const char* name, const QString& caption, int x) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(x, 20, 24, 26);
-    b->setAutoDefault(false);
-    // Pressing a button leaves the focus where it is, so that an invalid box is not left.
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
-}
-
-QLineEdit* periodBox(QWidget* parent, const char* name, const QString& design, int x, int w) {
-    auto* e = new QLineEdit(design, parent);
-    e->setObjectName(QLatin1String(name));
-    e->setGeometry(x, 20, w, 26);
-    e->setAlignment(Qt::AlignCenter);
-    Mark_Numeric(e);
-    return e;
-}
-
-QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h = 20) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(x, y, w, h);
-    return l;
+// A widget the window's layout must hold; a layout without it is a programming error.
+template <class T>
+T* part(const QObject* in, const char* name) {
+    T* w = in->findChild<T*>(QLatin1String(name));
+    if (!w) qFatal("%s: the layout has no %s", qPrintable(in->objectName()), name);
+    return w;
 }
 
 // Shows a refusal now (Enter) or once the focus change in progress is over (leaving a box).
@@ -91,24 +74,20 @@ void tell(FormBase* form, const QString& text, bool now) {
 
 // ---- period frames ----------------------------------------------------------------------
 
-PeriodControls::PeriodControls(FormBase* form, int top) : QObject(form), m_form(form) {
-    m_monthFrame = new QFrame(form);
-    m_monthFrame->setObjectName(QStringLiteral("frm_syukei_mode_0"));
-    m_monthFrame->setFrameShape(QFrame::StyledPanel);
-    m_monthFrame->setGeometry(0, top, kMonthWidth, kHeight);
-    label(m_monthFrame, QStringLiteral("月"), 8, 1, 60, 18);
-    auto* cmd4 = stepButton(m_monthFrame, "Command4", QStringLiteral("<-"), 24);
-    m_month = periodBox(m_monthFrame, "txt_date2", QStringLiteral("00"), 52, 40);
-    auto* cmd1 = stepButton(m_monthFrame, "Command1", QStringLiteral("+>"), 96);
+PeriodControls::PeriodControls(FormBase* form) : QObject(form), m_form(form) {
+    m_monthFrame = part<QFrame>(form, "frm_syukei_mode_0");
+    auto* cmd4 = part<QPushButton>(m_monthFrame, "Command4");
+    m_month = part<QLineEdit>(m_monthFrame, "txt_date2");
+    Mark_Numeric(m_month);
+    auto* cmd1 = part<QPushButton>(m_monthFrame, "Command1");
 
-    m_yearFrame = new QFrame(form);
-    m_yearFrame->setObjectName(QStringLiteral("frm_syukei_mode_1"));
-    m_yearFrame->setFrameShape(QFrame::StyledPanel);
-    m_yearFrame->setGeometry(0, top, kYearWidth, kHeight);
-    label(m_yearFrame, QStringLiteral("年度"), 8, 1, 60, 18);
-    auto* cmd3 = stepButton(m_yearFrame, "Command3", QStringLiteral("<-"), 3);
-    m_year = periodBox(m_yearFrame, "txt_date1", QStringLiteral("0000"), 29, 42);
-    auto* cmd2 = stepButton(m_yearFrame, "Command2", QStringLiteral("+>"), 73);
+    m_yearFrame = part<QFrame>(form, "frm_syukei_mode_1");
+    auto* cmd3 = part<QPushButton>(m_yearFrame, "Command3");
+    m_year = part<QLineEdit>(m_yearFrame, "txt_date1");
+    Mark_Numeric(m_year);
+    auto* cmd2 = part<QPushButton>(m_yearFrame, "Command2");
+    // The layout gives the step buttons no focus: pressing one leaves the focus where it is, so
+    // that an invalid box is not left.
 
     connect(cmd1, &QPushButton::clicked, this, [this] { Step_Month(1); });
     connect(cmd4, &QPushButton::clicked, this, [this] { Step_Month(-1); });
@@ -278,33 +257,18 @@ QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringL
 TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent)
     : FormBase(session, config.captionHead + modeWord(session.PeriodMode) + QStringLiteral("合計"), parent),
       m_config(std::move(config)) {
-    setObjectName(QStringLiteral("form_S01T0101"));
+    if (m_config.setupUi) m_config.setupUi(this);
     m_mode = session.PeriodMode == 1 ? 1 : 0;
     setWindowTitle(Caption());
-    resize(720, 480);
 
-    m_period = new PeriodControls(this, 4);
-    m_period->Place(width() - 145 - 105, width() - 105);
+    m_period = new PeriodControls(this);
     connect(m_period, &PeriodControls::Recompute, this, &TotalsForm::Recompute);
 
     if (m_config.bankControls) {
-        label(this, QStringLiteral("銀行ｺｰﾄﾞ"), 8, 25, 60);
-        m_bankCode = new QLineEdit(this);
-        m_bankCode->setObjectName(QStringLiteral("txt_b_cd"));
-        m_bankCode->setGeometry(68, 22, 44, 26);
-        m_bankCode->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_bankCode = part<QLineEdit>(this, "txt_b_cd");
         Mark_Numeric(m_bankCode);
-        label(this, QStringLiteral("銀行名"), 120, 25, 44);
-        m_bankName = new QComboBox(this);
-        m_bankName->setObjectName(QStringLiteral("cmb_b_nm"));
-        m_bankName->setGeometry(164, 22, 170, 26);
-        label(this, QStringLiteral("残高"), 342, 25, 30);
-        m_zan = new QLabel(this);
-        m_zan->setObjectName(QStringLiteral("lbl_zan"));
-        m_zan->setGeometry(372, 22, 90, 26);
-        m_zan->setFrameShape(QFrame::Panel);
-        m_zan->setFrameShadow(QFrame::Sunken);
-        m_zan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_bankName = part<QComboBox>(this, "cmb_b_nm");
+        m_zan = part<QLabel>(this, "lbl_zan");
         m_bankPair = new CodePair(
             this, m_bankCode, m_bankName, 1, QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください"),
             [this](qint64 code) {
@@ -317,11 +281,9 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
     }
 
     const bool count = m_config.countColumn;
-    m_grid = new FlexGrid(this);
-    m_grid->setObjectName(QStringLiteral("grd_S01"));
+    m_grid = part<FlexGrid>(this, "grd_S01");
     m_table = new models::TotalsModel(count, this);
     m_grid->Set_Model(m_table);
-    m_grid->move(8, 4 + PeriodControls::kHeight + 8);
     int c = 0;
     m_grid->Set_Header(c++, m_config.codeHeader, 1200);
     m_grid->Set_Header(c++, m_config.nameHeader, m_config.nameWidth);
@@ -347,27 +309,11 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
 
     if (m_config.printSide) {
         // Which side of the sheet the first page goes on: a front page has the wider margin.
-        m_side = new QFrame(this);
-        m_side->setObjectName(QStringLiteral("frm_select_omote"));
-        m_side->setFrameShape(QFrame::Box);
-        m_side->setAutoFillBackground(true);
-        m_side->setGeometry(0, 0, 220, 112);
-        label(m_side, QStringLiteral("印刷面"), 12, 8, 100);
-        m_front = new QRadioButton(QStringLiteral("表"), m_side);
-        m_front->setObjectName(QStringLiteral("Option1_0"));
-        m_front->setGeometry(30, 34, 60, 24);
-        m_front->setChecked(true);
-        auto* back = new QRadioButton(QStringLiteral("裏"), m_side);
-        back->setObjectName(QStringLiteral("Option1_1"));
-        back->setGeometry(110, 34, 60, 24);
-        auto* print = new QPushButton(QStringLiteral("印刷"), m_side);
-        print->setObjectName(QStringLiteral("Command6"));
-        print->setGeometry(16, 70, 90, 30);
-        print->setAutoDefault(false);
-        auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), m_side);
-        cancel->setObjectName(QStringLiteral("Command8"));
-        cancel->setGeometry(114, 70, 90, 30);
-        cancel->setAutoDefault(false);
+        m_side = part<QFrame>(this, "frm_select_omote");
+        m_front = part<QRadioButton>(m_side, "Option1_0");
+        auto* back = part<QRadioButton>(m_side, "Option1_1");
+        auto* print = part<QPushButton>(m_side, "Command6");
+        auto* cancel = part<QPushButton>(m_side, "Command8");
         connect(print, &QPushButton::clicked, this, [this] {
             this->session().flg_Front = m_front->isChecked();
             m_side->hide();
@@ -375,16 +321,13 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
         });
         connect(cancel, &QPushButton::clicked, this, [this] { m_side->hide(); });
         m_side->hide();
-    }
-
-    // Tab order: year, month, then the bank.
-    setTabOrder(m_period->yearBox(), m_period->monthBox());
-    if (m_bankCode) {
-        setTabOrder(m_period->monthBox(), m_bankCode);
-        setTabOrder(m_bankCode, m_bankName);
-        setTabOrder(m_bankName, m_grid);
-    } else {
-        setTabOrder(m_period->monthBox(), m_grid);
+        // The frame lies over the function-key bar, made after the layout, and its buttons
+        // follow the bar's in the Tab order.
+        m_side->raise();
+        setTabOrder(FKey(10), m_front);
+        setTabOrder(m_front, back);
+        setTabOrder(back, print);
+        setTabOrder(print, cancel);
     }
 
     m_period->Set_Today();
@@ -473,7 +416,11 @@ void TotalsForm::Print_Totals() {
 
 void TotalsForm::Layout_Controls() {
     FormBase::Layout_Controls();
-    if (m_config.framesRight && m_period) m_period->Place(width() - 145 - 105, width() - 105);
+    if (m_config.framesRight && m_period) {
+        // Side by side, the year frame 5 from the right edge.
+        const int yearLeft = width() - m_period->yearFrame()->width() - 5;
+        m_period->Place(yearLeft - m_period->monthFrame()->width(), yearLeft);
+    }
 }
 
 }  // namespace ui

@@ -12,6 +12,7 @@
 #include "ui/FormBase.h"
 
 class QComboBox;
+class QDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -22,14 +23,14 @@ namespace ui {
 
 class FlexGrid;
 
-// The period frames frm_syukei_mode(0) (month: txt_date2, Command4 "<-", Command1 "+>") and
-// frm_syukei_mode(1) (year: txt_date1, Command3 "<-", Command2 "+>"). The boxes keep their
-// text formatted, cannot be left while they hold no valid year (1900..9999) or month (1..12),
-// and ask for a recomputation on Enter and on the buttons.
+// The period frames frm_syukei_mode_0 (month: txt_date2, Command4 "<-", Command1 "+>") and
+// frm_syukei_mode_1 (year: txt_date1, Command3 "<-", Command2 "+>"), taken from the window's
+// layout by name. The boxes keep their text formatted, cannot be left while they hold no valid
+// year (1900..9999) or month (1..12), and ask for a recomputation on Enter and on the buttons.
 class PeriodControls : public QObject {
     Q_OBJECT
   public:
-    PeriodControls(FormBase* form, int top);
+    explicit PeriodControls(FormBase* form);
 
     QFrame* monthFrame() const { return m_monthFrame; }
     QFrame* yearFrame() const { return m_yearFrame; }
@@ -44,10 +45,6 @@ class PeriodControls : public QObject {
     void Place(int monthLeft, int yearLeft);
     // The period the boxes hold; nullopt when they do not hold a valid one.
     std::optional<ledger::Period> Period(int mode) const;
-
-    static constexpr int kMonthWidth = 145;
-    static constexpr int kYearWidth = 100;
-    static constexpr int kHeight = 52;
 
   signals:
     // Enter in a box or a period button: the window computes again for the boxes' period.
@@ -93,6 +90,8 @@ class CodePair : public QObject {
 
 // What differs between the bank book's and the household book's totals window.
 struct TotalsConfig {
+    // Builds the window's widgets (the program's Designer layout); the window finds them by name.
+    std::function<void(QDialog*)> setupUi;
     app::Program program = app::Program::Bank;
     QString captionHead;        // "銀行項目別" / "科目別"
     bool clockWithMode = true;  // caption clock with 月/年 (bank book) or without (household book)
