@@ -8,6 +8,8 @@
 #include <QLineSeries>
 #include <QLocale>
 #include <QScatterSeries>
+#include <QCursor>
+#include <QToolTip>
 #include <algorithm>
 
 #include "core/db/Convert.h"
@@ -52,8 +54,11 @@ Scale niceScale(qint64 lo, qint64 hi) {
             break;
         }
     }
-    const qint64 low = (lo >= 0 ? lo / step : -((-lo + step - 1) / step)) * step;
-    const qint64 high = (hi <= 0 ? -(-hi / step) : (hi + step - 1) / step) * step;
+    qint64 low = (lo >= 0 ? lo / step : -((-lo + step - 1) / step)) * step;
+    qint64 high = (hi <= 0 ? -(-hi / step) : (hi + step - 1) / step) * step;
+    // Room above the highest point (and below the lowest), so that no point sits on the frame.
+    if (hi > 0 && high - hi < step / 2) high += step;
+    if (lo < 0 && lo - low < step / 2) low -= step;
     return {low, high, step};
 }
 
@@ -212,6 +217,17 @@ void GraphForm::Set_Chart_Data(const ledger::SeriesData& data) {
         marks->append(pt);
     }
     attach(marks);
+    // A point tells its period and value when the pointer rests on it.
+    connect(marks, &QScatterSeries::hovered, this, [this, data, japanese](const QPointF& point, bool over) {
+        const int i = qRound(point.x());
+        if (!over || i < 0 || i >= data.size() || !data[i].value) {
+            QToolTip::hideText();
+            m_hoverText.clear();
+            return;
+        }
+        m_hoverText = data[i].label + QStringLiteral("  ") + japanese.toString(*data[i].value) + QStringLiteral("円");
+        QToolTip::showText(QCursor::pos(), m_hoverText, m_view);
+    });
 }
 
 }  // namespace ui

@@ -38,6 +38,8 @@ class GraphForm : public FormBase {
     // The table last handed to the chart (empty while the chart is hidden).
     const ledger::SeriesData& Series() const { return m_series; }
     QChartView* Chart() const { return m_view; }
+    // What the point under the pointer tells (its period and value); empty when none.
+    QString hoverText() const { return m_hoverText; }
 
     // Selects the list entries of the typed codes, reads the period and hands the series to
     // the chart; a period without entries for the selection leaves the chart hidden.
@@ -63,6 +65,7 @@ class GraphForm : public FormBase {
     CodePair* m_itemPair = nullptr;
     QChartView* m_view = nullptr;
     ledger::SeriesData m_series;
+    QString m_hoverText;
     std::optional<BuildKey> m_built;
 };
 

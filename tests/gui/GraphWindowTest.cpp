@@ -85,6 +85,24 @@ TEST_F(GraphWindowTest, YearlyBalanceOfTheFirstBankIsDrawnWithoutBridgingEmptyMo
         << y->categoriesLabels().join(' ').toStdString();
 }
 
+TEST_F(GraphWindowTest, TheHighestPointHasRoomAboveItAndAPointTellsItsPeriodAndValue) {
+    Bank_Book();
+    session().PeriodMode = 1;
+    auto* w = Open(new bank::form_Graph(session()));
+    QChart* chart = w->Chart()->chart();
+    auto* y = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
+    ASSERT_NE(y, nullptr);
+    EXPECT_GT(y->max(), 5000.0) << "the point of 5,000 does not touch the top";
+    QScatterSeries* marks = nullptr;
+    for (QAbstractSeries* s : chart->series())
+        if (auto* m = qobject_cast<QScatterSeries*>(s)) marks = m;
+    ASSERT_NE(marks, nullptr);
+    emit marks->hovered(QPointF(0, 5000), true);
+    EXPECT_EQ(w->hoverText(), QStringLiteral("/1  5,000円"));
+    emit marks->hovered(QPointF(0, 5000), false);
+    EXPECT_TRUE(w->hoverText().isEmpty());
+}
+
 TEST_F(GraphWindowTest, PeriodWithoutEntriesHidesTheChartAndACodeTheListLacksChangesNothing) {
     Bank_Book();
     session().PeriodMode = 1;
