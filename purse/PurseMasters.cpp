@@ -1,6 +1,8 @@
 #include "purse/PurseMasters.h"
 
 #include "purse/PurseWindows.h"
+#include "ui_CategoryDialog.h"
+#include "ui_CategoryList.h"
 
 namespace purse {
 namespace {
@@ -9,23 +11,17 @@ ui::MasterDesc categoryDesc() {
     ui::MasterDesc d;
     d.master = ledger::Master::Category;
     d.caption = QStringLiteral("科目マスター");
-    d.listName = QStringLiteral("form_T0101");
-    d.dialogName = QStringLiteral("form_T0102");
-    d.gridName = QStringLiteral("grd_T01");
     d.nameHeader = QStringLiteral("科目名");
     d.thirdHeader = QStringLiteral("科目分類");
-    d.nameLabel = QStringLiteral("科目名");
-    d.thirdLabel = QStringLiteral("科目分類");
     d.layoutPrefix = QStringLiteral("T0101");
     d.gridPrefix = QStringLiteral("grd_T01ColWidth");
     d.printList = print::MasterList::Categories;
-    d.printLabelName = QStringLiteral("Label9");
-    d.printCancelName = QStringLiteral("Command8");
-    d.deleteCancelName = QStringLiteral("Command2");
     d.modeless = true;
     d.swapPrevNext = true;
     d.deleteKeyModifies = true;
     d.missingFirst = QStringLiteral("科目を設定してください");
+    d.setupList = [](QDialog* w) { Ui::CategoryList().setupUi(w); };
+    d.setupDialog = [](QDialog* w) { Ui::CategoryDialog().setupUi(w); };
     d.createDialog = [](ui::MasterList* list) -> ui::MasterDialog* { return new form_T0102(list); };
     return d;
 }

@@ -25,18 +25,8 @@
 namespace ui {
 namespace {
 
-// The texts both windows show, whichever master they serve.
+// The texts the windows set or show at run time; the rest is in the programs' Designer files.
 const QString kCodeHeader = QStringLiteral("ｺｰﾄﾞ");
-const QString kModifyLabel = QStringLiteral("修正する科目ｺｰﾄﾞ");
-const QString kDeleteLabel = QStringLiteral("削除するレコード番号");
-const QString kRangeMark = QStringLiteral("～");
-const QString kSideLabel = QStringLiteral("印刷面");
-const QString kFront = QStringLiteral("表");
-const QString kBack = QStringLiteral("裏");
-const QString kModify = QStringLiteral("修正");
-const QString kDelete = QStringLiteral("削除");
-const QString kPrint = QStringLiteral("印刷");
-const QString kCancel = QStringLiteral("ｷｬﾝｾﾙ");
 const QString kIncome = QStringLiteral("収入");
 const QString kExpense = QStringLiteral("支出");
 const QString kNoRecord = QStringLiteral("レコードがありません");
@@ -48,44 +38,34 @@ const QString kAskDelete = QStringLiteral("%1:%2を削除します。\r\nよろ�
 const QString kAskDeleteRange = QStringLiteral("%1:%2から%3:%4までを削除します。\r\nよろしいですか？");
 const QString kCannotRecalc = QStringLiteral("残高を再計算できません");
 
-// Design sizes, in pixels (the design's twips / 15).
-constexpr int kListWidth = 674;
-constexpr int kListHeight = 568;
-constexpr int kDialogWidth = 676;
-constexpr int kDialogHeight = 120;
-
-QLabel* label(QWidget* parent, const QString& name, const QString& text, int x, int y, int w, int h = 20) {
-    auto* l = new QLabel(text, parent);
-    if (!name.isEmpty()) l->setObjectName(name);
-    l->setGeometry(x, y, w, h);
-    return l;
+// A widget the window's Designer file must hold (without a name: the one of its class). A missing
+// one is a fault of the file, found at the first opening rather than as a crash later on.
+template <class T>
+T* part(const QWidget* parent, const char* name = nullptr) {
+    T* w = parent->findChild<T*>(name ? QString::fromLatin1(name) : QString());
+    if (!w) qFatal("%s: no %s %s", qPrintable(parent->objectName()), T::staticMetaObject.className(), name ? name : "");
+    return w;
 }
 
-QLineEdit* codeBox(QWidget* parent, const QString& name, int x, int y, int w) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setGeometry(x, y, w, 24);
-    // Codes are typed in plain digits: no input method.
+// A code box: codes are typed in plain digits, without an input method.
+QLineEdit* codeBox(const QWidget* parent, const char* name) {
+    QLineEdit* e = part<QLineEdit>(parent, name);
     Mark_Numeric(e);
     return e;
 }
 
-QPushButton* button(QWidget* parent, const QString& name, const QString& text, int x, int y, int w = 80) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(x, y, w, 28);
-    b->setAutoDefault(false);
-    return b;
+// The ｷｬﾝｾﾙ button of an overlay frame: the frame's one button beside its action. Its name
+// differs between the programs, so it is known by its place rather than by name.
+QPushButton* cancelOf(const QFrame* frame, const QPushButton* action) {
+    for (QPushButton* b : frame->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly))
+        if (b != action) return b;
+    qFatal("%s: no cancel button", qPrintable(frame->objectName()));
+    return nullptr;
 }
 
 // A frame lying over the grid, hidden until its key shows it.
-QFrame* overlay(QWidget* parent, const QString& name, int x, int y, int w) {
-    auto* f = new QFrame(parent);
-    f->setObjectName(name);
-    f->setGeometry(x, y, w, 49);
-    f->setFrameShape(QFrame::StyledPanel);
-    f->setFrameShadow(QFrame::Raised);
-    f->setAutoFillBackground(true);
+QFrame* overlay(const QWidget* parent, const char* name) {
+    auto* f = part<QFrame>(parent, name);
     f->hide();
     return f;
 }
@@ -97,47 +77,34 @@ QFrame* overlay(QWidget* parent, const QString& name, int x, int y, int w) {
 
 MasterList::MasterList(app::Session& session, MasterDesc desc, QWidget* parent)
     : FormBase(session, desc.caption, parent), m_desc(std::move(desc)) {
-    setObjectName(m_desc.listName);
-    resize(kListWidth, kListHeight);
+    m_desc.setupList(this);
 
-    label(this, QStringLiteral("Label12"), QString::fromUtf8(kHintGrid), 8, 0, 640, 16);
-    m_grid = new FlexGrid(this);
-    m_grid->setObjectName(m_desc.gridName);
+    // The window's one grid, whatever its name (grd_T01, grd_T02).
+    m_grid = part<FlexGrid>(this);
     m_rows = new models::MasterListModel(m_desc.master, this);
     m_grid->Set_Model(m_rows);
-    m_grid->setGeometry(8, 16, 657, 497);
     Set_Fill_Widget(m_grid);
 
     // Modify by code.
-    m_frmCd = overlay(this, QStringLiteral("frm_select_cd"), 128, 248, 425);
-    label(m_frmCd, QStringLiteral("lbl_cd"), kModifyLabel, 12, 14, 136);
-    m_txtCd = codeBox(m_frmCd, QStringLiteral("txt_cd"), 152, 12, 72);
-    auto* syusei = button(m_frmCd, QStringLiteral("cmd_syusei"), kModify, 240, 10);
-    auto* cancelCd = button(m_frmCd, QStringLiteral("Command1"), kCancel, 328, 10);
+    m_frmCd = overlay(this, "frm_select_cd");
+    m_txtCd = codeBox(m_frmCd, "txt_cd");
+    auto* syusei = part<QPushButton>(m_frmCd, "cmd_syusei");
+    auto* cancelCd = cancelOf(m_frmCd, syusei);
 
     // Delete by code or code range.
-    m_frmCd2 = overlay(this, QStringLiteral("frm_select_cd2"), 80, 248, 513);
-    label(m_frmCd2, QStringLiteral("Label11"), kDeleteLabel, 12, 14, 150);
-    m_txtCd2[0] = codeBox(m_frmCd2, QStringLiteral("txt_cd2_0"), 166, 12, 72);
-    label(m_frmCd2, QStringLiteral("Label13"), kRangeMark, 244, 14, 20);
-    m_txtCd2[1] = codeBox(m_frmCd2, QStringLiteral("txt_cd2_1"), 266, 12, 72);
-    auto* sakujyo = button(m_frmCd2, QStringLiteral("cmd_sakujyo"), kDelete, 340, 10);
-    auto* cancelCd2 = button(m_frmCd2, m_desc.deleteCancelName, kCancel, 424, 10);
+    m_frmCd2 = overlay(this, "frm_select_cd2");
+    m_txtCd2[0] = codeBox(m_frmCd2, "txt_cd2_0");
+    m_txtCd2[1] = codeBox(m_frmCd2, "txt_cd2_1");
+    auto* sakujyo = part<QPushButton>(m_frmCd2, "cmd_sakujyo");
+    auto* cancelCd2 = cancelOf(m_frmCd2, sakujyo);
 
     // Print side.
-    m_frmOmote = overlay(this, QStringLiteral("frm_select_omote"), 128, 248, 425);
-    label(m_frmOmote, m_desc.printLabelName, kSideLabel, 12, 14, 64);
-    m_front = new QRadioButton(kFront, m_frmOmote);
-    m_front->setObjectName(QStringLiteral("Option1_0"));
-    m_front->setGeometry(84, 14, 56, 20);
-    m_front->setChecked(true);
-    auto* back = new QRadioButton(kBack, m_frmOmote);
-    back->setObjectName(QStringLiteral("Option1_1"));
-    back->setGeometry(148, 14, 56, 20);
-    auto* print = button(m_frmOmote, QStringLiteral("Command6"), kPrint, 240, 10);
-    auto* cancelPrint = button(m_frmOmote, m_desc.printCancelName, kCancel, 328, 10);
+    m_frmOmote = overlay(this, "frm_select_omote");
+    m_front = part<QRadioButton>(m_frmOmote, "Option1_0");
+    auto* print = part<QPushButton>(m_frmOmote, "Command6");
+    auto* cancelPrint = cancelOf(m_frmOmote, print);
 
-    Create_FKeyBar(8, 512, 657);
+    Create_FKeyBar(8, height() - 57, width() - 16);
     Set_FKey(1, QStringLiteral("入力"), [this] { Open_Entry(); });
     Set_FKey(2, QStringLiteral("番号指定削除"), [this] { Show_DeleteFrame(); });
     Set_FKey(3, QStringLiteral("番号指定修正"), [this] { Show_ModifyFrame(); });
@@ -364,35 +331,21 @@ void MasterList::Finish() {
 
 MasterDialog::MasterDialog(const MasterDesc& desc, MasterList* list)
     : FormBase(list->session(), desc.caption, list), m_desc(desc), m_list(list) {
-    setObjectName(m_desc.dialogName);
-    setFixedSize(kDialogWidth, kDialogHeight);
+    m_desc.setupDialog(this);
 
-    label(this, QString(), QString::fromUtf8(kHintEnter), 8, 2, 600, 18);
     const bool bank = isBank();
-    const int nameWidth = bank ? 321 : 361;
-    label(this, QString(), kCodeHeader, 48, 22, 57, 18);
-    label(this, QString(), m_desc.nameLabel, 128, 22, nameWidth, 18);
-    m_cd = codeBox(this, QStringLiteral("txt_cd"), 48, 40, 57);
-    m_nm = new QLineEdit(this);
-    m_nm->setObjectName(QStringLiteral("txt_nm"));
-    m_nm->setGeometry(128, 40, nameWidth, 24);
+    m_cd = codeBox(this, "txt_cd");
+    m_nm = part<QLineEdit>(this, "txt_nm");
     if (bank) {
-        label(this, QString(), m_desc.thirdLabel, 464, 22, 201, 18);
-        m_zan = new QLabel(QStringLiteral("0"), this);
-        m_zan->setObjectName(QStringLiteral("lbl_zan"));
-        m_zan->setGeometry(464, 40, 201, 24);
-        m_zan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        m_zan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_zan = part<QLabel>(this, "lbl_zan");
     } else {
-        label(this, QString(), m_desc.thirdLabel, 512, 22, 113, 18);
-        m_kind = new QComboBox(this);
-        m_kind->setObjectName(QStringLiteral("cmb_bunrui"));
-        m_kind->setGeometry(512, 40, 113, 24);
+        // The kind is stored as the entry's data: 0 income, 1 expense.
+        m_kind = part<QComboBox>(this, "cmb_bunrui");
         m_kind->addItem(kIncome, 0);
         m_kind->addItem(kExpense, 1);
     }
 
-    Create_FKeyBar(8, kDialogHeight - 57, kDialogWidth - 16);
+    Create_FKeyBar(8, height() - 57, width() - 16);
     Set_FKey(1, QStringLiteral("更新"), [this] { Write(); });
     if (!bank) {
         Set_FKey(2, kIncome, [this] { m_kind->setCurrentIndex(0); });

@@ -1,7 +1,7 @@
 #pragma once
 // The master list window and its entry dialog, shared by the bank, item and category masters.
-// What differs between the three is data, held in a MasterDesc; the windows of each program
-// are thin subclasses that pass their description.
+// What differs between the three is data and layout, held in a MasterDesc; the windows of each
+// program are thin subclasses that pass their description.
 
 #include <QPointer>
 #include <functional>
@@ -15,7 +15,6 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
 namespace ui {
@@ -27,25 +26,23 @@ class MasterList;
 struct MasterDesc {
     ledger::Master master = ledger::Master::Bank;
     QString caption;       // window captions of list and dialog, print title
-    QString listName;      // objectName of the list window ("form_T0101")
-    QString dialogName;    // objectName of the dialog ("form_T0102")
-    QString gridName;      // "grd_T01"
     QString nameHeader;    // grid header of column 1
     QString thirdHeader;   // grid header of column 2
-    QString nameLabel;     // dialog label above txt_nm
-    QString thirdLabel;    // dialog label above lbl_zan / cmb_bunrui
     QString layoutPrefix;  // window keys: "<prefix>WindowSate", "<prefix>Top", ...
     QString gridPrefix;    // column keys: "<gridPrefix>0" .. "<gridPrefix>2"
     print::MasterList printList = print::MasterList::Banks;  // title and headings of the printout
-    // Names of the frame controls that differ between the programs.
-    QString printLabelName = QStringLiteral("Label14");
-    QString printCancelName = QStringLiteral("Command7");
-    QString deleteCancelName = QStringLiteral("Command8");
     bool modeless = false;           // the list's F1 shows the dialog without waiting
     bool swapPrevNext = false;       // F4 next, F5 previous
     bool deleteKeyModifies = false;  // the grid's Delete key opens the modify frame, deletes nothing
     // Messages of the master check on 終了; an empty second one means no second check.
     QString missingFirst, missingSecond;
+    // The widgets of the list and of the dialog, from the program's Designer files. The windows
+    // find what they work with by name. The list: its one grid; frm_select_cd (txt_cd, cmd_syusei),
+    // frm_select_cd2 (txt_cd2_0, txt_cd2_1, cmd_sakujyo) and frm_select_omote (Option1_0, Command6),
+    // each frame with one more button, its ｷｬﾝｾﾙ. The dialog: txt_cd, txt_nm, and lbl_zan for
+    // banks, cmb_bunrui (entries added at run time) otherwise.
+    std::function<void(QDialog*)> setupList;
+    std::function<void(QDialog*)> setupDialog;
     // Creates the program's own entry dialog for a list.
     std::function<MasterDialog*(MasterList*)> createDialog;
 };
