@@ -1,15 +1,16 @@
 #include "bank/BankMenu.h"
 
 #include "bank/BankWindows.h"
+#include "ui_BankMenu.h"
+#include "ui_BankSystemInfo.h"
 
 namespace bank {
 
+void setupSystemInfo(QDialog* w) { Ui::BankSystemInfo().setupUi(w); }
+
 ui::MenuConfig Menu_Config() {
     ui::MenuConfig c;
-    c.monthTotals = QStringLiteral("銀行項目別月合計");
-    c.yearTotals = QStringLiteral("銀行項目別年合計");
-    c.monthGraph = QStringLiteral("銀行項目別月グラフ");
-    c.yearGraph = QStringLiteral("銀行項目別年グラフ");
+    c.setupUi = [](QDialog* w) { Ui::BankMenu().setupUi(w); };
     c.master1 = QStringLiteral("銀行マスター");
     c.master2 = QStringLiteral("項目マスター");
     c.master1Missing = QStringLiteral("銀行を設定してください");
@@ -22,7 +23,7 @@ ui::MenuConfig Menu_Config() {
             case ui::MenuTarget::YearTotals: return Create_Totals(session, menu);
             case ui::MenuTarget::MonthGraph:
             case ui::MenuTarget::YearGraph: return Create_Graph(session, menu);
-            case ui::MenuTarget::SystemInfo: return new form_U0101(session, false, menu);
+            case ui::MenuTarget::SystemInfo: return new form_U0101(session, setupSystemInfo, menu);
             case ui::MenuTarget::Master1: return Create_BankList(session, menu);
             case ui::MenuTarget::Master2: return Create_ItemList(session, menu);
         }

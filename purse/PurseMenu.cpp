@@ -1,15 +1,16 @@
 #include "purse/PurseMenu.h"
 
 #include "purse/PurseWindows.h"
+#include "ui_PurseMenu.h"
+#include "ui_PurseSystemInfo.h"
 
 namespace purse {
 
+void setupSystemInfo(QDialog* w) { Ui::PurseSystemInfo().setupUi(w); }
+
 ui::MenuConfig Menu_Config() {
     ui::MenuConfig c;
-    c.monthTotals = QStringLiteral("科目別月合計");
-    c.yearTotals = QStringLiteral("科目別年合計");
-    c.monthGraph = QStringLiteral("科目別月グラフ");
-    c.yearGraph = QStringLiteral("科目別年グラフ");
+    c.setupUi = [](QDialog* w) { Ui::PurseMenu().setupUi(w); };
     c.master1 = QStringLiteral("科目マスター");
     c.master1Missing = QStringLiteral("科目を設定してください");
     c.modeless = true;
@@ -20,7 +21,7 @@ ui::MenuConfig Menu_Config() {
             case ui::MenuTarget::YearTotals: return Create_Totals(session, menu);
             case ui::MenuTarget::MonthGraph:
             case ui::MenuTarget::YearGraph: return Create_Graph(session, menu);
-            case ui::MenuTarget::SystemInfo: return new form_U0101(session, true, menu);
+            case ui::MenuTarget::SystemInfo: return new form_U0101(session, setupSystemInfo, menu);
             case ui::MenuTarget::Master1: return Create_CategoryList(session, menu);
             default: return nullptr;
         }

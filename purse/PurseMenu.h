@@ -13,5 +13,7 @@ using form_U0101 = ui::form_U0101;
 using form_U0102 = ui::form_U0102;
 
 ui::MenuConfig Menu_Config();
+// Lays out the system information window as this program shows it.
+void setupSystemInfo(QDialog* w);
 
 }  // namespace purse

@@ -4,22 +4,18 @@
 #include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include "core/AppState.h"
+#include "ui_Help.h"
 
 namespace ui {
 
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(this)) {
-    setObjectName(QStringLiteral("form_Help"));
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
+    Ui::Help form;
+    form.setupUi(this);
+    m_browser = form.txt_help;
     setWindowFlags(Qt::Window);
     setWindowTitle(app::Product().title + QStringLiteral(" ヘルプ"));
-    m_browser->setObjectName(QStringLiteral("txt_help"));
-    m_browser->setOpenExternalLinks(true);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_browser);
-    resize(640, 560);
 }
 
 void HelpWindow::Open_Contents(const QString& path) {

@@ -15,7 +15,7 @@ public:
     QString Shown_Text() const;
 
 private:
-    QTextBrowser* m_browser;
+    QTextBrowser* m_browser = nullptr;
 };
 
 }  // namespace ui

@@ -5,8 +5,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFrame>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
@@ -36,53 +34,12 @@ void form_Menu::Set_MenuEnabled(bool on) {
         if (auto* b = findChild<QPushButton*>(QLatin1String(name))) b->setEnabled(on);
 }
 
-QPushButton* form_Menu::addButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w,
-                                  int h) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(x, y, w, h);
-    b->setAutoDefault(false);
-    return b;
-}
-
 form_Menu::form_Menu(app::Session& session, MenuConfig config)
     : FormBase(session, session.product().title), m_config(std::move(config)) {
     connect(&session, &app::Session::menuEnabled, this, &form_Menu::Set_MenuEnabled);
     connect(&session, &app::Session::userNameChanged, this, &form_Menu::Set_UserName);
-    setObjectName(QStringLiteral("form_Menu"));
-    resize(560, 400);
-
-    auto* title = new QLabel(app::Product().title, this);
-    title->setObjectName(QStringLiteral("Label1"));
-    QFont tf = title->font();
-    tf.setPointSize(22);
-    tf.setBold(true);
-    title->setFont(tf);
-    title->setGeometry(16, 8, 300, 44);
-
-    m_userName = new QLabel(QStringLiteral("未登録"), this);
-    m_userName->setObjectName(QStringLiteral("lbl_UserName"));
-    m_userName->setGeometry(320, 20, 224, 24);
-    m_userName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    auto* normal = new QGroupBox(QStringLiteral("通常処理"), this);
-    normal->setObjectName(QStringLiteral("frm_Menu"));
-    normal->setGeometry(16, 60, 256, 236);
-    addButton(normal, "cmd_S0101", QStringLiteral("入力"), 16, 24, 224, 36);
-    addButton(normal, "cmd_S01T0101", m_config.monthTotals, 16, 66, 224, 30);
-    addButton(normal, "cmd_S01T0102", m_config.yearTotals, 16, 102, 224, 30);
-    addButton(normal, "cmd_grp_S0101", m_config.monthGraph, 16, 146, 224, 30);
-    addButton(normal, "cmd_grp_S0102", m_config.yearGraph, 16, 182, 224, 30);
-
-    auto* masters = new QGroupBox(QStringLiteral("マスター管理"), this);
-    masters->setObjectName(QStringLiteral("frm_Menu"));
-    masters->setGeometry(288, 60, 256, 160);
-    addButton(masters, "cmd_U0101", QStringLiteral("システム情報"), 16, 24, 224, 30);
-    addButton(masters, "cmd_T0101", m_config.master1, 16, 66, 224, 30);
-    if (!m_config.master2.isEmpty()) addButton(masters, "cmd_T0201", m_config.master2, 16, 102, 224, 30);
-
-    addButton(this, "cmd_Help", QStringLiteral("ヘルプ"), 304, 232, 110, 30);
-    addButton(this, "cmd_End", QStringLiteral("終了"), 426, 232, 110, 30);
+    if (m_config.setupUi) m_config.setupUi(this);
+    m_userName = findChild<QLabel*>(QStringLiteral("lbl_UserName"));
 
     Create_FKeyBar(8, height() - 57, width() - 16);
 
@@ -120,15 +77,19 @@ form_Menu::form_Menu(app::Session& session, MenuConfig config)
             Set_FKey(e.key, e.caption, [this, t] { Open(t); });
         }
     }
-    connect(findChild<QPushButton*>(QStringLiteral("cmd_Help")), &QPushButton::clicked, this, &form_Menu::Help);
-    connect(findChild<QPushButton*>(QStringLiteral("cmd_End")), &QPushButton::clicked, this, &form_Menu::Exit);
+    if (auto* b = findChild<QPushButton*>(QStringLiteral("cmd_Help")))
+        connect(b, &QPushButton::clicked, this, &form_Menu::Help);
+    if (auto* b = findChild<QPushButton*>(QStringLiteral("cmd_End")))
+        connect(b, &QPushButton::clicked, this, &form_Menu::Exit);
     Set_FKey(9, QStringLiteral("ヘルプ"), [this] { Help(); });
     Set_FKey(10, QStringLiteral("終了"), [this] { Exit(); });
 }
 
 form_Menu::~form_Menu() = default;
 
-void form_Menu::Set_UserName(const QString& name) { m_userName->setText(name); }
+void form_Menu::Set_UserName(const QString& name) {
+    if (m_userName) m_userName->setText(name);
+}
 
 void form_Menu::tellCannotOpen(const QString& error) {
     // Only a book that is not there can be made; one in use or damaged is named as it is.
@@ -205,7 +166,7 @@ bool form_Menu::Start_Up(int* exitCode) {
     // A book made at this start: its masters may start from a standard set, asked before the
     // messages that an empty book brings.
     if (m_newBook && !db::Is_Read_Only()) Offer_Standard_Masters();
-    m_userName->setText(QStringLiteral("未登録"));
+    Set_UserName(QStringLiteral("未登録"));
     db::Rs u01;
     if (db::Open_U01(u01) == db::kRows) {
         session().setUserName(db::To_Str(u01->Field(QStringLiteral("NM")), QString()));

@@ -8,7 +8,6 @@
 #include "ui/FormBase.h"
 
 class QLabel;
-class QPushButton;
 
 namespace ui {
 
@@ -16,9 +15,10 @@ namespace ui {
 enum class MenuTarget { Journal, MonthTotals, YearTotals, MonthGraph, YearGraph, SystemInfo, Master1, Master2 };
 
 struct MenuConfig {
-    QString monthTotals, yearTotals, monthGraph, yearGraph;  // button captions
-    QString master1;                  // "銀行マスター" / "科目マスター"
-    QString master2;                  // "項目マスター"; empty: no such button
+    // Lays out the program's own menu: its captions, and whether it has a second master (cmd_T0201).
+    std::function<void(QDialog*)> setupUi;
+    QString master1;                  // F7: "銀行マスター" / "科目マスター"
+    QString master2;                  // F8: "項目マスター", beside the layout's cmd_T0201
     QString master1Missing;           // "銀行を設定してください" / "科目を設定してください"
     QString master2Missing;           // "項目を設定してください"; empty: no second check
     bool modeless = false;            // purse: journal, totals, system information, master list
@@ -57,7 +57,6 @@ private:
     void tellCannotOpen(const QString& error);
     void Offer_Standard_Masters();
     void Upgrade_Book();
-    QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h);
     MenuConfig m_config;
     QLabel* m_userName = nullptr;
     std::map<MenuTarget, QPointer<FormBase>> m_windows;

@@ -8,26 +8,18 @@
 
 #include "core/db/Recordset.h"
 #include "ui/FormBase.h"
+#include "ui_Password.h"
 
 namespace ui {
 form_U0102::form_U0102(app::Session& session, QWidget* parent) : QDialog(parent), m_session(session) {
-    setObjectName(QStringLiteral("form_U0102"));
-    setWindowTitle(QStringLiteral("ﾊﾟｽﾜｰﾄﾞの確認"));
+    Ui::Password form;
+    form.setupUi(this);
+    m_label = form.lbl_pass;
+    m_pass = form.txt_pass;
+    m_ok = form.Command1;
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(320, 110);
-    m_label = new QLabel(this);
-    m_label->setObjectName(QStringLiteral("lbl_pass"));
-    m_label->setGeometry(16, 12, 288, 20);
-    m_pass = new QLineEdit(this);
-    m_pass->setObjectName(QStringLiteral("txt_pass"));
-    m_pass->setEchoMode(QLineEdit::Password);
     m_pass->setAttribute(Qt::WA_InputMethodEnabled, false);
-    m_pass->setGeometry(16, 40, 200, 24);
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
-    m_ok->setObjectName(QStringLiteral("Command1"));
-    m_ok->setGeometry(228, 38, 76, 28);
-    // The only default button of the programs: Enter in the box presses it.
-    m_ok->setDefault(true);
+    // OK is the layout's default button, the only one of the programs: Enter in the box presses it.
     connect(m_ok, &QPushButton::clicked, this, &form_U0102::ok);
     Set_BackColor(m_pass, kNormalColor);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {

@@ -31,9 +31,9 @@ private:
     int m_mode = 0;
     QLineEdit* m_target = nullptr;
     Result m_result = Result::Closed;
-    QLabel* m_label;
-    QLineEdit* m_pass;
-    QPushButton* m_ok;
+    QLabel* m_label = nullptr;
+    QLineEdit* m_pass = nullptr;
+    QPushButton* m_ok = nullptr;
 };
 
 }  // namespace ui

@@ -1,7 +1,6 @@
 #include "ui/SystemInfoForm.h"
 
 #include <QDir>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -15,79 +14,16 @@
 #include "ui/PasswordForm.h"
 
 namespace ui {
-namespace {
-QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h = 20) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(x, y, w, h);
-    return l;
-}
-QLineEdit* edit(QWidget* parent, const char* name, int x, int y, int w) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setGeometry(x, y, w, 24);
-    return e;
-}
-}  // namespace
 
-form_U0101::form_U0101(app::Session& session, bool withTaxRate, QWidget* parent)
-    : FormBase(session, QStringLiteral("システム情報"), parent), m_tax(withTaxRate) {
-    setObjectName(QStringLiteral("form_U0101"));
-    resize(560, 364);
-    label(this, QString::fromUtf8(kHintEnter), 8, 4, 540);
-
-    label(this, QStringLiteral("利用者名"), 16, 36, 100);
-    m_nm = edit(this, "txt_nm", 120, 34, 300);
-    int y = 68;
-    if (m_tax) {
-        label(this, QStringLiteral("消費税"), 16, y + 2, 100);
-        m_syohizei = edit(this, "txt_syohizei", 120, y, 60);
-        m_syohizei->setAlignment(Qt::AlignRight);
-        Mark_Numeric(m_syohizei);
-        label(this, QStringLiteral("%"), 186, y + 2, 20);
-        y += 34;
-    }
-    label(this, QStringLiteral("ﾊﾟｽﾜｰﾄﾞ"), 16, y + 2, 100);
-    m_pass = edit(this, "txt_pass", 120, y, 160);
-    m_pass->setEchoMode(QLineEdit::Password);
+form_U0101::form_U0101(app::Session& session, const std::function<void(QDialog*)>& setupUi, QWidget* parent)
+    : FormBase(session, QStringLiteral("システム情報"), parent) {
+    setupUi(this);
+    m_nm = findChild<QLineEdit*>(QStringLiteral("txt_nm"));
+    m_syohizei = findChild<QLineEdit*>(QStringLiteral("txt_syohizei"));
+    m_pass = findChild<QLineEdit*>(QStringLiteral("txt_pass"));
+    if (m_syohizei) Mark_Numeric(m_syohizei);
     m_pass->setAttribute(Qt::WA_InputMethodEnabled, false);
-    label(this, QStringLiteral("空欄にすると解除されます"), 290, y + 2, 250);
-    y += 34;
-
-    // Where the open book lives, in full, so that the user can find it to copy or back it up.
-    label(this, QStringLiteral("データベース"), 16, y + 2, 100);
-    auto* path = label(this, QDir::toNativeSeparators(db::Database_Path()), 120, y + 2, 424);
-    path->setObjectName(QStringLiteral("lbl_db_path"));
-    path->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    path->setToolTip(path->text());
-
-    auto* version = new QGroupBox(QStringLiteral("バージョン情報"), this);
-    version->setGeometry(16, y + 40, 528, 120);
-    const app::AuthorInfo& a = app::Author();
-    label(version, app::Product().title + QStringLiteral("  ") + a.version, 16, 22, 240);
-    label(version, QStringLiteral("作った人：") + a.name, 16, 44, 240);
-    struct Link {
-        int index;
-        QString caption;
-        QString shown;
-        int x, y;
-    };
-    const Link links[] = {{0, QString(), a.mail, 260, 22},
-                          {1, QStringLiteral("HP："), a.homePage, 260, 44},
-                          {3, QStringLiteral("サポートBBS："), a.supportBoard, 16, 72}};
-    for (const Link& l : links) {
-        int x = l.x;
-        if (!l.caption.isEmpty()) {
-            label(version, l.caption, x, l.y, 100);
-            x += l.index == 3 ? 100 : 36;
-        }
-        auto* link = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(l.shown.toHtmlEscaped()), version);
-        link->setObjectName(QStringLiteral("Label4_%1").arg(l.index));
-        link->setGeometry(x, l.y, 260, 20);
-        link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-        // The mail link writes a mail; every other link opens the author's page.
-        const QString target = l.index == 0 ? QStringLiteral("mailto:") + a.mail : a.homePage;
-        connect(link, &QLabel::linkActivated, this, [this, target] { this->session().openUrl(target); });
-    }
+    showAbout();
 
     Create_FKeyBar(8, height() - 57, width() - 16);
     Set_FKey(1, QStringLiteral("更新"), [this] { Save_Profile(); });
@@ -102,6 +38,34 @@ form_U0101::form_U0101(app::Session& session, bool withTaxRate, QWidget* parent)
         On_ShiftLeft(m_pass, m_nm);
     }
     Load_Profile();
+}
+
+void form_U0101::showAbout() {
+    // Where the open book lives, in full, so that the user can find it to copy or back it up.
+    if (auto* path = findChild<QLabel*>(QStringLiteral("lbl_db_path"))) {
+        path->setText(QDir::toNativeSeparators(db::Database_Path()));
+        path->setToolTip(path->text());
+    }
+    const app::AuthorInfo& a = app::Author();
+    if (auto* l = findChild<QLabel*>(QStringLiteral("lbl_version")))
+        l->setText(app::Product().title + QStringLiteral("  ") + a.version);
+    if (auto* l = findChild<QLabel*>(QStringLiteral("lbl_author"))) l->setText(QStringLiteral("作った人：") + a.name);
+    struct Link {
+        int index;
+        QString shown;
+        QString target;
+    };
+    // The mail link writes a mail; every other link opens the author's page.
+    const Link links[] = {{0, a.mail, QStringLiteral("mailto:") + a.mail},
+                          {1, a.homePage, a.homePage},
+                          {3, a.supportBoard, a.homePage}};
+    for (const Link& l : links) {
+        auto* link = findChild<QLabel*>(QStringLiteral("Label4_%1").arg(l.index));
+        if (!link) continue;
+        link->setText(QStringLiteral("<a href=\"#\">%1</a>").arg(l.shown.toHtmlEscaped()));
+        const QString target = l.target;
+        connect(link, &QLabel::linkActivated, this, [this, target] { this->session().openUrl(target); });
+    }
 }
 
 void form_U0101::Load_Profile() {

@@ -146,7 +146,7 @@ TEST_F(FirstStartTest, ANamedFolderWithoutBookIsMadeOnlyAfterYes) {
 
 TEST_F(FirstStartTest, SystemInformationShowsTheFullPathOfTheBook) {
     Start(app::Program::Purse);
-    ui::form_U0101 info(session(), true);
+    ui::form_U0101 info(session(), purse::setupSystemInfo);
     const QString shown = info.findChild<QLabel*>(QStringLiteral("lbl_db_path"))->text();
     EXPECT_EQ(shown, QDir::toNativeSeparators(QFileInfo(app::Database_Path()).absoluteFilePath()));
 }

@@ -17,7 +17,7 @@ protected:
     void Open(app::Program p) {
         Start(p);
         menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
-        form = new ui::form_U0101(session(), p == app::Program::Purse);
+        form = new ui::form_U0101(session(), p == app::Program::Bank ? bank::setupSystemInfo : purse::setupSystemInfo);
         ASSERT_TRUE(Show_Active(form));
         nm = form->findChild<QLineEdit*>(QStringLiteral("txt_nm"));
         pass = form->findChild<QLineEdit*>(QStringLiteral("txt_pass"));
