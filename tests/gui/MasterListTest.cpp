@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "bank/BankMasters.h"
+#include "bank/BankMenu.h"
 #include "ui/Grid.h"
 #include "ui/MenuForm.h"
 #include "ui/Msg.h"
@@ -194,6 +195,7 @@ TEST_F(MasterListTest, PurseDeleteKeyDeletesNothing) {
 TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNot) {
     Start(app::Program::Bank);
     ui::MenuConfig config;
+    config.setupUi = bank::Menu_Config().setupUi;
     config.master1 = "銀行マスター";
     ui::form_Menu menu(session(), config);
     auto* journal = child<QPushButton>(&menu, "cmd_S0101");
