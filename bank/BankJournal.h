@@ -38,27 +38,27 @@ public:
     void Print_Journal();
 
 private:
-    void Build();
+    void build();
 
     // Choosing the bank and the item by code or by combo.
-    bool Bank_Enter();
-    bool Bank_Leave();
-    void Bank_Clicked(int index);
-    bool Item_Enter();
-    bool Item_Leave();
-    void Item_Clicked(int index);
-    void Show_Bank(qint64 code);
-    bool Day_Check();
+    bool bankEnter();
+    bool bankLeave();
+    void bankClicked(int index);
+    bool itemEnter();
+    bool itemLeave();
+    void itemClicked(int index);
+    void showBank(qint64 code);
+    bool dayCheck();
 
-    void Input();
-    void Delete_ByNumber();
-    void Modify_ByNumber();
-    void Rec_No_Enter();
-    void Move(int key);
-    void Recalculate();
-    void Print();
-    void Grid_DoubleClicked();
-    void Grid_Delete();
+    void input();
+    void deleteByNumber();
+    void modifyByNumber();
+    void recNoEnter();
+    void moveRecord(int key);
+    void recalculate();
+    void print();
+    void gridDoubleClicked();
+    void gridDelete();
 
 
     ui::MonthBox* txt_date = nullptr;

@@ -45,11 +45,11 @@ ui::MasterDesc itemDesc() {
 }  // namespace
 
 form_T0101::form_T0101(app::Session& session, QWidget* parent) : ui::MasterList(session, bankDesc(), parent) {}
-form_T0102::form_T0102(ui::MasterList* list) : ui::MasterDialog(list->Desc(), list) {}
+form_T0102::form_T0102(ui::MasterList* list) : ui::MasterDialog(list->desc(), list) {}
 form_T0201::form_T0201(app::Session& session, QWidget* parent) : ui::MasterList(session, itemDesc(), parent) {}
-form_T0202::form_T0202(ui::MasterList* list) : ui::MasterDialog(list->Desc(), list) {}
+form_T0202::form_T0202(ui::MasterList* list) : ui::MasterDialog(list->desc(), list) {}
 
-ui::FormBase* Create_BankList(app::Session& session, QWidget* menu) { return new form_T0101(session, menu); }
-ui::FormBase* Create_ItemList(app::Session& session, QWidget* menu) { return new form_T0201(session, menu); }
+ui::FormBase* createBankList(app::Session& session, QWidget* menu) { return new form_T0101(session, menu); }
+ui::FormBase* createItemList(app::Session& session, QWidget* menu) { return new form_T0201(session, menu); }
 
 }  // namespace bank

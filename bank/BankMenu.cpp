@@ -8,7 +8,7 @@ namespace bank {
 
 void setupSystemInfo(QDialog* w) { Ui::BankSystemInfo().setupUi(w); }
 
-ui::MenuConfig Menu_Config() {
+ui::MenuConfig menuConfig() {
     ui::MenuConfig c;
     c.setupUi = [](QDialog* w) { Ui::BankMenu().setupUi(w); };
     c.master1 = QStringLiteral("銀行マスター");
@@ -18,14 +18,14 @@ ui::MenuConfig Menu_Config() {
     c.modeless = false;
     c.create = [](ui::MenuTarget t, app::Session& session, QWidget* menu) -> ui::FormBase* {
         switch (t) {
-            case ui::MenuTarget::Journal: return Create_Journal(session, menu);
+            case ui::MenuTarget::Journal: return createJournal(session, menu);
             case ui::MenuTarget::MonthTotals:
-            case ui::MenuTarget::YearTotals: return Create_Totals(session, menu);
+            case ui::MenuTarget::YearTotals: return createTotals(session, menu);
             case ui::MenuTarget::MonthGraph:
-            case ui::MenuTarget::YearGraph: return Create_Graph(session, menu);
+            case ui::MenuTarget::YearGraph: return createGraph(session, menu);
             case ui::MenuTarget::SystemInfo: return new form_U0101(session, setupSystemInfo, menu);
-            case ui::MenuTarget::Master1: return Create_BankList(session, menu);
-            case ui::MenuTarget::Master2: return Create_ItemList(session, menu);
+            case ui::MenuTarget::Master1: return createBankList(session, menu);
+            case ui::MenuTarget::Master2: return createItemList(session, menu);
         }
         return nullptr;
     };

@@ -38,7 +38,7 @@ ui::GraphConfig graphConfig() {
 form_S01T0101::form_S01T0101(app::Session& session, QWidget* parent) : ui::TotalsForm(session, totalsConfig(), parent) {}
 form_Graph::form_Graph(app::Session& session, QWidget* parent) : ui::GraphForm(session, graphConfig(), parent) {}
 
-ui::FormBase* Create_Totals(app::Session& session, QWidget* menu) { return new form_S01T0101(session, menu); }
-ui::FormBase* Create_Graph(app::Session& session, QWidget* menu) { return new form_Graph(session, menu); }
+ui::FormBase* createTotals(app::Session& session, QWidget* menu) { return new form_S01T0101(session, menu); }
+ui::FormBase* createGraph(app::Session& session, QWidget* menu) { return new form_Graph(session, menu); }
 
 }  // namespace bank

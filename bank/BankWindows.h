@@ -10,9 +10,9 @@ class FormBase;
 }
 
 namespace bank {
-ui::FormBase* Create_Journal(app::Session& session, QWidget* menu);   // form_S0101
-ui::FormBase* Create_Totals(app::Session& session, QWidget* menu);    // form_S01T0101, in the menu's period mode
-ui::FormBase* Create_Graph(app::Session& session, QWidget* menu);     // form_Graph, in the menu's period mode
-ui::FormBase* Create_BankList(app::Session& session, QWidget* menu);  // form_T0101
-ui::FormBase* Create_ItemList(app::Session& session, QWidget* menu);  // form_T0201
+ui::FormBase* createJournal(app::Session& session, QWidget* menu);   // form_S0101
+ui::FormBase* createTotals(app::Session& session, QWidget* menu);    // form_S01T0101, in the menu's period mode
+ui::FormBase* createGraph(app::Session& session, QWidget* menu);     // form_Graph, in the menu's period mode
+ui::FormBase* createBankList(app::Session& session, QWidget* menu);  // form_T0101
+ui::FormBase* createItemList(app::Session& session, QWidget* menu);  // form_T0201
 }  // namespace bank

@@ -1,3 +1,3 @@
 #include "bank/BankMenu.h"
 
-int main(int argc, char** argv) { return ui::Run_Program(argc, argv, app::Program::Bank, bank::Menu_Config); }
+int main(int argc, char** argv) { return ui::runProgram(argc, argv, app::Program::Bank, bank::menuConfig); }

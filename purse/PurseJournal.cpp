@@ -38,19 +38,19 @@ form_S0101::form_S0101(app::Session& session, QWidget* parent)
     build();
     keys();
 
-    m_date->Set_Month(ledger::Month_Text(session.now().date()));
+    m_date->setMonth(ledger::monthText(session.now().date()));
     Clear_Entry();
     const struct {
         const char* text;
         int twips;
     } headers[kColumns] = {{"番号", 500},  {"日付", 500},  {"科目ｺｰﾄﾞ", 1000}, {"科目名", 3000},
                            {"収入", 1000}, {"支出", 1000}, {"差引", 1000},     {"備考", 3000}};
-    for (int c = 0; c < kColumns; ++c) m_grid->Set_Header(c, QString::fromUtf8(headers[c].text), headers[c].twips);
-    m_grid->Fit_Column(0, QStringLiteral("000000"));
-    Set_Layout_Keys(QStringLiteral("S0101"), m_grid, QStringLiteral("grd_S01ColWidth"), kColumns);
-    Restore_Layout();
+    for (int c = 0; c < kColumns; ++c) m_grid->setHeader(c, QString::fromUtf8(headers[c].text), headers[c].twips);
+    m_grid->fitColumn(0, QStringLiteral("000000"));
+    setLayoutKeys(QStringLiteral("S0101"), m_grid, QStringLiteral("grd_S01ColWidth"), kColumns);
+    restoreLayout();
 
-    Show_Page(ledger::Opening_Page(session.now().date().month()));
+    Show_Page(ledger::openingPage(session.now().date().month()));
 }
 
 void form_S0101::build() {
@@ -87,30 +87,30 @@ void form_S0101::build() {
     auto* cancelPrint = ui.Command8;
 
     // The note takes what the input method types; every other box a number.
-    for (QLineEdit* e : {m_pageBox, m_recNo, m_day, m_kCd, m_kingaku, m_cd, m_cd2[0], m_cd2[1]}) ui::Mark_Numeric(e);
+    for (QLineEdit* e : {m_pageBox, m_recNo, m_day, m_kCd, m_kingaku, m_cd, m_cd2[0], m_cd2[1]}) ui::markNumeric(e);
     m_rows = new models::PageModel(this);
-    m_grid->Set_Model(m_rows);
-    Set_Fill_Widget(m_grid);
+    m_grid->setGridModel(m_rows);
+    setFillWidget(m_grid);
     // The three frames beside the entry area are hidden until their key.
     for (QWidget* f : {m_selectCd, m_selectCd2, m_selectOmote}) f->hide();
 
-    Create_FKeyBar(8, height() - 57, width() - 16);
-    for (int n = 1; n <= 10; ++n) FKey(n)->setFocusPolicy(Qt::ClickFocus);
+    createFKeyBar(8, height() - 57, width() - 16);
+    for (int n = 1; n <= 10; ++n) fKey(n)->setFocusPolicy(Qt::ClickFocus);
 
     connect(prevMonth, &QPushButton::clicked, this, [this] {
-        m_date->Set_Month(ledger::Add_Months(m_date->Month(), -1));
+        m_date->setMonth(ledger::addMonths(m_date->month(), -1));
         m_date->setFocus();
     });
     connect(nextMonth, &QPushButton::clicked, this, [this] {
-        m_date->Set_Month(ledger::Add_Months(m_date->Month(), 1));
+        m_date->setMonth(ledger::addMonths(m_date->month(), 1));
         m_date->setFocus();
     });
     auto moveDay = [this](int n) {
-        const auto date = ledger::Journal_Date(m_date->Month(), m_day->text());
+        const auto date = ledger::journalDate(m_date->month(), m_day->text());
         if (!date) return;
         const QDate moved = QDate::fromString(*date, QStringLiteral("yyyy/MM/dd")).addDays(n);
         m_day->setText(moved.toString(QStringLiteral("dd")));
-        m_date->Set_Month(ledger::Month_Text(moved));
+        m_date->setMonth(ledger::monthText(moved));
         m_day->setFocus();
     };
     connect(prevDay, &QPushButton::clicked, this, [moveDay] { moveDay(-1); });
@@ -121,30 +121,30 @@ void form_S0101::build() {
         m_input->setEnabled(true);
     });
     connect(m_drop, &QPushButton::clicked, this, &form_S0101::Drop_Combo);
-    connect(m_input, &QPushButton::clicked, this, &form_S0101::Input);
+    connect(m_input, &QPushButton::clicked, this, &form_S0101::input);
 
-    connect(syusei, &QPushButton::clicked, this, &form_S0101::Modify_By_Number);
+    connect(syusei, &QPushButton::clicked, this, &form_S0101::modifyByNumber);
     connect(cancelCd, &QPushButton::clicked, m_selectCd, &QWidget::hide);
-    connect(sakujyo, &QPushButton::clicked, this, &form_S0101::Delete_Range);
+    connect(sakujyo, &QPushButton::clicked, this, &form_S0101::deleteRange);
     connect(cancelCd2, &QPushButton::clicked, m_selectCd2, &QWidget::hide);
     connect(printNow, &QPushButton::clicked, this, &form_S0101::print);
     connect(cancelPrint, &QPushButton::clicked, m_selectOmote, &QWidget::hide);
 
     // The row the grid's actions work on is the one the user last picked, by mouse or keys.
-    connect(m_grid, &ui::FlexGrid::Current_Row_Changed, this, [this](int row) { m_clickedRow = row; });
-    connect(m_grid, &ui::FlexGrid::Clicked_Row, this, [this](int row) {
+    connect(m_grid, &ui::FlexGrid::currentRowChanged, this, [this](int row) { m_clickedRow = row; });
+    connect(m_grid, &ui::FlexGrid::clickedRow, this, [this](int row) {
         if (row > 0) m_clickedRow = row;
     });
-    connect(m_grid, &ui::FlexGrid::Double_Clicked, this, [this] {
-        FKey(1)->setEnabled(false);
+    connect(m_grid, &ui::FlexGrid::doubleClicked, this, [this] {
+        fKey(1)->setEnabled(false);
         {
             ui::Hourglass wait;
             Load_FromGrid(m_clickedRow);
             m_input->setText(QStringLiteral("更新"));
         }
-        FKey(1)->setEnabled(true);
+        fKey(1)->setEnabled(true);
     });
-    connect(m_grid, &ui::FlexGrid::Delete_Pressed, this, [this] {
+    connect(m_grid, &ui::FlexGrid::deletePressed, this, [this] {
         const ledger::PageRow* row = m_rows->rowAt(m_clickedRow - 1);
         if (!row) {
             critical(QStringLiteral("レコードがありません"));
@@ -155,60 +155,60 @@ void form_S0101::build() {
 }
 
 void form_S0101::keys() {
-    Set_FKey(1, QStringLiteral("入力"), [this] {
+    setFKey(1, QStringLiteral("入力"), [this] {
         {
             ui::Hourglass wait;
             Clear_Entry();
         }
         m_day->setFocus();
     });
-    Set_FKey(2, QStringLiteral("番号指定削除"), [this] {
+    setFKey(2, QStringLiteral("番号指定削除"), [this] {
         m_cd2[0]->clear();
         m_cd2[1]->clear();
         m_selectCd2->show();
         m_selectCd2->raise();
         m_cd2[0]->setFocus();
     });
-    Set_FKey(3, QStringLiteral("番号指定修正"), [this] {
+    setFKey(3, QStringLiteral("番号指定修正"), [this] {
         m_cd->clear();
         m_selectCd->show();
         m_selectCd->raise();
         m_cd->setFocus();
     });
-    Set_FKey(4, QStringLiteral("前ページ"), [this] {
+    setFKey(4, QStringLiteral("前ページ"), [this] {
         move_Page(m_page > 1 ? m_page - 1 : m_page);
         m_date->setFocus();
     });
-    Set_FKey(5, QStringLiteral("次ページ"), [this] {
+    setFKey(5, QStringLiteral("次ページ"), [this] {
         move_Page(m_page + 1);
         m_date->setFocus();
     });
-    Set_FKey(6, QStringLiteral("最初"), [this] { move_Page(1); });
-    Set_FKey(7, QStringLiteral("最後"), [this] { move_Page(ledger::Last_Page()); });
-    Set_FKey(8, QStringLiteral("再計算"), [this] { Recalculate(); });
-    Set_FKey(9, QStringLiteral("発行"), [this] {
+    setFKey(6, QStringLiteral("最初"), [this] { move_Page(1); });
+    setFKey(7, QStringLiteral("最後"), [this] { move_Page(ledger::lastPage()); });
+    setFKey(8, QStringLiteral("再計算"), [this] { recalculate(); });
+    setFKey(9, QStringLiteral("発行"), [this] {
         m_selectOmote->show();
         m_selectOmote->raise();
     });
-    Set_FKey(10, QStringLiteral("終了"), [this] { close_Journal(); });
+    setFKey(10, QStringLiteral("終了"), [this] { close_Journal(); });
 
-    On_Enter(m_date, [this] {
-        m_date->Normalise();
+    onEnter(m_date, [this] {
+        m_date->normalise();
         return true;
     });
-    On_Enter(m_recNo, [this] {
+    onEnter(m_recNo, [this] {
         m_day->setFocus();
         return false;
     });
-    On_Enter(m_day, [this] { return check_Day(); });
-    On_Leave(m_day, [this] { return check_Day(); });
-    On_Enter(m_kCd, [this] { return find_Category(); });
-    On_Leave(m_kCd, [this] {
+    onEnter(m_day, [this] { return check_Day(); });
+    onLeave(m_day, [this] { return check_Day(); });
+    onEnter(m_kCd, [this] { return find_Category(); });
+    onLeave(m_kCd, [this] {
         m_input->setEnabled(false);
         if (!m_kCd->text().isEmpty()) find_Category();
         return true;
     });
-    On_Enter(m_kNm, [this] {
+    onEnter(m_kNm, [this] {
         if (m_kNm->currentIndex() >= 0) {
             m_kCd->setText(QString::number(m_kNm->currentData().toLongLong()));
             m_input->setEnabled(true);
@@ -216,45 +216,45 @@ void form_S0101::keys() {
         m_kingaku->setFocus();
         return false;
     });
-    On_Enter(m_kingaku);
-    On_Enter(m_biko);
-    On_ShiftLeft(m_kCd, m_day);
-    On_ShiftLeft(m_kingaku, m_kCd);
-    On_ShiftLeft(m_biko, m_kingaku);
+    onEnter(m_kingaku);
+    onEnter(m_biko);
+    onShiftLeft(m_kCd, m_day);
+    onShiftLeft(m_kingaku, m_kCd);
+    onShiftLeft(m_biko, m_kingaku);
 
-    On_Enter(m_cd, [this] {
-        Modify_By_Number();
+    onEnter(m_cd, [this] {
+        modifyByNumber();
         return false;
     });
-    On_Enter(m_cd2[0], [this] {
+    onEnter(m_cd2[0], [this] {
         if (!m_cd2[0]->text().isEmpty()) m_cd2[1]->setFocus();
         return false;
     });
-    On_Enter(m_cd2[1], [this] {
-        Delete_Range();
+    onEnter(m_cd2[1], [this] {
+        deleteRange();
         return false;
     });
-    On_ShiftLeft(m_cd2[1], m_cd2[0]);
+    onShiftLeft(m_cd2[1], m_cd2[0]);
 }
 
 bool form_S0101::check_Day() {
-    const auto day = ledger::Day_Text(m_day->text());
+    const auto day = ledger::dayText(m_day->text());
     if (!day) return false;
     m_day->setText(*day);
     return true;
 }
 
 bool form_S0101::find_Category() {
-    const auto code = db::Parse_Whole(m_kCd->text());
+    const auto code = db::parseWhole(m_kCd->text());
     if (!code) return false;
-    const int index = ui::Find_Combo_Entry(m_kNm, *code);
+    const int index = ui::findComboEntry(m_kNm, *code);
     if (index < 0) return false;
     m_kNm->setCurrentIndex(index);
     m_input->setEnabled(true);
     return true;
 }
 
-void form_S0101::fill_Combo() { ui::Fill_Code_Combo(m_kNm, session().rs_T01); }
+void form_S0101::fill_Combo() { ui::fillCodeCombo(m_kNm, session().rs_T01); }
 
 void form_S0101::Clear_Entry() {
     const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
@@ -269,19 +269,19 @@ void form_S0101::Clear_Entry() {
 void form_S0101::Show_Page(qint64 page) {
     m_page = page;
     m_pageBox->setText(QString::number(page));
-    const ledger::PageRead read = ledger::Read_Page(page);
+    const ledger::PageRead read = ledger::readPage(page);
     // An empty page shows one empty row, where its first entry will go.
     m_rows->setRows(read.rows);
     if (!read.rows.isEmpty()) {
         const QString first = read.rows.first().kDate;
-        if (first.size() >= 3) m_date->Set_Month(first.chopped(3));
+        if (first.size() >= 3) m_date->setMonth(first.chopped(3));
     }
     // The grid's Delete key and double-click act on the highlighted row: start from the first.
     m_clickedRow = 1;
     if (read.rows.isEmpty())
         m_grid->setCurrentIndex({});
     else
-        m_grid->Set_Row(1);
+        m_grid->setRow(1);
 }
 
 void form_S0101::move_Page(qint64 page) {
@@ -298,7 +298,7 @@ void form_S0101::Load_FromGrid(int row) {
     m_recNo->setText(QString::number(r->cd));
     m_day->setText(r->kDate.right(2));
     // The row keeps its own month when it is written back.
-    if (r->kDate.size() >= 7 && ledger::Month_Start(r->kDate.left(7))) m_date->Set_Month(r->kDate.left(7));
+    if (r->kDate.size() >= 7 && ledger::monthStart(r->kDate.left(7))) m_date->setMonth(r->kDate.left(7));
     m_kCd->setText(QString::number(r->kCd));
     find_Category();
     m_kingaku->setText(QString::number(r->kingaku));
@@ -306,21 +306,21 @@ void form_S0101::Load_FromGrid(int row) {
     m_day->setFocus();
 }
 
-void form_S0101::Input() {
+void form_S0101::input() {
     if (refuseReadOnly()) return;
     // Record numbers run past 32767 in a long-kept book; only master codes keep that limit.
-    const auto recNo = db::Parse_Record_Number(m_recNo->text());
+    const auto recNo = db::parseRecordNumber(m_recNo->text());
     if (!recNo) return refuse(m_recNo, QStringLiteral("番号は1以上の整数で入力してください"));
-    const QString month = m_date->Month();
-    if (!ledger::Month_Start(month)) return refuse(m_date, QStringLiteral("年度/月を正しく入力してください"));
-    const auto day = ledger::Day_Text(m_day->text());
+    const QString month = m_date->month();
+    if (!ledger::monthStart(month)) return refuse(m_date, QStringLiteral("年度/月を正しく入力してください"));
+    const auto day = ledger::dayText(m_day->text());
     if (!day) return refuse(m_day, QStringLiteral("日は1～31の整数で入力してください"));
-    const auto date = ledger::Journal_Date(month, *day);
+    const auto date = ledger::journalDate(month, *day);
     if (!date) return refuse(m_day, QStringLiteral("日付が正しくありません"));
-    const auto kCd = db::Parse_Code(m_kCd->text());
+    const auto kCd = db::parseCode(m_kCd->text());
     if (!kCd) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞは1～32767の整数で入力してください"));
     if (!session().Seek_T01(*kCd)) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞ %1 は科目マスターにありません").arg(*kCd));
-    const auto amount = db::Parse_Yen(m_kingaku->text());
+    const auto amount = db::parseYen(m_kingaku->text());
     if (!amount) return refuse(m_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
 
     m_input->setEnabled(false);
@@ -329,7 +329,7 @@ void form_S0101::Input() {
         ui::Set_FKeyEnabled(this, false);
         m_day->setText(*day);
         const ledger::Entry e{*recNo, m_page, *date, *kCd, *amount, m_biko->text()};
-        const ledger::Written w = ledger::Write_Entry(e);
+        const ledger::Written w = ledger::writeEntry(e);
         if (w.ok) {
             // Every balance the write changed is stored with it: the page shows them at once.
             Show_Page(m_page);
@@ -345,14 +345,14 @@ void form_S0101::Input() {
     m_day->setFocus();
 }
 
-void form_S0101::Recalculate() {
+void form_S0101::recalculate() {
     if (refuseReadOnly()) return;
     ledger::Recalc r;
     {
         ui::Hourglass wait;
         ui::Set_FKeyEnabled(this, false);
-        ui::With_Progress(this, kRecalcLabel, [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
-        Show_Page(ledger::Last_Page());
+        ui::withProgress(this, kRecalcLabel, [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
+        Show_Page(ledger::lastPage());
         ui::Set_FKeyEnabled(this, true);
     }
     if (!r.ok) critical(QStringLiteral("差引を再計算できません"));
@@ -364,8 +364,8 @@ void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
     {
         ui::Hourglass wait;
         ui::Set_FKeyEnabled(this, false);
-        ui::With_Progress(this, kRecalcLabel,
-                          [&](const ledger::Progress& p) { d = ledger::Delete_Entries(from, to, p); });
+        ui::withProgress(this, kRecalcLabel,
+                          [&](const ledger::Progress& p) { d = ledger::deleteEntries(from, to, p); });
         Show_Page(m_page);
         ui::Set_FKeyEnabled(this, true);
     }
@@ -376,15 +376,15 @@ void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
     critical(QStringLiteral("削除できません"));
 }
 
-void form_S0101::Delete_Range() {
-    const auto from = db::Parse_Record_Number(m_cd2[0]->text());
+void form_S0101::deleteRange() {
+    const auto from = db::parseRecordNumber(m_cd2[0]->text());
     if (!from) {
         refuse(m_cd2[0], QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
         return;
     }
     std::optional<qint64> to;
     if (!m_cd2[1]->text().trimmed().isEmpty()) {
-        const auto t = db::Parse_Record_Number(m_cd2[1]->text());
+        const auto t = db::parseRecordNumber(m_cd2[1]->text());
         if (!t) {
             refuse(m_cd2[1], QStringLiteral("削除するレコード番号は1以上の整数で入力してください"));
             return;
@@ -394,8 +394,8 @@ void form_S0101::Delete_Range() {
     delete_Rows(*from, to);
 }
 
-void form_S0101::Modify_By_Number() {
-    const auto cd = db::Parse_Record_Number(m_cd->text());
+void form_S0101::modifyByNumber() {
+    const auto cd = db::parseRecordNumber(m_cd->text());
     if (!cd) {
         refuse(m_cd, QStringLiteral("修正するレコード番号は1以上の整数で入力してください"));
         return;
@@ -427,18 +427,18 @@ void form_S0101::print() {
 
 void form_S0101::Print_Journal() {
     const QString page = m_pageBox->text();
-    ui::Print_Document(session(), this, QStringLiteral("家計簿 No.") + page, [this, page](print::PageWriter& out) {
-        return print::Print_PurseJournal(out, page, m_date->Month(), m_rows->rowTexts(), session().flg_Front);
+    ui::printDocument(session(), this, QStringLiteral("家計簿 No.") + page, [this, page](print::PageWriter& out) {
+        return print::printPurseJournal(out, page, m_date->month(), m_rows->rowTexts(), session().flg_Front);
     });
 }
 
 void form_S0101::close_Journal() {
     // Every write keeps the balances; this pass only confirms them.
-    if (!m_rows->rows().isEmpty() && !db::Is_Read_Only()) {
+    if (!m_rows->rows().isEmpty() && !db::isReadOnly()) {
         ledger::Recalc r;
         {
             ui::Hourglass wait;
-            ui::With_Progress(this, kRecalcLabel, [&](const ledger::Progress& p) { r = ledger::Recalc_Zan(m_page, p); });
+            ui::withProgress(this, kRecalcLabel, [&](const ledger::Progress& p) { r = ledger::Recalc_Zan(m_page, p); });
         }
         // The stored balances stay as they were; the window closes as asked.
         if (!r.ok) critical(QStringLiteral("差引を再計算できません"));
@@ -447,6 +447,6 @@ void form_S0101::close_Journal() {
     session().Set_MenuEnabled(true);
 }
 
-ui::FormBase* Create_Journal(app::Session& session, QWidget* menu) { return new form_S0101(session, menu); }
+ui::FormBase* createJournal(app::Session& session, QWidget* menu) { return new form_S0101(session, menu); }
 
 }  // namespace purse

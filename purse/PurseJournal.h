@@ -32,11 +32,11 @@ class form_S0101 : public ui::FormBase {
     void Clear_Entry();
     void Load_FromGrid(int row);
     // The entry area written: an update when the record number exists, else an insert.
-    void Input();
+    void input();
     // Recomputes the balances from page 1 and shows the last page (再計算).
-    void Recalculate();
-    void Delete_Range();      // cmd_sakujyo
-    void Modify_By_Number();  // cmd_syusei
+    void recalculate();
+    void deleteRange();      // cmd_sakujyo
+    void modifyByNumber();  // cmd_syusei
     void Drop_Combo();        // cmd_syo_nm
     void Print_Journal();
 

@@ -29,8 +29,8 @@ ui::MasterDesc categoryDesc() {
 }  // namespace
 
 form_T0101::form_T0101(app::Session& session, QWidget* parent) : ui::MasterList(session, categoryDesc(), parent) {}
-form_T0102::form_T0102(ui::MasterList* list) : ui::MasterDialog(list->Desc(), list) {}
+form_T0102::form_T0102(ui::MasterList* list) : ui::MasterDialog(list->desc(), list) {}
 
-ui::FormBase* Create_CategoryList(app::Session& session, QWidget* menu) { return new form_T0101(session, menu); }
+ui::FormBase* createCategoryList(app::Session& session, QWidget* menu) { return new form_T0101(session, menu); }
 
 }  // namespace purse

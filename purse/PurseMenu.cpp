@@ -8,7 +8,7 @@ namespace purse {
 
 void setupSystemInfo(QDialog* w) { Ui::PurseSystemInfo().setupUi(w); }
 
-ui::MenuConfig Menu_Config() {
+ui::MenuConfig menuConfig() {
     ui::MenuConfig c;
     c.setupUi = [](QDialog* w) { Ui::PurseMenu().setupUi(w); };
     c.master1 = QStringLiteral("科目マスター");
@@ -16,13 +16,13 @@ ui::MenuConfig Menu_Config() {
     c.modeless = true;
     c.create = [](ui::MenuTarget t, app::Session& session, QWidget* menu) -> ui::FormBase* {
         switch (t) {
-            case ui::MenuTarget::Journal: return Create_Journal(session, menu);
+            case ui::MenuTarget::Journal: return createJournal(session, menu);
             case ui::MenuTarget::MonthTotals:
-            case ui::MenuTarget::YearTotals: return Create_Totals(session, menu);
+            case ui::MenuTarget::YearTotals: return createTotals(session, menu);
             case ui::MenuTarget::MonthGraph:
-            case ui::MenuTarget::YearGraph: return Create_Graph(session, menu);
+            case ui::MenuTarget::YearGraph: return createGraph(session, menu);
             case ui::MenuTarget::SystemInfo: return new form_U0101(session, setupSystemInfo, menu);
-            case ui::MenuTarget::Master1: return Create_CategoryList(session, menu);
+            case ui::MenuTarget::Master1: return createCategoryList(session, menu);
             default: return nullptr;
         }
     };

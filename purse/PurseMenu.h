@@ -12,7 +12,7 @@ using form_Menu = ui::form_Menu;
 using form_U0101 = ui::form_U0101;
 using form_U0102 = ui::form_U0102;
 
-ui::MenuConfig Menu_Config();
+ui::MenuConfig menuConfig();
 // Lays out the system information window as this program shows it.
 void setupSystemInfo(QDialog* w);
 

@@ -10,8 +10,8 @@ class FormBase;
 }
 
 namespace purse {
-ui::FormBase* Create_Journal(app::Session& session, QWidget* menu);       // form_S0101
-ui::FormBase* Create_Totals(app::Session& session, QWidget* menu);        // form_S01T0101, in the menu's period mode
-ui::FormBase* Create_Graph(app::Session& session, QWidget* menu);         // form_Graph, in the menu's period mode
-ui::FormBase* Create_CategoryList(app::Session& session, QWidget* menu);  // form_T0101
+ui::FormBase* createJournal(app::Session& session, QWidget* menu);       // form_S0101
+ui::FormBase* createTotals(app::Session& session, QWidget* menu);        // form_S01T0101, in the menu's period mode
+ui::FormBase* createGraph(app::Session& session, QWidget* menu);         // form_Graph, in the menu's period mode
+ui::FormBase* createCategoryList(app::Session& session, QWidget* menu);  // form_T0101
 }  // namespace purse

@@ -1,3 +1,3 @@
 #include "purse/PurseMenu.h"
 
-int main(int argc, char** argv) { return ui::Run_Program(argc, argv, app::Program::Purse, purse::Menu_Config); }
+int main(int argc, char** argv) { return ui::runProgram(argc, argv, app::Program::Purse, purse::menuConfig); }

@@ -50,7 +50,7 @@ bool execAll(QSqlDatabase& d, const QStringList& stmts, QString* error) {
 
 }  // namespace
 
-bool Write_Empty_Book(app::Program p, const QString& path, QString* error) {
+bool writeEmptyBook(app::Program p, const QString& path, QString* error) {
     if (QFileInfo::exists(path)) {
         if (error) *error = QStringLiteral("already exists: %1").arg(path);
         return false;

@@ -11,6 +11,6 @@ namespace schema {
 
 // Writes a new database file with the program's empty tables. Refuses (false, *error set)
 // when the file already exists.
-bool Write_Empty_Book(app::Program p, const QString& path, QString* error);
+bool writeEmptyBook(app::Program p, const QString& path, QString* error);
 
 }  // namespace schema

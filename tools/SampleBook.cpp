@@ -42,14 +42,14 @@ std::vector<int> weightedPicks(const Item (&items)[N]) {
 
 }  // namespace
 
-bool Fill_Sample(app::Program p, int rows, QString* error) {
+bool fillSample(app::Program p, int rows, QString* error) {
     std::mt19937 rng(20240401u);
     db::Transaction tx;
     if (!tx.ok()) {
         if (error) *error = QStringLiteral("cannot start a transaction");
         return false;
     }
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     auto run = [&](const QString& sql, const QVariantList& binds) {
         if (!q.prepare(sql)) return false;
         for (const QVariant& v : binds) q.addBindValue(v);
@@ -85,7 +85,7 @@ bool Fill_Sample(app::Program p, int rows, QString* error) {
     std::uniform_int_distribution<size_t> pick(0, picks.size() - 1);
     const QString notes[] = {QString(), QString(), QStringLiteral("メモ"), QStringLiteral("現金")};
 
-    QSqlQuery ins(db::Connection());
+    QSqlQuery ins(db::connection());
     ins.prepare(bank ? QStringLiteral("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,?,?,?,?)")
                      : QStringLiteral("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,?,?,?,?)"));
     qint64 zanBank[4] = {0, 0, 0, 0};

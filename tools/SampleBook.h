@@ -10,6 +10,6 @@ namespace sample {
 // Fills the open database (the program's tables, empty journal and masters) with masters and
 // `rows` journal rows spread over ten years. Purse rows get monthly pages and running balances
 // that agree with the balance rules; bank balances agree with the journal.
-bool Fill_Sample(app::Program p, int rows, QString* error);
+bool fillSample(app::Program p, int rows, QString* error);
 
 }  // namespace sample

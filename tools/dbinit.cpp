@@ -17,7 +17,7 @@
 #include "core/ledger/Masters.h"
 
 int main(int argc, char** argv) {
-    app::Survive_File_Size_Limit();
+    app::surviveFileSizeLimit();
     QCoreApplication qapp(argc, argv);
     const QStringList args = qapp.arguments();
     auto usage = [] {
@@ -51,23 +51,23 @@ int main(int argc, char** argv) {
     }
     // The sample brings its own masters.
     if (preset && sample > 0) return usage();
-    app::Set_Product(program);
-    const QString path = QDir(dir).filePath(app::Product().databaseFile);
+    app::setProduct(program);
+    const QString path = QDir(dir).filePath(app::product().databaseFile);
     if (QFileInfo::exists(path)) {
         if (ifAbsent) return 0;
         std::fprintf(stderr, "dbinit: %s already exists; nothing was changed\n", qPrintable(path));
         return 1;
     }
     QString error;
-    if (!db::Create_Book(program, path, &error)) {
+    if (!db::createBook(program, path, &error)) {
         std::fprintf(stderr, "dbinit: %s\n", qPrintable(error));
         return 1;
     }
     if (preset || sample > 0) {
-        const bool filled = db::Open_Database(path, &error) &&
-                            (preset ? ledger::Register_Standard_Masters(program, &error)
-                                    : sample::Fill_Sample(program, sample, &error));
-        db::Close_Database();
+        const bool filled = db::openDatabase(path, &error) &&
+                            (preset ? ledger::registerStandardMasters(program, &error)
+                                    : sample::fillSample(program, sample, &error));
+        db::closeDatabase();
         if (!filled) {
             std::fprintf(stderr, "dbinit: %s\n", qPrintable(error));
             QFile::remove(path);

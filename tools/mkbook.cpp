@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         const QString path = dir.filePath(QLatin1String(b.file));
         QFile::remove(path);
         QString error;
-        if (!schema::Write_Empty_Book(b.program, path, &error)) {
+        if (!schema::writeEmptyBook(b.program, path, &error)) {
             std::fprintf(stderr, "mkbook: %s: %s\n", qPrintable(path), qPrintable(error));
             return 1;
         }

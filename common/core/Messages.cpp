@@ -9,15 +9,15 @@ Answer ScriptedMessages::show(QObject*, const QString& title, const QString& tex
     return m_answers.isEmpty() ? first : m_answers.dequeue();
 }
 
-QList<Shown> ScriptedMessages::Take_Shown() {
+QList<Shown> ScriptedMessages::takeShown() {
     QList<Shown> out;
     out.swap(m_shown);
     return out;
 }
 
-QStringList ScriptedMessages::Take_Texts() {
+QStringList ScriptedMessages::takeTexts() {
     QStringList out;
-    for (const Shown& s : Take_Shown()) out << s.text;
+    for (const Shown& s : takeShown()) out << s.text;
     return out;
 }
 

@@ -36,9 +36,9 @@ class ScriptedMessages : public MessageSink {
 public:
     Answer show(QObject* parent, const QString& title, const QString& text, Icon icon, Buttons buttons) override;
 
-    void Push_Answer(Answer a) { m_answers.enqueue(a); }
-    QList<Shown> Take_Shown();  // what was shown since the last call
-    QStringList Take_Texts();
+    void pushAnswer(Answer a) { m_answers.enqueue(a); }
+    QList<Shown> takeShown();  // what was shown since the last call
+    QStringList takeTexts();
 
 private:
     QQueue<Answer> m_answers;

@@ -20,29 +20,29 @@ const ledger::MasterRow* MasterCache::find(qint64 code) const {
 }
 
 Session::Session(Program program, QObject* parent) : QObject(parent), m_program(program) {
-    Set_Product(program);
+    setProduct(program);
     m_messages = std::make_shared<ScriptedMessages>();
 }
 
 Session::~Session() = default;
 
 bool Session::openBook(const QString& path, QString* error, bool readOnly) {
-    return db::Open_Database(path, error, readOnly);
+    return db::openDatabase(path, error, readOnly);
 }
 
 void Session::closeBook() {
     rs_T01.clear();
     rs_T02.clear();
     flg_T01 = flg_T02 = false;
-    db::Close_Database();
+    db::closeDatabase();
 }
 
 void Session::reopenMasters() {
     const bool bank = m_program == Program::Bank;
-    rs_T01.assign(ledger::Read_Master_List(bank ? ledger::Master::Bank : ledger::Master::Category));
+    rs_T01.assign(ledger::readMasterList(bank ? ledger::Master::Bank : ledger::Master::Category));
     flg_T01 = !rs_T01.isEmpty();
     if (bank) {
-        rs_T02.assign(ledger::Read_Master_List(ledger::Master::Item));
+        rs_T02.assign(ledger::readMasterList(ledger::Master::Item));
         flg_T02 = !rs_T02.isEmpty();
     }
 }

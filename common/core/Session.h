@@ -39,9 +39,9 @@ public:
     ~Session() override;
 
     Program program() const { return m_program; }
-    const ProductInfo& product() const { return Product_Of(m_program); }
+    const ProductInfo& product() const { return productOf(m_program); }
 
-    // The book: opened as the program's one connection, with its lock; see db::Open_Database.
+    // The book: opened as the program's one connection, with its lock; see db::openDatabase.
     bool openBook(const QString& path, QString* error, bool readOnly = false);
     void closeBook();
 
@@ -58,7 +58,7 @@ public:
     const ledger::MasterRow* Seek_T02(qint64 code) const { return rs_T02.find(code); }
 
     // Set by the menu before the totals and graph windows open: 0 monthly, 1 yearly.
-    int PeriodMode = 0;
+    int periodMode = 0;
     // True when the next printed sheet is a front side (wider left margin).
     bool flg_Front = true;
     // NM of the user profile; empty when there is none.

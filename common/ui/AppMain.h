@@ -10,11 +10,11 @@ namespace ui {
 
 // Reads the program's own options (--data-dir DIR, --print-dir DIR) and removes them from the arguments.
 // Returns false with a usage text for an option it cannot read.
-bool Parse_Options(int& argc, char** argv, QString* error);
+bool parseOptions(int& argc, char** argv, QString* error);
 // The look every window shares (style, Japanese font).
-void Apply_Look();
+void applyLook();
 // Qt's own texts (standard buttons and dialogs) in Japanese, for the whole run.
-void Load_Qt_Translations();
-int Run_Program(int argc, char** argv, app::Program program, std::function<MenuConfig()> config);
+void loadQtTranslations();
+int runProgram(int argc, char** argv, app::Program program, std::function<MenuConfig()> config);
 
 }  // namespace ui

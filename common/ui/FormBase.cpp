@@ -42,9 +42,9 @@ public:
         auto* form = qobject_cast<FormBase*>(static_cast<QWidget*>(watched)->window());
         if (!form) return false;
         const int n = key - Qt::Key_F1 + 1;
-        if (!form->Has_FKey_Action(n)) return false;
+        if (!form->hasFKeyAction(n)) return false;
         // A held key is one press: repeats would write a row, or close a window, again and again.
-        if (!ke->isAutoRepeat()) form->Press_FKey(n);
+        if (!ke->isAutoRepeat()) form->pressFKey(n);
         return true;
     }
 };
@@ -115,7 +115,7 @@ private:
     bool m_twoLines = false;
 };
 
-void Fit_Caption(QPushButton* b) {
+void fitCaption(QPushButton* b) {
     if (auto* key = dynamic_cast<FKeyButton*>(b)) key->fit();
 }
 
@@ -123,7 +123,7 @@ bool isInputField(QObject* o) { return qobject_cast<QLineEdit*>(o) || qobject_ca
 
 }  // namespace
 
-void Mark_Numeric(QWidget* box) {
+void markNumeric(QWidget* box) {
     box->setProperty("kakeibo_numeric", true);
     box->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
@@ -134,7 +134,7 @@ namespace {
 void plainNumber(QObject* o) {
     auto* e = qobject_cast<QLineEdit*>(o);
     if (!e || !e->property("kakeibo_numeric").toBool() || !e->inputMask().isEmpty()) return;
-    const QString plain = db::Typed_Number(e->text());
+    const QString plain = db::typedNumber(e->text());
     if (plain != e->text()) e->setText(plain);
 }
 }  // namespace
@@ -164,10 +164,10 @@ FormBase::FormBase(app::Session& session, const QString& title, QWidget* parent)
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
-    connect(m_timer, &QTimer::timeout, this, &FormBase::Tick_Clock);
+    connect(m_timer, &QTimer::timeout, this, &FormBase::tickClock);
 }
 
-QFrame* FormBase::Create_FKeyBar(int x, int y, int width) {
+QFrame* FormBase::createFKeyBar(int x, int y, int width) {
     m_bar = new QFrame(this);
     m_bar->setObjectName(QStringLiteral("Frame1"));
     m_bar->setGeometry(x, y, width, 49);
@@ -178,29 +178,29 @@ QFrame* FormBase::Create_FKeyBar(int x, int y, int width) {
         auto* b = new FKeyButton(m_bar);
         b->setObjectName(QStringLiteral("cmd_F%1").arg(n));
         b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, n] { Press_FKey(n); });
+        connect(b, &QPushButton::clicked, this, [this, n] { pressFKey(n); });
     }
-    Layout_Controls();
+    layoutControls();
     return m_bar;
 }
 
-QPushButton* FormBase::FKey(int n) const {
+QPushButton* FormBase::fKey(int n) const {
     return m_bar ? m_bar->findChild<QPushButton*>(QStringLiteral("cmd_F%1").arg(n)) : nullptr;
 }
 
-void FormBase::Set_FKey(int n, const QString& caption, std::function<void()> action) {
+void FormBase::setFKey(int n, const QString& caption, std::function<void()> action) {
     if (n < 1 || n > 10) return;
     m_actions[n] = std::move(action);
-    if (QPushButton* b = FKey(n)) {
+    if (QPushButton* b = fKey(n)) {
         b->setText(m_actions[n] ? caption : QString());
-        Fit_Caption(b);
+        fitCaption(b);
     }
 }
 
-bool FormBase::Has_FKey_Action(int n) const { return n >= 1 && n <= 10 && static_cast<bool>(m_actions[n]); }
+bool FormBase::hasFKeyAction(int n) const { return n >= 1 && n <= 10 && static_cast<bool>(m_actions[n]); }
 
-void FormBase::Press_FKey(int n) {
-    if (!Has_FKey_Action(n)) return;
+void FormBase::pressFKey(int n) {
+    if (!hasFKeyAction(n)) return;
     auto action = m_actions[n];  // the action may replace itself
     action();
 }
@@ -212,22 +212,22 @@ void FormBase::watch(QWidget* field) {
     Set_BackColor(field, field->hasFocus() ? kFocusColor : kNormalColor);
 }
 
-void FormBase::On_Enter(QWidget* field, std::function<bool()> check) {
+void FormBase::onEnter(QWidget* field, std::function<bool()> check) {
     watch(field);
     m_enter.insert(field, check ? std::move(check) : [] { return true; });
 }
 
-void FormBase::On_ShiftLeft(QWidget* field, QWidget* previous) {
+void FormBase::onShiftLeft(QWidget* field, QWidget* previous) {
     watch(field);
     m_back.insert(field, previous);
 }
 
-void FormBase::On_Leave(QWidget* field, std::function<bool()> check) {
+void FormBase::onLeave(QWidget* field, std::function<bool()> check) {
     watch(field);
     m_leave.insert(field, std::move(check));
 }
 
-void FormBase::Move_Next() { focusNextPrevChild(true); }
+void FormBase::moveNext() { focusNextPrevChild(true); }
 
 bool FormBase::eventFilter(QObject* watched, QEvent* e) {
     auto* w = qobject_cast<QWidget*>(watched);
@@ -263,7 +263,7 @@ bool FormBase::eventFilter(QObject* watched, QEvent* e) {
                 auto it = m_enter.find(w);
                 if (it != m_enter.end()) {
                     auto check = it.value();
-                    if (check()) Move_Next();
+                    if (check()) moveNext();
                     return true;
                 }
                 // Fields without their own Enter handling do nothing on Enter.
@@ -285,7 +285,7 @@ bool FormBase::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool FormBase::refuseReadOnly() {
-    if (!db::Is_Read_Only()) return false;
+    if (!db::isReadOnly()) return false;
     critical(QStringLiteral("読み取り専用で開きます"));
     return true;
 }
@@ -297,36 +297,36 @@ void FormBase::refuse(QWidget* field, const QString& text) {
     if (auto* e = qobject_cast<QLineEdit*>(field)) e->selectAll();
 }
 
-void FormBase::Set_Clock_Title(std::function<QString()> title) { m_clockTitle = std::move(title); }
+void FormBase::setClockTitle(std::function<QString()> title) { m_clockTitle = std::move(title); }
 
-void FormBase::Tick_Clock() {
+void FormBase::tickClock() {
     const QString t = m_clockTitle ? m_clockTitle() : m_title;
     setWindowTitle(t + QStringLiteral(" - ") + m_session.now().toString(QStringLiteral("yyyy/MM/dd hh:mm")));
 }
 
-void FormBase::Set_Layout_Keys(const QString& prefix, FlexGrid* grid, const QString& gridPrefix, int storedColumns) {
+void FormBase::setLayoutKeys(const QString& prefix, FlexGrid* grid, const QString& gridPrefix, int storedColumns) {
     m_layoutPrefix = prefix;
     m_layoutGrid = grid;
     m_gridPrefix = gridPrefix;
     m_storedColumns = storedColumns;
 }
 
-void FormBase::Restore_Layout() {
+void FormBase::restoreLayout() {
     if (m_layoutPrefix.isEmpty()) return;
     const QString p = m_layoutPrefix;
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
-    const int state = static_cast<int>(settings::Get_Number(p + QStringLiteral("WindowSate"), 0));
+    const int state = static_cast<int>(settings::getNumber(p + QStringLiteral("WindowSate"), 0));
     const int h0 = height();
     const int w0 = width();
-    const double tpp = Twips_Per_Pixel();
+    const double tpp = twipsPerPixel();
     auto twips = [&](const QString& key, double dflt) {
-        return static_cast<double>(settings::Get_Number(key, static_cast<long long>(dflt)));
+        return static_cast<double>(settings::getNumber(key, static_cast<long long>(dflt)));
     };
-    const int top = Px(twips(p + QStringLiteral("Top"), (avail.height() / 2.0 - h0 / 2.0) * tpp));
-    const int left = Px(twips(p + QStringLiteral("Left"), (avail.width() / 2.0 - w0 / 2.0) * tpp));
-    int h = Px(twips(p + QStringLiteral("Height"), h0 * tpp));
-    int w = Px(twips(p + QStringLiteral("Width"), w0 * tpp));
+    const int top = toPixels(twips(p + QStringLiteral("Top"), (avail.height() / 2.0 - h0 / 2.0) * tpp));
+    const int left = toPixels(twips(p + QStringLiteral("Left"), (avail.width() / 2.0 - w0 / 2.0) * tpp));
+    int h = toPixels(twips(p + QStringLiteral("Height"), h0 * tpp));
+    int w = toPixels(twips(p + QStringLiteral("Width"), w0 * tpp));
     // A stored size too small to use, or a place on no screen, would leave the window unreachable.
     if (h < 120) h = h0;
     if (w < 160) w = w0;
@@ -340,42 +340,42 @@ void FormBase::Restore_Layout() {
     setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
     if (m_layoutGrid)
         for (int c = 0; c < m_storedColumns; ++c)
-            m_layoutGrid->Set_Col_Width_Twips(
-                c, static_cast<int>(settings::Get_Number(m_gridPrefix + QString::number(c),
-                                                         m_layoutGrid->Col_Width_Twips(c))));
+            m_layoutGrid->setColWidthTwips(
+                c, static_cast<int>(settings::getNumber(m_gridPrefix + QString::number(c),
+                                                         m_layoutGrid->colWidthTwips(c))));
 }
 
-void FormBase::Save_Layout() {
+void FormBase::saveLayout() {
     if (m_layoutPrefix.isEmpty()) return;
     const QString p = m_layoutPrefix;
     const int state = isMinimized() ? 1 : (isMaximized() ? 2 : 0);
     // The normal bounds, so that a maximized window comes back to its own size when restored.
     const QRect r = state == 0 ? geometry() : normalGeometry();
-    settings::Save_Setting(p + QStringLiteral("WindowSate"), QString::number(state));
-    settings::Save_Setting(p + QStringLiteral("Top"), QString::number(Twips(r.y())));
-    settings::Save_Setting(p + QStringLiteral("Left"), QString::number(Twips(r.x())));
-    settings::Save_Setting(p + QStringLiteral("Height"), QString::number(Twips(r.height())));
-    settings::Save_Setting(p + QStringLiteral("Width"), QString::number(Twips(r.width())));
+    settings::saveSetting(p + QStringLiteral("WindowSate"), QString::number(state));
+    settings::saveSetting(p + QStringLiteral("Top"), QString::number(toTwips(r.y())));
+    settings::saveSetting(p + QStringLiteral("Left"), QString::number(toTwips(r.x())));
+    settings::saveSetting(p + QStringLiteral("Height"), QString::number(toTwips(r.height())));
+    settings::saveSetting(p + QStringLiteral("Width"), QString::number(toTwips(r.width())));
     if (m_layoutGrid)
         for (int c = 0; c < m_storedColumns; ++c)
-            settings::Save_Setting(m_gridPrefix + QString::number(c),
-                                   QString::number(m_layoutGrid->Col_Width_Twips(c)));
+            settings::saveSetting(m_gridPrefix + QString::number(c),
+                                   QString::number(m_layoutGrid->colWidthTwips(c)));
 }
 
-void FormBase::Show_Modal() { exec(); }
+void FormBase::showModal() { exec(); }
 
-void FormBase::Show_Modeless() {
+void FormBase::showModeless() {
     show();
     raise();
     activateWindow();
 }
 
 void FormBase::closeEvent(QCloseEvent* e) {
-    Query_Unload();
-    Save_Layout();
+    queryUnload();
+    saveLayout();
     m_timer->stop();
     QDialog::closeEvent(e);
-    if (e->isAccepted()) emit Closed();
+    if (e->isAccepted()) emit closed();
 }
 
 void FormBase::keyPressEvent(QKeyEvent* e) {
@@ -397,7 +397,7 @@ void FormBase::keyPressEvent(QKeyEvent* e) {
 
 void FormBase::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
-    Layout_Controls();
+    layoutControls();
 }
 
 void FormBase::showEvent(QShowEvent* e) {
@@ -408,7 +408,7 @@ void FormBase::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
 }
 
-void FormBase::Layout_Controls() {
+void FormBase::layoutControls() {
     const int h = height();
     const int w = width();
     if (m_bar) {
@@ -422,7 +422,7 @@ void FormBase::Layout_Controls() {
             const int x = i * bw + (i >= 5 ? 8 : 0);
             labels[i]->setGeometry(x, 0, bw, 16);
             buttons[i]->setGeometry(x + 1, 16, bw - 2, 32);
-            Fit_Caption(buttons[i]);
+            fitCaption(buttons[i]);
         }
     }
     if (m_fill) {

@@ -29,7 +29,7 @@ void Set_BackColor(QWidget* w, const QColor& c);
 // A box for numbers (codes, record numbers, days, amounts, years, rates): no input method, and
 // what an input method typed anyway (full-width digits, comma, minus) is rewritten in its
 // plain form on Enter and when the box is left.
-void Mark_Numeric(QWidget* box);
+void markNumeric(QWidget* box);
 
 // Enables or disables the buttons cmd_F1 .. cmd_F10 of a window, looked up by name.
 void Set_FKeyEnabled(QWidget* form, bool on);
@@ -48,7 +48,7 @@ class FormBase : public QDialog {
 public:
     FormBase(app::Session& session, const QString& title, QWidget* parent = nullptr);
 
-    const QString& Title() const { return m_title; }
+    const QString& title() const { return m_title; }
     app::Session& session() const { return m_session; }
 
     // Messages of this window, with the product title.
@@ -68,45 +68,45 @@ public:
     bool refuseReadOnly();
 
     // The function-key bar (frame "Frame1", 49 high) at the given place.
-    QFrame* Create_FKeyBar(int x, int y, int width);
-    QPushButton* FKey(int n) const;
+    QFrame* createFKeyBar(int x, int y, int width);
+    QPushButton* fKey(int n) const;
     // Caption and action of key n (1..10). A key without action has no caption and does nothing.
-    void Set_FKey(int n, const QString& caption, std::function<void()> action);
-    bool Has_FKey_Action(int n) const;
+    void setFKey(int n, const QString& caption, std::function<void()> action);
+    bool hasFKeyAction(int n) const;
     // What pressing Fn does: the button's action, whether or not the button is enabled.
-    void Press_FKey(int n);
+    void pressFKey(int n);
 
     // Enter in a field: run the check; when it returns true the focus moves on as with Tab.
-    void On_Enter(QWidget* field, std::function<bool()> check = {});
+    void onEnter(QWidget* field, std::function<bool()> check = {});
     // Shift+Left in a field moves the focus to the named field.
-    void On_ShiftLeft(QWidget* field, QWidget* previous);
+    void onShiftLeft(QWidget* field, QWidget* previous);
     // Leaving a field: when the check returns false the focus is put back into the field.
-    void On_Leave(QWidget* field, std::function<bool()> check);
+    void onLeave(QWidget* field, std::function<bool()> check);
     // Moves the focus to the next control in tab order.
-    void Move_Next();
+    void moveNext();
 
     // The caption becomes title() + " - " + "yyyy/mm/dd hh:nn" at every tick of Timer1.
-    void Set_Clock_Title(std::function<QString()> title);
-    void Tick_Clock();
+    void setClockTitle(std::function<QString()> title);
+    void tickClock();
 
     // The widget that fills the window above the function-key bar on resize.
-    void Set_Fill_Widget(QWidget* w) { m_fill = w; }
+    void setFillWidget(QWidget* w) { m_fill = w; }
 
     // Window layout in the settings store: "<prefix>WindowSate", "<prefix>Top", ...,
     // "<gridPrefix>0" .. "<gridPrefix>N-1".
-    void Set_Layout_Keys(const QString& prefix, FlexGrid* grid = nullptr, const QString& gridPrefix = {},
+    void setLayoutKeys(const QString& prefix, FlexGrid* grid = nullptr, const QString& gridPrefix = {},
                          int storedColumns = 0);
-    void Restore_Layout();
-    void Save_Layout();
+    void restoreLayout();
+    void saveLayout();
 
     // The window as the menu or a list shows it.
-    void Show_Modal();
-    void Show_Modeless();
+    void showModal();
+    void showModeless();
     // The menu's button was pressed again while this (modeless) window is open.
-    virtual void Reopen() {}
+    virtual void reopen() {}
 
 signals:
-    void Closed();
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -115,9 +115,9 @@ protected:
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     // Applies the resize rule; windows with more to place extend it.
-    virtual void Layout_Controls();
+    virtual void layoutControls();
     // Called on every close (F10 or the close box), before the window is hidden.
-    virtual void Query_Unload() {}
+    virtual void queryUnload() {}
 
 private:
     void watch(QWidget* field);

@@ -65,25 +65,25 @@ Scale niceScale(qint64 lo, qint64 hi) {
 }  // namespace
 
 GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
-    : FormBase(session, config.captionHead + modeWord(session.PeriodMode) + QStringLiteral("グラフ"), parent),
+    : FormBase(session, config.captionHead + modeWord(session.periodMode) + QStringLiteral("グラフ"), parent),
       m_config(std::move(config)) {
     if (m_config.setupUi) m_config.setupUi(this);
-    m_mode = session.PeriodMode == 1 ? 1 : 0;
-    setWindowTitle(Caption());
+    m_mode = session.periodMode == 1 ? 1 : 0;
+    setWindowTitle(caption());
 
     m_period = new PeriodControls(this);
-    connect(m_period, &PeriodControls::Recompute, this, [this] {
+    connect(m_period, &PeriodControls::recompute, this, [this] {
         Hourglass wait;
         Build_Series();
     });
 
     if (m_config.bankControls) {
         m_bankCode = part<QLineEdit>(this, "txt_b_cd");
-        Mark_Numeric(m_bankCode);
+        markNumeric(m_bankCode);
         m_bankName = part<QComboBox>(this, "cmb_b_nm");
     }
     m_itemCode = part<QLineEdit>(this, "txt_k_cd");
-    Mark_Numeric(m_itemCode);
+    markNumeric(m_itemCode);
     m_itemName = part<QComboBox>(this, "cmb_k_nm");
 
     auto build = [this](qint64) { Build_Series(); };
@@ -91,7 +91,7 @@ GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
         m_bankPair = new CodePair(this, m_bankCode, m_bankName, 1,
                                   QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください"), build,
                                   [this](qint64 code) { return m_built && m_built->bank == code; });
-        On_ShiftLeft(m_itemCode, m_bankCode);
+        onShiftLeft(m_itemCode, m_bankCode);
     }
     m_itemPair = new CodePair(this, m_itemCode, m_itemName, 0,
                               QStringLiteral("項目ｺｰﾄﾞは0～32767の整数で入力してください"), build,
@@ -102,52 +102,52 @@ GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
     m_view->chart()->setMargins(QMargins(4, 4, 4, 4));
     m_view->setRenderHint(QPainter::Antialiasing);
     m_view->hide();
-    Set_Fill_Widget(m_view);
+    setFillWidget(m_view);
 
-    Create_FKeyBar(8, height() - 57, width() - 16);
-    Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
+    createFKeyBar(8, height() - 57, width() - 16);
+    setFKey(10, QStringLiteral("終了"), [this] { close(); });
 
-    Set_Clock_Title([this] { return Caption(); });
-    m_period->Show_For_Mode(m_mode);
+    setClockTitle([this] { return caption(); });
+    m_period->showForMode(m_mode);
     if (m_bankCode) {
         const qint64 first = db::Get_Min(QStringLiteral("T01"), QStringLiteral("CD"));
         m_bankCode->setText(first >= 1 ? QString::number(first) : QString());
     }
     m_itemCode->setText(QStringLiteral("0"));
-    m_period->Set_Today();
-    if (m_bankName) Fill_Code_Combo(m_bankName, session.rs_T01);
+    m_period->setToday();
+    if (m_bankName) fillCodeCombo(m_bankName, session.rs_T01);
     Fill_GraphItemCombo();
     Build_Series();
 }
 
-QString GraphForm::Caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("グラフ"); }
+QString GraphForm::caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("グラフ"); }
 
 void GraphForm::Fill_GraphItemCombo() {
-    Fill_Code_Combo(m_itemName, m_config.program == app::Program::Bank ? session().rs_T02 : session().rs_T01,
+    fillCodeCombo(m_itemName, m_config.program == app::Program::Bank ? session().rs_T02 : session().rs_T01,
                     QStringLiteral("0 残高"), 0);
 }
 
 void GraphForm::Build_Series() {
-    const auto bank = db::Parse_Whole(m_bankCode ? m_bankCode->text() : QStringLiteral("0"));
-    const auto item = db::Parse_Whole(m_itemCode->text());
-    if (m_bankPair && bank) m_bankPair->Select(*bank);
-    if (item) m_itemPair->Select(*item);
+    const auto bank = db::parseWhole(m_bankCode ? m_bankCode->text() : QStringLiteral("0"));
+    const auto item = db::parseWhole(m_itemCode->text());
+    if (m_bankPair && bank) m_bankPair->select(*bank);
+    if (item) m_itemPair->select(*item);
 
     m_view->hide();
     m_series.clear();
     if (!bank || !item || *item > db::kMaxCode) return;
     if (m_bankCode && (*bank < 1 || *bank > db::kMaxCode)) return;
     m_built = BuildKey{*bank, *item};
-    const auto period = m_period->Period(m_mode);
+    const auto period = m_period->period(m_mode);
     if (!period) return;
-    const ledger::SeriesData data = ledger::Read_Series(m_config.program, *bank, *item, *period);
+    const ledger::SeriesData data = ledger::readSeries(m_config.program, *bank, *item, *period);
     if (data.isEmpty()) return;
-    Set_Chart_Data(data);
+    setChartData(data);
     m_series = data;
     m_view->show();
 }
 
-void GraphForm::Set_Chart_Data(const ledger::SeriesData& data) {
+void GraphForm::setChartData(const ledger::SeriesData& data) {
     QChart* chart = m_view->chart();
     chart->removeAllSeries();
     for (QAbstractAxis* a : chart->axes()) {

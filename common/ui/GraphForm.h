@@ -33,11 +33,11 @@ class GraphForm : public FormBase {
   public:
     GraphForm(app::Session& session, GraphConfig config, QWidget* parent = nullptr);
 
-    int Mode() const { return m_mode; }
-    QString Caption() const;
+    int mode() const { return m_mode; }
+    QString caption() const;
     // The table last handed to the chart (empty while the chart is hidden).
-    const ledger::SeriesData& Series() const { return m_series; }
-    QChartView* Chart() const { return m_view; }
+    const ledger::SeriesData& series() const { return m_series; }
+    QChartView* chart() const { return m_view; }
     // What the point under the pointer tells (its period and value); empty when none.
     QString hoverText() const { return m_hoverText; }
 
@@ -47,7 +47,7 @@ class GraphForm : public FormBase {
 
   private:
     void Fill_GraphItemCombo();
-    void Set_Chart_Data(const ledger::SeriesData& data);
+    void setChartData(const ledger::SeriesData& data);
 
     struct BuildKey {
         qint64 bank = 0;

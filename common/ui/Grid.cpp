@@ -11,19 +11,19 @@
 
 namespace ui {
 
-double Twips_Per_Pixel() {
+double twipsPerPixel() {
     const QScreen* s = QGuiApplication::primaryScreen();
-    return settings::Twips_Per_Pixel(s ? s->logicalDotsPerInchY() : 96.0);
+    return settings::twipsPerPixel(s ? s->logicalDotsPerInchY() : 96.0);
 }
-int Px(double twips) { return static_cast<int>(std::lround(twips / Twips_Per_Pixel())); }
-int Twips(int px) { return static_cast<int>(std::lround(px * Twips_Per_Pixel())); }
+int toPixels(double twips) { return static_cast<int>(std::lround(twips / twipsPerPixel())); }
+int toTwips(int px) { return static_cast<int>(std::lround(px * twipsPerPixel())); }
 
 FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) { setUp(); }
 
 FlexGrid::FlexGrid(const QString& name, int columns, QWidget* parent) : QTableView(parent) {
     setObjectName(name);
     setUp();
-    Set_Model(new models::TextTableModel(columns, this));
+    setGridModel(new models::TextTableModel(columns, this));
 }
 
 void FlexGrid::setUp() {
@@ -39,78 +39,78 @@ void FlexGrid::setUp() {
     setTabKeyNavigation(false);
     setWordWrap(false);
     setCornerButtonEnabled(false);
-    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { emit Clicked_Row(i.row() + 1); });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { emit clickedRow(i.row() + 1); });
 }
 
-void FlexGrid::Set_Model(models::GridModel* model) {
+void FlexGrid::setGridModel(models::GridModel* model) {
     // Column widths belong to the grid: they stay when the model comes.
     QHash<int, int> widths = m_twips;
     m_model = model;
     setModel(model);
-    for (auto it = widths.begin(); it != widths.end(); ++it) Set_Col_Width_Twips(it.key(), it.value());
+    for (auto it = widths.begin(); it != widths.end(); ++it) setColWidthTwips(it.key(), it.value());
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& now, const QModelIndex&) {
-                if (now.isValid()) emit Current_Row_Changed(now.row() + 1);
+                if (now.isValid()) emit currentRowChanged(now.row() + 1);
             });
 }
 
-int FlexGrid::Rows() const { return (m_model ? m_model->rowCount() : 0) + 1; }
+int FlexGrid::rows() const { return (m_model ? m_model->rowCount() : 0) + 1; }
 
-void FlexGrid::Set_Rows(int rows) {
+void FlexGrid::setRows(int rows) {
     if (auto* texts = qobject_cast<models::TextTableModel*>(m_model)) texts->setRows(rows - 1);
 }
 
-int FlexGrid::Row() const { return currentIndex().isValid() ? currentIndex().row() + 1 : 0; }
+int FlexGrid::row() const { return currentIndex().isValid() ? currentIndex().row() + 1 : 0; }
 
-void FlexGrid::Set_Row(int row) {
-    if (!m_model || row < 1 || row >= Rows()) return;
+void FlexGrid::setRow(int row) {
+    if (!m_model || row < 1 || row >= rows()) return;
     setCurrentIndex(m_model->index(row - 1, currentIndex().isValid() ? currentIndex().column() : 0));
 }
 
-void FlexGrid::Set_Header(int col, const QString& text, int widthTwips) {
+void FlexGrid::setHeader(int col, const QString& text, int widthTwips) {
     if (m_model) m_model->setHeaderText(col, text);
-    Set_Col_Width_Twips(col, widthTwips);
+    setColWidthTwips(col, widthTwips);
 }
 
-void FlexGrid::Fit_Column(int col, const QString& sample) {
+void FlexGrid::fitColumn(int col, const QString& sample) {
     const int px = fontMetrics().horizontalAdvance(sample) + 10;
-    if (columnWidth(col) < px) Set_Col_Width_Twips(col, Twips(px));
+    if (columnWidth(col) < px) setColWidthTwips(col, toTwips(px));
 }
 
-int FlexGrid::Col_Width_Twips(int col) const {
+int FlexGrid::colWidthTwips(int col) const {
     const auto it = m_twips.find(col);
-    if (it != m_twips.end() && Px(it.value()) == columnWidth(col)) return it.value();
-    return Twips(columnWidth(col));
+    if (it != m_twips.end() && toPixels(it.value()) == columnWidth(col)) return it.value();
+    return toTwips(columnWidth(col));
 }
 
-void FlexGrid::Set_Col_Width_Twips(int col, int twips) {
+void FlexGrid::setColWidthTwips(int col, int twips) {
     m_twips.insert(col, twips);
-    setColumnWidth(col, Px(twips));
+    setColumnWidth(col, toPixels(twips));
 }
 
-QString FlexGrid::Text(int col, int row) const {
+QString FlexGrid::text(int col, int row) const {
     if (!m_model || col < 0 || col >= m_model->columnCount()) return {};
     if (row == 0) return m_model->headerText(col);
     return m_model->data(m_model->index(row - 1, col)).toString();
 }
 
-void FlexGrid::Set_Text(int col, int row, const QString& text) {
+void FlexGrid::setText(int col, int row, const QString& text) {
     if (!m_model || col < 0 || col >= m_model->columnCount()) return;
     if (row == 0) {
         m_model->setHeaderText(col, text);
         return;
     }
-    if (row < 1 || row >= Rows()) return;
+    if (row < 1 || row >= rows()) return;
     m_model->setData(m_model->index(row - 1, col), text);
 }
 
-QRect FlexGrid::Cell_Rect(int col, int row) const {
+QRect FlexGrid::cellRect(int col, int row) const {
     return m_model ? visualRect(m_model->index(row - 1, col)) : QRect();
 }
 
 void FlexGrid::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier) {
-        emit Delete_Pressed();
+        emit deletePressed();
         return;
     }
     QTableView::keyPressEvent(e);
@@ -118,42 +118,42 @@ void FlexGrid::keyPressEvent(QKeyEvent* e) {
 
 void FlexGrid::mouseDoubleClickEvent(QMouseEvent* e) {
     QTableView::mouseDoubleClickEvent(e);
-    emit Double_Clicked();
+    emit doubleClicked();
 }
 
 void Set_Cell(FlexGrid* g, int col, int row, const QVariant& value) {
-    g->Set_Text(col, row, value.isNull() ? QString() : value.toString());
+    g->setText(col, row, value.isNull() ? QString() : value.toString());
 }
 
 void Set_CellAlign(FlexGrid* g, int col, int row, int alignment) {
-    if (!g->Model() || row < 1 || row >= g->Rows()) return;
+    if (!g->gridModel() || row < 1 || row >= g->rows()) return;
     Qt::Alignment a = Qt::AlignLeft | Qt::AlignVCenter;
     switch (alignment) {
         case 7: a = Qt::AlignRight | Qt::AlignVCenter; break;
         case 4: a = Qt::AlignCenter; break;
         default: break;
     }
-    g->Model()->setData(g->Model()->index(row - 1, col), QVariant::fromValue(a), Qt::TextAlignmentRole);
+    g->gridModel()->setData(g->gridModel()->index(row - 1, col), QVariant::fromValue(a), Qt::TextAlignmentRole);
 }
 
 QString Get_Cell(FlexGrid* g, int col, int row) {
-    const int last = g->Rows() - 1;
+    const int last = g->rows() - 1;
     if (row > last) row = last;
-    return g->Text(col, row);
+    return g->text(col, row);
 }
 
 int Find_Row(FlexGrid* g, int col, qint64 value) {
-    for (int r = 1; r < g->Rows(); ++r) {
-        const auto v = db::Numeric_Value(g->Text(col, r));
+    for (int r = 1; r < g->rows(); ++r) {
+        const auto v = db::numericValue(g->text(col, r));
         if (v && *v == static_cast<double>(value)) return r;
     }
     return 0;
 }
 
 qint64 Get_CellNum(FlexGrid* g, int col, int row) {
-    if (row < 1 || row > g->Rows()) return 0;
+    if (row < 1 || row > g->rows()) return 0;
     const QString t = Get_Cell(g, col, row);
-    return db::Is_Numeric(t) ? db::To_Long(t, 0) : 0;
+    return db::isNumeric(t) ? db::To_Long(t, 0) : 0;
 }
 
 }  // namespace ui

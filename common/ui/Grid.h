@@ -14,39 +14,39 @@ namespace ui {
 class FlexGrid : public QTableView {
     Q_OBJECT
 public:
-    // A grid over the model its window gives it (Set_Model).
+    // A grid over the model its window gives it (setGridModel).
     explicit FlexGrid(QWidget* parent = nullptr);
     // A grid of plain texts with this many columns.
     FlexGrid(const QString& name, int columns, QWidget* parent = nullptr);
 
-    void Set_Model(models::GridModel* model);
-    models::GridModel* Model() const { return m_model; }
+    void setGridModel(models::GridModel* model);
+    models::GridModel* gridModel() const { return m_model; }
 
     // Rows counted with the header row, as the routines count them.
-    int Rows() const;
+    int rows() const;
     // Only a grid of plain texts can be given a number of rows.
-    void Set_Rows(int rows);
+    void setRows(int rows);
     // The current data row (1-based), 0 when none.
-    int Row() const;
-    void Set_Row(int row);
+    int row() const;
+    void setRow(int row);
 
-    void Set_Header(int col, const QString& text, int widthTwips);
+    void setHeader(int col, const QString& text, int widthTwips);
     // Widens a column whose default is too narrow for `sample` in the grid's font (record
     // numbers of a long-kept book have more digits than the default width was made for).
-    void Fit_Column(int col, const QString& sample);
-    int Col_Width_Twips(int col) const;
-    void Set_Col_Width_Twips(int col, int twips);
+    void fitColumn(int col, const QString& sample);
+    int colWidthTwips(int col) const;
+    void setColWidthTwips(int col, int twips);
 
-    QString Text(int col, int row) const;
-    void Set_Text(int col, int row, const QString& text);
+    QString text(int col, int row) const;
+    void setText(int col, int row, const QString& text);
     // Where a cell is drawn, in viewport coordinates.
-    QRect Cell_Rect(int col, int row) const;
+    QRect cellRect(int col, int row) const;
 
 signals:
-    void Delete_Pressed();
-    void Clicked_Row(int row);
-    void Double_Clicked();
-    void Current_Row_Changed(int row);
+    void deletePressed();
+    void clickedRow(int row);
+    void doubleClicked();
+    void currentRowChanged(int row);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -67,8 +67,8 @@ int Find_Row(FlexGrid* g, int col, qint64 value);                   // first num
 qint64 Get_CellNum(FlexGrid* g, int col, int row);                  // 0 unless in range and numeric
 
 // Pixels of the screen the programs run on, and twips (1/1440 inch).
-double Twips_Per_Pixel();
-int Px(double twips);
-int Twips(int px);
+double twipsPerPixel();
+int toPixels(double twips);
+int toTwips(int px);
 
 }  // namespace ui

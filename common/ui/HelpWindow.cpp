@@ -15,10 +15,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     form.setupUi(this);
     m_browser = form.txt_help;
     setWindowFlags(Qt::Window);
-    setWindowTitle(app::Product().title + QStringLiteral(" ヘルプ"));
+    setWindowTitle(app::product().title + QStringLiteral(" ヘルプ"));
 }
 
-void HelpWindow::Open_Contents(const QString& path) {
+void HelpWindow::openContents(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return;
     m_browser->setSearchPaths({QFileInfo(path).absolutePath()});
@@ -28,6 +28,6 @@ void HelpWindow::Open_Contents(const QString& path) {
     activateWindow();
 }
 
-QString HelpWindow::Shown_Text() const { return m_browser->toPlainText(); }
+QString HelpWindow::shownText() const { return m_browser->toPlainText(); }
 
 }  // namespace ui

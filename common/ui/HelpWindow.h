@@ -11,8 +11,8 @@ class HelpWindow : public QDialog {
     Q_OBJECT
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
-    void Open_Contents(const QString& path);
-    QString Shown_Text() const;
+    void openContents(const QString& path);
+    QString shownText() const;
 
 private:
     QTextBrowser* m_browser = nullptr;

@@ -8,7 +8,7 @@
 
 namespace ui {
 
-void Fill_Code_Combo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry,
+void fillCodeCombo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry,
                      qint64 firstCode) {
     const QSignalBlocker block(combo);
     combo->clear();
@@ -17,7 +17,7 @@ void Fill_Code_Combo(QComboBox* combo, const app::MasterCache& masters, const QS
     combo->setCurrentIndex(-1);
 }
 
-int Find_Combo_Entry(QComboBox* combo, qint64 code) {
+int findComboEntry(QComboBox* combo, qint64 code) {
     for (int i = 0; i < combo->count(); ++i)
         if (combo->itemData(i).toLongLong() == code) return i;
     return -1;
@@ -25,33 +25,33 @@ int Find_Combo_Entry(QComboBox* combo, qint64 code) {
 
 MonthBox::MonthBox(QWidget* parent) : QLineEdit(parent) {
     setInputMask(QStringLiteral("9999/99;_"));
-    Mark_Numeric(this);
+    markNumeric(this);
 }
 
 MonthBox::MonthBox(const QString& name, QWidget* parent) : MonthBox(parent) { setObjectName(name); }
 
-QString MonthBox::Month() const { return ledger::Normalise_Month(displayText()); }
+QString MonthBox::month() const { return ledger::normaliseMonth(displayText()); }
 
-void MonthBox::Set_Month(const QString& yyyymm) { setText(yyyymm); }
+void MonthBox::setMonth(const QString& yyyymm) { setText(yyyymm); }
 
-void MonthBox::Normalise() {
+void MonthBox::normalise() {
     const QString before = displayText();
-    const QString after = ledger::Normalise_Month(before);
+    const QString after = ledger::normaliseMonth(before);
     if (after != before) {
         const int pos = cursorPosition();
         setText(after);
         setCursorPosition(pos);
     }
-    emit Normalised();
+    emit normalised();
 }
 
 void MonthBox::keyPressEvent(QKeyEvent* e) {
     // The text is left as typed while the user types: rewriting it before each key would put a
     // "0" under the cursor that the next digit overwrites ("2001/12" typed becoming "2001/02").
-    // Month() reads it normalised meanwhile; Enter and leaving the box rewrite it.
+    // month() reads it normalised meanwhile; Enter and leaving the box rewrite it.
     // A digit an input method typed full-width goes in as its plain digit: the mask takes
     // ASCII digits only.
-    const QString plain = db::Typed_Number(e->text());
+    const QString plain = db::typedNumber(e->text());
     if (!e->text().isEmpty() && plain != e->text() && plain.size() == 1 && plain.at(0).isDigit()) {
         QKeyEvent ascii(e->type(), Qt::Key_0 + plain.at(0).digitValue(), e->modifiers(), plain, e->isAutoRepeat(),
                         ushort(e->count()));
@@ -59,11 +59,11 @@ void MonthBox::keyPressEvent(QKeyEvent* e) {
     } else {
         QLineEdit::keyPressEvent(e);
     }
-    emit Normalised();
+    emit normalised();
 }
 
 void MonthBox::focusOutEvent(QFocusEvent* e) {
-    Normalise();
+    normalise();
     QLineEdit::focusOutEvent(e);
 }
 

@@ -9,26 +9,26 @@
 namespace ui {
 
 // Fills a combo from a master as last read: each entry "CD NM", its item data the code.
-void Fill_Code_Combo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry = {},
+void fillCodeCombo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry = {},
                      qint64 firstCode = 0);
 // Index of the first entry whose item data equals the code; -1 when none.
-int Find_Combo_Entry(QComboBox* combo, qint64 code);
+int findComboEntry(QComboBox* combo, qint64 code);
 
 // The month box: mask "####/##" with "_" as the prompt character. Its text is normalised
 // ("2001/3_" to "2001/03", other blanks to "0") on Enter and when it loses the focus; while the
-// user types, Month() reads it normalised and Normalised() follows every key.
+// user types, month() reads it normalised and normalised() follows every key.
 class MonthBox : public QLineEdit {
     Q_OBJECT
 public:
     explicit MonthBox(QWidget* parent = nullptr);
     MonthBox(const QString& name, QWidget* parent);
     // The text as "yyyy/mm" after normalisation.
-    QString Month() const;
-    void Set_Month(const QString& yyyymm);
-    void Normalise();
+    QString month() const;
+    void setMonth(const QString& yyyymm);
+    void normalise();
 
 signals:
-    void Normalised();  // after every key and every normalisation
+    void normalised();  // after every key and every normalisation
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

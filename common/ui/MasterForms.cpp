@@ -50,7 +50,7 @@ T* part(const QWidget* parent, const char* name = nullptr) {
 // A code box: codes are typed in plain digits, without an input method.
 QLineEdit* codeBox(const QWidget* parent, const char* name) {
     QLineEdit* e = part<QLineEdit>(parent, name);
-    Mark_Numeric(e);
+    markNumeric(e);
     return e;
 }
 
@@ -82,8 +82,8 @@ MasterList::MasterList(app::Session& session, MasterDesc desc, QWidget* parent)
     // The window's one grid, whatever its name (grd_T01, grd_T02).
     m_grid = part<FlexGrid>(this);
     m_rows = new models::MasterListModel(m_desc.master, this);
-    m_grid->Set_Model(m_rows);
-    Set_Fill_Widget(m_grid);
+    m_grid->setGridModel(m_rows);
+    setFillWidget(m_grid);
 
     // Modify by code.
     m_frmCd = overlay(this, "frm_select_cd");
@@ -104,56 +104,56 @@ MasterList::MasterList(app::Session& session, MasterDesc desc, QWidget* parent)
     auto* print = part<QPushButton>(m_frmOmote, "Command6");
     auto* cancelPrint = cancelOf(m_frmOmote, print);
 
-    Create_FKeyBar(8, height() - 57, width() - 16);
-    Set_FKey(1, QStringLiteral("入力"), [this] { Open_Entry(); });
-    Set_FKey(2, QStringLiteral("番号指定削除"), [this] { Show_DeleteFrame(); });
-    Set_FKey(3, QStringLiteral("番号指定修正"), [this] { Show_ModifyFrame(); });
-    Set_FKey(9, QStringLiteral("一覧印刷"), [this] {
+    createFKeyBar(8, height() - 57, width() - 16);
+    setFKey(1, QStringLiteral("入力"), [this] { openEntry(); });
+    setFKey(2, QStringLiteral("番号指定削除"), [this] { showDeleteFrame(); });
+    setFKey(3, QStringLiteral("番号指定修正"), [this] { showModifyFrame(); });
+    setFKey(9, QStringLiteral("一覧印刷"), [this] {
         m_frmOmote->show();
         m_frmOmote->raise();
     });
-    Set_FKey(10, QStringLiteral("終了"), [this] { Finish(); });
+    setFKey(10, QStringLiteral("終了"), [this] { finish(); });
 
-    connect(syusei, &QPushButton::clicked, this, &MasterList::Modify_By_Code);
-    connect(sakujyo, &QPushButton::clicked, this, &MasterList::Delete_By_Code);
-    connect(print, &QPushButton::clicked, this, &MasterList::Print_Selected);
+    connect(syusei, &QPushButton::clicked, this, &MasterList::modifyByCode);
+    connect(sakujyo, &QPushButton::clicked, this, &MasterList::deleteByCode);
+    connect(print, &QPushButton::clicked, this, &MasterList::printSelected);
     // Cancel hides its own frame; the boxes keep their text.
     connect(cancelCd, &QPushButton::clicked, this, [this] { hideFrame(m_frmCd); });
     connect(cancelCd2, &QPushButton::clicked, this, [this] { hideFrame(m_frmCd2); });
     connect(cancelPrint, &QPushButton::clicked, this, [this] { hideFrame(m_frmOmote); });
 
-    On_Enter(m_txtCd, [this] {
-        Modify_By_Code();
+    onEnter(m_txtCd, [this] {
+        modifyByCode();
         return false;
     });
-    On_Enter(m_txtCd2[0], [this] {
+    onEnter(m_txtCd2[0], [this] {
         if (!m_txtCd2[0]->text().isEmpty()) m_txtCd2[1]->setFocus(Qt::TabFocusReason);
         return false;
     });
-    On_Enter(m_txtCd2[1], [this] {
-        Delete_By_Code();
+    onEnter(m_txtCd2[1], [this] {
+        deleteByCode();
         return false;
     });
-    On_ShiftLeft(m_txtCd2[1], m_txtCd2[0]);
+    onShiftLeft(m_txtCd2[1], m_txtCd2[0]);
 
-    connect(m_grid, &FlexGrid::Clicked_Row, this, [this](int row) {
+    connect(m_grid, &FlexGrid::clickedRow, this, [this](int row) {
         if (row > 0) m_selRow = row;
     });
-    connect(m_grid, &FlexGrid::Double_Clicked, this, &MasterList::Double_Click);
-    connect(m_grid, &FlexGrid::Delete_Pressed, this, &MasterList::Delete_Key);
+    connect(m_grid, &FlexGrid::doubleClicked, this, &MasterList::doubleClick);
+    connect(m_grid, &FlexGrid::deletePressed, this, &MasterList::deleteKey);
 
     // Opening: headers with their default widths, the stored layout, the rows.
-    m_grid->Set_Header(0, kCodeHeader, 1000);
-    m_grid->Set_Header(1, m_desc.nameHeader, 5000);
-    m_grid->Set_Header(2, m_desc.thirdHeader, 3000);
-    Set_Layout_Keys(m_desc.layoutPrefix, m_grid, m_desc.gridPrefix, 3);
-    Restore_Layout();
+    m_grid->setHeader(0, kCodeHeader, 1000);
+    m_grid->setHeader(1, m_desc.nameHeader, 5000);
+    m_grid->setHeader(2, m_desc.thirdHeader, 3000);
+    setLayoutKeys(m_desc.layoutPrefix, m_grid, m_desc.gridPrefix, 3);
+    restoreLayout();
     Fill_List();
     m_selRow = 1;
     m_grid->setFocus();
 }
 
-MasterDialog* MasterList::Dialog() {
+MasterDialog* MasterList::dialog() {
     if (!m_dialog) m_dialog = m_desc.createDialog ? m_desc.createDialog(this) : new MasterDialog(m_desc, this);
     return m_dialog;
 }
@@ -161,25 +161,25 @@ MasterDialog* MasterList::Dialog() {
 void MasterList::Fill_List() {
     // The cursor stays where it was (or on the new last row), so that the Delete key keeps
     // working after a reload.
-    const int current = m_grid->Row();
-    m_rows->setRows(ledger::Read_Master_List(m_desc.master));
-    if (current > 0) m_grid->Set_Row(std::min(current, m_grid->Rows() - 1));
+    const int current = m_grid->row();
+    m_rows->setRows(ledger::readMasterList(m_desc.master));
+    if (current > 0) m_grid->setRow(std::min(current, m_grid->rows() - 1));
 }
 
-void MasterList::Show_Written(const ledger::MasterRow& row, bool inserted) {
+void MasterList::showWritten(const ledger::MasterRow& row, bool inserted) {
     // The written row becomes the current one, as writing a cell selects it.
-    m_grid->Set_Row(m_rows->put(row, inserted) + 1);
+    m_grid->setRow(m_rows->put(row, inserted) + 1);
 }
 
-void MasterList::Open_Entry() {
-    MasterDialog* dialog = Dialog();
+void MasterList::openEntry() {
+    MasterDialog* entry = dialog();
     Set_FKeyEnabled(this, false);
     // Modeless: the bar comes back at once and the list stays usable beside the dialog.
-    dialog->Open_New();
+    entry->openNew();
     Set_FKeyEnabled(this, true);
 }
 
-void MasterList::Show_DeleteFrame() {
+void MasterList::showDeleteFrame() {
     m_txtCd2[0]->clear();
     m_txtCd2[1]->clear();
     m_frmCd2->show();
@@ -187,7 +187,7 @@ void MasterList::Show_DeleteFrame() {
     m_txtCd2[0]->setFocus(Qt::OtherFocusReason);
 }
 
-void MasterList::Show_ModifyFrame() {
+void MasterList::showModifyFrame() {
     m_txtCd->clear();
     m_frmCd->show();
     m_frmCd->raise();
@@ -204,13 +204,13 @@ namespace {
 // A code typed into the modify or delete box: a whole number within the codes' range. 0 is let
 // through, so that the Delete key on an empty list answers that there is no such record.
 std::optional<qint64> listCode(const QString& text) {
-    const auto v = db::Parse_Whole(text);
+    const auto v = db::parseWhole(text);
     if (!v || *v < 0 || *v > db::kMaxCode) return std::nullopt;
     return v;
 }
 }  // namespace
 
-void MasterList::Modify_By_Code() {
+void MasterList::modifyByCode() {
     const QString text = m_txtCd->text();
     if (text.trimmed().isEmpty()) return;
     const auto code = listCode(text);
@@ -226,10 +226,10 @@ void MasterList::Modify_By_Code() {
         critical(kNoRecord);
         return;
     }
-    Dialog()->Edit_Master(*code);
+    dialog()->Edit_Master(*code);
 }
 
-void MasterList::Delete_By_Code() {
+void MasterList::deleteByCode() {
     const QString fromText = m_txtCd2[0]->text();
     if (fromText.trimmed().isEmpty()) return;
     if (refuseReadOnly()) return;
@@ -272,27 +272,27 @@ void MasterList::Delete_By_Code() {
     hideFrame(m_frmCd2);
 }
 
-void MasterList::Delete_Key() {
+void MasterList::deleteKey() {
     if (m_desc.deleteKeyModifies) {
-        Show_ModifyFrame();
+        showModifyFrame();
         return;
     }
-    const ledger::MasterRow* row = m_rows->rowAt(m_grid->Row() - 1);
+    const ledger::MasterRow* row = m_rows->rowAt(m_grid->row() - 1);
     // An empty list looks for code 0, and so says that there is no such record.
     m_txtCd2[0]->setText(QString::number(row ? row->cd : 0));
     m_txtCd2[1]->clear();
-    Delete_By_Code();
+    deleteByCode();
 }
 
-void MasterList::Double_Click() {
-    QPushButton* f1 = FKey(1);
+void MasterList::doubleClick() {
+    QPushButton* f1 = fKey(1);
     if (f1) f1->setEnabled(false);
     const ledger::MasterRow* row = m_rows->rowAt(m_selRow - 1);
-    Dialog()->Edit_Master(row ? row->cd : 0);
+    dialog()->Edit_Master(row ? row->cd : 0);
     if (f1) f1->setEnabled(true);
 }
 
-void MasterList::Print_Selected() {
+void MasterList::printSelected() {
     session().flg_Front = m_front->isChecked();
     hideFrame(m_frmOmote);
     Hourglass wait;
@@ -302,17 +302,17 @@ void MasterList::Print_Selected() {
 }
 
 void MasterList::Print_List() {
-    Print_Document(session(), this, print::List_Title(m_desc.printList), [this](print::PageWriter& out) {
+    printDocument(session(), this, print::listTitle(m_desc.printList), [this](print::PageWriter& out) {
         return print::Print_List(out, m_desc.printList, m_rows->rowTexts(), session().flg_Front);
     });
 }
 
-void MasterList::Query_Unload() {
+void MasterList::queryUnload() {
     // The dialog writes into this list's grid: it does not outlive the list.
     if (m_dialog && m_dialog->isVisible()) m_dialog->close();
 }
 
-void MasterList::Finish() {
+void MasterList::finish() {
     app::Session& s = session();
     const MasterDesc desc = m_desc;
     QWidget* owner = parentWidget();
@@ -345,31 +345,31 @@ MasterDialog::MasterDialog(const MasterDesc& desc, MasterList* list)
         m_kind->addItem(kExpense, 1);
     }
 
-    Create_FKeyBar(8, height() - 57, width() - 16);
-    Set_FKey(1, QStringLiteral("更新"), [this] { Write(); });
+    createFKeyBar(8, height() - 57, width() - 16);
+    setFKey(1, QStringLiteral("更新"), [this] { write(); });
     if (!bank) {
-        Set_FKey(2, kIncome, [this] { m_kind->setCurrentIndex(0); });
-        Set_FKey(3, kExpense, [this] { m_kind->setCurrentIndex(1); });
+        setFKey(2, kIncome, [this] { m_kind->setCurrentIndex(0); });
+        setFKey(3, kExpense, [this] { m_kind->setCurrentIndex(1); });
     }
     const int previousKey = m_desc.swapPrevNext ? 5 : 4;
     const int nextKey = m_desc.swapPrevNext ? 4 : 5;
-    Set_FKey(previousKey, QStringLiteral("前項目"), [this] { Previous(); });
-    Set_FKey(nextKey, QStringLiteral("次項目"), [this] { Next(); });
-    Set_FKey(6, QStringLiteral("最初"), [this] { First(); });
-    Set_FKey(7, QStringLiteral("最後"), [this] { Last(); });
+    setFKey(previousKey, QStringLiteral("前項目"), [this] { previous(); });
+    setFKey(nextKey, QStringLiteral("次項目"), [this] { next(); });
+    setFKey(6, QStringLiteral("最初"), [this] { first(); });
+    setFKey(7, QStringLiteral("最後"), [this] { last(); });
     if (bank) {
         // 再計算 is a button only: the key F8 is left alone.
-        QPushButton* f8 = FKey(8);
+        QPushButton* f8 = fKey(8);
         f8->setText(QStringLiteral("再計算"));
-        connect(f8, &QPushButton::clicked, this, &MasterDialog::Recalc);
+        connect(f8, &QPushButton::clicked, this, &MasterDialog::recalc);
     }
-    Set_FKey(9, QStringLiteral("ｸﾘｱ"), [this] { Clear(); });
-    Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
+    setFKey(9, QStringLiteral("ｸﾘｱ"), [this] { clear(); });
+    setFKey(10, QStringLiteral("終了"), [this] { close(); });
 
-    On_Enter(m_cd, [this] {
+    onEnter(m_cd, [this] {
         const QString text = m_cd->text();
         if (text.trimmed().isEmpty()) return true;
-        const auto code = db::Parse_Code(text);
+        const auto code = db::parseCode(text);
         if (!code) {
             critical(kBadCode);
             return false;
@@ -377,8 +377,8 @@ MasterDialog::MasterDialog(const MasterDesc& desc, MasterList* list)
         Load_Master(*code);
         return true;
     });
-    On_Enter(m_nm);
-    On_ShiftLeft(m_nm, m_cd);
+    onEnter(m_nm);
+    onShiftLeft(m_nm, m_cd);
 }
 
 void MasterDialog::showEvent(QShowEvent* e) {
@@ -395,12 +395,12 @@ void MasterDialog::present() {
         return;
     }
     if (m_desc.modeless)
-        Show_Modeless();
+        showModeless();
     else
-        Show_Modal();
+        showModal();
 }
 
-void MasterDialog::Open_New() {
+void MasterDialog::openNew() {
     if (!isVisible()) {
         Hourglass wait;
         Clear_Master();
@@ -422,11 +422,11 @@ void MasterDialog::Edit_Master(qint64 code) {
         return;
     }
     // Opened on a chosen row, the dialog is modal in both programs.
-    Show_Modal();
+    showModal();
 }
 
 void MasterDialog::Clear_Master() {
-    m_cd->setText(QString::number(db::Get_Max(ledger::Master_Table(m_desc.master), QStringLiteral("CD")) + 1));
+    m_cd->setText(QString::number(db::Get_Max(ledger::masterTable(m_desc.master), QStringLiteral("CD")) + 1));
     m_nm->clear();
     if (m_zan) m_zan->setText(QStringLiteral("0"));
     if (m_kind) m_kind->setCurrentIndex(0);
@@ -436,10 +436,10 @@ bool MasterDialog::Load_Master(qint64 code) {
     db::Rs rs;
     if (ledger::Find_Master(m_desc.master, code, rs) != db::kRows) return false;
     m_cd->setText(QString::number(code));
-    m_nm->setText(db::To_Str(rs->Field(QStringLiteral("NM")), QString()));
-    if (m_zan) m_zan->setText(QString::number(db::To_Cur(rs->Field(QStringLiteral("ZAN")), 0)));
+    m_nm->setText(db::To_Str(rs->field(QStringLiteral("NM")), QString()));
+    if (m_zan) m_zan->setText(QString::number(db::To_Cur(rs->field(QStringLiteral("ZAN")), 0)));
     if (m_kind) {
-        const int i = Find_Combo_Entry(m_kind, db::To_Long(rs->Field(QStringLiteral("KIND")), 0));
+        const int i = findComboEntry(m_kind, db::To_Long(rs->field(QStringLiteral("KIND")), 0));
         if (i >= 0) m_kind->setCurrentIndex(i);
     }
     db::Close_Rs(rs);
@@ -447,7 +447,7 @@ bool MasterDialog::Load_Master(qint64 code) {
 }
 
 std::optional<int> MasterDialog::checkedCode() {
-    const auto code = db::Parse_Code(m_cd->text());
+    const auto code = db::parseCode(m_cd->text());
     if (!code) {
         critical(kBadCode);
         m_cd->setFocus(Qt::OtherFocusReason);
@@ -455,12 +455,12 @@ std::optional<int> MasterDialog::checkedCode() {
     return code;
 }
 
-void MasterDialog::Write() {
+void MasterDialog::write() {
     if (refuseReadOnly()) return;
     const auto code = checkedCode();
     if (!code) return;
     const QString name = m_nm->text();
-    const qint64 third = m_zan ? db::Parse_Whole(m_zan->text()).value_or(0) : m_kind->currentData().toLongLong();
+    const qint64 third = m_zan ? db::parseWhole(m_zan->text()).value_or(0) : m_kind->currentData().toLongLong();
     ledger::MasterRow written{*code, name, {}, {}};
     (m_zan ? written.zan : written.kind) = third;
     bool inserted = false;
@@ -475,7 +475,7 @@ void MasterDialog::Write() {
         ok = inserted ? ledger::Insert_Master(m_desc.master, *code, name, third)
                       : ledger::Update_Master(m_desc.master, *code, name, third);
         if (ok) {
-            if (m_list) m_list->Show_Written(written, inserted);
+            if (m_list) m_list->showWritten(written, inserted);
             Clear_Master();
         }
         Set_FKeyEnabled(this, true);
@@ -485,19 +485,19 @@ void MasterDialog::Write() {
     m_cd->setFocus(Qt::OtherFocusReason);
 }
 
-void MasterDialog::Previous() {
+void MasterDialog::previous() {
     const auto code = checkedCode();
     if (!code) return;
-    if (const auto n = ledger::Previous_Code(m_desc.master, *code)) {
+    if (const auto n = ledger::previousCode(m_desc.master, *code)) {
         Load_Master(*n);
         m_cd->setFocus(Qt::OtherFocusReason);
     }
 }
 
-void MasterDialog::Next() {
+void MasterDialog::next() {
     const auto code = checkedCode();
     if (!code) return;
-    if (*code + 1 > db::Get_Max(ledger::Master_Table(m_desc.master), QStringLiteral("CD"))) {
+    if (*code + 1 > db::Get_Max(ledger::masterTable(m_desc.master), QStringLiteral("CD"))) {
         // Past the last row: a new row with the next code.
         {
             Hourglass wait;
@@ -508,17 +508,17 @@ void MasterDialog::Next() {
         m_cd->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (const auto n = ledger::Next_Code(m_desc.master, *code)) {
+    if (const auto n = ledger::nextCode(m_desc.master, *code)) {
         Load_Master(*n);
         m_cd->setFocus(Qt::OtherFocusReason);
     }
 }
 
-void MasterDialog::First() { Load_Master(db::Get_Min(ledger::Master_Table(m_desc.master), QStringLiteral("CD"))); }
+void MasterDialog::first() { Load_Master(db::Get_Min(ledger::masterTable(m_desc.master), QStringLiteral("CD"))); }
 
-void MasterDialog::Last() { Load_Master(db::Get_Max(ledger::Master_Table(m_desc.master), QStringLiteral("CD"))); }
+void MasterDialog::last() { Load_Master(db::Get_Max(ledger::masterTable(m_desc.master), QStringLiteral("CD"))); }
 
-void MasterDialog::Recalc() {
+void MasterDialog::recalc() {
     if (refuseReadOnly()) return;
     const auto code = checkedCode();
     if (!code || !m_zan) return;
@@ -535,7 +535,7 @@ void MasterDialog::Recalc() {
     critical(kCannotRecalc);
 }
 
-void MasterDialog::Clear() {
+void MasterDialog::clear() {
     m_nm->clear();
     if (m_kind) m_kind->setCurrentIndex(0);
 }

@@ -52,31 +52,31 @@ class MasterList : public FormBase {
 public:
     MasterList(app::Session& session, MasterDesc desc, QWidget* parent);
 
-    const MasterDesc& Desc() const { return m_desc; }
-    FlexGrid* Grid() const { return m_grid; }
+    const MasterDesc& desc() const { return m_desc; }
+    FlexGrid* grid() const { return m_grid; }
     // The entry dialog, created on first use.
-    MasterDialog* Dialog();
-    int Sel_Row() const { return m_selRow; }
+    MasterDialog* dialog();
+    int selRow() const { return m_selRow; }
 
     // Reads the whole master into the grid.
     void Fill_List();
     // A row the dialog has just written: appended after an insert, rewritten after an update.
-    void Show_Written(const ledger::MasterRow& row, bool inserted);
+    void showWritten(const ledger::MasterRow& row, bool inserted);
 
-    void Open_Entry();        // F1
-    void Show_DeleteFrame();  // F2
-    void Show_ModifyFrame();  // F3
-    void Modify_By_Code();    // cmd_syusei, Enter in txt_cd
-    void Delete_By_Code();    // cmd_sakujyo, Enter in txt_cd2(1), the grid's Delete key
-    void Print_Selected();    // Command6
-    void Finish();            // F10: close, then the master check
+    void openEntry();        // F1
+    void showDeleteFrame();  // F2
+    void showModifyFrame();  // F3
+    void modifyByCode();    // cmd_syusei, Enter in txt_cd
+    void deleteByCode();    // cmd_sakujyo, Enter in txt_cd2(1), the grid's Delete key
+    void printSelected();    // Command6
+    void finish();            // F10: close, then the master check
 
 protected:
-    void Query_Unload() override;
+    void queryUnload() override;
 
 private:
-    void Delete_Key();
-    void Double_Click();
+    void deleteKey();
+    void doubleClick();
     void hideFrame(QFrame* frame);
     void Print_List();  // the printed list comes with the print routines
 
@@ -100,20 +100,20 @@ public:
 
     // Opened with the list's F1: a new row with the next free code (an open dialog is only
     // brought forward).
-    void Open_New();
+    void openNew();
     // Opened on one code: that row, or a new row when the code is not stored.
     void Edit_Master(qint64 code);
 
     void Clear_Master();
     bool Load_Master(qint64 code);
 
-    void Write();     // F1
-    void Previous();  // 前項目
-    void Next();      // 次項目
-    void First();     // F6
-    void Last();      // F7
-    void Recalc();    // F8, bank only
-    void Clear();     // F9
+    void write();     // F1
+    void previous();  // 前項目
+    void next();      // 次項目
+    void first();     // F6
+    void last();      // F7
+    void recalc();    // F8, bank only
+    void clear();     // F9
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -37,11 +37,11 @@ void form_Menu::Set_MenuEnabled(bool on) {
 form_Menu::form_Menu(app::Session& session, MenuConfig config)
     : FormBase(session, session.product().title), m_config(std::move(config)) {
     connect(&session, &app::Session::menuEnabled, this, &form_Menu::Set_MenuEnabled);
-    connect(&session, &app::Session::userNameChanged, this, &form_Menu::Set_UserName);
+    connect(&session, &app::Session::userNameChanged, this, &form_Menu::setUserName);
     if (m_config.setupUi) m_config.setupUi(this);
     m_userName = findChild<QLabel*>(QStringLiteral("lbl_UserName"));
 
-    Create_FKeyBar(8, height() - 57, width() - 16);
+    createFKeyBar(8, height() - 57, width() - 16);
 
     struct Entry {
         const char* button;
@@ -63,52 +63,52 @@ form_Menu::form_Menu(app::Session& session, MenuConfig config)
         auto* b = findChild<QPushButton*>(QLatin1String(e.button));
         if (!b) continue;
         const MenuTarget t = e.target;
-        connect(b, &QPushButton::clicked, this, [this, t] { Open(t); });
+        connect(b, &QPushButton::clicked, this, [this, t] { openTarget(t); });
         if (e.key <= 5) {
             // F1..F5 disable their own button while the window they open is shown.
             const int key = e.key;
-            Set_FKey(key, e.caption, [this, key, t] {
-                QPushButton* self = FKey(key);
+            setFKey(key, e.caption, [this, key, t] {
+                QPushButton* self = fKey(key);
                 if (self) self->setEnabled(false);
-                Open(t);
+                openTarget(t);
                 if (self && !m_exiting) self->setEnabled(true);
             });
         } else {
-            Set_FKey(e.key, e.caption, [this, t] { Open(t); });
+            setFKey(e.key, e.caption, [this, t] { openTarget(t); });
         }
     }
     if (auto* b = findChild<QPushButton*>(QStringLiteral("cmd_Help")))
-        connect(b, &QPushButton::clicked, this, &form_Menu::Help);
+        connect(b, &QPushButton::clicked, this, &form_Menu::help);
     if (auto* b = findChild<QPushButton*>(QStringLiteral("cmd_End")))
-        connect(b, &QPushButton::clicked, this, &form_Menu::Exit);
-    Set_FKey(9, QStringLiteral("ヘルプ"), [this] { Help(); });
-    Set_FKey(10, QStringLiteral("終了"), [this] { Exit(); });
+        connect(b, &QPushButton::clicked, this, &form_Menu::exit);
+    setFKey(9, QStringLiteral("ヘルプ"), [this] { help(); });
+    setFKey(10, QStringLiteral("終了"), [this] { exit(); });
 }
 
 form_Menu::~form_Menu() = default;
 
-void form_Menu::Set_UserName(const QString& name) {
+void form_Menu::setUserName(const QString& name) {
     if (m_userName) m_userName->setText(name);
 }
 
 void form_Menu::tellCannotOpen(const QString& error) {
     // Only a book that is not there can be made; one in use or damaged is named as it is.
-    const bool missing = !QFileInfo::exists(app::Database_Path());
+    const bool missing = !QFileInfo::exists(app::databasePath());
     const QString text =
-        missing ? error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, app::Data_Dir())
+        missing ? error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, app::dataDir())
                 : error;
     std::fprintf(stderr, "%s\n", qPrintable(text));
     session().show(nullptr, text, app::Icon::Critical);
 }
 
-bool form_Menu::Prepare_Book(int* exitCode) {
-    const QString path = app::Database_Path();
+bool form_Menu::prepareBook(int* exitCode) {
+    const QString path = app::databasePath();
     const QFileInfo info(path);
     // Something that is there but cannot be opened is reported when it is opened, never replaced.
     if (info.exists() || info.isSymLink()) return true;
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
     // A folder named on the command line may be a mistyped one: ask before making a book there.
-    if (app::Data_Dir_From_Option() &&
+    if (app::dataDirFromOption() &&
         session().show(nullptr, QStringLiteral("%1 にデータベースがありません。\n新しく作成しますか？").arg(shown),
                        app::Icon::Question, app::Buttons::YesNo) != app::Answer::Yes) {
         tellCannotOpen(QStringLiteral("データベースファイルがありません: %1").arg(shown));
@@ -116,7 +116,7 @@ bool form_Menu::Prepare_Book(int* exitCode) {
         return false;
     }
     QString error;
-    if (!db::Create_Book(session().program(), path, &error)) {
+    if (!db::createBook(session().program(), path, &error)) {
         tellCannotOpen(error);
         if (exitCode) *exitCode = 2;
         return false;
@@ -125,56 +125,56 @@ bool form_Menu::Prepare_Book(int* exitCode) {
     return true;
 }
 
-void form_Menu::Offer_Standard_Masters() {
+void form_Menu::offerStandardMasters() {
     const bool bank = session().program() == app::Program::Bank;
     const QString question = bank ? QStringLiteral("標準の項目（給与、家賃、光熱費など）を登録しますか？")
                                   : QStringLiteral("標準の科目（給与、食費、日用品など）を登録しますか？");
     if (session().show(nullptr, question, app::Icon::Question, app::Buttons::YesNo) != app::Answer::Yes) return;
     QString error;
-    if (!ledger::Register_Standard_Masters(session().program(), &error))
+    if (!ledger::registerStandardMasters(session().program(), &error))
         session().show(nullptr, QStringLiteral("追加できません"), app::Icon::Critical);
 }
 
-void form_Menu::Upgrade_Book() {
+void form_Menu::upgradeBook() {
     // A household book kept by an earlier version may hold balances that were left for a later
     // recalculation, or a chain broken by an empty page. Every write now keeps them right, so
     // they are made right once, the first time this version opens the book.
-    if (session().program() != app::Program::Purse || db::Is_Read_Only()) return;
-    const QString book = db::Database_Path();
-    if (settings::Get_Book_Setting(book, QStringLiteral("chain"), QString()) == QStringLiteral("1")) return;
+    if (session().program() != app::Program::Purse || db::isReadOnly()) return;
+    const QString book = db::databasePath();
+    if (settings::getBookSetting(book, QStringLiteral("chain"), QString()) == QStringLiteral("1")) return;
     ledger::Recalc r;
     {
         Hourglass wait;
-        With_Progress(nullptr, QStringLiteral("差引を再計算しています"),
+        withProgress(nullptr, QStringLiteral("差引を再計算しています"),
                       [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
     }
-    if (r.ok) settings::Save_Book_Setting(book, QStringLiteral("chain"), QStringLiteral("1"));
+    if (r.ok) settings::saveBookSetting(book, QStringLiteral("chain"), QStringLiteral("1"));
 }
 
-bool form_Menu::Start_Up(int* exitCode) {
+bool form_Menu::startUp(int* exitCode) {
     setWindowTitle(session().product().title);
-    if (!db::Is_Open()) {
-        if (!Prepare_Book(exitCode)) return false;
+    if (!db::isOpen()) {
+        if (!prepareBook(exitCode)) return false;
         QString error;
-        if (!session().openBook(app::Database_Path(), &error)) {
+        if (!session().openBook(app::databasePath(), &error)) {
             tellCannotOpen(error);
             if (exitCode) *exitCode = 2;
             return false;
         }
     }
-    if (db::Is_Read_Only()) session().show(nullptr, QStringLiteral("読み取り専用で開きます"), app::Icon::Information);
+    if (db::isReadOnly()) session().show(nullptr, QStringLiteral("読み取り専用で開きます"), app::Icon::Information);
     // A book made at this start: its masters may start from a standard set, asked before the
     // messages that an empty book brings.
-    if (m_newBook && !db::Is_Read_Only()) Offer_Standard_Masters();
-    Set_UserName(QStringLiteral("未登録"));
+    if (m_newBook && !db::isReadOnly()) offerStandardMasters();
+    setUserName(QStringLiteral("未登録"));
     db::Rs u01;
     if (db::Open_U01(u01) == db::kRows) {
-        session().setUserName(db::To_Str(u01->Field(QStringLiteral("NM")), QString()));
-        const QVariant pass = u01->Field(QStringLiteral("PASSWORD"));
+        session().setUserName(db::To_Str(u01->field(QStringLiteral("NM")), QString()));
+        const QVariant pass = u01->field(QStringLiteral("PASSWORD"));
         if (pass.isValid() && pass.toString() != QStringLiteral(" ")) {
             form_U0102 prompt(session());
             prompt.Set_Form(1);
-            if (prompt.Ask() != form_U0102::Result::Accepted) {
+            if (prompt.ask() != form_U0102::Result::Accepted) {
                 db::Close_Rs(u01);
                 session().closeBook();
                 if (exitCode) *exitCode = 1;
@@ -185,7 +185,7 @@ bool form_Menu::Start_Up(int* exitCode) {
     } else {
         session().show(nullptr, QStringLiteral("システム設定を行ってください"), app::Icon::Information);
     }
-    Upgrade_Book();
+    upgradeBook();
     show();
     const bool items = !m_config.master2Missing.isEmpty();
     session().reopenMasters();
@@ -206,28 +206,28 @@ void form_Menu::Set_MenuButtons(bool on) {
     for (const char* n : names)
         if (auto* b = findChild<QPushButton*>(QLatin1String(n))) b->setEnabled(on);
     for (int k = 1; k <= 10; ++k)
-        if (QPushButton* b = FKey(k); b && Has_FKey_Action(k)) b->setEnabled(on);
+        if (QPushButton* b = fKey(k); b && hasFKeyAction(k)) b->setEnabled(on);
 }
 
-FormBase* form_Menu::Window(MenuTarget t) const {
+FormBase* form_Menu::openWindow(MenuTarget t) const {
     auto it = m_windows.find(t);
     if (it == m_windows.end() || !it->second) return nullptr;
     return it->second->isVisible() ? it->second.data() : nullptr;
 }
 
-void form_Menu::Open(MenuTarget t) {
+void form_Menu::openTarget(MenuTarget t) {
     if (!m_config.create) return;
     const bool graph = t == MenuTarget::MonthGraph || t == MenuTarget::YearGraph;
     const bool modeless = m_config.modeless && !graph;
     std::optional<Hourglass> wait;
     wait.emplace();
     Set_MenuButtons(false);
-    if (t == MenuTarget::MonthTotals || t == MenuTarget::MonthGraph) session().PeriodMode = 0;
-    if (t == MenuTarget::YearTotals || t == MenuTarget::YearGraph) session().PeriodMode = 1;
+    if (t == MenuTarget::MonthTotals || t == MenuTarget::MonthGraph) session().periodMode = 0;
+    if (t == MenuTarget::YearTotals || t == MenuTarget::YearGraph) session().periodMode = 1;
     // The two totals buttons share one window.
     const MenuTarget key = t == MenuTarget::YearTotals ? MenuTarget::MonthTotals : t;
     if (modeless) {
-        FormBase* open = Window(key);
+        FormBase* open = openWindow(key);
         if (!open) {
             open = m_config.create(t, session(), this);
             if (open) {
@@ -235,31 +235,31 @@ void form_Menu::Open(MenuTarget t) {
                 m_windows[key] = open;
             }
         } else {
-            open->Reopen();
+            open->reopen();
         }
-        if (open) open->Show_Modeless();
+        if (open) open->showModeless();
         Set_MenuButtons(true);
     } else {
         FormBase* w = m_config.create(t, session(), this);
         if (w) {
             wait.reset();
             m_windows[key] = w;
-            w->Show_Modal();
+            w->showModal();
             delete w;
         }
         if (!m_exiting) Set_MenuButtons(true);
     }
 }
 
-void form_Menu::Help() {
-    const QString path = app::Help_Path();
+void form_Menu::help() {
+    const QString path = app::helpPath();
     if (!QFileInfo(path).isFile()) return;
     auto* help = findChild<HelpWindow*>();
     if (!help) help = new HelpWindow(this);
-    help->Open_Contents(path);
+    help->openContents(path);
 }
 
-void form_Menu::Exit() {
+void form_Menu::exit() {
     if (m_exiting) return;
     m_exiting = true;
     session().closeBook();
@@ -268,7 +268,7 @@ void form_Menu::Exit() {
 
 void form_Menu::closeEvent(QCloseEvent* e) {
     // The close box ends the program as 終了 does.
-    Exit();
+    exit();
     FormBase::closeEvent(e);
 }
 

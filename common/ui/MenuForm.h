@@ -34,17 +34,17 @@ public:
 
     // The start-up: opens the database, reads the profile, asks the password, shows the menu,
     // checks the masters. Returns false when the program is to end (status in *exitCode).
-    bool Start_Up(int* exitCode);
+    bool startUp(int* exitCode);
 
     void Set_MenuButtons(bool on);
     // The journal, totals and graph buttons and F1 to F5 (the session's Set_MenuEnabled).
     void Set_MenuEnabled(bool on);
-    void Set_UserName(const QString& name);
-    void Open(MenuTarget t);
-    void Help();
-    void Exit();
+    void setUserName(const QString& name);
+    void openTarget(MenuTarget t);
+    void help();
+    void exit();
     // The window opened for a target, while it is open.
-    FormBase* Window(MenuTarget t) const;
+    FormBase* openWindow(MenuTarget t) const;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -52,11 +52,11 @@ protected:
 private:
     // Makes sure there is a book to open: on a first start a new one is made (under --data-dir
     // only after asking). False when the program is to end.
-    bool Prepare_Book(int* exitCode);
+    bool prepareBook(int* exitCode);
     // The message for a book that cannot be opened, on the screen and on stderr.
     void tellCannotOpen(const QString& error);
-    void Offer_Standard_Masters();
-    void Upgrade_Book();
+    void offerStandardMasters();
+    void upgradeBook();
     MenuConfig m_config;
     QLabel* m_userName = nullptr;
     std::map<MenuTarget, QPointer<FormBase>> m_windows;

@@ -35,7 +35,7 @@ void form_U0102::Set_Form(int mode, QLineEdit* confirmTarget) {
     if (mode == 2) m_label->setText(QStringLiteral("パスワードをもう一度入力してください"));
 }
 
-form_U0102::Result form_U0102::Ask() {
+form_U0102::Result form_U0102::ask() {
     m_result = Result::Closed;
     m_pass->clear();
     m_pass->setFocus();
@@ -48,7 +48,7 @@ void form_U0102::ok() {
     if (m_mode == 1) {
         db::Rs u01;
         const bool have = db::Open_U01(u01) == db::kRows;
-        const QVariant stored = have ? u01->Field(QStringLiteral("PASSWORD")) : QVariant();
+        const QVariant stored = have ? u01->field(QStringLiteral("PASSWORD")) : QVariant();
         db::Close_Rs(u01);
         if (have && stored.isValid() && m_pass->text() == stored.toString()) {
             m_result = Result::Accepted;

@@ -22,7 +22,7 @@ public:
     // after the third mismatch.
     void Set_Form(int mode, QLineEdit* confirmTarget = nullptr);
     // Shows the prompt modally and tells how it ended.
-    Result Ask();
+    Result ask();
 
 private:
     void ok();

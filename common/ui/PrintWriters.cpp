@@ -22,13 +22,13 @@ constexpr double kEdgeMm = 3;
 // The column the layouts are designed for at 14 points: 1/12 inch.
 constexpr double kColumnInch = 1.0 / 12;
 
-QPageSize Sheet_Size() {
+QPageSize sheetSize() {
     return QPageSize(QSizeF(kSheetWidthMm, kSheetHeightMm), QPageSize::Millimeter, QStringLiteral("182 x 287 mm"),
                      QPageSize::ExactMatch);
 }
 
 // The Japanese face the sheets are printed in; empty: the default face.
-QString Print_Family() {
+QString printFamily() {
     static const QString family = [] {
         const QStringList families = QFontDatabase::families();
         for (const char* f : {"IPAGothic", "IPAPGothic", "IPAexGothic"})
@@ -38,7 +38,7 @@ QString Print_Family() {
     return family;
 }
 
-QString File_Safe(const QString& what) {
+QString fileSafe(const QString& what) {
     QString name = what.trimmed();
     for (QChar& c : name)
         if (c.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(c)) c = QLatin1Char('_');
@@ -46,7 +46,7 @@ QString File_Safe(const QString& what) {
 }
 
 // A message about the printout, shown with the normal pointer even under the caller's hourglass.
-void Tell(app::Session& session, QWidget* parent, const QString& text, bool failed) {
+void tell(app::Session& session, QWidget* parent, const QString& text, bool failed) {
     const bool busy = QApplication::overrideCursor() != nullptr;
     if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
     session.show(parent, text, failed ? app::Icon::Critical : app::Icon::Information);
@@ -60,50 +60,50 @@ void Tell(app::Session& session, QWidget* parent, const QString& text, bool fail
 
 PainterWriter::~PainterWriter() = default;
 
-bool PainterWriter::Begin_Page() {
-    if (m_open) End_Page();
-    if (!Start_Sheet(m_painter)) return false;
+bool PainterWriter::beginPage() {
+    if (m_open) endPage();
+    if (!startSheet(m_painter)) return false;
     ++m_pages;
     m_open = true;
     // A face a little wider than the design's column is narrowed so that 14 points make a
     // column of 1/12 inch.
-    QFont probe(Print_Family());
+    QFont probe(printFamily());
     probe.setPointSizeF(14);
     const double average = QFontMetricsF(probe, m_painter.device()).averageCharWidth();
     const double column = m_painter.device()->logicalDpiX() * kColumnInch;
     m_stretch = average > 0 ? std::clamp(int(100 * column / average), 50, 100) : 100;
-    Set_Font(12, false);
+    setFont(12, false);
     return true;
 }
 
-void PainterWriter::Set_Font(int points, bool bold) {
-    m_font = QFont(Print_Family());
+void PainterWriter::setFont(int points, bool bold) {
+    m_font = QFont(printFamily());
     m_font.setPointSizeF(points);
     m_font.setBold(bold);
     if (m_stretch > 0 && m_stretch != 100) m_font.setStretch(m_stretch);
     if (m_painter.isActive()) m_painter.setFont(m_font);
 }
 
-double PainterWriter::Text_Width(const QString& text) const {
+double PainterWriter::textWidth(const QString& text) const {
     if (!m_painter.isActive()) return 0;
     const QFontMetricsF fm(m_font, m_painter.device());
     const double column = fm.averageCharWidth();
     return column > 0 ? fm.horizontalAdvance(text) / column : 0;
 }
 
-double PainterWriter::Line_Height() const {
+double PainterWriter::lineHeight() const {
     if (!m_painter.isActive()) return 1;
     const QFontMetricsF fm(m_font, m_painter.device());
     return fm.lineSpacing() / (m_painter.device()->logicalDpiY() / 6.0);
 }
 
-double PainterWriter::Page_Columns() const {
+double PainterWriter::pageColumns() const {
     if (!m_painter.isActive()) return 0;
     const QFontMetricsF fm(m_font, m_painter.device());
     return fm.averageCharWidth() > 0 ? m_painter.device()->width() / fm.averageCharWidth() : 0;
 }
 
-void PainterWriter::Put_Text(double line, double column, const QString& text) {
+void PainterWriter::putText(double line, double column, const QString& text) {
     if (!m_painter.isActive() || text.isEmpty()) return;
     const QFontMetricsF fm(m_font, m_painter.device());
     double x = (column - 1) * fm.averageCharWidth();
@@ -115,10 +115,10 @@ void PainterWriter::Put_Text(double line, double column, const QString& text) {
     m_painter.drawText(QPointF(x, top + fm.ascent()), text);
 }
 
-bool PainterWriter::End_Page() {
+bool PainterWriter::endPage() {
     if (!m_open) return true;
     m_open = false;
-    return Finish_Sheet(m_painter);
+    return finishSheet(m_painter);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -132,44 +132,44 @@ PdfFileWriter::~PdfFileWriter() {
     if (m_painter.isActive()) m_painter.end();
 }
 
-bool PdfFileWriter::Start_Sheet(QPainter& painter) {
+bool PdfFileWriter::startSheet(QPainter& painter) {
     if (m_pdf) {
         if (!m_pdf->newPage()) {
-            Fail(QStringLiteral("ページを追加できません"));
+            fail(QStringLiteral("ページを追加できません"));
             return false;
         }
         return true;
     }
     if (!m_file.open(QIODevice::WriteOnly)) {
-        Fail(m_file.errorString());
+        fail(m_file.errorString());
         return false;
     }
     m_pdf = std::make_unique<QPdfWriter>(&m_file);
     m_pdf->setResolution(1200);
     m_pdf->setTitle(m_title);
-    m_pdf->setCreator(app::Product().title);
-    m_pdf->setPageLayout(QPageLayout(Sheet_Size(), QPageLayout::Portrait, QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm),
+    m_pdf->setCreator(app::product().title);
+    m_pdf->setPageLayout(QPageLayout(sheetSize(), QPageLayout::Portrait, QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm),
                                      QPageLayout::Millimeter));
     if (!painter.begin(m_pdf.get())) {
-        Fail(QStringLiteral("PDF を作れません"));
+        fail(QStringLiteral("PDF を作れません"));
         return false;
     }
     return true;
 }
 
-bool PdfFileWriter::Finish_Sheet(QPainter&) { return true; }
+bool PdfFileWriter::finishSheet(QPainter&) { return true; }
 
-bool PdfFileWriter::Finish() {
+bool PdfFileWriter::finish() {
     if (!m_pdf) {
-        if (Error().isEmpty()) Fail(QStringLiteral("ページがありません"));
+        if (error().isEmpty()) fail(QStringLiteral("ページがありません"));
         return false;
     }
     if (m_painter.isActive() && !m_painter.end()) {
-        Fail(QStringLiteral("PDF を書けません"));
+        fail(QStringLiteral("PDF を書けません"));
         return false;
     }
     if (m_file.error() != QFileDevice::NoError || !m_file.commit()) {
-        Fail(m_file.errorString());
+        fail(m_file.errorString());
         return false;
     }
     return true;
@@ -184,27 +184,27 @@ PrinterWriter::~PrinterWriter() {
     if (m_painter.isActive()) m_painter.end();
 }
 
-bool PrinterWriter::Start_Sheet(QPainter& painter) {
+bool PrinterWriter::startSheet(QPainter& painter) {
     m_printer = std::make_unique<QPrinter>(m_info, QPrinter::HighResolution);
-    m_printer->setDocName(QStringLiteral("%1 (%2)").arg(m_title).arg(Pages() + 1));
+    m_printer->setDocName(QStringLiteral("%1 (%2)").arg(m_title).arg(pageCount() + 1));
     m_printer->setCopyCount(1);
     m_printer->setFullPage(false);
     // A printer without the custom size prints on its own paper from the same top-left corner;
     // the layout needs less than A5's width and A4's height.
-    m_printer->setPageSize(Sheet_Size());
+    m_printer->setPageSize(sheetSize());
     m_printer->setPageOrientation(QPageLayout::Portrait);
     if (!painter.begin(m_printer.get())) {
-        Fail(QStringLiteral("プリンター %1 を使えません").arg(m_info.printerName()));
+        fail(QStringLiteral("プリンター %1 を使えません").arg(m_info.printerName()));
         return false;
     }
     return true;
 }
 
-bool PrinterWriter::Finish_Sheet(QPainter& painter) {
+bool PrinterWriter::finishSheet(QPainter& painter) {
     // Ending the painter sends the sheet as a job of its own.
     const bool ok = painter.end();
     if (!ok || m_printer->printerState() == QPrinter::Error) {
-        Fail(QStringLiteral("プリンター %1 に送れません").arg(m_info.printerName()));
+        fail(QStringLiteral("プリンター %1 に送れません").arg(m_info.printerName()));
         m_printer.reset();
         return false;
     }
@@ -214,48 +214,48 @@ bool PrinterWriter::Finish_Sheet(QPainter& painter) {
 
 // ---------------------------------------------------------------------------------------------
 
-QString Pdf_Path(const QString& dir, const QString& what, const QDateTime& now) {
-    const QString base = File_Safe(what) + QLatin1Char('_') + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+QString pdfPath(const QString& dir, const QString& what, const QDateTime& now) {
+    const QString base = fileSafe(what) + QLatin1Char('_') + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString path = QDir(dir).filePath(base + QStringLiteral(".pdf"));
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = QDir(dir).filePath(QStringLiteral("%1_%2.pdf").arg(base).arg(n));
     return path;
 }
 
-bool Print_Document(app::Session& session, QWidget* parent, const QString& what,
+bool printDocument(app::Session& session, QWidget* parent, const QString& what,
                     const std::function<bool(print::PageWriter&)>& layout) {
-    QString dir = app::Print_Dir();
+    QString dir = app::printDir();
     if (dir.isEmpty()) {
         const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
         if (!printer.isNull()) {
             PrinterWriter out(printer, what);
             if (layout(out)) return true;
-            Tell(session, parent, QStringLiteral("印刷できません。\n") + out.Error(), true);
+            tell(session, parent, QStringLiteral("印刷できません。\n") + out.error(), true);
             return false;
         }
-        dir = QDir(app::Data_Dir()).filePath(QStringLiteral("print"));
+        dir = QDir(app::dataDir()).filePath(QStringLiteral("print"));
     }
     if (!QDir().mkpath(dir)) {
-        Tell(session, parent, QStringLiteral("印刷できません。\nフォルダーを作れません: ") + QDir::toNativeSeparators(dir),
+        tell(session, parent, QStringLiteral("印刷できません。\nフォルダーを作れません: ") + QDir::toNativeSeparators(dir),
              true);
         return false;
     }
-    const QString path = Pdf_Path(dir, what, session.now());
+    const QString path = pdfPath(dir, what, session.now());
     bool ok = false;
     QString error;
     {
         PdfFileWriter out(path, what);
-        ok = layout(out) && out.Finish();
-        error = out.Error();
+        ok = layout(out) && out.finish();
+        error = out.error();
     }
     if (!ok) {
-        Tell(session, parent,
+        tell(session, parent,
              QStringLiteral("印刷できません。\nファイルに書けません: ") + QDir::toNativeSeparators(path) +
                  (error.isEmpty() ? QString() : QStringLiteral("\n") + error),
              true);
         return false;
     }
-    Tell(session, parent, QStringLiteral("印刷をファイルに保存しました。\n") + QDir::toNativeSeparators(path), false);
+    tell(session, parent, QStringLiteral("印刷をファイルに保存しました。\n") + QDir::toNativeSeparators(path), false);
     return true;
 }
 

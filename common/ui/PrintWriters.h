@@ -30,23 +30,23 @@ class PainterWriter : public print::PageWriter {
 public:
     ~PainterWriter() override;
 
-    bool Begin_Page() override;
-    void Set_Font(int points, bool bold) override;
-    double Text_Width(const QString& text) const override;
-    double Line_Height() const override;
-    void Put_Text(double line, double column, const QString& text) override;
-    bool End_Page() override;
+    bool beginPage() override;
+    void setFont(int points, bool bold) override;
+    double textWidth(const QString& text) const override;
+    double lineHeight() const override;
+    void putText(double line, double column, const QString& text) override;
+    bool endPage() override;
 
     // Width of the printable area in columns of the current font (valid on an open sheet).
-    double Page_Columns() const;
-    int Pages() const { return m_pages; }
-    QString Error() const { return m_error; }
+    double pageColumns() const;
+    int pageCount() const { return m_pages; }
+    QString error() const { return m_error; }
 
 protected:
-    // Makes the painter draw on a new sheet; false with Error() set when it cannot.
-    virtual bool Start_Sheet(QPainter& painter) = 0;
-    virtual bool Finish_Sheet(QPainter& painter) = 0;
-    void Fail(const QString& error) { m_error = error; }
+    // Makes the painter draw on a new sheet; false with error() set when it cannot.
+    virtual bool startSheet(QPainter& painter) = 0;
+    virtual bool finishSheet(QPainter& painter) = 0;
+    void fail(const QString& error) { m_error = error; }
     QPainter m_painter;
 
 private:
@@ -62,12 +62,12 @@ class PdfFileWriter : public PainterWriter {
 public:
     PdfFileWriter(const QString& path, const QString& title);
     ~PdfFileWriter() override;
-    // Ends the printout and writes the file; false with Error() set when it could not be written.
-    bool Finish();
+    // Ends the printout and writes the file; false with error() set when it could not be written.
+    bool finish();
 
 protected:
-    bool Start_Sheet(QPainter& painter) override;
-    bool Finish_Sheet(QPainter& painter) override;
+    bool startSheet(QPainter& painter) override;
+    bool finishSheet(QPainter& painter) override;
 
 private:
     QSaveFile m_file;
@@ -82,8 +82,8 @@ public:
     ~PrinterWriter() override;
 
 protected:
-    bool Start_Sheet(QPainter& painter) override;
-    bool Finish_Sheet(QPainter& painter) override;
+    bool startSheet(QPainter& painter) override;
+    bool finishSheet(QPainter& painter) override;
 
 private:
     QPrinterInfo m_info;
@@ -95,11 +95,11 @@ private:
 // folder was chosen (--print-dir), into one PDF file in that folder (default: "print" beside the
 // database) named after `what` and the present time; the user is told the file's path.
 // Failure is told with a critical message; returns whether the printout was completed.
-bool Print_Document(app::Session& session, QWidget* parent, const QString& what,
+bool printDocument(app::Session& session, QWidget* parent, const QString& what,
                     const std::function<bool(print::PageWriter&)>& layout);
 
 // The PDF file a printout of `what` gets in `dir` now: what_yyyyMMdd-HHmmss.pdf, with a number
 // added when that name is taken.
-QString Pdf_Path(const QString& dir, const QString& what, const QDateTime& now);
+QString pdfPath(const QString& dir, const QString& what, const QDateTime& now);
 
 }  // namespace ui

@@ -9,9 +9,9 @@ namespace {
 int g_delayMs = 500;
 }
 
-void Set_Progress_Delay(int ms) { g_delayMs = ms; }
+void setProgressDelay(int ms) { g_delayMs = ms; }
 
-void With_Progress(QWidget* parent, const QString& label, const std::function<void(const ledger::Progress&)>& work) {
+void withProgress(QWidget* parent, const QString& label, const std::function<void(const ledger::Progress&)>& work) {
     std::unique_ptr<QProgressDialog> dialog;
     QElapsedTimer clock;
     clock.start();

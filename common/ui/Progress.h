@@ -14,9 +14,9 @@ class QWidget;
 namespace ui {
 
 // Runs `work`, handing it a progress callback (done and total, in pages).
-void With_Progress(QWidget* parent, const QString& label, const std::function<void(const ledger::Progress&)>& work);
+void withProgress(QWidget* parent, const QString& label, const std::function<void(const ledger::Progress&)>& work);
 
 // How long the work runs before the dialog shows (ms). Tests set 0.
-void Set_Progress_Delay(int ms);
+void setProgressDelay(int ms);
 
 }  // namespace ui

@@ -21,34 +21,34 @@ form_U0101::form_U0101(app::Session& session, const std::function<void(QDialog*)
     m_nm = findChild<QLineEdit*>(QStringLiteral("txt_nm"));
     m_syohizei = findChild<QLineEdit*>(QStringLiteral("txt_syohizei"));
     m_pass = findChild<QLineEdit*>(QStringLiteral("txt_pass"));
-    if (m_syohizei) Mark_Numeric(m_syohizei);
+    if (m_syohizei) markNumeric(m_syohizei);
     m_pass->setAttribute(Qt::WA_InputMethodEnabled, false);
     showAbout();
 
-    Create_FKeyBar(8, height() - 57, width() - 16);
-    Set_FKey(1, QStringLiteral("更新"), [this] { Save_Profile(); });
-    Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
+    createFKeyBar(8, height() - 57, width() - 16);
+    setFKey(1, QStringLiteral("更新"), [this] { saveProfile(); });
+    setFKey(10, QStringLiteral("終了"), [this] { close(); });
 
-    On_Enter(m_nm);
+    onEnter(m_nm);
     if (m_syohizei) {
-        On_Enter(m_syohizei);
-        On_ShiftLeft(m_syohizei, m_nm);
-        On_ShiftLeft(m_pass, m_syohizei);
+        onEnter(m_syohizei);
+        onShiftLeft(m_syohizei, m_nm);
+        onShiftLeft(m_pass, m_syohizei);
     } else {
-        On_ShiftLeft(m_pass, m_nm);
+        onShiftLeft(m_pass, m_nm);
     }
-    Load_Profile();
+    loadProfile();
 }
 
 void form_U0101::showAbout() {
     // Where the open book lives, in full, so that the user can find it to copy or back it up.
     if (auto* path = findChild<QLabel*>(QStringLiteral("lbl_db_path"))) {
-        path->setText(QDir::toNativeSeparators(db::Database_Path()));
+        path->setText(QDir::toNativeSeparators(db::databasePath()));
         path->setToolTip(path->text());
     }
-    const app::AuthorInfo& a = app::Author();
+    const app::AuthorInfo& a = app::author();
     if (auto* l = findChild<QLabel*>(QStringLiteral("lbl_version")))
-        l->setText(app::Product().title + QStringLiteral("  ") + a.version);
+        l->setText(app::product().title + QStringLiteral("  ") + a.version);
     if (auto* l = findChild<QLabel*>(QStringLiteral("lbl_author"))) l->setText(QStringLiteral("作った人：") + a.name);
     struct Link {
         int index;
@@ -68,11 +68,11 @@ void form_U0101::showAbout() {
     }
 }
 
-void form_U0101::Load_Profile() {
+void form_U0101::loadProfile() {
     m_nm->clear();
     if (m_syohizei) m_syohizei->setText(QStringLiteral("5"));
     m_pass->clear();
-    if (const auto profile = ledger::Read_Profile()) {
+    if (const auto profile = ledger::readProfile()) {
         m_nm->setText(profile->name);
         if (m_syohizei) m_syohizei->setText(QString::number(db::To_Long(profile->rate, 5)));
         QString pass = db::To_Str(profile->password, QString());
@@ -81,13 +81,13 @@ void form_U0101::Load_Profile() {
     }
 }
 
-void form_U0101::Save_Profile() {
+void form_U0101::saveProfile() {
     if (refuseReadOnly()) return;
     if (!m_pass->text().isEmpty()) {
         form_U0102 prompt(session(), this);
         prompt.Set_Form(2, m_pass);
         // Closing the confirmation without an answer leaves the profile as it was.
-        if (prompt.Ask() == form_U0102::Result::Closed) return;
+        if (prompt.ask() == form_U0102::Result::Closed) return;
     }
     {
         Hourglass wait;
@@ -97,9 +97,9 @@ void form_U0101::Save_Profile() {
         bool valid = true;
         if (m_syohizei) {
             const QString t = m_syohizei->text().trimmed();
-            if (const auto whole = db::Parse_Whole(t))
+            if (const auto whole = db::parseWhole(t))
                 rate = *whole;
-            else if (const auto d = db::Numeric_Value(t))
+            else if (const auto d = db::numericValue(t))
                 rate = *d;
             else
                 valid = false;
@@ -107,7 +107,7 @@ void form_U0101::Save_Profile() {
         const QString pass = m_pass->text().isEmpty() ? QStringLiteral(" ") : m_pass->text();
         ledger::ProfileWrite w;
         if (valid) {
-            w = ledger::Write_Profile(m_syohizei != nullptr, m_nm->text(), rate, pass);
+            w = ledger::writeProfile(m_syohizei != nullptr, m_nm->text(), rate, pass);
             if (!w.deleted) critical(QStringLiteral("削除できません"));
         }
         if (w.written)

@@ -14,8 +14,8 @@ class form_U0101 : public FormBase {
 public:
     // `setupUi` lays out the program's own form; the tax rate is asked when it has txt_syohizei.
     form_U0101(app::Session& session, const std::function<void(QDialog*)>& setupUi, QWidget* parent = nullptr);
-    void Load_Profile();
-    void Save_Profile();
+    void loadProfile();
+    void saveProfile();
 
 private:
     // The version frame and the book's path: from the program's data, not from the layout.

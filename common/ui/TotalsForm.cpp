@@ -31,16 +31,16 @@ QString yearText(qint64 y) { return QStringLiteral("%1").arg(y, 4, 10, QLatin1Ch
 QString monthText(qint64 m) { return QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0')); }
 
 std::optional<qint64> validYear(const QString& t) {
-    const auto y = db::Parse_Whole(t);
+    const auto y = db::parseWhole(t);
     if (!y || *y < kMinYear || *y > kMaxYear) return std::nullopt;
     return y;
 }
 std::optional<qint64> validMonth(const QString& t) {
-    const auto m = db::Parse_Whole(t);
+    const auto m = db::parseWhole(t);
     if (!m || *m < 1 || *m > 12) return std::nullopt;
     return m;
 }
-bool filledNumeric(const QLineEdit* e) { return !e->text().isEmpty() && db::Is_Numeric(e->text()); }
+bool filledNumeric(const QLineEdit* e) { return !e->text().isEmpty() && db::isNumeric(e->text()); }
 
 // Rewrites a box's text without moving the caret relative to the end of the text.
 void rewrite(QLineEdit* e, const QString& text) {
@@ -78,35 +78,35 @@ PeriodControls::PeriodControls(FormBase* form) : QObject(form), m_form(form) {
     m_monthFrame = part<QFrame>(form, "frm_syukei_mode_0");
     auto* cmd4 = part<QPushButton>(m_monthFrame, "Command4");
     m_month = part<QLineEdit>(m_monthFrame, "txt_date2");
-    Mark_Numeric(m_month);
+    markNumeric(m_month);
     auto* cmd1 = part<QPushButton>(m_monthFrame, "Command1");
 
     m_yearFrame = part<QFrame>(form, "frm_syukei_mode_1");
     auto* cmd3 = part<QPushButton>(m_yearFrame, "Command3");
     m_year = part<QLineEdit>(m_yearFrame, "txt_date1");
-    Mark_Numeric(m_year);
+    markNumeric(m_year);
     auto* cmd2 = part<QPushButton>(m_yearFrame, "Command2");
     // The layout gives the step buttons no focus: pressing one leaves the focus where it is, so
     // that an invalid box is not left.
 
-    connect(cmd1, &QPushButton::clicked, this, [this] { Step_Month(1); });
-    connect(cmd4, &QPushButton::clicked, this, [this] { Step_Month(-1); });
-    connect(cmd2, &QPushButton::clicked, this, [this] { Step_Year(1); });
-    connect(cmd3, &QPushButton::clicked, this, [this] { Step_Year(-1); });
+    connect(cmd1, &QPushButton::clicked, this, [this] { stepMonth(1); });
+    connect(cmd4, &QPushButton::clicked, this, [this] { stepMonth(-1); });
+    connect(cmd2, &QPushButton::clicked, this, [this] { stepYear(1); });
+    connect(cmd3, &QPushButton::clicked, this, [this] { stepYear(-1); });
 
-    form->On_Enter(m_year, [this] {
-        if (!Check_Year(true) || !filledNumeric(m_month)) return false;
-        emit Recompute();
+    form->onEnter(m_year, [this] {
+        if (!checkYear(true) || !filledNumeric(m_month)) return false;
+        emit recompute();
         return true;
     });
-    form->On_Enter(m_month, [this] {
-        if (!Check_Month(true) || !filledNumeric(m_year)) return false;
-        emit Recompute();
+    form->onEnter(m_month, [this] {
+        if (!checkMonth(true) || !filledNumeric(m_year)) return false;
+        emit recompute();
         return true;
     });
-    form->On_Leave(m_year, [this] { return Check_Year(false); });
-    form->On_Leave(m_month, [this] { return Check_Month(false); });
-    form->On_ShiftLeft(m_month, m_year);
+    form->onLeave(m_year, [this] { return checkYear(false); });
+    form->onLeave(m_month, [this] { return checkMonth(false); });
+    form->onShiftLeft(m_month, m_year);
     m_year->installEventFilter(this);
     m_month->installEventFilter(this);
 }
@@ -126,67 +126,67 @@ bool PeriodControls::eventFilter(QObject* watched, QEvent* e) {
     return QObject::eventFilter(watched, e);
 }
 
-void PeriodControls::Refuse(const QString& text, bool tellNow) { tell(m_form, text, tellNow); }
+void PeriodControls::refuseNow(const QString& text, bool tellNow) { tell(m_form, text, tellNow); }
 
-bool PeriodControls::Check_Year(bool tellNow) {
+bool PeriodControls::checkYear(bool tellNow) {
     if (const auto y = validYear(m_year->text())) {
         rewrite(m_year, yearText(*y));
         return true;
     }
-    Refuse(QStringLiteral("年は1900～9999の整数で入力してください"), tellNow);
+    refuseNow(QStringLiteral("年は1900～9999の整数で入力してください"), tellNow);
     return false;
 }
 
-bool PeriodControls::Check_Month(bool tellNow) {
+bool PeriodControls::checkMonth(bool tellNow) {
     if (const auto m = validMonth(m_month->text())) {
         rewrite(m_month, monthText(*m));
         return true;
     }
-    Refuse(QStringLiteral("月は1～12の整数で入力してください"), tellNow);
+    refuseNow(QStringLiteral("月は1～12の整数で入力してください"), tellNow);
     return false;
 }
 
-void PeriodControls::Set_Today() {
+void PeriodControls::setToday() {
     const QDate today = m_form->session().now().date();
     m_year->setText(yearText(today.year()));
     m_month->setText(monthText(today.month()));
 }
 
-void PeriodControls::Show_For_Mode(int mode) {
+void PeriodControls::showForMode(int mode) {
     m_monthFrame->setVisible(mode == 0);
     m_yearFrame->setVisible(true);
 }
 
-void PeriodControls::Place(int monthLeft, int yearLeft) {
+void PeriodControls::place(int monthLeft, int yearLeft) {
     m_monthFrame->move(monthLeft, m_monthFrame->y());
     m_yearFrame->move(yearLeft, m_yearFrame->y());
 }
 
-std::optional<ledger::Period> PeriodControls::Period(int mode) const {
+std::optional<ledger::Period> PeriodControls::period(int mode) const {
     const auto y = validYear(m_year->text());
     const auto m = validMonth(m_month->text());
     if (!y || !m) return std::nullopt;
     return ledger::Period{mode, static_cast<int>(*y), static_cast<int>(*m)};
 }
 
-void PeriodControls::Step_Month(int n) {
+void PeriodControls::stepMonth(int n) {
     // The month cycles within the year: the year box is left as it is.
-    const auto p = Period(0);
+    const auto p = period(0);
     if (!p) return;
     const QDate d = QDate(p->year, p->month, 1).addMonths(n);
     m_month->setText(monthText(d.month()));
     m_month->setFocus(Qt::OtherFocusReason);
-    if (filledNumeric(m_year)) emit Recompute();
+    if (filledNumeric(m_year)) emit recompute();
 }
 
-void PeriodControls::Step_Year(int n) {
-    const auto p = Period(0);
+void PeriodControls::stepYear(int n) {
+    const auto p = period(0);
     if (!p) return;
     const int y = p->year + n;
     if (y < kMinYear || y > kMaxYear) return;
     m_year->setText(yearText(y));
     m_year->setFocus(Qt::OtherFocusReason);
-    if (filledNumeric(m_month)) emit Recompute();
+    if (filledNumeric(m_month)) emit recompute();
 }
 
 // ---- code box and list ------------------------------------------------------------------
@@ -201,13 +201,13 @@ CodePair::CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, int minCode
       m_refusal(std::move(refusal)),
       m_chosen(std::move(chosen)),
       m_isShown(std::move(isShown)) {
-    form->On_Enter(box, [this] {
+    form->onEnter(box, [this] {
         const auto code = Typed(true);
-        if (!code || !Select(*code)) return false;
+        if (!code || !select(*code)) return false;
         m_chosen(*code);
         return true;
     });
-    form->On_Leave(box, [this] {
+    form->onLeave(box, [this] {
         if (m_box->text().isEmpty()) return true;
         const auto code = Typed(false);
         if (!code) {
@@ -216,8 +216,8 @@ CodePair::CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, int minCode
             m_box->setText(i >= 0 ? QString::number(m_combo->itemData(i).toLongLong()) : QString());
             return true;
         }
-        if (Find_Combo_Entry(m_combo, *code) >= 0 && !m_isShown(*code)) {
-            Select(*code);
+        if (findComboEntry(m_combo, *code) >= 0 && !m_isShown(*code)) {
+            select(*code);
             m_chosen(*code);
         }
         return true;
@@ -230,8 +230,8 @@ CodePair::CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, int minCode
     });
 }
 
-bool CodePair::Select(qint64 code) {
-    const int i = Find_Combo_Entry(m_combo, code);
+bool CodePair::select(qint64 code) {
+    const int i = findComboEntry(m_combo, code);
     if (i < 0) return false;
     const QSignalBlocker block(m_combo);
     m_combo->setCurrentIndex(i);
@@ -240,7 +240,7 @@ bool CodePair::Select(qint64 code) {
 
 std::optional<qint64> CodePair::Typed(bool tellNow) {
     if (m_box->text().isEmpty()) return std::nullopt;
-    const auto code = db::Parse_Whole(m_box->text());
+    const auto code = db::parseWhole(m_box->text());
     if (!code || *code < m_min || *code > db::kMaxCode) {
         tell(m_form, m_refusal, tellNow);
         return std::nullopt;
@@ -255,18 +255,18 @@ QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringL
 }  // namespace
 
 TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent)
-    : FormBase(session, config.captionHead + modeWord(session.PeriodMode) + QStringLiteral("合計"), parent),
+    : FormBase(session, config.captionHead + modeWord(session.periodMode) + QStringLiteral("合計"), parent),
       m_config(std::move(config)) {
     if (m_config.setupUi) m_config.setupUi(this);
-    m_mode = session.PeriodMode == 1 ? 1 : 0;
-    setWindowTitle(Caption());
+    m_mode = session.periodMode == 1 ? 1 : 0;
+    setWindowTitle(caption());
 
     m_period = new PeriodControls(this);
-    connect(m_period, &PeriodControls::Recompute, this, &TotalsForm::Recompute);
+    connect(m_period, &PeriodControls::recompute, this, &TotalsForm::recompute);
 
     if (m_config.bankControls) {
         m_bankCode = part<QLineEdit>(this, "txt_b_cd");
-        Mark_Numeric(m_bankCode);
+        markNumeric(m_bankCode);
         m_bankName = part<QComboBox>(this, "cmb_b_nm");
         m_zan = part<QLabel>(this, "lbl_zan");
         m_bankPair = new CodePair(
@@ -277,27 +277,27 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
                 Calc_Totals(code);
             },
             [this](qint64 code) { return m_shownBank && *m_shownBank == code; });
-        On_ShiftLeft(m_bankCode, m_period->yearBox());
+        onShiftLeft(m_bankCode, m_period->yearBox());
     }
 
     const bool count = m_config.countColumn;
     m_grid = part<FlexGrid>(this, "grd_S01");
     m_table = new models::TotalsModel(count, this);
-    m_grid->Set_Model(m_table);
+    m_grid->setGridModel(m_table);
     int c = 0;
-    m_grid->Set_Header(c++, m_config.codeHeader, 1200);
-    m_grid->Set_Header(c++, m_config.nameHeader, m_config.nameWidth);
-    m_grid->Set_Header(c++, m_config.kindHeader, 1000);
-    if (count) m_grid->Set_Header(c++, QStringLiteral("件数"), 400);
-    m_grid->Set_Header(c++, QString(), 1850);
-    m_grid->Set_Header(c++, QStringLiteral("金額"), 1500);
-    m_grid->Set_Header(c++, QStringLiteral("平均"), 1500);
-    Set_Fill_Widget(m_grid);
+    m_grid->setHeader(c++, m_config.codeHeader, 1200);
+    m_grid->setHeader(c++, m_config.nameHeader, m_config.nameWidth);
+    m_grid->setHeader(c++, m_config.kindHeader, 1000);
+    if (count) m_grid->setHeader(c++, QStringLiteral("件数"), 400);
+    m_grid->setHeader(c++, QString(), 1850);
+    m_grid->setHeader(c++, QStringLiteral("金額"), 1500);
+    m_grid->setHeader(c++, QStringLiteral("平均"), 1500);
+    setFillWidget(m_grid);
 
-    Create_FKeyBar(8, height() - 57, width() - 16);
-    Set_FKey(2, QStringLiteral("一覧印刷"), [this] {
+    createFKeyBar(8, height() - 57, width() - 16);
+    setFKey(2, QStringLiteral("一覧印刷"), [this] {
         if (!m_side) {
-            Print_Run();
+            printRun();
             return;
         }
         m_side->move((width() - m_side->width()) / 2, (height() - m_side->height()) / 2);
@@ -305,7 +305,7 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
         m_side->raise();
         m_side->findChild<QPushButton*>(QStringLiteral("Command6"))->setFocus();
     });
-    Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
+    setFKey(10, QStringLiteral("終了"), [this] { close(); });
 
     if (m_config.printSide) {
         // Which side of the sheet the first page goes on: a front page has the wider margin.
@@ -317,25 +317,25 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
         connect(print, &QPushButton::clicked, this, [this] {
             this->session().flg_Front = m_front->isChecked();
             m_side->hide();
-            Print_Run();
+            printRun();
         });
         connect(cancel, &QPushButton::clicked, this, [this] { m_side->hide(); });
         m_side->hide();
         // The frame lies over the function-key bar, made after the layout, and its buttons
         // follow the bar's in the Tab order.
         m_side->raise();
-        setTabOrder(FKey(10), m_front);
+        setTabOrder(fKey(10), m_front);
         setTabOrder(m_front, back);
         setTabOrder(back, print);
         setTabOrder(print, cancel);
     }
 
-    m_period->Set_Today();
-    Set_Layout_Keys(QStringLiteral("S01T01"), m_grid, QStringLiteral("grd_S01T01ColWidth"), 6);
-    Restore_Layout();
-    Set_Clock_Title(
-        [this] { return m_config.clockWithMode ? Caption() : m_config.captionHead + QStringLiteral("合計"); });
-    m_period->Show_For_Mode(m_mode);
+    m_period->setToday();
+    setLayoutKeys(QStringLiteral("S01T01"), m_grid, QStringLiteral("grd_S01T01ColWidth"), 6);
+    restoreLayout();
+    setClockTitle(
+        [this] { return m_config.clockWithMode ? caption() : m_config.captionHead + QStringLiteral("合計"); });
+    m_period->showForMode(m_mode);
     if (m_config.bankControls) {
         Fill_BankCombo();
         const qint64 first = db::Get_Min(QStringLiteral("T01"), QStringLiteral("CD"));
@@ -345,55 +345,55 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
     }
 }
 
-QString TotalsForm::Caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("合計"); }
+QString TotalsForm::caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("合計"); }
 
-void TotalsForm::Reopen() {
+void TotalsForm::reopen() {
     // A window that says 月 while it computes a year would mislead: it follows the new mode
     // at once, its frames, caption and table included.
-    const int mode = session().PeriodMode == 1 ? 1 : 0;
+    const int mode = session().periodMode == 1 ? 1 : 0;
     if (mode == m_mode) return;
     m_mode = mode;
-    setWindowTitle(Caption());
-    m_period->Show_For_Mode(m_mode);
-    Recompute();
+    setWindowTitle(caption());
+    m_period->showForMode(m_mode);
+    recompute();
 }
 
-void TotalsForm::Fill_BankCombo() { Fill_Code_Combo(m_bankName, session().rs_T01); }
+void TotalsForm::Fill_BankCombo() { fillCodeCombo(m_bankName, session().rs_T01); }
 
-void TotalsForm::Show_Bank(qint64 code) {
-    if (!m_bankPair || !m_bankPair->Select(code)) return;
+void TotalsForm::showBank(qint64 code) {
+    if (!m_bankPair || !m_bankPair->select(code)) return;
     // The balance as stored now: the journal recomputes it after every change, while the shared
     // master record set is a copy taken when the masters were last opened.
     if (const ledger::MasterRow* bank = session().Seek_T01(code)) {
-        const auto zan = ledger::Stored_Zan(code);
+        const auto zan = ledger::storedZan(code);
         m_zan->setText(zan ? QString::number(*zan) : db::To_Str(bank->zan, QString()));
     }
 }
 
-void TotalsForm::Recompute() {
+void TotalsForm::recompute() {
     Hourglass wait;
     m_table->clear();
     if (!m_config.bankControls) {
         Calc_Totals();
         return;
     }
-    const auto code = db::Parse_Whole(m_bankCode->text());
+    const auto code = db::parseWhole(m_bankCode->text());
     if (code && *code >= 1 && *code <= db::kMaxCode) Calc_Totals(*code);
 }
 
 void TotalsForm::Calc_Totals(qint64 bankCode) {
     if (m_config.bankControls) {
         m_bankCode->setText(QString::number(bankCode));
-        Show_Bank(bankCode);
+        showBank(bankCode);
         m_shownBank = bankCode;
     }
-    const auto period = m_period->Period(m_mode);
-    Fill_TotalGrid(period ? ledger::Period_Totals(m_config.program, bankCode, *period) : ledger::TotalsTable{});
+    const auto period = m_period->period(m_mode);
+    Fill_TotalGrid(period ? ledger::periodTotals(m_config.program, bankCode, *period) : ledger::TotalsTable{});
 }
 
 void TotalsForm::Fill_TotalGrid(const ledger::TotalsTable& t) { m_table->setTable(t); }
 
-void TotalsForm::Print_Run() {
+void TotalsForm::printRun() {
     Hourglass wait;
     Set_FKeyEnabled(this, false);
     Print_Totals();
@@ -404,22 +404,22 @@ void TotalsForm::Print_Totals() {
     const bool bank = m_config.program == app::Program::Bank;
     const QString year = yearBox()->text();
     const QString month = monthBox()->text();
-    const int mode = Mode();
-    Print_Document(session(), this, bank ? QStringLiteral("銀行項目別合計") : QStringLiteral("科目別合計"),
+    const int mode = m_mode;
+    printDocument(session(), this, bank ? QStringLiteral("銀行項目別合計") : QStringLiteral("科目別合計"),
                    [this, bank, year, month, mode](print::PageWriter& out) {
                        const print::Rows rows = m_table->rowTexts();
                        // The bank book's totals carry no side: always the back-side margin.
-                       return bank ? print::Print_BankTotals(out, year, month, mode, rows)
-                                   : print::Print_PurseTotals(out, year, month, mode, rows, session().flg_Front);
+                       return bank ? print::printBankTotals(out, year, month, mode, rows)
+                                   : print::printPurseTotals(out, year, month, mode, rows, session().flg_Front);
                    });
 }
 
-void TotalsForm::Layout_Controls() {
-    FormBase::Layout_Controls();
+void TotalsForm::layoutControls() {
+    FormBase::layoutControls();
     if (m_config.framesRight && m_period) {
         // Side by side, the year frame 5 from the right edge.
         const int yearLeft = width() - m_period->yearFrame()->width() - 5;
-        m_period->Place(yearLeft - m_period->monthFrame()->width(), yearLeft);
+        m_period->place(yearLeft - m_period->monthFrame()->width(), yearLeft);
     }
 }
 

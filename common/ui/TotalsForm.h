@@ -38,25 +38,25 @@ class PeriodControls : public QObject {
     QLineEdit* monthBox() const { return m_month; }
 
     // The present year and month (app::Now) into the boxes.
-    void Set_Today();
+    void setToday();
     // Monthly mode shows both frames, yearly mode the year frame only.
-    void Show_For_Mode(int mode);
+    void showForMode(int mode);
     // Left edges of the two frames.
-    void Place(int monthLeft, int yearLeft);
+    void place(int monthLeft, int yearLeft);
     // The period the boxes hold; nullopt when they do not hold a valid one.
-    std::optional<ledger::Period> Period(int mode) const;
+    std::optional<ledger::Period> period(int mode) const;
 
   signals:
     // Enter in a box or a period button: the window computes again for the boxes' period.
-    void Recompute();
+    void recompute();
 
   private:
     bool eventFilter(QObject* watched, QEvent* e) override;
-    bool Check_Year(bool tellNow);
-    bool Check_Month(bool tellNow);
-    void Step_Month(int n);
-    void Step_Year(int n);
-    void Refuse(const QString& text, bool tellNow);
+    bool checkYear(bool tellNow);
+    bool checkMonth(bool tellNow);
+    void stepMonth(int n);
+    void stepYear(int n);
+    void refuseNow(const QString& text, bool tellNow);
 
     FormBase* m_form;
     QFrame* m_monthFrame;
@@ -75,7 +75,7 @@ class CodePair : public QObject {
     CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, int minCode, QString refusal,
              std::function<void(qint64)> chosen, std::function<bool(qint64)> isShown);
     // Selects the entry of the code without choosing it; false when the list lacks it.
-    bool Select(qint64 code);
+    bool select(qint64 code);
 
   private:
     std::optional<qint64> Typed(bool tellNow);
@@ -111,14 +111,14 @@ class TotalsForm : public FormBase {
     TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent = nullptr);
 
     // The other totals button was pressed while the window is open: follow its period mode.
-    void Reopen() override;
+    void reopen() override;
 
-    int Mode() const { return m_mode; }
-    FlexGrid* Grid() const { return m_grid; }
+    int mode() const { return m_mode; }
+    FlexGrid* grid() const { return m_grid; }
     QLineEdit* yearBox() const { return m_period->yearBox(); }
     QLineEdit* monthBox() const { return m_period->monthBox(); }
     // The caption for the window's period mode ("銀行項目別月合計", ...).
-    QString Caption() const;
+    QString caption() const;
 
     // Computes the table for one bank (bank book) or for all entries, for the boxes' period.
     void Calc_Totals(qint64 bankCode = 0);
@@ -127,14 +127,14 @@ class TotalsForm : public FormBase {
     virtual void Print_Totals();
 
   protected:
-    void Layout_Controls() override;
+    void layoutControls() override;
 
   private:
-    void Recompute();
+    void recompute();
     void Fill_TotalGrid(const ledger::TotalsTable& t);
     void Fill_BankCombo();
-    void Show_Bank(qint64 code);
-    void Print_Run();
+    void showBank(qint64 code);
+    void printRun();
 
     TotalsConfig m_config;
     int m_mode = 0;

@@ -11,17 +11,17 @@ namespace {
 class BankBookTest : public AppTest {
 protected:
     void SetUp() override {
-        Start(app::Program::Bank);
-        Sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)");
-        Sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, '雑費', NULL)");
+        start(app::Program::Bank);
+        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)");
+        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, '雑費', NULL)");
     }
-    void Row(qint64 cd, const QString& date, qint64 bank, qint64 item, qint64 amount, const QVariant& note = {}) {
-        Sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)",
+    void row(qint64 cd, const QString& date, qint64 bank, qint64 item, qint64 amount, const QVariant& note = {}) {
+        sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)",
             {cd, date, bank, item, amount, note});
     }
-    qint64 Zan(qint64 bank) { return Value("SELECT ZAN FROM T01 WHERE CD = ?", {bank}).toLongLong(); }
-    qint64 Count() { return Value("SELECT COUNT(*) FROM S01").toLongLong(); }
-    static JournalEntry Entry(qint64 cd, qint64 bank, qint64 item, qint64 amount, const QString& note = {}) {
+    qint64 zan(qint64 bank) { return value("SELECT ZAN FROM T01 WHERE CD = ?", {bank}).toLongLong(); }
+    qint64 count() { return value("SELECT COUNT(*) FROM S01").toLongLong(); }
+    static JournalEntry journalEntry(qint64 cd, qint64 bank, qint64 item, qint64 amount, const QString& note = {}) {
         JournalEntry e;
         e.cd = cd;
         e.date = QStringLiteral("2024/05/17");
@@ -34,69 +34,69 @@ protected:
 };
 
 TEST_F(BankBookTest, ANewNumberAddsARowAndTheBankFollows) {
-    Change c = Write_Entry(Entry(1, 1, 1, 1000));
+    Change c = writeEntry(journalEntry(1, 1, 1, 1000));
     ASSERT_TRUE(c.ok) << c.error.toStdString();
     EXPECT_TRUE(c.inserted);
     EXPECT_EQ(c.zan, 1000);
-    c = Write_Entry(Entry(2, 1, 2, 300, QStringLiteral("O'Brien's")));
+    c = writeEntry(journalEntry(2, 1, 2, 300, QStringLiteral("O'Brien's")));
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(c.zan, 700);
-    EXPECT_EQ(Zan(1), 700);
-    EXPECT_EQ(Value("SELECT BIKO FROM S01 WHERE CD = 2").toString(), QStringLiteral("O'Brien's"));
+    EXPECT_EQ(zan(1), 700);
+    EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD = 2").toString(), QStringLiteral("O'Brien's"));
 }
 
 TEST_F(BankBookTest, AnItemOfUnknownKindCountsAsAnExpense) {
-    ASSERT_TRUE(Write_Entry(Entry(1, 1, 1, 1000)).ok);
-    ASSERT_TRUE(Write_Entry(Entry(3, 1, 3, 50)).ok);
-    EXPECT_EQ(Zan(1), 950);
+    ASSERT_TRUE(writeEntry(journalEntry(1, 1, 1, 1000)).ok);
+    ASSERT_TRUE(writeEntry(journalEntry(3, 1, 3, 50)).ok);
+    EXPECT_EQ(zan(1), 950);
 }
 
 TEST_F(BankBookTest, AnExistingNumberIsReplacedAndBothBanksFollowAMove) {
-    ASSERT_TRUE(Write_Entry(Entry(1, 1, 1, 1000)).ok);
-    ASSERT_TRUE(Write_Entry(Entry(2, 1, 2, 300)).ok);
-    const Change c = Write_Entry(Entry(1, 2, 1, 4000));
+    ASSERT_TRUE(writeEntry(journalEntry(1, 1, 1, 1000)).ok);
+    ASSERT_TRUE(writeEntry(journalEntry(2, 1, 2, 300)).ok);
+    const Change c = writeEntry(journalEntry(1, 2, 1, 4000));
     ASSERT_TRUE(c.ok);
     EXPECT_FALSE(c.inserted);
     EXPECT_EQ(c.banks, (QList<qint64>{1, 2}));
-    EXPECT_EQ(Count(), 2);
-    EXPECT_EQ(Zan(1), -300);
-    EXPECT_EQ(Zan(2), 4000);
+    EXPECT_EQ(count(), 2);
+    EXPECT_EQ(zan(1), -300);
+    EXPECT_EQ(zan(2), 4000);
 }
 
 TEST_F(BankBookTest, BalancesGoPastThirtyTwoBits) {
-    ASSERT_TRUE(Write_Entry(Entry(4, 3, 1, 3'000'000'000LL)).ok);
-    ASSERT_TRUE(Write_Entry(Entry(5, 3, 1, 3'000'000'000LL)).ok);
-    EXPECT_EQ(Zan(3), 6'000'000'000LL);
+    ASSERT_TRUE(writeEntry(journalEntry(4, 3, 1, 3'000'000'000LL)).ok);
+    ASSERT_TRUE(writeEntry(journalEntry(5, 3, 1, 3'000'000'000LL)).ok);
+    EXPECT_EQ(zan(3), 6'000'000'000LL);
 }
 
 TEST_F(BankBookTest, ARowWithAMissingItemCountsAsAnExpenseAndBlocksNoWrite) {
-    Row(1, "2024/01/01", 1, 1, 1000);
-    Row(2, "2024/01/02", 1, 99, 300);
-    Row(3, "2024/01/03", 2, 98, 300);
-    Row(4, "2024/01/04", 2, 1, 300);
+    row(1, "2024/01/01", 1, 1, 1000);
+    row(2, "2024/01/02", 1, 99, 300);
+    row(3, "2024/01/03", 2, 98, 300);
+    row(4, "2024/01/04", 2, 1, 300);
 
     // The orphan row of bank 1 subtracts, as the journal lists it under 支出.
-    Change c = Write_Entry(Entry(7, 1, 1, 10));
+    Change c = writeEntry(journalEntry(7, 1, 1, 10));
     ASSERT_TRUE(c.ok) << c.error.toStdString();
-    EXPECT_EQ(Zan(1), 1000 - 300 + 10);
-    ASSERT_TRUE(Delete_Records(4).ok);
-    EXPECT_EQ(Zan(2), -300);
+    EXPECT_EQ(zan(1), 1000 - 300 + 10);
+    ASSERT_TRUE(deleteRecords(4).ok);
+    EXPECT_EQ(zan(2), -300);
     // Mending the row's item gives it its own sign.
-    ASSERT_TRUE(Write_Entry(Entry(3, 2, 1, 300)).ok);
-    EXPECT_EQ(Zan(2), 300);
+    ASSERT_TRUE(writeEntry(journalEntry(3, 2, 1, 300)).ok);
+    EXPECT_EQ(zan(2), 300);
 }
 
 TEST_F(BankBookTest, AMonthOfOneBankInDateOrderWithMissingItemsAsExpense) {
-    Row(1, "2001/02/28", 1, 1, 1000, QStringLiteral("給料"));
-    Row(2, "2001/02/05", 1, 2, 300);
-    Row(3, "2001/2/5", 1, 2, 1);
-    Row(4, "2001/03/01", 1, 2, 1);
-    Row(5, "2001/01/31", 1, 2, 1);
-    Row(6, "2001/02/10", 2, 2, 1);
-    Row(7, "2001/02/05", 1, 99, 40);
-    Sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (8, '2001/02/28', 1, 2, NULL, NULL)");
+    row(1, "2001/02/28", 1, 1, 1000, QStringLiteral("給料"));
+    row(2, "2001/02/05", 1, 2, 300);
+    row(3, "2001/2/5", 1, 2, 1);
+    row(4, "2001/03/01", 1, 2, 1);
+    row(5, "2001/01/31", 1, 2, 1);
+    row(6, "2001/02/10", 2, 2, 1);
+    row(7, "2001/02/05", 1, 99, 40);
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (8, '2001/02/28', 1, 2, NULL, NULL)");
 
-    const BankMonth m = Read_Bank_Month(1, QStringLiteral("2001/02"));
+    const BankMonth m = readBankMonth(1, QStringLiteral("2001/02"));
     ASSERT_TRUE(m.ok) << m.error.toStdString();
     QList<qint64> cds;
     for (const BankMonthRow& r : m.rows) cds << r.cd;
@@ -113,25 +113,25 @@ TEST_F(BankBookTest, AMonthOfOneBankInDateOrderWithMissingItemsAsExpense) {
     EXPECT_EQ(missing.amount, 40);
     EXPECT_FALSE(m.rows[3].amount.has_value());
 
-    EXPECT_TRUE(Read_Bank_Month(1, QStringLiteral("2001/00")).rows.isEmpty());
-    EXPECT_TRUE(Read_Bank_Month(3, QStringLiteral("2001/02")).rows.isEmpty());
+    EXPECT_TRUE(readBankMonth(1, QStringLiteral("2001/00")).rows.isEmpty());
+    EXPECT_TRUE(readBankMonth(3, QStringLiteral("2001/02")).rows.isEmpty());
 }
 
 TEST_F(BankBookTest, RecordsAreFoundByNumberWithoutReadingTheJournal) {
-    EXPECT_EQ(Find_Record(0).status, Lookup::EmptyJournal);
-    EXPECT_EQ(Find_Record(5).status, Lookup::EmptyJournal);
-    Row(3, "2024/01/03", 1, 1, 1000, QStringLiteral("memo"));
-    Sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (7, '2023/12/31', 2, 2, 300, NULL)");
-    RecordLookup l = Find_Record(0);
+    EXPECT_EQ(findRecord(0).status, Lookup::EmptyJournal);
+    EXPECT_EQ(findRecord(5).status, Lookup::EmptyJournal);
+    row(3, "2024/01/03", 1, 1, 1000, QStringLiteral("memo"));
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (7, '2023/12/31', 2, 2, 300, NULL)");
+    RecordLookup l = findRecord(0);
     ASSERT_EQ(l.status, Lookup::Found);
     EXPECT_EQ(l.record.cd, 7);  // the highest number, not the latest date
     EXPECT_TRUE(l.record.note.isNull());
-    l = Find_Record(3);
+    l = findRecord(3);
     ASSERT_EQ(l.status, Lookup::Found);
     EXPECT_EQ(l.record.date, QStringLiteral("2024/01/03"));
     EXPECT_EQ(l.record.amount.toLongLong(), 1000);
-    EXPECT_EQ(Find_Record(4).status, Lookup::NotFound);
-    EXPECT_EQ(Move_Target(Move::Previous, 1), 1);
+    EXPECT_EQ(findRecord(4).status, Lookup::NotFound);
+    EXPECT_EQ(moveTarget(Move::Previous, 1), 1);
 }
 
 }  // namespace

@@ -19,13 +19,13 @@ bool right(const models::GridModel& m, int row, int col) {
 class GridModelsTest : public AppTest {};
 
 TEST_F(GridModelsTest, ABanksMonthShowsItsRowsWithAmountsUnderTheirKind) {
-    Start(app::Program::Bank);
-    Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'家賃',1)");
-    Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (7,'2024/05/02',1,2,300,'x'),"
+    start(app::Program::Bank);
+    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'家賃',1)");
+    sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (7,'2024/05/02',1,2,300,'x'),"
         "(3,'2024/05/01',1,1,1000,NULL),(9,'2024/05/03',1,99,40,''),(4,'2024/06/01',1,1,5,''),(5,'2024/05/01',2,1,5,'')");
     models::BankMonthModel m;
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    m.setRows(ledger::Read_Bank_Month(1, QStringLiteral("2024/05")).rows);
+    m.setRows(ledger::readBankMonth(1, QStringLiteral("2024/05")).rows);
     ASSERT_EQ(m.rowCount(), 3);
     EXPECT_EQ(cells(m, 0), (QStringList{"3", "2024/05/01", "1", "給与", "1000", "", ""}));
     EXPECT_EQ(cells(m, 1), (QStringList{"7", "2024/05/02", "2", "家賃", "", "300", "x"}));
@@ -40,13 +40,13 @@ TEST_F(GridModelsTest, ABanksMonthShowsItsRowsWithAmountsUnderTheirKind) {
 }
 
 TEST_F(GridModelsTest, AHouseholdPageShowsTheDayAndTheBalanceAndAnEmptyPageOneEmptyRow) {
-    Start(app::Program::Purse);
-    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (2,1,'2024/05/04',2,300,700,''),"
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (2,1,'2024/05/04',2,300,700,''),"
         "(1,1,'2024/05/03',1,1000,1000,'pay'),(3,2,'2024/06/01',2,1,699,'')");
     models::PageModel m;
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    m.setRows(ledger::Read_Page(1).rows);
+    m.setRows(ledger::readPage(1).rows);
     ASSERT_EQ(m.rowCount(), 2);
     EXPECT_EQ(cells(m, 0), (QStringList{"1", "03", "1", "給料", "1000", "", "1000", "pay"}));
     EXPECT_EQ(cells(m, 1), (QStringList{"2", "04", "2", "食費", "", "300", "700", ""}));
@@ -54,7 +54,7 @@ TEST_F(GridModelsTest, AHouseholdPageShowsTheDayAndTheBalanceAndAnEmptyPageOneEm
     EXPECT_FALSE(m.rowOfRecord(3));
     EXPECT_EQ(m.rowAt(0)->kDate, QStringLiteral("2024/05/03"));
     for (int c : {4, 5, 6}) EXPECT_TRUE(right(m, 0, c)) << c;
-    m.setRows(ledger::Read_Page(5).rows);
+    m.setRows(ledger::readPage(5).rows);
     ASSERT_EQ(m.rowCount(), 1);
     EXPECT_EQ(cells(m, 0), QStringList(8, QString()));
     EXPECT_EQ(m.rowAt(0), nullptr);
@@ -62,11 +62,11 @@ TEST_F(GridModelsTest, AHouseholdPageShowsTheDayAndTheBalanceAndAnEmptyPageOneEm
 }
 
 TEST_F(GridModelsTest, AMasterListTakesWrittenRowsInPlaceOrAtTheEnd) {
-    Start(app::Program::Bank);
-    Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら',1000),(3,'みどり',NULL)");
+    start(app::Program::Bank);
+    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら',1000),(3,'みどり',NULL)");
     models::MasterListModel m(ledger::Master::Bank);
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    m.setRows(ledger::Read_Master_List(ledger::Master::Bank));
+    m.setRows(ledger::readMasterList(ledger::Master::Bank));
     EXPECT_EQ(m.rowTexts(), (QList<QStringList>{{"1", "さくら", "1000"}, {"3", "みどり", ""}}));
     EXPECT_TRUE(right(m, 0, 2)) << "a balance is an amount";
     EXPECT_EQ(m.put({3, QStringLiteral("みどり信金"), 5, {}}, false), 1);
@@ -85,7 +85,7 @@ TEST_F(GridModelsTest, AMasterListTakesWrittenRowsInPlaceOrAtTheEnd) {
 }
 
 TEST_F(GridModelsTest, TotalsHaveAnEmptyRowAfterEachLineAndTheGrandTotalLast) {
-    Start(app::Program::Bank);
+    start(app::Program::Bank);
     ledger::TotalsTable t;
     t.lines = {{1, "給与", "収入", 2, 5000, 2500}, {3, "雑費", "支出", 3, -1000, -333}};
     t.grandTotal = 4000;

@@ -13,7 +13,7 @@ using print::Rows;
 namespace {
 
 // n rows of `cols` cells: the row number in column 0, "c<col>" in the others.
-Rows Numbered(int n, int cols) {
+Rows numbered(int n, int cols) {
     Rows rows;
     for (int r = 1; r <= n; ++r) {
         QStringList cells{QString::number(r)};
@@ -28,18 +28,18 @@ const Recorder::Placed* Find(const Recorder& rec, int page, const QString& text)
         if (p.page == page && p.text == text) return &p;
     return nullptr;
 }
-double Column(const Recorder& rec, int page, const QString& text) {
+double column(const Recorder& rec, int page, const QString& text) {
     const auto* p = Find(rec, page, text);
     return p ? p->column : -1;
 }
-double End_Column(const Recorder& rec, int page, const QString& text) {
+double endColumn(const Recorder& rec, int page, const QString& text) {
     const auto* p = Find(rec, page, text);
-    return p ? p->column + rec.Text_Width(p->text) : -1;
+    return p ? p->column + rec.textWidth(p->text) : -1;
 }
 // The left-most column of the rows of a sheet (lines from 8 on).
-double Row_Start(const Recorder& rec, int page) {
+double rowStart(const Recorder& rec, int page) {
     double c = 1000;
-    for (const auto& p : rec.Page(page))
+    for (const auto& p : rec.placedOn(page))
         if (p.line >= 8) c = std::min(c, p.column);
     return c;
 }
@@ -58,13 +58,13 @@ const QList<Kind> kKinds{
     {"list", 3, 5, true,
      [](Recorder& r, const Rows& rows, bool& f) { return print::Print_List(r, print::MasterList::Items, rows, f); }},
     {"bank journal", 7, 0, true,
-     [](Recorder& r, const Rows& rows, bool& f) { return print::Print_BankJournal(r, "1 みずほ", "1000", rows, f); }},
+     [](Recorder& r, const Rows& rows, bool& f) { return print::printBankJournal(r, "1 みずほ", "1000", rows, f); }},
     {"purse journal", 7, 0, true,
-     [](Recorder& r, const Rows& rows, bool& f) { return print::Print_PurseJournal(r, "3", "2024/05", rows, f); }},
+     [](Recorder& r, const Rows& rows, bool& f) { return print::printPurseJournal(r, "3", "2024/05", rows, f); }},
     {"bank totals", 7, 5, false,
-     [](Recorder& r, const Rows& rows, bool&) { return print::Print_BankTotals(r, "2024", "05", 0, rows); }},
+     [](Recorder& r, const Rows& rows, bool&) { return print::printBankTotals(r, "2024", "05", 0, rows); }},
     {"purse totals", 6, 5, true,
-     [](Recorder& r, const Rows& rows, bool& f) { return print::Print_PurseTotals(r, "2024", "05", 0, rows, f); }},
+     [](Recorder& r, const Rows& rows, bool& f) { return print::printPurseTotals(r, "2024", "05", 0, rows, f); }},
 };
 
 }  // namespace
@@ -73,7 +73,7 @@ TEST(PrintLayout, ListPrintsTitleHeadingsAndRowsAtTheirPlaces) {
     Recorder empty;
     bool front = true;
     ASSERT_TRUE(print::Print_List(empty, print::MasterList::Banks, {}, front));
-    EXPECT_EQ(empty.Pages(), 1);
+    EXPECT_EQ(empty.pageCount(), 1);
     ASSERT_EQ(empty.Texts().size(), 3);
     const auto& title = empty.Texts().at(0);
     EXPECT_EQ(title.text, "銀行マスター");
@@ -85,7 +85,7 @@ TEST(PrintLayout, ListPrintsTitleHeadingsAndRowsAtTheirPlaces) {
     EXPECT_EQ(heading.line, 6);
     EXPECT_EQ(heading.column, 5 + 12);
     EXPECT_TRUE(heading.bold);
-    EXPECT_EQ(Column(empty, 1, "残高"), 5 + 25);
+    EXPECT_EQ(column(empty, 1, "残高"), 5 + 25);
     EXPECT_TRUE(front);
 
     Recorder rec;
@@ -97,7 +97,7 @@ TEST(PrintLayout, ListPrintsTitleHeadingsAndRowsAtTheirPlaces) {
     EXPECT_EQ(Find(rec, 1, "1")->line, 8);
     EXPECT_DOUBLE_EQ(name2->line, 8 + 14 / 12.0 + 0.5);  // a 14-point line, then half a line
     EXPECT_EQ(name2->column, 2 + 10);
-    EXPECT_EQ(Column(rec, 1, "-500"), 2 + 25);
+    EXPECT_EQ(column(rec, 1, "-500"), 2 + 25);
 }
 
 // 0 rows: one sheet; 30: a full sheet, then one with the headings only; 31: two sheets. The
@@ -108,22 +108,22 @@ TEST(PrintLayout, SheetsOfThirtyRowsAlternateSides) {
         Recorder empty;
         bool front = true;
         ASSERT_TRUE(kind.print(empty, {}, front));
-        EXPECT_EQ(empty.Pages(), 1);
+        EXPECT_EQ(empty.pageCount(), 1);
         EXPECT_TRUE(front);
 
         Recorder full;
-        ASSERT_TRUE(kind.print(full, Numbered(30, kind.cols), front));
-        EXPECT_EQ(full.Pages(), 2);
-        EXPECT_EQ(full.Page(2).size(), empty.Texts().size());
+        ASSERT_TRUE(kind.print(full, numbered(30, kind.cols), front));
+        EXPECT_EQ(full.pageCount(), 2);
+        EXPECT_EQ(full.placedOn(2).size(), empty.Texts().size());
         EXPECT_EQ(front, !kind.sides);
 
         for (const bool first : {true, false}) {
             Recorder rec;
             front = first;
-            ASSERT_TRUE(kind.print(rec, Numbered(31, kind.cols), front));
-            ASSERT_EQ(rec.Pages(), 2);
-            EXPECT_EQ(Row_Start(rec, 1), kind.rowStart + (!kind.sides ? 2 : first ? 5 : 2));
-            EXPECT_EQ(Row_Start(rec, 2), kind.rowStart + (!kind.sides ? 2 : first ? 2 : 5));
+            ASSERT_TRUE(kind.print(rec, numbered(31, kind.cols), front));
+            ASSERT_EQ(rec.pageCount(), 2);
+            EXPECT_EQ(rowStart(rec, 1), kind.rowStart + (!kind.sides ? 2 : first ? 5 : 2));
+            EXPECT_EQ(rowStart(rec, 2), kind.rowStart + (!kind.sides ? 2 : first ? 2 : 5));
             EXPECT_EQ(front, kind.sides ? !first : first);
         }
     }
@@ -138,30 +138,30 @@ TEST(PrintLayout, BankJournalAlignsAmountsByTheDigitWidth) {
         bool front = true;
         const Rows rows{{"7", "2024/05/03", "3", "給与", "250000", "", "5月分"},
                         {"8", "2024/05/04", "12", "食費", "", "980", ""}};
-        ASSERT_TRUE(print::Print_BankJournal(rec, "1 みずほ", "-1200", rows, front));
+        ASSERT_TRUE(print::printBankJournal(rec, "1 みずほ", "-1200", rows, front));
         const auto* bank = Find(rec, 1, "1 みずほ");
         ASSERT_TRUE(bank);
         EXPECT_EQ(bank->column, 5 + 15);
-        EXPECT_EQ(Column(rec, 1, "残高 -1200"), 5 + 35);
-        EXPECT_EQ(Column(rec, 1, "支出"), 5 + 50);
-            EXPECT_EQ(Column(rec, 1, "3 給与"), 5 + 15);
-        EXPECT_EQ(Column(rec, 1, "250000"), 44 + 5 - 6 * w);
-        EXPECT_EQ(Column(rec, 1, "980"), 59 + 5 - 3 * w);
-        EXPECT_EQ(Column(rec, 1, "5月分"), 78 + 5 - 3 * w);  // by its character count, wide or not
+        EXPECT_EQ(column(rec, 1, "残高 -1200"), 5 + 35);
+        EXPECT_EQ(column(rec, 1, "支出"), 5 + 50);
+            EXPECT_EQ(column(rec, 1, "3 給与"), 5 + 15);
+        EXPECT_EQ(column(rec, 1, "250000"), 44 + 5 - 6 * w);
+        EXPECT_EQ(column(rec, 1, "980"), 59 + 5 - 3 * w);
+        EXPECT_EQ(column(rec, 1, "5月分"), 78 + 5 - 3 * w);  // by its character count, wide or not
         if (w == 1) {
-            EXPECT_EQ(End_Column(rec, 1, "250000"), 44 + 5);
-            EXPECT_EQ(End_Column(rec, 1, "980"), 59 + 5);
+            EXPECT_EQ(endColumn(rec, 1, "250000"), 44 + 5);
+            EXPECT_EQ(endColumn(rec, 1, "980"), 59 + 5);
         }
     }
 }
 
 TEST(PrintLayout, HouseholdJournalPrintsPageNumberDatesAndNotes) {
-    Rows rows = Numbered(30, 7);
+    Rows rows = numbered(30, 7);
     rows[0] = {"41", "03", "5", "食費", "", "1200", "48800"};
     rows[29] << "立替分";  // the 30th row's note becomes a 31st line
     Recorder rec;
     bool front = true;
-    ASSERT_TRUE(print::Print_PurseJournal(rec, "12", "2024/05", rows, front));
+    ASSERT_TRUE(print::printPurseJournal(rec, "12", "2024/05", rows, front));
     const auto* page = Find(rec, 1, "12");
     ASSERT_TRUE(page);
     EXPECT_EQ(page->column, 75);
@@ -169,62 +169,62 @@ TEST(PrintLayout, HouseholdJournalPrintsPageNumberDatesAndNotes) {
     ASSERT_TRUE(month);
     EXPECT_EQ(month->column, 5 + 25);
     EXPECT_GT(month->line, page->line);
-    EXPECT_EQ(Column(rec, 1, "差引"), 5 + 70);
-    EXPECT_EQ(Column(rec, 1, "5 食費"), 5 + 15);
-    EXPECT_EQ(End_Column(rec, 1, "48800"), 78 + 5);
+    EXPECT_EQ(column(rec, 1, "差引"), 5 + 70);
+    EXPECT_EQ(column(rec, 1, "5 食費"), 5 + 15);
+    EXPECT_EQ(endColumn(rec, 1, "48800"), 78 + 5);
 
-    const QList<Recorder::Placed> sheet = rec.Page(1);
+    const QList<Recorder::Placed> sheet = rec.placedOn(1);
     EXPECT_EQ(sheet.constLast().text, "立替分");
     EXPECT_EQ(sheet.constLast().column, 5 + 15);
     EXPECT_GT(sheet.constLast().line, sheet.at(sheet.size() - 2).line);
-    EXPECT_EQ(rec.Pages(), 2);  // the second sheet: headings only
-    EXPECT_EQ(rec.Page(2).size(), 6);
+    EXPECT_EQ(rec.pageCount(), 2);  // the second sheet: headings only
+    EXPECT_EQ(rec.placedOn(2).size(), 6);
     EXPECT_FALSE(front);
-    EXPECT_EQ(Column(rec, 2, "12"), 15);  // on a back side
-    EXPECT_EQ(Column(rec, 2, "2024/05"), 2 + 25);
+    EXPECT_EQ(column(rec, 2, "12"), 15);  // on a back side
+    EXPECT_EQ(column(rec, 2, "2024/05"), 2 + 25);
 
     // Row 29's note is line 30: row 30 goes to the next sheet.
     rows[29].removeLast();
     rows[28] << "メモ";
     rows[29][1] = "31";
     Recorder moved;
-    ASSERT_TRUE(print::Print_PurseJournal(moved, "1", "2024/05", rows, front));
+    ASSERT_TRUE(print::printPurseJournal(moved, "1", "2024/05", rows, front));
     ASSERT_TRUE(Find(moved, 2, "2024/05/31"));
     EXPECT_EQ(Find(moved, 2, "2024/05/31")->line, 8);
-    EXPECT_EQ(Column(moved, 2, "2024/05/31"), 5);
+    EXPECT_EQ(column(moved, 2, "2024/05/31"), 5);
 
     // A page without entries shows one empty row: it prints as no row at all.
     Recorder empty;
-    ASSERT_TRUE(print::Print_PurseJournal(empty, "2", "2024/06", Rows{QStringList(8, QString())}, front));
+    ASSERT_TRUE(print::printPurseJournal(empty, "2", "2024/06", Rows{QStringList(8, QString())}, front));
     EXPECT_EQ(empty.Texts().size(), 6);
 }
 
 TEST(PrintLayout, TotalsTitleNamesThePeriodAndAmountsEndAtTheirColumns) {
     Recorder bank;
-    ASSERT_TRUE(print::Print_BankTotals(
+    ASSERT_TRUE(print::printBankTotals(
         bank, "2001", "02", 0,
         {{"1", "給与", "収入", "3", "合計", "750000", "250000"}, {"", "", "", "", "総合計", "-1000", ""}}));
     const auto* title = Find(bank, 1, "銀行項目別合計  2001年02月期");
     ASSERT_TRUE(title);
     EXPECT_EQ(title->column, 2 + 30);
     EXPECT_EQ(title->line, 2);
-    EXPECT_EQ(Column(bank, 1, "項目名"), 2 + 12);
-    EXPECT_EQ(Column(bank, 1, "平均"), 2 + 70);
-    EXPECT_EQ(Column(bank, 1, "給与"), 2 + 10);
-    EXPECT_EQ(Column(bank, 1, "合計"), 2 + 40);
+    EXPECT_EQ(column(bank, 1, "項目名"), 2 + 12);
+    EXPECT_EQ(column(bank, 1, "平均"), 2 + 70);
+    EXPECT_EQ(column(bank, 1, "給与"), 2 + 10);
+    EXPECT_EQ(column(bank, 1, "合計"), 2 + 40);
     EXPECT_FALSE(Find(bank, 1, "3"));  // the count is not printed
-    EXPECT_EQ(End_Column(bank, 1, "750000"), 2 + 59);
-    EXPECT_EQ(End_Column(bank, 1, "250000"), 2 + 78);
-    EXPECT_EQ(End_Column(bank, 1, "-1000"), 2 + 59);
+    EXPECT_EQ(endColumn(bank, 1, "750000"), 2 + 59);
+    EXPECT_EQ(endColumn(bank, 1, "250000"), 2 + 78);
+    EXPECT_EQ(endColumn(bank, 1, "-1000"), 2 + 59);
 
     Recorder purse;
     bool front = true;
     ASSERT_TRUE(
-        print::Print_PurseTotals(purse, "2024", "05", 1, {{"4", "食費", "支出", "合計", "-36000", "-1200"}}, front));
+        print::printPurseTotals(purse, "2024", "05", 1, {{"4", "食費", "支出", "合計", "-36000", "-1200"}}, front));
     EXPECT_TRUE(Find(purse, 1, "科目別合計  2024年度"));
-    EXPECT_EQ(Column(purse, 1, "合計"), 5 + 40);
-    EXPECT_EQ(End_Column(purse, 1, "-36000"), 5 + 59);
-    EXPECT_EQ(End_Column(purse, 1, "-1200"), 5 + 78);
+    EXPECT_EQ(column(purse, 1, "合計"), 5 + 40);
+    EXPECT_EQ(endColumn(purse, 1, "-36000"), 5 + 59);
+    EXPECT_EQ(endColumn(purse, 1, "-1200"), 5 + 78);
 }
 
 TEST(PrintLayout, ALongTextPushesTheNextOneInsteadOfCoveringIt) {
@@ -232,15 +232,15 @@ TEST(PrintLayout, ALongTextPushesTheNextOneInsteadOfCoveringIt) {
     bool front = true;
     const QString longName(20, QChar(0x9280));  // 20 full-width characters: 40 columns
     ASSERT_TRUE(print::Print_List(rec, print::MasterList::Items, {{"1", longName, "支出"}}, front));
-    EXPECT_EQ(Column(rec, 1, longName), 5 + 10);
-    EXPECT_EQ(Column(rec, 1, "支出"), End_Column(rec, 1, longName) + 1);
+    EXPECT_EQ(column(rec, 1, longName), 5 + 10);
+    EXPECT_EQ(column(rec, 1, "支出"), endColumn(rec, 1, longName) + 1);
 }
 
 TEST(PrintLayout, AWriterFailureStopsThePrintout) {
     Recorder rec;
-    rec.Fail_From(2);
+    rec.failFrom(2);
     bool front = true;
-    EXPECT_FALSE(print::Print_List(rec, print::MasterList::Banks, Numbered(45, 3), front));
-    EXPECT_EQ(rec.Pages(), 1);
+    EXPECT_FALSE(print::Print_List(rec, print::MasterList::Banks, numbered(45, 3), front));
+    EXPECT_EQ(rec.pageCount(), 1);
     EXPECT_FALSE(front);  // the first sheet went out whole
 }

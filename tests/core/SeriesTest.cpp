@@ -8,7 +8,7 @@ using ledger::SeriesData;
 
 namespace {
 
-QStringList Labels(const SeriesData& d) {
+QStringList labels(const SeriesData& d) {
     QStringList l;
     for (const auto& p : d) l << p.label;
     return l;
@@ -21,65 +21,65 @@ QList<qint64> Values(const SeriesData& d) {  // -1 stands for no value
 
 class SeriesTest : public AppTest {
   protected:
-    void Bank_Book() {
-        Start(app::Program::Bank);
-        Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
-        Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
+    void bankBook() {
+        start(app::Program::Bank);
+        sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
+        sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
     }
-    void Entry(int cd, const QString& date, int bank, int item, const QVariant& amount) {
-        Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)", {cd, date, bank, item, amount});
+    void addEntry(int cd, const QString& date, int bank, int item, const QVariant& amount) {
+        sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)", {cd, date, bank, item, amount});
     }
 };
 
 TEST_F(SeriesTest, YearlyItemSeriesHasTwelveMonthsAndNoPointWhereNothingWasBooked) {
-    Bank_Book();
-    Entry(1, "2024/01/05", 1, 2, 1000);
-    Entry(2, "2024/01/20", 1, 2, 2000);
-    Entry(3, "2024/03/02", 1, 2, 500);
-    Entry(4, "2024/02/02", 1, 1, 7000);  // another item
-    Entry(5, "2024/02/03", 2, 2, 7000);  // another bank
-    Entry(6, "2023/02/03", 1, 2, 7000);  // another year
-    const SeriesData d = ledger::Read_Series(app::Program::Bank, 1, 2, Period{1, 2024, 5});
-    EXPECT_EQ(Labels(d), (QStringList{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8", "/9", "/10", "/11", "/12"}));
+    bankBook();
+    addEntry(1, "2024/01/05", 1, 2, 1000);
+    addEntry(2, "2024/01/20", 1, 2, 2000);
+    addEntry(3, "2024/03/02", 1, 2, 500);
+    addEntry(4, "2024/02/02", 1, 1, 7000);  // another item
+    addEntry(5, "2024/02/03", 2, 2, 7000);  // another bank
+    addEntry(6, "2023/02/03", 1, 2, 7000);  // another year
+    const SeriesData d = ledger::readSeries(app::Program::Bank, 1, 2, Period{1, 2024, 5});
+    EXPECT_EQ(labels(d), (QStringList{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8", "/9", "/10", "/11", "/12"}));
     EXPECT_EQ(Values(d), (QList<qint64>{3000, -1, 500, -1, -1, -1, -1, -1, -1, -1, -1, -1}));
 }
 
 TEST_F(SeriesTest, YearlyBalanceRunsThroughTheYearAndAZeroBalanceIsNoPoint) {
-    Bank_Book();
-    Entry(1, "2024/01/25", 1, 1, 5000);
-    Entry(2, "2024/03/10", 1, 2, 2000);
-    Entry(3, "2024/05/10", 1, 2, 3000);  // back to exactly 0
-    Entry(4, "2024/06/10", 1, 1, 100);
-    const SeriesData d = ledger::Read_Series(app::Program::Bank, 1, 0, Period{1, 2024, 1});
+    bankBook();
+    addEntry(1, "2024/01/25", 1, 1, 5000);
+    addEntry(2, "2024/03/10", 1, 2, 2000);
+    addEntry(3, "2024/05/10", 1, 2, 3000);  // back to exactly 0
+    addEntry(4, "2024/06/10", 1, 1, 100);
+    const SeriesData d = ledger::readSeries(app::Program::Bank, 1, 0, Period{1, 2024, 1});
     ASSERT_EQ(d.size(), 12);
     EXPECT_EQ(Values(d).mid(0, 7), (QList<qint64>{5000, -1, 3000, -1, -1, 100, -1}));
 }
 
 TEST_F(SeriesTest, MonthlySeriesHasOnePointPerEntryLabelledByDay) {
-    Bank_Book();
-    Entry(1, "2024/05/05", 1, 1, 5000);
-    Entry(2, "2024/05/05", 1, 2, 1200);
-    Entry(3, "2024/05/20", 1, 2, 300);
-    Entry(4, "2024/05/05", 1, 2, 800);
-    Entry(5, "2024/06/05", 1, 2, 800);
-    const SeriesData balance = ledger::Read_Series(app::Program::Bank, 1, 0, Period{0, 2024, 5});
-    EXPECT_EQ(Labels(balance), (QStringList{"/05", "/05", "/05", "/20"}));
+    bankBook();
+    addEntry(1, "2024/05/05", 1, 1, 5000);
+    addEntry(2, "2024/05/05", 1, 2, 1200);
+    addEntry(3, "2024/05/20", 1, 2, 300);
+    addEntry(4, "2024/05/05", 1, 2, 800);
+    addEntry(5, "2024/06/05", 1, 2, 800);
+    const SeriesData balance = ledger::readSeries(app::Program::Bank, 1, 0, Period{0, 2024, 5});
+    EXPECT_EQ(labels(balance), (QStringList{"/05", "/05", "/05", "/20"}));
     EXPECT_EQ(Values(balance), (QList<qint64>{5000, 3800, 3000, 2700}));
-    const SeriesData item = ledger::Read_Series(app::Program::Bank, 1, 2, Period{0, 2024, 5});
+    const SeriesData item = ledger::readSeries(app::Program::Bank, 1, 2, Period{0, 2024, 5});
     EXPECT_EQ(Values(item), (QList<qint64>{1200, 800, 300}));
-    EXPECT_TRUE(ledger::Read_Series(app::Program::Bank, 2, 0, Period{0, 2024, 5}).isEmpty());
-    EXPECT_TRUE(ledger::Read_Series(app::Program::Bank, 1, 0, Period{1, 2020, 5}).isEmpty());
+    EXPECT_TRUE(ledger::readSeries(app::Program::Bank, 2, 0, Period{0, 2024, 5}).isEmpty());
+    EXPECT_TRUE(ledger::readSeries(app::Program::Bank, 1, 0, Period{1, 2020, 5}).isEmpty());
 }
 
 TEST_F(SeriesTest, HouseholdBalanceSkipsEntriesOfUnknownCategories) {
-    Start(app::Program::Purse);
-    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/05/01',1,10000,0),(2,2,'2024/05/02',9,999,0),(3,2,'2024/05/03',2,400,0),(4,2,'2024/05/"
         "04',2,NULL,0)");
-    const SeriesData d = ledger::Read_Series(app::Program::Purse, 0, 0, Period{0, 2024, 5});
+    const SeriesData d = ledger::readSeries(app::Program::Purse, 0, 0, Period{0, 2024, 5});
     EXPECT_EQ(Values(d), (QList<qint64>{10000, 10000, 9600, 9600}));
-    const SeriesData food = ledger::Read_Series(app::Program::Purse, 0, 2, Period{0, 2024, 5});
+    const SeriesData food = ledger::readSeries(app::Program::Purse, 0, 2, Period{0, 2024, 5});
     EXPECT_EQ(Values(food), (QList<qint64>{400, -1})) << "an amount that is not a number is no point";
 }
 

@@ -9,30 +9,30 @@ namespace {
 
 class TotalsTest : public AppTest {
   protected:
-    void Bank_Book() {
-        Start(app::Program::Bank);
-        Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
-        Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1),(3,'雑費',1),(7,'謎',5)");
+    void bankBook() {
+        start(app::Program::Bank);
+        sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
+        sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1),(3,'雑費',1),(7,'謎',5)");
     }
-    void Entry(int cd, const QString& date, int bank, const QVariant& item, const QVariant& amount) {
-        Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)", {cd, date, bank, item, amount});
+    void addEntry(int cd, const QString& date, int bank, const QVariant& item, const QVariant& amount) {
+        sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)", {cd, date, bank, item, amount});
     }
 };
 
 TEST_F(TotalsTest, OneBanksMonthByItemWithCountsAveragesAndGrandTotal) {
-    Bank_Book();
-    Entry(1, "2024/05/01", 1, 2, 1000);
-    Entry(2, "2024/05/10", 1, 2, 1000);
-    Entry(3, "2024/05/31", 1, 2, 1000);
-    Entry(4, "2024/05/25", 1, 1, 5000);
+    bankBook();
+    addEntry(1, "2024/05/01", 1, 2, 1000);
+    addEntry(2, "2024/05/10", 1, 2, 1000);
+    addEntry(3, "2024/05/31", 1, 2, 1000);
+    addEntry(4, "2024/05/25", 1, 1, 5000);
     // Not this bank, not this month, no item, an item the master lacks: none of them counts.
-    Entry(5, "2024/05/02", 2, 2, 700);
-    Entry(6, "2024/06/01", 1, 2, 900);
-    Entry(7, "2024/04/30", 1, 2, 900);
-    Entry(8, "2024/05/03", 1, QVariant(), 800);
-    Entry(9, "2024/05/04", 1, 99, 800);
+    addEntry(5, "2024/05/02", 2, 2, 700);
+    addEntry(6, "2024/06/01", 1, 2, 900);
+    addEntry(7, "2024/04/30", 1, 2, 900);
+    addEntry(8, "2024/05/03", 1, QVariant(), 800);
+    addEntry(9, "2024/05/04", 1, 99, 800);
 
-    const ledger::TotalsTable t = ledger::Period_Totals(app::Program::Bank, 1, Period{0, 2024, 5});
+    const ledger::TotalsTable t = ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5});
     ASSERT_EQ(t.lines.size(), 2);
     EXPECT_EQ(t.lines[0].code, 1);
     EXPECT_EQ(t.lines[0].name, QStringLiteral("給与"));
@@ -45,15 +45,15 @@ TEST_F(TotalsTest, OneBanksMonthByItemWithCountsAveragesAndGrandTotal) {
     EXPECT_EQ(t.lines[1].average, -1000);
     EXPECT_EQ(t.grandTotal, 2000);
 
-    const ledger::TotalsTable year = ledger::Period_Totals(app::Program::Bank, 1, Period{1, 2024, 5});
+    const ledger::TotalsTable year = ledger::periodTotals(app::Program::Bank, 1, Period{1, 2024, 5});
     ASSERT_EQ(year.lines.size(), 2);
     EXPECT_EQ(year.lines[1].count, 5);
     EXPECT_EQ(year.lines[1].amount, -4800);
-    EXPECT_TRUE(ledger::Period_Totals(app::Program::Bank, 1, Period{0, 2023, 5}).lines.isEmpty());
+    EXPECT_TRUE(ledger::periodTotals(app::Program::Bank, 1, Period{0, 2023, 5}).lines.isEmpty());
 }
 
 TEST_F(TotalsTest, ZeroSumsAreLeftOutAndAveragesTruncateTowardZero) {
-    const auto t = ledger::Make_Totals({
+    const auto t = ledger::makeTotals({
         {3, "雑費", 1, 3, 1000},       // -1000 / 3
         {1, "給与", 0, 2, 0},          // entries that sum to 0
         {2, "食費", 1, 2, 5},          // -5 / 2
@@ -72,13 +72,13 @@ TEST_F(TotalsTest, ZeroSumsAreLeftOutAndAveragesTruncateTowardZero) {
 }
 
 TEST_F(TotalsTest, AmountsThatAreNotNumbersCountButAddNothingAndSumsPassThirtyTwoBits) {
-    Bank_Book();
-    Entry(1, "2024/05/01", 1, 1, 2000000000);
-    Entry(2, "2024/05/02", 1, 1, 2000000000);
-    Entry(3, "2024/05/03", 1, 1, QStringLiteral("abc"));
-    Entry(4, "2024/05/04", 1, 1, QVariant());
-    Entry(5, "2024/05/05", 1, 3, 10.4);
-    const auto t = ledger::Period_Totals(app::Program::Bank, 1, Period{0, 2024, 5});
+    bankBook();
+    addEntry(1, "2024/05/01", 1, 1, 2000000000);
+    addEntry(2, "2024/05/02", 1, 1, 2000000000);
+    addEntry(3, "2024/05/03", 1, 1, QStringLiteral("abc"));
+    addEntry(4, "2024/05/04", 1, 1, QVariant());
+    addEntry(5, "2024/05/05", 1, 3, 10.4);
+    const auto t = ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5});
     ASSERT_EQ(t.lines.size(), 2);
     EXPECT_EQ(t.lines[0].count, 4);
     EXPECT_EQ(t.lines[0].amount, Q_INT64_C(4000000000));
@@ -88,28 +88,28 @@ TEST_F(TotalsTest, AmountsThatAreNotNumbersCountButAddNothingAndSumsPassThirtyTw
 }
 
 TEST_F(TotalsTest, HouseholdBookTotalsAllPagesByCategory) {
-    Start(app::Program::Purse);
-    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/01/05',2,300,0),(2,2,'2024/02/05',2,500,0),(3,3,'2024/03/05',1,10000,0),"
         "(4,3,'2023/12/31',2,999,0),(5,3,'2024/03/06',5,999,0)");
-    const auto t = ledger::Period_Totals(app::Program::Purse, 0, Period{1, 2024, 1});
+    const auto t = ledger::periodTotals(app::Program::Purse, 0, Period{1, 2024, 1});
     ASSERT_EQ(t.lines.size(), 2);
     EXPECT_EQ(t.lines[0].name, QStringLiteral("小遣い"));
     EXPECT_EQ(t.lines[1].name, QStringLiteral("食費"));
     EXPECT_EQ(t.lines[1].count, 2);
     EXPECT_EQ(t.lines[1].amount, -800);
     EXPECT_EQ(t.grandTotal, 9200);
-    EXPECT_EQ(ledger::Period_Totals(app::Program::Purse, 0, Period{0, 2024, 2}).grandTotal, -500);
+    EXPECT_EQ(ledger::periodTotals(app::Program::Purse, 0, Period{0, 2024, 2}).grandTotal, -500);
 }
 
 TEST_F(TotalsTest, AMonthIsItsZeroPaddedDates) {
-    Bank_Book();
-    Entry(1, "2001/02/05", 1, 1, 1);
-    Entry(2, "2001/02/28", 1, 1, 10);
-    Entry(3, "2001/2/5", 1, 1, 100);
-    Entry(4, "2001/03/01", 1, 1, 1000);
-    EXPECT_EQ(ledger::Period_Totals(app::Program::Bank, 1, Period{0, 2001, 2}).grandTotal, 11);
+    bankBook();
+    addEntry(1, "2001/02/05", 1, 1, 1);
+    addEntry(2, "2001/02/28", 1, 1, 10);
+    addEntry(3, "2001/2/5", 1, 1, 100);
+    addEntry(4, "2001/03/01", 1, 1, 1000);
+    EXPECT_EQ(ledger::periodTotals(app::Program::Bank, 1, Period{0, 2001, 2}).grandTotal, 11);
 }
 
 }  // namespace

@@ -33,57 +33,57 @@ namespace {
 
 class BookSafetyTest : public AppTest {
 protected:
-    void Purse_With_Categories() {
-        Start(app::Program::Purse);
-        Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1),(3,'臨時収入',0)");
+    void purseWithCategories() {
+        start(app::Program::Purse);
+        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1),(3,'臨時収入',0)");
         session().reopenMasters();
     }
-    purse::form_S0101* Journal() {
+    purse::form_S0101* journal() {
         auto* w = new purse::form_S0101(session());
-        EXPECT_TRUE(Show_Active(w));
+        EXPECT_TRUE(showActive(w));
         return w;
     }
-    QLineEdit* Box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
-    void Enter(QWidget* w, const char* name, const QString& text) {
-        Type(Box(w, name), text);
-        Press(Box(w, name), Qt::Key_Return);
+    QLineEdit* box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
+    void enter(QWidget* w, const char* name, const QString& text) {
+        typeText(box(w, name), text);
+        press(box(w, name), Qt::Key_Return);
     }
-    void Write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
-        Enter(w, "txt_day", day);
-        Enter(w, "txt_k_cd", code);
-        Enter(w, "txt_kingaku", amount);
-        Enter(w, "txt_biko", note);
+    void write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
+        enter(w, "txt_day", day);
+        enter(w, "txt_k_cd", code);
+        enter(w, "txt_kingaku", amount);
+        enter(w, "txt_biko", note);
         QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmd_input")), Qt::LeftButton);
     }
-    qint64 Count() { return Value("SELECT count(*) FROM S01").toLongLong(); }
+    qint64 count() { return value("SELECT count(*) FROM S01").toLongLong(); }
     // A program started from the build, on this test's book.
-    QString Program(const char* name) { return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name; }
+    QString programPath(const char* name) { return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name; }
 };
 
 // ---- one program per book --------------------------------------------------------------------
 
 TEST_F(BookSafetyTest, ASecondProgramOnTheSameBookIsRefusedAndAKilledOnesLockIsTakenOver) {
-    Start(app::Program::Purse);
-    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0)");
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,5000,5000,'from-A')");
-    db::Close_Database();
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0)");
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,5000,5000,'from-A')");
+    db::closeDatabase();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), Dir() + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir() + QStringLiteral("/config"));
 
     // The first program holds the book (it waits at its first message).
     QProcess first;
     first.setProcessEnvironment(env);
-    first.start(Program("purse"), {QStringLiteral("--data-dir"), Dir()});
+    first.start(programPath("purse"), {QStringLiteral("--data-dir"), dir()});
     ASSERT_TRUE(first.waitForStarted());
-    const QString lock = app::Database_Path() + QStringLiteral(".lock");
+    const QString lock = app::databasePath() + QStringLiteral(".lock");
     for (int i = 0; i < 200 && !QFile::exists(lock); ++i) QTest::qWait(25);
     ASSERT_TRUE(QFile::exists(lock));
 
     // A second program says so (and waits for the user to read it).
     QProcess second;
     second.setProcessEnvironment(env);
-    second.start(Program("purse"), {QStringLiteral("--data-dir"), Dir()});
+    second.start(programPath("purse"), {QStringLiteral("--data-dir"), dir()});
     QString said;
     for (int i = 0; i < 400 && !said.contains(QStringLiteral("使用中")); ++i) {
         second.waitForReadyRead(25);
@@ -94,79 +94,79 @@ TEST_F(BookSafetyTest, ASecondProgramOnTheSameBookIsRefusedAndAKilledOnesLockIsT
     second.kill();
     second.waitForFinished();
     // The same start-up in this process: it ends with a non-zero status and writes nothing.
-    ui::form_Menu menu(session(), purse::Menu_Config());
+    ui::form_Menu menu(session(), purse::menuConfig());
     int code = 0;
-    EXPECT_FALSE(menu.Start_Up(&code));
+    EXPECT_FALSE(menu.startUp(&code));
     EXPECT_EQ(code, 2);
-    const QString text = messages().Take_Texts().value(0);
+    const QString text = messages().takeTexts().value(0);
     EXPECT_TRUE(text.contains(QStringLiteral("は他のプログラムで使用中です")));
     EXPECT_FALSE(text.contains(QStringLiteral("dbinit"))) << "a book in use is not one to make";
-    EXPECT_EQ(db::Last_Open_Failure(), db::OpenFailure::InUse);
+    EXPECT_EQ(db::lastOpenFailure(), db::OpenFailure::InUse);
     QString error;
 
     // Killed: its lock is stale and the next opening takes it over without a word.
     ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
     ASSERT_TRUE(first.waitForFinished(20000));
-    ASSERT_TRUE(db::Open_Database(app::Database_Path(), &error)) << error.toStdString();
-    EXPECT_FALSE(db::Is_Read_Only());
-    EXPECT_EQ(Value("SELECT BIKO FROM S01 WHERE CD=1").toString(), QStringLiteral("from-A"));
+    ASSERT_TRUE(db::openDatabase(app::databasePath(), &error)) << error.toStdString();
+    EXPECT_FALSE(db::isReadOnly());
+    EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD=1").toString(), QStringLiteral("from-A"));
 }
 
 // ---- a file-size limit -----------------------------------------------------------------------
 
 TEST_F(BookSafetyTest, AWriteBeyondTheFileSizeLimitFailsLikeAFullDisk) {
-    Purse_With_Categories();
-    app::Survive_File_Size_Limit();
-    auto* w = Journal();
-    Write(w, "1", "1", "1000");
-    ASSERT_EQ(Count(), 1);
-    messages().Take_Texts();
+    purseWithCategories();
+    app::surviveFileSizeLimit();
+    auto* w = journal();
+    write(w, "1", "1", "1000");
+    ASSERT_EQ(count(), 1);
+    messages().takeTexts();
 
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit low = old;
-    low.rlim_cur = static_cast<rlim_t>(QFileInfo(app::Database_Path()).size());
+    low.rlim_cur = static_cast<rlim_t>(QFileInfo(app::databasePath()).size());
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
-    Enter(w, "txt_day", "2");
-    Enter(w, "txt_k_cd", "2");
-    Enter(w, "txt_kingaku", "300");
-    Box(w, "txt_biko")->setText(QString(30000, QLatin1Char('x')));  // more than the file may grow by
+    enter(w, "txt_day", "2");
+    enter(w, "txt_k_cd", "2");
+    enter(w, "txt_kingaku", "300");
+    box(w, "txt_biko")->setText(QString(30000, QLatin1Char('x')));  // more than the file may grow by
     QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmd_input")), Qt::LeftButton);
     ::setrlimit(RLIMIT_FSIZE, &old);
 
-    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("追加できません")});
-    EXPECT_EQ(Count(), 1);
-    EXPECT_EQ(Box(w, "txt_biko")->text().size(), 30000) << "what was typed is not lost";
-    EXPECT_EQ(Box(w, "txt_kingaku")->text(), QStringLiteral("300"));
-    EXPECT_EQ(Value("PRAGMA integrity_check").toString(), QStringLiteral("ok"));
+    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("追加できません")});
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(box(w, "txt_biko")->text().size(), 30000) << "what was typed is not lost";
+    EXPECT_EQ(box(w, "txt_kingaku")->text(), QStringLiteral("300"));
+    EXPECT_EQ(value("PRAGMA integrity_check").toString(), QStringLiteral("ok"));
     // The program goes on.
-    Write(w, "3", "2", "300");
-    EXPECT_EQ(Count(), 2);
-    EXPECT_TRUE(Wrong_Purse_Balances().isEmpty());
+    write(w, "3", "2", "300");
+    EXPECT_EQ(count(), 2);
+    EXPECT_TRUE(wrongPurseBalances().isEmpty());
 }
 
 // ---- read-only books ---------------------------------------------------------------------------
 
 TEST_F(BookSafetyTest, AReadOnlyBookIsSaidAtOpeningAndRefusesEverySave) {
-    Purse_With_Categories();
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,5000,5000,'')");
-    db::Close_Database();
+    purseWithCategories();
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,5000,5000,'')");
+    db::closeDatabase();
     QString error;
-    ASSERT_TRUE(session().openBook(app::Database_Path(), &error, true)) << error.toStdString();
-    ASSERT_TRUE(db::Is_Read_Only());
-    ui::form_Menu menu(session(), purse::Menu_Config());
+    ASSERT_TRUE(session().openBook(app::databasePath(), &error, true)) << error.toStdString();
+    ASSERT_TRUE(db::isReadOnly());
+    ui::form_Menu menu(session(), purse::menuConfig());
     int code = 0;
-    ASSERT_TRUE(menu.Start_Up(&code));
-    EXPECT_EQ(messages().Take_Texts().value(0), QStringLiteral("読み取り専用で開きます"));
+    ASSERT_TRUE(menu.startUp(&code));
+    EXPECT_EQ(messages().takeTexts().value(0), QStringLiteral("読み取り専用で開きます"));
 
-    settings::Save_Setting(QStringLiteral("lastMonth"), QStringLiteral("5"));
-    auto* w = Journal();
-    EXPECT_EQ(w->findChild<ui::FlexGrid*>(QStringLiteral("grd_S01"))->Text(0, 1), QStringLiteral("1"));
-    Write(w, "2", "2", "300");
-    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("読み取り専用で開きます")});
-    Press(w, Qt::Key_F8);
-    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("読み取り専用で開きます")});
-    EXPECT_EQ(Count(), 1);
+    settings::saveSetting(QStringLiteral("lastMonth"), QStringLiteral("5"));
+    auto* w = journal();
+    EXPECT_EQ(w->findChild<ui::FlexGrid*>(QStringLiteral("grd_S01"))->text(0, 1), QStringLiteral("1"));
+    write(w, "2", "2", "300");
+    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("読み取り専用で開きます")});
+    press(w, Qt::Key_F8);
+    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("読み取り専用で開きます")});
+    EXPECT_EQ(count(), 1);
     w->close();
 }
 
@@ -176,8 +176,8 @@ TEST(ReadOnlyProbe, AFileOrFolderThatCannotBeWrittenIsSeenAsSuch) {
     ASSERT_TRUE(dir.isValid());
     const QString book = dir.filePath(QStringLiteral("moneta.mdb"));
     QString error;
-    ASSERT_TRUE(db::Create_Book(app::Program::Purse, book, &error));
-    EXPECT_TRUE(db::Can_Write(book));
+    ASSERT_TRUE(db::createBook(app::Program::Purse, book, &error));
+    EXPECT_TRUE(db::canWrite(book));
     const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
     const auto listable = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
     QFile::setPermissions(dir.path(), listable);
@@ -185,7 +185,7 @@ TEST(ReadOnlyProbe, AFileOrFolderThatCannotBeWrittenIsSeenAsSuch) {
     const pid_t child = ::fork();
     if (child == 0) {
         if (::geteuid() == 0 && ::setuid(65534) != 0) ::_exit(3);
-        ::_exit(db::Can_Write(book) ? 1 : 0);
+        ::_exit(db::canWrite(book) ? 1 : 0);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -197,21 +197,21 @@ TEST(ReadOnlyProbe, AFileOrFolderThatCannotBeWrittenIsSeenAsSuch) {
 // ---- numbers and dates as typed ----------------------------------------------------------------
 
 TEST_F(BookSafetyTest, FullWidthNumbersAreReadAndStoredPlain) {
-    Purse_With_Categories();
-    auto* w = Journal();
-    Write(w, QString::fromUtf8("５"), QString::fromUtf8("１"), QString::fromUtf8("１，０００"));
-    Write(w, QString::fromUtf8("６"), QString::fromUtf8("２"), QString::fromUtf8("１２３"), QString::fromUtf8("メモ１２３"));
-    EXPECT_TRUE(messages().Take_Texts().isEmpty());
-    EXPECT_EQ(Value("SELECT group_concat(K_DATE || ':' || K_CD || ':' || KINGAKU || ':' || BIKO, ' ') FROM S01")
+    purseWithCategories();
+    auto* w = journal();
+    write(w, QString::fromUtf8("５"), QString::fromUtf8("１"), QString::fromUtf8("１，０００"));
+    write(w, QString::fromUtf8("６"), QString::fromUtf8("２"), QString::fromUtf8("１２３"), QString::fromUtf8("メモ１２３"));
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
+    EXPECT_EQ(value("SELECT group_concat(K_DATE || ':' || K_CD || ':' || KINGAKU || ':' || BIKO, ' ') FROM S01")
                   .toString(),
               QString::fromUtf8("2024/05/05:1:1000: 2024/05/06:2:123:メモ１２３"))
         << "the note keeps what was typed";
     // The box shows the plain form once it is left.
-    Type(Box(w, "txt_kingaku"), QString::fromUtf8("－５００"));
-    Press(Box(w, "txt_kingaku"), Qt::Key_Return);
-    EXPECT_EQ(Box(w, "txt_kingaku")->text(), QStringLiteral("-500"));
+    typeText(box(w, "txt_kingaku"), QString::fromUtf8("－５００"));
+    press(box(w, "txt_kingaku"), Qt::Key_Return);
+    EXPECT_EQ(box(w, "txt_kingaku")->text(), QStringLiteral("-500"));
     // The month box takes full-width digits too.
-    auto* month = Box(w, "txt_date");
+    auto* month = box(w, "txt_date");
     month->setFocus();
     month->home(false);
     for (const char* d : {"２", "０", "２", "４", "０", "７"}) {
@@ -222,14 +222,14 @@ TEST_F(BookSafetyTest, FullWidthNumbersAreReadAndStoredPlain) {
 }
 
 TEST_F(BookSafetyTest, ADayTheMonthDoesNotHaveIsRefused) {
-    Purse_With_Categories();
-    auto* w = Journal();
-    Box(w, "txt_date")->setText(QStringLiteral("2024/02"));
-    Write(w, "30", "1", "100");
-    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("日付が正しくありません")});
-    EXPECT_EQ(Count(), 0);
-    Write(w, "29", "1", "100");
-    EXPECT_EQ(Value("SELECT K_DATE FROM S01").toString(), QStringLiteral("2024/02/29"));
+    purseWithCategories();
+    auto* w = journal();
+    box(w, "txt_date")->setText(QStringLiteral("2024/02"));
+    write(w, "30", "1", "100");
+    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("日付が正しくありません")});
+    EXPECT_EQ(count(), 0);
+    write(w, "29", "1", "100");
+    EXPECT_EQ(value("SELECT K_DATE FROM S01").toString(), QStringLiteral("2024/02/29"));
 }
 
 // ---- balances through the windows ------------------------------------------------------------
@@ -237,65 +237,65 @@ TEST_F(BookSafetyTest, ADayTheMonthDoesNotHaveIsRefused) {
 // Fifty random inserts, updates (amount, category, date, page) and deletes, made by keys and
 // clicks: after every one, each stored balance is what a full recomputation gives.
 TEST_F(BookSafetyTest, EveryBalanceIsRightAfterEveryStepWithoutRecalculation) {
-    Purse_With_Categories();
-    auto* w = Journal();
+    purseWithCategories();
+    auto* w = journal();
     std::mt19937 rng(11);
     auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto number = [&](int lo, int hi) { return QString::number(pick(lo, hi)); };
     for (int step = 0; step < 50; ++step) {
-        const qint64 highest = Value("SELECT COALESCE(MAX(CD),0) FROM S01").toLongLong();
+        const qint64 highest = value("SELECT COALESCE(MAX(CD),0) FROM S01").toLongLong();
         const int what = highest < 3 ? 0 : pick(0, 5);
         if (what <= 1) {  // a new row, any day of the shown month
-            Write(w, number(1, 28), number(1, 3), number(1, 9000));
+            write(w, number(1, 28), number(1, 3), number(1, 9000));
         } else if (what <= 3) {  // change a row, maybe of another page: it comes to this one
-            Type(Box(w, "txt_rec_no"), QString::number(pick(1, int(highest))));
-            Write(w, number(1, 28), number(1, 3), number(1, 9000));
+            typeText(box(w, "txt_rec_no"), QString::number(pick(1, int(highest))));
+            write(w, number(1, 28), number(1, 3), number(1, 9000));
         } else if (what == 4) {  // another page
-            Press(w, pick(0, 1) ? Qt::Key_F4 : Qt::Key_F5);
+            press(w, pick(0, 1) ? Qt::Key_F4 : Qt::Key_F5);
         } else {  // delete by number
-            Press(w, Qt::Key_F2);
-            Enter(w, "txt_cd2_0", QString::number(pick(1, int(highest))));
-            Enter(w, "txt_cd2_1", QString());
+            press(w, Qt::Key_F2);
+            enter(w, "txt_cd2_0", QString::number(pick(1, int(highest))));
+            enter(w, "txt_cd2_1", QString());
         }
-        messages().Take_Texts();
-        ASSERT_EQ(Wrong_Purse_Balances(), QList<qint64>{}) << "step " << step;
+        messages().takeTexts();
+        ASSERT_EQ(wrongPurseBalances(), QList<qint64>{}) << "step " << step;
         // What the grid shows is what is stored.
         auto* grid = w->findChild<ui::FlexGrid*>(QStringLiteral("grd_S01"));
-        for (int r = 1; r < grid->Rows() && !grid->Text(0, r).isEmpty(); ++r)
-            ASSERT_EQ(grid->Text(6, r).toLongLong(),
-                      Value("SELECT ZAN FROM S01 WHERE CD=?", {grid->Text(0, r).toLongLong()}).toLongLong());
+        for (int r = 1; r < grid->rows() && !grid->text(0, r).isEmpty(); ++r)
+            ASSERT_EQ(grid->text(6, r).toLongLong(),
+                      value("SELECT ZAN FROM S01 WHERE CD=?", {grid->text(0, r).toLongLong()}).toLongLong());
     }
     // Closed by the close box: nothing was left for later.
     w->close();
-    EXPECT_TRUE(Wrong_Purse_Balances().isEmpty());
-    EXPECT_GT(Count(), 5);
+    EXPECT_TRUE(wrongPurseBalances().isEmpty());
+    EXPECT_GT(count(), 5);
 }
 
 // A book kept by an earlier version, with late balances and a chain broken by an empty page, is
 // made right once, at its first opening by this version.
 TEST_F(BookSafetyTest, AnOldHouseholdBookIsRecomputedOnceAtItsFirstOpening) {
-    Start(app::Program::Purse);
-    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/03/01',1,1000,1000,''),"
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/03/01',1,1000,1000,''),"
         "(2,3,'2024/05/01',2,100,-100,''),(3,3,'2024/05/02',2,50,999,'')");
-    db::Close_Database();
+    db::closeDatabase();
     auto launch = [this] {
-        auto* menu = new ui::form_Menu(session(), purse::Menu_Config());
+        auto* menu = new ui::form_Menu(session(), purse::menuConfig());
         int code = 0;
-        EXPECT_TRUE(menu->Start_Up(&code));
+        EXPECT_TRUE(menu->startUp(&code));
         delete menu;
-        db::Close_Database();
+        db::closeDatabase();
     };
     launch();
-    ASSERT_TRUE(session().openBook(app::Database_Path(), nullptr));
-    EXPECT_TRUE(Wrong_Purse_Balances().isEmpty());
-    EXPECT_EQ(Value("SELECT ZAN FROM S01 WHERE CD=3").toLongLong(), 850);
+    ASSERT_TRUE(session().openBook(app::databasePath(), nullptr));
+    EXPECT_TRUE(wrongPurseBalances().isEmpty());
+    EXPECT_EQ(value("SELECT ZAN FROM S01 WHERE CD=3").toLongLong(), 850);
     // Remembered: a later opening leaves the book alone.
-    Sql("UPDATE S01 SET ZAN=1 WHERE CD=3");
-    db::Close_Database();
+    sql("UPDATE S01 SET ZAN=1 WHERE CD=3");
+    db::closeDatabase();
     launch();
-    ASSERT_TRUE(session().openBook(app::Database_Path(), nullptr));
-    EXPECT_EQ(Value("SELECT ZAN FROM S01 WHERE CD=3").toLongLong(), 1);
+    ASSERT_TRUE(session().openBook(app::databasePath(), nullptr));
+    EXPECT_EQ(value("SELECT ZAN FROM S01 WHERE CD=3").toLongLong(), 1);
 }
 
 }  // namespace

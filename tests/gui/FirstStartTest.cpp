@@ -27,7 +27,7 @@
 
 namespace {
 
-int Mode(const QString& path) {
+int mode(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return -1;
     return st.st_mode & 0777;
@@ -35,29 +35,29 @@ int Mode(const QString& path) {
 
 class FirstStartTest : public AppTest {
 protected:
-    bool Launch(app::Program p) {
-        db::Close_Database();
-        menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
-        return menu->Start_Up(&exitCode);
+    bool launch(app::Program p) {
+        db::closeDatabase();
+        menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
+        return menu->startUp(&exitCode);
     }
     // The data folder as the program chooses it without --data-dir, the per-user folder in `home`.
-    void Without_Data_Dir_Option(const QString& home) {
+    void withoutDataDirOption(const QString& home) {
         qputenv("XDG_DATA_HOME", home.toLocal8Bit());
         QCoreApplication::setOrganizationName(QString());
-        QCoreApplication::setApplicationName(app::Product().settingsApp);
-        app::Set_Data_Dir({});
-        app::Resolve_Data_Dir();
+        QCoreApplication::setApplicationName(app::product().settingsApp);
+        app::setDataDir({});
+        app::resolveDataDir();
     }
     void TearDown() override {
         AppTest::TearDown();
         qunsetenv("XDG_DATA_HOME");
-        app::Set_Data_Dir({});
+        app::setDataDir({});
     }
-    QStringList Names(const char* table) {
+    QStringList names(const char* table) {
         QStringList out;
         db::Rs rs;
         db::Open_Rs(rs, QStringLiteral("SELECT NM || ':' || KIND FROM %1 ORDER BY CD").arg(QLatin1String(table)));
-        for (; rs && !rs->EndOfRows(); rs->MoveNext()) out << rs->Field(QStringLiteral("NM || ':' || KIND")).toString();
+        for (; rs && !rs->endOfRows(); rs->moveNext()) out << rs->field(QStringLiteral("NM || ':' || KIND")).toString();
         return out;
     }
     ui::form_Menu* menu = nullptr;
@@ -67,94 +67,94 @@ protected:
 TEST(BookPlace, TheOptionThenTheProgramsOwnFolderThenThePerUserFolder) {
     QTemporaryDir programDir;
     const QString user = QStringLiteral("/home/someone/.local/share/Purse");
-    EXPECT_EQ(app::Choose_Book_Place(QStringLiteral("/books"), programDir.path(), user, "moneta.mdb").dir, "/books");
-    EXPECT_TRUE(app::Choose_Book_Place(QStringLiteral("/books"), programDir.path(), user, "moneta.mdb").fromOption);
+    EXPECT_EQ(app::chooseBookPlace(QStringLiteral("/books"), programDir.path(), user, "moneta.mdb").dir, "/books");
+    EXPECT_TRUE(app::chooseBookPlace(QStringLiteral("/books"), programDir.path(), user, "moneta.mdb").fromOption);
     // An installed program's folder holds no book: the per-user folder.
-    EXPECT_EQ(app::Choose_Book_Place({}, programDir.path(), user, "moneta.mdb").dir, user);
+    EXPECT_EQ(app::chooseBookPlace({}, programDir.path(), user, "moneta.mdb").dir, user);
     // A portable copy, or the build tree, keeps its book beside the program.
     QFile book(QDir(programDir.path()).filePath("moneta.mdb"));
     ASSERT_TRUE(book.open(QIODevice::WriteOnly));
     book.close();
-    EXPECT_EQ(app::Choose_Book_Place({}, programDir.path(), user, "moneta.mdb").dir, programDir.path());
-    EXPECT_FALSE(app::Choose_Book_Place({}, programDir.path(), user, "moneta.mdb").fromOption);
-    EXPECT_EQ(app::Choose_Book_Place({}, programDir.path(), user, "bank.mdb").dir, user);
+    EXPECT_EQ(app::chooseBookPlace({}, programDir.path(), user, "moneta.mdb").dir, programDir.path());
+    EXPECT_FALSE(app::chooseBookPlace({}, programDir.path(), user, "moneta.mdb").fromOption);
+    EXPECT_EQ(app::chooseBookPlace({}, programDir.path(), user, "bank.mdb").dir, user);
 }
 
 TEST_F(FirstStartTest, APurseWithoutBookMakesOnePrivateCopyAndOffersTheStandardCategories) {
-    Start(app::Program::Purse, false);
-    const QString home = Dir() + QStringLiteral("/home/.local/share");
-    Without_Data_Dir_Option(home);
-    EXPECT_EQ(app::Data_Dir(), home + QStringLiteral("/Purse"));
-    ASSERT_TRUE(Launch(app::Program::Purse));
+    start(app::Program::Purse, false);
+    const QString home = dir() + QStringLiteral("/home/.local/share");
+    withoutDataDirOption(home);
+    EXPECT_EQ(app::dataDir(), home + QStringLiteral("/Purse"));
+    ASSERT_TRUE(launch(app::Program::Purse));
     const QString path = home + QStringLiteral("/Purse/moneta.mdb");
     ASSERT_TRUE(QFileInfo::exists(path));
-    EXPECT_EQ(db::Database_Path(), QFileInfo(path).absoluteFilePath());
-    EXPECT_EQ(Mode(path), 0600) << "the book is the user's own";
-    EXPECT_EQ(Mode(home + QStringLiteral("/Purse")), 0700);
+    EXPECT_EQ(db::databasePath(), QFileInfo(path).absoluteFilePath());
+    EXPECT_EQ(mode(path), 0600) << "the book is the user's own";
+    EXPECT_EQ(mode(home + QStringLiteral("/Purse")), 0700);
     // No question about making the book; the standard categories first, then the set-up messages.
-    const QList<ui::Shown> shown = messages().Take_Shown();
+    const QList<ui::Shown> shown = messages().takeShown();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("科目")));
     EXPECT_EQ(shown[1].text, QStringLiteral("システム設定を行ってください"));
-    EXPECT_EQ(Names("T01"), (QStringList{"給与:0", "臨時収入:0", "食費:1", "日用品:1", "交通費:1", "衣服:1",
+    EXPECT_EQ(names("T01"), (QStringList{"給与:0", "臨時収入:0", "食費:1", "日用品:1", "交通費:1", "衣服:1",
                                          "医療費:1", "交際費:1", "教養娯楽:1", "住居:1", "水道光熱費:1",
                                          "通信費:1", "保険:1", "税金:1", "雑費:1"}));
-    EXPECT_EQ(Value("SELECT count(*) FROM S01").toInt(), 0);
+    EXPECT_EQ(value("SELECT count(*) FROM S01").toInt(), 0);
     // The categories are there, so the journal buttons are usable at once.
     EXPECT_TRUE(menu->findChild<QPushButton*>(QStringLiteral("cmd_S0101"))->isEnabled());
 
     // The next start opens the same book and asks nothing more.
     delete menu;
-    ASSERT_TRUE(Launch(app::Program::Purse));
-    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("システム設定を行ってください")});
+    ASSERT_TRUE(launch(app::Program::Purse));
+    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("システム設定を行ってください")});
 }
 
 TEST_F(FirstStartTest, DecliningTheStandardItemsLeavesAnEmptyBankBook) {
-    Start(app::Program::Bank, false);
-    Without_Data_Dir_Option(Dir() + QStringLiteral("/home"));
-    messages().Push_Answer(ui::Answer::No);
-    ASSERT_TRUE(Launch(app::Program::Bank));
-    EXPECT_EQ(messages().Take_Texts().mid(1), (QStringList{QStringLiteral("システム設定を行ってください"),
+    start(app::Program::Bank, false);
+    withoutDataDirOption(dir() + QStringLiteral("/home"));
+    messages().pushAnswer(ui::Answer::No);
+    ASSERT_TRUE(launch(app::Program::Bank));
+    EXPECT_EQ(messages().takeTexts().mid(1), (QStringList{QStringLiteral("システム設定を行ってください"),
                                                          QStringLiteral("銀行を設定してください"),
                                                          QStringLiteral("項目を設定してください")}));
-    EXPECT_EQ(Value("SELECT count(*) FROM T02").toInt(), 0);
+    EXPECT_EQ(value("SELECT count(*) FROM T02").toInt(), 0);
 }
 
 TEST_F(FirstStartTest, TheStandardItemsOfTheBankBookCarryTheirKinds) {
-    Start(app::Program::Bank, false);
-    Without_Data_Dir_Option(Dir() + QStringLiteral("/home"));
-    ASSERT_TRUE(Launch(app::Program::Bank));
-    EXPECT_EQ(Names("T02"), (QStringList{"給与:0", "賞与:0", "利息:0", "年金:0", "家賃:1", "光熱費:1", "通信費:1",
+    start(app::Program::Bank, false);
+    withoutDataDirOption(dir() + QStringLiteral("/home"));
+    ASSERT_TRUE(launch(app::Program::Bank));
+    EXPECT_EQ(names("T02"), (QStringList{"給与:0", "賞与:0", "利息:0", "年金:0", "家賃:1", "光熱費:1", "通信費:1",
                                          "カード引落:1", "保険料:1", "税金:1", "振込手数料:1", "現金引出:1"}));
-    EXPECT_EQ(Value("SELECT count(*) FROM T01").toInt(), 0) << "banks are the user's own";
+    EXPECT_EQ(value("SELECT count(*) FROM T01").toInt(), 0) << "banks are the user's own";
 }
 
 TEST_F(FirstStartTest, ANamedFolderWithoutBookIsMadeOnlyAfterYes) {
-    Start(app::Program::Bank, false);
-    const QString path = app::Database_Path();
-    messages().Push_Answer(ui::Answer::Yes);  // make the book
-    messages().Push_Answer(ui::Answer::No);   // no standard items
-    ASSERT_TRUE(Launch(app::Program::Bank));
-    const QList<ui::Shown> shown = messages().Take_Shown();
+    start(app::Program::Bank, false);
+    const QString path = app::databasePath();
+    messages().pushAnswer(ui::Answer::Yes);  // make the book
+    messages().pushAnswer(ui::Answer::No);   // no standard items
+    ASSERT_TRUE(launch(app::Program::Bank));
+    const QList<ui::Shown> shown = messages().takeShown();
     ASSERT_GE(shown.size(), 2);
     EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(path)));
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
     EXPECT_TRUE(QFileInfo::exists(path));
-    EXPECT_EQ(Value("SELECT count(*) FROM T02").toInt(), 0);
+    EXPECT_EQ(value("SELECT count(*) FROM T02").toInt(), 0);
 }
 
 TEST_F(FirstStartTest, SystemInformationShowsTheFullPathOfTheBook) {
-    Start(app::Program::Purse);
+    start(app::Program::Purse);
     ui::form_U0101 info(session(), purse::setupSystemInfo);
     const QString shown = info.findChild<QLabel*>(QStringLiteral("lbl_db_path"))->text();
-    EXPECT_EQ(shown, QDir::toNativeSeparators(QFileInfo(app::Database_Path()).absoluteFilePath()));
+    EXPECT_EQ(shown, QDir::toNativeSeparators(QFileInfo(app::databasePath()).absoluteFilePath()));
 }
 
 // Qt's own buttons speak Japanese: the real message box, not the scripted one.
 TEST_F(FirstStartTest, QuestionBoxesShowJapaneseButtons) {
-    Start(app::Program::Purse);
-    ui::Load_Qt_Translations();
+    start(app::Program::Purse);
+    ui::loadQtTranslations();
     session().setMessages(std::make_shared<ui::MessageBoxes>());
     QStringList texts;
     auto read = [&texts](QWidget* w) {
@@ -165,10 +165,10 @@ TEST_F(FirstStartTest, QuestionBoxesShowJapaneseButtons) {
                                                                                      : QMessageBox::No)
             ->click();
     };
-    When_Modal(read);
+    whenModal(read);
     EXPECT_EQ(session().show(nullptr, QStringLiteral("削除しますか？"), ui::Icon::Question, ui::Buttons::OkCancel),
               ui::Answer::Cancel);
-    When_Modal(read);
+    whenModal(read);
     EXPECT_EQ(session().show(nullptr, QStringLiteral("作成しますか？"), ui::Icon::Question, ui::Buttons::YesNo),
               ui::Answer::No);
     session().setMessages(m_messages);

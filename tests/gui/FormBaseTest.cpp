@@ -34,19 +34,19 @@ public:
         c->setGeometry(240, 8, 100, 24);
         grid = new ui::FlexGrid(QStringLiteral("grd_T01"), 3, this);
         grid->setGeometry(8, 40, 600, 400);
-        grid->Set_Header(0, QStringLiteral("ｺｰﾄﾞ"), 1000);
-        grid->Set_Header(1, QStringLiteral("銀行名"), 5000);
-        grid->Set_Header(2, QStringLiteral("残高"), 3000);
-        Create_FKeyBar(8, 500, 658);
-        Set_Fill_Widget(grid);
-        Set_FKey(1, QStringLiteral("入力"), [this] { ++f1; });
-        Set_FKey(10, QStringLiteral("終了"), [this] { close(); });
-        On_Enter(a, [this] { return a->text() != QStringLiteral("bad"); });
-        On_Enter(b);
-        On_ShiftLeft(c, a);
-        On_Leave(b, [this] { return b->text() != QStringLiteral("stay"); });
-        Set_Layout_Keys(QStringLiteral("T0101"), grid, QStringLiteral("grd_T01ColWidth"), 3);
-        Restore_Layout();
+        grid->setHeader(0, QStringLiteral("ｺｰﾄﾞ"), 1000);
+        grid->setHeader(1, QStringLiteral("銀行名"), 5000);
+        grid->setHeader(2, QStringLiteral("残高"), 3000);
+        createFKeyBar(8, 500, 658);
+        setFillWidget(grid);
+        setFKey(1, QStringLiteral("入力"), [this] { ++f1; });
+        setFKey(10, QStringLiteral("終了"), [this] { close(); });
+        onEnter(a, [this] { return a->text() != QStringLiteral("bad"); });
+        onEnter(b);
+        onShiftLeft(c, a);
+        onLeave(b, [this] { return b->text() != QStringLiteral("stay"); });
+        setLayoutKeys(QStringLiteral("T0101"), grid, QStringLiteral("grd_T01ColWidth"), 3);
+        restoreLayout();
     }
     QLineEdit *a, *b, *c;
     ui::FlexGrid* grid;
@@ -56,32 +56,32 @@ public:
 class FormBaseTest : public AppTest {
 protected:
     void SetUp() override {
-        Start(app::Program::Bank, false);
+        start(app::Program::Bank, false);
         form = new Sample(session());
-        ASSERT_TRUE(Show_Active(form));
+        ASSERT_TRUE(showActive(form));
     }
     Sample* form = nullptr;
 };
 
 TEST_F(FormBaseTest, FunctionKeysRunTheirActionEvenWhenTheButtonIsDisabled) {
     form->a->setFocus();
-    Press(form->a, Qt::Key_F1);
+    press(form->a, Qt::Key_F1);
     EXPECT_EQ(form->f1, 1);
     ui::Set_FKeyEnabled(form, false);
-    EXPECT_FALSE(form->FKey(1)->isEnabled());
-    Press(form->a, Qt::Key_F1);
+    EXPECT_FALSE(form->fKey(1)->isEnabled());
+    press(form->a, Qt::Key_F1);
     EXPECT_EQ(form->f1, 2);
-    QTest::mouseClick(form->FKey(1), Qt::LeftButton);
+    QTest::mouseClick(form->fKey(1), Qt::LeftButton);
     EXPECT_EQ(form->f1, 2) << "a disabled button itself cannot be clicked";
     ui::Set_FKeyEnabled(form, true);
-    QTest::mouseClick(form->FKey(1), Qt::LeftButton);
+    QTest::mouseClick(form->fKey(1), Qt::LeftButton);
     EXPECT_EQ(form->f1, 3);
     // A key without an action does nothing and its button has no caption.
-    Press(form->a, Qt::Key_F2);
-    EXPECT_EQ(form->FKey(2)->text(), QString());
+    press(form->a, Qt::Key_F2);
+    EXPECT_EQ(form->fKey(2)->text(), QString());
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->findChildren<QLabel*>(QStringLiteral("Label2")).first()->text(), QStringLiteral("F1"));
-    Press(form->a, Qt::Key_F10);
+    press(form->a, Qt::Key_F10);
     EXPECT_FALSE(form->isVisible());
 }
 
@@ -93,22 +93,22 @@ TEST_F(FormBaseTest, AHeldKeyIsOnePressAndEnterPressesTheFocusedButton) {
     QApplication::sendEvent(form->a, &repeat);
     QApplication::sendEvent(form->a, &repeat);
     EXPECT_EQ(form->f1, 1);
-    form->FKey(1)->setFocus();
-    Press(form->FKey(1), Qt::Key_Return);
+    form->fKey(1)->setFocus();
+    press(form->fKey(1), Qt::Key_Return);
     EXPECT_EQ(form->f1, 2);
 }
 
 TEST_F(FormBaseTest, EnterMovesOnAfterTheFieldsCheckAndShiftLeftGoesBack) {
     form->a->setFocus();
-    Type(form->a, QStringLiteral("bad"));
-    Press(form->a, Qt::Key_Return);
+    typeText(form->a, QStringLiteral("bad"));
+    press(form->a, Qt::Key_Return);
     EXPECT_TRUE(form->a->hasFocus()) << "a failed check keeps the focus";
-    Type(form->a, QStringLiteral("good"));
-    Press(form->a, Qt::Key_Return);
+    typeText(form->a, QStringLiteral("good"));
+    press(form->a, Qt::Key_Return);
     EXPECT_TRUE(form->b->hasFocus());
-    Press(form->b, Qt::Key_Enter, Qt::KeypadModifier);
+    press(form->b, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_TRUE(form->c->hasFocus());
-    Press(form->c, Qt::Key_Left, Qt::ShiftModifier);
+    press(form->c, Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_TRUE(form->a->hasFocus()) << "back to the field named for it, not the one before";
 }
 
@@ -117,7 +117,7 @@ TEST_F(FormBaseTest, FocusedFieldIsPinkAndTheOthersWhite) {
     QApplication::processEvents();
     EXPECT_EQ(form->a->palette().color(QPalette::Base), QColor(255, 192, 192));
     EXPECT_EQ(form->b->palette().color(QPalette::Base), QColor(255, 255, 255));
-    Press(form->a, Qt::Key_Tab);
+    press(form->a, Qt::Key_Tab);
     QApplication::processEvents();
     EXPECT_EQ(form->a->palette().color(QPalette::Base), QColor(255, 255, 255));
     EXPECT_EQ(form->b->palette().color(QPalette::Base), QColor(255, 192, 192));
@@ -125,18 +125,18 @@ TEST_F(FormBaseTest, FocusedFieldIsPinkAndTheOthersWhite) {
 
 TEST_F(FormBaseTest, LeavingAnInvalidFieldPutsTheFocusBack) {
     form->b->setFocus();
-    Type(form->b, QStringLiteral("stay"));
+    typeText(form->b, QStringLiteral("stay"));
     form->c->setFocus();
     QTest::qWait(20);
     EXPECT_TRUE(form->b->hasFocus());
-    Type(form->b, QStringLiteral("ok"));
+    typeText(form->b, QStringLiteral("ok"));
     form->c->setFocus();
     QTest::qWait(20);
     EXPECT_TRUE(form->c->hasFocus());
 }
 
 TEST_F(FormBaseTest, CaptionClockShowsTitleDateAndTime) {
-    form->Tick_Clock();
+    form->tickClock();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("銀行マスター - 2024/05/17 09:30"));
     EXPECT_NE(form->findChild<QTimer*>(QStringLiteral("Timer1")), nullptr);
 }
@@ -154,30 +154,30 @@ TEST_F(FormBaseTest, BarKeepsToTheBottomAndTheGridFillsTheRest) {
 }
 
 TEST_F(FormBaseTest, KeyCaptionsStayReadableOnANarrowWindow) {
-    form->Set_FKey(2, QStringLiteral("番号指定削除"), [] {});
+    form->setFKey(2, QStringLiteral("番号指定削除"), [] {});
     for (int width : {800, 420}) {
         form->resize(width, 500);
         QApplication::processEvents();
         for (int n = 1; n <= 10; ++n)
-            EXPECT_GE(form->FKey(n)->font().pointSizeF(), 8.0) << "F" << n << " at width " << width;
+            EXPECT_GE(form->fKey(n)->font().pointSizeF(), 8.0) << "F" << n << " at width " << width;
     }
-    EXPECT_EQ(form->FKey(2)->text(), QStringLiteral("番号指定削除"));
+    EXPECT_EQ(form->fKey(2)->text(), QStringLiteral("番号指定削除"));
 }
 
 TEST_F(FormBaseTest, LayoutIsStoredInTwipsAndComesBack) {
     form->setGeometry(100, 80, 700, 500);
     form->grid->setColumnWidth(1, 200);
     form->close();
-    EXPECT_EQ(settings::Get_Setting(QStringLiteral("T0101WindowSate"), {}), QStringLiteral("0"));
-    EXPECT_EQ(settings::Get_Number(QStringLiteral("T0101Width"), 0), 700 * 15);
-    EXPECT_EQ(settings::Get_Number(QStringLiteral("T0101Height"), 0), 500 * 15);
-    EXPECT_EQ(settings::Get_Number(QStringLiteral("grd_T01ColWidth1"), 0), 3000);
-    EXPECT_EQ(settings::Get_Number(QStringLiteral("grd_T01ColWidth0"), 0), 1000);
+    EXPECT_EQ(settings::getSetting(QStringLiteral("T0101WindowSate"), {}), QStringLiteral("0"));
+    EXPECT_EQ(settings::getNumber(QStringLiteral("T0101Width"), 0), 700 * 15);
+    EXPECT_EQ(settings::getNumber(QStringLiteral("T0101Height"), 0), 500 * 15);
+    EXPECT_EQ(settings::getNumber(QStringLiteral("grd_T01ColWidth1"), 0), 3000);
+    EXPECT_EQ(settings::getNumber(QStringLiteral("grd_T01ColWidth0"), 0), 1000);
     Sample again(session());
     EXPECT_EQ(again.width(), 700);
     EXPECT_EQ(again.height(), 500);
     EXPECT_EQ(again.grid->columnWidth(1), 200);
-    EXPECT_EQ(again.grid->Col_Width_Twips(2), 3000);
+    EXPECT_EQ(again.grid->colWidthTwips(2), 3000);
 }
 
 TEST_F(FormBaseTest, FirstOpeningIsCentredAtTheDesignedSize) {
@@ -191,7 +191,7 @@ TEST_F(FormBaseTest, FirstOpeningIsCentredAtTheDesignedSize) {
 TEST_F(FormBaseTest, GridRoutinesReadCellsAsTheWindowsDo) {
     ui::FlexGrid* g = form->grid;
     EXPECT_EQ(ui::Find_Row(g, 0, 12), 0) << "header only";
-    g->Set_Rows(6);
+    g->setRows(6);
     ui::Set_Cell(g, 0, 3, 12);
     ui::Set_Cell(g, 0, 5, QStringLiteral("12"));
     ui::Set_Cell(g, 0, 4, QStringLiteral("abc"));
@@ -203,7 +203,7 @@ TEST_F(FormBaseTest, GridRoutinesReadCellsAsTheWindowsDo) {
     EXPECT_EQ(ui::Get_CellNum(g, 0, 5), 12);
     EXPECT_EQ(ui::Get_CellNum(g, 0, 0), 0);
     ui::Set_CellAlign(g, 0, 3, 7);
-    EXPECT_EQ(g->Model()->data(g->Model()->index(2, 0), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+    EXPECT_EQ(g->gridModel()->data(g->gridModel()->index(2, 0), Qt::TextAlignmentRole).value<Qt::Alignment>(),
               Qt::AlignRight | Qt::AlignVCenter);
 }
 
@@ -214,17 +214,17 @@ namespace {
 class MonthBoxTest : public AppTest {};
 
 TEST_F(MonthBoxTest, TypedMonthsComeOutPaddedNotMultipliedByTen) {
-    Start(app::Program::Bank, false);
+    start(app::Program::Bank, false);
     ui::MonthBox box;
     box.setObjectName(QStringLiteral("txt_date"));
-    ASSERT_TRUE(Show_Active(&box));
+    ASSERT_TRUE(showActive(&box));
     auto typed = [&box](const char* keys) {
         box.clear();
         box.setCursorPosition(0);
         QTest::keyClicks(&box, QLatin1String(keys));
-        const QString whileTyping = box.Month();
-        box.Normalise();  // what Enter and leaving the box do
-        EXPECT_EQ(box.Month(), whileTyping);
+        const QString whileTyping = box.month();
+        box.normalise();  // what Enter and leaving the box do
+        EXPECT_EQ(box.month(), whileTyping);
         return box.displayText();
     };
     EXPECT_EQ(typed("20013"), QStringLiteral("2001/03"));

@@ -27,40 +27,40 @@ QList<qint64> Values(const ledger::SeriesData& d) {  // -1 stands for no value
 
 class GraphWindowTest : public AppTest {
   protected:
-    void Bank_Book() {
-        Start(app::Program::Bank);
-        Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
-        Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
-        Entry(1, "2024/01/25", 1, 1, 5000);
-        Entry(2, "2024/03/10", 1, 2, 2000);
-        Entry(3, "2024/03/11", 1, 2, 500);
-        Entry(4, "2023/07/11", 1, 2, 800);
+    void bankBook() {
+        start(app::Program::Bank);
+        sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
+        sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
+        addEntry(1, "2024/01/25", 1, 1, 5000);
+        addEntry(2, "2024/03/10", 1, 2, 2000);
+        addEntry(3, "2024/03/11", 1, 2, 500);
+        addEntry(4, "2023/07/11", 1, 2, 800);
         session().reopenMasters();
     }
-    void Entry(int cd, const char* date, int bank, int item, int amount) {
-        Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)",
+    void addEntry(int cd, const char* date, int bank, int item, int amount) {
+        sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)",
             {cd, QString::fromLatin1(date), bank, item, amount});
     }
     template <class Form>
-    Form* Open(Form* w) {
-        EXPECT_TRUE(Show_Active(w));
+    Form* openTarget(Form* w) {
+        EXPECT_TRUE(showActive(w));
         return w;
     }
 };
 
 TEST_F(GraphWindowTest, YearlyBalanceOfTheFirstBankIsDrawnWithoutBridgingEmptyMonths) {
-    Bank_Book();
-    session().PeriodMode = 1;
-    auto* w = Open(new bank::form_Graph(session()));
+    bankBook();
+    session().periodMode = 1;
+    auto* w = openTarget(new bank::form_Graph(session()));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別年グラフ"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd"))->text(), QStringLiteral("1"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_k_cd"))->text(), QStringLiteral("0"));
     EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("cmb_k_nm"))->itemText(0), QStringLiteral("0 残高"));
     EXPECT_FALSE(w->findChild<QFrame*>(QStringLiteral("frm_syukei_mode_0"))->isVisible());
-    QChartView* view = w->Chart();
+    QChartView* view = w->chart();
     EXPECT_EQ(view->objectName(), QStringLiteral("grp_S0101"));
     ASSERT_TRUE(view->isVisible());
-    EXPECT_EQ(Values(w->Series()).mid(0, 4), (QList<qint64>{5000, -1, 2500, -1}));
+    EXPECT_EQ(Values(w->series()).mid(0, 4), (QList<qint64>{5000, -1, 2500, -1}));
 
     // Every drawn line joins neighbouring months that both have a value; twelve labels below.
     int linePoints = 0;
@@ -68,7 +68,7 @@ TEST_F(GraphWindowTest, YearlyBalanceOfTheFirstBankIsDrawnWithoutBridgingEmptyMo
         if (auto* line = qobject_cast<QLineSeries*>(s); line && !qobject_cast<QScatterSeries*>(s)) {
             const auto pts = line->points();
             for (int i = 1; i < pts.size(); ++i) EXPECT_EQ(pts[i].x() - pts[i - 1].x(), 1.0);
-            for (const QPointF& p : pts) EXPECT_NE(w->Series()[int(p.x())].value, std::nullopt);
+            for (const QPointF& p : pts) EXPECT_NE(w->series()[int(p.x())].value, std::nullopt);
             linePoints += pts.size();
         }
     }
@@ -86,10 +86,10 @@ TEST_F(GraphWindowTest, YearlyBalanceOfTheFirstBankIsDrawnWithoutBridgingEmptyMo
 }
 
 TEST_F(GraphWindowTest, TheHighestPointHasRoomAboveItAndAPointTellsItsPeriodAndValue) {
-    Bank_Book();
-    session().PeriodMode = 1;
-    auto* w = Open(new bank::form_Graph(session()));
-    QChart* chart = w->Chart()->chart();
+    bankBook();
+    session().periodMode = 1;
+    auto* w = openTarget(new bank::form_Graph(session()));
+    QChart* chart = w->chart()->chart();
     auto* y = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
     ASSERT_NE(y, nullptr);
     EXPECT_GT(y->max(), 5000.0) << "the point of 5,000 does not touch the top";
@@ -104,51 +104,51 @@ TEST_F(GraphWindowTest, TheHighestPointHasRoomAboveItAndAPointTellsItsPeriodAndV
 }
 
 TEST_F(GraphWindowTest, PeriodWithoutEntriesHidesTheChartAndACodeTheListLacksChangesNothing) {
-    Bank_Book();
-    session().PeriodMode = 1;
-    auto* w = Open(new bank::form_Graph(session()));
+    bankBook();
+    session().periodMode = 1;
+    auto* w = openTarget(new bank::form_Graph(session()));
     auto* item = w->findChild<QLineEdit*>(QStringLiteral("txt_k_cd"));
-    Type(item, QStringLiteral("2"));
-    Press(item, Qt::Key_Return);
+    typeText(item, QStringLiteral("2"));
+    press(item, Qt::Key_Return);
     EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("cmb_k_nm"))->currentText(), QStringLiteral("2 食費"));
-    EXPECT_EQ(Values(w->Series()).mid(0, 3), (QList<qint64>{-1, -1, 2500}));
-    Type(item, QStringLiteral("9"));
-    Press(item, Qt::Key_Return);
-    EXPECT_EQ(Values(w->Series()).mid(0, 3), (QList<qint64>{-1, -1, 2500}));
-    EXPECT_TRUE(w->Chart()->isVisible());
-    Type(item, QStringLiteral("2"));
-    Press(item, Qt::Key_Return);
+    EXPECT_EQ(Values(w->series()).mid(0, 3), (QList<qint64>{-1, -1, 2500}));
+    typeText(item, QStringLiteral("9"));
+    press(item, Qt::Key_Return);
+    EXPECT_EQ(Values(w->series()).mid(0, 3), (QList<qint64>{-1, -1, 2500}));
+    EXPECT_TRUE(w->chart()->isVisible());
+    typeText(item, QStringLiteral("2"));
+    press(item, Qt::Key_Return);
 
     QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);  // 2025
-    EXPECT_FALSE(w->Chart()->isVisible());
-    EXPECT_TRUE(w->Series().isEmpty());
+    EXPECT_FALSE(w->chart()->isVisible());
+    EXPECT_TRUE(w->series().isEmpty());
     QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);
     QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);  // 2023
-    ASSERT_TRUE(w->Chart()->isVisible());
-    EXPECT_EQ(Values(w->Series()).value(6), 800);
+    ASSERT_TRUE(w->chart()->isVisible());
+    EXPECT_EQ(Values(w->series()).value(6), 800);
 }
 
 TEST_F(GraphWindowTest, PurseMonthHasOnePointPerEntryLabelledByDay) {
-    Start(app::Program::Purse);
-    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/05/05',1,10000,0),(2,1,'2024/05/05',2,300,0),(3,1,'2024/05/05',2,500,0),(4,2,'2024/05/"
         "20',2,200,0)");
     session().reopenMasters();
-    auto* w = Open(new purse::form_Graph(session()));
+    auto* w = openTarget(new purse::form_Graph(session()));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別月グラフ"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd")), nullptr);
     QStringList labels;
-    for (const auto& p : w->Series()) labels << p.label;
+    for (const auto& p : w->series()) labels << p.label;
     EXPECT_EQ(labels, (QStringList{"/05", "/05", "/05", "/20"}));
-    EXPECT_EQ(Values(w->Series()), (QList<qint64>{10000, 9700, 9200, 9000}));
+    EXPECT_EQ(Values(w->series()), (QList<qint64>{10000, 9700, 9200, 9000}));
     // The axis shows each entry's own label, also where several share a day.
-    auto* x = qobject_cast<QCategoryAxis*>(w->Chart()->chart()->axes(Qt::Horizontal).value(0));
+    auto* x = qobject_cast<QCategoryAxis*>(w->chart()->chart()->axes(Qt::Horizontal).value(0));
     ASSERT_NE(x, nullptr);
     QStringList shown = x->categoriesLabels();
     for (QString& s : shown) s.remove(QChar(0x200B));
     EXPECT_EQ(shown, labels);
-    w->Tick_Clock();
+    w->tickClock();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別月グラフ - 2024/05/17 09:30"));
 }
 

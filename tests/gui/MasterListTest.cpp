@@ -29,7 +29,7 @@ T* child(QWidget* w, const char* name) {
 
 QStringList gridRows(ui::FlexGrid* g) {
     QStringList out;
-    for (int r = 1; r < g->Rows(); ++r) out << g->Text(0, r) + "|" + g->Text(1, r) + "|" + g->Text(2, r);
+    for (int r = 1; r < g->rows(); ++r) out << g->text(0, r) + "|" + g->text(1, r) + "|" + g->text(2, r);
     return out;
 }
 
@@ -38,230 +38,230 @@ protected:
     template <class W>
     W* openShown() {
         auto* w = new W(session());
-        EXPECT_TRUE(Show_Active(w));
+        EXPECT_TRUE(showActive(w));
         return w;
     }
-    void Banks(std::initializer_list<int> codes) {
-        for (int c : codes) Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,?)", {c, QString("銀行%1").arg(c), c * 100});
+    void banks(std::initializer_list<int> codes) {
+        for (int c : codes) sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,?)", {c, QString("銀行%1").arg(c), c * 100});
     }
-    qint64 Count(const QString& table) { return Value("SELECT COUNT(*) FROM " + table).toLongLong(); }
+    qint64 count(const QString& table) { return value("SELECT COUNT(*) FROM " + table).toLongLong(); }
     // Types the codes into the delete frame as the user does: F2, code, Enter, code, Enter.
-    void DeleteByKeys(ui::MasterList* list, const QString& from, const QString& to) {
-        Press(list->Grid(), Qt::Key_F2);
-        Type(child<QLineEdit>(list, "txt_cd2_0"), from);
-        Press(child<QLineEdit>(list, "txt_cd2_0"), Qt::Key_Return);
-        Type(child<QLineEdit>(list, "txt_cd2_1"), to);
-        Press(child<QLineEdit>(list, "txt_cd2_1"), Qt::Key_Return);
+    void deleteByKeys(ui::MasterList* list, const QString& from, const QString& to) {
+        press(list->grid(), Qt::Key_F2);
+        typeText(child<QLineEdit>(list, "txt_cd2_0"), from);
+        press(child<QLineEdit>(list, "txt_cd2_0"), Qt::Key_Return);
+        typeText(child<QLineEdit>(list, "txt_cd2_1"), to);
+        press(child<QLineEdit>(list, "txt_cd2_1"), Qt::Key_Return);
     }
 };
 
 TEST_F(MasterListTest, FirstBankIsProposedAsCodeOneAndJoinsTheEmptyGrid) {
-    Start(app::Program::Bank);
+    start(app::Program::Bank);
     auto* list = openShown<bank::form_T0101>();
     EXPECT_EQ(list->windowTitle(), "銀行マスター");
-    EXPECT_EQ(list->Grid()->Rows(), 1);
-    When_Modal([](QWidget* dlg) {
+    EXPECT_EQ(list->grid()->rows(), 1);
+    whenModal([](QWidget* dlg) {
         EXPECT_EQ(dlg->objectName(), "form_T0102");
         EXPECT_EQ(child<QLineEdit>(dlg, "txt_cd")->text(), "1");
         EXPECT_EQ(child<QLabel>(dlg, "lbl_zan")->text(), "0");
-        Type(child<QLineEdit>(dlg, "txt_nm"), "みずほ銀行");
-        Press(dlg, Qt::Key_F1);
+        typeText(child<QLineEdit>(dlg, "txt_nm"), "みずほ銀行");
+        press(dlg, Qt::Key_F1);
         EXPECT_EQ(child<QLineEdit>(dlg, "txt_cd")->text(), "2");  // cleared for the next bank
-        Press(dlg, Qt::Key_F10);
+        press(dlg, Qt::Key_F10);
     });
-    Press(list->Grid(), Qt::Key_F1);
-    EXPECT_EQ(Value("SELECT NM || '/' || ZAN FROM T01 WHERE CD=1").toString(), "みずほ銀行/0");
-    EXPECT_EQ(gridRows(list->Grid()), QStringList{"1|みずほ銀行|0"});
+    press(list->grid(), Qt::Key_F1);
+    EXPECT_EQ(value("SELECT NM || '/' || ZAN FROM T01 WHERE CD=1").toString(), "みずほ銀行/0");
+    EXPECT_EQ(gridRows(list->grid()), QStringList{"1|みずほ銀行|0"});
     EXPECT_TRUE(child<QPushButton>(list, "cmd_F1")->isEnabled());
 }
 
 TEST_F(MasterListTest, ModifyByCodeUpdatesTheRowInPlaceAndKeepsOddNamesExactly) {
-    Start(app::Program::Bank);
-    Banks({1, 2, 3});
+    start(app::Program::Bank);
+    banks({1, 2, 3});
     auto* list = openShown<bank::form_T0101>();
     const QString apostrophe = "O'Reilly's \"Bank\"";
     const QString longName = QString("三井住友信託銀行").repeated(13).left(100);
-    When_Modal([&](QWidget* dlg) {
+    whenModal([&](QWidget* dlg) {
         EXPECT_EQ(child<QLineEdit>(dlg, "txt_nm")->text(), "銀行2");
-        Type(child<QLineEdit>(dlg, "txt_nm"), apostrophe);
-        Press(dlg, Qt::Key_F1);
+        typeText(child<QLineEdit>(dlg, "txt_nm"), apostrophe);
+        press(dlg, Qt::Key_F1);
         // A new bank with the long name, then the same code again: updated, not doubled.
-        Type(child<QLineEdit>(dlg, "txt_nm"), longName);
-        Press(dlg, Qt::Key_F1);
-        Type(child<QLineEdit>(dlg, "txt_cd"), "4");
-        Press(child<QLineEdit>(dlg, "txt_cd"), Qt::Key_Return);
-        Press(dlg, Qt::Key_F1);
-        Press(dlg, Qt::Key_F10);
+        typeText(child<QLineEdit>(dlg, "txt_nm"), longName);
+        press(dlg, Qt::Key_F1);
+        typeText(child<QLineEdit>(dlg, "txt_cd"), "4");
+        press(child<QLineEdit>(dlg, "txt_cd"), Qt::Key_Return);
+        press(dlg, Qt::Key_F1);
+        press(dlg, Qt::Key_F10);
     });
-    Press(list->Grid(), Qt::Key_F3);
-    Type(child<QLineEdit>(list, "txt_cd"), "2");
-    Press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
-    EXPECT_EQ(Count("T01"), 4);
-    EXPECT_EQ(Value("SELECT NM FROM T01 WHERE CD=2").toString(), apostrophe);
-    EXPECT_EQ(Value("SELECT NM FROM T01 WHERE CD=4").toString(), longName);
-    EXPECT_EQ(gridRows(list->Grid()),
+    press(list->grid(), Qt::Key_F3);
+    typeText(child<QLineEdit>(list, "txt_cd"), "2");
+    press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
+    EXPECT_EQ(count("T01"), 4);
+    EXPECT_EQ(value("SELECT NM FROM T01 WHERE CD=2").toString(), apostrophe);
+    EXPECT_EQ(value("SELECT NM FROM T01 WHERE CD=4").toString(), longName);
+    EXPECT_EQ(gridRows(list->grid()),
               (QStringList{"1|銀行1|100", "2|" + apostrophe + "|200", "3|銀行3|300", "4|" + longName + "|0"}));
     EXPECT_FALSE(child(list, "frm_select_cd")->isVisible());
 }
 
 TEST_F(MasterListTest, ModifyByCodeOfAMissingCodeSaysSoAndOpensNothing) {
-    Start(app::Program::Bank);
-    Banks({1});
+    start(app::Program::Bank);
+    banks({1});
     auto* list = openShown<bank::form_T0101>();
-    Press(list->Grid(), Qt::Key_F3);
-    Type(child<QLineEdit>(list, "txt_cd"), "7");
-    Press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
+    press(list->grid(), Qt::Key_F3);
+    typeText(child<QLineEdit>(list, "txt_cd"), "7");
+    press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
+    EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(MasterListTest, DeleteAsksAndDeletesByCodeOrRange) {
-    Start(app::Program::Bank);
-    Banks({1, 2, 3, 4, 5});
+    start(app::Program::Bank);
+    banks({1, 2, 3, 4, 5});
     auto* list = openShown<bank::form_T0101>();
     // A second code not in the grid: asked and deleted as the first code alone.
-    DeleteByKeys(list, "1", "9");
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
-    EXPECT_EQ(Value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "2,3,4,5");
+    deleteByKeys(list, "1", "9");
+    EXPECT_EQ(messages().takeTexts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "2,3,4,5");
     EXPECT_FALSE(child(list, "frm_select_cd2")->isVisible());
 
-    DeleteByKeys(list, "2", "4");
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"2:銀行2から4:銀行4までを削除します。\r\nよろしいですか？"});
-    EXPECT_EQ(Value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "5");
-    EXPECT_EQ(gridRows(list->Grid()), QStringList{"5|銀行5|500"});
+    deleteByKeys(list, "2", "4");
+    EXPECT_EQ(messages().takeTexts(), QStringList{"2:銀行2から4:銀行4までを削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "5");
+    EXPECT_EQ(gridRows(list->grid()), QStringList{"5|銀行5|500"});
 }
 
 TEST_F(MasterListTest, RefusedDeletesLeaveTheFrameOpenAndTheTableWhole) {
-    Start(app::Program::Bank);
-    Banks({1, 2});
+    start(app::Program::Bank);
+    banks({1, 2});
     auto* list = openShown<bank::form_T0101>();
-    DeleteByKeys(list, "8", "");
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
+    deleteByKeys(list, "8", "");
+    EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
     EXPECT_TRUE(child(list, "frm_select_cd2")->isVisible());
 
     for (const char* second : {"2x", "4294967297"}) {  // the latter is no code, not code 1
-        DeleteByKeys(list, "1", second);
-        const QStringList texts = messages().Take_Texts();
+        deleteByKeys(list, "1", second);
+        const QStringList texts = messages().takeTexts();
         ASSERT_EQ(texts.size(), 1);
         EXPECT_TRUE(texts[0].contains("整数")) << texts[0].toStdString();
-        EXPECT_EQ(Count("T01"), 2);
+        EXPECT_EQ(count("T01"), 2);
     }
     EXPECT_TRUE(child(list, "frm_select_cd2")->isVisible());
 }
 
 TEST_F(MasterListTest, CancelOnTheQuestionStillReloadsTheGrid) {
-    Start(app::Program::Bank);
-    Banks({1});
+    start(app::Program::Bank);
+    banks({1});
     auto* list = openShown<bank::form_T0101>();
-    Banks({2});  // stored behind the open list's back
-    messages().Push_Answer(ui::Answer::Cancel);
-    DeleteByKeys(list, "1", "");
-    EXPECT_EQ(Count("T01"), 2);
-    EXPECT_EQ(gridRows(list->Grid()), (QStringList{"1|銀行1|100", "2|銀行2|200"}));
+    banks({2});  // stored behind the open list's back
+    messages().pushAnswer(ui::Answer::Cancel);
+    deleteByKeys(list, "1", "");
+    EXPECT_EQ(count("T01"), 2);
+    EXPECT_EQ(gridRows(list->grid()), (QStringList{"1|銀行1|100", "2|銀行2|200"}));
     EXPECT_FALSE(child(list, "frm_select_cd2")->isVisible());
 }
 
 TEST_F(MasterListTest, DeleteKeyDeletesTheCurrentRowInBankAndOnlyOpensTheModifyFrameInPurse) {
-    Start(app::Program::Bank);
+    start(app::Program::Bank);
     auto* empty = openShown<bank::form_T0101>();
-    Press(empty->Grid(), Qt::Key_Delete);
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
+    press(empty->grid(), Qt::Key_Delete);
+    EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
     empty->close();
 
-    Banks({1, 2});
+    banks({1, 2});
     auto* list = openShown<bank::form_T0101>();
-    list->Grid()->Set_Row(2);
-    Press(list->Grid(), Qt::Key_Delete);
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"2:銀行2を削除します。\r\nよろしいですか？"});
-    EXPECT_EQ(Count("T01"), 1);
+    list->grid()->setRow(2);
+    press(list->grid(), Qt::Key_Delete);
+    EXPECT_EQ(messages().takeTexts(), QStringList{"2:銀行2を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(count("T01"), 1);
     // After the reload the cursor stands on the new last row.
-    messages().Push_Answer(ui::Answer::Cancel);
-    Press(list->Grid(), Qt::Key_Delete);
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
+    messages().pushAnswer(ui::Answer::Cancel);
+    press(list->grid(), Qt::Key_Delete);
+    EXPECT_EQ(messages().takeTexts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
 }
 
 TEST_F(MasterListTest, PurseDeleteKeyDeletesNothing) {
-    Start(app::Program::Purse);
-    Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0)");
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0)");
     auto* list = openShown<purse::form_T0101>();
-    list->Grid()->Set_Row(1);
-    Press(list->Grid(), Qt::Key_Delete);
+    list->grid()->setRow(1);
+    press(list->grid(), Qt::Key_Delete);
     EXPECT_TRUE(child(list, "frm_select_cd")->isVisible());
     EXPECT_EQ(child<QLineEdit>(list, "txt_cd")->text(), "");
-    EXPECT_EQ(Count("T01"), 1);
-    EXPECT_TRUE(messages().Take_Texts().isEmpty());
+    EXPECT_EQ(count("T01"), 1);
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
 }
 
 TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNot) {
-    Start(app::Program::Bank);
+    start(app::Program::Bank);
     ui::MenuConfig config;
-    config.setupUi = bank::Menu_Config().setupUi;
+    config.setupUi = bank::menuConfig().setupUi;
     config.master1 = "銀行マスター";
     ui::form_Menu menu(session(), config);
     auto* journal = child<QPushButton>(&menu, "cmd_S0101");
 
     auto* list = openShown<bank::form_T0101>();
-    Banks({1});
+    banks({1});
     list->close();  // the close box: no check
-    EXPECT_TRUE(messages().Take_Texts().isEmpty());
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
     EXPECT_FALSE(session().flg_T01);
 
     list = openShown<bank::form_T0101>();
-    Sql("DELETE FROM T01");
-    Press(list->Grid(), Qt::Key_F10);
-    EXPECT_EQ(messages().Take_Texts(), (QStringList{"銀行を設定してください", "項目を設定してください"}));
+    sql("DELETE FROM T01");
+    press(list->grid(), Qt::Key_F10);
+    EXPECT_EQ(messages().takeTexts(), (QStringList{"銀行を設定してください", "項目を設定してください"}));
     EXPECT_FALSE(journal->isEnabled());
 
-    Banks({1});
-    Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
+    banks({1});
+    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
     auto* items = openShown<bank::form_T0201>();
-    Press(items->Grid(), Qt::Key_F10);
-    EXPECT_TRUE(messages().Take_Texts().isEmpty());
+    press(items->grid(), Qt::Key_F10);
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
     EXPECT_TRUE(session().flg_T01 && session().flg_T02);
     EXPECT_TRUE(journal->isEnabled());
 }
 
 TEST_F(MasterListTest, PurseEntryDialogIsModelessAndWritesIntoTheOpenList) {
-    Start(app::Program::Purse);
+    start(app::Program::Purse);
     auto* list = openShown<purse::form_T0101>();
-    Press(list->Grid(), Qt::Key_F1);
-    ui::MasterDialog* dlg = list->Dialog();
+    press(list->grid(), Qt::Key_F1);
+    ui::MasterDialog* dlg = list->dialog();
     ASSERT_TRUE(dlg->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(child<QPushButton>(list, "cmd_F1")->isEnabled());
-    Type(child<QLineEdit>(dlg, "txt_nm"), "食費");
-    Press(dlg, Qt::Key_F3);
-    Press(dlg, Qt::Key_F1);
-    EXPECT_EQ(gridRows(list->Grid()), QStringList{"1|食費|支出"});
-    EXPECT_EQ(Value("SELECT KIND FROM T01 WHERE CD=1").toInt(), 1);
+    typeText(child<QLineEdit>(dlg, "txt_nm"), "食費");
+    press(dlg, Qt::Key_F3);
+    press(dlg, Qt::Key_F1);
+    EXPECT_EQ(gridRows(list->grid()), QStringList{"1|食費|支出"});
+    EXPECT_EQ(value("SELECT KIND FROM T01 WHERE CD=1").toInt(), 1);
 
     // Modify by code while the dialog is open loads the code into it.
-    Press(dlg, Qt::Key_F9);
-    Press(list->Grid(), Qt::Key_F3);
-    Type(child<QLineEdit>(list, "txt_cd"), "1");
-    Press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
+    press(dlg, Qt::Key_F9);
+    press(list->grid(), Qt::Key_F3);
+    typeText(child<QLineEdit>(list, "txt_cd"), "1");
+    press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
     EXPECT_EQ(child<QLineEdit>(dlg, "txt_nm")->text(), "食費");
 
-    Sql("DELETE FROM T01");
-    Press(list->Grid(), Qt::Key_F10);
+    sql("DELETE FROM T01");
+    press(list->grid(), Qt::Key_F10);
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"科目を設定してください"});
+    EXPECT_EQ(messages().takeTexts(), QStringList{"科目を設定してください"});
 }
 
 TEST_F(MasterListTest, BothBankListsShareTheWindowPlaceButNotTheColumnWidths) {
-    Start(app::Program::Bank);
+    start(app::Program::Bank);
     auto* banks = openShown<bank::form_T0101>();
     banks->setGeometry(40, 50, 600, 400);
-    banks->Grid()->setColumnWidth(1, 250);
+    banks->grid()->setColumnWidth(1, 250);
     banks->close();
     auto* items = openShown<bank::form_T0201>();
     EXPECT_EQ(items->geometry(), QRect(40, 50, 600, 400));
-    EXPECT_EQ(items->Grid()->columnWidth(1), ui::Px(5000));
-    EXPECT_EQ(items->Grid()->Text(2, 0), "科目分類");
-    items->Grid()->setColumnWidth(1, 180);
+    EXPECT_EQ(items->grid()->columnWidth(1), ui::toPixels(5000));
+    EXPECT_EQ(items->grid()->text(2, 0), "科目分類");
+    items->grid()->setColumnWidth(1, 180);
     items->close();
     auto* again = openShown<bank::form_T0101>();
-    EXPECT_EQ(again->Grid()->columnWidth(1), 250);
+    EXPECT_EQ(again->grid()->columnWidth(1), 250);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 namespace {
 
-print::Rows Banks(int n) {
+print::Rows banks(int n) {
     print::Rows rows;
     for (int i = 1; i <= n; ++i)
         rows << QStringList{QString::number(i), QStringLiteral("みずほ銀行 %1支店").arg(i), QString::number(i * 1000)};
@@ -26,27 +26,27 @@ QByteArray Read(const QString& path) {
 
 class PrintWriterTest : public AppTest {
 protected:
-    void SetUp() override { Start(app::Program::Bank, false); }
+    void SetUp() override { start(app::Program::Bank, false); }
     void TearDown() override {
-        app::Set_Print_Dir(QString());
+        app::setPrintDir(QString());
         AppTest::TearDown();
     }
-    QStringList Pdfs(const QString& dir) const { return QDir(dir).entryList({QStringLiteral("*.pdf")}, QDir::Files); }
+    QStringList pdfs(const QString& dir) const { return QDir(dir).entryList({QStringLiteral("*.pdf")}, QDir::Files); }
 };
 
 }  // namespace
 
 TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded) {
-    const QString dir = Dir() + QStringLiteral("/out");
-    app::Set_Print_Dir(dir);
+    const QString folder = dir() + QStringLiteral("/out");
+    app::setPrintDir(folder);
     bool front = true;
     const auto layout = [&](print::PageWriter& out) {
-        return print::Print_List(out, print::MasterList::Banks, Banks(61), front);
+        return print::Print_List(out, print::MasterList::Banks, banks(61), front);
     };
-    ASSERT_TRUE(ui::Print_Document(session(), nullptr, QStringLiteral("銀行マスター"), layout));
-    const QString path = dir + QStringLiteral("/銀行マスター_20240517-093000.pdf");
-    ASSERT_EQ(Pdfs(dir), QStringList{QFileInfo(path).fileName()});
-    const QList<ui::Shown> shown = messages().Take_Shown();
+    ASSERT_TRUE(ui::printDocument(session(), nullptr, QStringLiteral("銀行マスター"), layout));
+    const QString path = folder + QStringLiteral("/銀行マスター_20240517-093000.pdf");
+    ASSERT_EQ(pdfs(folder), QStringList{QFileInfo(path).fileName()});
+    const QList<ui::Shown> shown = messages().takeShown();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].icon, ui::Icon::Information);
     EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(path)));
@@ -62,57 +62,57 @@ TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded)
 
     // A second printout in the same second gets a name of its own.
     front = true;
-    ASSERT_TRUE(ui::Print_Document(session(), nullptr, QStringLiteral("銀行マスター"), layout));
-    EXPECT_TRUE(QFile::exists(dir + QStringLiteral("/銀行マスター_20240517-093000_2.pdf")));
+    ASSERT_TRUE(ui::printDocument(session(), nullptr, QStringLiteral("銀行マスター"), layout));
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/銀行マスター_20240517-093000_2.pdf")));
 }
 
 TEST_F(PrintWriterTest, ColumnsFitTheSheetAndDigitsAreOneColumnWide) {
-    ui::PdfFileWriter out(Dir() + QStringLiteral("/m.pdf"), QStringLiteral("m"));
-    ASSERT_TRUE(out.Begin_Page());
-    out.Set_Font(14, false);
-    EXPECT_NEAR(out.Text_Width(QStringLiteral("0")), 1.0, 0.05);
-    EXPECT_NEAR(out.Text_Width(QStringLiteral("残高")), 4.0, 0.1);
+    ui::PdfFileWriter out(dir() + QStringLiteral("/m.pdf"), QStringLiteral("m"));
+    ASSERT_TRUE(out.beginPage());
+    out.setFont(14, false);
+    EXPECT_NEAR(out.textWidth(QStringLiteral("0")), 1.0, 0.05);
+    EXPECT_NEAR(out.textWidth(QStringLiteral("残高")), 4.0, 0.1);
     // The right-most texts end at column 78 + 5 (their right edge 82 columns from column 1).
-    EXPECT_GE(out.Page_Columns(), 82.0);
-    EXPECT_NEAR(out.Line_Height(), 1.25, 0.1);
-    ASSERT_TRUE(out.End_Page());
-    ASSERT_TRUE(out.Finish());
+    EXPECT_GE(out.pageColumns(), 82.0);
+    EXPECT_NEAR(out.lineHeight(), 1.25, 0.1);
+    ASSERT_TRUE(out.endPage());
+    ASSERT_TRUE(out.finish());
 }
 
 TEST_F(PrintWriterTest, WithoutAPrinterTheFileGoesBesideTheDatabase) {
     if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a printer is installed";
     bool front = false;
-    ASSERT_TRUE(ui::Print_Document(session(), nullptr, QStringLiteral("科目別合計"), [&](print::PageWriter& out) {
-        return print::Print_PurseTotals(out, "2024", "05", 0, {}, front);
+    ASSERT_TRUE(ui::printDocument(session(), nullptr, QStringLiteral("科目別合計"), [&](print::PageWriter& out) {
+        return print::printPurseTotals(out, "2024", "05", 0, {}, front);
     }));
-    EXPECT_EQ(Pdfs(Dir() + QStringLiteral("/print")), QStringList{QStringLiteral("科目別合計_20240517-093000.pdf")});
+    EXPECT_EQ(pdfs(dir() + QStringLiteral("/print")), QStringList{QStringLiteral("科目別合計_20240517-093000.pdf")});
 }
 
 TEST_F(PrintWriterTest, AFailedPrintoutLeavesNoFileAndSaysSo) {
-    const QString dir = Dir() + QStringLiteral("/out");
-    app::Set_Print_Dir(dir);
+    const QString folder = dir() + QStringLiteral("/out");
+    app::setPrintDir(folder);
     // The layout gives up after the first sheet: no half-written file stays behind.
-    ASSERT_FALSE(ui::Print_Document(session(), nullptr, QStringLiteral("出納帳"), [](print::PageWriter& out) {
-        out.Begin_Page();
-        out.End_Page();
+    ASSERT_FALSE(ui::printDocument(session(), nullptr, QStringLiteral("出納帳"), [](print::PageWriter& out) {
+        out.beginPage();
+        out.endPage();
         return false;
     }));
-    EXPECT_TRUE(Pdfs(dir).isEmpty());
-    QList<ui::Shown> shown = messages().Take_Shown();
+    EXPECT_TRUE(pdfs(folder).isEmpty());
+    QList<ui::Shown> shown = messages().takeShown();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].icon, ui::Icon::Critical);
     EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("印刷できません")));
 
     // A folder that cannot be made (a file stands in its way).
-    QFile blocker(Dir() + QStringLiteral("/file"));
+    QFile blocker(dir() + QStringLiteral("/file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    app::Set_Print_Dir(blocker.fileName() + QStringLiteral("/print"));
+    app::setPrintDir(blocker.fileName() + QStringLiteral("/print"));
     bool front = true;
-    EXPECT_FALSE(ui::Print_Document(session(), nullptr, QStringLiteral("銀行マスター"), [&](print::PageWriter& out) {
-        return print::Print_List(out, print::MasterList::Banks, Banks(2), front);
+    EXPECT_FALSE(ui::printDocument(session(), nullptr, QStringLiteral("銀行マスター"), [&](print::PageWriter& out) {
+        return print::Print_List(out, print::MasterList::Banks, banks(2), front);
     }));
-    shown = messages().Take_Shown();
+    shown = messages().takeShown();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].icon, ui::Icon::Critical);
 }
@@ -122,8 +122,8 @@ TEST_F(PrintWriterTest, PrintDirOptionIsReadFromTheCommandLine) {
     char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data()};
     int argc = 4;
     QString error;
-    ASSERT_TRUE(ui::Parse_Options(argc, argv, &error));
-    EXPECT_EQ(app::Print_Dir(), QStringLiteral("/tmp/x y"));
+    ASSERT_TRUE(ui::parseOptions(argc, argv, &error));
+    EXPECT_EQ(app::printDir(), QStringLiteral("/tmp/x y"));
     ASSERT_EQ(argc, 2);
     EXPECT_STREQ(argv[1], "--other");
 }

@@ -20,186 +20,186 @@ namespace {
 class PurseJournalTest : public AppTest {
   protected:
     void SetUp() override {
-        Start(app::Program::Purse);
-        Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+        start(app::Program::Purse);
+        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
         session().reopenMasters();
     }
 
-    purse::form_S0101* Open() {
+    purse::form_S0101* openTarget() {
         auto* w = new purse::form_S0101(session());
-        EXPECT_TRUE(Show_Active(w));
+        EXPECT_TRUE(showActive(w));
         return w;
     }
     template <class T = QLineEdit>
-    T* Get(QWidget* w, const char* name) {
+    T* child(QWidget* w, const char* name) {
         T* c = w->findChild<T*>(QLatin1String(name));
         EXPECT_NE(c, nullptr) << name;
         return c;
     }
-    ui::FlexGrid* Grid(QWidget* w) { return Get<ui::FlexGrid>(w, "grd_S01"); }
-    void Enter(QWidget* w, const char* name, const QString& text) {
-        Type(Get(w, name), text);
-        Press(Get(w, name), Qt::Key_Return);
+    ui::FlexGrid* grid(QWidget* w) { return child<ui::FlexGrid>(w, "grd_S01"); }
+    void enter(QWidget* w, const char* name, const QString& text) {
+        typeText(child(w, name), text);
+        press(child(w, name), Qt::Key_Return);
     }
     // Day, category code, amount and note typed with Enter after each, then 入力 pressed.
-    void Write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
-        Enter(w, "txt_day", day);
-        Enter(w, "txt_k_cd", code);
-        Enter(w, "txt_kingaku", amount);
-        Enter(w, "txt_biko", note);
-        auto* input = Get<QPushButton>(w, "cmd_input");
+    void write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
+        enter(w, "txt_day", day);
+        enter(w, "txt_k_cd", code);
+        enter(w, "txt_kingaku", amount);
+        enter(w, "txt_biko", note);
+        auto* input = child<QPushButton>(w, "cmd_input");
         ASSERT_EQ(QApplication::focusWidget(), input);
         QTest::mouseClick(input, Qt::LeftButton);
     }
-    void Key(QWidget* w, int key) { Press(QApplication::focusWidget() ? QApplication::focusWidget() : w, key); }
-    void Click_Row(QWidget* w, int row, bool twice = false) {
-        ui::FlexGrid* g = Grid(w);
-        const QPoint at = g->Cell_Rect(0, row).center();
+    void key(QWidget* w, int key) { press(QApplication::focusWidget() ? QApplication::focusWidget() : w, key); }
+    void clickRow(QWidget* w, int row, bool twice = false) {
+        ui::FlexGrid* g = grid(w);
+        const QPoint at = g->cellRect(0, row).center();
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, at);
         if (twice) QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, at);
     }
-    qint64 Zan(qint64 cd) { return Value("SELECT ZAN FROM S01 WHERE CD=?", {cd}).toLongLong(); }
+    qint64 zan(qint64 cd) { return value("SELECT ZAN FROM S01 WHERE CD=?", {cd}).toLongLong(); }
 };
 
 TEST_F(PurseJournalTest, AnEmptyBookOpensOnPageOneWithItsEmptyRow) {
-    auto* w = Open();
+    auto* w = openTarget();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("家計簿入力"));
-    EXPECT_EQ(Get(w, "txt_page")->text(), "1");
-    EXPECT_EQ(Grid(w)->Rows(), 2);  // the empty row of an empty page
+    EXPECT_EQ(child(w, "txt_page")->text(), "1");
+    EXPECT_EQ(grid(w)->rows(), 2);  // the empty row of an empty page
 }
 
 TEST_F(PurseJournalTest, BalancesRunThroughAPage) {
-    auto* w = Open();
-    Write(w, "3", "1", "1000", "it's pay");
-    Write(w, "4", "2", "300");
-    EXPECT_EQ(Zan(1), 1000);
-    EXPECT_EQ(Zan(2), 700);
-    EXPECT_EQ(Value("SELECT K_DATE || '|' || P_CD || '|' || BIKO FROM S01 WHERE CD=1").toString(),
+    auto* w = openTarget();
+    write(w, "3", "1", "1000", "it's pay");
+    write(w, "4", "2", "300");
+    EXPECT_EQ(zan(1), 1000);
+    EXPECT_EQ(zan(2), 700);
+    EXPECT_EQ(value("SELECT K_DATE || '|' || P_CD || '|' || BIKO FROM S01 WHERE CD=1").toString(),
               "2024/05/03|1|it's pay");
-    ui::FlexGrid* g = Grid(w);
-    EXPECT_EQ(g->Rows(), 3);
-    const QStringList row2 = {g->Text(0, 2), g->Text(1, 2), g->Text(2, 2), g->Text(3, 2),
-                              g->Text(4, 2), g->Text(5, 2), g->Text(6, 2)};
+    ui::FlexGrid* g = grid(w);
+    EXPECT_EQ(g->rows(), 3);
+    const QStringList row2 = {g->text(0, 2), g->text(1, 2), g->text(2, 2), g->text(3, 2),
+                              g->text(4, 2), g->text(5, 2), g->text(6, 2)};
     EXPECT_EQ(row2, (QStringList{"2", "04", "2", "食費", "", "300", "700"}));
-    EXPECT_EQ(Get(w, "txt_rec_no")->text(), "3");
+    EXPECT_EQ(child(w, "txt_rec_no")->text(), "3");
 }
 
 TEST_F(PurseJournalTest, ANewMonthBeginsAPageThatCarriesTheBalance) {
-    auto* w = Open();
-    Write(w, "3", "1", "1000");
-    Write(w, "4", "2", "300");
+    auto* w = openTarget();
+    write(w, "3", "1", "1000");
+    write(w, "4", "2", "300");
     delete w;
     // The same month keeps the page.
-    w = Open();
-    EXPECT_EQ(Get(w, "txt_page")->text(), "1");
+    w = openTarget();
+    EXPECT_EQ(child(w, "txt_page")->text(), "1");
     delete w;
-    Set_Now(QDateTime(QDate(2024, 6, 2), QTime(8, 0)));
-    w = Open();
-    EXPECT_EQ(Get(w, "txt_page")->text(), "2");
-    EXPECT_EQ(settings::Get_Setting("lastMonth", ""), "6");
-    Write(w, "2", "2", "200");
-    EXPECT_EQ(Zan(3), 500);
-    EXPECT_EQ(Value("SELECT P_CD FROM S01 WHERE CD=3").toLongLong(), 2);
-    EXPECT_EQ(Grid(w)->Text(6, 1), "500");
+    setNow(QDateTime(QDate(2024, 6, 2), QTime(8, 0)));
+    w = openTarget();
+    EXPECT_EQ(child(w, "txt_page")->text(), "2");
+    EXPECT_EQ(settings::getSetting("lastMonth", ""), "6");
+    write(w, "2", "2", "200");
+    EXPECT_EQ(zan(3), 500);
+    EXPECT_EQ(value("SELECT P_CD FROM S01 WHERE CD=3").toLongLong(), 2);
+    EXPECT_EQ(grid(w)->text(6, 1), "500");
 }
 
 TEST_F(PurseJournalTest, PageKeysStopAtPageOneAndGoOnPastTheLast) {
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/03',1,1000,1000,''),"
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/03',1,1000,1000,''),"
         "(2,2,'2024/06/02',2,200,800,'')");
-    settings::Save_Setting("lastMonth", "5");
-    auto* w = Open();
+    settings::saveSetting("lastMonth", "5");
+    auto* w = openTarget();
     EXPECT_EQ(w->Page(), 2);
-    Key(w, Qt::Key_F4);
+    key(w, Qt::Key_F4);
     EXPECT_EQ(w->Page(), 1);
-    EXPECT_EQ(Get(w, "txt_date")->text(), "2024/05");  // the month of the page's first row
-    Key(w, Qt::Key_F4);
+    EXPECT_EQ(child(w, "txt_date")->text(), "2024/05");  // the month of the page's first row
+    key(w, Qt::Key_F4);
     EXPECT_EQ(w->Page(), 1);
-    Key(w, Qt::Key_F7);
-    Key(w, Qt::Key_F5);
+    key(w, Qt::Key_F7);
+    key(w, Qt::Key_F5);
     EXPECT_EQ(w->Page(), 3);
-    EXPECT_EQ(Grid(w)->Rows(), 2);
-    EXPECT_TRUE(Grid(w)->Text(0, 1).isEmpty());
+    EXPECT_EQ(grid(w)->rows(), 2);
+    EXPECT_TRUE(grid(w)->text(0, 1).isEmpty());
 }
 
 TEST_F(PurseJournalTest, AnUpdatedAmountMovesTheLaterBalancesAtOnce) {
-    auto* w = Open();
-    Write(w, "1", "1", "1000");
-    Write(w, "2", "2", "300");
-    Click_Row(w, 1, true);
-    EXPECT_EQ(Get<QPushButton>(w, "cmd_input")->text(), QStringLiteral("更新"));
-    EXPECT_EQ(Get(w, "txt_kingaku")->text(), "1000");
-    Enter(w, "txt_k_cd", "1");
-    Enter(w, "txt_kingaku", "2000");
-    QTest::mouseClick(Get<QPushButton>(w, "cmd_input"), Qt::LeftButton);
-    EXPECT_EQ(Value("SELECT KINGAKU FROM S01 WHERE CD=1").toLongLong(), 2000);
-    EXPECT_EQ(Zan(1), 2000);
-    EXPECT_EQ(Zan(2), 1700);
-    EXPECT_EQ(Grid(w)->Text(4, 1), "2000");
-    EXPECT_EQ(Grid(w)->Text(6, 1), "2000");
-    EXPECT_EQ(Grid(w)->Text(6, 2), "1700");
+    auto* w = openTarget();
+    write(w, "1", "1", "1000");
+    write(w, "2", "2", "300");
+    clickRow(w, 1, true);
+    EXPECT_EQ(child<QPushButton>(w, "cmd_input")->text(), QStringLiteral("更新"));
+    EXPECT_EQ(child(w, "txt_kingaku")->text(), "1000");
+    enter(w, "txt_k_cd", "1");
+    enter(w, "txt_kingaku", "2000");
+    QTest::mouseClick(child<QPushButton>(w, "cmd_input"), Qt::LeftButton);
+    EXPECT_EQ(value("SELECT KINGAKU FROM S01 WHERE CD=1").toLongLong(), 2000);
+    EXPECT_EQ(zan(1), 2000);
+    EXPECT_EQ(zan(2), 1700);
+    EXPECT_EQ(grid(w)->text(4, 1), "2000");
+    EXPECT_EQ(grid(w)->text(6, 1), "2000");
+    EXPECT_EQ(grid(w)->text(6, 2), "1700");
 
     // A row of another month than the page's first row keeps its month when it is changed.
-    QTest::mouseClick(Get<QPushButton>(w, "Command4"), Qt::LeftButton);
-    Write(w, "1", "1", "10");
-    EXPECT_EQ(Get(w, "txt_date")->text(), "2024/05");
-    Click_Row(w, 3, true);
-    EXPECT_EQ(Get(w, "txt_date")->text(), "2024/06");
-    Enter(w, "txt_kingaku", "20");
-    QTest::mouseClick(Get<QPushButton>(w, "cmd_input"), Qt::LeftButton);
-    EXPECT_EQ(Value("SELECT K_DATE FROM S01 WHERE CD=3").toString(), "2024/06/01");
+    QTest::mouseClick(child<QPushButton>(w, "Command4"), Qt::LeftButton);
+    write(w, "1", "1", "10");
+    EXPECT_EQ(child(w, "txt_date")->text(), "2024/05");
+    clickRow(w, 3, true);
+    EXPECT_EQ(child(w, "txt_date")->text(), "2024/06");
+    enter(w, "txt_kingaku", "20");
+    QTest::mouseClick(child<QPushButton>(w, "cmd_input"), Qt::LeftButton);
+    EXPECT_EQ(value("SELECT K_DATE FROM S01 WHERE CD=3").toString(), "2024/06/01");
 
     // Modify by number, then close by the close box: the balances are already stored.
-    Key(w, Qt::Key_F3);
-    Enter(w, "txt_cd", "2");
-    Enter(w, "txt_kingaku", "500");
-    QTest::mouseClick(Get<QPushButton>(w, "cmd_input"), Qt::LeftButton);
-    EXPECT_EQ(Zan(2), 1500);
-    EXPECT_EQ(Zan(3), 1520);
+    key(w, Qt::Key_F3);
+    enter(w, "txt_cd", "2");
+    enter(w, "txt_kingaku", "500");
+    QTest::mouseClick(child<QPushButton>(w, "cmd_input"), Qt::LeftButton);
+    EXPECT_EQ(zan(2), 1500);
+    EXPECT_EQ(zan(3), 1520);
     w->close();
-    EXPECT_TRUE(Wrong_Purse_Balances().isEmpty());
-    EXPECT_FALSE(settings::Get_Setting("grd_S01ColWidth7", "").isEmpty());
-    w = Open();
-    Key(w, Qt::Key_F10);
+    EXPECT_TRUE(wrongPurseBalances().isEmpty());
+    EXPECT_FALSE(settings::getSetting("grd_S01ColWidth7", "").isEmpty());
+    w = openTarget();
+    key(w, Qt::Key_F10);
     EXPECT_FALSE(w->isVisible());
-    EXPECT_TRUE(Wrong_Purse_Balances().isEmpty());
+    EXPECT_TRUE(wrongPurseBalances().isEmpty());
 }
 
 TEST_F(PurseJournalTest, ARowMovedFromAnEarlierPageLeavesEveryBalanceRight) {
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/03/05',1,1000,1000,''),"
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/03/05',1,1000,1000,''),"
         "(2,2,'2024/04/05',2,100,900,''),(3,3,'2024/05/10',2,10,890,'')");
-    settings::Save_Setting(QStringLiteral("lastMonth"), QStringLiteral("5"));
-    auto* w = Open();
-    ASSERT_EQ(Get(w, "txt_page")->text(), "3");
-    Type(Get(w, "txt_rec_no"), "1");
-    Write(w, "1", "1", "1000");
-    EXPECT_EQ(Zan(2), -100) << "page 1 is empty now: page 2 starts from the nothing before it";
-    EXPECT_EQ(Zan(1), 900);
-    EXPECT_EQ(Zan(3), 890);
+    settings::saveSetting(QStringLiteral("lastMonth"), QStringLiteral("5"));
+    auto* w = openTarget();
+    ASSERT_EQ(child(w, "txt_page")->text(), "3");
+    typeText(child(w, "txt_rec_no"), "1");
+    write(w, "1", "1", "1000");
+    EXPECT_EQ(zan(2), -100) << "page 1 is empty now: page 2 starts from the nothing before it";
+    EXPECT_EQ(zan(1), 900);
+    EXPECT_EQ(zan(3), 890);
 }
 
 TEST_F(PurseJournalTest, DeletingTheOnlyRowOfAPageCarriesTheBalanceOverIt) {
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES "
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES "
         "(1,1,'2024/03/01',1,1000,1000,''),(2,2,'2024/04/01',2,100,900,''),(3,3,'2024/05/01',2,10,890,'')");
-    settings::Save_Setting("lastMonth", "5");
-    auto* w = Open();
+    settings::saveSetting("lastMonth", "5");
+    auto* w = openTarget();
     EXPECT_EQ(w->Page(), 3);
-    Key(w, Qt::Key_F3);
-    Enter(w, "txt_cd", "1");  // a row of page 1
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
+    key(w, Qt::Key_F3);
+    enter(w, "txt_cd", "1");  // a row of page 1
+    EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
 
-    Key(w, Qt::Key_F4);
-    Click_Row(w, 1);
-    Press(Grid(w), Qt::Key_Delete);
-    EXPECT_EQ(Grid(w)->Rows(), 2);
-    EXPECT_TRUE(Grid(w)->Text(0, 1).isEmpty());
-    EXPECT_EQ(Zan(3), 990);
-    EXPECT_EQ(Zan(1), 1000);
-    Press(Grid(w), Qt::Key_Delete);
-    EXPECT_EQ(messages().Take_Texts(), QStringList{"レコードがありません"});
+    key(w, Qt::Key_F4);
+    clickRow(w, 1);
+    press(grid(w), Qt::Key_Delete);
+    EXPECT_EQ(grid(w)->rows(), 2);
+    EXPECT_TRUE(grid(w)->text(0, 1).isEmpty());
+    EXPECT_EQ(zan(3), 990);
+    EXPECT_EQ(zan(1), 1000);
+    press(grid(w), Qt::Key_Delete);
+    EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
 }
 
 TEST_F(PurseJournalTest, BadInputIsRefusedWithNothingWritten) {
-    auto* w = Open();
+    auto* w = openTarget();
     struct Case {
         const char* field;
         QString text;
@@ -207,71 +207,71 @@ TEST_F(PurseJournalTest, BadInputIsRefusedWithNothingWritten) {
                  {"txt_day", "32"},   {"txt_k_cd", "0"},       {"txt_k_cd", "9"},
                  {"txt_kingaku", ""}, {"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}};
     for (const Case& c : cases) {
-        Get(w, "txt_day")->setText("05");
-        Get(w, "txt_k_cd")->setText("1");
-        Get(w, "txt_kingaku")->setText("100");
-        Get(w, "txt_rec_no")->setText("1");
-        Get(w, c.field)->setText(c.text);
-        w->Input();
-        EXPECT_EQ(messages().Take_Texts().size(), 1) << c.field << " " << c.text.toStdString();
-        EXPECT_EQ(QApplication::focusWidget(), Get(w, c.field)) << c.field;
-        EXPECT_EQ(Value("SELECT COUNT(*) FROM S01").toLongLong(), 0);
+        child(w, "txt_day")->setText("05");
+        child(w, "txt_k_cd")->setText("1");
+        child(w, "txt_kingaku")->setText("100");
+        child(w, "txt_rec_no")->setText("1");
+        child(w, c.field)->setText(c.text);
+        w->input();
+        EXPECT_EQ(messages().takeTexts().size(), 1) << c.field << " " << c.text.toStdString();
+        EXPECT_EQ(QApplication::focusWidget(), child(w, c.field)) << c.field;
+        EXPECT_EQ(value("SELECT COUNT(*) FROM S01").toLongLong(), 0);
     }
     // The day box itself keeps the focus until the day is mended.
-    Enter(w, "txt_day", "0");
-    EXPECT_EQ(QApplication::focusWidget(), Get(w, "txt_day"));
-    Enter(w, "txt_day", "7");
-    EXPECT_EQ(Get(w, "txt_day")->text(), "07");
-    EXPECT_EQ(QApplication::focusWidget(), Get(w, "txt_k_cd"));
-    Press(Get(w, "txt_k_cd"), Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), Get(w, "txt_day"));
+    enter(w, "txt_day", "0");
+    EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_day"));
+    enter(w, "txt_day", "7");
+    EXPECT_EQ(child(w, "txt_day")->text(), "07");
+    EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_k_cd"));
+    press(child(w, "txt_k_cd"), Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_day"));
 }
 
 TEST_F(PurseJournalTest, ARowWithAMissingCategoryIsListedAndCountedAsAnExpense) {
-    Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES "
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES "
         "(1,1,'2024/05/01',1,1000,5,''),(2,1,'2024/05/02',7,250,5,'')");
-    settings::Save_Setting("lastMonth", "5");
-    auto* w = Open();
-    EXPECT_EQ(Grid(w)->Text(3, 2), "");
-    EXPECT_EQ(Grid(w)->Text(5, 2), "250");
-    Key(w, Qt::Key_F8);
-    EXPECT_TRUE(messages().Take_Texts().isEmpty());
-    EXPECT_EQ(Zan(1), 1000);
-    EXPECT_EQ(Zan(2), 750);
-    EXPECT_EQ(Grid(w)->Text(6, 2), "750");
+    settings::saveSetting("lastMonth", "5");
+    auto* w = openTarget();
+    EXPECT_EQ(grid(w)->text(3, 2), "");
+    EXPECT_EQ(grid(w)->text(5, 2), "250");
+    key(w, Qt::Key_F8);
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
+    EXPECT_EQ(zan(1), 1000);
+    EXPECT_EQ(zan(2), 750);
+    EXPECT_EQ(grid(w)->text(6, 2), "750");
     // Nothing about it blocks a delete.
-    Key(w, Qt::Key_F2);
-    Enter(w, "txt_cd2_0", "1");
-    Enter(w, "txt_cd2_1", "");
-    EXPECT_TRUE(messages().Take_Texts().isEmpty());
-    EXPECT_EQ(Zan(2), -250);
+    key(w, Qt::Key_F2);
+    enter(w, "txt_cd2_0", "1");
+    enter(w, "txt_cd2_1", "");
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
+    EXPECT_EQ(zan(2), -250);
 }
 
 TEST_F(PurseJournalTest, KeysFramesAndTheCategoryList) {
-    auto* w = Open();
-    w->Tick_Clock();
+    auto* w = openTarget();
+    w->tickClock();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("家計簿入力 - 2024/05/17 09:30"));
     QStringList captions;
-    for (int n = 1; n <= 10; ++n) captions << Get<QPushButton>(w, QStringLiteral("cmd_F%1").arg(n).toLatin1())->text();
+    for (int n = 1; n <= 10; ++n) captions << child<QPushButton>(w, QStringLiteral("cmd_F%1").arg(n).toLatin1())->text();
     EXPECT_EQ(captions, (QStringList{"入力", "番号指定削除", "番号指定修正", "前ページ", "次ページ", "最初", "最後",
                                      "再計算", "発行", "終了"}));
     QStringList headers;
-    for (int c = 0; c < 8; ++c) headers << Grid(w)->Text(c, 0);
+    for (int c = 0; c < 8; ++c) headers << grid(w)->text(c, 0);
     EXPECT_EQ(headers, (QStringList{"番号", "日付", "科目ｺｰﾄﾞ", "科目名", "収入", "支出", "差引", "備考"}));
 
-    QTest::mouseClick(Get<QPushButton>(w, "cmd_syo_nm"), Qt::LeftButton);
-    auto* combo = Get<QComboBox>(w, "cmb_k_nm");
+    QTest::mouseClick(child<QPushButton>(w, "cmd_syo_nm"), Qt::LeftButton);
+    auto* combo = child<QComboBox>(w, "cmb_k_nm");
     EXPECT_EQ(combo->maxVisibleItems(), 32);
     EXPECT_TRUE(combo->view()->isVisible());
     combo->hidePopup();
 
-    Key(w, Qt::Key_F9);
-    EXPECT_TRUE(Get<QFrame>(w, "frm_select_omote")->isVisible());
-    Get<QRadioButton>(w, "Option1_1")->setChecked(true);
-    QTest::mouseClick(Get<QPushButton>(w, "Command6"), Qt::LeftButton);
+    key(w, Qt::Key_F9);
+    EXPECT_TRUE(child<QFrame>(w, "frm_select_omote")->isVisible());
+    child<QRadioButton>(w, "Option1_1")->setChecked(true);
+    QTest::mouseClick(child<QPushButton>(w, "Command6"), Qt::LeftButton);
     EXPECT_FALSE(session().flg_Front);
-    EXPECT_FALSE(Get<QFrame>(w, "frm_select_omote")->isVisible());
-    EXPECT_TRUE(Get<QPushButton>(w, "cmd_F1")->isEnabled());
+    EXPECT_FALSE(child<QFrame>(w, "frm_select_omote")->isVisible());
+    EXPECT_TRUE(child<QPushButton>(w, "cmd_F1")->isEnabled());
 }
 
 }  // namespace

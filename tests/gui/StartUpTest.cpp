@@ -23,24 +23,24 @@ const char* const kJournalButtons[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T010
 class StartUpTest : public AppTest {
 protected:
     // Starts the program's menu as main() does, the database closed until start-up opens it.
-    ui::form_Menu* Launch(app::Program p, bool* started = nullptr) {
-        db::Close_Database();
-        menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
+    ui::form_Menu* launch(app::Program p, bool* started = nullptr) {
+        db::closeDatabase();
+        menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
         int code = 0;
-        const bool ok = menu->Start_Up(&code);
+        const bool ok = menu->startUp(&code);
         if (started) *started = ok;
         exitCode = code;
         return menu;
     }
-    bool Enabled(const char* name) { return menu->findChild<QPushButton*>(QLatin1String(name))->isEnabled(); }
+    bool enabled(const char* name) { return menu->findChild<QPushButton*>(QLatin1String(name))->isEnabled(); }
     // Answers the password prompt with each text in turn.
-    void Answer_Prompt(QStringList answers) {
-        When_Modal([this, answers](QWidget* w) mutable {
+    void answerPrompt(QStringList answers) {
+        whenModal([this, answers](QWidget* w) mutable {
             auto* box = w->findChild<QLineEdit*>(QStringLiteral("txt_pass"));
             auto* ok = w->findChild<QPushButton*>(QStringLiteral("Command1"));
             while (!answers.isEmpty() && w->isVisible()) {
-                Type(box, answers.takeFirst());
-                if (answers.size() % 2) Press(box, Qt::Key_Return);  // Enter presses OK, as the button does
+                typeText(box, answers.takeFirst());
+                if (answers.size() % 2) press(box, Qt::Key_Return);  // Enter presses OK, as the button does
                 else QTest::mouseClick(ok, Qt::LeftButton);
             }
             if (w->isVisible()) w->close();
@@ -51,169 +51,169 @@ protected:
 };
 
 TEST_F(StartUpTest, EmptyBankBookAsksForSetUpAndLocksTheJournalButtons) {
-    Start(app::Program::Bank);
+    start(app::Program::Bank);
     bool started = false;
-    Launch(app::Program::Bank, &started);
+    launch(app::Program::Bank, &started);
     ASSERT_TRUE(started);
-    EXPECT_EQ(messages().Take_Texts(), (QStringList{QStringLiteral("システム設定を行ってください"),
+    EXPECT_EQ(messages().takeTexts(), (QStringList{QStringLiteral("システム設定を行ってください"),
                                                   QStringLiteral("銀行を設定してください"),
                                                   QStringLiteral("項目を設定してください")}));
     EXPECT_TRUE(menu->isVisible());
     EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("未登録"));
-    for (const char* b : kJournalButtons) EXPECT_FALSE(Enabled(b)) << b;
+    for (const char* b : kJournalButtons) EXPECT_FALSE(enabled(b)) << b;
     for (const char* b : {"cmd_T0101", "cmd_T0201", "cmd_U0101", "cmd_Help", "cmd_End", "cmd_F6", "cmd_F10"})
-        EXPECT_TRUE(Enabled(b)) << b;
+        EXPECT_TRUE(enabled(b)) << b;
     EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_S01T0101"))->text(), QStringLiteral("銀行項目別月合計"));
-    EXPECT_EQ(menu->FKey(8)->text(), QStringLiteral("項目マスター"));
+    EXPECT_EQ(menu->fKey(8)->text(), QStringLiteral("項目マスター"));
 }
 
 TEST_F(StartUpTest, EmptyHouseholdBookChecksOnlyItsCategories) {
-    Start(app::Program::Purse);
-    Launch(app::Program::Purse);
-    EXPECT_EQ(messages().Take_Texts(), (QStringList{QStringLiteral("システム設定を行ってください"),
+    start(app::Program::Purse);
+    launch(app::Program::Purse);
+    EXPECT_EQ(messages().takeTexts(), (QStringList{QStringLiteral("システム設定を行ってください"),
                                                   QStringLiteral("科目を設定してください")}));
-    for (const char* b : kJournalButtons) EXPECT_FALSE(Enabled(b)) << b;
+    for (const char* b : kJournalButtons) EXPECT_FALSE(enabled(b)) << b;
     EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_T0201")), nullptr);
-    EXPECT_EQ(menu->FKey(8)->text(), QString());
+    EXPECT_EQ(menu->fKey(8)->text(), QString());
     EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_T0101"))->text(), QStringLiteral("科目マスター"));
     EXPECT_EQ(menu->windowTitle(), QStringLiteral("カルネ"));
 }
 
 TEST_F(StartUpTest, AFilledBookStartsQuietlyWithTheUserName) {
-    Start(app::Program::Bank);
-    Sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'山田 花子',' ')");
-    Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら銀行',0)");
-    Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
-    Launch(app::Program::Bank);
-    EXPECT_TRUE(messages().Take_Texts().isEmpty());
+    start(app::Program::Bank);
+    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'山田 花子',' ')");
+    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら銀行',0)");
+    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
+    launch(app::Program::Bank);
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
     EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("山田 花子"));
-    for (const char* b : kJournalButtons) EXPECT_TRUE(Enabled(b)) << b;
+    for (const char* b : kJournalButtons) EXPECT_TRUE(enabled(b)) << b;
     EXPECT_TRUE(session().flg_T01 && session().flg_T02);
 }
 
 TEST_F(StartUpTest, AProfileWithoutPasswordAsksNothing) {
-    Start(app::Program::Purse);
-    Sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,NULL)");
+    start(app::Program::Purse);
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,NULL)");
     bool started = false;
-    Launch(app::Program::Purse, &started);
+    launch(app::Program::Purse, &started);
     EXPECT_TRUE(started);
     EXPECT_EQ(session().passwordFailures, 0);
 }
 
 TEST_F(StartUpTest, ThreeWrongPasswordsEndTheProgramBeforeTheMenu) {
-    Start(app::Program::Bank);
-    Sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Secret')");
-    Answer_Prompt({QStringLiteral("secret"), QStringLiteral("SECRET"), QStringLiteral("x")});
+    start(app::Program::Bank);
+    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Secret')");
+    answerPrompt({QStringLiteral("secret"), QStringLiteral("SECRET"), QStringLiteral("x")});
     bool started = true;
-    Launch(app::Program::Bank, &started);
+    launch(app::Program::Bank, &started);
     EXPECT_FALSE(started);
     EXPECT_NE(exitCode, 0);
     EXPECT_FALSE(menu->isVisible());
-    EXPECT_FALSE(db::Is_Open());
+    EXPECT_FALSE(db::isOpen());
     const QString again = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\nもう一度入力してください");
-    EXPECT_EQ(messages().Take_Texts(), (QStringList{again, again, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n終了します")}));
+    EXPECT_EQ(messages().takeTexts(), (QStringList{again, again, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n終了します")}));
 }
 
 TEST_F(StartUpTest, TheRightPasswordOpensTheMenuAndMistakesCarryOver) {
-    Start(app::Program::Bank);
-    Sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Secret')");
-    Answer_Prompt({QStringLiteral("no"), QStringLiteral("nope"), QStringLiteral("Secret")});
+    start(app::Program::Bank);
+    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Secret')");
+    answerPrompt({QStringLiteral("no"), QStringLiteral("nope"), QStringLiteral("Secret")});
     bool started = false;
-    Launch(app::Program::Bank, &started);
+    launch(app::Program::Bank, &started);
     EXPECT_TRUE(started);
     EXPECT_TRUE(menu->isVisible());
     EXPECT_EQ(session().passwordFailures, 2);
 }
 
 TEST_F(StartUpTest, ClosingThePromptDoesNotUnlockTheBook) {
-    Start(app::Program::Purse);
-    Sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,'pw')");
-    When_Modal([](QWidget* w) { w->close(); });
+    start(app::Program::Purse);
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,'pw')");
+    whenModal([](QWidget* w) { w->close(); });
     bool started = true;
-    Launch(app::Program::Purse, &started);
+    launch(app::Program::Purse, &started);
     EXPECT_FALSE(started);
     EXPECT_FALSE(menu->isVisible());
 }
 
 TEST_F(StartUpTest, AMissingOrForeignDatabaseIsNamedAndNothingIsCreated) {
-    Start(app::Program::Purse, false);
+    start(app::Program::Purse, false);
     bool started = true;
     // The folder was named on the command line: the program asks before making a book there.
-    messages().Push_Answer(ui::Answer::No);
-    Launch(app::Program::Purse, &started);
+    messages().pushAnswer(ui::Answer::No);
+    launch(app::Program::Purse, &started);
     EXPECT_FALSE(started);
     EXPECT_EQ(exitCode, 2);
-    const QList<ui::Shown> shown = messages().Take_Shown();
+    const QList<ui::Shown> shown = messages().takeShown();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("moneta.mdb")));
     EXPECT_TRUE(shown[1].text.contains(QStringLiteral("moneta.mdb")));
     EXPECT_TRUE(shown[1].text.contains(QStringLiteral("dbinit purse")));
     EXPECT_EQ(shown[1].icon, ui::Icon::Critical);
-    EXPECT_FALSE(QFile::exists(app::Database_Path()));
+    EXPECT_FALSE(QFile::exists(app::databasePath()));
 
-    QFile f(app::Database_Path());
+    QFile f(app::databasePath());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(4096, 'x'));
     f.close();
     delete menu;
-    Launch(app::Program::Purse, &started);
+    launch(app::Program::Purse, &started);
     EXPECT_FALSE(started);
-    EXPECT_TRUE(messages().Take_Texts().value(0).contains(QStringLiteral("moneta.mdb")));
-    EXPECT_EQ(QFileInfo(app::Database_Path()).size(), 4096);
+    EXPECT_TRUE(messages().takeTexts().value(0).contains(QStringLiteral("moneta.mdb")));
+    EXPECT_EQ(QFileInfo(app::databasePath()).size(), 4096);
 }
 
 TEST_F(StartUpTest, ClosingAWindowEnablesEveryMenuButtonAgain) {
-    Start(app::Program::Bank);
-    Launch(app::Program::Bank);
-    messages().Take_Texts();
-    When_Modal([this](QWidget* w) {
+    start(app::Program::Bank);
+    launch(app::Program::Bank);
+    messages().takeTexts();
+    whenModal([this](QWidget* w) {
         EXPECT_EQ(w->objectName(), QStringLiteral("form_U0101"));
         EXPECT_FALSE(menu->findChild<QPushButton*>(QStringLiteral("cmd_T0101"))->isEnabled())
             << "the menu waits while a bank-book window is open";
         w->close();
     });
     // F6 opens the system information; the key works whatever the focus.
-    Press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F6);
-    for (const char* b : kJournalButtons) EXPECT_TRUE(Enabled(b)) << b;
+    press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F6);
+    for (const char* b : kJournalButtons) EXPECT_TRUE(enabled(b)) << b;
 }
 
 TEST_F(StartUpTest, PurseWindowsStayBesideAUsableMenuAndComeForward) {
-    Start(app::Program::Purse);
-    Launch(app::Program::Purse);
-    menu->Open(ui::MenuTarget::SystemInfo);
-    ui::FormBase* info = menu->Window(ui::MenuTarget::SystemInfo);
+    start(app::Program::Purse);
+    launch(app::Program::Purse);
+    menu->openTarget(ui::MenuTarget::SystemInfo);
+    ui::FormBase* info = menu->openWindow(ui::MenuTarget::SystemInfo);
     ASSERT_NE(info, nullptr);
     EXPECT_TRUE(info->isVisible());
-    EXPECT_TRUE(Enabled("cmd_U0101"));
-    menu->Open(ui::MenuTarget::SystemInfo);
-    EXPECT_EQ(menu->Window(ui::MenuTarget::SystemInfo), info) << "brought forward, not opened twice";
-    Press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F8);  // no item master in purse
+    EXPECT_TRUE(enabled("cmd_U0101"));
+    menu->openTarget(ui::MenuTarget::SystemInfo);
+    EXPECT_EQ(menu->openWindow(ui::MenuTarget::SystemInfo), info) << "brought forward, not opened twice";
+    press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F8);  // no item master in purse
     EXPECT_EQ(QApplication::topLevelWidgets().count(QApplication::activeModalWidget()), 0);
 }
 
 TEST_F(StartUpTest, HelpOpensTheContentsOnlyWhenTheFileIsThere) {
-    Start(app::Program::Bank);
-    Launch(app::Program::Bank);
-    Press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F9);
+    start(app::Program::Bank);
+    launch(app::Program::Bank);
+    press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F9);
     EXPECT_EQ(menu->findChild<ui::HelpWindow*>(), nullptr);
-    QFile f(app::Help_Path());
+    QFile f(app::helpPath());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("<html><body><h1>目次</h1></body></html>");
     f.close();
-    menu->Help();
+    menu->help();
     auto* help = menu->findChild<ui::HelpWindow*>();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
-    EXPECT_TRUE(help->Shown_Text().contains(QStringLiteral("目次")));
+    EXPECT_TRUE(help->shownText().contains(QStringLiteral("目次")));
 }
 
 TEST_F(StartUpTest, ExitClosesTheDatabaseAndEnds) {
-    Start(app::Program::Bank);
-    Launch(app::Program::Bank);
-    Press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F10);
+    start(app::Program::Bank);
+    launch(app::Program::Bank);
+    press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F10);
     EXPECT_EQ(m_endCode, 0);
-    EXPECT_FALSE(db::Is_Open());
+    EXPECT_FALSE(db::isOpen());
     EXPECT_FALSE(session().flg_T01);
 }
 

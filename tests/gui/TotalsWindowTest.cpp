@@ -25,7 +25,7 @@ class Printing : public Form {
     explicit Printing(app::Session& s) : Form(s) {}
     void Print_Totals() override {
         ++prints;
-        barEnabledWhilePrinting = this->FKey(10)->isEnabled();
+        barEnabledWhilePrinting = this->fKey(10)->isEnabled();
     }
     int prints = 0;
     bool barEnabledWhilePrinting = true;
@@ -33,35 +33,35 @@ class Printing : public Form {
 
 class TotalsWindowTest : public AppTest {
   protected:
-    void Bank_Book() {
-        Start(app::Program::Bank);
-        Sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',12345),(2,'支店',0)");
-        Sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1),(3,'雑費',1)");
-        Entry(1, "2024/05/01", 1, 2, 1000);
-        Entry(2, "2024/05/02", 1, 2, 1000);
-        Entry(3, "2024/05/03", 1, 2, 1000);
-        Entry(4, "2024/05/25", 1, 1, 5000);
-        Entry(5, "2024/05/26", 1, 3, 500);
-        Entry(6, "2024/05/27", 1, 3, -500);  // an item whose entries sum to 0
-        Entry(7, "2024/05/10", 2, 2, 700);
-        Entry(8, "2024/01/10", 1, 2, 400);
+    void bankBook() {
+        start(app::Program::Bank);
+        sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',12345),(2,'支店',0)");
+        sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1),(3,'雑費',1)");
+        addEntry(1, "2024/05/01", 1, 2, 1000);
+        addEntry(2, "2024/05/02", 1, 2, 1000);
+        addEntry(3, "2024/05/03", 1, 2, 1000);
+        addEntry(4, "2024/05/25", 1, 1, 5000);
+        addEntry(5, "2024/05/26", 1, 3, 500);
+        addEntry(6, "2024/05/27", 1, 3, -500);  // an item whose entries sum to 0
+        addEntry(7, "2024/05/10", 2, 2, 700);
+        addEntry(8, "2024/01/10", 1, 2, 400);
         session().reopenMasters();
     }
-    void Purse_Book() {
-        Start(app::Program::Purse);
-        Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
-        Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
+    void purseBook() {
+        start(app::Program::Purse);
+        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
+        sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
             "(1,1,'2024/05/05',2,300,0),(2,2,'2024/05/06',2,500,0),(3,2,'2024/05/07',1,10000,0),"
             "(4,1,'2024/02/01',2,1000,0)");
         session().reopenMasters();
     }
-    void Entry(int cd, const char* date, int bank, int item, int amount) {
-        Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)",
+    void addEntry(int cd, const char* date, int bank, int item, int amount) {
+        sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)",
             {cd, QString::fromLatin1(date), bank, item, amount});
     }
     template <class Form>
-    Form* Open(Form* w) {
-        EXPECT_TRUE(Show_Active(w));
+    Form* openTarget(Form* w) {
+        EXPECT_TRUE(showActive(w));
         return w;
     }
     template <class T>
@@ -70,164 +70,164 @@ class TotalsWindowTest : public AppTest {
         EXPECT_NE(c, nullptr) << name;
         return c;
     }
-    static QStringList Row(ui::FlexGrid* g, int row) {
+    static QStringList row(ui::FlexGrid* g, int row) {
         QStringList cells;
-        for (int c = 0; c < g->Model()->columnCount(); ++c) cells << g->Text(c, row);
+        for (int c = 0; c < g->gridModel()->columnCount(); ++c) cells << g->text(c, row);
         return cells;
     }
 };
 
 TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
-    Bank_Book();
-    auto* w = Open(new bank::form_S01T0101(session()));
-    ui::FlexGrid* g = w->Grid();
+    bankBook();
+    auto* w = openTarget(new bank::form_S01T0101(session()));
+    ui::FlexGrid* g = w->grid();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計"));
-    EXPECT_EQ(Row(g, 0), (QStringList{"項目ｺｰﾄﾞ", "項目名", "項目分類", "件数", "", "金額", "平均"}));
+    EXPECT_EQ(row(g, 0), (QStringList{"項目ｺｰﾄﾞ", "項目名", "項目分類", "件数", "", "金額", "平均"}));
     EXPECT_EQ(Find<QLineEdit>(w, "txt_b_cd")->text(), QStringLiteral("1"));
     EXPECT_EQ(Find<QComboBox>(w, "cmb_b_nm")->currentText(), QStringLiteral("1 本店"));
     EXPECT_EQ(Find<QLabel>(w, "lbl_zan")->text(), QStringLiteral("12345"));
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2024"));
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("05"));
-    ASSERT_EQ(g->Rows(), 6);
-    EXPECT_EQ(Row(g, 1), (QStringList{"1", "給与", "収入", "1", "合計", "5000", "5000"}));
-    EXPECT_EQ(Row(g, 2), QStringList(7, QString()));
-    EXPECT_EQ(Row(g, 3), (QStringList{"2", "食費", "支出", "3", "合計", "-3000", "-1000"}));
-    EXPECT_EQ(Row(g, 4), QStringList(7, QString()));
-    EXPECT_EQ(Row(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
-    EXPECT_TRUE(g->Model()->data(g->Model()->index(4, 4), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+    ASSERT_EQ(g->rows(), 6);
+    EXPECT_EQ(row(g, 1), (QStringList{"1", "給与", "収入", "1", "合計", "5000", "5000"}));
+    EXPECT_EQ(row(g, 2), QStringList(7, QString()));
+    EXPECT_EQ(row(g, 3), (QStringList{"2", "食費", "支出", "3", "合計", "-3000", "-1000"}));
+    EXPECT_EQ(row(g, 4), QStringList(7, QString()));
+    EXPECT_EQ(row(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
+    EXPECT_TRUE(g->gridModel()->data(g->gridModel()->index(4, 4), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
     EXPECT_TRUE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
-    w->Tick_Clock();
+    w->tickClock();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計 - 2024/05/17 09:30"));
 }
 
 TEST_F(TotalsWindowTest, BalanceShownIsTheStoredOneNotTheStartUpCopy) {
-    Bank_Book();
-    Sql("UPDATE T01 SET ZAN=777 WHERE CD=1");  // a journal change since the masters were read
-    auto* w = Open(new bank::form_S01T0101(session()));
+    bankBook();
+    sql("UPDATE T01 SET ZAN=777 WHERE CD=1");  // a journal change since the masters were read
+    auto* w = openTarget(new bank::form_S01T0101(session()));
     EXPECT_EQ(Find<QLabel>(w, "lbl_zan")->text(), QStringLiteral("777"));
 }
 
 TEST_F(TotalsWindowTest, MonthButtonsCycleWithinTheYearAndRecompute) {
-    Bank_Book();
-    auto* w = Open(new bank::form_S01T0101(session()));
+    bankBook();
+    auto* w = openTarget(new bank::form_S01T0101(session()));
     w->monthBox()->setText(QStringLiteral("12"));
     QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("01"));
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2024"));
-    EXPECT_EQ(w->Grid()->Text(5, 1), QStringLiteral("-400")) << "January of 2024";
+    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-400")) << "January of 2024";
     QTest::mouseClick(Find<QPushButton>(w, "Command4"), Qt::LeftButton);
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("12"));
-    EXPECT_EQ(w->Grid()->Rows(), 1) << "nothing booked in December";
+    EXPECT_EQ(w->grid()->rows(), 1) << "nothing booked in December";
     QTest::mouseClick(Find<QPushButton>(w, "Command3"), Qt::LeftButton);
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2023"));
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("12"));
 }
 
 TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
-    Bank_Book();
-    auto* w = Open(new bank::form_S01T0101(session()));
+    bankBook();
+    auto* w = openTarget(new bank::form_S01T0101(session()));
     QLineEdit* year = w->yearBox();
     QLineEdit* month = w->monthBox();
-    messages().Take_Texts();
+    messages().takeTexts();
     for (const char* bad : {"1899", "abc", ""}) {
-        Type(year, QString::fromLatin1(bad));
-        Press(year, Qt::Key_Tab);
+        typeText(year, QString::fromLatin1(bad));
+        press(year, Qt::Key_Tab);
         QTest::qWait(20);
         EXPECT_TRUE(year->hasFocus()) << bad;
     }
-    EXPECT_EQ(messages().Take_Texts().value(0), QStringLiteral("年は1900～9999の整数で入力してください"));
+    EXPECT_EQ(messages().takeTexts().value(0), QStringLiteral("年は1900～9999の整数で入力してください"));
     // A year beyond 9999 is refused on Enter as well, and nothing is computed.
-    Type(year, QStringLiteral("10000"));
-    Press(year, Qt::Key_Return);
+    typeText(year, QStringLiteral("10000"));
+    press(year, Qt::Key_Return);
     EXPECT_TRUE(year->hasFocus());
-    EXPECT_EQ(messages().Take_Texts().size(), 1);
-    EXPECT_EQ(w->Grid()->Rows(), 6);
-    Type(year, QStringLiteral("2024"));
-    Press(year, Qt::Key_Tab);
+    EXPECT_EQ(messages().takeTexts().size(), 1);
+    EXPECT_EQ(w->grid()->rows(), 6);
+    typeText(year, QStringLiteral("2024"));
+    press(year, Qt::Key_Tab);
     QTest::qWait(20);
     EXPECT_TRUE(month->hasFocus());
     for (const char* bad : {"0", "13"}) {
-        Type(month, QString::fromLatin1(bad));
+        typeText(month, QString::fromLatin1(bad));
         Find<QLineEdit>(w, "txt_b_cd")->setFocus();
         QTest::qWait(20);
         EXPECT_TRUE(month->hasFocus()) << bad;
     }
-    Type(month, QStringLiteral("1"));
-    Press(month, Qt::Key_Return);
+    typeText(month, QStringLiteral("1"));
+    press(month, Qt::Key_Return);
     EXPECT_EQ(month->text(), QStringLiteral("01"));
     EXPECT_TRUE(Find<QLineEdit>(w, "txt_b_cd")->hasFocus());
-    EXPECT_EQ(w->Grid()->Text(5, 1), QStringLiteral("-400"));
+    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-400"));
 }
 
 TEST_F(TotalsWindowTest, BankCodeOrListChoosesTheBank) {
-    Bank_Book();
-    auto* w = Open(new bank::form_S01T0101(session()));
+    bankBook();
+    auto* w = openTarget(new bank::form_S01T0101(session()));
     auto* code = Find<QLineEdit>(w, "txt_b_cd");
     auto* list = Find<QComboBox>(w, "cmb_b_nm");
-    Type(code, QStringLiteral("2"));
-    Press(code, Qt::Key_Return);
+    typeText(code, QStringLiteral("2"));
+    press(code, Qt::Key_Return);
     EXPECT_EQ(list->currentText(), QStringLiteral("2 支店"));
-    EXPECT_EQ(w->Grid()->Text(5, 1), QStringLiteral("-700"));
+    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-700"));
     EXPECT_TRUE(list->hasFocus());
     // A code no bank has changes nothing; one that is no code at all is refused.
-    Type(code, QStringLiteral("9"));
-    Press(code, Qt::Key_Return);
+    typeText(code, QStringLiteral("9"));
+    press(code, Qt::Key_Return);
     EXPECT_EQ(list->currentText(), QStringLiteral("2 支店"));
-    EXPECT_EQ(w->Grid()->Text(5, 1), QStringLiteral("-700"));
-    messages().Take_Texts();
-    Type(code, QStringLiteral("40000"));
-    Press(code, Qt::Key_Return);
-    EXPECT_EQ(messages().Take_Texts(), QStringList{QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください")});
-    EXPECT_EQ(w->Grid()->Text(5, 1), QStringLiteral("-700"));
+    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-700"));
+    messages().takeTexts();
+    typeText(code, QStringLiteral("40000"));
+    press(code, Qt::Key_Return);
+    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください")});
+    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-700"));
     list->setCurrentIndex(0);
     emit list->activated(0);
     EXPECT_EQ(code->text(), QStringLiteral("1"));
-    EXPECT_EQ(w->Grid()->Text(5, 5), QStringLiteral("2000"));
+    EXPECT_EQ(w->grid()->text(5, 5), QStringLiteral("2000"));
 }
 
 TEST_F(TotalsWindowTest, YearlyModeShowsOnlyTheYearFrameAndTotalsTheYear) {
-    Bank_Book();
-    session().PeriodMode = 1;
-    auto* w = Open(new bank::form_S01T0101(session()));
+    bankBook();
+    session().periodMode = 1;
+    auto* w = openTarget(new bank::form_S01T0101(session()));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別年合計"));
     EXPECT_FALSE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
     EXPECT_TRUE(Find<QFrame>(w, "frm_syukei_mode_1")->isVisible());
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("05"));
-    EXPECT_EQ(w->Grid()->Text(3, 3), QStringLiteral("4"));
-    EXPECT_EQ(w->Grid()->Text(5, 3), QStringLiteral("-3400"));
+    EXPECT_EQ(w->grid()->text(3, 3), QStringLiteral("4"));
+    EXPECT_EQ(w->grid()->text(5, 3), QStringLiteral("-3400"));
     QTest::mouseClick(Find<QPushButton>(w, "Command2"), Qt::LeftButton);
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2025"));
-    EXPECT_EQ(w->Grid()->Rows(), 1);
+    EXPECT_EQ(w->grid()->rows(), 1);
 }
 
 TEST_F(TotalsWindowTest, BankPrintsAtOnceWithTheKeysDisabledAndStoresItsLayout) {
-    Bank_Book();
-    auto* w = Open(new Printing<bank::form_S01T0101>(session()));
-    EXPECT_EQ(w->FKey(2)->text(), QStringLiteral("一覧印刷"));
-    Press(w->yearBox(), Qt::Key_F2);
+    bankBook();
+    auto* w = openTarget(new Printing<bank::form_S01T0101>(session()));
+    EXPECT_EQ(w->fKey(2)->text(), QStringLiteral("一覧印刷"));
+    press(w->yearBox(), Qt::Key_F2);
     EXPECT_EQ(w->prints, 1);
     EXPECT_FALSE(w->barEnabledWhilePrinting);
-    EXPECT_TRUE(w->FKey(10)->isEnabled());
-    w->Grid()->setColumnWidth(5, 120);
-    Press(w->yearBox(), Qt::Key_F10);
+    EXPECT_TRUE(w->fKey(10)->isEnabled());
+    w->grid()->setColumnWidth(5, 120);
+    press(w->yearBox(), Qt::Key_F10);
     EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(settings::Get_Number(QStringLiteral("grd_S01T01ColWidth5"), 0), 1800);
-    EXPECT_NE(settings::Get_Setting(QStringLiteral("S01T01Width"), {}), QString());
-    EXPECT_EQ(settings::Get_Setting(QStringLiteral("grd_S01T01ColWidth6"), QStringLiteral("none")),
+    EXPECT_EQ(settings::getNumber(QStringLiteral("grd_S01T01ColWidth5"), 0), 1800);
+    EXPECT_NE(settings::getSetting(QStringLiteral("S01T01Width"), {}), QString());
+    EXPECT_EQ(settings::getSetting(QStringLiteral("grd_S01T01ColWidth6"), QStringLiteral("none")),
               QStringLiteral("none"));
 }
 
 TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight) {
-    Purse_Book();
-    auto* w = Open(new purse::form_S01T0101(session()));
-    ui::FlexGrid* g = w->Grid();
+    purseBook();
+    auto* w = openTarget(new purse::form_S01T0101(session()));
+    ui::FlexGrid* g = w->grid();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別月合計"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd")), nullptr);
-    EXPECT_EQ(Row(g, 0), (QStringList{"科目ｺｰﾄﾞ", "科目名", "科目分類", "", "金額", "平均"}));
-    EXPECT_EQ(Row(g, 1), (QStringList{"1", "小遣い", "収入", "合計", "10000", "10000"}));
-    EXPECT_EQ(Row(g, 3), (QStringList{"2", "食費", "支出", "合計", "-800", "-400"}));
-    EXPECT_EQ(Row(g, 5), (QStringList{"", "", "", "総合計", "9200", ""}));
-    w->Tick_Clock();
+    EXPECT_EQ(row(g, 0), (QStringList{"科目ｺｰﾄﾞ", "科目名", "科目分類", "", "金額", "平均"}));
+    EXPECT_EQ(row(g, 1), (QStringList{"1", "小遣い", "収入", "合計", "10000", "10000"}));
+    EXPECT_EQ(row(g, 3), (QStringList{"2", "食費", "支出", "合計", "-800", "-400"}));
+    EXPECT_EQ(row(g, 5), (QStringList{"", "", "", "総合計", "9200", ""}));
+    w->tickClock();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別合計 - 2024/05/17 09:30"));
     w->resize(900, 500);
     QApplication::processEvents();
@@ -236,33 +236,33 @@ TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight
 }
 
 TEST_F(TotalsWindowTest, PurseWindowFollowsTheOtherTotalsButton) {
-    Purse_Book();
-    auto* w = Open(new purse::form_S01T0101(session()));
-    session().PeriodMode = 1;  // as the menu sets it before handing the open window the button
-    w->Reopen();
-    EXPECT_EQ(w->Mode(), 1);
+    purseBook();
+    auto* w = openTarget(new purse::form_S01T0101(session()));
+    session().periodMode = 1;  // as the menu sets it before handing the open window the button
+    w->reopen();
+    EXPECT_EQ(w->mode(), 1);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別年合計"));
     EXPECT_FALSE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
-    EXPECT_EQ(w->Grid()->Text(4, 3), QStringLiteral("-1800")) << "the year, February included";
+    EXPECT_EQ(w->grid()->text(4, 3), QStringLiteral("-1800")) << "the year, February included";
     // A graph opened meanwhile in the other mode does not change what the window computes.
-    session().PeriodMode = 0;
+    session().periodMode = 0;
     QTest::mouseClick(Find<QPushButton>(w, "Command3"), Qt::LeftButton);
     QTest::mouseClick(Find<QPushButton>(w, "Command2"), Qt::LeftButton);
-    EXPECT_EQ(w->Grid()->Text(4, 3), QStringLiteral("-1800"));
+    EXPECT_EQ(w->grid()->text(4, 3), QStringLiteral("-1800"));
 }
 
 TEST_F(TotalsWindowTest, PurseAsksForThePrintSideFirst) {
-    Purse_Book();
-    auto* w = Open(new Printing<purse::form_S01T0101>(session()));
+    purseBook();
+    auto* w = openTarget(new Printing<purse::form_S01T0101>(session()));
     auto* side = Find<QFrame>(w, "frm_select_omote");
     EXPECT_FALSE(side->isVisible());
-    Press(w->yearBox(), Qt::Key_F2);
+    press(w->yearBox(), Qt::Key_F2);
     EXPECT_TRUE(side->isVisible());
     EXPECT_EQ(w->prints, 0);
     QTest::mouseClick(Find<QPushButton>(side, "Command8"), Qt::LeftButton);
     EXPECT_FALSE(side->isVisible());
     EXPECT_EQ(w->prints, 0);
-    Press(w->yearBox(), Qt::Key_F2);
+    press(w->yearBox(), Qt::Key_F2);
     Find<QRadioButton>(side, "Option1_1")->click();
     QTest::mouseClick(Find<QPushButton>(side, "Command6"), Qt::LeftButton);
     EXPECT_FALSE(side->isVisible());

@@ -13,7 +13,7 @@
 #include "core/db/Recordset.h"
 #include "core/db/Book.h"
 
-void AppTest::Start(app::Program program, bool openDb) {
+void AppTest::start(app::Program program, bool openDb) {
     ASSERT_TRUE(m_dir.isValid());
     // QSettings keeps its folder for the whole process: point it at this test's own folder.
     qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
@@ -23,15 +23,15 @@ void AppTest::Start(app::Program program, bool openDb) {
     m_session->setMessages(m_messages);
     m_session->setEndHandler([this](int code) { m_endCode = code; });
     m_session->setUrlOpener([](const QString&) {});
-    app::Set_Data_Dir(m_dir.path());
+    app::setDataDir(m_dir.path());
     // The program's own folder holds nothing: the build's help files and books stay out of the test.
     QDir(m_dir.path()).mkpath(QStringLiteral("program"));
-    app::Set_Program_Dir(m_dir.filePath(QStringLiteral("program")));
-    Set_Now(QDateTime(QDate(2024, 5, 17), QTime(9, 30)));
+    app::setProgramDir(m_dir.filePath(QStringLiteral("program")));
+    setNow(QDateTime(QDate(2024, 5, 17), QTime(9, 30)));
     if (openDb) {
         QString error;
-        ASSERT_TRUE(db::Create_Book(program, app::Database_Path(), &error)) << error.toStdString();
-        ASSERT_TRUE(m_session->openBook(app::Database_Path(), &error)) << error.toStdString();
+        ASSERT_TRUE(db::createBook(program, app::databasePath(), &error)) << error.toStdString();
+        ASSERT_TRUE(m_session->openBook(app::databasePath(), &error)) << error.toStdString();
     }
 }
 
@@ -44,49 +44,49 @@ void AppTest::TearDown() {
     for (auto& w : windows)
         if (w) delete w.data();
     if (m_session) m_session->closeBook();
-    db::Close_Database();
+    db::closeDatabase();
     m_session.reset();
-    app::Set_Program_Dir({});
+    app::setProgramDir({});
 }
 
-void AppTest::Sql(const QString& sql, const QVariantList& binds) {
+void AppTest::sql(const QString& sql, const QVariantList& binds) {
     QString error;
-    ASSERT_TRUE(db::Execute(sql, binds, &error)) << sql.toStdString() << ": " << error.toStdString();
+    ASSERT_TRUE(db::execute(sql, binds, &error)) << sql.toStdString() << ": " << error.toStdString();
 }
 
-QVariant AppTest::Value(const QString& sql, const QVariantList& binds) {
+QVariant AppTest::value(const QString& sql, const QVariantList& binds) {
     bool ok = false;
-    const QVariant v = db::Scalar(sql, binds, &ok);
+    const QVariant v = db::scalar(sql, binds, &ok);
     EXPECT_TRUE(ok) << sql.toStdString();
     return v;
 }
 
-QList<qint64> AppTest::Wrong_Purse_Balances() {
+QList<qint64> AppTest::wrongPurseBalances() {
     QList<qint64> wrong;
     db::Rs rs;
     db::Open_Rs(rs, QStringLiteral(
         "SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU "
         "ELSE -S01.KINGAKU END) OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD) AS RUNNING "
         "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD) WHERE ZAN IS NOT RUNNING ORDER BY CD"));
-    for (; rs && !rs->EndOfRows(); rs->MoveNext()) wrong << rs->Field(QStringLiteral("CD")).toLongLong();
+    for (; rs && !rs->endOfRows(); rs->moveNext()) wrong << rs->field(QStringLiteral("CD")).toLongLong();
     return wrong;
 }
 
-QList<qint64> AppTest::Wrong_Bank_Balances() {
+QList<qint64> AppTest::wrongBankBalances() {
     QList<qint64> wrong;
     db::Rs rs;
     db::Open_Rs(rs, QStringLiteral(
         "SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 THEN S01.KINGAKU "
         "ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) ORDER BY CD"));
-    for (; rs && !rs->EndOfRows(); rs->MoveNext()) wrong << rs->Field(QStringLiteral("CD")).toLongLong();
+    for (; rs && !rs->endOfRows(); rs->moveNext()) wrong << rs->field(QStringLiteral("CD")).toLongLong();
     return wrong;
 }
 
-void AppTest::Set_Now(const QDateTime& t) {
+void AppTest::setNow(const QDateTime& t) {
     m_session->setClock([t] { return t; });
 }
 
-void When_Modal(std::function<void(QWidget*)> action) {
+void whenModal(std::function<void(QWidget*)> action) {
     // Polls until a modal window is active, then acts on it once.
     auto* timer = new QTimer;
     timer->setInterval(5);
@@ -100,13 +100,13 @@ void When_Modal(std::function<void(QWidget*)> action) {
     timer->start();
 }
 
-bool Show_Active(QWidget* w) {
+bool showActive(QWidget* w) {
     w->show();
     w->activateWindow();
     return QTest::qWaitForWindowActive(w);
 }
 
-void Type(QWidget* w, const QString& text) {
+void typeText(QWidget* w, const QString& text) {
     w->setFocus();
     if (auto* e = qobject_cast<QLineEdit*>(w)) e->clear();
     for (const QChar ch : text) {
@@ -122,6 +122,6 @@ void Type(QWidget* w, const QString& text) {
     }
 }
 
-void Press(QWidget* w, int key, Qt::KeyboardModifiers mods) {
+void press(QWidget* w, int key, Qt::KeyboardModifiers mods) {
     QTest::keyClick(w, static_cast<Qt::Key>(key), mods);
 }

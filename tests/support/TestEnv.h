@@ -17,7 +17,7 @@ class QWidget;
 class AppTest : public ::testing::Test {
 protected:
     // Program under test and whether its database file exists (and is opened).
-    void Start(app::Program program, bool openDb = true);
+    void start(app::Program program, bool openDb = true);
     // The program's session: what its windows share.
     app::Session& session() { return *m_session; }
     // What was shown, and the answers to give.
@@ -25,16 +25,16 @@ protected:
     void TearDown() override;
 
     // Runs a statement on the test database; fails the test on error.
-    void Sql(const QString& sql, const QVariantList& binds = {});
-    QVariant Value(const QString& sql, const QVariantList& binds = {});
-    QString Dir() const { return m_dir.path(); }
+    void sql(const QString& sql, const QVariantList& binds = {});
+    QVariant value(const QString& sql, const QVariantList& binds = {});
+    QString dir() const { return m_dir.path(); }
     // Record numbers (household book) or bank codes (bank book) whose stored balance differs
     // from an independent recomputation from the rows: one running sum over the whole chain in
     // page, date, number order, income adding and every other kind (a missing one too)
     // subtracting.
-    QList<qint64> Wrong_Purse_Balances();
-    QList<qint64> Wrong_Bank_Balances();
-    void Set_Now(const QDateTime& t);
+    QList<qint64> wrongPurseBalances();
+    QList<qint64> wrongBankBalances();
+    void setNow(const QDateTime& t);
 
     QTemporaryDir m_dir;
     std::unique_ptr<app::Session> m_session;
@@ -43,9 +43,9 @@ protected:
 };
 
 // Runs `action` once the next modal window is shown (before it blocks the test).
-void When_Modal(std::function<void(QWidget*)> action);
+void whenModal(std::function<void(QWidget*)> action);
 // Shows a window and waits until it is active, so that focus moves as for a user.
-bool Show_Active(QWidget* w);
+bool showActive(QWidget* w);
 // Types text into a widget, replacing what it holds, and presses keys as a user does.
-void Type(QWidget* w, const QString& text);
-void Press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+void typeText(QWidget* w, const QString& text);
+void press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);

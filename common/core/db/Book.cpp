@@ -12,23 +12,23 @@ static void initBookResource() { Q_INIT_RESOURCE(books); }
 
 namespace db {
 
-QByteArray Empty_Book(app::Program p) {
+QByteArray emptyBook(app::Program p) {
     static const bool registered = (initBookResource(), true);
     Q_UNUSED(registered);
-    QFile f(QStringLiteral(":/books/") + app::Product_Of(p).databaseFile);
+    QFile f(QStringLiteral(":/books/") + app::productOf(p).databaseFile);
     if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
 }
 
-bool Make_Private_Path(const QString& dir) {
+bool makePrivatePath(const QString& dir) {
     const QString abs = QFileInfo(dir).absoluteFilePath();
     if (QFileInfo(abs).isDir()) return true;
     const QString parent = QFileInfo(abs).absolutePath();
-    if (parent == abs || !Make_Private_Path(parent)) return false;
+    if (parent == abs || !makePrivatePath(parent)) return false;
     return QDir().mkdir(abs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) || QFileInfo(abs).isDir();
 }
 
-bool Create_Book(app::Program p, const QString& path, QString* error) {
+bool createBook(app::Program p, const QString& path, QString* error) {
     auto fail = [&](const QString& why) {
         if (error) *error = why;
         return false;
@@ -36,9 +36,9 @@ bool Create_Book(app::Program p, const QString& path, QString* error) {
     const QFileInfo info(path);
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
     if (info.exists() || info.isSymLink()) return fail(QStringLiteral("すでにファイルがあります: %1").arg(shown));
-    const QByteArray book = Empty_Book(p);
+    const QByteArray book = emptyBook(p);
     if (book.isEmpty()) return fail(QStringLiteral("空のデータベースが見つかりません"));
-    if (!Make_Private_Path(info.absolutePath()))
+    if (!makePrivatePath(info.absolutePath()))
         return fail(QStringLiteral("フォルダーを作成できません: %1").arg(QDir::toNativeSeparators(info.absolutePath())));
 
     // Written whole beside its name, flushed to the disk, then renamed into place: the book

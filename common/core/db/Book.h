@@ -11,13 +11,13 @@ namespace db {
 // Creates the program's empty book at `path`, and any folders missing above it (mode 0700).
 // Refuses (false, *error naming the file) when something is already there: a book is never
 // replaced.
-bool Create_Book(app::Program p, const QString& path, QString* error);
+bool createBook(app::Program p, const QString& path, QString* error);
 
 // The bytes of the delivered empty book.
-QByteArray Empty_Book(app::Program p);
+QByteArray emptyBook(app::Program p);
 
 // Creates a folder and the missing ones above it, each new one with mode 0700; existing
 // folders keep their mode. False when it cannot.
-bool Make_Private_Path(const QString& dir);
+bool makePrivatePath(const QString& dir);
 
 }  // namespace db

@@ -44,7 +44,7 @@ qint64 roundHalfEven(double d) {
 
 }  // namespace
 
-std::optional<double> Numeric_Value(const QVariant& value) {
+std::optional<double> numericValue(const QVariant& value) {
     if (value.isNull() || !value.isValid()) return std::nullopt;
     switch (value.typeId()) {
         case QMetaType::Int:
@@ -66,7 +66,7 @@ std::optional<double> Numeric_Value(const QVariant& value) {
     return d;
 }
 
-bool Is_Numeric(const QVariant& value) { return Numeric_Value(value).has_value(); }
+bool isNumeric(const QVariant& value) { return numericValue(value).has_value(); }
 
 qint64 To_Long(const QVariant& value, qint64 dflt) {
     if (value.isNull() || !value.isValid()) return dflt;
@@ -83,7 +83,7 @@ qint64 To_Long(const QVariant& value, qint64 dflt) {
             break;
     }
     if (const auto exact = roundDecimalText(value.toString())) return *exact;
-    const auto d = Numeric_Value(value);  // exponent forms such as "1e3"
+    const auto d = numericValue(value);  // exponent forms such as "1e3"
     return d ? roundHalfEven(*d) : dflt;
 }
 
@@ -94,7 +94,7 @@ QString To_Str(const QVariant& value, const QString& dflt) {
     return value.toString();
 }
 
-QString Typed_Number(const QString& text) {
+QString typedNumber(const QString& text) {
     QString t = text.normalized(QString::NormalizationForm_KC);
     for (QChar& c : t) {
         const char16_t u = c.unicode();
@@ -105,9 +105,9 @@ QString Typed_Number(const QString& text) {
     return t;
 }
 
-std::optional<qint64> Parse_Whole(const QString& typed) {
+std::optional<qint64> parseWhole(const QString& typed) {
     static const QRegularExpression re(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
-    const QString text = Typed_Number(typed);
+    const QString text = typedNumber(typed);
     if (!re.match(text).hasMatch()) return std::nullopt;
     bool ok = false;
     const qint64 v = text.trimmed().toLongLong(&ok);
@@ -115,23 +115,23 @@ std::optional<qint64> Parse_Whole(const QString& typed) {
     return v;
 }
 
-std::optional<int> Parse_Code(const QString& text) {
-    const auto v = Parse_Whole(text);
+std::optional<int> parseCode(const QString& text) {
+    const auto v = parseWhole(text);
     if (!v || *v < 1 || *v > kMaxCode) return std::nullopt;
     return static_cast<int>(*v);
 }
 
-std::optional<qint64> Parse_Record_Number(const QString& text) {
-    const auto v = Parse_Whole(text);
+std::optional<qint64> parseRecordNumber(const QString& text) {
+    const auto v = parseWhole(text);
     if (!v || *v < 1 || *v > kMaxRecordNumber) return std::nullopt;
     return v;
 }
 
-std::optional<qint64> Parse_Yen(const QString& text) {
-    QString t = Typed_Number(text).trimmed();
+std::optional<qint64> parseYen(const QString& text) {
+    QString t = typedNumber(text).trimmed();
     static const QRegularExpression grouped(QStringLiteral("^[+-]?\\d{1,3}(,\\d{3})+$"));
     if (grouped.match(t).hasMatch()) t.remove(QLatin1Char(','));
-    const auto v = Parse_Whole(t);
+    const auto v = parseWhole(t);
     // Far beyond any household sum, and keeps every total well inside 64 bits.
     if (!v || *v > 999'999'999'999LL || *v < -999'999'999'999LL) return std::nullopt;
     return v;

@@ -9,9 +9,9 @@ namespace db {
 
 // "Numeric": a number, or a text that parses as one (blanks around it allowed).
 // Null and empty text are not numeric.
-bool Is_Numeric(const QVariant& value);
+bool isNumeric(const QVariant& value);
 // The numeric value of a numeric value/text; nullopt otherwise.
-std::optional<double> Numeric_Value(const QVariant& value);
+std::optional<double> numericValue(const QVariant& value);
 
 // value as a whole number, rounded half to even, when numeric; else the default.
 qint64 To_Long(const QVariant& value, qint64 dflt);
@@ -24,20 +24,20 @@ QString To_Str(const QVariant& value, const QString& dflt);
 // A number as an input method types it, in its plain form: full-width digits, comma, sign and
 // blanks become ASCII (NFKC), and every dash an input method offers for a minus becomes "-".
 // For numeric boxes only: names and notes are stored as typed.
-QString Typed_Number(const QString& text);
+QString typedNumber(const QString& text);
 
-// Whole numbers typed by the user (full-width forms read as Typed_Number reads them): digits
+// Whole numbers typed by the user (full-width forms read as typedNumber reads them): digits
 // with an optional sign, blanks around allowed.
 // nullopt for anything else (empty, letters, fractions, exponents, overflow).
-std::optional<qint64> Parse_Whole(const QString& text);
+std::optional<qint64> parseWhole(const QString& text);
 // A code or record number: a whole number from 1 to 32767.
-std::optional<int> Parse_Code(const QString& text);
+std::optional<int> parseCode(const QString& text);
 constexpr int kMaxCode = 32767;
 // A journal record number: a whole number from 1. Ten years of a household book pass 32767
 // rows, so record numbers are not held to the master codes' limit.
-std::optional<qint64> Parse_Record_Number(const QString& text);
+std::optional<qint64> parseRecordNumber(const QString& text);
 constexpr qint64 kMaxRecordNumber = 2147483647;
 // An amount of whole yen, as typed: a whole number, thousands separators allowed.
-std::optional<qint64> Parse_Yen(const QString& text);
+std::optional<qint64> parseYen(const QString& text);
 
 }  // namespace db

@@ -20,28 +20,28 @@ struct OpenError {
 // is held, and a second opening is refused while the holder lives ("…は他のプログラムで使用中です").
 // A lock left by a program that was killed is taken over. A book whose file or folder cannot be
 // written (nor a lock be made there) is opened read-only.
-bool Open_Database(const QString& path, QString* error, bool readOnly = false);
+bool openDatabase(const QString& path, QString* error, bool readOnly = false);
 // Closes the connection and gives the lock back. Harmless when nothing is open.
-void Close_Database();
-bool Is_Open();
-// Why the last Open_Database failed.
+void closeDatabase();
+bool isOpen();
+// Why the last openDatabase failed.
 enum class OpenFailure { None, Missing, Unreadable, NotABook, InUse };
-OpenFailure Last_Open_Failure();
+OpenFailure lastOpenFailure();
 // True while the open book cannot be written: every change is refused.
-bool Is_Read_Only();
+bool isReadOnly();
 // Whether a file, and the folder it lies in, can be written now: judged by trying (the
 // rollback journal needs the folder too).
-bool Can_Write(const QString& path);
-QString Database_Path();
-QSqlDatabase Connection();
+bool canWrite(const QString& path);
+QString databasePath();
+QSqlDatabase connection();
 
 // Runs one statement that changes data, values bound to the '?' placeholders in order.
 // Returns false and sets *error on any failure (syntax, constraint, missing table).
-bool Execute(const QString& sql, const QVariantList& binds = {}, QString* error = nullptr);
+bool execute(const QString& sql, const QVariantList& binds = {}, QString* error = nullptr);
 
 // Runs a statement that yields one value (first column of the first row); Null when no row.
 // *ok is false on an error.
-QVariant Scalar(const QString& sql, const QVariantList& binds = {}, bool* ok = nullptr);
+QVariant scalar(const QString& sql, const QVariantList& binds = {}, bool* ok = nullptr);
 
 // Groups several changes so that they land whole or not at all. Rolls back in its
 // destructor unless commit() succeeded. Nested guards join the outer transaction.

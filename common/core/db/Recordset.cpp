@@ -18,9 +18,9 @@ int RecordSet::column(const QString& name) const {
     return -1;
 }
 
-QVariant RecordSet::Field(const QString& name) const {
+QVariant RecordSet::field(const QString& name) const {
     const int c = column(name);
-    if (c < 0 || EndOfRows()) return {};
+    if (c < 0 || endOfRows()) return {};
     const QVariant& v = m_rows[m_pos].at(c);
     if (v.isNull()) return {};
     return v;
@@ -28,8 +28,8 @@ QVariant RecordSet::Field(const QString& name) const {
 
 int Open_Rs(Rs& rs, const QString& sql, const QVariantList& binds) {
     rs.reset();
-    if (!Is_Open()) return kError;
-    QSqlQuery q(Connection());
+    if (!isOpen()) return kError;
+    QSqlQuery q(connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return kError;
     for (const QVariant& v : binds) q.addBindValue(v);
@@ -65,10 +65,10 @@ qint64 extreme(const char* fn, const QString& table, const QString& field) {
     if (!isIdentifier(table) || !isIdentifier(field)) return -1;
     bool ok = false;
     const QVariant v =
-        Scalar(QStringLiteral("SELECT %1(%2) FROM %3").arg(QLatin1String(fn), field, table), {}, &ok);
+        scalar(QStringLiteral("SELECT %1(%2) FROM %3").arg(QLatin1String(fn), field, table), {}, &ok);
     if (!ok) return -1;
     // Null (an empty table) and anything not numeric give 0.
-    return Is_Numeric(v) ? To_Long(v, 0) : 0;
+    return isNumeric(v) ? To_Long(v, 0) : 0;
 }
 }  // namespace
 

@@ -16,19 +16,19 @@ class RecordSet {
 public:
     RecordSet(QStringList columns, std::vector<QVariantList> rows);
 
-    int RecordCount() const { return static_cast<int>(m_rows.size()); }
-    bool EndOfRows() const { return m_pos >= RecordCount(); }
-    void MoveFirst() { m_pos = 0; }
-    void MoveNext() {
-        if (m_pos < RecordCount()) ++m_pos;
+    int recordCount() const { return static_cast<int>(m_rows.size()); }
+    bool endOfRows() const { return m_pos >= recordCount(); }
+    void moveFirst() { m_pos = 0; }
+    void moveNext() {
+        if (m_pos < recordCount()) ++m_pos;
     }
-    // Index of the current row (0-based); RecordCount() when past the last row.
-    int Position() const { return m_pos; }
-    void MoveTo(int row) { m_pos = row < 0 ? 0 : (row > RecordCount() ? RecordCount() : row); }
+    // Index of the current row (0-based); recordCount() when past the last row.
+    int position() const { return m_pos; }
+    void moveTo(int row) { m_pos = row < 0 ? 0 : (row > recordCount() ? recordCount() : row); }
     // Value of a field of the current row by (case-insensitive) name: a number, a text, or
     // Null (an invalid QVariant) when the field is Null, unknown, or there is no current row.
-    QVariant Field(const QString& name) const;
-    bool HasField(const QString& name) const { return column(name) >= 0; }
+    QVariant field(const QString& name) const;
+    bool hasField(const QString& name) const { return column(name) >= 0; }
 
 private:
     int column(const QString& name) const;

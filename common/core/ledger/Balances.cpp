@@ -11,13 +11,13 @@ namespace ledger {
 
 BankZan Recalc_BankZan(qint64 bankCode) {
     BankZan r;
-    if (!db::Is_Open()) {
+    if (!db::isOpen()) {
         r.error = QStringLiteral("database is not open");
         return r;
     }
     // The item kinds: a short list, read whole.
     QHash<qint64, qint64> kinds;
-    QSqlQuery k(db::Connection());
+    QSqlQuery k(db::connection());
     k.setForwardOnly(true);
     if (!k.exec(QStringLiteral("SELECT CD, KIND FROM T02"))) {
         r.error = k.lastError().text();
@@ -26,7 +26,7 @@ BankZan Recalc_BankZan(qint64 bankCode) {
     while (k.next())
         if (!k.value(0).isNull()) kinds.insert(k.value(0).toLongLong(), db::To_Long(k.value(1), 1));
     // One sum per item, read from the (B_CD, K_CD, KINGAKU) index alone.
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT K_CD, SUM(KINGAKU) FROM S01 WHERE B_CD = ? GROUP BY K_CD"));
     q.addBindValue(bankCode);
@@ -46,15 +46,15 @@ BankZan Recalc_BankZan(qint64 bankCode) {
         r.error = q.lastError().text();
         return r;
     }
-    if (!db::Execute(QStringLiteral("UPDATE T01 SET ZAN=? WHERE CD=?"), {total, bankCode}, &r.error)) return r;
+    if (!db::execute(QStringLiteral("UPDATE T01 SET ZAN=? WHERE CD=?"), {total, bankCode}, &r.error)) return r;
     r.ok = true;
     r.zan = total;
     return r;
 }
 
-bool Recalc_For_Items(const QList<qint64>& codes, QString* error) {
+bool recalcForItems(const QList<qint64>& codes, QString* error) {
     QList<qint64> banks;
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT DISTINCT B_CD FROM S01 WHERE K_CD = ? AND B_CD IS NOT NULL"));
     for (qint64 code : codes) {

@@ -19,6 +19,6 @@ BankZan Recalc_BankZan(qint64 bankCode);
 
 // After an item's kind changed, or items were added or deleted: recomputes every bank that has
 // rows of one of the item codes (inside the caller's transaction).
-bool Recalc_For_Items(const QList<qint64>& codes, QString* error = nullptr);
+bool recalcForItems(const QList<qint64>& codes, QString* error = nullptr);
 
 }  // namespace ledger

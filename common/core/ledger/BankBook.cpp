@@ -32,16 +32,16 @@ bool recalcBanks(QList<qint64> banks, Change& c) {
 
 }  // namespace
 
-BankMonth Read_Bank_Month(qint64 bankCode, const QString& yyyymm) {
+BankMonth readBankMonth(qint64 bankCode, const QString& yyyymm) {
     BankMonth m;
-    if (!db::Is_Open()) {
+    if (!db::isOpen()) {
         m.error = QStringLiteral("database is not open");
         return m;
     }
     // The pattern yyyy/mm/* as a half-open range of K_DATE, read through (B_CD, K_DATE, CD)
     // with the item's name and kind joined in the same pass.
-    const DateRange range = Month_Range(yyyymm.left(4), yyyymm.mid(5));
-    QSqlQuery q(db::Connection());
+    const DateRange range = monthRange(yyyymm.left(4), yyyymm.mid(5));
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral(
         "SELECT S01.CD, S01.K_DATE, S01.K_CD, S01.KINGAKU, S01.BIKO, T02.CD, T02.NM, T02.KIND "
@@ -61,8 +61,8 @@ BankMonth Read_Bank_Month(qint64 bankCode, const QString& yyyymm) {
         r.itemCode = q.value(2).isNull() ? QVariant() : q.value(2);
         r.itemKnown = !q.value(5).isNull();
         r.itemName = textOf(q.value(6));
-        r.income = r.itemKnown && db::Is_Numeric(q.value(7)) && db::To_Long(q.value(7), 1) == 0;
-        if (db::Is_Numeric(q.value(3))) r.amount = db::To_Cur(q.value(3), 0);
+        r.income = r.itemKnown && db::isNumeric(q.value(7)) && db::To_Long(q.value(7), 1) == 0;
+        if (db::isNumeric(q.value(3))) r.amount = db::To_Cur(q.value(3), 0);
         r.note = textOf(q.value(4));
         m.rows << r;
     }
@@ -75,7 +75,7 @@ BankMonth Read_Bank_Month(qint64 bankCode, const QString& yyyymm) {
     return m;
 }
 
-RecordLookup Find_Record(qint64 n) {
+RecordLookup findRecord(qint64 n) {
     RecordLookup l;
     db::Rs rs;
     int opened = db::kError;
@@ -86,23 +86,23 @@ RecordLookup Find_Record(qint64 n) {
     if (opened == db::kError) return l;
     if (opened == db::kEmpty) {
         bool ok = false;
-        const QVariant any = db::Scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01)"), {}, &ok);
+        const QVariant any = db::scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01)"), {}, &ok);
         if (!ok) return l;
         l.status = any.toInt() ? Lookup::NotFound : Lookup::EmptyJournal;
         return l;
     }
     JournalRecord& r = l.record;
-    r.cd = db::To_Long(rs->Field(QStringLiteral("CD")), 0);
-    r.date = textOf(rs->Field(QStringLiteral("K_DATE")));
-    r.bank = rs->Field(QStringLiteral("B_CD"));
-    r.item = rs->Field(QStringLiteral("K_CD"));
-    r.amount = rs->Field(QStringLiteral("KINGAKU"));
-    r.note = rs->Field(QStringLiteral("BIKO"));
+    r.cd = db::To_Long(rs->field(QStringLiteral("CD")), 0);
+    r.date = textOf(rs->field(QStringLiteral("K_DATE")));
+    r.bank = rs->field(QStringLiteral("B_CD"));
+    r.item = rs->field(QStringLiteral("K_CD"));
+    r.amount = rs->field(QStringLiteral("KINGAKU"));
+    r.note = rs->field(QStringLiteral("BIKO"));
     l.status = Lookup::Found;
     return l;
 }
 
-qint64 Move_Target(Move move, qint64 current) {
+qint64 moveTarget(Move move, qint64 current) {
     switch (move) {
         case Move::Previous: return current <= 1 ? current : current - 1;
         case Move::Next: return current + 1;
@@ -112,7 +112,7 @@ qint64 Move_Target(Move move, qint64 current) {
     return current;
 }
 
-Change Write_Entry(const JournalEntry& e) {
+Change writeEntry(const JournalEntry& e) {
     Change c;
     db::Transaction tx;
     if (!tx.ok()) {
@@ -121,13 +121,13 @@ Change Write_Entry(const JournalEntry& e) {
     }
     // The bank the row belongs to now: its balance loses the row when the bank changes.
     bool ok = false;
-    const QVariant before = db::Scalar(QStringLiteral("SELECT B_CD FROM S01 WHERE CD = ?"), {e.cd}, &ok);
+    const QVariant before = db::scalar(QStringLiteral("SELECT B_CD FROM S01 WHERE CD = ?"), {e.cd}, &ok);
     if (!ok) {
         c.error = QStringLiteral("cannot read record %1").arg(e.cd);
         return c;
     }
     const bool exists =
-        db::Scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01 WHERE CD = ?)"), {e.cd}, &ok).toInt() != 0;
+        db::scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01 WHERE CD = ?)"), {e.cd}, &ok).toInt() != 0;
     if (!ok) {
         c.error = QStringLiteral("cannot read record %1").arg(e.cd);
         return c;
@@ -135,16 +135,16 @@ Change Write_Entry(const JournalEntry& e) {
     c.inserted = !exists;
     const QVariantList values{e.date, e.bank, e.item, e.amount, e.note, e.cd};
     const bool written =
-        exists ? db::Execute(QStringLiteral("UPDATE S01 SET K_DATE=?, B_CD=?, K_CD=?, KINGAKU=?, BIKO=? WHERE CD=?"),
+        exists ? db::execute(QStringLiteral("UPDATE S01 SET K_DATE=?, B_CD=?, K_CD=?, KINGAKU=?, BIKO=? WHERE CD=?"),
                              values, &c.error)
-               : db::Execute(QStringLiteral("INSERT INTO S01 (K_DATE, B_CD, K_CD, KINGAKU, BIKO, CD) "
+               : db::execute(QStringLiteral("INSERT INTO S01 (K_DATE, B_CD, K_CD, KINGAKU, BIKO, CD) "
                                             "VALUES (?, ?, ?, ?, ?, ?)"),
                              values, &c.error);
     if (!written) return c;
     QList<qint64> banks{e.bank};
-    if (exists && db::Is_Numeric(before)) banks << db::To_Long(before, 0);
+    if (exists && db::isNumeric(before)) banks << db::To_Long(before, 0);
     if (!recalcBanks(banks, c)) return c;
-    const auto zan = Stored_Zan(e.bank);
+    const auto zan = storedZan(e.bank);
     if (!tx.commit()) {
         c.banks.clear();
         c.error = QStringLiteral("cannot commit");
@@ -156,7 +156,7 @@ Change Write_Entry(const JournalEntry& e) {
     return c;
 }
 
-Change Delete_Records(qint64 from, std::optional<qint64> to) {
+Change deleteRecords(qint64 from, std::optional<qint64> to) {
     Change c;
     db::Transaction tx;
     if (!tx.ok()) {
@@ -164,7 +164,7 @@ Change Delete_Records(qint64 from, std::optional<qint64> to) {
         return c;
     }
     const qint64 last = to.value_or(from);
-    QSqlQuery owners(db::Connection());
+    QSqlQuery owners(db::connection());
     owners.setForwardOnly(true);
     owners.prepare(QStringLiteral("SELECT DISTINCT B_CD FROM S01 WHERE CD BETWEEN ? AND ? AND B_CD IS NOT NULL"));
     owners.addBindValue(from);
@@ -177,7 +177,7 @@ Change Delete_Records(qint64 from, std::optional<qint64> to) {
     while (owners.next()) banks << db::To_Long(owners.value(0), 0);
     owners.finish();
 
-    QSqlQuery del(db::Connection());
+    QSqlQuery del(db::connection());
     if (to) {
         del.prepare(QStringLiteral("DELETE FROM S01 WHERE CD BETWEEN ? AND ?"));
         del.addBindValue(from);
@@ -202,10 +202,10 @@ Change Delete_Records(qint64 from, std::optional<qint64> to) {
     return c;
 }
 
-std::optional<qint64> Stored_Zan(qint64 bankCode) {
+std::optional<qint64> storedZan(qint64 bankCode) {
     bool ok = false;
-    const QVariant v = db::Scalar(QStringLiteral("SELECT ZAN FROM T01 WHERE CD = ?"), {bankCode}, &ok);
-    if (!ok || !db::Is_Numeric(v)) return std::nullopt;
+    const QVariant v = db::scalar(QStringLiteral("SELECT ZAN FROM T01 WHERE CD = ?"), {bankCode}, &ok);
+    if (!ok || !db::isNumeric(v)) return std::nullopt;
     return db::To_Long(v, 0);
 }
 

@@ -9,26 +9,26 @@
 namespace ledger {
 
 // The month box's text after typing: "2001/3_" becomes "2001/03", every other "_" becomes "0".
-QString Normalise_Month(const QString& text);
+QString normaliseMonth(const QString& text);
 // A valid "yyyy/mm" (month 1..12, year 1..9999) as its first day; nullopt otherwise.
-std::optional<QDate> Month_Start(const QString& yyyymm);
+std::optional<QDate> monthStart(const QString& yyyymm);
 // "yyyy/mm" of a date, and the same month moved by n months.
-QString Month_Text(const QDate& d);
-QString Add_Months(const QString& yyyymm, int n);
+QString monthText(const QDate& d);
+QString addMonths(const QString& yyyymm, int n);
 
 // A day typed in the day box: a whole number 1..31 (full-width digits read as ASCII). Returns
 // it as "dd".
-std::optional<QString> Day_Text(const QString& typed);
+std::optional<QString> dayText(const QString& typed);
 // The journal date "yyyy/mm/dd" of a month "yyyy/mm" and a typed day, when that day exists in
 // that month (no 30 February); nullopt otherwise.
-std::optional<QString> Journal_Date(const QString& yyyymm, const QString& typedDay);
+std::optional<QString> journalDate(const QString& yyyymm, const QString& typedDay);
 
 // Half-open K_DATE ranges [from, to) of one month and one year, for index-friendly queries.
 struct DateRange {
     QString from;
     QString to;
 };
-DateRange Month_Range(const QString& yyyy, const QString& mm);
-DateRange Year_Range(const QString& yyyy);
+DateRange monthRange(const QString& yyyy, const QString& mm);
+DateRange yearRange(const QString& yyyy);
 
 }  // namespace ledger

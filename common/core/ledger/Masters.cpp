@@ -11,54 +11,54 @@
 
 namespace ledger {
 
-QString Master_Table(Master m) { return m == Master::Item ? QStringLiteral("T02") : QStringLiteral("T01"); }
+QString masterTable(Master m) { return m == Master::Item ? QStringLiteral("T02") : QStringLiteral("T01"); }
 
-QString Third_Field(Master m) { return m == Master::Bank ? QStringLiteral("ZAN") : QStringLiteral("KIND"); }
+QString thirdField(Master m) { return m == Master::Bank ? QStringLiteral("ZAN") : QStringLiteral("KIND"); }
 
-int Open_Master_List(Master m, db::Rs& rs) {
-    return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 ORDER BY CD").arg(Master_Table(m)));
+int openMasterList(Master m, db::Rs& rs) {
+    return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 ORDER BY CD").arg(masterTable(m)));
 }
 
-QList<MasterRow> Read_Master_List(Master m) {
+QList<MasterRow> readMasterList(Master m) {
     QList<MasterRow> rows;
     db::Rs rs;
-    if (Open_Master_List(m, rs) != db::kRows) return rows;
-    for (rs->MoveFirst(); !rs->EndOfRows(); rs->MoveNext()) {
-        const QVariant cd = rs->Field(QStringLiteral("CD"));
+    if (openMasterList(m, rs) != db::kRows) return rows;
+    for (rs->moveFirst(); !rs->endOfRows(); rs->moveNext()) {
+        const QVariant cd = rs->field(QStringLiteral("CD"));
         if (!cd.isValid()) continue;
-        rows.append({cd.toLongLong(), db::To_Str(rs->Field(QStringLiteral("NM")), QString()),
-                     rs->Field(QStringLiteral("ZAN")), rs->Field(QStringLiteral("KIND"))});
+        rows.append({cd.toLongLong(), db::To_Str(rs->field(QStringLiteral("NM")), QString()),
+                     rs->field(QStringLiteral("ZAN")), rs->field(QStringLiteral("KIND"))});
     }
     return rows;
 }
 
 int Find_Master(Master m, qint64 code, db::Rs& rs) {
-    return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 WHERE CD=?").arg(Master_Table(m)), {code});
+    return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 WHERE CD=?").arg(masterTable(m)), {code});
 }
 
 namespace {
 // One look-up through the primary key instead of probing code after code across a gap.
 std::optional<int> nearest(Master m, const char* fn, const char* op, qint64 code) {
     bool ok = false;
-    const QVariant v = db::Scalar(
-        QStringLiteral("SELECT %1(CD) FROM %2 WHERE CD %3 ?").arg(QLatin1String(fn), Master_Table(m), QLatin1String(op)),
+    const QVariant v = db::scalar(
+        QStringLiteral("SELECT %1(CD) FROM %2 WHERE CD %3 ?").arg(QLatin1String(fn), masterTable(m), QLatin1String(op)),
         {code}, &ok);
-    if (!ok || !db::Is_Numeric(v)) return std::nullopt;
+    if (!ok || !db::isNumeric(v)) return std::nullopt;
     return static_cast<int>(db::To_Long(v, 0));
 }
 }  // namespace
 
-std::optional<int> Previous_Code(Master m, qint64 code) { return nearest(m, "MAX", "<", code); }
-std::optional<int> Next_Code(Master m, qint64 code) { return nearest(m, "MIN", ">", code); }
+std::optional<int> previousCode(Master m, qint64 code) { return nearest(m, "MAX", "<", code); }
+std::optional<int> nextCode(Master m, qint64 code) { return nearest(m, "MIN", ">", code); }
 
 namespace {
 
 // The codes among `codes` whose rows count as income now (KIND 0 in the master).
 QSet<qint64> incomeCodes(Master m, qint64 from, qint64 to, bool* ok) {
     QSet<qint64> out;
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT CD FROM %1 WHERE CD BETWEEN ? AND ? AND KIND = 0").arg(Master_Table(m)));
+    q.prepare(QStringLiteral("SELECT CD FROM %1 WHERE CD BETWEEN ? AND ? AND KIND = 0").arg(masterTable(m)));
     q.addBindValue(from);
     q.addBindValue(to);
     *ok = q.exec();
@@ -90,7 +90,7 @@ bool writeKinds(Master m, qint64 from, qint64 to, QString* error, const std::fun
         const QSet<qint64> changed = (before - after) + (after - before);
         if (!changed.isEmpty()) {
             const QList<qint64> codes(changed.begin(), changed.end());
-            if (!(m == Master::Item ? Recalc_For_Items(codes, error) : Recalc_For_Categories(codes, error)))
+            if (!(m == Master::Item ? recalcForItems(codes, error) : recalcForCategories(codes, error)))
                 return false;
         }
     }
@@ -105,33 +105,33 @@ bool writeKinds(Master m, qint64 from, qint64 to, QString* error, const std::fun
 
 bool Insert_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
     return writeKinds(m, code, code, error, [&] {
-        return db::Execute(
-            QStringLiteral("INSERT INTO %1 (CD,NM,%2) values (?,?,?)").arg(Master_Table(m), Third_Field(m)),
+        return db::execute(
+            QStringLiteral("INSERT INTO %1 (CD,NM,%2) values (?,?,?)").arg(masterTable(m), thirdField(m)),
             {code, name, third}, error);
     });
 }
 
 bool Update_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
     return writeKinds(m, code, code, error, [&] {
-        return db::Execute(QStringLiteral("UPDATE %1 SET NM=?,%2=? WHERE CD=?").arg(Master_Table(m), Third_Field(m)),
+        return db::execute(QStringLiteral("UPDATE %1 SET NM=?,%2=? WHERE CD=?").arg(masterTable(m), thirdField(m)),
                            {name, third, code}, error);
     });
 }
 
 bool Delete_Master(Master m, int code, QString* error) {
     return writeKinds(m, code, code, error, [&] {
-        return db::Execute(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(Master_Table(m)), {code}, error);
+        return db::execute(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(masterTable(m)), {code}, error);
     });
 }
 
 bool Delete_MasterRange(Master m, int from, int to, QString* error) {
     return writeKinds(m, from, to, error, [&] {
-        return db::Execute(QStringLiteral("DELETE FROM %1 WHERE CD BETWEEN ? AND ?").arg(Master_Table(m)), {from, to},
+        return db::execute(QStringLiteral("DELETE FROM %1 WHERE CD BETWEEN ? AND ?").arg(masterTable(m)), {from, to},
                            error);
     });
 }
 
-QList<StandardEntry> Standard_Masters(app::Program p) {
+QList<StandardEntry> standardMasters(app::Program p) {
     const auto entries = [](std::initializer_list<const char*> income, std::initializer_list<const char*> expense) {
         QList<StandardEntry> out;
         for (const char* n : income) out.append({QString::fromUtf8(n), 0});
@@ -145,7 +145,7 @@ QList<StandardEntry> Standard_Masters(app::Program p) {
                                           "水道光熱費", "通信費", "保険", "税金", "雑費"});
 }
 
-bool Register_Standard_Masters(app::Program p, QString* error) {
+bool registerStandardMasters(app::Program p, QString* error) {
     const Master m = p == app::Program::Bank ? Master::Item : Master::Category;
     db::Transaction tx;
     if (!tx.ok()) {
@@ -153,13 +153,13 @@ bool Register_Standard_Masters(app::Program p, QString* error) {
         return false;
     }
     bool ok = false;
-    const QVariant rows = db::Scalar(QStringLiteral("SELECT count(*) FROM %1").arg(Master_Table(m)), {}, &ok);
+    const QVariant rows = db::scalar(QStringLiteral("SELECT count(*) FROM %1").arg(masterTable(m)), {}, &ok);
     if (!ok || rows.toLongLong() != 0) {
         if (error) *error = ok ? QStringLiteral("the master already holds rows") : QStringLiteral("cannot read the master");
         return false;
     }
     int code = 0;
-    for (const StandardEntry& e : Standard_Masters(p))
+    for (const StandardEntry& e : standardMasters(p))
         if (!Insert_Master(m, ++code, e.name, e.kind, error)) return false;
     if (!tx.commit()) {
         if (error) *error = QStringLiteral("commit");
@@ -168,8 +168,8 @@ bool Register_Standard_Masters(app::Program p, QString* error) {
     return true;
 }
 
-QString Kind_Name(const QVariant& stored) {
-    if (!db::Is_Numeric(stored)) return {};
+QString kindName(const QVariant& stored) {
+    if (!db::isNumeric(stored)) return {};
     const qint64 kind = db::To_Long(stored, 2);
     switch (kind) {
         case 0: return QStringLiteral("収入");

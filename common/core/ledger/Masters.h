@@ -15,8 +15,8 @@ namespace ledger {
 
 enum class Master { Bank, Item, Category };
 
-QString Master_Table(Master m);  // "T01", "T02", "T01"
-QString Third_Field(Master m);   // "ZAN" for banks, "KIND" otherwise
+QString masterTable(Master m);  // "T01", "T02", "T01"
+QString thirdField(Master m);   // "ZAN" for banks, "KIND" otherwise
 
 // One row of a master: a bank (ZAN) of the bank book, or an item or a category (KIND).
 struct MasterRow {
@@ -27,14 +27,14 @@ struct MasterRow {
 };
 
 // The whole master in code order (opener result of db::Open_Rs).
-int Open_Master_List(Master m, db::Rs& rs);
-// The whole master in code order, read through Open_Master_List; empty on an error.
-QList<MasterRow> Read_Master_List(Master m);
+int openMasterList(Master m, db::Rs& rs);
+// The whole master in code order, read through openMasterList; empty on an error.
+QList<MasterRow> readMasterList(Master m);
 // The row of one code (opener result).
 int Find_Master(Master m, qint64 code, db::Rs& rs);
 // The nearest stored code below / above the given one; nullopt when there is none or on error.
-std::optional<int> Previous_Code(Master m, qint64 code);
-std::optional<int> Next_Code(Master m, qint64 code);
+std::optional<int> previousCode(Master m, qint64 code);
+std::optional<int> nextCode(Master m, qint64 code);
 
 // One row; third is ZAN for banks and KIND otherwise. False with *error on any failure.
 bool Insert_Master(Master m, int code, const QString& name, qint64 third, QString* error = nullptr);
@@ -49,12 +49,12 @@ struct StandardEntry {
     QString name;
     qint64 kind;  // 0 income, 1 expense
 };
-QList<StandardEntry> Standard_Masters(app::Program p);
-bool Register_Standard_Masters(app::Program p, QString* error = nullptr);
+QList<StandardEntry> standardMasters(app::Program p);
+bool registerStandardMasters(app::Program p, QString* error = nullptr);
 
 // The text of a kind, wherever a kind is shown: "収入" (0), "支出" (1), empty for 2 and for no
 // kind; another stored number as its number, so that an odd kind is seen. Every kind but 0 counts
 // as an expense.
-QString Kind_Name(const QVariant& kind);
+QString kindName(const QVariant& kind);
 
 }  // namespace ledger

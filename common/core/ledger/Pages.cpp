@@ -17,7 +17,7 @@ namespace {
 const QString kLastMonth = QStringLiteral("lastMonth");
 
 QSqlQuery prepared(const char* sql) {
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     q.prepare(QString::fromLatin1(sql));
     return q;
@@ -101,9 +101,9 @@ bool operator==(const ChainKey& a, const ChainKey& b) {
     return a.page == b.page && a.date == b.date && a.cd == b.cd;
 }
 
-PageRead Read_Page(qint64 page) {
+PageRead readPage(qint64 page) {
     PageRead r;
-    if (!db::Is_Open()) {
+    if (!db::isOpen()) {
         r.error = QStringLiteral("database is not open");
         return r;
     }
@@ -134,7 +134,7 @@ PageRead Read_Page(qint64 page) {
     return r;
 }
 
-std::optional<qint64> Balance_Before(const ChainKey& key, QString* error) {
+std::optional<qint64> balanceBefore(const ChainKey& key, QString* error) {
     QSqlQuery q = prepared(
         "SELECT ZAN FROM S01 WHERE (P_CD, K_DATE, CD) < (?, ?, ?) AND P_CD >= 1 "
         "ORDER BY P_CD DESC, K_DATE DESC, CD DESC LIMIT 1");
@@ -148,22 +148,22 @@ std::optional<qint64> Balance_Before(const ChainKey& key, QString* error) {
     return q.next() ? db::To_Long(q.value(0), 0) : 0;
 }
 
-std::optional<qint64> Previous_Balance(qint64 page, QString* error) {
+std::optional<qint64> previousBalance(qint64 page, QString* error) {
     if (page <= 1) return 0;
     // Before every row of the page: an empty date sorts before any stored one.
-    return Balance_Before({page, QString(""), 0}, error);
+    return balanceBefore({page, QString(""), 0}, error);
 }
 
 std::optional<qint64> Compute_Zan(qint64 page, qint64 amount, qint64 kind, QString* error) {
     // After every row of the page.
-    const auto before = Balance_Before({page + 1, QString(""), 0}, error);
+    const auto before = balanceBefore({page + 1, QString(""), 0}, error);
     if (!before) return std::nullopt;
-    return Apply_Kind(*before, amount, kind);
+    return applyKind(*before, amount, kind);
 }
 
 std::optional<ChainRow> chainRowOf(qint64 cd, QString* error) { return chainRow(cd, error); }
 
-bool Restore_Chain(QList<ChainRow> removed, QList<ChainRow> added, QString* error, const Progress& progress) {
+bool restoreChain(QList<ChainRow> removed, QList<ChainRow> added, QString* error, const Progress& progress) {
     struct Event {
         ChainKey key;
         qint64 delta;
@@ -187,7 +187,7 @@ bool Restore_Chain(QList<ChainRow> removed, QList<ChainRow> added, QString* erro
     std::sort(added.begin(), added.end(), [](const ChainRow& a, const ChainRow& b) { return a.key < b.key; });
     QSqlQuery set = prepared("UPDATE S01 SET ZAN=? WHERE CD=?");
     for (const ChainRow& r : added) {
-        const auto before = Balance_Before(r.key, error);
+        const auto before = balanceBefore(r.key, error);
         if (!before) return false;
         set.bindValue(0, *before + r.amount);
         set.bindValue(1, r.key.cd);
@@ -204,12 +204,12 @@ Recalc Recalc_Zan(qint64 fromPage, const Progress& progress) {
         r.error = QStringLiteral("cannot start a transaction");
         return r;
     }
-    const auto carried = Previous_Balance(fromPage, &r.error);
+    const auto carried = previousBalance(fromPage, &r.error);
     if (!carried) return r;
     const qint64 lastPage = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
 
     // One pass over the pages in order, each page in K_DATE, CD order (the page index).
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT S01.CD, S01.P_CD, %1, S01.ZAN FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
                              "WHERE S01.P_CD >= ? ORDER BY S01.P_CD, S01.K_DATE, S01.CD")
@@ -247,7 +247,7 @@ Recalc Recalc_Zan(qint64 fromPage, const Progress& progress) {
     }
     q.finish();
 
-    QSqlQuery u(db::Connection());
+    QSqlQuery u(db::connection());
     if (!u.prepare(QStringLiteral("UPDATE S01 SET ZAN=? WHERE CD=?"))) {
         r.error = u.lastError().text();
         return r;
@@ -275,27 +275,27 @@ Recalc Recalc_Zan(qint64 fromPage, const Progress& progress) {
     return r;
 }
 
-qint64 Last_Page() {
+qint64 lastPage() {
     const qint64 p = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
     return p < 1 ? 1 : p;
 }
 
-qint64 Opening_Page(int presentMonth) {
+qint64 openingPage(int presentMonth) {
     const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
     // A journal that cannot be read is not an empty one: remember nothing, show page 1.
     if (highest < 0) return 1;
-    const auto choice = settings::Choose_Journal_Page(highest, settings::Get_Number(kLastMonth, 1), presentMonth);
-    if (choice.rememberMonth) settings::Save_Setting(kLastMonth, QString::number(presentMonth));
+    const auto choice = settings::chooseJournalPage(highest, settings::getNumber(kLastMonth, 1), presentMonth);
+    if (choice.rememberMonth) settings::saveSetting(kLastMonth, QString::number(presentMonth));
     return choice.page;
 }
 
-bool Entry_Exists(qint64 cd) {
+bool entryExists(qint64 cd) {
     bool ok = false;
-    const QVariant v = db::Scalar(QStringLiteral("SELECT 1 FROM S01 WHERE CD=?"), {cd}, &ok);
+    const QVariant v = db::scalar(QStringLiteral("SELECT 1 FROM S01 WHERE CD=?"), {cd}, &ok);
     return ok && v.isValid();
 }
 
-Written Write_Entry(const Entry& e) {
+Written writeEntry(const Entry& e) {
     Written w;
     db::Transaction tx;
     if (!tx.ok()) {
@@ -311,8 +311,8 @@ Written Write_Entry(const Entry& e) {
         return w;
     }
     w.inserted = !before;
-    const ChainRow after{{e.page, e.kDate, e.cd}, Apply_Kind(0, e.kingaku, *kind)};
-    QSqlQuery q(db::Connection());
+    const ChainRow after{{e.page, e.kDate, e.cd}, applyKind(0, e.kingaku, *kind)};
+    QSqlQuery q(db::connection());
     if (w.inserted) {
         q.prepare(QStringLiteral("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,?,?,0,?)"));
         for (const QVariant& v : QVariantList{e.cd, e.page, e.kDate, e.kCd, e.kingaku, e.biko}) q.addBindValue(v);
@@ -326,9 +326,9 @@ Written Write_Entry(const Entry& e) {
         return w;
     }
     const QList<ChainRow> removed = before ? QList<ChainRow>{*before} : QList<ChainRow>{};
-    if (!Restore_Chain(removed, {after}, &w.error)) return w;
+    if (!restoreChain(removed, {after}, &w.error)) return w;
     bool ok = false;
-    w.zan = db::To_Long(db::Scalar(QStringLiteral("SELECT ZAN FROM S01 WHERE CD=?"), {e.cd}, &ok), 0);
+    w.zan = db::To_Long(db::scalar(QStringLiteral("SELECT ZAN FROM S01 WHERE CD=?"), {e.cd}, &ok), 0);
     if (!tx.commit()) {
         w.error = QStringLiteral("commit failed");
         return w;
@@ -337,7 +337,7 @@ Written Write_Entry(const Entry& e) {
     return w;
 }
 
-Deleted Delete_Entries(qint64 from, std::optional<qint64> to, const Progress& progress) {
+Deleted deleteEntries(qint64 from, std::optional<qint64> to, const Progress& progress) {
     Deleted d;
     const qint64 last = to.value_or(from);
     db::Transaction tx;
@@ -345,7 +345,7 @@ Deleted Delete_Entries(qint64 from, std::optional<qint64> to, const Progress& pr
         d.error = QStringLiteral("cannot start a transaction");
         return d;
     }
-    QSqlQuery rows(db::Connection());
+    QSqlQuery rows(db::connection());
     rows.setForwardOnly(true);
     rows.prepare(QStringLiteral("SELECT S01.CD, S01.P_CD, S01.K_DATE, %1 FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
                                 "WHERE S01.CD BETWEEN ? AND ?")
@@ -361,7 +361,7 @@ Deleted Delete_Entries(qint64 from, std::optional<qint64> to, const Progress& pr
         removed.append({{db::To_Long(rows.value(1), 0), rows.value(2).toString(), rows.value(0).toLongLong()},
                         db::To_Long(rows.value(3), 0)});
     rows.finish();
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.prepare(QStringLiteral("DELETE FROM S01 WHERE CD BETWEEN ? AND ?"));
     q.addBindValue(from);
     q.addBindValue(last);
@@ -370,7 +370,7 @@ Deleted Delete_Entries(qint64 from, std::optional<qint64> to, const Progress& pr
         return d;
     }
     d.rowsDeleted = q.numRowsAffected();
-    if (!Restore_Chain(removed, {}, &d.error, progress)) return d;
+    if (!restoreChain(removed, {}, &d.error, progress)) return d;
     if (!tx.commit()) {
         d.error = QStringLiteral("commit failed");
         return d;
@@ -379,16 +379,16 @@ Deleted Delete_Entries(qint64 from, std::optional<qint64> to, const Progress& pr
     return d;
 }
 
-bool Recalc_For_Categories(const QList<qint64>& codes, QString* error, const Progress& progress) {
+bool recalcForCategories(const QList<qint64>& codes, QString* error, const Progress& progress) {
     qint64 first = 0;
     for (qint64 code : codes) {
         bool ok = false;
-        const QVariant p = db::Scalar(QStringLiteral("SELECT MIN(P_CD) FROM S01 WHERE K_CD=?"), {code}, &ok);
+        const QVariant p = db::scalar(QStringLiteral("SELECT MIN(P_CD) FROM S01 WHERE K_CD=?"), {code}, &ok);
         if (!ok) {
             if (error) *error = QStringLiteral("cannot read the journal");
             return false;
         }
-        if (db::Is_Numeric(p) && (first == 0 || db::To_Long(p, 0) < first)) first = db::To_Long(p, 0);
+        if (db::isNumeric(p) && (first == 0 || db::To_Long(p, 0) < first)) first = db::To_Long(p, 0);
     }
     if (first == 0) return true;
     const Recalc r = Recalc_Zan(first, progress);

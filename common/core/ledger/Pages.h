@@ -20,7 +20,7 @@ using Progress = std::function<void(qint64 done, qint64 total)>;
 
 // Kind of a category: 0 income; every other value, and a category missing from the master,
 // is an expense.
-inline qint64 Apply_Kind(qint64 previous, qint64 amount, qint64 kind) {
+inline qint64 applyKind(qint64 previous, qint64 amount, qint64 kind) {
     return kind == 0 ? previous + amount : previous - amount;
 }
 
@@ -44,7 +44,7 @@ struct PageRead {
 };
 
 // The rows of one page, categories joined in the same query.
-PageRead Read_Page(qint64 page);
+PageRead readPage(qint64 page);
 
 // A place in the chain.
 struct ChainKey {
@@ -57,11 +57,11 @@ bool operator==(const ChainKey& a, const ChainKey& b);
 
 // The stored balance of the last row before a place in the chain; 0 when there is none.
 // nullopt on a database error.
-std::optional<qint64> Balance_Before(const ChainKey& key, QString* error = nullptr);
+std::optional<qint64> balanceBefore(const ChainKey& key, QString* error = nullptr);
 
 // The balance a page starts from: that of the last row of the nearest earlier page that holds
 // rows; 0 for page 1 and when no earlier page holds one. nullopt on a database error.
-std::optional<qint64> Previous_Balance(qint64 page, QString* error = nullptr);
+std::optional<qint64> previousBalance(qint64 page, QString* error = nullptr);
 
 // The balance of a new row added after the last row of a page (its amount signed by the kind).
 // nullopt on a database error.
@@ -81,7 +81,7 @@ std::optional<ChainRow> chainRowOf(qint64 cd, QString* error = nullptr);
 // Makes the stored balances right again after rows were removed and added (inside the caller's
 // transaction): the rows between two changed places shift by the sum of the changes before
 // them, and each added row gets the balance before it plus its amount.
-bool Restore_Chain(QList<ChainRow> removed, QList<ChainRow> added, QString* error = nullptr,
+bool restoreChain(QList<ChainRow> removed, QList<ChainRow> added, QString* error = nullptr,
                    const Progress& progress = {});
 
 struct Recalc {
@@ -99,10 +99,10 @@ Recalc Recalc_Zan(qint64 fromPage, const Progress& progress = {});
 // The page shown when the journal window opens: the highest page, or a new page one above it
 // when the window is opened in another calendar month than the last time ("lastMonth").
 // An empty journal starts at page 1. Remembers the present month when it decides a new page.
-qint64 Opening_Page(int presentMonth);
+qint64 openingPage(int presentMonth);
 
 // The highest page number; at least 1, so that an empty journal shows page 1.
-qint64 Last_Page();
+qint64 lastPage();
 
 // One row as the entry area writes it.
 struct Entry {
@@ -114,7 +114,7 @@ struct Entry {
     QString biko;
 };
 
-bool Entry_Exists(qint64 cd);
+bool entryExists(qint64 cd);
 
 struct Written {
     bool ok = false;
@@ -127,7 +127,7 @@ struct Written {
 // Writes the row with the entry's record number: replaces it (moving it to e.page) when it
 // exists, adds it otherwise; every balance it changes is stored with it. The category must be
 // in T01.
-Written Write_Entry(const Entry& e);
+Written writeEntry(const Entry& e);
 
 struct Deleted {
     bool ok = false;
@@ -137,10 +137,10 @@ struct Deleted {
 
 // Deletes the rows numbered from..to (one row when to is nullopt), and every balance after them
 // follows, in one transaction.
-Deleted Delete_Entries(qint64 from, std::optional<qint64> to, const Progress& progress = {});
+Deleted deleteEntries(qint64 from, std::optional<qint64> to, const Progress& progress = {});
 
 // After a category's kind changed or categories were deleted: recomputes from the first page
 // that holds a row of one of the codes (inside the caller's transaction).
-bool Recalc_For_Categories(const QList<qint64>& codes, QString* error = nullptr, const Progress& progress = {});
+bool recalcForCategories(const QList<qint64>& codes, QString* error = nullptr, const Progress& progress = {});
 
 }  // namespace ledger

@@ -25,16 +25,16 @@ class PageWriter {
 public:
     virtual ~PageWriter() = default;
     // Starts a sheet; false when it cannot be started (nothing more is printed).
-    virtual bool Begin_Page() = 0;
-    virtual void Set_Font(int points, bool bold) = 0;
+    virtual bool beginPage() = 0;
+    virtual void setFont(int points, bool bold) = 0;
     // Width of a text in columns of the current font.
-    virtual double Text_Width(const QString& text) const = 0;
+    virtual double textWidth(const QString& text) const = 0;
     // Height of a printed line of the current font, in lines.
-    virtual double Line_Height() const = 0;
+    virtual double lineHeight() const = 0;
     // Puts a text with its top-left corner at (line, column).
-    virtual void Put_Text(double line, double column, const QString& text) = 0;
+    virtual void putText(double line, double column, const QString& text) = 0;
     // Finishes the sheet (sends it); false when it could not be sent.
-    virtual bool End_Page() = 0;
+    virtual bool endPage() = 0;
 };
 
 // Left margin in columns: front sides are bound on the left, so they get more room.
@@ -43,7 +43,7 @@ constexpr int kBackMargin = 2;
 constexpr int kLinesPerPage = 30;
 
 enum class MasterList { Banks, Items, Categories };
-QString List_Title(MasterList list);  // "銀行マスター", "項目マスター", "科目マスター"
+QString listTitle(MasterList list);  // "銀行マスター", "項目マスター", "科目マスター"
 
 // Each routine returns false when the writer failed; the sheets before the failure were sent.
 
@@ -52,20 +52,20 @@ bool Print_List(PageWriter& out, MasterList list, const Rows& rows, bool& front)
 
 // The bank-book journal grid (columns 0..6: number, date, item code, item name, income,
 // expense, note), under the bank as shown in the bank combo and its balance label.
-bool Print_BankJournal(PageWriter& out, const QString& bankName, const QString& balance, const Rows& rows, bool& front);
+bool printBankJournal(PageWriter& out, const QString& bankName, const QString& balance, const Rows& rows, bool& front);
 
 // The household journal grid (columns 0..7: number, day, category code, category name, income,
 // expense, running balance, note) of the page `page`, for the month text "yyyy/mm".
 // The one empty row that stands for a page without entries prints nothing.
-bool Print_PurseJournal(PageWriter& out, const QString& page, const QString& month, const Rows& rows, bool& front);
+bool printPurseJournal(PageWriter& out, const QString& page, const QString& month, const Rows& rows, bool& front);
 
 // The totals grid under a title naming the period: `year` and `month` as in the window's period
 // boxes, `periodMode` 0 monthly, else yearly.
 // Bank grid columns: code, name, kind, count, label, amount, average (the count is not printed);
 // every sheet has the back-side margin and no side is kept.
-bool Print_BankTotals(PageWriter& out, const QString& year, const QString& month, int periodMode, const Rows& rows);
+bool printBankTotals(PageWriter& out, const QString& year, const QString& month, int periodMode, const Rows& rows);
 // Household grid columns: code, name, kind, label, amount, average; sides alternate.
-bool Print_PurseTotals(PageWriter& out, const QString& year, const QString& month, int periodMode, const Rows& rows,
+bool printPurseTotals(PageWriter& out, const QString& year, const QString& month, int periodMode, const Rows& rows,
                        bool& front);
 
 // A writer that keeps what was placed, for tests and previews. Its font is of simple metrics:
@@ -83,19 +83,19 @@ public:
     };
     explicit Recorder(double charWidth = 1.0) : m_charWidth(charWidth) {}
 
-    bool Begin_Page() override;
-    void Set_Font(int points, bool bold) override;
-    double Text_Width(const QString& text) const override;
-    double Line_Height() const override;
-    void Put_Text(double line, double column, const QString& text) override;
-    bool End_Page() override;
+    bool beginPage() override;
+    void setFont(int points, bool bold) override;
+    double textWidth(const QString& text) const override;
+    double lineHeight() const override;
+    void putText(double line, double column, const QString& text) override;
+    bool endPage() override;
 
-    int Pages() const { return m_pages; }
-    bool Open() const { return m_open; }
+    int pageCount() const { return m_pages; }
+    bool openTarget() const { return m_open; }
     const QList<Placed>& Texts() const { return m_texts; }
-    QList<Placed> Page(int page) const;
-    // Sheet number from which Begin_Page fails (0: never).
-    void Fail_From(int page) { m_failFrom = page; }
+    QList<Placed> placedOn(int page) const;
+    // Sheet number from which beginPage fails (0: never).
+    void failFrom(int page) { m_failFrom = page; }
 
 private:
     double m_charWidth;

@@ -5,26 +5,26 @@
 
 namespace ledger {
 
-std::optional<Profile> Read_Profile() {
+std::optional<Profile> readProfile() {
     db::Rs u01;
     if (db::Open_U01(u01) != db::kRows) return std::nullopt;
     Profile p;
-    p.name = u01->Field(QStringLiteral("NM")).toString();
-    p.rate = u01->Field(QStringLiteral("SYOHIZEI"));
-    p.password = u01->Field(QStringLiteral("PASSWORD"));
+    p.name = u01->field(QStringLiteral("NM")).toString();
+    p.rate = u01->field(QStringLiteral("SYOHIZEI"));
+    p.password = u01->field(QStringLiteral("PASSWORD"));
     return p;
 }
 
-ProfileWrite Write_Profile(bool withRate, const QString& name, const QVariant& rate, const QString& password) {
+ProfileWrite writeProfile(bool withRate, const QString& name, const QVariant& rate, const QString& password) {
     ProfileWrite w;
     // Delete and insert land together; without the transaction nothing is touched.
     db::Transaction tx;
     if (!tx.ok()) return w;
-    w.deleted = db::Execute(QStringLiteral("DELETE FROM U01"));
+    w.deleted = db::execute(QStringLiteral("DELETE FROM U01"));
     const bool inserted =
-        withRate ? db::Execute(QStringLiteral("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) values (1,?,?,?)"),
+        withRate ? db::execute(QStringLiteral("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) values (1,?,?,?)"),
                                {name, rate, password})
-                 : db::Execute(QStringLiteral("INSERT INTO U01 (CD,NM,PASSWORD) values (1,?,?)"), {name, password});
+                 : db::execute(QStringLiteral("INSERT INTO U01 (CD,NM,PASSWORD) values (1,?,?)"), {name, password});
     w.written = inserted && tx.commit();
     return w;
 }

@@ -15,7 +15,7 @@ struct Profile {
 };
 
 // The row of CD 1; nullopt when there is none (or on an error).
-std::optional<Profile> Read_Profile();
+std::optional<Profile> readProfile();
 
 struct ProfileWrite {
     bool deleted = false;  // the old rows went
@@ -24,6 +24,6 @@ struct ProfileWrite {
 
 // Replaces the profile by one row, in one transaction: the old one stays when the new one
 // cannot be written. `rate` is written only when `withRate` (the household book).
-ProfileWrite Write_Profile(bool withRate, const QString& name, const QVariant& rate, const QString& password);
+ProfileWrite writeProfile(bool withRate, const QString& name, const QVariant& rate, const QString& password);
 
 }  // namespace ledger

@@ -8,7 +8,7 @@
 
 namespace ledger {
 
-SeriesData Yearly_Series(const QList<MonthSum>& months, bool balance) {
+SeriesData yearlySeries(const QList<MonthSum>& months, bool balance) {
     qint64 value[12] = {};
     qint64 running = 0;
     for (const MonthSum& m : months) {
@@ -29,7 +29,7 @@ SeriesData Yearly_Series(const QList<MonthSum>& months, bool balance) {
     return data;
 }
 
-SeriesData Monthly_Series(const QList<EntryRow>& rows, bool balance) {
+SeriesData monthlySeries(const QList<EntryRow>& rows, bool balance) {
     SeriesData data;
     qint64 running = 0;
     for (const EntryRow& r : rows) {
@@ -45,11 +45,11 @@ SeriesData Monthly_Series(const QList<EntryRow>& rows, bool balance) {
     return data;
 }
 
-SeriesData Read_Series(app::Program program, qint64 bankCode, qint64 itemCode, const Period& period) {
+SeriesData readSeries(app::Program program, qint64 bankCode, qint64 itemCode, const Period& period) {
     const bool bank = program == app::Program::Bank;
     const bool balance = itemCode < 1;
-    const DateRange range = Period_Range(period);
-    const QString yen = Yen_Sql(QStringLiteral("S01.KINGAKU"));
+    const DateRange range = periodRange(period);
+    const QString yen = yenSql(QStringLiteral("S01.KINGAKU"));
     // The item's kind only matters to the balance; an entry whose item is missing adds nothing.
     const QString join = balance ? QStringLiteral(" LEFT JOIN %1 AS I ON I.CD = S01.K_CD")
                                        .arg(bank ? QStringLiteral("T02") : QStringLiteral("T01"))
@@ -74,7 +74,7 @@ SeriesData Read_Series(app::Program program, qint64 bankCode, qint64 itemCode, c
               join + where + QStringLiteral(" ORDER BY S01.K_DATE, S01.CD");
     }
 
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return {};
     if (bank) q.addBindValue(bankCode);
@@ -92,19 +92,19 @@ SeriesData Read_Series(app::Program program, qint64 bankCode, qint64 itemCode, c
             if (ok) months << MonthSum{month, q.value(1).toLongLong(), q.value(2).toLongLong()};
         }
         if (q.lastError().isValid() || months.isEmpty()) return {};
-        return Yearly_Series(months, balance);
+        return yearlySeries(months, balance);
     }
     QList<EntryRow> rows;
     while (q.next()) {
         EntryRow r;
         r.date = q.value(0).toString();
         const QVariant amount = q.value(1);
-        if (db::Is_Numeric(amount)) r.amount = db::To_Cur(amount, 0);
-        if (balance && q.value(2).toBool()) r.sign = Is_Income(q.value(3)) ? 1 : -1;
+        if (db::isNumeric(amount)) r.amount = db::To_Cur(amount, 0);
+        if (balance && q.value(2).toBool()) r.sign = isIncome(q.value(3)) ? 1 : -1;
         rows << r;
     }
     if (q.lastError().isValid() || rows.isEmpty()) return {};
-    return Monthly_Series(rows, balance);
+    return monthlySeries(rows, balance);
 }
 
 }  // namespace ledger

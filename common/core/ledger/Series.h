@@ -35,14 +35,14 @@ struct EntryRow {
 // Twelve points /1 .. /12. Item series: the month's sum; balance series: the running balance
 // after the month's last entry. A month whose value is 0 has no point, also a month in which
 // the balance came back to exactly 0.
-SeriesData Yearly_Series(const QList<MonthSum>& months, bool balance);
+SeriesData yearlySeries(const QList<MonthSum>& months, bool balance);
 // One point per entry labelled "/dd". Item series: the stored amount; balance series: the
 // running balance of the period after the entry.
-SeriesData Monthly_Series(const QList<EntryRow>& rows, bool balance);
+SeriesData monthlySeries(const QList<EntryRow>& rows, bool balance);
 
 // Reads the period with one query and builds its series. itemCode below 1 gives the balance
 // series; bankCode is used by the bank book only. Empty when the period has no entries for the
 // selection or the query fails (no chart).
-SeriesData Read_Series(app::Program program, qint64 bankCode, qint64 itemCode, const Period& period);
+SeriesData readSeries(app::Program program, qint64 bankCode, qint64 itemCode, const Period& period);
 
 }  // namespace ledger

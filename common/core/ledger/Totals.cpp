@@ -10,15 +10,15 @@
 
 namespace ledger {
 
-DateRange Period_Range(const Period& p) {
+DateRange periodRange(const Period& p) {
     const QString yyyy = QStringLiteral("%1").arg(p.year, 4, 10, QLatin1Char('0'));
-    if (p.mode == 1) return Year_Range(yyyy);
-    return Month_Range(yyyy, QStringLiteral("%1").arg(p.month, 2, 10, QLatin1Char('0')));
+    if (p.mode == 1) return yearRange(yyyy);
+    return monthRange(yyyy, QStringLiteral("%1").arg(p.month, 2, 10, QLatin1Char('0')));
 }
 
-bool Is_Income(const QVariant& kind) { return db::Is_Numeric(kind) && db::To_Long(kind, -1) == 0; }
+bool isIncome(const QVariant& kind) { return db::isNumeric(kind) && db::To_Long(kind, -1) == 0; }
 
-QString Yen_Sql(const QString& column) {
+QString yenSql(const QString& column) {
     // Halves go to the even neighbour, as To_Cur rounds: round() of SQLite would take them away
     // from zero. CAST truncates toward zero; a fraction of exactly one half moves on only from an
     // odd whole number.
@@ -30,7 +30,7 @@ QString Yen_Sql(const QString& column) {
         .arg(column);
 }
 
-TotalsTable Make_Totals(QList<ItemSum> sums) {
+TotalsTable makeTotals(QList<ItemSum> sums) {
     std::stable_sort(sums.begin(), sums.end(), [](const ItemSum& a, const ItemSum& b) { return a.code < b.code; });
     TotalsTable t;
     for (const ItemSum& s : sums) {
@@ -38,9 +38,9 @@ TotalsTable Make_Totals(QList<ItemSum> sums) {
         TotalsLine line;
         line.code = s.code;
         line.name = s.name;
-        line.kindName = Kind_Name(s.kind);
+        line.kindName = kindName(s.kind);
         line.count = s.count;
-        line.amount = Is_Income(s.kind) ? s.amount : -s.amount;
+        line.amount = isIncome(s.kind) ? s.amount : -s.amount;
         line.average = s.count > 0 ? line.amount / s.count : 0;  // C++ division truncates toward zero
         t.grandTotal += line.amount;
         t.lines << line;
@@ -48,9 +48,9 @@ TotalsTable Make_Totals(QList<ItemSum> sums) {
     return t;
 }
 
-std::optional<QList<ItemSum>> Read_Item_Sums(app::Program program, qint64 bankCode, const Period& period) {
+std::optional<QList<ItemSum>> readItemSums(app::Program program, qint64 bankCode, const Period& period) {
     const bool bank = program == app::Program::Bank;
-    const DateRange range = Period_Range(period);
+    const DateRange range = periodRange(period);
     // One pass over the period through the date index (bank book: bank and date); the sums
     // per item are then joined with the item master, one look-up per item rather than per entry.
     const QString sql =
@@ -58,9 +58,9 @@ std::optional<QList<ItemSum>> Read_Item_Sums(app::Program program, qint64 bankCo
             "SELECT G.K_CD, I.NM, I.KIND, G.N, G.S FROM (SELECT K_CD, COUNT(*) AS N, SUM(%1) AS S "
             "FROM S01 WHERE %3K_DATE >= ? AND K_DATE < ? GROUP BY K_CD) AS G "
             "JOIN %2 AS I ON I.CD = G.K_CD ORDER BY G.K_CD")
-            .arg(Yen_Sql(QStringLiteral("KINGAKU")), bank ? QStringLiteral("T02") : QStringLiteral("T01"),
+            .arg(yenSql(QStringLiteral("KINGAKU")), bank ? QStringLiteral("T02") : QStringLiteral("T01"),
                  bank ? QStringLiteral("B_CD = ? AND ") : QString());
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return std::nullopt;
     if (bank) q.addBindValue(bankCode);
@@ -81,9 +81,9 @@ std::optional<QList<ItemSum>> Read_Item_Sums(app::Program program, qint64 bankCo
     return sums;
 }
 
-TotalsTable Period_Totals(app::Program program, qint64 bankCode, const Period& period) {
-    const auto sums = Read_Item_Sums(program, bankCode, period);
-    return sums ? Make_Totals(*sums) : TotalsTable{};
+TotalsTable periodTotals(app::Program program, qint64 bankCode, const Period& period) {
+    const auto sums = readItemSums(program, bankCode, period);
+    return sums ? makeTotals(*sums) : TotalsTable{};
 }
 
 }  // namespace ledger

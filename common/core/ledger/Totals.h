@@ -19,10 +19,10 @@ struct Period {
     int month = 0;  // 1..12; also held in yearly mode, where it is not used
 };
 // The half-open K_DATE range [from, to) of the period.
-DateRange Period_Range(const Period& p);
+DateRange periodRange(const Period& p);
 
 // Income is KIND 0; every other kind, and a missing one, counts as expense.
-bool Is_Income(const QVariant& kind);
+bool isIncome(const QVariant& kind);
 
 // One item's entries of the period, as the query sums them.
 struct ItemSum {
@@ -49,21 +49,21 @@ struct TotalsTable {
 };
 
 // The table from the per-item sums.
-TotalsTable Make_Totals(QList<ItemSum> sums);
+TotalsTable makeTotals(QList<ItemSum> sums);
 
 // SQL expression giving a stored amount as whole yen, as To_Cur with default 0 gives it: whole
 // numbers as they are, a fraction rounded to the nearest yen with halves to the even one, anything
 // else (Null, text) 0.
-QString Yen_Sql(const QString& column);
+QString yenSql(const QString& column);
 
 // Reads the per-item sums of a period with one query over the period's date range:
 // bank book: the entries of one bank by item of T02; household book: all entries by category
 // of T01. Entries without an item, or whose item is not in the master, are not counted.
 // nullopt when the query fails.
-std::optional<QList<ItemSum>> Read_Item_Sums(app::Program program, qint64 bankCode, const Period& period);
+std::optional<QList<ItemSum>> readItemSums(app::Program program, qint64 bankCode, const Period& period);
 
 // Reads and computes in one: the table of a bank's (bank book) or of all entries (household
 // book) of the period. A failed query gives an empty table.
-TotalsTable Period_Totals(app::Program program, qint64 bankCode, const Period& period);
+TotalsTable periodTotals(app::Program program, qint64 bankCode, const Period& period);
 
 }  // namespace ledger

@@ -85,7 +85,7 @@ UndoResult replaceRows(app::Program program, const BookChange& change, const QLi
             if (!r.values.value(bankColumn).isNull()) banks.insert(r.values.value(bankColumn).toLongLong());
     }
 
-    QSqlQuery del(db::Connection());
+    QSqlQuery del(db::connection());
     del.prepare(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(change.table));
     for (const RowImage& r : now) {
         del.bindValue(0, r.cd);
@@ -96,7 +96,7 @@ UndoResult replaceRows(app::Program program, const BookChange& change, const QLi
     }
     QStringList marks;
     for (int i = 0; i < change.columns.size(); ++i) marks << QStringLiteral("?");
-    QSqlQuery ins(db::Connection());
+    QSqlQuery ins(db::connection());
     ins.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                     .arg(change.table, change.columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
     for (const RowImage& r : then) {
@@ -116,7 +116,7 @@ UndoResult replaceRows(app::Program program, const BookChange& change, const QLi
             if (!row) return UndoResult::Failed;
             added << *row;
         }
-        ok = Restore_Chain(removed, added, error);
+        ok = restoreChain(removed, added, error);
     } else if (journal) {
         for (qint64 bank : banks) {
             const BankZan z = Recalc_BankZan(bank);
@@ -125,9 +125,9 @@ UndoResult replaceRows(app::Program program, const BookChange& change, const QLi
     } else {
         QList<qint64> masters = codes;
         if (change.table == QStringLiteral("T02"))
-            ok = Recalc_For_Items(masters, error);
+            ok = recalcForItems(masters, error);
         else if (program == app::Program::Purse)
-            ok = Recalc_For_Categories(masters, error);
+            ok = recalcForCategories(masters, error);
         else
             for (qint64 bank : masters) {
                 // A bank that comes back gets the balance of its rows.
@@ -148,7 +148,7 @@ UndoResult replaceRows(app::Program program, const BookChange& change, const QLi
 
 QList<RowImage> readRows(const QString& table, const QList<qint64>& cds, QStringList* columns, QString* error) {
     QList<RowImage> rows;
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT * FROM %1 WHERE CD=?").arg(table))) {
         if (error) *error = q.lastError().text();
@@ -174,7 +174,7 @@ QList<RowImage> readRows(const QString& table, const QList<qint64>& cds, QString
 
 QList<qint64> codesBetween(const QString& table, qint64 from, qint64 to) {
     QList<qint64> codes;
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT CD FROM %1 WHERE CD BETWEEN ? AND ? ORDER BY CD").arg(table));
     q.addBindValue(from);

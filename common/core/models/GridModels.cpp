@@ -9,7 +9,7 @@ QString number(qint64 v) { return QString::number(v); }
 QString optionalNumber(const std::optional<qint64>& v) { return v ? QString::number(*v) : QString(); }
 // A stored value shown as the grid shows it: a number as its digits, anything else as its text.
 QString numberText(const QVariant& v) {
-    if (!db::Is_Numeric(v)) return db::To_Str(v, QString());
+    if (!db::isNumeric(v)) return db::To_Str(v, QString());
     return QString::number(db::To_Long(v, 0));
 }
 
@@ -217,7 +217,7 @@ QString MasterListModel::text(int row, int column) const {
         // The list reads a kind as a whole number, 0 when it is none.
         case 2:
             return m_master == ledger::Master::Bank ? db::To_Str(r->zan, QString())
-                                                    : ledger::Kind_Name(db::To_Long(r->kind, 0));
+                                                    : ledger::kindName(db::To_Long(r->kind, 0));
         default: return {};
     }
 }
