@@ -209,7 +209,8 @@ int runExport(const QStringList& args) {
     QList<io::CellProblem> problems;
     const QByteArray bytes = io::encodeTable(t, options, &problems);
     if (!problems.isEmpty()) {
-        tell(QStringLiteral("%1 で書けない文字があるため、何も出力しませんでした").arg(io::encodingLabel(options.encoding)));
+        tell(QStringLiteral("%1 で書けない文字があるため、何も出力しませんでした")
+                 .arg(io::encodingLabel(options.encoding)));
         for (const io::CellProblem& p : problems) tell(p.message);
         return kFinding;
     }
@@ -276,9 +277,9 @@ int importOwn(const Args& a, const QString& help) {
     if (a.has(QStringLiteral("encoding")) && !(encoding = encodingOption(a, &why))) return usage(help, why);
     Book book;
     if (!openBook(a.positional[0], false, book)) return kUsage;
-    const io::ImportReport r =
-        io::importOwnExport(book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,
-                            a.positional[1], encoding);
+    const io::ImportReport r = io::importOwnExport(
+        book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,
+        a.positional[1], encoding);
     tellAll(r.lines());
     if (r.ok) return kDone;
     return r.fileUnreadable ? kUsage : kFinding;
@@ -288,11 +289,11 @@ int importOwn(const Args& a, const QString& help) {
 
 int runImport(const QStringList& args) {
     const QString help = QString::fromUtf8(kImportHelp);
-    const Args a = parseArgs(args,
-                             {"bank", "page", "month", "profile", "encoding", "skip", "date-col", "amount-col", "in-col",
-                              "out-col", "text-col", "item-in", "item-out", "category-in", "category-out", "rule",
-                              "table"},
-                             {"help", "dry-run"});
+    const Args a =
+        parseArgs(args,
+                  {"bank", "page", "month", "profile", "encoding", "skip", "date-col", "amount-col", "in-col",
+                   "out-col", "text-col", "item-in", "item-out", "category-in", "category-out", "rule", "table"},
+                  {"help", "dry-run"});
     if (a.flags.contains(QStringLiteral("help"))) {
         say(help);
         return kDone;
@@ -318,9 +319,10 @@ int runImport(const QStringList& args) {
     }
 
     // The mapping: the saved profile, then what the options say.
-    const QStringList mappingOptions{"encoding", "skip", "date-col", "amount-col", "in-col", "out-col", "text-col",
-                                     "item-in", "item-out", "category-in", "category-out", "rule"};
-    const bool given = std::any_of(mappingOptions.begin(), mappingOptions.end(), [&](const QString& o) { return a.has(o); });
+    const QStringList mappingOptions{"encoding", "skip",    "date-col", "amount-col",  "in-col",       "out-col",
+                                     "text-col", "item-in", "item-out", "category-in", "category-out", "rule"};
+    const bool given =
+        std::any_of(mappingOptions.begin(), mappingOptions.end(), [&](const QString& o) { return a.has(o); });
     const QString profile = a.value(QStringLiteral("profile"));
 
     Book book;
@@ -347,8 +349,8 @@ int runImport(const QStringList& args) {
         int* field;
         int low;
     };
-    const Column columns[] = {{"skip", &m.skipLines, 0},         {"date-col", &m.dateColumn, 1},
-                              {"amount-col", &m.amountColumn, 1}, {"in-col", &m.depositColumn, 1},
+    const Column columns[] = {{"skip", &m.skipLines, 0},           {"date-col", &m.dateColumn, 1},
+                              {"amount-col", &m.amountColumn, 1},  {"in-col", &m.depositColumn, 1},
                               {"out-col", &m.withdrawalColumn, 1}, {"text-col", &m.textColumn, 0}};
     for (const Column& c : columns) {
         if (!a.has(QString::fromLatin1(c.option))) continue;
@@ -359,9 +361,9 @@ int runImport(const QStringList& args) {
     // One way of giving the amount replaces the other.
     if (a.has(QStringLiteral("amount-col"))) m.depositColumn = m.withdrawalColumn = 0;
     if (a.has(QStringLiteral("in-col")) || a.has(QStringLiteral("out-col"))) m.amountColumn = 0;
-    for (const auto& [option, code] : {std::pair{"item-in", &m.depositCode}, std::pair{"category-in", &m.depositCode},
-                                       std::pair{"item-out", &m.withdrawalCode},
-                                       std::pair{"category-out", &m.withdrawalCode}}) {
+    for (const auto& [option, code] :
+         {std::pair{"item-in", &m.depositCode}, std::pair{"category-in", &m.depositCode},
+          std::pair{"item-out", &m.withdrawalCode}, std::pair{"category-out", &m.withdrawalCode}}) {
         if (!a.has(QString::fromLatin1(option))) continue;
         const auto v = wholeOption(a, QString::fromLatin1(option), 1, &why);
         if (!v) return usage(help, why);
@@ -457,7 +459,8 @@ int runSearch(const QStringList& args) {
         tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), r.error));
         return kUsage;
     }
-    say(bank ? QStringLiteral("番号\t日付\t銀行\t項目\t金額\t備考") : QStringLiteral("番号\t日付\tページ\t科目\t金額\t備考"));
+    say(bank ? QStringLiteral("番号\t日付\t銀行\t項目\t金額\t備考")
+             : QStringLiteral("番号\t日付\tページ\t科目\t金額\t備考"));
     for (const io::SearchHit& h : r.hits) {
         const QString where = bank ? QStringLiteral("%1 %2").arg(h.bank).arg(h.bankName) : QString::number(h.page);
         say(QStringLiteral("%1\t%2\t%3\t%4 %5\t%6\t%7")

@@ -89,12 +89,14 @@ TEST(ShiftJis, ACharacterItLacksIsNamedByRowAndColumnNeverReplaced) {
 }
 
 TEST(ShiftJis, DetectionAndUnreadableBytesNameTheirLine) {
-    EXPECT_EQ(detectEncoding(QByteArray("\xEF\xBB\xBF" "a,b")), Encoding::Utf8);
+    EXPECT_EQ(detectEncoding(QByteArray("\xEF\xBB\xBF"
+                                        "a,b")),
+              Encoding::Utf8);
     EXPECT_EQ(detectEncoding(QStringLiteral("日付,金額").toUtf8()), Encoding::Utf8);
     EXPECT_EQ(detectEncoding(encodeShiftJis(QStringLiteral("日付,金額"))), Encoding::ShiftJis);
     // A lead byte followed by a comma: the comma still separates, the line is marked.
-    const QByteArray bytes = encodeShiftJis(QStringLiteral("日付,金額\n")) + hex("81") + ",2\n" +
-                             encodeShiftJis(QStringLiteral("円,3\n"));
+    const QByteArray bytes =
+        encodeShiftJis(QStringLiteral("日付,金額\n")) + hex("81") + ",2\n" + encodeShiftJis(QStringLiteral("円,3\n"));
     const CsvFile f = readCsvBytes(bytes);
     ASSERT_TRUE(f.ok);
     EXPECT_EQ(f.encoding, Encoding::ShiftJis);
@@ -108,19 +110,19 @@ TEST(ShiftJis, DetectionAndUnreadableBytesNameTheirLine) {
 
 TEST(StatementDate, WesternAndEraFormsWithinEachEra) {
     const std::pair<const char*, const char*> good[] = {
-        {"2024/05/03", "2024/05/03"},   {"2024-5-3", "2024/05/03"},      {"2024.05.03", "2024/05/03"},
-        {"20240503", "2024/05/03"},     {"2024年5月3日", "2024/05/03"},  {"２０２４／０５／０３", "2024/05/03"},
-        {"R6.5.3", "2024/05/03"},       {"R06/05/03", "2024/05/03"},     {"r6-5-3", "2024/05/03"},
-        {"令和6年5月3日", "2024/05/03"}, {"令和元年5月1日", "2019/05/01"}, {"R1.5.1", "2019/05/01"},
-        {"H31.4.30", "2019/04/30"},     {"平成31年4月30日", "2019/04/30"}, {"平成元年1月8日", "1989/01/08"},
-        {"S64.1.7", "1989/01/07"},      {"昭和64年1月7日", "1989/01/07"}, {"S1.12.25", "1926/12/25"},
-        {"T15.12.24", "1926/12/24"},    {"M45.7.29", "1912/07/29"},      {"H12.2.29", "2000/02/29"},
+        {"2024/05/03", "2024/05/03"},    {"2024-5-3", "2024/05/03"},        {"2024.05.03", "2024/05/03"},
+        {"20240503", "2024/05/03"},      {"2024年5月3日", "2024/05/03"},    {"２０２４／０５／０３", "2024/05/03"},
+        {"R6.5.3", "2024/05/03"},        {"R06/05/03", "2024/05/03"},       {"r6-5-3", "2024/05/03"},
+        {"令和6年5月3日", "2024/05/03"}, {"令和元年5月1日", "2019/05/01"},  {"R1.5.1", "2019/05/01"},
+        {"H31.4.30", "2019/04/30"},      {"平成31年4月30日", "2019/04/30"}, {"平成元年1月8日", "1989/01/08"},
+        {"S64.1.7", "1989/01/07"},       {"昭和64年1月7日", "1989/01/07"},  {"S1.12.25", "1926/12/25"},
+        {"T15.12.24", "1926/12/24"},     {"M45.7.29", "1912/07/29"},        {"H12.2.29", "2000/02/29"},
         {" R６．５．３ ", "2024/05/03"}, {"㍻31年4月30日", "2019/04/30"},
     };
     for (const auto& [in, out] : good)
         EXPECT_EQ(parseStatementDate(QString::fromUtf8(in)), std::optional<QString>(QString::fromUtf8(out))) << in;
-    const char* bad[] = {"2024/02/30", "2023/2/29", "H31.5.1", "R1.4.30", "S64.1.8", "H1.1.7", "S1.12.24",
-                         "R0.5.1",     "X6.5.3",    "24/05/03", "2024/13/01", "", "令和6年5月", "M5.12.1"};
+    const char* bad[] = {"2024/02/30", "2023/2/29", "H31.5.1",  "R1.4.30",    "S64.1.8", "H1.1.7",     "S1.12.24",
+                         "R0.5.1",     "X6.5.3",    "24/05/03", "2024/13/01", "",        "令和6年5月", "M5.12.1"};
     for (const char* in : bad) EXPECT_FALSE(parseStatementDate(QString::fromUtf8(in))) << in;
 }
 

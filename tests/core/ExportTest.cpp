@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
 
 #include "core/db/Book.h"
 #include "core/db/Database.h"
@@ -19,14 +19,14 @@ using namespace io;
 namespace {
 
 class ExportTest : public AppTest {
-protected:
+  protected:
     // Every row of the program's tables with each value's type (quote() tells 5, 5.0 and '5'
     // apart), in code order.
     QStringList Dump(app::Program p) {
-        const QStringList tables = p == app::Program::Bank
-                                       ? QStringList{"T01 (CD, NM, ZAN)", "T02 (CD, NM, KIND)",
-                                                     "S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO)"}
-                                       : QStringList{"T01 (CD, NM, KIND)", "S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO)"};
+        const QStringList tables =
+            p == app::Program::Bank
+                ? QStringList{"T01 (CD, NM, ZAN)", "T02 (CD, NM, KIND)", "S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO)"}
+                : QStringList{"T01 (CD, NM, KIND)", "S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO)"};
         QStringList dump;
         for (const QString& t : tables) {
             const QString name = t.section(QLatin1Char(' '), 0, 0);
@@ -99,7 +99,8 @@ TEST_F(ExportTest, HouseholdBookRoundTripIsIdentical) {
     // The stored balances are kept as they are, right or not.
     Sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) SELECT rowid * 3, 1 + rowid / 4, "
         "'2024/0' || (1 + rowid / 4) || '/1' || rowid, 1 + rowid % 3, rowid * 100, rowid * 7, T FROM N");
-    Sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES (50, 3, '2024/03/31', 9, 1.25, NULL, 'x😀')");
+    Sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES (50, 3, '2024/03/31', 9, 1.25, NULL, "
+        "'x😀')");
     RoundTrip(app::Program::Purse, Encoding::Utf8);
 }
 
@@ -108,7 +109,8 @@ TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesOrCharactersAreNamed) {
     Sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0)");
     Sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
     Sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (1, '2024/04/30', 1, 1, 300000, NULL), "
-        "(2, '2024/05/01', 1, 2, 12.5, '絵文字😀'), (3, '2024/05/31', 1, 2, 800, NULL), (4, '2024/06/01', 1, 2, 1, NULL)");
+        "(2, '2024/05/01', 1, 2, 12.5, '絵文字😀'), (3, '2024/05/31', 1, 2, 800, NULL), (4, '2024/06/01', 1, 2, 1, "
+        "NULL)");
 
     const ExportTable may = journalTable(app::Program::Bank, {QStringLiteral("2024/05"), QStringLiteral("2024/05")});
     ASSERT_TRUE(may.ok);
@@ -157,9 +159,14 @@ TEST_F(ExportTest, TotalsOfASpanAddUpItsMonthsAndYears) {
     const ExportTable t = totalsTable(app::Program::Purse, {QStringLiteral("2022/12"), QStringLiteral("2024/01")});
     ASSERT_TRUE(t.ok) << t.error.toStdString();
     ASSERT_EQ(t.dataRows(), 3);
-    const qint64 income = Value("SELECT SUM(KINGAKU) FROM S01 WHERE K_CD = 1 AND K_DATE >= '2022/12' AND K_DATE < '2024/02'").toLongLong();
-    const qint64 expense = Value("SELECT SUM(KINGAKU) FROM S01 WHERE K_CD = 2 AND K_DATE >= '2022/12' AND K_DATE < '2024/02'").toLongLong();
-    EXPECT_EQ(t.csv.rows[1], (QStringList{"1", "小遣い", "収入", "14", QString::number(income), QString::number(income / 14)}));
+    const qint64 income =
+        Value("SELECT SUM(KINGAKU) FROM S01 WHERE K_CD = 1 AND K_DATE >= '2022/12' AND K_DATE < '2024/02'")
+            .toLongLong();
+    const qint64 expense =
+        Value("SELECT SUM(KINGAKU) FROM S01 WHERE K_CD = 2 AND K_DATE >= '2022/12' AND K_DATE < '2024/02'")
+            .toLongLong();
+    EXPECT_EQ(t.csv.rows[1],
+              (QStringList{"1", "小遣い", "収入", "14", QString::number(income), QString::number(income / 14)}));
     EXPECT_EQ(t.csv.rows[2][4], QString::number(-expense));
     EXPECT_EQ(t.csv.rows[3][1], QStringLiteral("合計"));
     EXPECT_EQ(t.csv.rows[3][4], QString::number(income - expense));
@@ -175,8 +182,8 @@ TEST_F(ExportTest, AHundredThousandRowsExportWellUnderTwoSeconds) {
     ASSERT_TRUE(sample::Fill_Sample(app::Program::Purse, 100000, &error)) << error.toStdString();
     QElapsedTimer timer;
     timer.start();
-    const ExportReport r = writeTable(journalTable(app::Program::Purse), Dir() + QStringLiteral("/all.csv"),
-                                      {Encoding::ShiftJis, false});
+    const ExportReport r =
+        writeTable(journalTable(app::Program::Purse), Dir() + QStringLiteral("/all.csv"), {Encoding::ShiftJis, false});
     const qint64 ms = timer.elapsed();
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.rows, 100000);

@@ -12,7 +12,7 @@ namespace {
 
 // The subcommands open the book themselves: the session gives it back first.
 class KakeiboIoTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         Start(app::Program::Bank);
         Sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0)");
@@ -38,10 +38,10 @@ protected:
 
 TEST_F(KakeiboIoTest, ImportSavesItsMappingUnderAProfileAndReusesIt) {
     const QString csv = Write("may.csv", io::encodeShiftJis(QStringLiteral("日付,摘要,入金,出金\n"
-                                                                          "R6.5.1,スーパー,,\"1,200\"\n"
-                                                                          "R6.5.25,給与,\"250,000\",\n")));
-    const QStringList mapping{"--encoding", "sjis", "--skip",   "1", "--date-col", "1", "--text-col", "2", "--in-col",
-                              "3",          "--out-col", "4", "--item-in",  "1", "--item-out", "2"};
+                                                                           "R6.5.1,スーパー,,\"1,200\"\n"
+                                                                           "R6.5.25,給与,\"250,000\",\n")));
+    const QStringList mapping{"--encoding", "sjis", "--skip",    "1", "--date-col", "1", "--text-col", "2",
+                              "--in-col",   "3",    "--out-col", "4", "--item-in",  "1", "--item-out", "2"};
     EXPECT_EQ(runImport(QStringList{m_book, csv, "--bank", "1", "--profile", "A明細", "--dry-run"} + mapping), 0);
     EXPECT_EQ(Rows(), 0);
     EXPECT_EQ(runImport({m_book, csv, "--bank", "1", "--profile", "A明細"}), 0);
@@ -53,7 +53,7 @@ TEST_F(KakeiboIoTest, ImportSavesItsMappingUnderAProfileAndReusesIt) {
     const QString bad = Write("bad.csv", QStringLiteral("2024/06/01,x,,100\n2024/06/02,y,,1O0\n").toUtf8());
     EXPECT_EQ(runImport({m_book, bad, "--bank", "1", "--profile", "A明細", "--skip", "0", "--encoding", "utf8"}), 1);
     EXPECT_EQ(Rows(), 2);
-    EXPECT_EQ(runImport({m_book, csv, "--page", "1", "--profile", "A明細"}), 2);   // a bank book
+    EXPECT_EQ(runImport({m_book, csv, "--page", "1", "--profile", "A明細"}), 2);  // a bank book
     EXPECT_EQ(runImport({m_book, csv, "--bank", "1", "--profile", "ないもの"}), 2);
     EXPECT_EQ(runImport({m_book, Dir() + "/missing.csv", "--bank", "1", "--profile", "A明細"}), 2);
 }

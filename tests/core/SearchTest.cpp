@@ -16,7 +16,7 @@ SearchQuery Text(const QString& text) {
 }
 
 class SearchTest : public AppTest {
-protected:
+  protected:
     QList<qint64> Numbers(const SearchResult& r) {
         QList<qint64> cds;
         for (const SearchHit& h : r.hits) cds << h.cd;
@@ -51,9 +51,10 @@ TEST_F(SearchTest, FindsEveryRowWhoseNoteOrCategoryHoldsTheWord) {
     q.fromDate = Value("SELECT MIN(K_DATE) FROM S01 WHERE CD > 1000").toString();
     const SearchResult dined = search(app::Program::Purse, q);
     ASSERT_TRUE(dined.ok);
-    EXPECT_EQ(Numbers(dined), Query(QStringLiteral("SELECT CD FROM S01 WHERE K_CD = 6 AND KINGAKU BETWEEN 1000 AND 2000 "
-                                                   "AND K_DATE >= ? ORDER BY CD"),
-                                    {q.fromDate}));
+    EXPECT_EQ(Numbers(dined),
+              Query(QStringLiteral("SELECT CD FROM S01 WHERE K_CD = 6 AND KINGAKU BETWEEN 1000 AND 2000 "
+                                   "AND K_DATE >= ? ORDER BY CD"),
+                    {q.fromDate}));
     ASSERT_FALSE(dined.hits.isEmpty());
     EXPECT_LT(*dined.hits.first().amount, 0);  // an expense, signed as the journal counts it
     EXPECT_EQ(dined.hits.first().codeName, QStringLiteral("外食"));

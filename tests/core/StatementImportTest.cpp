@@ -15,15 +15,15 @@ namespace {
 // A bank's statement in Shift_JIS: a header line, 和暦 dates, quoted amounts with thousands
 // separators, descriptions in half-width kana holding commas and quotes.
 QByteArray bankStatement() {
-    return encodeShiftJis(QStringLiteral(
-        "日付,摘要,お預入れ,お引出し,残高\r\n"
-        "R6.5.1,\"ｶｰﾄﾞ ｼﾖｳ, 5月分\",,\"12,345\",\"87,655\"\r\n"
-        "令和6年5月25日,給与　株式会社①,\"250,000\",,\"337,655\"\r\n"
-        "R06/05/31,\"利息 \"\"普通\"\"\",12,,\"337,667\"\r\n"));
+    return encodeShiftJis(
+        QStringLiteral("日付,摘要,お預入れ,お引出し,残高\r\n"
+                       "R6.5.1,\"ｶｰﾄﾞ ｼﾖｳ, 5月分\",,\"12,345\",\"87,655\"\r\n"
+                       "令和6年5月25日,給与　株式会社①,\"250,000\",,\"337,655\"\r\n"
+                       "R06/05/31,\"利息 \"\"普通\"\"\",12,,\"337,667\"\r\n"));
 }
 
 class BankImportTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         Start(app::Program::Bank);
         Sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', -100)");
@@ -106,8 +106,9 @@ TEST_F(BankImportTest, ReimportingAddsNothingAndNamesTheDuplicates) {
 
 TEST_F(BankImportTest, AnUnreadableLineWritesNothingAndIsNamed) {
     m_mapping.skipLines = 0;
-    const QByteArray csv = QStringLiteral("2024/05/01,A,100,\n2024/05/02,B,,200\n2024/05/03,C,12a,\n"
-                                          "2024/02/30,D,1,\n\n2024/05/04,E,,\n")
+    const QByteArray csv = QStringLiteral(
+                               "2024/05/01,A,100,\n2024/05/02,B,,200\n2024/05/03,C,12a,\n"
+                               "2024/02/30,D,1,\n\n2024/05/04,E,,\n")
                                .toUtf8();
     const ImportPreview p = Preview(csv);
     ASSERT_TRUE(p.ok);
@@ -162,7 +163,7 @@ TEST_F(BankImportTest, ProfilesAreKeptPerBankInTheImportSection) {
 TEST(StatementAmount, FormsBanksWrite) {
     const std::pair<const char*, qint64> good[] = {{"1,234", 1234},  {"-1,234", -1234}, {"¥1,234", 1234},
                                                    {"￥-500", -500}, {"1234円", 1234},  {"▲300", -300},
-                                                   {"１２０", 120},   {"+5", 5},         {"1000.00", 1000}};
+                                                   {"１２０", 120},  {"+5", 5},         {"1000.00", 1000}};
     for (const auto& [in, v] : good) EXPECT_EQ(parseStatementAmount(QString::fromUtf8(in)), v) << in;
     for (const char* in : {"12a", "1,23", "1.5", "--1", "¥", "▲-3"})
         EXPECT_FALSE(parseStatementAmount(QString::fromUtf8(in))) << in;
@@ -172,7 +173,7 @@ TEST(StatementAmount, FormsBanksWrite) {
 }
 
 class PurseImportTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         Start(app::Program::Purse);
         Sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費', 1), (3, '外食', 1)");
@@ -193,8 +194,9 @@ protected:
 };
 
 TEST_F(PurseImportTest, RowsGoOnThePageAndOtherMonthsAreLeftOut) {
-    const QByteArray csv = QStringLiteral("2024/05/20,-800,レストラン\n2024/05/01,3000,お小遣い\n"
-                                          "2024/06/02,-300,コンビニ\n")
+    const QByteArray csv = QStringLiteral(
+                               "2024/05/20,-800,レストラン\n2024/05/01,3000,お小遣い\n"
+                               "2024/06/02,-300,コンビニ\n")
                                .toUtf8();
     const ImportPreview p = previewStatementBytes(csv, m_mapping, m_target);
     ASSERT_TRUE(p.ok) << p.error.toStdString();

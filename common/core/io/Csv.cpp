@@ -1,13 +1,14 @@
 #include "core/io/Csv.h"
 
+#include <iconv.h>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <QDir>
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <iconv.h>
 #include <vector>
 
 namespace io {
@@ -27,9 +28,9 @@ constexpr quint16 kNone = 0xFFFF;
 
 struct Cp932 {
     bool ok = false;
-    std::array<int, 256> single{};      // the character of a byte, kLead or kInvalid
-    std::vector<char16_t> pairs;        // [(lead - 0x80) * 256 + trail]; 0: no character
-    std::vector<quint16> codes;         // [character]: one byte (< 0x100) or two; kNone: none
+    std::array<int, 256> single{};  // the character of a byte, kLead or kInvalid
+    std::vector<char16_t> pairs;    // [(lead - 0x80) * 256 + trail]; 0: no character
+    std::vector<quint16> codes;     // [character]: one byte (< 0x100) or two; kNone: none
 };
 
 // One character out of a conversion to UTF-32LE; -1 when the bytes do not make exactly one.
@@ -124,14 +125,22 @@ const Cp932& cp932() {
 // The characters JIS-based converters give for these CP932 characters.
 char16_t towardCp932(char16_t c) {
     switch (c) {
-        case 0x301C: return 0xFF5E;  // 〜 → ～
-        case 0x2212: return 0xFF0D;  // − → －
-        case 0x2016: return 0x2225;  // ‖ → ∥
-        case 0x00A2: return 0xFFE0;  // ¢ → ￠
-        case 0x00A3: return 0xFFE1;  // £ → ￡
-        case 0x00AC: return 0xFFE2;  // ¬ → ￢
-        case 0x2014: return 0x2015;  // — → ―
-        default: return c;
+        case 0x301C:
+            return 0xFF5E;  // 〜 → ～
+        case 0x2212:
+            return 0xFF0D;  // − → －
+        case 0x2016:
+            return 0x2225;  // ‖ → ∥
+        case 0x00A2:
+            return 0xFFE0;  // ¢ → ￠
+        case 0x00A3:
+            return 0xFFE1;  // £ → ￡
+        case 0x00AC:
+            return 0xFFE2;  // ¬ → ￢
+        case 0x2014:
+            return 0x2015;  // — → ―
+        default:
+            return c;
     }
 }
 
@@ -273,15 +282,31 @@ EncodedCsv encodeCsv(const CsvTable& table, Encoding encoding, bool bom) {
         for (int c = 0; c < row.size(); ++c) {
             if (c) e.bytes.append(',');
             const QString& f = row[c];
-            const bool emptyText = f.isEmpty() && !table.emptyText.isEmpty() &&
-                                   table.emptyText.contains(CsvTable::cellKey(r, c));
+            const bool emptyText =
+                f.isEmpty() && !table.emptyText.isEmpty() && table.emptyText.contains(CsvTable::cellKey(r, c));
             if (emptyText) {
                 e.bytes.append("\"\"");
                 continue;
             }
             const QString& text = needsQuotes(f) ? (field = quoted(f)) : f;
             if (encoding == Encoding::Utf8) {
-                e.bytes.append(text.toUtf8());
+                if (QStringView(text).isValidUtf16()) {
+                    e.bytes.append(text.toUtf8());
+                    continue;
+                }
+                // A lone surrogate (a broken character) has no UTF-8 form either.
+                QString whole;
+                for (qsizetype i = 0; i < text.size(); ++i) {
+                    const QChar ch = text[i];
+                    if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                        whole.append(ch).append(text[++i]);
+                    } else if (ch.isSurrogate()) {
+                        e.unencodable.append({r + 1, c + 1, ch.unicode()});
+                    } else {
+                        whole.append(ch);
+                    }
+                }
+                e.bytes.append(whole.toUtf8());
             } else {
                 missing.clear();
                 appendShiftJis(e.bytes, text, &missing);
@@ -337,8 +362,7 @@ QList<CsvRecord> parseCsv(const QString& text, int skipLines) {
                     field.append(c);
                     ++i;
                 }
-                if (!closed && rec.problem.isEmpty())
-                    rec.problem = QStringLiteral("引用符 \" が閉じていません");
+                if (!closed && rec.problem.isEmpty()) rec.problem = QStringLiteral("引用符 \" が閉じていません");
                 // Text between the closing quote and the next comma is kept, but the record is
                 // not well-formed.
                 const qsizetype after = i;

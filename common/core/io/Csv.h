@@ -46,8 +46,8 @@ struct Unencodable {
 };
 
 struct EncodedCsv {
-    QByteArray bytes;                   // the whole file; to be used only when `unencodable` is empty
-    QList<Unencodable> unencodable;     // every character that could not be written, in file order
+    QByteArray bytes;                // the whole file; to be used only when `unencodable` is empty
+    QList<Unencodable> unencodable;  // every character that could not be written, in file order
 };
 
 // The file's bytes. UTF-8 starts with a byte order mark when `bom` is set (spreadsheets then
@@ -71,11 +71,11 @@ QByteArray encodeShiftJis(const QString& text, QList<char32_t>* missing = nullpt
 // ---------------------------------------------------------------- reading
 
 struct CsvRecord {
-    int line = 0;            // the line of the file this record starts on, from 1
+    int line = 0;  // the line of the file this record starts on, from 1
     QStringList fields;
-    QList<int> emptyText;    // columns (from 0) written as "": empty text rather than no value
-    QString problem;         // how the record breaks the format (Japanese); empty when well-formed
-    bool isBlank() const;    // an empty line (or a record of empty fields only)
+    QList<int> emptyText;  // columns (from 0) written as "": empty text rather than no value
+    QString problem;       // how the record breaks the format (Japanese); empty when well-formed
+    bool isBlank() const;  // an empty line (or a record of empty fields only)
 };
 
 // The records of a file's text. The first `skipLines` lines are passed over as they are (a
@@ -87,19 +87,19 @@ QList<CsvRecord> parseCsv(const QString& text, int skipLines = 0);
 Encoding detectEncoding(const QByteArray& bytes);
 
 struct DecodedText {
-    QString text;                  // without a byte order mark
+    QString text;  // without a byte order mark
     Encoding encoding = Encoding::Utf8;
-    QList<int> badLines;           // lines (from 1) holding bytes the encoding cannot read
+    QList<int> badLines;  // lines (from 1) holding bytes the encoding cannot read
 };
 // The text of a file's bytes, in the given encoding or the detected one. Bytes that cannot be
 // read become U+FFFD and their lines are listed.
 DecodedText decodeText(const QByteArray& bytes, std::optional<Encoding> encoding = std::nullopt);
 
 struct CsvFile {
-    bool ok = false;               // false: the file could not be read (see error)
-    QString error;                 // names the file (Japanese)
+    bool ok = false;  // false: the file could not be read (see error)
+    QString error;    // names the file (Japanese)
     Encoding encoding = Encoding::Utf8;
-    QList<CsvRecord> records;      // a record holding unreadable bytes has its problem set
+    QList<CsvRecord> records;  // a record holding unreadable bytes has its problem set
 };
 CsvFile readCsvBytes(const QByteArray& bytes, std::optional<Encoding> encoding = std::nullopt, int skipLines = 0);
 CsvFile readCsvFile(const QString& path, std::optional<Encoding> encoding = std::nullopt, int skipLines = 0);

@@ -38,7 +38,7 @@ QString textOf(const QVariant& v) {
 // Builds the rows of a table from stored values, noting empty texts and values that should be
 // whole numbers and are not.
 class TableBuilder {
-public:
+  public:
     explicit TableBuilder(const QStringList& header) {
         m_t.csv.rows.reserve(1024);
         m_t.csv.rows << header;
@@ -72,7 +72,7 @@ public:
         return t;
     }
 
-private:
+  private:
     ExportTable m_t;
     QStringList m_row;
 };
@@ -122,12 +122,12 @@ QString checkSpan(const MonthSpan& span) {
 
 QStringList journalHeader(app::Program program) {
     if (program == app::Program::Bank)
-        return {QStringLiteral("番号"),     QStringLiteral("日付"),   QStringLiteral("銀行ｺｰﾄﾞ"),
-                QStringLiteral("銀行名"),   QStringLiteral("項目ｺｰﾄﾞ"), QStringLiteral("項目名"),
-                QStringLiteral("収入"),     QStringLiteral("支出"),   QStringLiteral("備考")};
-    return {QStringLiteral("番号"),   QStringLiteral("ページ"), QStringLiteral("日付"),
+        return {QStringLiteral("番号"),   QStringLiteral("日付"),     QStringLiteral("銀行ｺｰﾄﾞ"),
+                QStringLiteral("銀行名"), QStringLiteral("項目ｺｰﾄﾞ"), QStringLiteral("項目名"),
+                QStringLiteral("収入"),   QStringLiteral("支出"),     QStringLiteral("備考")};
+    return {QStringLiteral("番号"),     QStringLiteral("ページ"), QStringLiteral("日付"),
             QStringLiteral("科目ｺｰﾄﾞ"), QStringLiteral("科目名"), QStringLiteral("収入"),
-            QStringLiteral("支出"),   QStringLiteral("差引"),   QStringLiteral("備考")};
+            QStringLiteral("支出"),     QStringLiteral("差引"),   QStringLiteral("備考")};
 }
 
 QStringList mastersHeader(app::Program program) {
@@ -146,15 +146,16 @@ ExportTable journalTable(app::Program program, const MonthSpan& span) {
     QSqlQuery q(db::Connection());
     // Income as each journal window decides it: the bank book by the item's kind read as a
     // number, the household book as its balance chain counts (KIND = 0).
-    const QString sql =
-        bank ? QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.B_CD, T01.NM, S01.K_CD, T02.NM, T02.CD IS NOT NULL, "
-                              "T02.KIND, S01.KINGAKU, S01.BIKO FROM S01 LEFT JOIN T01 ON T01.CD = S01.B_CD "
-                              "LEFT JOIN T02 ON T02.CD = S01.K_CD%1 ORDER BY S01.K_DATE, S01.CD")
-                   .arg(where)
-             : QStringLiteral("SELECT S01.CD, S01.P_CD, S01.K_DATE, S01.K_CD, T01.NM, T01.KIND = 0, S01.KINGAKU, "
-                              "S01.ZAN, S01.BIKO FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD%1 "
-                              "ORDER BY S01.P_CD, S01.K_DATE, S01.CD")
-                   .arg(where);
+    const QString sql = bank ? QStringLiteral(
+                                   "SELECT S01.CD, S01.K_DATE, S01.B_CD, T01.NM, S01.K_CD, T02.NM, T02.CD IS NOT NULL, "
+                                   "T02.KIND, S01.KINGAKU, S01.BIKO FROM S01 LEFT JOIN T01 ON T01.CD = S01.B_CD "
+                                   "LEFT JOIN T02 ON T02.CD = S01.K_CD%1 ORDER BY S01.K_DATE, S01.CD")
+                                   .arg(where)
+                             : QStringLiteral(
+                                   "SELECT S01.CD, S01.P_CD, S01.K_DATE, S01.K_CD, T01.NM, T01.KIND = 0, S01.KINGAKU, "
+                                   "S01.ZAN, S01.BIKO FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD%1 "
+                                   "ORDER BY S01.P_CD, S01.K_DATE, S01.CD")
+                                   .arg(where);
     if (!run(q, sql, binds)) return b.failed(readError(q));
     while (q.next()) {
         b.beginRow();
@@ -232,7 +233,8 @@ ExportTable totalsTable(app::Program program, const MonthSpan& span, std::option
     MonthSpan s = span;
     bool ok = false;
     if (s.from.isEmpty()) s.from = db::Scalar(QStringLiteral("SELECT substr(MIN(K_DATE), 1, 7) FROM S01")).toString();
-    if (s.to.isEmpty()) s.to = db::Scalar(QStringLiteral("SELECT substr(MAX(K_DATE), 1, 7) FROM S01"), {}, &ok).toString();
+    if (s.to.isEmpty())
+        s.to = db::Scalar(QStringLiteral("SELECT substr(MAX(K_DATE), 1, 7) FROM S01"), {}, &ok).toString();
     const auto first = ledger::Month_Start(s.from);
     const auto last = ledger::Month_Start(s.to);
     // The span as whole years where it can, months at its ends: few queries over many years.
@@ -296,8 +298,8 @@ ExportTable totalsTable(app::Program program, const MonthSpan& span, std::option
             b.text(QString::number(code));
             b.text(name);
         }
-        for (const QString& t : {QString(), QStringLiteral("合計"), QString(), QString(),
-                                 QString::number(table.grandTotal), QString()})
+        for (const QString& t :
+             {QString(), QStringLiteral("合計"), QString(), QString(), QString::number(table.grandTotal), QString()})
             b.text(t);
         b.endRow();
     }
@@ -322,8 +324,8 @@ QByteArray encodeTable(const ExportTable& table, const ExportOptions& options, Q
                               QStringLiteral("%1 行目 %2 列 (%3): 文字%4は %5 にありません")
                                   .arg(u.row)
                                   .arg(u.column)
-                                  .arg(u.column <= header.size() ? header[u.column - 1] : QString(),
-                                       describeChar(u.ch), encodingLabel(options.encoding))});
+                                  .arg(u.column <= header.size() ? header[u.column - 1] : QString(), describeChar(u.ch),
+                                       encodingLabel(options.encoding))});
     }
     return std::move(e.bytes);
 }

@@ -28,9 +28,9 @@ struct CellProblem {
 
 struct ExportTable {
     bool ok = false;
-    QString error;               // why the table could not be read
-    CsvTable csv;                // header first
-    QList<CellProblem> problems; // stored values that are not whole numbers
+    QString error;                // why the table could not be read
+    CsvTable csv;                 // header first
+    QList<CellProblem> problems;  // stored values that are not whole numbers
     int dataRows() const { return csv.rows.isEmpty() ? 0 : int(csv.rows.size()) - 1; }
 };
 
@@ -71,11 +71,11 @@ struct ExportOptions {
 };
 
 struct ExportReport {
-    bool ok = false;               // the file was written
+    bool ok = false;  // the file was written
     QString path;
-    int rows = 0;                  // data rows written, header not counted
-    QList<CellProblem> problems;   // values not whole numbers; characters the encoding lacks
-    QString error;                 // why nothing was written (Japanese, naming the file)
+    int rows = 0;                 // data rows written, header not counted
+    QList<CellProblem> problems;  // values not whole numbers; characters the encoding lacks
+    QString error;                // why nothing was written (Japanese, naming the file)
     bool hasFindings() const { return !problems.isEmpty(); }
     // What happened, in Japanese, one line each: the outcome, then every problem.
     QStringList lines() const;

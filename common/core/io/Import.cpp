@@ -145,7 +145,8 @@ QString ImportMapping::check() const {
 
 QString ImportMapping::toJson() const {
     QJsonObject o;
-    if (encoding) o[QStringLiteral("encoding")] = *encoding == Encoding::Utf8 ? QStringLiteral("utf8") : QStringLiteral("sjis");
+    if (encoding)
+        o[QStringLiteral("encoding")] = *encoding == Encoding::Utf8 ? QStringLiteral("utf8") : QStringLiteral("sjis");
     o[QStringLiteral("skip")] = skipLines;
     o[QStringLiteral("dateCol")] = dateColumn;
     o[QStringLiteral("amountCol")] = amountColumn;
@@ -238,9 +239,8 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
         p.error = QStringLiteral("データベースを読めません");
         return p;
     }
-    for (const auto& [code, deposit, what] :
-         {std::tuple{mapping.depositCode, true, QStringLiteral("入金")},
-          std::tuple{mapping.withdrawalCode, false, QStringLiteral("出金")}}) {
+    for (const auto& [code, deposit, what] : {std::tuple{mapping.depositCode, true, QStringLiteral("入金")},
+                                              std::tuple{mapping.withdrawalCode, false, QStringLiteral("出金")}}) {
         if (code < 1) {
             p.error = QStringLiteral("%1の%2を指定してください").arg(what, codeWord(program));
             return p;
@@ -355,12 +355,13 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
     if (!minDate.isEmpty()) {
         QSqlQuery q(db::Connection());
         q.setForwardOnly(true);
-        q.prepare(bank ? QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.KINGAKU, T02.KIND, T02.CD IS NOT NULL, S01.BIKO "
-                                        "FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD "
-                                        "WHERE S01.B_CD = ? AND S01.K_DATE >= ? AND S01.K_DATE <= ?")
-                       : QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.KINGAKU, T01.KIND, T01.CD IS NOT NULL, S01.BIKO "
-                                        "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
-                                        "WHERE S01.K_DATE >= ? AND S01.K_DATE <= ?"));
+        q.prepare(bank
+                      ? QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.KINGAKU, T02.KIND, T02.CD IS NOT NULL, S01.BIKO "
+                                       "FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD "
+                                       "WHERE S01.B_CD = ? AND S01.K_DATE >= ? AND S01.K_DATE <= ?")
+                      : QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.KINGAKU, T01.KIND, T01.CD IS NOT NULL, S01.BIKO "
+                                       "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
+                                       "WHERE S01.K_DATE >= ? AND S01.K_DATE <= ?"));
         if (bank) q.addBindValue(target.bank);
         q.addBindValue(minDate);
         q.addBindValue(maxDate);
@@ -379,8 +380,9 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
     // The page's month (household book).
     QString month = target.pageMonth;
     if (!bank && month.isEmpty()) {
-        month = db::Scalar(QStringLiteral("SELECT substr(K_DATE, 1, 7) FROM S01 WHERE P_CD = ? ORDER BY K_DATE, CD LIMIT 1"),
-                           {target.page})
+        month = db::Scalar(
+                    QStringLiteral("SELECT substr(K_DATE, 1, 7) FROM S01 WHERE P_CD = ? ORDER BY K_DATE, CD LIMIT 1"),
+                    {target.page})
                     .toString();
         if (month.isEmpty()) {
             std::map<QString, int> months;
@@ -433,8 +435,10 @@ ImportReport applyStatement(const ImportPreview& preview) {
         return r;
     }
     for (const PreviewRow& row : preview.rows) {
-        if (row.status == RowStatus::Unreadable) r.refused.append({row.line, row.reason});
-        else if (!row.ticked) ++(row.status == RowStatus::Duplicate ? r.duplicates : r.leftOut);
+        if (row.status == RowStatus::Unreadable)
+            r.refused.append({row.line, row.reason});
+        else if (!row.ticked)
+            ++(row.status == RowStatus::Duplicate ? r.duplicates : r.leftOut);
     }
     if (!r.refused.isEmpty()) {
         r.error = QStringLiteral("読めない行が %1 行あるため、何も書き込みませんでした").arg(r.refused.size());
@@ -478,9 +482,10 @@ ImportReport applyStatement(const ImportPreview& preview) {
         return r;
     }
     QSqlQuery ins(db::Connection());
-    ins.prepare(bank ? QStringLiteral("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)")
-                     : QStringLiteral("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) "
-                                      "VALUES (?, ?, ?, ?, ?, 0, ?)"));
+    ins.prepare(
+        bank ? QStringLiteral("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)")
+             : QStringLiteral("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) "
+                              "VALUES (?, ?, ?, ?, ?, 0, ?)"));
     qint64 cd = highest;
     QString error;
     for (const PreviewRow* row : rows) {
@@ -526,9 +531,10 @@ ImportReport applyStatement(const ImportPreview& preview) {
 QStringList ImportReport::lines() const {
     QStringList out;
     if (ok)
-        out << (!added        ? QStringLiteral("追加した行はありません")
-                : firstNumber ? QStringLiteral("%1 件を追加しました (番号 %2～%3)").arg(added).arg(firstNumber).arg(lastNumber)
-                              : QStringLiteral("%1 件を追加しました").arg(added));
+        out << (!added ? QStringLiteral("追加した行はありません")
+                : firstNumber
+                    ? QStringLiteral("%1 件を追加しました (番号 %2～%3)").arg(added).arg(firstNumber).arg(lastNumber)
+                    : QStringLiteral("%1 件を追加しました").arg(added));
     else
         out << error;
     if (duplicates) out << QStringLiteral("重複のため %1 件を取り込みませんでした").arg(duplicates);
@@ -601,9 +607,9 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
     }
     const QStringList header = journal ? journalHeader(program) : mastersHeader(program);
     if (file.records.isEmpty() || file.records.first().fields != header) {
-        r.error = QStringLiteral("このプログラムが書き出した%1の CSV ではありません (1 行目が %2 ではありません)")
-                      .arg(journal ? QStringLiteral("仕訳") : QStringLiteral("マスター"),
-                           header.join(QLatin1Char(',')));
+        r.error =
+            QStringLiteral("このプログラムが書き出した%1の CSV ではありません (1 行目が %2 ではありません)")
+                .arg(journal ? QStringLiteral("仕訳") : QStringLiteral("マスター"), header.join(QLatin1Char(',')));
         r.fileUnreadable = true;
         return r;
     }
@@ -670,7 +676,9 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
             continue;
         }
         if (codes[into].contains(cd)) {
-            refuse(QStringLiteral("%1 %2 が二度あります").arg(journal ? QStringLiteral("番号") : QStringLiteral("ｺｰﾄﾞ")).arg(cd));
+            refuse(QStringLiteral("%1 %2 が二度あります")
+                       .arg(journal ? QStringLiteral("番号") : QStringLiteral("ｺｰﾄﾞ"))
+                       .arg(cd));
             continue;
         }
         codes[into].insert(cd);
@@ -701,9 +709,10 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
     }
     QSqlQuery q[2] = {QSqlQuery(db::Connection()), QSqlQuery(db::Connection())};
     if (journal) {
-        q[0].prepare(bank ? QStringLiteral("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)")
-                          : QStringLiteral("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) "
-                                           "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        q[0].prepare(
+            bank ? QStringLiteral("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)")
+                 : QStringLiteral("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?)"));
     } else {
         q[0].prepare(bank ? QStringLiteral("INSERT INTO T01 (CD, NM, ZAN) VALUES (?, ?, ?)")
                           : QStringLiteral("INSERT INTO T01 (CD, NM, KIND) VALUES (?, ?, ?)"));

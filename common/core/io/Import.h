@@ -31,16 +31,16 @@ struct ImportMapping {
     std::optional<Encoding> encoding;  // nullopt: detected from the file
     int skipLines = 0;                 // lines at the top that are not rows (a header, a preamble)
     int dateColumn = 1;
-    int amountColumn = 0;              // one signed amount: deposits positive, withdrawals negative
-    int depositColumn = 0;             // or separate deposit and withdrawal amounts
+    int amountColumn = 0;   // one signed amount: deposits positive, withdrawals negative
+    int depositColumn = 0;  // or separate deposit and withdrawal amounts
     int withdrawalColumn = 0;
-    int textColumn = 0;                // the description, stored in 備考
+    int textColumn = 0;  // the description, stored in 備考
     // The first rule whose text the description contains chooses the code, if the code's kind
     // fits the row (an income code for a deposit, an expense code for a withdrawal); else the
     // default of the row's direction.
     QList<ImportRule> rules;
-    qint64 depositCode = 0;            // an income item (category)
-    qint64 withdrawalCode = 0;         // an expense item (category)
+    qint64 depositCode = 0;     // an income item (category)
+    qint64 withdrawalCode = 0;  // an expense item (category)
 
     // Why the columns cannot be used (Japanese); empty when they can. Codes are checked
     // against the book by previewStatement().
@@ -52,8 +52,8 @@ struct ImportMapping {
 // Where a statement's rows go.
 struct ImportTarget {
     app::Program program = app::Program::Bank;
-    qint64 bank = 0;     // bank book: the bank
-    qint64 page = 0;     // household book: the page
+    qint64 bank = 0;  // bank book: the bank
+    qint64 page = 0;  // household book: the page
     // Household book: the month "yyyy/mm" the page keeps. Empty: the month of the page's first
     // row; for an empty page, the month most of the statement's rows carry.
     QString pageMonth;
@@ -69,25 +69,25 @@ enum class RowStatus {
 };
 
 struct PreviewRow {
-    int line = 0;              // where the line starts in the file, from 1
-    QStringList fields;        // as read
-    QString date;              // "yyyy/mm/dd"; empty when it cannot be read
-    qint64 amount = 0;         // signed: a deposit is positive
+    int line = 0;        // where the line starts in the file, from 1
+    QStringList fields;  // as read
+    QString date;        // "yyyy/mm/dd"; empty when it cannot be read
+    qint64 amount = 0;   // signed: a deposit is positive
     QString description;
-    qint64 code = 0;           // the item (category) chosen
+    qint64 code = 0;  // the item (category) chosen
     QString codeName;
-    bool ticked = false;       // to be written; a window may change it
+    bool ticked = false;  // to be written; a window may change it
     RowStatus status = RowStatus::Ready;
-    QString reason;            // why it is not ticked / cannot be read (Japanese); empty when ticked
+    QString reason;  // why it is not ticked / cannot be read (Japanese); empty when ticked
 };
 
 struct ImportPreview {
-    bool ok = false;           // false: nothing could be looked at (see error)
-    QString error;             // the file or the mapping is wrong (Japanese, naming the file)
+    bool ok = false;  // false: nothing could be looked at (see error)
+    QString error;    // the file or the mapping is wrong (Japanese, naming the file)
     QString file;
     Encoding encoding = Encoding::Utf8;
-    ImportTarget target;       // with the page's month decided
-    QList<PreviewRow> rows;    // one per line that is not blank, in file order
+    ImportTarget target;     // with the page's month decided
+    QList<PreviewRow> rows;  // one per line that is not blank, in file order
     int count(RowStatus s) const;
     int tickedCount() const;
     bool canApply() const { return ok && count(RowStatus::Unreadable) == 0; }
@@ -103,17 +103,17 @@ struct Refusal {
 };
 
 struct ImportReport {
-    bool ok = false;           // the import went through (nothing written when false)
-    QString error;             // why nothing was written (Japanese)
+    bool ok = false;              // the import went through (nothing written when false)
+    QString error;                // why nothing was written (Japanese)
     bool fileUnreadable = false;  // the CSV could not be read, or is not what was asked for
     int added = 0;
-    int duplicates = 0;        // duplicates left unticked
-    int leftOut = 0;           // other rows left unticked (another month, 0 yen, unticked by hand)
-    QList<Refusal> refused;    // lines that could not be read: nothing was written
-    qint64 firstNumber = 0;    // record numbers given to the added rows
+    int duplicates = 0;      // duplicates left unticked
+    int leftOut = 0;         // other rows left unticked (another month, 0 yen, unticked by hand)
+    QList<Refusal> refused;  // lines that could not be read: nothing was written
+    qint64 firstNumber = 0;  // record numbers given to the added rows
     qint64 lastNumber = 0;
     bool hasFindings() const { return !refused.isEmpty(); }
-    QStringList lines() const; // Japanese, one line each: the outcome, then every refused line
+    QStringList lines() const;  // Japanese, one line each: the outcome, then every refused line
 };
 
 // Writes the preview's ticked rows (with the codes they hold) in one transaction: record

@@ -1,5 +1,6 @@
 #include "core/io/Search.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -36,8 +37,9 @@ SearchResult search(app::Program program, const SearchQuery& query) {
         // The names are matched once in their small masters; the journal is scanned for the
         // note and for those codes.
         const QString pattern = containsPattern(query.text);
-        QString any = QStringLiteral("(S01.BIKO LIKE ? ESCAPE '\\' OR S01.K_CD IN (SELECT CD FROM %1 WHERE NM LIKE ? "
-                                     "ESCAPE '\\')")
+        QString any = QStringLiteral(
+                          "(S01.BIKO LIKE ? ESCAPE '\\' OR S01.K_CD IN (SELECT CD FROM %1 WHERE NM LIKE ? "
+                          "ESCAPE '\\')")
                           .arg(items);
         binds << pattern << pattern;
         if (bank) {
@@ -66,16 +68,41 @@ SearchResult search(app::Program program, const SearchQuery& query) {
         where << QStringLiteral("S01.B_CD = ?");
         binds << *query.bank;
     }
+    // Names come from the masters, read whole (a few rows each), rather than joined to every
+    // row found. The order by a sort of the rows found: walking the date index over the whole
+    // journal would fetch every row at random.
+    struct Name {
+        QString name;
+        bool income = false;
+    };
+    QHash<qint64, Name> codes, banks;
+    QSqlQuery m(db::Connection());
+    m.setForwardOnly(true);
+    if (!m.exec(QStringLiteral("SELECT CD, NM, KIND FROM %1").arg(items))) {
+        r.error = m.lastError().text();
+        return r;
+    }
+    // The bank book reads the kind as a number, the household chain as KIND = 0; for any kind
+    // a person sets (0, 1, 2) both agree.
+    while (m.next())
+        codes.insert(m.value(0).toLongLong(),
+                     {m.value(1).toString(), db::Is_Numeric(m.value(2)) && db::To_Long(m.value(2), 1) == 0});
+    if (bank) {
+        if (!m.exec(QStringLiteral("SELECT CD, NM FROM T01"))) {
+            r.error = m.lastError().text();
+            return r;
+        }
+        while (m.next()) banks.insert(m.value(0).toLongLong(), {m.value(1).toString(), false});
+    }
+    m.finish();
+
     const QString sql =
-        bank ? QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.B_CD, B.NM, S01.K_CD, I.NM, I.CD IS NOT NULL, I.KIND, "
-                              "S01.KINGAKU, S01.BIKO FROM S01 LEFT JOIN T01 AS B ON B.CD = S01.B_CD "
-                              "LEFT JOIN T02 AS I ON I.CD = S01.K_CD%1 ORDER BY S01.K_DATE, S01.CD")
-             : QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.P_CD, NULL, S01.K_CD, I.NM, I.CD IS NOT NULL, I.KIND, "
-                              "S01.KINGAKU, S01.BIKO FROM S01 LEFT JOIN T01 AS I ON I.CD = S01.K_CD%1 "
-                              "ORDER BY S01.K_DATE, S01.CD");
+        QStringLiteral("SELECT CD, K_DATE, %1, K_CD, KINGAKU, BIKO FROM S01%2 ORDER BY +K_DATE, CD")
+            .arg(bank ? QStringLiteral("B_CD") : QStringLiteral("P_CD"),
+                 where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")));
     QSqlQuery q(db::Connection());
     q.setForwardOnly(true);
-    if (!q.prepare(sql.arg(where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "))))) {
+    if (!q.prepare(sql)) {
         r.error = q.lastError().text();
         return r;
     }
@@ -88,18 +115,28 @@ SearchResult search(app::Program program, const SearchQuery& query) {
         SearchHit h;
         h.cd = q.value(0).toLongLong();
         h.date = q.value(1).toString();
-        (bank ? h.bank : h.page) = db::To_Long(q.value(2), 0);
-        h.bankName = q.value(3).toString();
-        h.code = db::To_Long(q.value(4), 0);
-        h.codeName = q.value(5).toString();
-        // The bank book reads the kind as a number, the household chain as KIND = 0; for any
-        // kind a person sets (0, 1, 2) both agree.
-        h.income = q.value(6).toBool() && db::Is_Numeric(q.value(7)) && db::To_Long(q.value(7), 1) == 0;
-        if (db::Is_Numeric(q.value(8))) {
-            const qint64 a = db::To_Cur(q.value(8), 0);
+        const qint64 owner = db::To_Long(q.value(2), 0);
+        if (bank) {
+            h.bank = owner;
+            h.bankName = banks.value(owner).name;
+        } else {
+            h.page = owner;
+        }
+        const QVariant code = q.value(3);
+        h.code = db::To_Long(code, 0);
+        if (!code.isNull()) {
+            const auto it = codes.constFind(h.code);
+            if (it != codes.constEnd()) {
+                h.codeName = it->name;
+                h.income = it->income;
+            }
+        }
+        const QVariant amount = q.value(4);
+        if (db::Is_Numeric(amount)) {
+            const qint64 a = db::To_Cur(amount, 0);
             h.amount = h.income ? a : -a;
         }
-        h.note = q.value(9).toString();
+        h.note = q.value(5).toString();
         r.hits << h;
     }
     if (q.lastError().isValid()) {

@@ -28,13 +28,13 @@ struct SearchQuery {
 struct SearchHit {
     qint64 cd = 0;
     QString date;
-    qint64 page = 0;                // household book
-    qint64 bank = 0;                // bank book
+    qint64 page = 0;  // household book
+    qint64 bank = 0;  // bank book
     QString bankName;
-    qint64 code = 0;                // item / category
+    qint64 code = 0;  // item / category
     QString codeName;
-    bool income = false;            // as the journal counts it (KIND 0; a missing item is an expense)
-    std::optional<qint64> amount;   // signed: income positive; empty when the stored value is no number
+    bool income = false;           // as the journal counts it (KIND 0; a missing item is an expense)
+    std::optional<qint64> amount;  // signed: income positive; empty when the stored value is no number
     QString note;
 };
 

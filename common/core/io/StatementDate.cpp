@@ -15,11 +15,8 @@ struct EraDef {
 };
 // Newest first: an era ends where the one after it begins.
 const EraDef kEras[] = {
-    {u'R', u"令和", 2019, 2019, 5, 1},
-    {u'H', u"平成", 1989, 1989, 1, 8},
-    {u'S', u"昭和", 1926, 1926, 12, 25},
-    {u'T', u"大正", 1912, 1912, 7, 30},
-    {u'M', u"明治", 1868, 1873, 1, 1},
+    {u'R', u"令和", 2019, 2019, 5, 1},  {u'H', u"平成", 1989, 1989, 1, 8}, {u'S', u"昭和", 1926, 1926, 12, 25},
+    {u'T', u"大正", 1912, 1912, 7, 30}, {u'M', u"明治", 1868, 1873, 1, 1},
 };
 
 QString dateText(const QDate& d) { return d.toString(QStringLiteral("yyyy/MM/dd")); }
