@@ -83,22 +83,22 @@ QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(p
 
 // The open book, closed again when the subcommand ends.
 struct Book {
-    ~Book() { db::Close_Database(); }
+    ~Book() { db::closeDatabase(); }
     app::Program program = app::Program::Bank;
 };
 
 // Opens the book and tells which program's it is by its journal's columns.
 bool openBook(const QString& path, bool readOnly, Book& book) {
     QString error;
-    if (!db::Open_Database(path, &error, readOnly)) {
+    if (!db::openDatabase(path, &error, readOnly)) {
         tell(error);
         return false;
     }
-    if (!readOnly && db::Is_Read_Only()) {
+    if (!readOnly && db::isReadOnly()) {
         tell(QStringLiteral("データベースに書き込めません: %1").arg(shown(path)));
         return false;
     }
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     QSet<QString> columns;
     if (q.exec(QStringLiteral("PRAGMA table_info(S01)")))
         while (q.next()) columns.insert(q.value(1).toString().toUpper());
@@ -111,12 +111,12 @@ bool openBook(const QString& path, bool readOnly, Book& book) {
         return false;
     }
     // The settings (import profiles) are the program's own.
-    app::Set_Product(book.program);
+    app::setProduct(book.program);
     return true;
 }
 
 std::optional<qint64> wholeOption(const Args& a, const QString& name, qint64 low, QString* why) {
-    const auto v = db::Parse_Whole(a.value(name));
+    const auto v = db::parseWhole(a.value(name));
     if (!v || *v < low) {
         *why = QStringLiteral("--%1 には %2 以上の整数を指定してください: %3").arg(name).arg(low).arg(a.value(name));
         return std::nullopt;
@@ -146,7 +146,7 @@ const char* const kExportHelp =
     "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
     "  --bank N      totals: 銀行帳で一つの銀行だけ\n"
     "  --out         書き出すファイル (権限 0600)。省略すると標準出力へ\n"
-    "  --encoding    utf8 (既定。ファイルには BOM を付けます) か sjis (Windows の Shift_JIS)\n"
+    "  --encoding    utf8 (既定。ファイルには BOM を付けます) か sjis (Windows の shiftJIS)\n"
     "  --no-bom      UTF-8 のファイルに BOM を付けません\n"
     "終了状態: 0 成功、1 整数でない値や書けない文字がある、2 使い方の誤りや読めないファイル";
 
@@ -203,7 +203,7 @@ int runExport(const QStringList& args) {
     // Standard output: no byte order mark, which would only disturb a pipe.
     options.bom = false;
     if (options.encoding == io::Encoding::ShiftJis && !io::shiftJisAvailable()) {
-        tell(QStringLiteral("この環境では Shift_JIS で書けません"));
+        tell(QStringLiteral("この環境では shiftJIS で書けません"));
         return kUsage;
     }
     QList<io::CellProblem> problems;
@@ -373,7 +373,7 @@ int runImport(const QStringList& args) {
         m.rules.clear();
         for (const QString& r : a.values.value(QStringLiteral("rule"))) {
             const int eq = int(r.lastIndexOf(QLatin1Char('=')));
-            const auto code = eq > 0 ? db::Parse_Whole(r.mid(eq + 1)) : std::nullopt;
+            const auto code = eq > 0 ? db::parseWhole(r.mid(eq + 1)) : std::nullopt;
             if (!code || *code < 1) return usage(help, QStringLiteral("--rule は 文字=コード の形です: %1").arg(r));
             m.rules.append({r.left(eq), *code});
         }
@@ -436,7 +436,7 @@ int runSearch(const QStringList& args) {
     q.text = a.positional[1];
     for (const auto& [option, bound] : {std::pair{"min", &q.minAmount}, std::pair{"max", &q.maxAmount}}) {
         if (!a.has(QString::fromLatin1(option))) continue;
-        const auto v = db::Parse_Yen(a.value(QString::fromLatin1(option)));
+        const auto v = db::parseYen(a.value(QString::fromLatin1(option)));
         if (!v) return usage(help, QStringLiteral("--%1 には金額を指定してください").arg(QString::fromLatin1(option)));
         *bound = v;
     }

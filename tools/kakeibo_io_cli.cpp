@@ -9,7 +9,7 @@
 #include "tools/KakeiboIo.h"
 
 int main(int argc, char** argv) {
-    app::Survive_File_Size_Limit();
+    app::surviveFileSizeLimit();
     QCoreApplication qapp(argc, argv);
     QStringList args = qapp.arguments().mid(1);
     const QString command = args.isEmpty() ? QString() : args.takeFirst();

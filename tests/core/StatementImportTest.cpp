@@ -12,7 +12,7 @@ using namespace io;
 
 namespace {
 
-// A bank's statement in Shift_JIS: a header line, 和暦 dates, quoted amounts with thousands
+// A bank's statement in shiftJIS: a header line, 和暦 dates, quoted amounts with thousands
 // separators, descriptions in half-width kana holding commas and quotes.
 QByteArray bankStatement() {
     return encodeShiftJis(
@@ -25,12 +25,12 @@ QByteArray bankStatement() {
 class BankImportTest : public AppTest {
   protected:
     void SetUp() override {
-        Start(app::Program::Bank);
-        Sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', -100)");
-        Sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, 'カード', 1), "
+        start(app::Program::Bank);
+        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', -100)");
+        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, 'カード', 1), "
             "(4, '雑収入', 0), (5, '雑費', 1)");
         // Another bank's row holds the highest record number so far.
-        Sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (7, '2024/05/01', 2, 2, 100, NULL)");
+        sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (7, '2024/05/01', 2, 2, 100, NULL)");
         m_mapping.skipLines = 1;
         m_mapping.dateColumn = 1;
         m_mapping.textColumn = 2;
@@ -43,7 +43,7 @@ class BankImportTest : public AppTest {
         m_target.bank = 1;
     }
     ImportPreview Preview(const QByteArray& csv) { return previewStatementBytes(csv, m_mapping, m_target); }
-    qint64 Count() { return Value("SELECT COUNT(*) FROM S01").toLongLong(); }
+    qint64 count() { return value("SELECT COUNT(*) FROM S01").toLongLong(); }
     ImportMapping m_mapping;
     ImportTarget m_target;
 };
@@ -70,11 +70,11 @@ TEST_F(BankImportTest, ShiftJisStatementWithEraDatesGoesIntoTheBank) {
     EXPECT_EQ(r.added, 3);
     EXPECT_EQ(r.firstNumber, 8);
     EXPECT_EQ(r.lastNumber, 10);
-    EXPECT_EQ(Value("SELECT BIKO FROM S01 WHERE CD = 8").toString(), QStringLiteral("ｶｰﾄﾞ ｼﾖｳ, 5月分"));
-    EXPECT_EQ(Value("SELECT KINGAKU FROM S01 WHERE CD = 8").toLongLong(), 12345);
-    EXPECT_EQ(Value("SELECT ZAN FROM T01 WHERE CD = 1").toLongLong(), 250000 + 12 - 12345);
-    EXPECT_EQ(Value("SELECT ZAN FROM T01 WHERE CD = 2").toLongLong(), -100);  // untouched
-    EXPECT_TRUE(Wrong_Bank_Balances().isEmpty());
+    EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD = 8").toString(), QStringLiteral("ｶｰﾄﾞ ｼﾖｳ, 5月分"));
+    EXPECT_EQ(value("SELECT KINGAKU FROM S01 WHERE CD = 8").toLongLong(), 12345);
+    EXPECT_EQ(value("SELECT ZAN FROM T01 WHERE CD = 1").toLongLong(), 250000 + 12 - 12345);
+    EXPECT_EQ(value("SELECT ZAN FROM T01 WHERE CD = 2").toLongLong(), -100);  // untouched
+    EXPECT_TRUE(wrongBankBalances().isEmpty());
 }
 
 TEST_F(BankImportTest, ReimportingAddsNothingAndNamesTheDuplicates) {
@@ -88,10 +88,10 @@ TEST_F(BankImportTest, ReimportingAddsNothingAndNamesTheDuplicates) {
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.added, 0);
     EXPECT_EQ(r.duplicates, 3);
-    EXPECT_EQ(Count(), 4);
+    EXPECT_EQ(count(), 4);
 
     // A line that repeats an earlier one, and one whose description contains a stored note.
-    Sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (20, '2024/06/03', 1, 2, 500, 'スーパー')");
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (20, '2024/06/03', 1, 2, 500, 'スーパー')");
     m_mapping.skipLines = 0;
     const ImportPreview p = Preview(QStringLiteral("2024/06/01,パン,,300\n2024/06/01,パン,,300\n"
                                                    "2024/06/03,スーパー 六月,,500\n2024/06/03,スーパー,,501\n")
@@ -125,8 +125,8 @@ TEST_F(BankImportTest, AnUnreadableLineWritesNothingAndIsNamed) {
     ASSERT_EQ(r.refused.size(), 3);
     EXPECT_EQ(r.refused[0].line, 3);
     EXPECT_EQ(r.refused[1].line, 4);
-    EXPECT_EQ(Count(), 1);
-    EXPECT_EQ(Value("SELECT ZAN FROM T01 WHERE CD = 1").toLongLong(), 0);
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(value("SELECT ZAN FROM T01 WHERE CD = 1").toLongLong(), 0);
 }
 
 TEST_F(BankImportTest, CodesThatDoNotFitAreRefusedBeforeAnythingIsRead) {
@@ -142,7 +142,7 @@ TEST_F(BankImportTest, CodesThatDoNotFitAreRefusedBeforeAnythingIsRead) {
     const ImportReport r = applyStatement(p);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.error.contains(QStringLiteral("3 行目")));
-    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(count(), 1);
 }
 
 TEST_F(BankImportTest, ProfilesAreKeptPerBankInTheImportSection) {
@@ -154,7 +154,7 @@ TEST_F(BankImportTest, ProfilesAreKeptPerBankInTheImportSection) {
     ImportTarget other = m_target;
     other.bank = 2;
     EXPECT_TRUE(profileNames(other).isEmpty());
-    QSettings ini(settings::Store_Location(), QSettings::IniFormat);
+    QSettings ini(settings::storeLocation(), QSettings::IniFormat);
     EXPECT_TRUE(ini.childGroups().contains(QStringLiteral("import")));
     ini.beginGroup(QStringLiteral("setting"));
     EXPECT_TRUE(ini.allKeys().isEmpty());
@@ -175,9 +175,9 @@ TEST(StatementAmount, FormsBanksWrite) {
 class PurseImportTest : public AppTest {
   protected:
     void SetUp() override {
-        Start(app::Program::Purse);
-        Sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費', 1), (3, '外食', 1)");
-        Sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES "
+        start(app::Program::Purse);
+        sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費', 1), (3, '外食', 1)");
+        sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES "
             "(1, 1, '2024/04/25', 1, 10000, 10000, NULL), (2, 2, '2024/05/02', 2, 1000, 9000, NULL), "
             "(3, 3, '2024/06/01', 2, 500, 8500, NULL)");
         m_mapping.dateColumn = 1;
@@ -211,10 +211,10 @@ TEST_F(PurseImportTest, RowsGoOnThePageAndOtherMonthsAreLeftOut) {
     EXPECT_EQ(r.added, 2);
     EXPECT_EQ(r.leftOut, 1);
     // Numbered in date order after the highest, on page 2; the balances after them follow.
-    EXPECT_EQ(Value("SELECT K_DATE FROM S01 WHERE CD = 4").toString(), QStringLiteral("2024/05/01"));
-    EXPECT_EQ(Value("SELECT COUNT(*) FROM S01 WHERE P_CD = 2").toLongLong(), 3);
-    EXPECT_EQ(Value("SELECT ZAN FROM S01 WHERE CD = 3").toLongLong(), 8500 + 3000 - 800);
-    EXPECT_TRUE(Wrong_Purse_Balances().isEmpty());
+    EXPECT_EQ(value("SELECT K_DATE FROM S01 WHERE CD = 4").toString(), QStringLiteral("2024/05/01"));
+    EXPECT_EQ(value("SELECT COUNT(*) FROM S01 WHERE P_CD = 2").toLongLong(), 3);
+    EXPECT_EQ(value("SELECT ZAN FROM S01 WHERE CD = 3").toLongLong(), 8500 + 3000 - 800);
+    EXPECT_TRUE(wrongPurseBalances().isEmpty());
 }
 
 TEST_F(PurseImportTest, AnEmptyPageTakesTheMonthOfMostRows) {
@@ -225,8 +225,8 @@ TEST_F(PurseImportTest, AnEmptyPageTakesTheMonthOfMostRows) {
     EXPECT_EQ(p.target.pageMonth, QStringLiteral("2024/07"));
     EXPECT_EQ(p.tickedCount(), 2);
     ASSERT_TRUE(applyStatement(p).ok);
-    EXPECT_EQ(Value("SELECT ZAN FROM S01 WHERE CD = 5").toLongLong(), 8500 - 2 - 3);
-    EXPECT_TRUE(Wrong_Purse_Balances().isEmpty());
+    EXPECT_EQ(value("SELECT ZAN FROM S01 WHERE CD = 5").toLongLong(), 8500 - 2 - 3);
+    EXPECT_TRUE(wrongPurseBalances().isEmpty());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// CSV files as spreadsheets and banks exchange them (RFC 4180), in UTF-8 or in Shift_JIS as
+// CSV files as spreadsheets and banks exchange them (RFC 4180), in UTF-8 or in shiftJIS as
 // Windows writes it (Windows-31J, code page 932, with the NEC and IBM extension characters).
 //
 // Written: fields holding a comma, a double quote, CR or LF are quoted (quotes doubled), every
@@ -24,7 +24,7 @@ enum class Encoding { Utf8, ShiftJis };
 // "utf8" / "sjis", and the usual other names ("utf-8", "shift_jis", "cp932", "windows-31j"),
 // in any case; nullopt for anything else.
 std::optional<Encoding> parseEncoding(const QString& name);
-// "UTF-8" / "Shift_JIS", as messages name them.
+// "UTF-8" / "shiftJIS", as messages name them.
 QString encodingLabel(Encoding e);
 
 // ---------------------------------------------------------------- writing
@@ -51,7 +51,7 @@ struct EncodedCsv {
 };
 
 // The file's bytes. UTF-8 starts with a byte order mark when `bom` is set (spreadsheets then
-// read it as UTF-8); Shift_JIS has none. Encoded field by field: a character the encoding lacks
+// read it as UTF-8); shiftJIS has none. Encoded field by field: a character the encoding lacks
 // is left out of the bytes and named in `unencodable`, never replaced by another.
 EncodedCsv encodeCsv(const CsvTable& table, Encoding encoding, bool bom = true);
 
@@ -83,7 +83,7 @@ struct CsvRecord {
 QList<CsvRecord> parseCsv(const QString& text, int skipLines = 0);
 
 // The encoding a file is read in: a UTF-8 byte order mark or valid UTF-8 means UTF-8; anything
-// else is taken as Shift_JIS.
+// else is taken as shiftJIS.
 Encoding detectEncoding(const QByteArray& bytes);
 
 struct DecodedText {

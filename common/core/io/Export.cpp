@@ -80,8 +80,8 @@ class TableBuilder {
 // K_DATE bounds of a span: [from, to) with either end open (empty).
 ledger::DateRange spanRange(const MonthSpan& span) {
     ledger::DateRange r;
-    if (!span.from.isEmpty()) r.from = ledger::Month_Range(span.from.left(4), span.from.mid(5, 2)).from;
-    if (!span.to.isEmpty()) r.to = ledger::Month_Range(span.to.left(4), span.to.mid(5, 2)).to;
+    if (!span.from.isEmpty()) r.from = ledger::monthRange(span.from.left(4), span.from.mid(5, 2)).from;
+    if (!span.to.isEmpty()) r.to = ledger::monthRange(span.to.left(4), span.to.mid(5, 2)).to;
     return r;
 }
 
@@ -113,7 +113,7 @@ QString readError(const QSqlQuery& q) {
 
 QString checkSpan(const MonthSpan& span) {
     for (const QString& m : {span.from, span.to})
-        if (!m.isEmpty() && !ledger::Month_Start(m))
+        if (!m.isEmpty() && !ledger::monthStart(m))
             return QStringLiteral("月は yyyy/mm の形で指定してください: %1").arg(m);
     if (!span.from.isEmpty() && !span.to.isEmpty() && span.from > span.to)
         return QStringLiteral("開始月 %1 が終了月 %2 より後です").arg(span.from, span.to);
@@ -143,7 +143,7 @@ ExportTable journalTable(app::Program program, const MonthSpan& span) {
     if (const QString why = checkSpan(span); !why.isEmpty()) return b.failed(why);
     QVariantList binds;
     const QString where = rangeWhere(spanRange(span), binds);
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     // Income as each journal window decides it: the bank book by the item's kind read as a
     // number, the household book as its balance chain counts (KIND = 0).
     const QString sql = bank ? QStringLiteral(
@@ -160,7 +160,7 @@ ExportTable journalTable(app::Program program, const MonthSpan& span) {
     while (q.next()) {
         b.beginRow();
         if (bank) {
-            const bool income = q.value(6).toBool() && db::Is_Numeric(q.value(7)) && db::To_Long(q.value(7), 1) == 0;
+            const bool income = q.value(6).toBool() && db::isNumeric(q.value(7)) && db::To_Long(q.value(7), 1) == 0;
             b.value(q.value(0), true);
             b.value(q.value(1));
             b.value(q.value(2), true);
@@ -187,7 +187,7 @@ ExportTable journalTable(app::Program program, const MonthSpan& span) {
 ExportTable mastersTable(app::Program program) {
     const bool bank = program == app::Program::Bank;
     TableBuilder b(mastersHeader(program));
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     if (bank) {
         if (!run(q, QStringLiteral("SELECT CD, NM, ZAN FROM T01 ORDER BY CD"), {})) return b.failed(readError(q));
         while (q.next()) {
@@ -210,7 +210,7 @@ ExportTable mastersTable(app::Program program) {
         b.value(q.value(0), true);
         b.value(q.value(1));
         b.value(q.value(2), true);
-        b.text(ledger::Kind_Name(q.value(2)));
+        b.text(ledger::kindName(q.value(2)));
         if (bank) b.text(QString());
         b.endRow();
     }
@@ -232,11 +232,11 @@ ExportTable totalsTable(app::Program program, const MonthSpan& span, std::option
     // Open ends: the first and last months that hold a row.
     MonthSpan s = span;
     bool ok = false;
-    if (s.from.isEmpty()) s.from = db::Scalar(QStringLiteral("SELECT substr(MIN(K_DATE), 1, 7) FROM S01")).toString();
+    if (s.from.isEmpty()) s.from = db::scalar(QStringLiteral("SELECT substr(MIN(K_DATE), 1, 7) FROM S01")).toString();
     if (s.to.isEmpty())
-        s.to = db::Scalar(QStringLiteral("SELECT substr(MAX(K_DATE), 1, 7) FROM S01"), {}, &ok).toString();
-    const auto first = ledger::Month_Start(s.from);
-    const auto last = ledger::Month_Start(s.to);
+        s.to = db::scalar(QStringLiteral("SELECT substr(MAX(K_DATE), 1, 7) FROM S01"), {}, &ok).toString();
+    const auto first = ledger::monthStart(s.from);
+    const auto last = ledger::monthStart(s.to);
     // The span as whole years where it can, months at its ends: few queries over many years.
     QList<ledger::Period> periods;
     if (first && last) {
@@ -253,7 +253,7 @@ ExportTable totalsTable(app::Program program, const MonthSpan& span, std::option
 
     QList<std::pair<qint64, QString>> banks;
     if (bank) {
-        QSqlQuery q(db::Connection());
+        QSqlQuery q(db::connection());
         const QString sql = bankCode ? QStringLiteral("SELECT CD, NM FROM T01 WHERE CD = ?")
                                      : QStringLiteral("SELECT CD, NM FROM T01 ORDER BY CD");
         if (!run(q, sql, bankCode ? QVariantList{*bankCode} : QVariantList{})) return b.failed(readError(q));
@@ -265,7 +265,7 @@ ExportTable totalsTable(app::Program program, const MonthSpan& span, std::option
     for (const auto& [code, name] : banks) {
         std::map<qint64, ledger::ItemSum> merged;
         for (const ledger::Period& p : periods) {
-            const auto sums = ledger::Read_Item_Sums(program, code, p);
+            const auto sums = ledger::readItemSums(program, code, p);
             if (!sums) return b.failed(QStringLiteral("データベースを読めません"));
             for (const ledger::ItemSum& one : *sums) {
                 auto [it, fresh] = merged.try_emplace(one.code, one);
@@ -277,7 +277,7 @@ ExportTable totalsTable(app::Program program, const MonthSpan& span, std::option
         }
         QList<ledger::ItemSum> sums;
         for (const auto& kv : merged) sums << kv.second;
-        const ledger::TotalsTable table = ledger::Make_Totals(sums);
+        const ledger::TotalsTable table = ledger::makeTotals(sums);
         if (table.lines.isEmpty()) continue;
         for (const ledger::TotalsLine& l : table.lines) {
             b.beginRow();
@@ -339,7 +339,7 @@ ExportReport writeTable(const ExportTable& table, const QString& path, const Exp
     }
     r.problems = table.problems;
     if (options.encoding == Encoding::ShiftJis && !shiftJisAvailable()) {
-        r.error = QStringLiteral("この環境では Shift_JIS で書けません (iconv に CP932 がありません)");
+        r.error = QStringLiteral("この環境では shiftJIS で書けません (iconv に CP932 がありません)");
         return r;
     }
     QList<CellProblem> unencodable;

@@ -40,7 +40,7 @@ struct Code {
     bool income = false;  // KIND 0; every other kind is an expense
 };
 std::optional<QHash<qint64, Code>> readCodes(app::Program program) {
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     if (!q.exec(program == app::Program::Bank ? QStringLiteral("SELECT CD, NM, KIND FROM T02")
                                               : QStringLiteral("SELECT CD, NM, KIND FROM T01")))
@@ -48,7 +48,7 @@ std::optional<QHash<qint64, Code>> readCodes(app::Program program) {
     QHash<qint64, Code> codes;
     while (q.next())
         codes.insert(q.value(0).toLongLong(),
-                     {q.value(1).toString(), db::Is_Numeric(q.value(2)) && db::To_Long(q.value(2), 1) == 0});
+                     {q.value(1).toString(), db::isNumeric(q.value(2)) && db::To_Long(q.value(2), 1) == 0});
     return codes;
 }
 
@@ -70,8 +70,8 @@ QString shownPath(const QString& path) { return QDir::toNativeSeparators(QFileIn
 
 // The settings file the program keeps, section [import].
 std::unique_ptr<QSettings> importSettings() {
-    auto s = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp,
-                                         app::Product().settingsApp);
+    auto s = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp,
+                                         app::product().settingsApp);
     s->beginGroup(QStringLiteral("import"));
     return s;
 }
@@ -99,7 +99,7 @@ bool exec(QSqlQuery& q, const QVariantList& binds, QString* error) {
 // ---------------------------------------------------------------- amounts and mappings
 
 std::optional<qint64> parseStatementAmount(const QString& text, bool* empty) {
-    QString t = db::Typed_Number(text).trimmed();
+    QString t = db::typedNumber(text).trimmed();
     if (empty) *empty = t.isEmpty();
     if (t.isEmpty()) return 0;
     // One sign at most: ▲ (or △), - or +, before or after the yen mark.
@@ -122,7 +122,7 @@ std::optional<qint64> parseStatementAmount(const QString& text, bool* empty) {
     static const QRegularExpression zeroFraction(QStringLiteral("\\.0+$"));
     t.remove(zeroFraction);
     if (t.isEmpty() || !t.front().isDigit()) return std::nullopt;
-    const auto v = db::Parse_Yen(t);
+    const auto v = db::parseYen(t);
     if (!v) return std::nullopt;
     return negative ? -*v : *v;
 }
@@ -219,13 +219,13 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
         p.error = why;
         return p;
     }
-    if (!db::Is_Open()) {
+    if (!db::isOpen()) {
         p.error = QStringLiteral("データベースが開かれていません");
         return p;
     }
     if (bank) {
         bool ok = false;
-        const QVariant found = db::Scalar(QStringLiteral("SELECT NM FROM T01 WHERE CD = ?"), {target.bank}, &ok);
+        const QVariant found = db::scalar(QStringLiteral("SELECT NM FROM T01 WHERE CD = ?"), {target.bank}, &ok);
         if (!ok || !found.isValid()) {
             p.error = QStringLiteral("銀行 %1 がありません").arg(target.bank);
             return p;
@@ -353,7 +353,7 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
     QHash<QString, QList<Seen>> seen;  // "date|amount"
     auto key = [](const QString& date, qint64 amount) { return date + QLatin1Char('|') + QString::number(amount); };
     if (!minDate.isEmpty()) {
-        QSqlQuery q(db::Connection());
+        QSqlQuery q(db::connection());
         q.setForwardOnly(true);
         q.prepare(bank
                       ? QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.KINGAKU, T02.KIND, T02.CD IS NOT NULL, S01.BIKO "
@@ -370,7 +370,7 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
             return p;
         }
         while (q.next()) {
-            const bool income = q.value(4).toBool() && db::Is_Numeric(q.value(3)) && db::To_Long(q.value(3), 1) == 0;
+            const bool income = q.value(4).toBool() && db::isNumeric(q.value(3)) && db::To_Long(q.value(3), 1) == 0;
             const qint64 amount = db::To_Cur(q.value(2), 0);
             seen[key(q.value(1).toString(), income ? amount : -amount)].append(
                 {matchForm(q.value(5).toString().trimmed()), q.value(0).toLongLong(), 0});
@@ -380,7 +380,7 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
     // The page's month (household book).
     QString month = target.pageMonth;
     if (!bank && month.isEmpty()) {
-        month = db::Scalar(
+        month = db::scalar(
                     QStringLiteral("SELECT substr(K_DATE, 1, 7) FROM S01 WHERE P_CD = ? ORDER BY K_DATE, CD LIMIT 1"),
                     {target.page})
                     .toString();
@@ -444,7 +444,7 @@ ImportReport applyStatement(const ImportPreview& preview) {
         r.error = QStringLiteral("読めない行が %1 行あるため、何も書き込みませんでした").arg(r.refused.size());
         return r;
     }
-    if (!db::Is_Open() || db::Is_Read_Only()) {
+    if (!db::isOpen() || db::isReadOnly()) {
         r.error = QStringLiteral("データベースに書き込めません");
         return r;
     }
@@ -481,7 +481,7 @@ ImportReport applyStatement(const ImportPreview& preview) {
         r.error = QStringLiteral("番号が上限 %1 を超えます").arg(db::kMaxRecordNumber);
         return r;
     }
-    QSqlQuery ins(db::Connection());
+    QSqlQuery ins(db::connection());
     ins.prepare(
         bank ? QStringLiteral("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)")
              : QStringLiteral("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) "
@@ -595,7 +595,7 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
     ImportReport r;
     const bool bank = program == app::Program::Bank;
     const bool journal = table == OwnTable::Journal;
-    if (!db::Is_Open() || db::Is_Read_Only()) {
+    if (!db::isOpen() || db::isReadOnly()) {
         r.error = QStringLiteral("データベースに書き込めません");
         return r;
     }
@@ -619,7 +619,7 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
                                        : QStringList{QStringLiteral("T01")};
     for (const QString& t : tables) {
         bool ok = false;
-        const qint64 n = db::Scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(t), {}, &ok).toLongLong();
+        const qint64 n = db::scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(t), {}, &ok).toLongLong();
         if (!ok || n > 0) {
             r.error = ok ? QStringLiteral("%1が空の帳簿にだけ読み込めます (%2 行あります)")
                                .arg(journal ? QStringLiteral("仕訳") : QStringLiteral("マスター"))
@@ -707,7 +707,7 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
         r.error = QStringLiteral("トランザクションを始められません");
         return r;
     }
-    QSqlQuery q[2] = {QSqlQuery(db::Connection()), QSqlQuery(db::Connection())};
+    QSqlQuery q[2] = {QSqlQuery(db::connection()), QSqlQuery(db::connection())};
     if (journal) {
         q[0].prepare(
             bank ? QStringLiteral("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)")

@@ -25,7 +25,7 @@ QString containsPattern(const QString& text) {
 
 SearchResult search(app::Program program, const SearchQuery& query) {
     SearchResult r;
-    if (!db::Is_Open()) {
+    if (!db::isOpen()) {
         r.error = QStringLiteral("データベースが開かれていません");
         return r;
     }
@@ -76,7 +76,7 @@ SearchResult search(app::Program program, const SearchQuery& query) {
         bool income = false;
     };
     QHash<qint64, Name> codes, banks;
-    QSqlQuery m(db::Connection());
+    QSqlQuery m(db::connection());
     m.setForwardOnly(true);
     if (!m.exec(QStringLiteral("SELECT CD, NM, KIND FROM %1").arg(items))) {
         r.error = m.lastError().text();
@@ -86,7 +86,7 @@ SearchResult search(app::Program program, const SearchQuery& query) {
     // a person sets (0, 1, 2) both agree.
     while (m.next())
         codes.insert(m.value(0).toLongLong(),
-                     {m.value(1).toString(), db::Is_Numeric(m.value(2)) && db::To_Long(m.value(2), 1) == 0});
+                     {m.value(1).toString(), db::isNumeric(m.value(2)) && db::To_Long(m.value(2), 1) == 0});
     if (bank) {
         if (!m.exec(QStringLiteral("SELECT CD, NM FROM T01"))) {
             r.error = m.lastError().text();
@@ -100,7 +100,7 @@ SearchResult search(app::Program program, const SearchQuery& query) {
         QStringLiteral("SELECT CD, K_DATE, %1, K_CD, KINGAKU, BIKO FROM S01%2 ORDER BY +K_DATE, CD")
             .arg(bank ? QStringLiteral("B_CD") : QStringLiteral("P_CD"),
                  where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")));
-    QSqlQuery q(db::Connection());
+    QSqlQuery q(db::connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) {
         r.error = q.lastError().text();
@@ -132,7 +132,7 @@ SearchResult search(app::Program program, const SearchQuery& query) {
             }
         }
         const QVariant amount = q.value(4);
-        if (db::Is_Numeric(amount)) {
+        if (db::isNumeric(amount)) {
             const qint64 a = db::To_Cur(amount, 0);
             h.amount = h.income ? a : -a;
         }

@@ -41,7 +41,7 @@ std::optional<Era> findEra(const QString& letterOrName) {
 
 std::optional<QString> parseStatementDate(const QString& text) {
     // Full-width digits, slashes and dashes as ASCII (NFKC also spells out ㍻ and ㋿); no blanks.
-    QString t = db::Typed_Number(text);
+    QString t = db::typedNumber(text);
     t.remove(QRegularExpression(QStringLiteral("\\s")));
     if (t.isEmpty()) return std::nullopt;
 
