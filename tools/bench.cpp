@@ -1,4 +1,4 @@
-// bench [--rows N,N,...] [--dir DIR] [--reps R]
+// bench [--rows N,N,...] [--dir DIR] [--reps R] [--search-only]
 // Measures what a user waits on, at several journal sizes, each beside its floor: the plain
 // SQLite statement over the same rows through the C API with nothing around it.
 // The sample databases are made once in DIR (dbinit's --sample data) and reused.
@@ -21,6 +21,7 @@
 #include "core/db/Recordset.h"
 #include "tools/SampleBook.h"
 #include "core/db/Book.h"
+#include "core/io/Search.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Pages.h"
@@ -305,6 +306,30 @@ void benchPurse(const QString& path, int n) {
     db::closeDatabase();
 }
 
+// Searching the whole book for a word in the notes: SQLite scans every row. The floor is the
+// plain statement listing the rows whose note holds the word, names joined, in date order.
+void benchSearch(const QString& path, app::Program p, int n) {
+    QString error;
+    db::openDatabase(path, &error, true);
+    Plain plain(path);
+    const bool bank = p == app::Program::Bank;
+    io::SearchQuery query;
+    query.text = QStringLiteral("メモ");
+    long long hits = 0;
+    const double ours = medianMs([&] { hits = io::search(p, query).hits.size(); });
+    const double floor = medianMs([&] {
+        plain.rows(bank ? "SELECT S01.CD,K_DATE,B_CD,T01.NM,K_CD,T02.NM,T02.KIND,KINGAKU,BIKO FROM S01 "
+                          "LEFT JOIN T01 ON T01.CD=B_CD LEFT JOIN T02 ON T02.CD=K_CD "
+                          "WHERE BIKO LIKE ? ESCAPE '\\' ORDER BY K_DATE,S01.CD"
+                        : "SELECT S01.CD,K_DATE,P_CD,K_CD,T01.NM,T01.KIND,KINGAKU,BIKO FROM S01 "
+                          "LEFT JOIN T01 ON T01.CD=K_CD WHERE BIKO LIKE ? ESCAPE '\\' ORDER BY K_DATE,S01.CD",
+                   {io::containsPattern(query.text)});
+    });
+    report(n, QStringLiteral("%1: search a word in the notes (%2 hits)").arg(bank ? "bank" : "purse").arg(hits), ours,
+           floor, n <= 100000 ? 100.0 : 0.0);
+    db::closeDatabase();
+}
+
 void benchStartUp(const QString& path, app::Program p, int n) {
     app::setDataDir(QFileInfo(path).absolutePath());
     const double ours = medianMs([&] {
@@ -335,6 +360,7 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QList<int> sizes{10000, 100000, 1000000};
     QString dir = QDir::temp().filePath(QStringLiteral("kakeibo-bench"));
+    bool searchOnly = false;
     const QStringList args = qapp.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows") && i + 1 < args.size()) {
@@ -344,8 +370,10 @@ int main(int argc, char** argv) {
             dir = args[++i];
         } else if (args[i] == QLatin1String("--reps") && i + 1 < args.size()) {
             g_reps = args[++i].toInt();
+        } else if (args[i] == QLatin1String("--search-only")) {
+            searchOnly = true;
         } else {
-            std::fprintf(stderr, "usage: bench [--rows N,N,...] [--dir DIR] [--reps R]\n");
+            std::fprintf(stderr, "usage: bench [--rows N,N,...] [--dir DIR] [--reps R] [--search-only]\n");
             return 2;
         }
     }
@@ -353,6 +381,11 @@ int main(int argc, char** argv) {
     for (int n : sizes) {
         const QString bankDb = sampleDb(dir, app::Program::Bank, n);
         const QString purseDb = sampleDb(dir, app::Program::Purse, n);
+        app::setProduct(app::Program::Bank);
+        benchSearch(bankDb, app::Program::Bank, n);
+        app::setProduct(app::Program::Purse);
+        benchSearch(purseDb, app::Program::Purse, n);
+        if (searchOnly) continue;
         app::setProduct(app::Program::Bank);
         benchBank(bankDb, n);
         app::setProduct(app::Program::Purse);

@@ -1,0 +1,151 @@
+#include "core/io/Search.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariantList>
+
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+
+namespace io {
+
+QString containsPattern(const QString& text) {
+    QString p;
+    p.reserve(text.size() + 2);
+    p.append(QLatin1Char('%'));
+    for (QChar c : text) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\')) p.append(QLatin1Char('\\'));
+        p.append(c);
+    }
+    p.append(QLatin1Char('%'));
+    return p;
+}
+
+SearchResult search(app::Program program, const SearchQuery& query) {
+    SearchResult r;
+    if (!db::isOpen()) {
+        r.error = QStringLiteral("データベースが開かれていません");
+        return r;
+    }
+    const bool bank = program == app::Program::Bank;
+    const QString items = bank ? QStringLiteral("T02") : QStringLiteral("T01");
+    QStringList where;
+    QVariantList binds;
+    if (!query.text.isEmpty()) {
+        // The names are matched once in their small masters; the journal is scanned for the
+        // note and for those codes.
+        const QString pattern = containsPattern(query.text);
+        QString any = QStringLiteral(
+                          "(S01.BIKO LIKE ? ESCAPE '\\' OR S01.K_CD IN (SELECT CD FROM %1 WHERE NM LIKE ? "
+                          "ESCAPE '\\')")
+                          .arg(items);
+        binds << pattern << pattern;
+        if (bank) {
+            any += QStringLiteral(" OR S01.B_CD IN (SELECT CD FROM T01 WHERE NM LIKE ? ESCAPE '\\')");
+            binds << pattern;
+        }
+        where << any + QLatin1Char(')');
+    }
+    if (query.minAmount) {
+        where << QStringLiteral("S01.KINGAKU >= ?");
+        binds << *query.minAmount;
+    }
+    if (query.maxAmount) {
+        where << QStringLiteral("S01.KINGAKU <= ?");
+        binds << *query.maxAmount;
+    }
+    if (!query.fromDate.isEmpty()) {
+        where << QStringLiteral("S01.K_DATE >= ?");
+        binds << query.fromDate;
+    }
+    if (!query.toDate.isEmpty()) {
+        where << QStringLiteral("S01.K_DATE <= ?");
+        binds << query.toDate;
+    }
+    if (bank && query.bank) {
+        where << QStringLiteral("S01.B_CD = ?");
+        binds << *query.bank;
+    }
+    // Names come from the masters, read whole (a few rows each), rather than joined to every
+    // row found. The order by a sort of the rows found: walking the date index over the whole
+    // journal would fetch every row at random.
+    struct Name {
+        QString name;
+        bool income = false;
+    };
+    QHash<qint64, Name> codes, banks;
+    QSqlQuery m(db::connection());
+    m.setForwardOnly(true);
+    if (!m.exec(QStringLiteral("SELECT CD, NM, KIND FROM %1").arg(items))) {
+        r.error = m.lastError().text();
+        return r;
+    }
+    // The bank book reads the kind as a number, the household chain as KIND = 0; for any kind
+    // a person sets (0, 1, 2) both agree.
+    while (m.next())
+        codes.insert(m.value(0).toLongLong(),
+                     {m.value(1).toString(), db::isNumeric(m.value(2)) && db::To_Long(m.value(2), 1) == 0});
+    if (bank) {
+        if (!m.exec(QStringLiteral("SELECT CD, NM FROM T01"))) {
+            r.error = m.lastError().text();
+            return r;
+        }
+        while (m.next()) banks.insert(m.value(0).toLongLong(), {m.value(1).toString(), false});
+    }
+    m.finish();
+
+    const QString sql =
+        QStringLiteral("SELECT CD, K_DATE, %1, K_CD, KINGAKU, BIKO FROM S01%2 ORDER BY +K_DATE, CD")
+            .arg(bank ? QStringLiteral("B_CD") : QStringLiteral("P_CD"),
+                 where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")));
+    QSqlQuery q(db::connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) {
+        r.error = q.lastError().text();
+        return r;
+    }
+    for (const QVariant& v : binds) q.addBindValue(v);
+    if (!q.exec()) {
+        r.error = q.lastError().text();
+        return r;
+    }
+    while (q.next()) {
+        SearchHit h;
+        h.cd = q.value(0).toLongLong();
+        h.date = q.value(1).toString();
+        const qint64 owner = db::To_Long(q.value(2), 0);
+        if (bank) {
+            h.bank = owner;
+            h.bankName = banks.value(owner).name;
+        } else {
+            h.page = owner;
+        }
+        const QVariant code = q.value(3);
+        h.code = db::To_Long(code, 0);
+        if (!code.isNull()) {
+            const auto it = codes.constFind(h.code);
+            if (it != codes.constEnd()) {
+                h.codeName = it->name;
+                h.income = it->income;
+            }
+        }
+        const QVariant amount = q.value(4);
+        if (db::isNumeric(amount)) {
+            const qint64 a = db::To_Cur(amount, 0);
+            h.amount = h.income ? a : -a;
+        }
+        h.note = q.value(5).toString();
+        r.hits << h;
+    }
+    if (q.lastError().isValid()) {
+        r.hits.clear();
+        r.error = q.lastError().text();
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+}  // namespace io

@@ -1,0 +1,27 @@
+#pragma once
+// Dates as banks' and card companies' statements write them, read into the journal's form.
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+namespace io {
+
+// A statement's date as "yyyy/mm/dd": 2024/05/03, 2024-05-03, 2024.5.3, 2024/5/3, 20240503,
+// 2024年5月3日, and Japanese-era dates: R6.5.3, R06/05/03, 令和6年5月3日, 令和元年5月1日,
+// H31.4.30, 平成31年4月30日, S64.1.7, 昭和64年1月7日, T (大正) and M (明治). Full-width digits and
+// signs read as ASCII, blanks are ignored. Only real dates: no 2/30, and an era's date only
+// while that era lasted (H31.5.1 is R1.5.1). nullopt for anything else.
+std::optional<QString> parseStatementDate(const QString& text);
+
+// An era by its letter (R, H, S, T, M, either case) or its name (令和 …). 明治 dates are read
+// from 明治6年 (1873) on, when the Gregorian calendar came into use.
+struct Era {
+    QChar letter;
+    QString name;
+    int firstYear = 0;  // the Gregorian year of the era's first year (元年)
+    QDate first;        // the first date read in it
+};
+std::optional<Era> findEra(const QString& letterOrName);
+
+}  // namespace io

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include "core/db/Book.h"
+#include "core/db/Database.h"
+#include "core/io/Export.h"
+#include "core/io/Import.h"
+#include "core/ledger/Totals.h"
+#include "support/TestEnv.h"
+#include "tools/SampleBook.h"
+
+using namespace io;
+
+namespace {
+
+class ExportTest : public AppTest {
+  protected:
+    // Every row of the program's tables with each value's type (quote() tells 5, 5.0 and '5'
+    // apart), in code order.
+    QStringList Dump(app::Program p) {
+        const QStringList tables =
+            p == app::Program::Bank
+                ? QStringList{"T01 (CD, NM, ZAN)", "T02 (CD, NM, KIND)", "S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO)"}
+                : QStringList{"T01 (CD, NM, KIND)", "S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO)"};
+        QStringList dump;
+        for (const QString& t : tables) {
+            const QString name = t.section(QLatin1Char(' '), 0, 0);
+            QStringList cols = t.section(QLatin1Char('('), 1).chopped(1).split(QStringLiteral(", "));
+            for (QString& c : cols) c = QStringLiteral("quote(%1)").arg(c);
+            dump << value(QStringLiteral("SELECT group_concat(r, char(10)) FROM (SELECT %1 AS r FROM %2 ORDER BY CD)")
+                              .arg(cols.join(QStringLiteral("||'|'||")), name))
+                        .toString();
+        }
+        return dump;
+    }
+    // Exports masters and journal, reads them into a new empty book, and compares every row.
+    void RoundTrip(app::Program p, Encoding encoding) {
+        const ExportOptions options{encoding, true};
+        const QString masters = dir() + QStringLiteral("/masters.csv");
+        const QString journal = dir() + QStringLiteral("/journal.csv");
+        const ExportReport m = writeTable(mastersTable(p), masters, options);
+        ASSERT_TRUE(m.ok) << m.lines().join('\n').toStdString();
+        const ExportReport j = writeTable(journalTable(p), journal, options);
+        ASSERT_TRUE(j.ok) << j.lines().join('\n').toStdString();
+        const QStringList before = Dump(p);
+
+        session().closeBook();
+        const QString second = dir() + QStringLiteral("/second/") + app::productOf(p).databaseFile;
+        QString error;
+        ASSERT_TRUE(db::createBook(p, second, &error)) << error.toStdString();
+        ASSERT_TRUE(session().openBook(second, &error)) << error.toStdString();
+        // The journal refers to the masters; either order reads, masters first as a person would.
+        ImportReport r = importOwnExport(p, OwnTable::Masters, masters);
+        ASSERT_TRUE(r.ok) << r.lines().join('\n').toStdString();
+        r = importOwnExport(p, OwnTable::Journal, journal);
+        ASSERT_TRUE(r.ok) << r.lines().join('\n').toStdString();
+        EXPECT_EQ(r.added, j.rows);
+        const QStringList after = Dump(p);
+        for (int t = 0; t < before.size(); ++t)
+            EXPECT_EQ(after.value(t).toStdString(), before[t].toStdString()) << "table " << t;
+
+        // Only into an empty book.
+        r = importOwnExport(p, OwnTable::Journal, journal);
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.fileUnreadable);
+        // Another table's file is no journal.
+        r = importOwnExport(p, OwnTable::Journal, masters);
+        EXPECT_TRUE(r.fileUnreadable);
+    }
+};
+
+const char* const kNotes =
+    "('comma, here'), ('quote \"x\" and \"\"'), ('line1' || char(10) || 'line2'), "
+    "('crlf' || char(13, 10) || 'end'), (NULL), (''), ('  padded  '), ('～－①')";
+
+TEST_F(ExportTest, BankBookRoundTripIsIdentical) {
+    start(app::Program::Bank);
+    sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行, \"本店\"', 12345), (2, NULL, NULL), (3, '', -5)");
+    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, 'なし', NULL), (4, '二', 2)");
+    sql("CREATE TEMP TABLE N (T TEXT)");
+    sql(QStringLiteral("INSERT INTO N VALUES %1").arg(kNotes));
+    sql("INSERT INTO S01 (K_DATE, B_CD, K_CD, KINGAKU, BIKO) SELECT '2024/05/' || printf('%02d', rowid), "
+        "1 + rowid % 2, 1 + rowid % 4, rowid * 1000, T FROM N");
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (100, '2024/06/01', 3, 99, 12.5, 'x'), "
+        "(101, '2024/06/02', 1, 2, NULL, NULL), (102, '2024/06/03', NULL, NULL, 'abc', NULL)");
+    RoundTrip(app::Program::Bank, Encoding::ShiftJis);
+}
+
+TEST_F(ExportTest, HouseholdBookRoundTripIsIdentical) {
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費, 雑貨', 1), (3, '\"引用\"', 2)");
+    sql("CREATE TEMP TABLE N (T TEXT)");
+    sql(QStringLiteral("INSERT INTO N VALUES %1").arg(kNotes));
+    // The stored balances are kept as they are, right or not.
+    sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) SELECT rowid * 3, 1 + rowid / 4, "
+        "'2024/0' || (1 + rowid / 4) || '/1' || rowid, 1 + rowid % 3, rowid * 100, rowid * 7, T FROM N");
+    sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES (50, 3, '2024/03/31', 9, 1.25, NULL, "
+        "'x😀')");
+    RoundTrip(app::Program::Purse, Encoding::Utf8);
+}
+
+TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesOrCharactersAreNamed) {
+    start(app::Program::Bank);
+    sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0)");
+    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (1, '2024/04/30', 1, 1, 300000, NULL), "
+        "(2, '2024/05/01', 1, 2, 12.5, '絵文字😀'), (3, '2024/05/31', 1, 2, 800, NULL), (4, '2024/06/01', 1, 2, 1, "
+        "NULL)");
+
+    const ExportTable may = journalTable(app::Program::Bank, {QStringLiteral("2024/05"), QStringLiteral("2024/05")});
+    ASSERT_TRUE(may.ok);
+    ASSERT_EQ(may.dataRows(), 2);
+    EXPECT_EQ(may.csv.rows[1], (QStringList{"2", "2024/05/01", "1", "A銀行", "2", "食費", "", "12.5", "絵文字😀"}));
+    ASSERT_EQ(may.problems.size(), 1);
+    EXPECT_EQ(may.problems[0].row, 2);
+    EXPECT_EQ(may.problems[0].column, 8);
+    EXPECT_TRUE(may.problems[0].message.contains(QStringLiteral("12.5")));
+
+    // An existing readable file is replaced by one its owner alone reads.
+    const QString path = dir() + QStringLiteral("/out.csv");
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    old.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    ExportReport r = writeTable(may, path);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.rows, 2);
+    EXPECT_TRUE(r.hasFindings());
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // shiftJIS lacks the emoji: nothing is written, the cell is named.
+    const QString sjis = dir() + QStringLiteral("/sjis.csv");
+    r = writeTable(may, sjis, {Encoding::ShiftJis, false});
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(QFile::exists(sjis));
+    ASSERT_EQ(r.problems.size(), 2);
+    EXPECT_EQ(r.problems[1].kind, CellProblem::Kind::Unencodable);
+    EXPECT_EQ(r.problems[1].row, 2);
+    EXPECT_EQ(r.problems[1].column, 9);
+    EXPECT_TRUE(r.problems[1].message.contains(QStringLiteral("U+1F600")));
+}
+
+TEST_F(ExportTest, TotalsOfASpanAddUpItsMonthsAndYears) {
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費', 1)");
+    // Rows from November 2022 to February 2024: months, a whole year, and months again.
+    sql("WITH RECURSIVE m(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM m WHERE i < 15) "
+        "INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN) SELECT 2 * i + 1, i + 1, "
+        "strftime('%Y/%m/05', '2022-11-01', '+' || i || ' months'), 1, 1000 + i, 0 FROM m UNION ALL "
+        "SELECT 2 * i + 2, i + 1, strftime('%Y/%m/20', '2022-11-01', '+' || i || ' months'), 2, 10 * i, 0 FROM m");
+    const ExportTable t = totalsTable(app::Program::Purse, {QStringLiteral("2022/12"), QStringLiteral("2024/01")});
+    ASSERT_TRUE(t.ok) << t.error.toStdString();
+    ASSERT_EQ(t.dataRows(), 3);
+    const qint64 income =
+        value("SELECT SUM(KINGAKU) FROM S01 WHERE K_CD = 1 AND K_DATE >= '2022/12' AND K_DATE < '2024/02'")
+            .toLongLong();
+    const qint64 expense =
+        value("SELECT SUM(KINGAKU) FROM S01 WHERE K_CD = 2 AND K_DATE >= '2022/12' AND K_DATE < '2024/02'")
+            .toLongLong();
+    EXPECT_EQ(t.csv.rows[1],
+              (QStringList{"1", "小遣い", "収入", "14", QString::number(income), QString::number(income / 14)}));
+    EXPECT_EQ(t.csv.rows[2][4], QString::number(-expense));
+    EXPECT_EQ(t.csv.rows[3][1], QStringLiteral("合計"));
+    EXPECT_EQ(t.csv.rows[3][4], QString::number(income - expense));
+    // A single month is what the totals window shows for it.
+    const ExportTable one = totalsTable(app::Program::Purse, {QStringLiteral("2023/03"), QStringLiteral("2023/03")});
+    const ledger::TotalsTable window = ledger::periodTotals(app::Program::Purse, 0, {0, 2023, 3});
+    EXPECT_EQ(one.csv.rows.last()[4], QString::number(window.grandTotal));
+}
+
+TEST_F(ExportTest, AHundredThousandRowsExportWellUnderTwoSeconds) {
+    start(app::Program::Purse);
+    QString error;
+    ASSERT_TRUE(sample::fillSample(app::Program::Purse, 100000, &error)) << error.toStdString();
+    QElapsedTimer timer;
+    timer.start();
+    const ExportReport r =
+        writeTable(journalTable(app::Program::Purse), dir() + QStringLiteral("/all.csv"), {Encoding::ShiftJis, false});
+    const qint64 ms = timer.elapsed();
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.rows, 100000);
+    EXPECT_LT(ms, 2000);
+    std::printf("100000 household rows exported in %lld ms\n", static_cast<long long>(ms));
+}
+
+}  // namespace

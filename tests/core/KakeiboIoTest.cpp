@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLockFile>
+
+#include "core/db/Database.h"
+#include "core/io/Csv.h"
+#include "support/TestEnv.h"
+#include "tools/KakeiboIo.h"
+
+namespace {
+
+// The subcommands open the book themselves: the session gives it back first.
+class KakeiboIoTest : public AppTest {
+  protected:
+    void SetUp() override {
+        start(app::Program::Bank);
+        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0)");
+        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+        session().closeBook();
+        m_book = app::databasePath();
+    }
+    QString write(const QString& name, const QByteArray& bytes) {
+        QFile f(dir() + QLatin1Char('/') + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+    qint64 rows() {
+        QString error;
+        EXPECT_TRUE(session().openBook(m_book, &error));
+        const qint64 n = value("SELECT COUNT(*) FROM S01").toLongLong();
+        session().closeBook();
+        return n;
+    }
+    QString m_book;
+};
+
+TEST_F(KakeiboIoTest, ImportSavesItsMappingUnderAProfileAndReusesIt) {
+    const QString csv = write("may.csv", io::encodeShiftJis(QStringLiteral("日付,摘要,入金,出金\n"
+                                                                           "R6.5.1,スーパー,,\"1,200\"\n"
+                                                                           "R6.5.25,給与,\"250,000\",\n")));
+    const QStringList mapping{"--encoding", "sjis", "--skip",    "1", "--date-col", "1", "--text-col", "2",
+                              "--in-col",   "3",    "--out-col", "4", "--item-in",  "1", "--item-out", "2"};
+    EXPECT_EQ(runImport(QStringList{m_book, csv, "--bank", "1", "--profile", "A明細", "--dry-run"} + mapping), 0);
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(runImport({m_book, csv, "--bank", "1", "--profile", "A明細"}), 0);
+    EXPECT_EQ(rows(), 2);
+    // Again: duplicates only, nothing added, still a success.
+    EXPECT_EQ(runImport({m_book, csv, "--bank", "1", "--profile", "A明細"}), 0);
+    EXPECT_EQ(rows(), 2);
+
+    const QString bad = write("bad.csv", QStringLiteral("2024/06/01,x,,100\n2024/06/02,y,,1O0\n").toUtf8());
+    EXPECT_EQ(runImport({m_book, bad, "--bank", "1", "--profile", "A明細", "--skip", "0", "--encoding", "utf8"}), 1);
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(runImport({m_book, csv, "--page", "1", "--profile", "A明細"}), 2);  // a bank book
+    EXPECT_EQ(runImport({m_book, csv, "--bank", "1", "--profile", "ないもの"}), 2);
+    EXPECT_EQ(runImport({m_book, dir() + "/missing.csv", "--bank", "1", "--profile", "A明細"}), 2);
+}
+
+TEST_F(KakeiboIoTest, ExportAndOwnImportThroughTheCommandLine) {
+    EXPECT_EQ(runImport({m_book, write("s.csv", "2024/05/01,-300,note\n"), "--bank", "1", "--amount-col", "2",
+                         "--text-col", "3", "--item-in", "1", "--item-out", "2"}),
+              0);
+    const QString out = dir() + "/journal.csv";
+    EXPECT_EQ(runExport({m_book, "--table", "journal", "--out", out, "--encoding", "sjis"}), 0);
+    EXPECT_TRUE(QFile::exists(out));
+    EXPECT_EQ(runExport({m_book, "--table", "masters", "--out", dir() + "/m.csv"}), 0);
+    EXPECT_EQ(runExport({m_book, "--table", "journal", "--from", "2024/13"}), 2);
+    EXPECT_EQ(runSearch({m_book, "note"}), 0);
+    // The own export goes only into an empty journal.
+    EXPECT_EQ(runImport({m_book, out, "--table", "journal"}), 1);
+    EXPECT_EQ(runImport({m_book, dir() + "/m.csv", "--table", "journal"}), 2);
+
+    // While a program holds the book, nothing opens it.
+    QLockFile holder(m_book + ".lock");
+    ASSERT_TRUE(holder.tryLock(0));
+    EXPECT_EQ(runExport({m_book, "--table", "journal"}), 2);
+    EXPECT_EQ(runSearch({m_book, "note"}), 2);
+    holder.unlock();
+    EXPECT_EQ(runSearch({"--help"}), 0);
+    EXPECT_EQ(runSearch({m_book}), 2);
+}
+
+}  // namespace

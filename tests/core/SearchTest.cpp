@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "core/db/Recordset.h"
+#include "core/io/Search.h"
+#include "support/TestEnv.h"
+#include "tools/SampleBook.h"
+
+using namespace io;
+
+namespace {
+
+SearchQuery text(const QString& text) {
+    SearchQuery q;
+    q.text = text;
+    return q;
+}
+
+class SearchTest : public AppTest {
+  protected:
+    QList<qint64> Numbers(const SearchResult& r) {
+        QList<qint64> cds;
+        for (const SearchHit& h : r.hits) cds << h.cd;
+        std::sort(cds.begin(), cds.end());
+        return cds;
+    }
+    QList<qint64> Query(const QString& sql, const QVariantList& binds = {}) {
+        QList<qint64> cds;
+        db::Rs rs;
+        db::Open_Rs(rs, sql, binds);
+        for (; rs && !rs->endOfRows(); rs->moveNext()) cds << rs->field(QStringLiteral("CD")).toLongLong();
+        return cds;
+    }
+};
+
+TEST_F(SearchTest, FindsEveryRowWhoseNoteOrCategoryHoldsTheWord) {
+    start(app::Program::Purse);
+    QString error;
+    ASSERT_TRUE(sample::fillSample(app::Program::Purse, 3000, &error)) << error.toStdString();
+    sql("UPDATE S01 SET BIKO = 'お昼のメモ書き' WHERE CD % 7 = 0");
+    sql("UPDATE S01 SET BIKO = 'メモ' || CD WHERE CD % 11 = 0");
+    const SearchResult r = search(app::Program::Purse, text(QStringLiteral("メモ")));
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const QList<qint64> expected = Query(QStringLiteral("SELECT CD FROM S01 WHERE BIKO LIKE '%メモ%' ORDER BY CD"));
+    EXPECT_GT(expected.size(), 700);
+    EXPECT_EQ(Numbers(r), expected);
+
+    // A category's name finds its rows; amount and date limits narrow them down.
+    SearchQuery q = text(QStringLiteral("外食"));
+    q.minAmount = 1000;
+    q.maxAmount = 2000;
+    q.fromDate = value("SELECT MIN(K_DATE) FROM S01 WHERE CD > 1000").toString();
+    const SearchResult dined = search(app::Program::Purse, q);
+    ASSERT_TRUE(dined.ok);
+    EXPECT_EQ(Numbers(dined),
+              Query(QStringLiteral("SELECT CD FROM S01 WHERE K_CD = 6 AND KINGAKU BETWEEN 1000 AND 2000 "
+                                   "AND K_DATE >= ? ORDER BY CD"),
+                    {q.fromDate}));
+    ASSERT_FALSE(dined.hits.isEmpty());
+    EXPECT_LT(*dined.hits.first().amount, 0);  // an expense, signed as the journal counts it
+    EXPECT_EQ(dined.hits.first().codeName, QStringLiteral("外食"));
+}
+
+TEST_F(SearchTest, PercentUnderscoreAndBackslashAreFoundLiterally) {
+    start(app::Program::Bank);
+    sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B_信金', 0)");
+    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES "
+        "(1, '2024/05/01', 1, 2, 100, '50%引き'), (2, '2024/05/02', 1, 2, 100, '5000引き'), "
+        "(3, '2024/05/03', 1, 2, 100, 'a_b'), (4, '2024/05/04', 1, 2, 100, 'axb'), "
+        "(5, '2024/05/05', 1, 1, 100, 'c\\d'), (6, '2024/05/06', 2, 1, 100, 'ABC')");
+    EXPECT_EQ(Numbers(search(app::Program::Bank, text(QStringLiteral("50%")))), QList<qint64>{1});
+    EXPECT_EQ(Numbers(search(app::Program::Bank, text(QStringLiteral("a_b")))), QList<qint64>{3});
+    EXPECT_EQ(Numbers(search(app::Program::Bank, text(QStringLiteral("\\")))), QList<qint64>{5});
+    // The bank's name with its underscore finds that bank's rows, and only those.
+    const SearchResult bank = search(app::Program::Bank, text(QStringLiteral("B_")));
+    EXPECT_EQ(Numbers(bank), QList<qint64>{6});
+    ASSERT_EQ(bank.hits.size(), 1);
+    EXPECT_EQ(bank.hits[0].bankName, QStringLiteral("B_信金"));
+    EXPECT_EQ(bank.hits[0].amount, 100);
+    EXPECT_EQ(Numbers(search(app::Program::Bank, text(QStringLiteral("abc")))), (QList<qint64>{6}));
+}
+
+}  // namespace

@@ -1,0 +1,474 @@
+#include "tools/KakeiboIo.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+#include <cstdio>
+#include <optional>
+
+#include "core/AppState.h"
+#include "core/db/Convert.h"
+#include "core/db/Database.h"
+#include "core/io/Export.h"
+#include "core/io/Import.h"
+#include "core/io/Search.h"
+#include "core/io/StatementDate.h"
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kFinding = 1;
+constexpr int kUsage = 2;
+
+void printTo(FILE* f, const QString& text) {
+    const QByteArray b = text.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), f);
+    std::fputc('\n', f);
+}
+void say(const QString& text) { printTo(stdout, text); }
+void tell(const QString& text) { printTo(stderr, text); }
+void tellAll(const QStringList& lines) {
+    for (const QString& l : lines) tell(l);
+}
+
+int usage(const QString& text, const QString& why) {
+    tell(QStringLiteral("kakeibo: %1").arg(why));
+    tell(text);
+    return kUsage;
+}
+
+// Options as "--name value", "--name=value" or "--flag"; everything else is positional.
+struct Args {
+    QStringList positional;
+    QHash<QString, QStringList> values;  // every occurrence, in order
+    QSet<QString> flags;
+    QString error;
+
+    bool has(const QString& name) const { return values.contains(name) || flags.contains(name); }
+    QString value(const QString& name) const { return values.value(name).value(0); }
+};
+
+Args parseArgs(const QStringList& args, const QStringList& valued, const QStringList& flags) {
+    Args a;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& s = args[i];
+        if (!s.startsWith(QLatin1String("--")) || s == QLatin1String("--")) {
+            a.positional << s;
+            continue;
+        }
+        const int eq = int(s.indexOf(QLatin1Char('=')));
+        const QString name = s.mid(2, eq < 0 ? -1 : eq - 2);
+        if (flags.contains(name) && eq < 0) {
+            a.flags.insert(name);
+        } else if (valued.contains(name)) {
+            if (eq >= 0) {
+                a.values[name] << s.mid(eq + 1);
+            } else if (i + 1 < args.size()) {
+                a.values[name] << args[++i];
+            } else {
+                a.error = QStringLiteral("--%1 には値が必要です").arg(name);
+                return a;
+            }
+        } else {
+            a.error = QStringLiteral("知らないオプションです: %1").arg(s);
+            return a;
+        }
+    }
+    return a;
+}
+
+QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
+
+// The open book, closed again when the subcommand ends.
+struct Book {
+    ~Book() { db::closeDatabase(); }
+    app::Program program = app::Program::Bank;
+};
+
+// Opens the book and tells which program's it is by its journal's columns.
+bool openBook(const QString& path, bool readOnly, Book& book) {
+    QString error;
+    if (!db::openDatabase(path, &error, readOnly)) {
+        tell(error);
+        return false;
+    }
+    if (!readOnly && db::isReadOnly()) {
+        tell(QStringLiteral("データベースに書き込めません: %1").arg(shown(path)));
+        return false;
+    }
+    QSqlQuery q(db::connection());
+    QSet<QString> columns;
+    if (q.exec(QStringLiteral("PRAGMA table_info(S01)")))
+        while (q.next()) columns.insert(q.value(1).toString().toUpper());
+    if (columns.contains(QStringLiteral("B_CD"))) {
+        book.program = app::Program::Bank;
+    } else if (columns.contains(QStringLiteral("P_CD"))) {
+        book.program = app::Program::Purse;
+    } else {
+        tell(QStringLiteral("銀行帳でも家計簿でもありません: %1").arg(shown(path)));
+        return false;
+    }
+    // The settings (import profiles) are the program's own.
+    app::setProduct(book.program);
+    return true;
+}
+
+std::optional<qint64> wholeOption(const Args& a, const QString& name, qint64 low, QString* why) {
+    const auto v = db::parseWhole(a.value(name));
+    if (!v || *v < low) {
+        *why = QStringLiteral("--%1 には %2 以上の整数を指定してください: %3").arg(name).arg(low).arg(a.value(name));
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::optional<io::Encoding> encodingOption(const Args& a, QString* why) {
+    const auto e = io::parseEncoding(a.value(QStringLiteral("encoding")));
+    if (!e) *why = QStringLiteral("--encoding は utf8 か sjis です: %1").arg(a.value(QStringLiteral("encoding")));
+    return e;
+}
+
+QString oneLine(QString s) {
+    s.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    s.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    return s;
+}
+
+// ---------------------------------------------------------------- export
+
+const char* const kExportHelp =
+    "使い方: kakeibo export FILE --table journal|masters|totals [--from yyyy/mm] [--to yyyy/mm]\n"
+    "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom]\n"
+    "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals) を CSV で書き出します。\n"
+    "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
+    "  --bank N      totals: 銀行帳で一つの銀行だけ\n"
+    "  --out         書き出すファイル (権限 0600)。省略すると標準出力へ\n"
+    "  --encoding    utf8 (既定。ファイルには BOM を付けます) か sjis (Windows の shiftJIS)\n"
+    "  --no-bom      UTF-8 のファイルに BOM を付けません\n"
+    "終了状態: 0 成功、1 整数でない値や書けない文字がある、2 使い方の誤りや読めないファイル";
+
+}  // namespace
+
+int runExport(const QStringList& args) {
+    const QString help = QString::fromUtf8(kExportHelp);
+    const Args a = parseArgs(args, {"table", "from", "to", "bank", "out", "encoding"}, {"help", "no-bom"});
+    if (a.flags.contains(QStringLiteral("help"))) {
+        say(help);
+        return kDone;
+    }
+    if (!a.error.isEmpty()) return usage(help, a.error);
+    if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
+    const QString table = a.value(QStringLiteral("table"));
+    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals"))
+        return usage(help, QStringLiteral("--table は journal, masters, totals のどれかです"));
+    QString why;
+    io::ExportOptions options;
+    if (a.has(QStringLiteral("encoding"))) {
+        const auto e = encodingOption(a, &why);
+        if (!e) return usage(help, why);
+        options.encoding = *e;
+    }
+    options.bom = !a.flags.contains(QStringLiteral("no-bom"));
+    std::optional<qint64> bank;
+    if (a.has(QStringLiteral("bank"))) {
+        bank = wholeOption(a, QStringLiteral("bank"), 1, &why);
+        if (!bank) return usage(help, why);
+    }
+    const io::MonthSpan span{a.value(QStringLiteral("from")), a.value(QStringLiteral("to"))};
+    if (const QString bad = io::checkSpan(span); !bad.isEmpty()) return usage(help, bad);
+
+    Book book;
+    if (!openBook(a.positional[0], true, book)) return kUsage;
+    if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
+    const io::ExportTable t = table == QLatin1String("journal")   ? io::journalTable(book.program, span)
+                              : table == QLatin1String("masters") ? io::mastersTable(book.program)
+                                                                  : io::totalsTable(book.program, span, bank);
+    if (!t.ok) {
+        tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), t.error));
+        return kUsage;
+    }
+    if (a.has(QStringLiteral("out"))) {
+        const io::ExportReport r = io::writeTable(t, a.value(QStringLiteral("out")), options);
+        tellAll(r.lines());
+        if (!r.ok)
+            return std::any_of(r.problems.begin(), r.problems.end(),
+                               [](const io::CellProblem& p) { return p.kind == io::CellProblem::Kind::Unencodable; })
+                       ? kFinding
+                       : kUsage;
+        return r.hasFindings() ? kFinding : kDone;
+    }
+    // Standard output: no byte order mark, which would only disturb a pipe.
+    options.bom = false;
+    if (options.encoding == io::Encoding::ShiftJis && !io::shiftJisAvailable()) {
+        tell(QStringLiteral("この環境では shiftJIS で書けません"));
+        return kUsage;
+    }
+    QList<io::CellProblem> problems;
+    const QByteArray bytes = io::encodeTable(t, options, &problems);
+    if (!problems.isEmpty()) {
+        tell(QStringLiteral("%1 で書けない文字があるため、何も出力しませんでした")
+                 .arg(io::encodingLabel(options.encoding)));
+        for (const io::CellProblem& p : problems) tell(p.message);
+        return kFinding;
+    }
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+    for (const io::CellProblem& p : t.problems) tell(p.message);
+    return t.problems.isEmpty() ? kDone : kFinding;
+}
+
+// ---------------------------------------------------------------- import
+
+namespace {
+
+const char* const kImportHelp =
+    "使い方: kakeibo import FILE CSV (--bank N | --page N [--month yyyy/mm]) [--profile NAME] [--dry-run]\n"
+    "                       [--encoding sjis|utf8] [--skip N] [--date-col N]\n"
+    "                       (--amount-col N | --in-col N --out-col N) [--text-col N]\n"
+    "                       [--item-in CODE] [--item-out CODE] [--rule 文字=CODE]...\n"
+    "       kakeibo import FILE CSV --table journal|masters [--encoding sjis|utf8]\n"
+    "  銀行やカード会社の明細 CSV を、銀行帳では銀行 N に、家計簿ではページ N に取り込みます。\n"
+    "  列は 1 から数えます。--amount-col は符号付きの金額 (入金が正)、--in-col と --out-col は\n"
+    "  入金と出金の金額。--text-col の摘要は備考に入ります。\n"
+    "  --item-in / --item-out  規則に当たらない入金 / 出金の項目 (家計簿では科目。\n"
+    "                          --category-in / --category-out とも書けます)\n"
+    "  --rule 文字=CODE        摘要にその文字を含む行をその項目に (最初に当たった規則)\n"
+    "  --month                 家計簿: ページの月 (省略するとページの最初の行の月)\n"
+    "  --profile NAME          指定した取り込み方をその名前で保存し、名前だけなら保存したものを使います\n"
+    "  --dry-run               書き込まずに、各行をどう取り込むかを表示します\n"
+    "  同じ日付・金額で摘要が同じか含み合う行 (帳簿に、またはファイルの前の行に) は重複として、\n"
+    "  家計簿でページの月と違う月の行は取り込みません。読めない行が一つでもあれば何も書き込みません。\n"
+    "  --table はこのプログラムが書き出した仕訳 / マスターを、空の帳簿にそのまま読み込みます。\n"
+    "終了状態: 0 成功、1 読めない行がある・帳簿が空でない、2 使い方の誤りや読めないファイル";
+
+QString statusMark(const io::PreviewRow& r) {
+    if (r.status == io::RowStatus::Unreadable) return QStringLiteral("×");
+    return r.ticked ? QStringLiteral("○") : QStringLiteral("－");
+}
+
+void printRow(const io::PreviewRow& r) {
+    if (r.status == io::RowStatus::Unreadable) {
+        say(QStringLiteral("%1 行目\t×\t%2\t%3").arg(r.line).arg(r.reason, oneLine(r.fields.join(QLatin1Char(',')))));
+        return;
+    }
+    QString line = QStringLiteral("%1 行目\t%2\t%3\t%4\t%5 %6\t%7")
+                       .arg(r.line)
+                       .arg(statusMark(r), r.date)
+                       .arg(r.amount)
+                       .arg(r.code)
+                       .arg(r.codeName, oneLine(r.description));
+    if (!r.reason.isEmpty()) line += QStringLiteral("\t(%1)").arg(r.reason);
+    say(line);
+}
+
+int importOwn(const Args& a, const QString& help) {
+    const QString table = a.value(QStringLiteral("table"));
+    if (table != QLatin1String("journal") && table != QLatin1String("masters"))
+        return usage(help, QStringLiteral("--table は journal か masters です"));
+    for (const char* other : {"bank", "page", "month", "profile", "skip", "date-col", "amount-col", "in-col", "out-col",
+                              "text-col", "item-in", "item-out", "category-in", "category-out", "rule", "dry-run"})
+        if (a.has(QString::fromLatin1(other)))
+            return usage(help, QStringLiteral("--table と --%1 は一緒に使えません").arg(QString::fromLatin1(other)));
+    std::optional<io::Encoding> encoding;
+    QString why;
+    if (a.has(QStringLiteral("encoding")) && !(encoding = encodingOption(a, &why))) return usage(help, why);
+    Book book;
+    if (!openBook(a.positional[0], false, book)) return kUsage;
+    const io::ImportReport r = io::importOwnExport(
+        book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,
+        a.positional[1], encoding);
+    tellAll(r.lines());
+    if (r.ok) return kDone;
+    return r.fileUnreadable ? kUsage : kFinding;
+}
+
+}  // namespace
+
+int runImport(const QStringList& args) {
+    const QString help = QString::fromUtf8(kImportHelp);
+    const Args a =
+        parseArgs(args,
+                  {"bank", "page", "month", "profile", "encoding", "skip", "date-col", "amount-col", "in-col",
+                   "out-col", "text-col", "item-in", "item-out", "category-in", "category-out", "rule", "table"},
+                  {"help", "dry-run"});
+    if (a.flags.contains(QStringLiteral("help"))) {
+        say(help);
+        return kDone;
+    }
+    if (!a.error.isEmpty()) return usage(help, a.error);
+    if (a.positional.size() != 2) return usage(help, QStringLiteral("帳簿のファイルと CSV ファイルを指定してください"));
+    if (a.has(QStringLiteral("table"))) return importOwn(a, help);
+
+    if (a.has(QStringLiteral("bank")) == a.has(QStringLiteral("page")))
+        return usage(help, QStringLiteral("--bank (銀行帳) か --page (家計簿) のどちらかを指定してください"));
+    QString why;
+    io::ImportTarget target;
+    target.program = a.has(QStringLiteral("bank")) ? app::Program::Bank : app::Program::Purse;
+    const QString where = target.program == app::Program::Bank ? QStringLiteral("bank") : QStringLiteral("page");
+    const auto number = wholeOption(a, where, 1, &why);
+    if (!number) return usage(help, why);
+    (target.program == app::Program::Bank ? target.bank : target.page) = *number;
+    if (a.has(QStringLiteral("month"))) {
+        if (target.program == app::Program::Bank) return usage(help, QStringLiteral("--month は家計簿だけです"));
+        target.pageMonth = a.value(QStringLiteral("month"));
+        if (!io::checkSpan({target.pageMonth, QString()}).isEmpty())
+            return usage(help, QStringLiteral("--month は yyyy/mm の形で指定してください"));
+    }
+
+    // The mapping: the saved profile, then what the options say.
+    const QStringList mappingOptions{"encoding", "skip",    "date-col", "amount-col",  "in-col",       "out-col",
+                                     "text-col", "item-in", "item-out", "category-in", "category-out", "rule"};
+    const bool given =
+        std::any_of(mappingOptions.begin(), mappingOptions.end(), [&](const QString& o) { return a.has(o); });
+    const QString profile = a.value(QStringLiteral("profile"));
+
+    Book book;
+    if (!openBook(a.positional[0], a.flags.contains(QStringLiteral("dry-run")), book)) return kUsage;
+    if (book.program != target.program)
+        return usage(help, book.program == app::Program::Bank ? QStringLiteral("銀行帳には --bank で取り込みます")
+                                                              : QStringLiteral("家計簿には --page で取り込みます"));
+    io::ImportMapping m;
+    if (!profile.isEmpty()) {
+        const auto saved = io::loadProfile(target, profile);
+        if (saved)
+            m = *saved;
+        else if (!given)
+            return usage(help, QStringLiteral("取り込み方「%1」は保存されていません").arg(profile));
+    } else if (!given) {
+        return usage(help, QStringLiteral("列を指定するか、保存した取り込み方を --profile で指定してください"));
+    }
+    if (a.has(QStringLiteral("encoding"))) {
+        m.encoding = encodingOption(a, &why);
+        if (!m.encoding) return usage(help, why);
+    }
+    struct Column {
+        const char* option;
+        int* field;
+        int low;
+    };
+    const Column columns[] = {{"skip", &m.skipLines, 0},           {"date-col", &m.dateColumn, 1},
+                              {"amount-col", &m.amountColumn, 1},  {"in-col", &m.depositColumn, 1},
+                              {"out-col", &m.withdrawalColumn, 1}, {"text-col", &m.textColumn, 0}};
+    for (const Column& c : columns) {
+        if (!a.has(QString::fromLatin1(c.option))) continue;
+        const auto v = wholeOption(a, QString::fromLatin1(c.option), c.low, &why);
+        if (!v) return usage(help, why);
+        *c.field = int(std::min<qint64>(*v, 100000));
+    }
+    // One way of giving the amount replaces the other.
+    if (a.has(QStringLiteral("amount-col"))) m.depositColumn = m.withdrawalColumn = 0;
+    if (a.has(QStringLiteral("in-col")) || a.has(QStringLiteral("out-col"))) m.amountColumn = 0;
+    for (const auto& [option, code] :
+         {std::pair{"item-in", &m.depositCode}, std::pair{"category-in", &m.depositCode},
+          std::pair{"item-out", &m.withdrawalCode}, std::pair{"category-out", &m.withdrawalCode}}) {
+        if (!a.has(QString::fromLatin1(option))) continue;
+        const auto v = wholeOption(a, QString::fromLatin1(option), 1, &why);
+        if (!v) return usage(help, why);
+        *code = *v;
+    }
+    if (a.has(QStringLiteral("rule"))) {
+        m.rules.clear();
+        for (const QString& r : a.values.value(QStringLiteral("rule"))) {
+            const int eq = int(r.lastIndexOf(QLatin1Char('=')));
+            const auto code = eq > 0 ? db::parseWhole(r.mid(eq + 1)) : std::nullopt;
+            if (!code || *code < 1) return usage(help, QStringLiteral("--rule は 文字=コード の形です: %1").arg(r));
+            m.rules.append({r.left(eq), *code});
+        }
+    }
+    if (const QString bad = m.check(); !bad.isEmpty()) return usage(help, bad);
+
+    const io::ImportPreview preview = io::previewStatement(a.positional[1], m, target);
+    if (!preview.ok) {
+        tell(preview.error);
+        return kUsage;
+    }
+    if (!profile.isEmpty() && given) {
+        io::saveProfile(target, profile, m);
+        tell(QStringLiteral("取り込み方を「%1」として保存しました").arg(profile));
+    }
+    const bool dryRun = a.flags.contains(QStringLiteral("dry-run"));
+    tell(QStringLiteral("%1 を %2 として読みました%3")
+             .arg(preview.file, io::encodingLabel(preview.encoding),
+                  target.program == app::Program::Purse
+                      ? QStringLiteral(" (ページ %1、%2)").arg(target.page).arg(preview.target.pageMonth)
+                      : QString()));
+    for (const io::PreviewRow& r : preview.rows)
+        if (dryRun || !r.ticked) printRow(r);
+    if (dryRun) {
+        tell(QStringLiteral("試しに読んだだけで、何も書き込んでいません: 取り込む %1 件、重複 %2 件、読めない行 %3 行")
+                 .arg(preview.tickedCount())
+                 .arg(preview.count(io::RowStatus::Duplicate))
+                 .arg(preview.count(io::RowStatus::Unreadable)));
+        return preview.canApply() ? kDone : kFinding;
+    }
+    const io::ImportReport r = io::applyStatement(preview);
+    tellAll(r.lines());
+    if (r.ok) return kDone;
+    return r.hasFindings() ? kFinding : kUsage;
+}
+
+// ---------------------------------------------------------------- search
+
+namespace {
+
+const char* const kSearchHelp =
+    "使い方: kakeibo search FILE TEXT [--min N] [--max N] [--from 日付] [--to 日付] [--bank N]\n"
+    "  備考、項目 (科目) 名、銀行名に TEXT を含む行を一覧にします (TEXT は \"\" で全行)。\n"
+    "  --min, --max  金額 (符号なし、両端を含む)   --from, --to  日付 (両端を含む)\n"
+    "  --bank N      銀行帳: 一つの銀行だけ\n"
+    "終了状態: 0 成功、2 使い方の誤りや読めないファイル";
+
+}  // namespace
+
+int runSearch(const QStringList& args) {
+    const QString help = QString::fromUtf8(kSearchHelp);
+    const Args a = parseArgs(args, {"min", "max", "from", "to", "bank"}, {"help"});
+    if (a.flags.contains(QStringLiteral("help"))) {
+        say(help);
+        return kDone;
+    }
+    if (!a.error.isEmpty()) return usage(help, a.error);
+    if (a.positional.size() != 2) return usage(help, QStringLiteral("帳簿のファイルと探す文字を指定してください"));
+    io::SearchQuery q;
+    q.text = a.positional[1];
+    for (const auto& [option, bound] : {std::pair{"min", &q.minAmount}, std::pair{"max", &q.maxAmount}}) {
+        if (!a.has(QString::fromLatin1(option))) continue;
+        const auto v = db::parseYen(a.value(QString::fromLatin1(option)));
+        if (!v) return usage(help, QStringLiteral("--%1 には金額を指定してください").arg(QString::fromLatin1(option)));
+        *bound = v;
+    }
+    for (const auto& [option, date] : {std::pair{"from", &q.fromDate}, std::pair{"to", &q.toDate}}) {
+        if (!a.has(QString::fromLatin1(option))) continue;
+        const auto d = io::parseStatementDate(a.value(QString::fromLatin1(option)));
+        if (!d) return usage(help, QStringLiteral("--%1 の日付を読めません").arg(QString::fromLatin1(option)));
+        *date = *d;
+    }
+    QString why;
+    if (a.has(QStringLiteral("bank"))) {
+        q.bank = wholeOption(a, QStringLiteral("bank"), 1, &why);
+        if (!q.bank) return usage(help, why);
+    }
+    Book book;
+    if (!openBook(a.positional[0], true, book)) return kUsage;
+    const bool bank = book.program == app::Program::Bank;
+    const io::SearchResult r = io::search(book.program, q);
+    if (!r.ok) {
+        tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), r.error));
+        return kUsage;
+    }
+    say(bank ? QStringLiteral("番号\t日付\t銀行\t項目\t金額\t備考")
+             : QStringLiteral("番号\t日付\tページ\t科目\t金額\t備考"));
+    for (const io::SearchHit& h : r.hits) {
+        const QString where = bank ? QStringLiteral("%1 %2").arg(h.bank).arg(h.bankName) : QString::number(h.page);
+        say(QStringLiteral("%1\t%2\t%3\t%4 %5\t%6\t%7")
+                .arg(h.cd)
+                .arg(h.date, where)
+                .arg(h.code)
+                .arg(h.codeName, h.amount ? QString::number(*h.amount) : QString(), oneLine(h.note)));
+    }
+    tell(QStringLiteral("%1 件").arg(r.hits.size()));
+    return kDone;
+}
