@@ -96,17 +96,17 @@ void report(long long n, const QString& what, double ours, double floor, double 
 }
 
 QString sampleDb(const QString& dir, app::Program p, int rows) {
-    const QString sub = QDir(dir).filePath(QStringLiteral("%1-%2").arg(app::Product_Of(p).name).arg(rows));
+    const QString sub = QDir(dir).filePath(QStringLiteral("%1-%2").arg(app::productOf(p).name).arg(rows));
     QDir().mkpath(sub);
-    const QString path = QDir(sub).filePath(app::Product_Of(p).databaseFile);
+    const QString path = QDir(sub).filePath(app::productOf(p).databaseFile);
     if (QFileInfo::exists(path)) return path;
     std::fprintf(stderr, "making %s ...\n", qPrintable(path));
     QString error;
-    if (!db::Create_Book(p, path, &error) || !db::Open_Database(path, &error) || !sample::Fill_Sample(p, rows, &error)) {
+    if (!db::createBook(p, path, &error) || !db::openDatabase(path, &error) || !sample::fillSample(p, rows, &error)) {
         std::fprintf(stderr, "bench: %s\n", qPrintable(error));
         std::exit(1);
     }
-    db::Close_Database();
+    db::closeDatabase();
     return path;
 }
 
@@ -118,12 +118,12 @@ QString middleMonth() {
 void benchBank(const QString& path, int n) {
     const double userGoal = n <= 100000 ? 10.0 : 50.0;
     QString error;
-    db::Open_Database(path, &error);
+    db::openDatabase(path, &error);
     Plain plain(path);
     const QString month = middleMonth();
-    const auto range = ledger::Month_Range(month.left(4), month.mid(5, 2));
+    const auto range = ledger::monthRange(month.left(4), month.mid(5, 2));
     report(n, QStringLiteral("bank: one bank's month"),
-           medianMs([&] { ledger::Read_Bank_Month(1, month); }),
+           medianMs([&] { ledger::readBankMonth(1, month); }),
            medianMs([&] {
                plain.rows("SELECT S01.CD,K_DATE,K_CD,T02.NM,T02.KIND,KINGAKU,BIKO FROM S01 LEFT JOIN T02 ON T02.CD=K_CD "
                           "WHERE B_CD=? AND K_DATE>=? AND K_DATE<? ORDER BY K_DATE,S01.CD",
@@ -143,10 +143,10 @@ void benchBank(const QString& path, int n) {
     const QString day = month + QStringLiteral("/15");
     report(n, QStringLiteral("bank: insert one row with its recalculation"),
            medianMs([&] {
-               ledger::Write_Entry({next, day, 1, 3, 1234, QStringLiteral("bench")});
-               db::Execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
+               ledger::writeEntry({next, day, 1, 3, 1234, QStringLiteral("bench")});
+               db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
                ++next;
-           }) - medianMs([&] { db::Execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
+           }) - medianMs([&] { db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
            medianMs([&] {
                plain.exec("BEGIN");
                plain.rows("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,1,3,1234,'bench')",
@@ -161,9 +161,9 @@ void benchBank(const QString& path, int n) {
     ledger::Recalc_BankZan(1);
     const QString year = month.left(4);
     const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
-    const auto yr = ledger::Year_Range(year);
+    const auto yr = ledger::yearRange(year);
     report(n, QStringLiteral("bank: yearly totals of one bank"),
-           medianMs([&] { ledger::Period_Totals(app::Program::Bank, 1, *period); }),
+           medianMs([&] { ledger::periodTotals(app::Program::Bank, 1, *period); }),
            medianMs([&] {
                plain.rows("SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
                           "GROUP BY K_CD",
@@ -171,7 +171,7 @@ void benchBank(const QString& path, int n) {
            }),
            userGoal);
     report(n, QStringLiteral("bank: yearly balance series"),
-           medianMs([&] { ledger::Read_Series(app::Program::Bank, 1, 0, *period); }),
+           medianMs([&] { ledger::readSeries(app::Program::Bank, 1, 0, *period); }),
            medianMs([&] {
                plain.rows("SELECT substr(K_DATE,6,2), SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
                           "FROM S01 LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
@@ -179,17 +179,17 @@ void benchBank(const QString& path, int n) {
                           {1, yr.from, yr.to});
            }),
            userGoal);
-    db::Close_Database();
+    db::closeDatabase();
 }
 
 void benchPurse(const QString& path, int n) {
     const double userGoal = n <= 100000 ? 10.0 : 50.0;
     QString error;
-    db::Open_Database(path, &error);
+    db::openDatabase(path, &error);
     Plain plain(path);
     const qint64 pages = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
     const qint64 page = pages / 2;
-    report(n, QStringLiteral("purse: Show_Page of a page"), medianMs([&] { ledger::Read_Page(page); }),
+    report(n, QStringLiteral("purse: Show_Page of a page"), medianMs([&] { ledger::readPage(page); }),
            medianMs([&] {
                plain.rows("SELECT S01.CD,K_DATE,K_CD,T01.NM,T01.KIND,KINGAKU,S01.ZAN,BIKO FROM S01 "
                           "LEFT JOIN T01 ON T01.CD=K_CD WHERE P_CD=? ORDER BY K_DATE,S01.CD",
@@ -239,13 +239,13 @@ void benchPurse(const QString& path, int n) {
     ledger::Recalc_Zan(1);  // the chain right again after the worst case above
     qint64 next = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")) + 1;
     // A new row at the end of the last page: nothing after it moves.
-    const QString day = db::Scalar(QStringLiteral("SELECT MAX(K_DATE) FROM S01")).toString();
+    const QString day = db::scalar(QStringLiteral("SELECT MAX(K_DATE) FROM S01")).toString();
     report(n, QStringLiteral("purse: insert one row on the last page"),
            medianMs([&] {
-               ledger::Write_Entry({next, pages, day, 3, 500, QStringLiteral("bench")});
-               db::Execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
+               ledger::writeEntry({next, pages, day, 3, 500, QStringLiteral("bench")});
+               db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
                ++next;
-           }) - medianMs([&] { db::Execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
+           }) - medianMs([&] { db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
            medianMs([&] {
                plain.exec("BEGIN");
                plain.rows("SELECT ZAN FROM S01 WHERE P_CD=? ORDER BY K_DATE DESC, CD DESC LIMIT 1", {pages});
@@ -259,14 +259,14 @@ void benchPurse(const QString& path, int n) {
     // The floor is the same statements through the C API; the goal is to stay well under
     // rewriting every balance.
     {
-        const QString first = db::Scalar(QStringLiteral("SELECT MIN(K_DATE) FROM S01 WHERE P_CD=1")).toString();
+        const QString first = db::scalar(QStringLiteral("SELECT MIN(K_DATE) FROM S01 WHERE P_CD=1")).toString();
         std::vector<double> ours, floor;
         for (int i = 0; i < 5; ++i) {
             QElapsedTimer timer;
             timer.start();
-            ledger::Write_Entry({next, 1, first, 1, 500, QStringLiteral("bench")});
+            ledger::writeEntry({next, 1, first, 1, 500, QStringLiteral("bench")});
             ours.push_back(timer.nsecsElapsed() / 1e6);
-            ledger::Delete_Entries(next, std::nullopt);
+            ledger::deleteEntries(next, std::nullopt);
             ++next;
             timer.restart();
             plain.exec("BEGIN");
@@ -278,7 +278,7 @@ void benchPurse(const QString& path, int n) {
             plain.rows("UPDATE S01 SET ZAN=ZAN+500 WHERE (P_CD,K_DATE,CD) > (1,?,?)", {first, next});
             plain.exec("COMMIT");
             floor.push_back(timer.nsecsElapsed() / 1e6);
-            ledger::Delete_Entries(next, std::nullopt);
+            ledger::deleteEntries(next, std::nullopt);
             ++next;
         }
         std::sort(ours.begin(), ours.end());
@@ -287,16 +287,16 @@ void benchPurse(const QString& path, int n) {
     }
     const QString year = middleMonth().left(4);
     const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
-    const auto yr = ledger::Year_Range(year);
+    const auto yr = ledger::yearRange(year);
     report(n, QStringLiteral("purse: yearly totals of all categories"),
-           medianMs([&] { ledger::Period_Totals(app::Program::Purse, 0, *period); }),
+           medianMs([&] { ledger::periodTotals(app::Program::Purse, 0, *period); }),
            medianMs([&] {
                plain.rows("SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE K_DATE>=? AND K_DATE<? GROUP BY K_CD",
                           {yr.from, yr.to});
            }),
            userGoal);
     report(n, QStringLiteral("purse: yearly balance series"),
-           medianMs([&] { ledger::Read_Series(app::Program::Purse, 0, 0, *period); }),
+           medianMs([&] { ledger::readSeries(app::Program::Purse, 0, 0, *period); }),
            medianMs([&] {
                plain.rows("SELECT substr(K_DATE,6,2), SUM(CASE WHEN T01.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
                           "FROM S01 LEFT JOIN T01 ON T01.CD=K_CD WHERE K_DATE>=? AND K_DATE<? "
@@ -304,14 +304,14 @@ void benchPurse(const QString& path, int n) {
                           {yr.from, yr.to});
            }),
            userGoal);
-    db::Close_Database();
+    db::closeDatabase();
 }
 
 // The copy a program makes when it opens a book that changed: backupBook through the program's
 // connection, beside sqlite3_backup of the same book through the plain connection into a file.
 void benchBackup(const QString& path, int n) {
     QString error;
-    db::Open_Database(path, &error);
+    db::openDatabase(path, &error);
     const QString folder = db::backupFolder(path);
     const int reps = std::min(g_reps, 7);
     db::BackupOptions options;
@@ -319,7 +319,7 @@ void benchBackup(const QString& path, int n) {
     std::vector<double> ours, floor;
     for (int i = 0; i <= reps; ++i) {  // the first of each is a warm-up
         // A small change, so that the copy is not skipped.
-        db::Execute(QStringLiteral("UPDATE S01 SET BIKO=? WHERE CD=1"), {QStringLiteral("bench %1").arg(i)});
+        db::execute(QStringLiteral("UPDATE S01 SET BIKO=? WHERE CD=1"), {QStringLiteral("bench %1").arg(i)});
         QElapsedTimer timer;
         timer.start();
         const db::BackupResult r = db::backupBook(options);
@@ -346,7 +346,7 @@ void benchBackup(const QString& path, int n) {
             if (i > 0) floor.push_back(timer.nsecsElapsed() / 1e6);
         }
     }
-    db::Close_Database();
+    db::closeDatabase();
     QDir(folder).removeRecursively();
     std::sort(ours.begin(), ours.end());
     std::sort(floor.begin(), floor.end());
@@ -355,14 +355,14 @@ void benchBackup(const QString& path, int n) {
 }
 
 void benchStartUp(const QString& path, app::Program p, int n) {
-    app::Set_Data_Dir(QFileInfo(path).absolutePath());
+    app::setDataDir(QFileInfo(path).absolutePath());
     const double ours = medianMs([&] {
         // The session's messages are scripted: a start-up message must not wait for a person.
         app::Session session(p);
         session.setEndHandler([](int) {});
-        auto* menu = new ui::form_Menu(session, p == app::Program::Bank ? bank::Menu_Config() : purse::Menu_Config());
+        auto* menu = new ui::form_Menu(session, p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
         int code = 0;
-        menu->Start_Up(&code);
+        menu->startUp(&code);
         QApplication::processEvents();  // the menu is drawn
         delete menu;
         session.closeBook();
@@ -405,9 +405,9 @@ int main(int argc, char** argv) {
     for (int n : sizes) {
         const QString bankDb = sampleDb(dir, app::Program::Bank, n);
         const QString purseDb = sampleDb(dir, app::Program::Purse, n);
-        app::Set_Product(app::Program::Bank);
+        app::setProduct(app::Program::Bank);
         if (only.contains(QLatin1String("bank"))) benchBank(bankDb, n);
-        app::Set_Product(app::Program::Purse);
+        app::setProduct(app::Program::Purse);
         if (only.contains(QLatin1String("purse"))) benchPurse(purseDb, n);
         if (only.contains(QLatin1String("backup"))) benchBackup(purseDb, n);
         if (only.contains(QLatin1String("startup"))) {

@@ -82,7 +82,7 @@ bool split(const QStringList& args, const QStringList& flags, QStringList* posit
 bool programOf(const QString& path, app::Program* program, QString* why) {
     const QString name = QFileInfo(path).fileName();
     for (app::Program p : {app::Program::Bank, app::Program::Purse}) {
-        if (name.compare(app::Product_Of(p).databaseFile, Qt::CaseInsensitive) == 0) {
+        if (name.compare(app::productOf(p).databaseFile, Qt::CaseInsensitive) == 0) {
             *program = p;
             return true;
         }
@@ -133,23 +133,23 @@ int runInit(const QStringList& args) {
     }
     // The sample brings its own masters.
     if (preset && sample > 0) return badUsage(help, QStringLiteral("--preset と --sample は一緒に使えません"));
-    app::Set_Product(program);
-    const QString path = QDir(dir).filePath(app::Product().databaseFile);
+    app::setProduct(program);
+    const QString path = QDir(dir).filePath(app::product().databaseFile);
     if (QFileInfo::exists(path)) {
         if (ifAbsent) return kDone;
         complain(QStringLiteral("既にデータベースがあります（何も変えていません）: %1").arg(shown(path)));
         return kFinding;
     }
     QString error;
-    if (!db::Create_Book(program, path, &error)) {
+    if (!db::createBook(program, path, &error)) {
         complain(error);
         return kTrouble;
     }
     if (preset || sample > 0) {
         const bool filled =
-            db::Open_Database(path, &error) && (preset ? ledger::Register_Standard_Masters(program, &error)
-                                                       : sample::Fill_Sample(program, sample, &error));
-        db::Close_Database();
+            db::openDatabase(path, &error) && (preset ? ledger::registerStandardMasters(program, &error)
+                                                       : sample::fillSample(program, sample, &error));
+        db::closeDatabase();
         if (!filled) {
             complain(QStringLiteral("%1: %2").arg(shown(path), error));
             QFile::remove(path);
@@ -165,13 +165,13 @@ int runInit(const QStringList& args) {
 // Opens a book for writing, with its lock; says why not (a program using it, a read-only file).
 bool openForWriting(const QString& path) {
     QString error;
-    if (!db::Open_Database(path, &error)) {
+    if (!db::openDatabase(path, &error)) {
         complain(error);
         return false;
     }
-    if (db::Is_Read_Only()) {
+    if (db::isReadOnly()) {
         complain(QStringLiteral("書き込めないため読み取り専用でしか開けません: %1").arg(shown(path)));
-        db::Close_Database();
+        db::closeDatabase();
         return false;
     }
     return true;
@@ -188,7 +188,7 @@ bool backUp() {
             say(QStringLiteral("前回のバックアップから変更がないため作成しません: %1").arg(shown(b.path)));
             break;
         case db::BackupOutcome::ReadOnly:
-            complain(QStringLiteral("読み取り専用のためバックアップしません: %1").arg(shown(db::Database_Path())));
+            complain(QStringLiteral("読み取り専用のためバックアップしません: %1").arg(shown(db::databasePath())));
             return false;
         case db::BackupOutcome::Failed:
             complain(b.error);
@@ -216,10 +216,10 @@ int runBackup(const QStringList& args) {
         complain(why);
         return kTrouble;
     }
-    app::Set_Product(program);  // the setting [backup] keep is the program's
+    app::setProduct(program);  // the setting [backup] keep is the program's
     if (!openForWriting(files[0])) return kTrouble;
     const bool ok = backUp();
-    db::Close_Database();
+    db::closeDatabase();
     return ok ? kDone : kTrouble;
 }
 
@@ -250,7 +250,7 @@ int runRestore(const QStringList& args) {
         complain(why);
         return kTrouble;
     }
-    app::Set_Product(program);
+    app::setProduct(program);
     const db::RestoreResult r = db::restoreBook(backup, book, program);
     if (!r.ok) {
         complain(r.error);
@@ -296,7 +296,7 @@ int runCheck(const QStringList& args) {
         complain(why);
         return kTrouble;
     }
-    app::Set_Product(program);
+    app::setProduct(program);
     // Only reading: a connection of its own, read-only, also while a program uses the book.
     if (!flags.contains(QStringLiteral("--repair"))) return report(ledger::checkFile(program, path), path);
 
@@ -309,23 +309,23 @@ int runCheck(const QStringList& args) {
     if (!repairable) {
         if (before.ran && !before.findings.isEmpty())
             say(QStringLiteral("残高の計算し直しでは直せないため、何も変えていません"));
-        db::Close_Database();
+        db::closeDatabase();
         return report(before, path);
     }
     if (!backUp()) {
         complain(QStringLiteral("バックアップを作れないため、修復しません: %1").arg(shown(path)));
-        db::Close_Database();
+        db::closeDatabase();
         return kTrouble;
     }
     const ledger::Repair repair = ledger::repairBalances(program);
     if (!repair.ok) {
         complain(QStringLiteral("残高を計算し直せません: %1 (%2)").arg(shown(path), repair.error));
-        db::Close_Database();
+        db::closeDatabase();
         return kTrouble;
     }
     say(QStringLiteral("残高を %1 件計算し直しました").arg(repair.changed));
     const ledger::CheckResult after = ledger::checkBook(program);
-    db::Close_Database();
+    db::closeDatabase();
     return report(after, path);
 }
 
@@ -387,7 +387,7 @@ void usage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    app::Survive_File_Size_Limit();
+    app::surviveFileSizeLimit();
     QCoreApplication qapp(argc, argv);
     QStringList args = qapp.arguments().mid(1);
 #ifdef KAKEIBO_AS_DBINIT

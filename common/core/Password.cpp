@@ -42,9 +42,9 @@ bool passwordMatches(const QString& stored, const QString& typed) {
 }
 
 Upgrade upgradePassword(const QString& typed, QString* error) {
-    if (!db::Is_Open() || db::Is_Read_Only()) return Upgrade::NotNeeded;
+    if (!db::isOpen() || db::isReadOnly()) return Upgrade::NotNeeded;
     bool ok = false;
-    const QVariant stored = db::Scalar(QStringLiteral("SELECT PASSWORD FROM U01 WHERE CD=1"), {}, &ok);
+    const QVariant stored = db::scalar(QStringLiteral("SELECT PASSWORD FROM U01 WHERE CD=1"), {}, &ok);
     if (!ok) {
         if (error) *error = QStringLiteral("パスワードを読めません");
         return Upgrade::Failed;
@@ -58,7 +58,7 @@ Upgrade upgradePassword(const QString& typed, QString* error) {
         return Upgrade::Failed;
     }
     // Only the text that was read is replaced.
-    if (!db::Execute(QStringLiteral("UPDATE U01 SET PASSWORD=? WHERE CD=1 AND PASSWORD=?"), {hash, text}, error))
+    if (!db::execute(QStringLiteral("UPDATE U01 SET PASSWORD=? WHERE CD=1 AND PASSWORD=?"), {hash, text}, error))
         return Upgrade::Failed;
     return Upgrade::Done;
 }

@@ -23,19 +23,19 @@ const QFile::Permissions kOwnerRwx = QFile::ReadOwner | QFile::WriteOwner | QFil
 class BackupTest : public AppTest {
   protected:
     void SetUp() override {
-        Start(app::Program::Purse);
-        Sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+        start(app::Program::Purse);
+        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
         Add("2024/05/01", 1, 1000);
     }
     // Appends a journal row with its right balance.
     void Add(const char* date, qint64 kCd, qint64 amount) {
-        const qint64 cd = Value("SELECT COALESCE(MAX(CD),0)+1 FROM S01").toLongLong();
-        const qint64 zan = Value(
+        const qint64 cd = value("SELECT COALESCE(MAX(CD),0)+1 FROM S01").toLongLong();
+        const qint64 zan = value(
                                "SELECT COALESCE((SELECT ZAN FROM S01 ORDER BY P_CD DESC, K_DATE DESC, CD DESC "
                                "LIMIT 1),0)")
                                .toLongLong() +
                            (kCd == 1 ? amount : -amount);
-        Sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,1,?,?,?,?,'')",
+        sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,1,?,?,?,?,'')",
             {cd, QString::fromLatin1(date), kCd, amount, zan});
     }
     static QDateTime At(int minute) { return QDateTime(QDate(2026, 12, 6), QTime(9, minute)); }
@@ -60,8 +60,8 @@ class BackupTest : public AppTest {
             << error.toStdString();
         return n;
     }
-    QString Book() const { return app::Database_Path(); }
-    QString Folder() const { return QDir(Dir()).filePath(QStringLiteral("backup")); }
+    QString Book() const { return app::databasePath(); }
+    QString Folder() const { return QDir(dir()).filePath(QStringLiteral("backup")); }
 };
 
 // ---- making copies -------------------------------------------------------------------------------
@@ -79,7 +79,7 @@ TEST_F(BackupTest, ACopyIsMadeOnceAndAgainOnlyAfterAChange) {
     EXPECT_EQ(QFile::permissions(Folder()) & 0x7077, kOwnerRwx);
 
     // Reading the book changes nothing.
-    Value("SELECT count(*) FROM S01");
+    value("SELECT count(*) FROM S01");
     const db::BackupResult again = Backup(At(31));
     EXPECT_EQ(again.outcome, db::BackupOutcome::Unchanged);
     EXPECT_EQ(again.path, first.path);
@@ -106,7 +106,7 @@ TEST_F(BackupTest, ACopyIsMadeOnceAndAgainOnlyAfterAChange) {
 }
 
 TEST_F(BackupTest, TheNewestCopiesAreKeptAndNothingElseIsDeleted) {
-    QSettings(settings::Store_Location(), QSettings::IniFormat).setValue(QStringLiteral("backup/keep"), 3);
+    QSettings(settings::storeLocation(), QSettings::IniFormat).setValue(QStringLiteral("backup/keep"), 3);
     ASSERT_TRUE(QDir().mkpath(Folder()));
     const QStringList strangers = {QStringLiteral("bank-20200101-000000.mdb"), QStringLiteral("moneta-old.mdb"),
                                    QStringLiteral("notes.txt")};
@@ -135,14 +135,14 @@ TEST_F(BackupTest, TheNewestCopiesAreKeptAndNothingElseIsDeleted) {
 }
 
 TEST_F(BackupTest, AReadOnlyBookIsNotCopiedAndAFailureIsReported) {
-    db::Close_Database();
+    db::closeDatabase();
     QString error;
-    ASSERT_TRUE(db::Open_Database(Book(), &error, true)) << error.toStdString();
+    ASSERT_TRUE(db::openDatabase(Book(), &error, true)) << error.toStdString();
     EXPECT_EQ(db::backupBook().outcome, db::BackupOutcome::ReadOnly);
     EXPECT_FALSE(QFileInfo::exists(Folder()));
 
-    db::Close_Database();
-    ASSERT_TRUE(db::Open_Database(Book(), &error)) << error.toStdString();
+    db::closeDatabase();
+    ASSERT_TRUE(db::openDatabase(Book(), &error)) << error.toStdString();
     // A file where the folder belongs: the copy cannot be made (also for root, unlike a mode).
     QFile blocker(Folder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -168,9 +168,9 @@ TEST_F(BackupTest, ARestoreKeepsTheBookAsItWasAndOpensTheRestoredOne) {
     const db::RestoreResult r = db::restoreBook(old.path, Book(), app::Program::Purse);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_TRUE(r.reopened);
-    ASSERT_TRUE(db::Is_Open());
-    EXPECT_FALSE(db::Is_Read_Only());
-    EXPECT_EQ(Value("SELECT count(*) FROM S01").toLongLong(), 1);
+    ASSERT_TRUE(db::isOpen());
+    EXPECT_FALSE(db::isReadOnly());
+    EXPECT_EQ(value("SELECT count(*) FROM S01").toLongLong(), 1);
     EXPECT_EQ(RowsIn(r.keptCopy), 3) << "the book as it was is one more backup";
     bool listed = false;
     for (const db::BackupInfo& b : db::listBackups(Book())) listed = listed || b.path == r.keptCopy;
@@ -184,14 +184,14 @@ TEST_F(BackupTest, ARestoreRefusesADamagedOrForeignFileAndLeavesTheBook) {
     const db::BackupResult good = Backup(At(0));
     ASSERT_TRUE(good.ok());
     const QByteArray bookBefore = [&] {
-        db::Close_Database();
+        db::closeDatabase();
         QFile f(Book());
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }();
 
     // A copy with its second page overwritten.
-    const QString damaged = QDir(Dir()).filePath(QStringLiteral("damaged.mdb"));
+    const QString damaged = QDir(dir()).filePath(QStringLiteral("damaged.mdb"));
     ASSERT_TRUE(QFile::copy(good.path, damaged));
     {
         QFile f(damaged);
@@ -201,11 +201,11 @@ TEST_F(BackupTest, ARestoreRefusesADamagedOrForeignFileAndLeavesTheBook) {
         f.write(QByteArray(4096, '\x5a'));
     }
     // The other program's book.
-    const QString bank = QDir(Dir()).filePath(QStringLiteral("other/bank.mdb"));
+    const QString bank = QDir(dir()).filePath(QStringLiteral("other/bank.mdb"));
     QString error;
-    ASSERT_TRUE(db::Create_Book(app::Program::Bank, bank, &error)) << error.toStdString();
+    ASSERT_TRUE(db::createBook(app::Program::Bank, bank, &error)) << error.toStdString();
     // Not a database at all.
-    const QString text = QDir(Dir()).filePath(QStringLiteral("text.mdb"));
+    const QString text = QDir(dir()).filePath(QStringLiteral("text.mdb"));
     {
         QFile f(text);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -228,7 +228,7 @@ TEST_F(BackupTest, ARestoreRefusesADamagedOrForeignFileAndLeavesTheBook) {
 TEST_F(BackupTest, ARestoreIsRefusedWhileTheBookIsInUse) {
     const db::BackupResult good = Backup(At(0));
     ASSERT_TRUE(good.ok());
-    db::Close_Database();
+    db::closeDatabase();
     // Another holder of the lock (a living process holds it: this one).
     QLockFile other(Book() + QStringLiteral(".lock"));
     ASSERT_TRUE(other.tryLock(0));

@@ -17,9 +17,9 @@ using ledger::FindingKind;
 class CheckTest : public AppTest {
   protected:
     void Sample(app::Program p, int rows = 120) {
-        Start(p);
+        start(p);
         QString error;
-        ASSERT_TRUE(sample::Fill_Sample(p, rows, &error)) << error.toStdString();
+        ASSERT_TRUE(sample::fillSample(p, rows, &error)) << error.toStdString();
         m_program = p;
     }
     ledger::CheckResult Check() {
@@ -35,11 +35,11 @@ class CheckTest : public AppTest {
     }
     // Everything the journal holds but the balances.
     QString JournalWithoutBalances() {
-        return Value(
+        return value(
                    "SELECT group_concat(CD||'|'||P_CD||'|'||K_DATE||'|'||K_CD||'|'||KINGAKU||'|'||BIKO, ';') "
                    "FROM (SELECT * FROM S01 ORDER BY CD)")
                    .toString() +
-               Value("SELECT group_concat(CD||'|'||NM||'|'||KIND, ';') FROM T01").toString();
+               value("SELECT group_concat(CD||'|'||NM||'|'||KIND, ';') FROM T01").toString();
     }
     app::Program m_program = app::Program::Purse;
 };
@@ -53,7 +53,7 @@ TEST_F(CheckTest, ASampleBookIsClean) {
 
 TEST_F(CheckTest, TheHouseholdBookNamesEachSpoiltRecord) {
     Sample(app::Program::Purse);
-    Sql("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5");
+    sql("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5");
     ledger::CheckResult r = Check();
     ASSERT_EQ(r.findings.size(), 1);
     const ledger::Finding balance = Only(r, FindingKind::WrongBalance);
@@ -61,11 +61,11 @@ TEST_F(CheckTest, TheHouseholdBookNamesEachSpoiltRecord) {
     EXPECT_TRUE(balance.describe().contains(QStringLiteral("記録番号: 5"))) << balance.describe().toStdString();
 
     // An amount as text: its own finding, whatever else it upsets.
-    Sql("UPDATE S01 SET KINGAKU='1,000' WHERE CD=9");
-    Sql("UPDATE S01 SET K_DATE='2023/02/29' WHERE CD=10");
-    Sql("UPDATE S01 SET K_DATE='2023/2/3' WHERE CD=11");
-    Sql("UPDATE S01 SET K_CD=999 WHERE CD=12");
-    Sql("UPDATE S01 SET ZAN=NULL WHERE CD=13");
+    sql("UPDATE S01 SET KINGAKU='1,000' WHERE CD=9");
+    sql("UPDATE S01 SET K_DATE='2023/02/29' WHERE CD=10");
+    sql("UPDATE S01 SET K_DATE='2023/2/3' WHERE CD=11");
+    sql("UPDATE S01 SET K_CD=999 WHERE CD=12");
+    sql("UPDATE S01 SET ZAN=NULL WHERE CD=13");
     r = Check();
     const QList<ledger::Finding> types = r.of(FindingKind::WrongType);
     ASSERT_EQ(types.size(), 2);
@@ -80,9 +80,9 @@ TEST_F(CheckTest, TheHouseholdBookNamesEachSpoiltRecord) {
 
 TEST_F(CheckTest, TheBankBookNamesTheBankAndTheOrphanRow) {
     Sample(app::Program::Bank);
-    Sql("UPDATE T01 SET ZAN=ZAN+1 WHERE CD=2");
-    Sql("UPDATE S01 SET K_CD=NULL WHERE CD=7");
-    Sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (100000,'2024/01/01',99,1,5,'')");
+    sql("UPDATE T01 SET ZAN=ZAN+1 WHERE CD=2");
+    sql("UPDATE S01 SET K_CD=NULL WHERE CD=7");
+    sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (100000,'2024/01/01',99,1,5,'')");
     const ledger::CheckResult r = Check();
     const QList<ledger::Finding> orphans = r.of(FindingKind::Orphan);
     ASSERT_EQ(orphans.size(), 2);
@@ -98,14 +98,14 @@ TEST_F(CheckTest, TheBankBookNamesTheBankAndTheOrphanRow) {
     ASSERT_TRUE(repair.ok) << repair.error.toStdString();
     EXPECT_GE(repair.changed, 1);
     EXPECT_TRUE(Check().of(FindingKind::WrongBalance).isEmpty());
-    EXPECT_TRUE(Wrong_Bank_Balances().isEmpty());
+    EXPECT_TRUE(wrongBankBalances().isEmpty());
     EXPECT_EQ(Check().of(FindingKind::Orphan).size(), 2) << "a repair changes nothing but balances";
 }
 
 TEST_F(CheckTest, ARepairRewritesOnlyTheBalances) {
     Sample(app::Program::Purse);
-    Sql("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5");
-    Sql("UPDATE S01 SET ZAN=0 WHERE CD=40");
+    sql("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5");
+    sql("UPDATE S01 SET ZAN=0 WHERE CD=40");
     const QString before = JournalWithoutBalances();
     const ledger::Repair repair = ledger::repairBalances(app::Program::Purse);
     ASSERT_TRUE(repair.ok) << repair.error.toStdString();
@@ -115,12 +115,12 @@ TEST_F(CheckTest, ARepairRewritesOnlyTheBalances) {
 }
 
 TEST_F(CheckTest, AMissingColumnOrTableIsNamedAndTheRestIsNotRead) {
-    Start(app::Program::Purse);
+    start(app::Program::Purse);
     // The household book's tables are not the bank book's.
     EXPECT_FALSE(ledger::checkBook(app::Program::Bank, ledger::CheckDepth::Structure).clean());
     EXPECT_TRUE(ledger::checkBook(app::Program::Purse, ledger::CheckDepth::Structure).clean());
-    Sql("ALTER TABLE S01 DROP COLUMN BIKO");
-    Sql("DROP TABLE U01");
+    sql("ALTER TABLE S01 DROP COLUMN BIKO");
+    sql("DROP TABLE U01");
     const ledger::CheckResult r = ledger::checkBook(app::Program::Purse);
     ASSERT_TRUE(r.ran);
     EXPECT_TRUE(Only(r, FindingKind::MissingColumn).text.contains(QStringLiteral("BIKO")));
@@ -133,7 +133,7 @@ TEST_F(CheckTest, AFileIsCheckedInAWorkerThreadWhileTheBookStaysOpen) {
     const db::BackupResult copy = db::backupBook();
     ASSERT_TRUE(copy.ok()) << copy.error.toStdString();
     // Spoil the book after the copy: the copy's check must not see it.
-    Sql("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5");
+    sql("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5");
 
     ledger::CheckResult ofCopy;
     QThread* worker = QThread::create([&] { ofCopy = ledger::checkFile(app::Program::Purse, copy.path); });
@@ -145,7 +145,7 @@ TEST_F(CheckTest, AFileIsCheckedInAWorkerThreadWhileTheBookStaysOpen) {
     EXPECT_EQ(QSqlDatabase::connectionNames(), QStringList{QStringLiteral("kakeibo")})
         << "the file's connection is gone";
 
-    const ledger::CheckResult missing = ledger::checkFile(app::Program::Purse, Dir() + QStringLiteral("/none.mdb"));
+    const ledger::CheckResult missing = ledger::checkFile(app::Program::Purse, dir() + QStringLiteral("/none.mdb"));
     EXPECT_FALSE(missing.ran);
     EXPECT_TRUE(missing.error.contains(QStringLiteral("none.mdb")));
 }

@@ -51,7 +51,7 @@ class KakeiboCli : public ::testing::Test {
     Ran Kakeibo(const QStringList& args) { return Tool("kakeibo", args); }
     QString Path(const QString& rel) const { return m_dir.filePath(rel); }
     // A statement on a file, through a connection of the test's own.
-    QVariant Sql(const QString& file, const QString& sql) {
+    QVariant sql(const QString& file, const QString& sql) {
         QVariant v;
         {
             QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cli-test"));
@@ -118,7 +118,7 @@ TEST_F(KakeiboCli, InitMakesABookOnceAndDbinitIsTheSameCommand) {
     EXPECT_EQ(Tool("dbinit", {QStringLiteral("purse"), dir, QStringLiteral("--if-absent")}).code, 0);
     const Ran bank = Tool("dbinit", {QStringLiteral("bank"), dir, QStringLiteral("--preset")});
     EXPECT_EQ(bank.code, 0) << bank.err.toStdString();
-    EXPECT_GT(Sql(dir + QStringLiteral("/bank.mdb"), QStringLiteral("SELECT count(*) FROM T02")).toInt(), 0);
+    EXPECT_GT(sql(dir + QStringLiteral("/bank.mdb"), QStringLiteral("SELECT count(*) FROM T02")).toInt(), 0);
     const Ran usage = Tool("dbinit", {});
     EXPECT_EQ(usage.code, 2);
     EXPECT_TRUE(usage.err.contains(QStringLiteral("dbinit bank|purse DIR")));
@@ -127,7 +127,7 @@ TEST_F(KakeiboCli, InitMakesABookOnceAndDbinitIsTheSameCommand) {
 TEST_F(KakeiboCli, CheckNamesTheRecordAndRepairLeavesACleanBook) {
     const QString book = Sample(200);
     EXPECT_EQ(Kakeibo({QStringLiteral("check"), book}).code, 0);
-    Sql(book, QStringLiteral("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5"));
+    sql(book, QStringLiteral("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5"));
     const Ran found = Kakeibo({QStringLiteral("check"), book});
     EXPECT_EQ(found.code, 1);
     EXPECT_TRUE(found.out.contains(QStringLiteral("記録番号: 5）"))) << found.out.toStdString();
@@ -146,8 +146,8 @@ TEST_F(KakeiboCli, CheckNamesTheRecordAndRepairLeavesACleanBook) {
     EXPECT_EQ(Kakeibo({QStringLiteral("check"), copy}).code, 1) << "a backup is checked by its tables";
 
     // What a recalculation cannot mend is left alone.
-    Sql(book, QStringLiteral("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=7"));
-    Sql(book, QStringLiteral("ALTER TABLE S01 DROP COLUMN BIKO"));
+    sql(book, QStringLiteral("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=7"));
+    sql(book, QStringLiteral("ALTER TABLE S01 DROP COLUMN BIKO"));
     const Ran refused = Kakeibo({QStringLiteral("check"), book, QStringLiteral("--repair")});
     EXPECT_EQ(refused.code, 1);
     EXPECT_TRUE(refused.out.contains(QStringLiteral("BIKO")));
@@ -165,12 +165,12 @@ TEST_F(KakeiboCli, BackupRestoreAndTheListOfCopies) {
     const QString copy = first.out.trimmed().section(QStringLiteral(": "), 1);
     ASSERT_TRUE(QFile::exists(copy)) << copy.toStdString();
 
-    Sql(book, QStringLiteral("DELETE FROM S01"));
+    sql(book, QStringLiteral("DELETE FROM S01"));
     const Ran restored = Kakeibo({QStringLiteral("restore"), copy, book});
     EXPECT_EQ(restored.code, 0) << restored.err.toStdString();
-    EXPECT_EQ(Sql(book, QStringLiteral("SELECT count(*) FROM S01")).toInt(), 50);
+    EXPECT_EQ(sql(book, QStringLiteral("SELECT count(*) FROM S01")).toInt(), 50);
     const QString kept = restored.out.section(QStringLiteral(": "), 1).section(QLatin1Char('\n'), 0, 0);
-    EXPECT_EQ(Sql(kept, QStringLiteral("SELECT count(*) FROM S01")).toInt(), 0) << "the emptied book was kept";
+    EXPECT_EQ(sql(kept, QStringLiteral("SELECT count(*) FROM S01")).toInt(), 0) << "the emptied book was kept";
 
     const Ran foreign = Kakeibo({QStringLiteral("restore"), book, Path(QStringLiteral("other/bank.mdb"))});
     EXPECT_EQ(foreign.code, 1) << "a household book cannot become a bank book";

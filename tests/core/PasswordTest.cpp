@@ -32,46 +32,46 @@ TEST(Password, AHashVerifiesTheRightTextOnly) {
 class PasswordBookTest : public AppTest {
   protected:
     QByteArray FileBytes() {
-        QFile f(app::Database_Path());
+        QFile f(app::databasePath());
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         return f.readAll();
     }
-    QString Stored() { return Value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(); }
+    QString Stored() { return value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(); }
 };
 
 TEST_F(PasswordBookTest, PlainTextIsReplacedByItsHashAndLeavesNoTraceInTheFile) {
     const QByteArray plain("hunter2-plain-text");
-    Start(app::Program::Purse);
-    Sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'名前',8,?)", {QString::fromLatin1(plain)});
-    db::Close_Database();
+    start(app::Program::Purse);
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'名前',8,?)", {QString::fromLatin1(plain)});
+    db::closeDatabase();
     ASSERT_TRUE(FileBytes().contains(plain)) << "the book starts with the plain text";
 
     QString error;
-    ASSERT_TRUE(db::Open_Database(app::Database_Path(), &error)) << error.toStdString();
+    ASSERT_TRUE(db::openDatabase(app::databasePath(), &error)) << error.toStdString();
     // A lone profile row's page is rebuilt on its own; freed pages elsewhere are zeroed only so.
-    EXPECT_EQ(Value("PRAGMA secure_delete").toInt(), 1);
+    EXPECT_EQ(value("PRAGMA secure_delete").toInt(), 1);
     EXPECT_EQ(app::upgradePassword(QStringLiteral("wrong")), app::Upgrade::NotNeeded);
     EXPECT_EQ(Stored(), QString::fromLatin1(plain));
     EXPECT_EQ(app::upgradePassword(QString::fromLatin1(plain)), app::Upgrade::Done);
     EXPECT_TRUE(app::isHashed(Stored()));
     EXPECT_TRUE(app::passwordMatches(Stored(), QString::fromLatin1(plain)));
     EXPECT_EQ(app::upgradePassword(QString::fromLatin1(plain)), app::Upgrade::NotNeeded) << "a hash stays";
-    EXPECT_EQ(Value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("名前"));
-    db::Close_Database();
+    EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("名前"));
+    db::closeDatabase();
 
     EXPECT_FALSE(FileBytes().contains(plain));
-    EXPECT_FALSE(QFile::exists(app::Database_Path() + QStringLiteral("-journal")));
+    EXPECT_FALSE(QFile::exists(app::databasePath() + QStringLiteral("-journal")));
 }
 
 TEST_F(PasswordBookTest, NoPasswordAndReadOnlyBooksAreLeftAlone) {
-    Start(app::Program::Bank);
-    Sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'名前',' ')");
+    start(app::Program::Bank);
+    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'名前',' ')");
     EXPECT_EQ(app::upgradePassword(QStringLiteral(" ")), app::Upgrade::NotNeeded);
     EXPECT_EQ(Stored(), QStringLiteral(" "));
-    Sql("UPDATE U01 SET PASSWORD='abc'");
-    db::Close_Database();
+    sql("UPDATE U01 SET PASSWORD='abc'");
+    db::closeDatabase();
     QString error;
-    ASSERT_TRUE(db::Open_Database(app::Database_Path(), &error, true)) << error.toStdString();
+    ASSERT_TRUE(db::openDatabase(app::databasePath(), &error, true)) << error.toStdString();
     EXPECT_EQ(app::upgradePassword(QStringLiteral("abc")), app::Upgrade::NotNeeded);
     EXPECT_EQ(Stored(), QStringLiteral("abc"));
 }

@@ -8,60 +8,60 @@
 #include "core/settings/Settings.h"
 
 TEST(JournalPage, NewPageInANewMonthOfUse) {
-    using settings::Choose_Journal_Page;
-    const auto empty = Choose_Journal_Page(0, 7, 5);
+    using settings::chooseJournalPage;
+    const auto empty = chooseJournalPage(0, 7, 5);
     EXPECT_EQ(empty.page, 1);
     EXPECT_TRUE(empty.rememberMonth);
-    const auto same = Choose_Journal_Page(12, 5, 5);
+    const auto same = chooseJournalPage(12, 5, 5);
     EXPECT_EQ(same.page, 12);
     EXPECT_FALSE(same.rememberMonth);
-    const auto next = Choose_Journal_Page(12, 4, 5);
+    const auto next = chooseJournalPage(12, 4, 5);
     EXPECT_EQ(next.page, 13);
     EXPECT_TRUE(next.rememberMonth);
     // The same month number a year later counts as the same month, as the stored key is 1..12.
-    EXPECT_EQ(Choose_Journal_Page(12, 5, 5).page, 12);
+    EXPECT_EQ(chooseJournalPage(12, 5, 5).page, 12);
 }
 
 class SettingsTest : public AppTest {};
 
 TEST_F(SettingsTest, ValuesLandUnderTheProgramsApplicationAndSection) {
-    Start(app::Program::Purse, false);
-    EXPECT_EQ(settings::Get_Setting(QStringLiteral("lastMonth"), QStringLiteral("1")), QStringLiteral("1"));
-    settings::Save_Setting(QStringLiteral("lastMonth"), QStringLiteral("5"));
-    EXPECT_EQ(settings::Get_Number(QStringLiteral("lastMonth"), 1), 5);
-    settings::Save_Setting(QStringLiteral("S0101Top"), QStringLiteral("garbage"));
-    EXPECT_EQ(settings::Get_Number(QStringLiteral("S0101Top"), 77), 77) << "unreadable values fall back";
-    const QString file = settings::Store_Location();
+    start(app::Program::Purse, false);
+    EXPECT_EQ(settings::getSetting(QStringLiteral("lastMonth"), QStringLiteral("1")), QStringLiteral("1"));
+    settings::saveSetting(QStringLiteral("lastMonth"), QStringLiteral("5"));
+    EXPECT_EQ(settings::getNumber(QStringLiteral("lastMonth"), 1), 5);
+    settings::saveSetting(QStringLiteral("S0101Top"), QStringLiteral("garbage"));
+    EXPECT_EQ(settings::getNumber(QStringLiteral("S0101Top"), 77), 77) << "unreadable values fall back";
+    const QString file = settings::storeLocation();
     EXPECT_TRUE(file.contains(QStringLiteral("Purse"))) << file.toStdString();
-    EXPECT_TRUE(file.startsWith(Dir())) << "tests keep their settings to themselves";
+    EXPECT_TRUE(file.startsWith(dir())) << "tests keep their settings to themselves";
     QSettings raw(file, QSettings::IniFormat);
     EXPECT_EQ(raw.value(QStringLiteral("setting/lastMonth")).toString(), QStringLiteral("5"));
 
-    app::Set_Product(app::Program::Bank);
-    EXPECT_EQ(settings::Get_Setting(QStringLiteral("lastMonth"), QStringLiteral("none")), QStringLiteral("none"))
+    app::setProduct(app::Program::Bank);
+    EXPECT_EQ(settings::getSetting(QStringLiteral("lastMonth"), QStringLiteral("none")), QStringLiteral("none"))
         << "each program has its own store";
 }
 
 TEST_F(SettingsTest, ANewStoreIsPrivateAndAnExistingOneKeepsItsMode) {
-    Start(app::Program::Purse, false);
-    const QString file = settings::Store_Location();
+    start(app::Program::Purse, false);
+    const QString file = settings::storeLocation();
     ASSERT_FALSE(QFile::exists(file));
-    settings::Save_Setting(QStringLiteral("lastMonth"), QStringLiteral("5"));
+    settings::saveSetting(QStringLiteral("lastMonth"), QStringLiteral("5"));
     EXPECT_EQ(QFile::permissions(file) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_EQ(QFile::permissions(QFileInfo(file).absolutePath()) & 0x7077,
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(settings::Get_Setting(QStringLiteral("lastMonth"), {}), QStringLiteral("5"));
+    EXPECT_EQ(settings::getSetting(QStringLiteral("lastMonth"), {}), QStringLiteral("5"));
 
     const auto shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     ASSERT_TRUE(QFile::setPermissions(file, shared));
-    settings::Save_Book_Setting(QStringLiteral("/x/moneta.mdb"), QStringLiteral("page"), QStringLiteral("3"));
+    settings::saveBookSetting(QStringLiteral("/x/moneta.mdb"), QStringLiteral("page"), QStringLiteral("3"));
     EXPECT_EQ(QFile::permissions(file) & 0x7077, shared);
 }
 
 TEST_F(SettingsTest, TheNumberOfBackupsKeptHasASectionOfItsOwn) {
-    Start(app::Program::Purse, false);
+    start(app::Program::Purse, false);
     EXPECT_EQ(settings::backupKeep(), 10);
-    QSettings raw(settings::Store_Location(), QSettings::IniFormat);
+    QSettings raw(settings::storeLocation(), QSettings::IniFormat);
     raw.setValue(QStringLiteral("setting/keep"), 3);
     raw.sync();
     EXPECT_EQ(settings::backupKeep(), 10) << "[setting] holds only its own keys";

@@ -210,7 +210,7 @@ BackupResult storeCopy(const QString& bookPath, const BackupOptions& options,
     BackupResult r;
     const QString folder = backupFolder(bookPath);
     const QString stem = stemOf(bookPath);
-    if (!Make_Private_Path(folder)) {
+    if (!makePrivatePath(folder)) {
         r.error = QStringLiteral("バックアップのフォルダーを作成できません: %1").arg(shown(folder));
         return r;
     }
@@ -319,21 +319,21 @@ QString backupFolder(const QString& bookPath) {
 
 BackupResult backupBook(const BackupOptions& options, const BackupProgress& progress) {
     BackupResult r;
-    if (!Is_Open()) {
+    if (!isOpen()) {
         r.error = QStringLiteral("データベースが開かれていません");
         return r;
     }
-    if (Is_Read_Only()) {
+    if (isReadOnly()) {
         r.outcome = BackupOutcome::ReadOnly;
         return r;
     }
-    sqlite3* h = handleOf(Connection());
+    sqlite3* h = handleOf(connection());
     if (!h) {
         r.error =
-            QStringLiteral("バックアップを作成できません: %1 (SQLite の接続がありません)").arg(shown(Database_Path()));
+            QStringLiteral("バックアップを作成できません: %1 (SQLite の接続がありません)").arg(shown(databasePath()));
         return r;
     }
-    return copyThrough(h, Database_Path(), options, progress);
+    return copyThrough(h, databasePath(), options, progress);
 }
 
 QList<BackupInfo> listBackups(const QString& bookPath) {
@@ -355,13 +355,13 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
     if (QFileInfo(backupPath).absoluteFilePath() == abs ||
         (book.exists() && QFileInfo(backupPath).canonicalFilePath() == book.canonicalFilePath()))
         return fail(QStringLiteral("バックアップとデータベースが同じファイルです: %1").arg(shown(abs)));
-    const bool ours = Is_Open() && QFileInfo(Database_Path()).absoluteFilePath() == abs;
-    if (ours && Is_Read_Only()) return fail(QStringLiteral("読み取り専用のため復元できません: %1").arg(shown(abs)));
+    const bool ours = isOpen() && QFileInfo(databasePath()).absoluteFilePath() == abs;
+    if (ours && isReadOnly()) return fail(QStringLiteral("読み取り専用のため復元できません: %1").arg(shown(abs)));
 
     // Not open here: the lock is taken for the time of the restore, as a program takes it.
     std::unique_ptr<QLockFile> lock;
     if (!ours) {
-        if (!Make_Private_Path(book.absolutePath()))
+        if (!makePrivatePath(book.absolutePath()))
             return fail(QStringLiteral("フォルダーを作成できません: %1").arg(shown(book.absolutePath())));
         lock = std::make_unique<QLockFile>(abs + QStringLiteral(".lock"));
         lock->setStaleLockTime(0);
@@ -378,7 +378,7 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
         r.refused = true;
         const QString why = check.ran ? check.findings.first().describe() : check.error;
         return fail(QStringLiteral("%1 は %2 のデータベースとして使えません: %3")
-                        .arg(shown(backupPath), app::Product_Of(program).databaseFile, why));
+                        .arg(shown(backupPath), app::productOf(program).databaseFile, why));
     }
 
     // The new book, written whole beside the old one before anything else happens: the copy
@@ -409,9 +409,9 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
     if (ours) {
         // Nothing was written through the connection since the copy above, so the old file
         // it still reads has nothing to give back; it is opened again on the new one.
-        Close_Database();
+        closeDatabase();
         QString error;
-        r.reopened = Open_Database(abs, &error);
+        r.reopened = openDatabase(abs, &error);
         if (!r.reopened) r.error = error;
     }
     r.ok = true;

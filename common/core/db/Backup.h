@@ -46,7 +46,7 @@ struct BackupResult {
 // The folder the copies of a book go to: "backup" beside it.
 QString backupFolder(const QString& bookPath);
 
-// Copies the program's open book (db::Connection()) into its backup folder. Never throws;
+// Copies the program's open book (db::connection()) into its backup folder. Never throws;
 // a full disk or a folder that cannot be written gives Failed with the reason.
 BackupResult backupBook(const BackupOptions& options = {}, const BackupProgress& progress = {});
 

@@ -28,7 +28,7 @@ bool hasSqliteHeader(const QString& path) {
 }
 }  // namespace
 
-bool Can_Write(const QString& path) {
+bool canWrite(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite)) return false;
     file.close();
@@ -36,17 +36,17 @@ bool Can_Write(const QString& path) {
     return probe.open();
 }
 
-OpenFailure Last_Open_Failure() { return g_failure; }
-bool Is_Read_Only() { return Is_Open() && g_readOnly; }
+OpenFailure lastOpenFailure() { return g_failure; }
+bool isReadOnly() { return isOpen() && g_readOnly; }
 
-bool Open_Database(const QString& path, QString* error, bool onlyRead) {
+bool openDatabase(const QString& path, QString* error, bool onlyRead) {
     auto fail = [&](OpenFailure kind, const QString& why) {
         g_failure = kind;
         g_lock.reset();
         if (error) *error = why;
         return false;
     };
-    Close_Database();
+    closeDatabase();
     g_failure = OpenFailure::None;
     const QFileInfo info(path);
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
@@ -56,7 +56,7 @@ bool Open_Database(const QString& path, QString* error, bool onlyRead) {
     if (!hasSqliteHeader(path))
         return fail(OpenFailure::NotABook, QStringLiteral("データベースファイルではありません: %1").arg(shown));
 
-    bool readOnly = onlyRead || !Can_Write(info.absoluteFilePath());
+    bool readOnly = onlyRead || !canWrite(info.absoluteFilePath());
     // The lock: a living holder refuses the opening; a dead one's lock is taken over (age plays
     // no part, or a second program could take the lock of a living one after a while).
     g_lock = std::make_unique<QLockFile>(info.absoluteFilePath() + QStringLiteral(".lock"));
@@ -101,7 +101,7 @@ bool Open_Database(const QString& path, QString* error, bool onlyRead) {
     return true;
 }
 
-void Close_Database() {
+void closeDatabase() {
     if (!QSqlDatabase::contains(kConnectionName)) {
         g_lock.reset();
         return;
@@ -117,20 +117,20 @@ void Close_Database() {
     g_lock.reset();
 }
 
-bool Is_Open() {
+bool isOpen() {
     return QSqlDatabase::contains(kConnectionName) && QSqlDatabase::database(kConnectionName, false).isOpen();
 }
 
-QString Database_Path() { return g_path; }
+QString databasePath() { return g_path; }
 
-QSqlDatabase Connection() { return QSqlDatabase::database(kConnectionName, false); }
+QSqlDatabase connection() { return QSqlDatabase::database(kConnectionName, false); }
 
-bool Execute(const QString& sql, const QVariantList& binds, QString* error) {
-    if (!Is_Open()) {
+bool execute(const QString& sql, const QVariantList& binds, QString* error) {
+    if (!isOpen()) {
         if (error) *error = QStringLiteral("database is not open");
         return false;
     }
-    QSqlQuery q(Connection());
+    QSqlQuery q(connection());
     if (!q.prepare(sql)) {
         if (error) *error = q.lastError().text();
         return false;
@@ -143,10 +143,10 @@ bool Execute(const QString& sql, const QVariantList& binds, QString* error) {
     return true;
 }
 
-QVariant Scalar(const QString& sql, const QVariantList& binds, bool* ok) {
+QVariant scalar(const QString& sql, const QVariantList& binds, bool* ok) {
     if (ok) *ok = false;
-    if (!Is_Open()) return {};
-    QSqlQuery q(Connection());
+    if (!isOpen()) return {};
+    QSqlQuery q(connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return {};
     for (const QVariant& v : binds) q.addBindValue(v);
@@ -157,11 +157,11 @@ QVariant Scalar(const QString& sql, const QVariantList& binds, bool* ok) {
 }
 
 Transaction::Transaction() {
-    if (!Is_Open()) return;
+    if (!isOpen()) return;
     if (g_transactionDepth > 0) {
         m_ok = true;
     } else {
-        m_ok = Connection().transaction();
+        m_ok = connection().transaction();
         m_outer = m_ok;
         g_innerFailed = false;
     }
@@ -172,7 +172,7 @@ Transaction::~Transaction() {
     if (!m_ok || m_done) return;
     --g_transactionDepth;
     if (m_outer)
-        Connection().rollback();
+        connection().rollback();
     else
         g_innerFailed = true;
 }
@@ -182,8 +182,8 @@ bool Transaction::commit() {
     m_done = true;
     --g_transactionDepth;
     if (!m_outer) return true;
-    if (!g_innerFailed && Connection().commit()) return true;
-    Connection().rollback();
+    if (!g_innerFailed && connection().commit()) return true;
+    connection().rollback();
     return false;
 }
 

@@ -295,7 +295,7 @@ CheckResult checkConnection(app::Program program, const QSqlDatabase& connection
 }
 
 CheckResult checkBook(app::Program program, CheckDepth depth) {
-    return checkConnection(program, db::Connection(), depth);
+    return checkConnection(program, db::connection(), depth);
 }
 
 CheckResult checkFile(app::Program program, const QString& path, CheckDepth depth) {
@@ -367,13 +367,13 @@ bool programOfTables(const QSqlDatabase& connection, app::Program* program) {
 
 Repair repairBalances(app::Program program) {
     Repair r;
-    if (!db::Is_Open()) {
+    if (!db::isOpen()) {
         r.error = QStringLiteral("データベースが開かれていません");
         return r;
     }
-    if (db::Is_Read_Only()) {
+    if (db::isReadOnly()) {
         r.error =
-            QStringLiteral("読み取り専用のため修復できません: %1").arg(QDir::toNativeSeparators(db::Database_Path()));
+            QStringLiteral("読み取り専用のため修復できません: %1").arg(QDir::toNativeSeparators(db::databasePath()));
         return r;
     }
     db::Transaction tx;
@@ -384,7 +384,7 @@ Repair repairBalances(app::Program program) {
     if (program == app::Program::Bank) {
         QList<QPair<qint64, QVariant>> banks;
         {
-            QSqlQuery q(db::Connection());
+            QSqlQuery q(db::connection());
             q.setForwardOnly(true);
             if (!q.exec(QStringLiteral("SELECT CD, ZAN FROM T01 ORDER BY CD"))) {
                 r.error = q.lastError().text();

@@ -56,7 +56,7 @@ struct CheckResult {
 // everything.
 enum class CheckDepth { Structure, Full };
 
-// The check on the program's open book (db::Connection()).
+// The check on the program's open book (db::connection()).
 CheckResult checkBook(app::Program program, CheckDepth depth = CheckDepth::Full);
 // The check on any open connection, from the thread that opened it.
 CheckResult checkConnection(app::Program program, const QSqlDatabase& connection, CheckDepth depth = CheckDepth::Full);

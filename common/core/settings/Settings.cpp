@@ -21,21 +21,21 @@ namespace {
 void makePrivateStore(const QSettings& s) {
     const QString file = s.fileName();
     if (QFileInfo::exists(file)) return;
-    if (!db::Make_Private_Path(QFileInfo(file).absolutePath())) return;
+    if (!db::makePrivatePath(QFileInfo(file).absolutePath())) return;
     const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) ::close(fd);
 }
 }  // namespace
 
-QString Get_Setting(const QString& key, const QString& dflt) {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp, app::Product().settingsApp);
+QString getSetting(const QString& key, const QString& dflt) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
     s.beginGroup(QStringLiteral("setting"));
     const QVariant v = s.value(key);
     return v.isValid() ? v.toString() : dflt;
 }
 
-void Save_Setting(const QString& key, const QString& value) {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp, app::Product().settingsApp);
+void saveSetting(const QString& key, const QString& value) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
     makePrivateStore(s);
     s.beginGroup(QStringLiteral("setting"));
     s.setValue(key, value);
@@ -50,40 +50,40 @@ QString bookKey(const QString& bookPath, const QString& key) {
 }
 }  // namespace
 
-QString Get_Book_Setting(const QString& bookPath, const QString& key, const QString& dflt) {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp, app::Product().settingsApp);
+QString getBookSetting(const QString& bookPath, const QString& key, const QString& dflt) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
     s.beginGroup(QStringLiteral("book"));
     const QVariant v = s.value(bookKey(bookPath, key));
     return v.isValid() ? v.toString() : dflt;
 }
 
-void Save_Book_Setting(const QString& bookPath, const QString& key, const QString& value) {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp, app::Product().settingsApp);
+void saveBookSetting(const QString& bookPath, const QString& key, const QString& value) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
     makePrivateStore(s);
     s.beginGroup(QStringLiteral("book"));
     s.setValue(bookKey(bookPath, key), value);
 }
 
-long long Get_Number(const QString& key, long long dflt) {
-    const QString v = Get_Setting(key, QString());
-    return db::Is_Numeric(v) ? db::To_Long(v, dflt) : dflt;
+long long getNumber(const QString& key, long long dflt) {
+    const QString v = getSetting(key, QString());
+    return db::isNumeric(v) ? db::To_Long(v, dflt) : dflt;
 }
 
-QString Store_Location() {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp, app::Product().settingsApp);
+QString storeLocation() {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
     return s.fileName();
 }
 
 int backupKeep() {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::Product().settingsApp, app::Product().settingsApp);
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
     const QVariant v = s.value(QStringLiteral("backup/keep"));
-    if (!v.isValid() || !db::Is_Numeric(v)) return 10;
+    if (!v.isValid() || !db::isNumeric(v)) return 10;
     return static_cast<int>(std::clamp<qint64>(db::To_Long(v, 10), 1, 10000));
 }
 
-double Twips_Per_Pixel(double logicalDpi) { return logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0; }
+double twipsPerPixel(double logicalDpi) { return logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0; }
 
-PageChoice Choose_Journal_Page(long long highestPage, long long lastMonth, int presentMonth) {
+PageChoice chooseJournalPage(long long highestPage, long long lastMonth, int presentMonth) {
     if (highestPage <= 0) return {1, true};
     if (presentMonth != lastMonth) return {highestPage + 1, true};
     return {highestPage, false};

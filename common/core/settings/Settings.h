@@ -7,23 +7,23 @@
 
 namespace settings {
 
-QString Get_Setting(const QString& key, const QString& dflt);
-void Save_Setting(const QString& key, const QString& value);
+QString getSetting(const QString& key, const QString& dflt);
+void saveSetting(const QString& key, const QString& value);
 // Values that belong to one book, in a section of their own ("book"), keyed by the book's path.
-QString Get_Book_Setting(const QString& bookPath, const QString& key, const QString& dflt);
-void Save_Book_Setting(const QString& bookPath, const QString& key, const QString& value);
+QString getBookSetting(const QString& bookPath, const QString& key, const QString& dflt);
+void saveBookSetting(const QString& bookPath, const QString& key, const QString& value);
 
 // Whole number stored under key, or dflt when absent or not a number.
-long long Get_Number(const QString& key, long long dflt);
+long long getNumber(const QString& key, long long dflt);
 // Where the values are kept (for messages and tests).
-QString Store_Location();
+QString storeLocation();
 
 // How many backup copies of the book are kept: [backup] keep, 10 when absent or not a number,
 // at least 1.
 int backupKeep();
 
 // Window sizes are stored in twips (1/1440 inch) at the screen's logical resolution.
-double Twips_Per_Pixel(double logicalDpi);
+double twipsPerPixel(double logicalDpi);
 
 // The journal page of the household book at the opening of its window: a new page in a new
 // month of use. highestPage is the highest P_CD (0 for an empty journal).
@@ -31,6 +31,6 @@ struct PageChoice {
     long long page;
     bool rememberMonth;  // write the present month to "lastMonth"
 };
-PageChoice Choose_Journal_Page(long long highestPage, long long lastMonth, int presentMonth);
+PageChoice chooseJournalPage(long long highestPage, long long lastMonth, int presentMonth);
 
 }  // namespace settings
