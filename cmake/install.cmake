@@ -21,13 +21,13 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 # ---- The installed programs ---------------------------------------------------------------
 # This list is the one place a program is added to the installation (and to what the
-# install-layout test expects in bin/). The command-line program kakeibo goes here too.
+# install-layout test expects in bin/).
 # The tests, bench and mkbook are never installed.
 set(KAKEIBO_INSTALLED_PROGRAMS
   bank
   purse
   dbinit
-  # kakeibo
+  kakeibo
 )
 install(TARGETS ${KAKEIBO_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 

@@ -1,4 +1,4 @@
-// bench [--rows N,N,...] [--dir DIR] [--reps R] [--search-only]
+// bench [--rows N,N,...] [--dir DIR] [--reps R] [--only bank,purse,backup,startup,search]
 // Measures what a user waits on, at several journal sizes, each beside its floor: the plain
 // SQLite statement over the same rows through the C API with nothing around it.
 // The sample databases are made once in DIR (dbinit's --sample data) and reused.
@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "tools/SampleBook.h"
+#include "core/db/Backup.h"
 #include "core/db/Book.h"
 #include "core/io/Search.h"
 #include "core/ledger/Balances.h"
@@ -330,6 +332,53 @@ void benchSearch(const QString& path, app::Program p, int n) {
     db::closeDatabase();
 }
 
+// The copy a program makes when it opens a book that changed: backupBook through the program's
+// connection, beside sqlite3_backup of the same book through the plain connection into a file.
+void benchBackup(const QString& path, int n) {
+    QString error;
+    db::openDatabase(path, &error);
+    const QString folder = db::backupFolder(path);
+    const int reps = std::min(g_reps, 7);
+    db::BackupOptions options;
+    options.keep = 2;
+    std::vector<double> ours, floor;
+    for (int i = 0; i <= reps; ++i) {  // the first of each is a warm-up
+        // A small change, so that the copy is not skipped.
+        db::execute(QStringLiteral("UPDATE S01 SET BIKO=? WHERE CD=1"), {QStringLiteral("bench %1").arg(i)});
+        QElapsedTimer timer;
+        timer.start();
+        const db::BackupResult r = db::backupBook(options);
+        const double t = timer.nsecsElapsed() / 1e6;
+        if (r.outcome != db::BackupOutcome::Made) {
+            std::fprintf(stderr, "bench: no backup: %s\n", qPrintable(r.error));
+            std::exit(1);
+        }
+        if (i > 0) ours.push_back(t);
+    }
+    {
+        Plain plain(path);
+        const QByteArray target = QDir(folder).filePath(QStringLiteral("floor.mdb")).toUtf8();
+        for (int i = 0; i <= reps; ++i) {
+            QFile::remove(QString::fromUtf8(target));
+            QElapsedTimer timer;
+            timer.start();
+            sqlite3* dest = nullptr;
+            sqlite3_open_v2(target.constData(), &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+            sqlite3_backup* b = sqlite3_backup_init(dest, "main", plain.db, "main");
+            sqlite3_backup_step(b, -1);
+            sqlite3_backup_finish(b);
+            sqlite3_close(dest);
+            if (i > 0) floor.push_back(timer.nsecsElapsed() / 1e6);
+        }
+    }
+    db::closeDatabase();
+    QDir(folder).removeRecursively();
+    std::sort(ours.begin(), ours.end());
+    std::sort(floor.begin(), floor.end());
+    report(n, QStringLiteral("purse: backup at opening"), ours[ours.size() / 2], floor[floor.size() / 2],
+           n <= 100000 ? 150.0 : 0.0);
+}
+
 void benchStartUp(const QString& path, app::Program p, int n) {
     app::setDataDir(QFileInfo(path).absolutePath());
     const double ours = medianMs([&] {
@@ -360,8 +409,9 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QList<int> sizes{10000, 100000, 1000000};
     QString dir = QDir::temp().filePath(QStringLiteral("kakeibo-bench"));
-    bool searchOnly = false;
     const QStringList args = qapp.arguments();
+    QStringList only{QStringLiteral("bank"), QStringLiteral("purse"), QStringLiteral("backup"), QStringLiteral("startup"),
+                     QStringLiteral("search")};
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows") && i + 1 < args.size()) {
             sizes.clear();
@@ -370,10 +420,11 @@ int main(int argc, char** argv) {
             dir = args[++i];
         } else if (args[i] == QLatin1String("--reps") && i + 1 < args.size()) {
             g_reps = args[++i].toInt();
-        } else if (args[i] == QLatin1String("--search-only")) {
-            searchOnly = true;
+        } else if (args[i] == QLatin1String("--only") && i + 1 < args.size()) {
+            only = args[++i].split(QLatin1Char(','));
         } else {
-            std::fprintf(stderr, "usage: bench [--rows N,N,...] [--dir DIR] [--reps R] [--search-only]\n");
+            std::fprintf(stderr,
+                         "usage: bench [--rows N,N,...] [--dir DIR] [--reps R] [--only bank,purse,backup,startup,search]\n");
             return 2;
         }
     }
@@ -382,16 +433,16 @@ int main(int argc, char** argv) {
         const QString bankDb = sampleDb(dir, app::Program::Bank, n);
         const QString purseDb = sampleDb(dir, app::Program::Purse, n);
         app::setProduct(app::Program::Bank);
-        benchSearch(bankDb, app::Program::Bank, n);
+        if (only.contains(QLatin1String("search"))) benchSearch(bankDb, app::Program::Bank, n);
+        if (only.contains(QLatin1String("bank"))) benchBank(bankDb, n);
         app::setProduct(app::Program::Purse);
-        benchSearch(purseDb, app::Program::Purse, n);
-        if (searchOnly) continue;
-        app::setProduct(app::Program::Bank);
-        benchBank(bankDb, n);
-        app::setProduct(app::Program::Purse);
-        benchPurse(purseDb, n);
-        benchStartUp(bankDb, app::Program::Bank, n);
-        benchStartUp(purseDb, app::Program::Purse, n);
+        if (only.contains(QLatin1String("search"))) benchSearch(purseDb, app::Program::Purse, n);
+        if (only.contains(QLatin1String("purse"))) benchPurse(purseDb, n);
+        if (only.contains(QLatin1String("backup"))) benchBackup(purseDb, n);
+        if (only.contains(QLatin1String("startup"))) {
+            benchStartUp(bankDb, app::Program::Bank, n);
+            benchStartUp(purseDb, app::Program::Purse, n);
+        }
     }
     int over = 0;
     for (const Line& l : g_lines) over += l.goal > 0 && l.ours > l.goal;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 #include "support/TestEnv.h"
@@ -39,4 +40,38 @@ TEST_F(SettingsTest, ValuesLandUnderTheProgramsApplicationAndSection) {
     app::setProduct(app::Program::Bank);
     EXPECT_EQ(settings::getSetting(QStringLiteral("lastMonth"), QStringLiteral("none")), QStringLiteral("none"))
         << "each program has its own store";
+}
+
+TEST_F(SettingsTest, ANewStoreIsPrivateAndAnExistingOneKeepsItsMode) {
+    start(app::Program::Purse, false);
+    const QString file = settings::storeLocation();
+    ASSERT_FALSE(QFile::exists(file));
+    settings::saveSetting(QStringLiteral("lastMonth"), QStringLiteral("5"));
+    EXPECT_EQ(QFile::permissions(file) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFile::permissions(QFileInfo(file).absolutePath()) & 0x7077,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(settings::getSetting(QStringLiteral("lastMonth"), {}), QStringLiteral("5"));
+
+    const auto shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(file, shared));
+    settings::saveBookSetting(QStringLiteral("/x/moneta.mdb"), QStringLiteral("page"), QStringLiteral("3"));
+    EXPECT_EQ(QFile::permissions(file) & 0x7077, shared);
+}
+
+TEST_F(SettingsTest, TheNumberOfBackupsKeptHasASectionOfItsOwn) {
+    start(app::Program::Purse, false);
+    EXPECT_EQ(settings::backupKeep(), 10);
+    QSettings raw(settings::storeLocation(), QSettings::IniFormat);
+    raw.setValue(QStringLiteral("setting/keep"), 3);
+    raw.sync();
+    EXPECT_EQ(settings::backupKeep(), 10) << "[setting] holds only its own keys";
+    raw.setValue(QStringLiteral("backup/keep"), 4);
+    raw.sync();
+    EXPECT_EQ(settings::backupKeep(), 4);
+    raw.setValue(QStringLiteral("backup/keep"), QStringLiteral("many"));
+    raw.sync();
+    EXPECT_EQ(settings::backupKeep(), 10);
+    raw.setValue(QStringLiteral("backup/keep"), 0);
+    raw.sync();
+    EXPECT_EQ(settings::backupKeep(), 1);
 }

@@ -30,7 +30,7 @@ rm -f "$prefix.log"
 
 # ---- exactly the expected files, with normal modes -----------------------------------------
 # bank and purse are always there; the list given adds what else is installed (dbinit, ...).
-for p in bank purse dbinit; do
+for p in bank purse dbinit kakeibo; do
   [[ " ${programs[*]} " == *" $p "* ]] || fail "the installed programs lack $p"
 done
 # The build-only tools and the test programs stay in the build folder.

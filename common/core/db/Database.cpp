@@ -81,9 +81,11 @@ bool openDatabase(const QString& path, QString* error, bool onlyRead) {
         return fail(OpenFailure::Unreadable, QStringLiteral("データベースを開けません: %1 (%2)").arg(shown, why));
     }
     // A committed change must survive a crash or power loss: rollback journal, full sync.
+    // What is deleted or overwritten (an old password) is zeroed, not left in free pages.
     QSqlQuery q(d);
     bool good = q.exec(QStringLiteral("PRAGMA synchronous=FULL")) &&
                 q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
+                q.exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
                 q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     if (!good) {
         const QString why = q.lastError().text();

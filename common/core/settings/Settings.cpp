@@ -1,13 +1,31 @@
 #include "core/settings/Settings.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <algorithm>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
 
 namespace settings {
+namespace {
+// Before the first write: the folder and an empty file, both private. QSettings then writes
+// through a temporary file that takes over the mode of the file it replaces, so the store
+// is never readable by others, not even for a moment.
+void makePrivateStore(const QSettings& s) {
+    const QString file = s.fileName();
+    if (QFileInfo::exists(file)) return;
+    if (!db::makePrivatePath(QFileInfo(file).absolutePath())) return;
+    const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+}
+}  // namespace
 
 QString getSetting(const QString& key, const QString& dflt) {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
@@ -18,6 +36,7 @@ QString getSetting(const QString& key, const QString& dflt) {
 
 void saveSetting(const QString& key, const QString& value) {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
+    makePrivateStore(s);
     s.beginGroup(QStringLiteral("setting"));
     s.setValue(key, value);
 }
@@ -40,6 +59,7 @@ QString getBookSetting(const QString& bookPath, const QString& key, const QStrin
 
 void saveBookSetting(const QString& bookPath, const QString& key, const QString& value) {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
+    makePrivateStore(s);
     s.beginGroup(QStringLiteral("book"));
     s.setValue(bookKey(bookPath, key), value);
 }
@@ -52,6 +72,13 @@ long long getNumber(const QString& key, long long dflt) {
 QString storeLocation() {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
     return s.fileName();
+}
+
+int backupKeep() {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
+    const QVariant v = s.value(QStringLiteral("backup/keep"));
+    if (!v.isValid() || !db::isNumeric(v)) return 10;
+    return static_cast<int>(std::clamp<qint64>(db::To_Long(v, 10), 1, 10000));
 }
 
 double twipsPerPixel(double logicalDpi) { return logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0; }

@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings store: application "Bank" or "Purse", section "setting".
-// Every read names its default; nothing stored is needed to run.
+// Every read names its default; nothing stored is needed to run. A store the program creates
+// is readable by its owner only (mode 0600, a new folder 0700); an existing one keeps its mode.
 
 #include <QString>
 
@@ -16,6 +17,10 @@ void saveBookSetting(const QString& bookPath, const QString& key, const QString&
 long long getNumber(const QString& key, long long dflt);
 // Where the values are kept (for messages and tests).
 QString storeLocation();
+
+// How many backup copies of the book are kept: [backup] keep, 10 when absent or not a number,
+// at least 1.
+int backupKeep();
 
 // Window sizes are stored in twips (1/1440 inch) at the screen's logical resolution.
 double twipsPerPixel(double logicalDpi);

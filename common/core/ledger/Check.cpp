@@ -1,0 +1,420 @@
+#include "core/ledger/Check.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <atomic>
+
+#include "core/db/Database.h"
+#include "core/ledger/Balances.h"
+#include "core/ledger/Pages.h"
+
+namespace ledger {
+namespace {
+
+struct TableNeed {
+    const char* table;
+    QStringList columns;  // every column the programs read or write
+    QStringList numbers;  // the columns that must hold whole numbers (never text, a fraction or Null)
+};
+
+QList<TableNeed> needsOf(app::Program p) {
+    const auto L = [](std::initializer_list<const char*> names) {
+        QStringList out;
+        for (const char* n : names) out << QLatin1String(n);
+        return out;
+    };
+    if (p == app::Program::Bank)
+        return {{"U01", L({"CD", "NM", "PASSWORD"}), {}},
+                {"T01", L({"CD", "NM", "ZAN"}), L({"CD", "ZAN"})},
+                {"T02", L({"CD", "NM", "KIND"}), L({"CD", "KIND"})},
+                {"S01", L({"CD", "K_DATE", "B_CD", "K_CD", "KINGAKU", "BIKO"}), L({"CD", "B_CD", "K_CD", "KINGAKU"})}};
+    return {{"U01", L({"CD", "NM", "SYOHIZEI", "PASSWORD"}), {}},
+            {"T01", L({"CD", "NM", "KIND"}), L({"CD", "KIND"})},
+            {"S01", L({"CD", "P_CD", "K_DATE", "K_CD", "KINGAKU", "ZAN", "BIKO"}),
+             L({"CD", "P_CD", "K_CD", "KINGAKU", "ZAN"})}};
+}
+
+// Column names of a table, upper-cased; empty when the table is missing.
+QStringList columnsOf(const QSqlDatabase& c, const QString& table, bool* ok) {
+    QStringList names;
+    QSqlQuery q(c);
+    q.setForwardOnly(true);
+    *ok = q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+    q.addBindValue(table);
+    *ok = *ok && q.exec();
+    while (*ok && q.next()) names << q.value(0).toString().toUpper();
+    return names;
+}
+
+class Checker {
+  public:
+    Checker(app::Program p, const QSqlDatabase& c) : m_program(p), m_c(c) {}
+
+    CheckResult run(CheckDepth depth) {
+        m_result.ran = true;
+        integrity();
+        const bool complete = structure();
+        if (depth == CheckDepth::Full && complete) {
+            types();
+            orphans();
+            balances();
+        }
+        return m_result;
+    }
+
+  private:
+    bool isBank() const { return m_program == app::Program::Bank; }
+
+    void failed(const QSqlQuery& q, const QString& what) {
+        Finding f;
+        f.kind = FindingKind::Unreadable;
+        f.text = QStringLiteral("%1を調べられません: %2").arg(what, q.lastError().text());
+        m_result.findings << f;
+    }
+
+    // Runs a query whose first column is a record number or code, and keeps them in a finding
+    // when there is at least one row.
+    void rowsFinding(Finding f, const QString& sql, const QString& what) {
+        QSqlQuery q(m_c);
+        q.setForwardOnly(true);
+        if (!q.exec(sql)) return failed(q, what);
+        while (q.next()) add(f, q.value(0).toLongLong());
+        if (q.lastError().isValid()) return failed(q, what);
+        if (f.count > 0) m_result.findings << f;
+    }
+
+    static void add(Finding& f, qint64 record) {
+        if (f.records.size() < kMaxListed) f.records << record;
+        ++f.count;
+    }
+
+    void integrity() {
+        QSqlQuery q(m_c);
+        q.setForwardOnly(true);
+        QStringList said;
+        bool ok = q.exec(QStringLiteral("PRAGMA integrity_check"));
+        while (ok && q.next()) said << q.value(0).toString();
+        if (ok && q.lastError().isValid()) ok = false;
+        if (ok && said == QStringList{QStringLiteral("ok")}) return;
+        Finding f;
+        f.kind = FindingKind::Damaged;
+        const QString detail = ok ? said.mid(0, 3).join(QStringLiteral(" / ")) : q.lastError().text();
+        f.text = QStringLiteral("データベースファイルが壊れています（%1）").arg(detail);
+        m_result.findings << f;
+    }
+
+    // True when every table and column is there, so that the data can be read.
+    bool structure() {
+        bool complete = true;
+        for (const TableNeed& need : needsOf(m_program)) {
+            const QString table = QLatin1String(need.table);
+            bool ok = false;
+            const QStringList have = columnsOf(m_c, table, &ok);
+            if (!ok) {
+                Finding f;
+                f.kind = FindingKind::Unreadable;
+                f.text = QStringLiteral("表 %1 の列を読めません").arg(table);
+                f.table = table;
+                m_result.findings << f;
+                complete = false;
+                continue;
+            }
+            Finding f;
+            f.table = table;
+            if (have.isEmpty()) {
+                f.kind = FindingKind::MissingTable;
+                f.text = QStringLiteral("表 %1 がありません").arg(table);
+                m_result.findings << f;
+                complete = false;
+                continue;
+            }
+            for (const QString& column : need.columns) {
+                if (have.contains(column)) continue;
+                f.kind = FindingKind::MissingColumn;
+                f.text = QStringLiteral("表 %1 に列 %2 がありません").arg(table, column);
+                m_result.findings << f;
+                complete = false;
+            }
+        }
+        return complete;
+    }
+
+    // One pass over each table: a flag per number column (and, in the journal, for the date and
+    // the page), each flag becoming one finding with its rows.
+    void types() {
+        for (const TableNeed& need : needsOf(m_program)) {
+            if (need.numbers.isEmpty()) continue;
+            const QString table = QLatin1String(need.table);
+            const bool journal = table == QLatin1String("S01");
+            QList<Finding> found;
+            QStringList flags;
+            for (const QString& column : need.numbers) {
+                flags << QStringLiteral("typeof(%1) <> 'integer'").arg(column);
+                Finding f;
+                f.kind = FindingKind::WrongType;
+                f.table = table;
+                f.byCode = !journal;
+                f.text = QStringLiteral("%1.%2 に整数でない値（文字、小数、Null）があります").arg(table, column);
+                found << f;
+            }
+            if (journal) {
+                // A real date in the stored form: the shape, then the day must exist (the
+                // Julian-day round trip turns 2023/02/29 into 2023-03-01).
+                flags << QStringLiteral(
+                    "NOT (typeof(K_DATE) = 'text' AND K_DATE GLOB '[0-9][0-9][0-9][0-9]/[0-9][0-9]/[0-9][0-9]' "
+                    "AND substr(K_DATE, 1, 4) <> '0000' "
+                    "AND date(julianday(replace(K_DATE, '/', '-'))) IS replace(K_DATE, '/', '-'))");
+                Finding d;
+                d.kind = FindingKind::BadDate;
+                d.table = table;
+                d.text = QStringLiteral("S01.K_DATE が正しい日付（yyyy/mm/dd）ではありません");
+                found << d;
+                if (!isBank()) {
+                    flags << QStringLiteral("(typeof(P_CD) = 'integer' AND P_CD < 1)");
+                    Finding p;
+                    p.kind = FindingKind::BadPage;
+                    p.table = table;
+                    p.text = QStringLiteral("S01.P_CD（ページ）が 1 より小さい記録があります");
+                    found << p;
+                }
+            }
+            QSqlQuery q(m_c);
+            q.setForwardOnly(true);
+            const QString sql = QStringLiteral("SELECT CD, %1 FROM %2 WHERE %3 ORDER BY CD")
+                                    .arg(flags.join(QStringLiteral(", ")), table, flags.join(QStringLiteral(" OR ")));
+            if (!q.exec(sql)) {
+                failed(q, QStringLiteral("表 %1 の値").arg(table));
+                continue;
+            }
+            while (q.next()) {
+                const qint64 cd = q.value(0).toLongLong();
+                for (int i = 0; i < found.size(); ++i)
+                    if (q.value(i + 1).toLongLong() != 0) add(found[i], cd);
+            }
+            for (const Finding& f : found)
+                if (f.count > 0) m_result.findings << f;
+        }
+    }
+
+    void orphans() {
+        Finding f;
+        f.kind = FindingKind::Orphan;
+        f.table = QStringLiteral("S01");
+        if (isBank()) {
+            f.text = QStringLiteral("項目マスター（T02）にない項目の記録があります");
+            rowsFinding(
+                f,
+                QStringLiteral("SELECT CD FROM S01 WHERE NOT EXISTS (SELECT 1 FROM T02 WHERE T02.CD = S01.K_CD) "
+                               "ORDER BY CD"),
+                QStringLiteral("項目"));
+            f.text = QStringLiteral("銀行マスター（T01）にない銀行の記録があります");
+            rowsFinding(
+                f,
+                QStringLiteral("SELECT CD FROM S01 WHERE NOT EXISTS (SELECT 1 FROM T01 WHERE T01.CD = S01.B_CD) "
+                               "ORDER BY CD"),
+                QStringLiteral("銀行"));
+        } else {
+            f.text = QStringLiteral("科目マスター（T01）にない科目の記録があります");
+            rowsFinding(
+                f,
+                QStringLiteral("SELECT CD FROM S01 WHERE NOT EXISTS (SELECT 1 FROM T01 WHERE T01.CD = S01.K_CD) "
+                               "ORDER BY CD"),
+                QStringLiteral("科目"));
+        }
+    }
+
+    // Income (kind 0) adds; every other kind, and a row whose item or category is missing,
+    // subtracts.
+    void balances() {
+        Finding f;
+        f.kind = FindingKind::WrongBalance;
+        if (isBank()) {
+            f.table = QStringLiteral("T01");
+            f.byCode = true;
+            f.text = QStringLiteral("銀行の残高（T01.ZAN）が記録の合計と合いません");
+            rowsFinding(
+                f,
+                QStringLiteral("SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 "
+                               "THEN S01.KINGAKU ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 "
+                               "ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) ORDER BY CD"),
+                QStringLiteral("残高"));
+        } else {
+            f.table = QStringLiteral("S01");
+            f.text = QStringLiteral("残高（S01.ZAN）が記録を順に足し引きした額と合いません");
+            rowsFinding(
+                f,
+                QStringLiteral("SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, "
+                               "SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU ELSE -S01.KINGAKU END) "
+                               "OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD ROWS UNBOUNDED PRECEDING) AS RUNNING "
+                               "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD WHERE S01.P_CD >= 1) "
+                               "WHERE ZAN IS NOT RUNNING ORDER BY CD"),
+                QStringLiteral("残高"));
+        }
+    }
+
+    app::Program m_program;
+    const QSqlDatabase& m_c;
+    CheckResult m_result;
+};
+
+bool looksLikeSqlite(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+}  // namespace
+
+QString Finding::describe(int shown) const {
+    if (count <= 0) return text;
+    QStringList numbers;
+    for (int i = 0; i < records.size() && i < shown; ++i) numbers << QString::number(records[i]);
+    QString list = numbers.join(QStringLiteral(", "));
+    if (count > numbers.size()) list += QStringLiteral(" ほか %1 件").arg(count - numbers.size());
+    return QStringLiteral("%1（%2: %3）")
+        .arg(text, byCode ? QStringLiteral("コード") : QStringLiteral("記録番号"), list);
+}
+
+QList<Finding> CheckResult::of(FindingKind kind) const {
+    QList<Finding> out;
+    for (const Finding& f : findings)
+        if (f.kind == kind) out << f;
+    return out;
+}
+
+CheckResult checkConnection(app::Program program, const QSqlDatabase& connection, CheckDepth depth) {
+    if (!connection.isOpen()) {
+        CheckResult r;
+        r.error = QStringLiteral("データベースが開かれていません");
+        return r;
+    }
+    return Checker(program, connection).run(depth);
+}
+
+CheckResult checkBook(app::Program program, CheckDepth depth) {
+    return checkConnection(program, db::connection(), depth);
+}
+
+CheckResult checkFile(app::Program program, const QString& path, CheckDepth depth) {
+    CheckResult r;
+    QString error;
+    const bool opened = withReadOnlyConnection(
+        path, [&](const QSqlDatabase& c) { r = checkConnection(program, c, depth); }, &error);
+    if (!opened) {
+        r = CheckResult();
+        r.error = error;
+    }
+    return r;
+}
+
+bool withReadOnlyConnection(const QString& path, const std::function<void(const QSqlDatabase&)>& work, QString* error) {
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (!info.exists()) return fail(QStringLiteral("データベースファイルがありません: %1").arg(shown));
+    if (!info.isFile() || !info.isReadable())
+        return fail(QStringLiteral("データベースファイルを読めません: %1").arg(shown));
+    if (!looksLikeSqlite(path)) return fail(QStringLiteral("データベースファイルではありません: %1").arg(shown));
+
+    // A name of its own per call: connections belong to the thread that made them.
+    static std::atomic<int> serial{0};
+    const QString name = QStringLiteral("kakeibo-read-%1").arg(++serial);
+    QString why;
+    bool ok = false;
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        c.setDatabaseName(info.absoluteFilePath());
+        c.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!c.open()) {
+            why = QStringLiteral("データベースを開けません: %1 (%2)").arg(shown, c.lastError().text());
+        } else {
+            QSqlQuery probe(c);
+            if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+                why =
+                    QStringLiteral("データベースファイルではありません: %1 (%2)").arg(shown, probe.lastError().text());
+            } else {
+                probe = QSqlQuery();
+                ok = true;
+                work(c);
+            }
+        }
+        c.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok || fail(why);
+}
+
+bool programOfTables(const QSqlDatabase& connection, app::Program* program) {
+    bool ok = false;
+    const QStringList journal = columnsOf(connection, QStringLiteral("S01"), &ok);
+    if (!ok) return false;
+    if (journal.contains(QStringLiteral("P_CD"))) {
+        *program = app::Program::Purse;
+        return true;
+    }
+    if (journal.contains(QStringLiteral("B_CD"))) {
+        *program = app::Program::Bank;
+        return true;
+    }
+    return false;
+}
+
+Repair repairBalances(app::Program program) {
+    Repair r;
+    if (!db::isOpen()) {
+        r.error = QStringLiteral("データベースが開かれていません");
+        return r;
+    }
+    if (db::isReadOnly()) {
+        r.error =
+            QStringLiteral("読み取り専用のため修復できません: %1").arg(QDir::toNativeSeparators(db::databasePath()));
+        return r;
+    }
+    db::Transaction tx;
+    if (!tx.ok()) {
+        r.error = QStringLiteral("トランザクションを開始できません");
+        return r;
+    }
+    if (program == app::Program::Bank) {
+        QList<QPair<qint64, QVariant>> banks;
+        {
+            QSqlQuery q(db::connection());
+            q.setForwardOnly(true);
+            if (!q.exec(QStringLiteral("SELECT CD, ZAN FROM T01 ORDER BY CD"))) {
+                r.error = q.lastError().text();
+                return r;
+            }
+            while (q.next()) banks.append({q.value(0).toLongLong(), q.value(1)});
+        }
+        for (const auto& bank : banks) {
+            const BankZan z = Recalc_BankZan(bank.first);
+            if (!z.ok) {
+                r.error = z.error;
+                return r;
+            }
+            const QVariant& before = bank.second;
+            if (before.isNull() || before.typeId() == QMetaType::QString || before.toLongLong() != z.zan) ++r.changed;
+        }
+    } else {
+        const Recalc rc = Recalc_Zan(1);
+        if (!rc.ok) {
+            r.error = rc.error;
+            return r;
+        }
+        r.changed = rc.rowsChanged;
+    }
+    if (!tx.commit()) {
+        r.error = QStringLiteral("変更を保存できません");
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+}  // namespace ledger

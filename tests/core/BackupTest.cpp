@@ -1,0 +1,249 @@
+// Backups of the open book and restoring one: made only after a change, the newest kept,
+// private files, and a restore that refuses what is not a sound book of the program.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSettings>
+#include <QSqlQuery>
+
+#include "core/db/Backup.h"
+#include "core/db/Book.h"
+#include "core/db/Database.h"
+#include "core/ledger/Check.h"
+#include "core/settings/Settings.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+const QFile::Permissions kOwnerRw = QFile::ReadOwner | QFile::WriteOwner;
+const QFile::Permissions kOwnerRwx = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+class BackupTest : public AppTest {
+  protected:
+    void SetUp() override {
+        start(app::Program::Purse);
+        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+        Add("2024/05/01", 1, 1000);
+    }
+    // Appends a journal row with its right balance.
+    void Add(const char* date, qint64 kCd, qint64 amount) {
+        const qint64 cd = value("SELECT COALESCE(MAX(CD),0)+1 FROM S01").toLongLong();
+        const qint64 zan = value(
+                               "SELECT COALESCE((SELECT ZAN FROM S01 ORDER BY P_CD DESC, K_DATE DESC, CD DESC "
+                               "LIMIT 1),0)")
+                               .toLongLong() +
+                           (kCd == 1 ? amount : -amount);
+        sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,1,?,?,?,?,'')",
+            {cd, QString::fromLatin1(date), kCd, amount, zan});
+    }
+    static QDateTime At(int minute) { return QDateTime(QDate(2026, 12, 6), QTime(9, minute)); }
+    db::BackupResult Backup(QDateTime now, bool force = false, int keep = 0) {
+        db::BackupOptions o;
+        o.now = now;
+        o.force = force;
+        o.keep = keep;
+        return db::backupBook(o);
+    }
+    // The journal rows of a file other than the open book.
+    qint64 RowsIn(const QString& path) {
+        qint64 n = -1;
+        QString error;
+        EXPECT_TRUE(ledger::withReadOnlyConnection(
+            path,
+            [&](const QSqlDatabase& c) {
+                QSqlQuery q(QStringLiteral("SELECT count(*) FROM S01"), c);
+                if (q.next()) n = q.value(0).toLongLong();
+            },
+            &error))
+            << error.toStdString();
+        return n;
+    }
+    QString Book() const { return app::databasePath(); }
+    QString Folder() const { return QDir(dir()).filePath(QStringLiteral("backup")); }
+};
+
+// ---- making copies -------------------------------------------------------------------------------
+
+TEST_F(BackupTest, ACopyIsMadeOnceAndAgainOnlyAfterAChange) {
+    QList<int> progress;
+    const db::BackupResult first =
+        db::backupBook({0, false, At(30)}, [&](int done, int total) { progress << done << total; });
+    ASSERT_EQ(first.outcome, db::BackupOutcome::Made) << first.error.toStdString();
+    EXPECT_EQ(QFileInfo(first.path).fileName(), QStringLiteral("moneta-20261206-093000.mdb"));
+    EXPECT_EQ(RowsIn(first.path), 1);
+    ASSERT_GE(progress.size(), 2);
+    EXPECT_EQ(progress[progress.size() - 2], progress.last()) << "the last report is all pages done";
+    EXPECT_EQ(QFile::permissions(first.path) & 0x7077, kOwnerRw);
+    EXPECT_EQ(QFile::permissions(Folder()) & 0x7077, kOwnerRwx);
+
+    // Reading the book changes nothing.
+    value("SELECT count(*) FROM S01");
+    const db::BackupResult again = Backup(At(31));
+    EXPECT_EQ(again.outcome, db::BackupOutcome::Unchanged);
+    EXPECT_EQ(again.path, first.path);
+
+    Add("2024/05/02", 2, 300);
+    const db::BackupResult changed = Backup(At(32));
+    ASSERT_EQ(changed.outcome, db::BackupOutcome::Made) << changed.error.toStdString();
+    EXPECT_EQ(RowsIn(changed.path), 2);
+    // A second copy within the same second gets a number.
+    const db::BackupResult sameSecond = Backup(At(32), true);
+    EXPECT_EQ(QFileInfo(sameSecond.path).fileName(), QStringLiteral("moneta-20261206-093200-2.mdb"));
+
+    const QList<db::BackupInfo> list = db::listBackups(Book());
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list[0].path, sameSecond.path) << "newest first";
+    EXPECT_EQ(list[2].path, first.path);
+    EXPECT_EQ(list[2].time, At(30));
+    EXPECT_EQ(list[0].size, QFileInfo(sameSecond.path).size());
+
+    // A copy deleted by hand is not taken for the book's latest state.
+    QFile::remove(sameSecond.path);
+    QFile::remove(changed.path);
+    EXPECT_EQ(Backup(At(40)).outcome, db::BackupOutcome::Made);
+}
+
+TEST_F(BackupTest, TheNewestCopiesAreKeptAndNothingElseIsDeleted) {
+    QSettings(settings::storeLocation(), QSettings::IniFormat).setValue(QStringLiteral("backup/keep"), 3);
+    ASSERT_TRUE(QDir().mkpath(Folder()));
+    const QStringList strangers = {QStringLiteral("bank-20200101-000000.mdb"), QStringLiteral("moneta-old.mdb"),
+                                   QStringLiteral("notes.txt")};
+    for (const QString& name : strangers) {
+        QFile f(QDir(Folder()).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QStringList made;
+    for (int i = 0; i < 5; ++i) {
+        const db::BackupResult r = Backup(At(i), true);
+        ASSERT_TRUE(r.ok()) << r.error.toStdString();
+        made << r.path;
+    }
+    const QList<db::BackupInfo> list = db::listBackups(Book());
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list[0].path, made[4]);
+    EXPECT_EQ(list[2].path, made[2]);
+    EXPECT_FALSE(QFile::exists(made[0]));
+    for (const QString& name : strangers)
+        EXPECT_TRUE(QFile::exists(QDir(Folder()).filePath(name))) << name.toStdString();
+
+    // A copy made with the clock set back is still kept; the oldest of the others goes.
+    const db::BackupResult back = Backup(QDateTime(QDate(2020, 1, 1), QTime(0, 0)), true);
+    EXPECT_TRUE(QFile::exists(back.path));
+    EXPECT_EQ(back.removed, QStringList{made[2]});
+}
+
+TEST_F(BackupTest, AReadOnlyBookIsNotCopiedAndAFailureIsReported) {
+    db::closeDatabase();
+    QString error;
+    ASSERT_TRUE(db::openDatabase(Book(), &error, true)) << error.toStdString();
+    EXPECT_EQ(db::backupBook().outcome, db::BackupOutcome::ReadOnly);
+    EXPECT_FALSE(QFileInfo::exists(Folder()));
+
+    db::closeDatabase();
+    ASSERT_TRUE(db::openDatabase(Book(), &error)) << error.toStdString();
+    // A file where the folder belongs: the copy cannot be made (also for root, unlike a mode).
+    QFile blocker(Folder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const db::BackupResult r = db::backupBook();
+    EXPECT_EQ(r.outcome, db::BackupOutcome::Failed);
+    EXPECT_TRUE(r.error.contains(QStringLiteral("backup"))) << r.error.toStdString();
+}
+
+TEST_F(BackupTest, TheBooksLockIsPrivate) {
+    EXPECT_EQ(QFile::permissions(Book() + QStringLiteral(".lock")) & 0x7077, kOwnerRw);
+    EXPECT_EQ(QFile::permissions(Book()) & 0x7077, kOwnerRw);
+}
+
+// ---- restoring -----------------------------------------------------------------------------------
+
+TEST_F(BackupTest, ARestoreKeepsTheBookAsItWasAndOpensTheRestoredOne) {
+    const db::BackupResult old = Backup(At(0));
+    ASSERT_TRUE(old.ok());
+    Add("2024/05/02", 2, 300);
+    Add("2024/05/03", 2, 200);
+
+    const db::RestoreResult r = db::restoreBook(old.path, Book(), app::Program::Purse);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_TRUE(r.reopened);
+    ASSERT_TRUE(db::isOpen());
+    EXPECT_FALSE(db::isReadOnly());
+    EXPECT_EQ(value("SELECT count(*) FROM S01").toLongLong(), 1);
+    EXPECT_EQ(RowsIn(r.keptCopy), 3) << "the book as it was is one more backup";
+    bool listed = false;
+    for (const db::BackupInfo& b : db::listBackups(Book())) listed = listed || b.path == r.keptCopy;
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(QFile::permissions(Book()) & 0x7077, kOwnerRw);
+    // The restored book is a new file: its first backup is made.
+    EXPECT_EQ(Backup(At(50)).outcome, db::BackupOutcome::Made);
+}
+
+TEST_F(BackupTest, ARestoreRefusesADamagedOrForeignFileAndLeavesTheBook) {
+    const db::BackupResult good = Backup(At(0));
+    ASSERT_TRUE(good.ok());
+    const QByteArray bookBefore = [&] {
+        db::closeDatabase();
+        QFile f(Book());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+
+    // A copy with its second page overwritten.
+    const QString damaged = QDir(dir()).filePath(QStringLiteral("damaged.mdb"));
+    ASSERT_TRUE(QFile::copy(good.path, damaged));
+    {
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_GE(f.size(), 3 * 4096);
+        f.seek(4096);
+        f.write(QByteArray(4096, '\x5a'));
+    }
+    // The other program's book.
+    const QString bank = QDir(dir()).filePath(QStringLiteral("other/bank.mdb"));
+    QString error;
+    ASSERT_TRUE(db::createBook(app::Program::Bank, bank, &error)) << error.toStdString();
+    // Not a database at all.
+    const QString text = QDir(dir()).filePath(QStringLiteral("text.mdb"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(8192, 'x'));
+    }
+
+    for (const QString& bad : {damaged, bank, text}) {
+        const db::RestoreResult r = db::restoreBook(bad, Book(), app::Program::Purse);
+        EXPECT_FALSE(r.ok) << bad.toStdString();
+        EXPECT_TRUE(r.refused) << bad.toStdString();
+        EXPECT_TRUE(r.error.contains(QFileInfo(bad).fileName())) << r.error.toStdString();
+    }
+    EXPECT_EQ(ledger::checkFile(app::Program::Purse, damaged).of(ledger::FindingKind::Damaged).size(), 1);
+    QFile f(Book());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll() == bookBefore) << "the book is untouched";
+    EXPECT_EQ(db::listBackups(Book()).size(), 1) << "nothing was kept for a refused restore";
+}
+
+TEST_F(BackupTest, ARestoreIsRefusedWhileTheBookIsInUse) {
+    const db::BackupResult good = Backup(At(0));
+    ASSERT_TRUE(good.ok());
+    db::closeDatabase();
+    // Another holder of the lock (a living process holds it: this one).
+    QLockFile other(Book() + QStringLiteral(".lock"));
+    ASSERT_TRUE(other.tryLock(0));
+    const db::RestoreResult r = db::restoreBook(good.path, Book(), app::Program::Purse);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.refused);
+    EXPECT_TRUE(r.error.contains(QStringLiteral("使用中"))) << r.error.toStdString();
+    other.unlock();
+
+    // Closed and free: the lock is taken for the restore and given back.
+    const db::RestoreResult done = db::restoreBook(good.path, Book(), app::Program::Purse);
+    ASSERT_TRUE(done.ok) << done.error.toStdString();
+    EXPECT_FALSE(done.reopened);
+    EXPECT_FALSE(QFile::exists(Book() + QStringLiteral(".lock")));
+    EXPECT_EQ(RowsIn(done.keptCopy), 1);
+}
+
+}  // namespace

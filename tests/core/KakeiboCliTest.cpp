@@ -1,0 +1,225 @@
+// The command-line tool as a user runs it: the built kakeibo and dbinit, their exit status and
+// what they say; a running purse from the build holds a book's lock.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+struct Ran {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+class KakeiboCli : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QProcessEnvironment Env() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return env;
+    }
+    static QString Built(const char* name) {
+        return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name);
+    }
+    Ran Tool(const char* name, const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(Env());
+        p.start(Built(name), args);
+        Ran r;
+        if (!p.waitForFinished(120000)) {
+            p.kill();
+            p.waitForFinished();
+            return r;
+        }
+        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+    Ran Kakeibo(const QStringList& args) { return Tool("kakeibo", args); }
+    QString Path(const QString& rel) const { return m_dir.filePath(rel); }
+    // A statement on a file, through a connection of the test's own.
+    QVariant sql(const QString& file, const QString& sql) {
+        QVariant v;
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cli-test"));
+            c.setDatabaseName(file);
+            EXPECT_TRUE(c.open());
+            QSqlQuery q(c);
+            EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
+            if (q.next()) v = q.value(0);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("cli-test"));
+        return v;
+    }
+    // A book with sample rows; its path.
+    QString Sample(int rows) {
+        const Ran r = Kakeibo({QStringLiteral("init"), QStringLiteral("purse"), Path(QStringLiteral("book")),
+                               QStringLiteral("--sample"), QString::number(rows)});
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        return Path(QStringLiteral("book/moneta.mdb"));
+    }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(KakeiboCli, UsageMistakesAndUnreadableFilesEndWithStatus2) {
+    EXPECT_EQ(Kakeibo({}).code, 2);
+    const Ran unknown = Kakeibo({QStringLiteral("frobnicate")});
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("frobnicate")));
+    const Ran help = Kakeibo({QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0);
+    for (const char* command : {"init", "backup", "restore", "check", "list-backups"}) {
+        EXPECT_TRUE(help.out.contains(QLatin1String(command))) << command;
+        const Ran own = Kakeibo({QLatin1String(command), QStringLiteral("--help")});
+        EXPECT_EQ(own.code, 0) << command;
+        EXPECT_TRUE(own.out.contains(QStringLiteral("使い方: kakeibo %1").arg(QLatin1String(command)))) << command;
+    }
+    EXPECT_EQ(Kakeibo({QStringLiteral("check")}).code, 2);
+    const QString book = Sample(10);
+    EXPECT_EQ(Kakeibo({QStringLiteral("check"), book, QStringLiteral("--fix")}).code, 2);
+
+    const Ran missing = Kakeibo({QStringLiteral("check"), Path(QStringLiteral("none/moneta.mdb"))});
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_TRUE(missing.err.contains(Path(QStringLiteral("none/moneta.mdb")))) << missing.err.toStdString();
+    const QString junk = Path(QStringLiteral("junk.mdb"));
+    {
+        QFile f(junk);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(5000, 'j'));
+    }
+    const Ran notABook = Kakeibo({QStringLiteral("backup"), junk});
+    EXPECT_EQ(notABook.code, 2);
+    EXPECT_TRUE(notABook.err.contains(junk)) << notABook.err.toStdString();
+}
+
+TEST_F(KakeiboCli, InitMakesABookOnceAndDbinitIsTheSameCommand) {
+    const QString dir = Path(QStringLiteral("new"));
+    const Ran made = Kakeibo({QStringLiteral("init"), QStringLiteral("purse"), dir});
+    EXPECT_EQ(made.code, 0) << made.err.toStdString();
+    EXPECT_TRUE(made.out.contains(QStringLiteral("moneta.mdb")));
+    EXPECT_EQ(QFile::permissions(dir + QStringLiteral("/moneta.mdb")) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+    const Ran again = Kakeibo({QStringLiteral("init"), QStringLiteral("purse"), dir});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_TRUE(again.err.contains(dir + QStringLiteral("/moneta.mdb"))) << again.err.toStdString();
+
+    EXPECT_EQ(Tool("dbinit", {QStringLiteral("purse"), dir, QStringLiteral("--if-absent")}).code, 0);
+    const Ran bank = Tool("dbinit", {QStringLiteral("bank"), dir, QStringLiteral("--preset")});
+    EXPECT_EQ(bank.code, 0) << bank.err.toStdString();
+    EXPECT_GT(sql(dir + QStringLiteral("/bank.mdb"), QStringLiteral("SELECT count(*) FROM T02")).toInt(), 0);
+    const Ran usage = Tool("dbinit", {});
+    EXPECT_EQ(usage.code, 2);
+    EXPECT_TRUE(usage.err.contains(QStringLiteral("dbinit bank|purse DIR")));
+}
+
+TEST_F(KakeiboCli, CheckNamesTheRecordAndRepairLeavesACleanBook) {
+    const QString book = Sample(200);
+    EXPECT_EQ(Kakeibo({QStringLiteral("check"), book}).code, 0);
+    sql(book, QStringLiteral("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5"));
+    const Ran found = Kakeibo({QStringLiteral("check"), book});
+    EXPECT_EQ(found.code, 1);
+    EXPECT_TRUE(found.out.contains(QStringLiteral("記録番号: 5）"))) << found.out.toStdString();
+
+    const Ran repaired = Kakeibo({QStringLiteral("check"), book, QStringLiteral("--repair")});
+    EXPECT_EQ(repaired.code, 0) << repaired.out.toStdString() << repaired.err.toStdString();
+    EXPECT_TRUE(repaired.out.contains(QStringLiteral("バックアップを作成しました")));
+    EXPECT_TRUE(repaired.out.contains(QStringLiteral("残高を 1 件計算し直しました"))) << repaired.out.toStdString();
+    EXPECT_EQ(Kakeibo({QStringLiteral("check"), book}).code, 0);
+
+    // A spoilt backup keeps the spoilt balance: the copy was made before the repair.
+    const QStringList lines =
+        Kakeibo({QStringLiteral("list-backups"), book}).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1);
+    const QString copy = lines[0].section(QLatin1Char(' '), -1);
+    EXPECT_EQ(Kakeibo({QStringLiteral("check"), copy}).code, 1) << "a backup is checked by its tables";
+
+    // What a recalculation cannot mend is left alone.
+    sql(book, QStringLiteral("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=7"));
+    sql(book, QStringLiteral("ALTER TABLE S01 DROP COLUMN BIKO"));
+    const Ran refused = Kakeibo({QStringLiteral("check"), book, QStringLiteral("--repair")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_TRUE(refused.out.contains(QStringLiteral("BIKO")));
+    EXPECT_EQ(Kakeibo({QStringLiteral("list-backups"), book}).out.count(QLatin1Char('\n')), 1) << "no copy made";
+}
+
+TEST_F(KakeiboCli, BackupRestoreAndTheListOfCopies) {
+    const QString book = Sample(50);
+    const Ran first = Kakeibo({QStringLiteral("backup"), book});
+    EXPECT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.contains(QStringLiteral("バックアップを作成しました")));
+    const Ran same = Kakeibo({QStringLiteral("backup"), book});
+    EXPECT_EQ(same.code, 0);
+    EXPECT_TRUE(same.out.contains(QStringLiteral("変更がない")));
+    const QString copy = first.out.trimmed().section(QStringLiteral(": "), 1);
+    ASSERT_TRUE(QFile::exists(copy)) << copy.toStdString();
+
+    sql(book, QStringLiteral("DELETE FROM S01"));
+    const Ran restored = Kakeibo({QStringLiteral("restore"), copy, book});
+    EXPECT_EQ(restored.code, 0) << restored.err.toStdString();
+    EXPECT_EQ(sql(book, QStringLiteral("SELECT count(*) FROM S01")).toInt(), 50);
+    const QString kept = restored.out.section(QStringLiteral(": "), 1).section(QLatin1Char('\n'), 0, 0);
+    EXPECT_EQ(sql(kept, QStringLiteral("SELECT count(*) FROM S01")).toInt(), 0) << "the emptied book was kept";
+
+    const Ran foreign = Kakeibo({QStringLiteral("restore"), book, Path(QStringLiteral("other/bank.mdb"))});
+    EXPECT_EQ(foreign.code, 1) << "a household book cannot become a bank book";
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("other/bank.mdb"))));
+
+    // Another name: the program is told by the tables.
+    const QString renamed = Path(QStringLiteral("book/household.mdb"));
+    ASSERT_TRUE(QFile::copy(book, renamed));
+    EXPECT_EQ(Kakeibo({QStringLiteral("backup"), renamed}).code, 0);
+    const Ran list = Kakeibo({QStringLiteral("list-backups"), renamed});
+    EXPECT_EQ(list.code, 0);
+    EXPECT_TRUE(list.out.contains(QStringLiteral("/backup/household-"))) << list.out.toStdString();
+    EXPECT_FALSE(list.out.contains(QStringLiteral("moneta-")));
+}
+
+TEST_F(KakeiboCli, ABookInUseByAProgramIsNotWritten) {
+    const QString book = Sample(20);
+    const Ran backup = Kakeibo({QStringLiteral("backup"), book});
+    ASSERT_EQ(backup.code, 0);
+    const QString copy = backup.out.trimmed().section(QStringLiteral(": "), 1);
+
+    // purse holds the book while it waits at its first message.
+    QProcess purse;
+    purse.setProcessEnvironment(Env());
+    purse.start(Built("purse"), {QStringLiteral("--data-dir"), Path(QStringLiteral("book"))});
+    ASSERT_TRUE(purse.waitForStarted());
+    for (int i = 0; i < 400 && !QFile::exists(book + QStringLiteral(".lock")); ++i) QThread::msleep(25);
+    ASSERT_TRUE(QFile::exists(book + QStringLiteral(".lock")));
+    const QByteArray before = [&] {
+        QFile f(book);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("restore"), copy, book}, QStringList{QStringLiteral("backup"), book},
+          QStringList{QStringLiteral("check"), book, QStringLiteral("--repair")}}) {
+        const Ran r = Kakeibo(args);
+        EXPECT_EQ(r.code, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("%1 は他のプログラムで使用中です").arg(book))) << r.err.toStdString();
+    }
+    // Reading goes on.
+    EXPECT_EQ(Kakeibo({QStringLiteral("check"), book}).code, 0);
+    purse.kill();
+    purse.waitForFinished();
+    QFile f(book);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll() == before);
+    EXPECT_EQ(Kakeibo({QStringLiteral("list-backups"), book}).out.count(QLatin1Char('\n')), 1);
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// Start-up passwords: stored as Argon2id hashes; plain text from an older book still opens it
+// and is then replaced by its hash, leaving no trace of itself in the file.
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include "core/Password.h"
+#include "core/db/Database.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+TEST(Password, AHashVerifiesTheRightTextOnly) {
+    QElapsedTimer timer;
+    timer.start();
+    const QString hash = app::hashPassword(QStringLiteral("秘密pass"));
+    EXPECT_LT(timer.elapsed(), 2000) << "a start-up waits for one verification of this cost";
+    EXPECT_TRUE(app::isHashed(hash)) << hash.toStdString();
+    EXPECT_FALSE(hash.contains(QStringLiteral("pass")));
+    EXPECT_TRUE(app::passwordMatches(hash, QStringLiteral("秘密pass")));
+    EXPECT_FALSE(app::passwordMatches(hash, QStringLiteral("秘密pas")));
+    EXPECT_FALSE(app::passwordMatches(hash, hash)) << "the stored text itself is no password";
+    EXPECT_NE(app::hashPassword(QStringLiteral("秘密pass")), hash) << "each hash has its own salt";
+
+    // Older books: plain text, compared as it is. The blank means none and is never hashed.
+    EXPECT_TRUE(app::passwordMatches(QStringLiteral("abc"), QStringLiteral("abc")));
+    EXPECT_FALSE(app::passwordMatches(QStringLiteral("abc"), QStringLiteral("abd")));
+    EXPECT_EQ(app::hashPassword(app::kNoPassword), app::kNoPassword);
+    EXPECT_FALSE(app::isHashed(QStringLiteral("$argon2i$v=19$...")));
+}
+
+class PasswordBookTest : public AppTest {
+  protected:
+    QByteArray FileBytes() {
+        QFile f(app::databasePath());
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    QString Stored() { return value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(); }
+};
+
+TEST_F(PasswordBookTest, PlainTextIsReplacedByItsHashAndLeavesNoTraceInTheFile) {
+    const QByteArray plain("hunter2-plain-text");
+    start(app::Program::Purse);
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'名前',8,?)", {QString::fromLatin1(plain)});
+    db::closeDatabase();
+    ASSERT_TRUE(FileBytes().contains(plain)) << "the book starts with the plain text";
+
+    QString error;
+    ASSERT_TRUE(db::openDatabase(app::databasePath(), &error)) << error.toStdString();
+    // A lone profile row's page is rebuilt on its own; freed pages elsewhere are zeroed only so.
+    EXPECT_EQ(value("PRAGMA secure_delete").toInt(), 1);
+    EXPECT_EQ(app::upgradePassword(QStringLiteral("wrong")), app::Upgrade::NotNeeded);
+    EXPECT_EQ(Stored(), QString::fromLatin1(plain));
+    EXPECT_EQ(app::upgradePassword(QString::fromLatin1(plain)), app::Upgrade::Done);
+    EXPECT_TRUE(app::isHashed(Stored()));
+    EXPECT_TRUE(app::passwordMatches(Stored(), QString::fromLatin1(plain)));
+    EXPECT_EQ(app::upgradePassword(QString::fromLatin1(plain)), app::Upgrade::NotNeeded) << "a hash stays";
+    EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("名前"));
+    db::closeDatabase();
+
+    EXPECT_FALSE(FileBytes().contains(plain));
+    EXPECT_FALSE(QFile::exists(app::databasePath() + QStringLiteral("-journal")));
+}
+
+TEST_F(PasswordBookTest, NoPasswordAndReadOnlyBooksAreLeftAlone) {
+    start(app::Program::Bank);
+    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'名前',' ')");
+    EXPECT_EQ(app::upgradePassword(QStringLiteral(" ")), app::Upgrade::NotNeeded);
+    EXPECT_EQ(Stored(), QStringLiteral(" "));
+    sql("UPDATE U01 SET PASSWORD='abc'");
+    db::closeDatabase();
+    QString error;
+    ASSERT_TRUE(db::openDatabase(app::databasePath(), &error, true)) << error.toStdString();
+    EXPECT_EQ(app::upgradePassword(QStringLiteral("abc")), app::Upgrade::NotNeeded);
+    EXPECT_EQ(Stored(), QStringLiteral("abc"));
+}
+
+}  // namespace

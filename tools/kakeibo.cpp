@@ -1,0 +1,409 @@
+// kakeibo COMMAND [ARGS]: the books of ミルテ (bank) and カルネ (purse) from the command line:
+// making a book, backups, restoring one, checking a book and repairing its balances.
+//
+// Exit status: 0 done; 1 a finding (the check found something, a backup failed its check, a
+// book already exists); 2 bad usage, a file that cannot be read or written, or a book in use
+// by a program.
+//
+// Built a second time as `dbinit` (KAKEIBO_AS_DBINIT): the old name of `kakeibo init`, which
+// the build and older instructions call.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <cstdio>
+
+#include "core/AppState.h"
+#include "core/db/Backup.h"
+#include "core/db/Book.h"
+#include "core/db/Database.h"
+#include "core/ledger/Check.h"
+#include "core/ledger/Masters.h"
+#include "tools/KakeiboIo.h"
+#include "tools/SampleBook.h"
+
+namespace {
+
+enum Status { kDone = 0, kFinding = 1, kTrouble = 2 };
+
+void say(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+void complain(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
+
+// The words the init command is called by: "kakeibo init", or "dbinit".
+QString g_initName = QStringLiteral("kakeibo init");
+
+// What the programs print for --help: usage, then what it does.
+struct Help {
+    QString usage;
+    QString text;
+};
+
+// --help anywhere prints the command's help; anything else is left to the command.
+bool askedForHelp(const QStringList& args, const Help& help) {
+    if (!args.contains(QStringLiteral("--help")) && !args.contains(QStringLiteral("-h"))) return false;
+    say(QStringLiteral("使い方: ") + help.usage);
+    say(help.text);
+    return true;
+}
+
+int badUsage(const Help& help, const QString& why = {}) {
+    if (!why.isEmpty()) complain(why);
+    complain(QStringLiteral("使い方: ") + help.usage);
+    return kTrouble;
+}
+
+// Positional arguments and the options a command knows; false (with a message) on anything else.
+bool split(const QStringList& args, const QStringList& flags, QStringList* positional, QStringList* given,
+           QString* why) {
+    for (const QString& a : args) {
+        if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
+            if (!flags.contains(a)) {
+                *why = QStringLiteral("知らないオプションです: %1").arg(a);
+                return false;
+            }
+            *given << a;
+        } else {
+            *positional << a;
+        }
+    }
+    return true;
+}
+
+// Which program a book belongs to: by its file name (bank.mdb, moneta.mdb), else by its tables
+// (the household journal has pages, S01.P_CD; the bank journal has banks, S01.B_CD).
+bool programOf(const QString& path, app::Program* program, QString* why) {
+    const QString name = QFileInfo(path).fileName();
+    for (app::Program p : {app::Program::Bank, app::Program::Purse}) {
+        if (name.compare(app::productOf(p).databaseFile, Qt::CaseInsensitive) == 0) {
+            *program = p;
+            return true;
+        }
+    }
+    bool known = false;
+    const bool opened = ledger::withReadOnlyConnection(
+        path, [&](const QSqlDatabase& c) { known = ledger::programOfTables(c, program); }, why);
+    if (!opened) return false;
+    if (!known) *why = QStringLiteral("%1 が bank と purse のどちらのデータベースか判別できません").arg(shown(path));
+    return known;
+}
+
+// ---- init ----------------------------------------------------------------------------------------
+
+int runInit(const QStringList& args) {
+    const Help help{g_initName + QStringLiteral(" bank|purse DIR [--preset | --sample N] [--if-absent]"),
+                    QStringLiteral("DIR にプログラムの空のデータベース（bank.mdb または moneta.mdb）を作ります。\n"
+                                   "既にあるデータベースは上書きしません（終了状態 1）。\n"
+                                   "  --preset     標準の項目（bank）または科目（purse）も登録します\n"
+                                   "  --sample N   マスターと 10 年分 N 件の記録を入れます（見本と計測用）\n"
+                                   "  --if-absent  既にあるときは何もせずに終わります（終了状態 0）")};
+    if (askedForHelp(args, help)) return kDone;
+    if (args.size() < 2) return badUsage(help);
+    app::Program program;
+    if (args[0] == QLatin1String("bank"))
+        program = app::Program::Bank;
+    else if (args[0] == QLatin1String("purse"))
+        program = app::Program::Purse;
+    else
+        return badUsage(help, QStringLiteral("bank か purse を指定してください: %1").arg(args[0]));
+    const QString dir = args[1];
+    int sample = 0;
+    bool ifAbsent = false;
+    bool preset = false;
+    for (int i = 2; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--sample") && i + 1 < args.size()) {
+            bool ok = false;
+            sample = args[++i].toInt(&ok);
+            if (!ok || sample < 0)
+                return badUsage(help, QStringLiteral("--sample には 0 以上の件数を指定してください"));
+        } else if (args[i] == QLatin1String("--if-absent")) {
+            ifAbsent = true;
+        } else if (args[i] == QLatin1String("--preset")) {
+            preset = true;
+        } else {
+            return badUsage(help, QStringLiteral("知らない引数です: %1").arg(args[i]));
+        }
+    }
+    // The sample brings its own masters.
+    if (preset && sample > 0) return badUsage(help, QStringLiteral("--preset と --sample は一緒に使えません"));
+    app::setProduct(program);
+    const QString path = QDir(dir).filePath(app::product().databaseFile);
+    if (QFileInfo::exists(path)) {
+        if (ifAbsent) return kDone;
+        complain(QStringLiteral("既にデータベースがあります（何も変えていません）: %1").arg(shown(path)));
+        return kFinding;
+    }
+    QString error;
+    if (!db::createBook(program, path, &error)) {
+        complain(error);
+        return kTrouble;
+    }
+    if (preset || sample > 0) {
+        const bool filled =
+            db::openDatabase(path, &error) && (preset ? ledger::registerStandardMasters(program, &error)
+                                                       : sample::fillSample(program, sample, &error));
+        db::closeDatabase();
+        if (!filled) {
+            complain(QStringLiteral("%1: %2").arg(shown(path), error));
+            QFile::remove(path);
+            return kTrouble;
+        }
+    }
+    say(path);
+    return kDone;
+}
+
+// ---- backup ------------------------------------------------------------------------------------
+
+// Opens a book for writing, with its lock; says why not (a program using it, a read-only file).
+bool openForWriting(const QString& path) {
+    QString error;
+    if (!db::openDatabase(path, &error)) {
+        complain(error);
+        return false;
+    }
+    if (db::isReadOnly()) {
+        complain(QStringLiteral("書き込めないため読み取り専用でしか開けません: %1").arg(shown(path)));
+        db::closeDatabase();
+        return false;
+    }
+    return true;
+}
+
+// Makes a backup of the open book and says what happened.
+bool backUp() {
+    const db::BackupResult b = db::backupBook();
+    switch (b.outcome) {
+        case db::BackupOutcome::Made:
+            say(QStringLiteral("バックアップを作成しました: %1").arg(shown(b.path)));
+            break;
+        case db::BackupOutcome::Unchanged:
+            say(QStringLiteral("前回のバックアップから変更がないため作成しません: %1").arg(shown(b.path)));
+            break;
+        case db::BackupOutcome::ReadOnly:
+            complain(QStringLiteral("読み取り専用のためバックアップしません: %1").arg(shown(db::databasePath())));
+            return false;
+        case db::BackupOutcome::Failed:
+            complain(b.error);
+            return false;
+    }
+    for (const QString& old : b.removed) say(QStringLiteral("古いバックアップを削除しました: %1").arg(shown(old)));
+    return true;
+}
+
+int runBackup(const QStringList& args) {
+    const Help help{
+        QStringLiteral("kakeibo backup FILE"),
+        QStringLiteral(
+            "データベース FILE のバックアップを、同じフォルダーの backup/ に\n"
+            "<名前>-yyyyMMdd-HHmmss.mdb として作ります。前回のバックアップから変更がなければ\n"
+            "作りません。設定 [backup] keep（既定 10）の数だけ新しいものを残し、古いものを削除します。\n"
+            "bank と purse の区別はファイル名（bank.mdb / moneta.mdb）で、それ以外の名前では表の列で判断します。")};
+    if (askedForHelp(args, help)) return kDone;
+    QStringList files, flags;
+    QString why;
+    if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
+    if (files.size() != 1) return badUsage(help);
+    app::Program program;
+    if (!programOf(files[0], &program, &why)) {
+        complain(why);
+        return kTrouble;
+    }
+    app::setProduct(program);  // the setting [backup] keep is the program's
+    if (!openForWriting(files[0])) return kTrouble;
+    const bool ok = backUp();
+    db::closeDatabase();
+    return ok ? kDone : kTrouble;
+}
+
+// ---- restore -----------------------------------------------------------------------------------
+
+int runRestore(const QStringList& args) {
+    const Help help{
+        QStringLiteral("kakeibo restore BACKUP FILE"),
+        QStringLiteral("データベース FILE をバックアップ BACKUP で置き換えます。BACKUP は壊れていないこと\n"
+                       "（PRAGMA integrity_check）と、プログラムの表と列があることを確かめてから使います。\n"
+                       "今の FILE は backup/ にもう一つのバックアップとして残します。\n"
+                       "プログラムが FILE を使用中のときは何もしません（終了状態 2）。\n"
+                       "BACKUP が使えないときは終了状態 1 です。")};
+    if (askedForHelp(args, help)) return kDone;
+    QStringList files, flags;
+    QString why;
+    if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
+    if (files.size() != 2) return badUsage(help);
+    const QString backup = files[0];
+    const QString book = files[1];
+    if (!QFileInfo(backup).isFile()) {
+        complain(QStringLiteral("バックアップがありません: %1").arg(shown(backup)));
+        return kTrouble;
+    }
+    // The book may be missing or damaged: then the backup tells the program.
+    app::Program program;
+    if (!programOf(book, &program, &why) && !programOf(backup, &program, &why)) {
+        complain(why);
+        return kTrouble;
+    }
+    app::setProduct(program);
+    const db::RestoreResult r = db::restoreBook(backup, book, program);
+    if (!r.ok) {
+        complain(r.error);
+        return r.refused ? kFinding : kTrouble;
+    }
+    if (!r.keptCopy.isEmpty()) say(QStringLiteral("復元前のデータベースを保存しました: %1").arg(shown(r.keptCopy)));
+    say(QStringLiteral("%1 を %2 で復元しました").arg(shown(book), shown(backup)));
+    return kDone;
+}
+
+// ---- check -------------------------------------------------------------------------------------
+
+int report(const ledger::CheckResult& c, const QString& path) {
+    if (!c.ran) {
+        complain(c.error);
+        return kTrouble;
+    }
+    for (const ledger::Finding& f : c.findings) say(f.describe());
+    if (c.findings.isEmpty()) {
+        say(QStringLiteral("問題はありません: %1").arg(shown(path)));
+        return kDone;
+    }
+    say(QStringLiteral("%1 件の問題があります: %2").arg(c.findings.size()).arg(shown(path)));
+    return kFinding;
+}
+
+int runCheck(const QStringList& args) {
+    const Help help{
+        QStringLiteral("kakeibo check FILE [--repair]"),
+        QStringLiteral("データベース FILE を調べ、見つかった問題を記録番号（マスターはコード）とともに表示します:\n"
+                       "壊れたファイル、足りない表や列、数値であるべき所の文字や Null、正しくない日付、\n"
+                       "マスターにない銀行・項目・科目の記録、計算と合わない残高。問題があれば終了状態 1 です。\n"
+                       "  --repair  FILE を使用中でなければ、バックアップを作ってから残高だけを一度に計算し直し、\n"
+                       "            もう一度調べます。ほかの値は変えません。")};
+    if (askedForHelp(args, help)) return kDone;
+    QStringList files, flags;
+    QString why;
+    if (!split(args, {QStringLiteral("--repair")}, &files, &flags, &why)) return badUsage(help, why);
+    if (files.size() != 1) return badUsage(help);
+    const QString path = files[0];
+    app::Program program;
+    if (!programOf(path, &program, &why)) {
+        complain(why);
+        return kTrouble;
+    }
+    app::setProduct(program);
+    // Only reading: a connection of its own, read-only, also while a program uses the book.
+    if (!flags.contains(QStringLiteral("--repair"))) return report(ledger::checkFile(program, path), path);
+
+    if (!openForWriting(path)) return kTrouble;
+    const ledger::CheckResult before = ledger::checkBook(program);
+    bool repairable = before.ran && !before.of(ledger::FindingKind::WrongBalance).isEmpty();
+    for (ledger::FindingKind k : {ledger::FindingKind::Damaged, ledger::FindingKind::MissingTable,
+                                  ledger::FindingKind::MissingColumn, ledger::FindingKind::Unreadable})
+        repairable = repairable && before.of(k).isEmpty();
+    if (!repairable) {
+        if (before.ran && !before.findings.isEmpty())
+            say(QStringLiteral("残高の計算し直しでは直せないため、何も変えていません"));
+        db::closeDatabase();
+        return report(before, path);
+    }
+    if (!backUp()) {
+        complain(QStringLiteral("バックアップを作れないため、修復しません: %1").arg(shown(path)));
+        db::closeDatabase();
+        return kTrouble;
+    }
+    const ledger::Repair repair = ledger::repairBalances(program);
+    if (!repair.ok) {
+        complain(QStringLiteral("残高を計算し直せません: %1 (%2)").arg(shown(path), repair.error));
+        db::closeDatabase();
+        return kTrouble;
+    }
+    say(QStringLiteral("残高を %1 件計算し直しました").arg(repair.changed));
+    const ledger::CheckResult after = ledger::checkBook(program);
+    db::closeDatabase();
+    return report(after, path);
+}
+
+// ---- list-backups ------------------------------------------------------------------------------
+
+int runListBackups(const QStringList& args) {
+    const Help help{QStringLiteral("kakeibo list-backups FILE"),
+                    QStringLiteral("データベース FILE のバックアップ（同じフォルダーの backup/）を新しい順に、\n"
+                                   "作成日時と大きさとともに表示します。FILE はなくてもかまいません。")};
+    if (askedForHelp(args, help)) return kDone;
+    QStringList files, flags;
+    QString why;
+    if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
+    if (files.size() != 1) return badUsage(help);
+    const QList<db::BackupInfo> list = db::listBackups(files[0]);
+    if (list.isEmpty()) {
+        say(QStringLiteral("バックアップはありません: %1").arg(shown(db::backupFolder(files[0]))));
+        return kDone;
+    }
+    const QLocale numbers(QLocale::English);
+    for (const db::BackupInfo& b : list)
+        say(QStringLiteral("%1  %2 バイト  %3")
+                .arg(b.time.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")),
+                     numbers.toString(b.size).rightJustified(13), shown(b.path)));
+    return kDone;
+}
+
+// ---- the commands ------------------------------------------------------------------------------
+
+struct Command {
+    const char* name;
+    int (*run)(const QStringList& args);
+    const char* summary;
+};
+
+const Command kCommands[] = {
+    {"init", runInit, "空のデータベースを作る（dbinit と同じ）"},
+    {"backup", runBackup, "バックアップを作る"},
+    {"restore", runRestore, "バックアップから復元する"},
+    {"check", runCheck, "データベースを調べる（--repair で残高を直す）"},
+    {"list-backups", runListBackups, "バックアップの一覧"},
+    {"export", runExport, "CSV に書き出す（明細・マスタ・集計）"},
+    {"import", runImport, "CSV を取り込む（銀行の明細・書き出したファイル）"},
+    {"search", runSearch, "明細を探す"},
+};
+
+void usage(std::FILE* to) {
+    QString text = QStringLiteral("使い方: kakeibo COMMAND [ARGS]  （各 COMMAND に --help）\n");
+    for (const Command& c : kCommands)
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QString::fromLatin1(c.name).leftJustified(13), QString::fromUtf8(c.summary));
+    text += QStringLiteral("終了状態: 0 成功、1 問題あり、2 使い方の誤り・読めないファイル・使用中");
+    std::fputs(text.toUtf8().constData(), to);
+    std::fputc('\n', to);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    app::surviveFileSizeLimit();
+    QCoreApplication qapp(argc, argv);
+    QStringList args = qapp.arguments().mid(1);
+#ifdef KAKEIBO_AS_DBINIT
+    g_initName = QStringLiteral("dbinit");
+    args.prepend(QStringLiteral("init"));
+#endif
+    if (args.isEmpty()) {
+        usage(stderr);
+        return kTrouble;
+    }
+    if (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") || args[0] == QLatin1String("help")) {
+        usage(stdout);
+        return kDone;
+    }
+    for (const Command& c : kCommands)
+        if (args[0] == QLatin1String(c.name)) return c.run(args.mid(1));
+    complain(QStringLiteral("知らないコマンドです: %1").arg(args[0]));
+    usage(stderr);
+    return kTrouble;
+}
