@@ -1,7 +1,5 @@
 #include "bank/BankJournal.h"
 
-#include "ui_BankJournal.h"
-
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,9 +7,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "ui/Grid.h"
-#include "ui/Inputs.h"
-#include "ui/MenuForm.h"
 #include "bank/BankWindows.h"
 #include "core/AppState.h"
 #include "core/db/Convert.h"
@@ -19,7 +14,11 @@
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Dates.h"
+#include "ui/Grid.h"
+#include "ui/Inputs.h"
+#include "ui/MenuForm.h"
 #include "ui/PrintWriters.h"
+#include "ui_BankJournal.h"
 
 namespace bank {
 namespace {
@@ -454,9 +453,14 @@ void form_S0101::moveRecord(int key) {
             if (const auto n = db::parseWhole(txt_rec_no->text()); n && *n >= 1)
                 target = ledger::moveTarget(key == 4 ? ledger::Move::Previous : ledger::Move::Next, *n);
             break;
-        case 6: target = ledger::moveTarget(ledger::Move::First, 0); break;
-        case 7: target = ledger::moveTarget(ledger::Move::Last, 0); break;
-        default: break;
+        case 6:
+            target = ledger::moveTarget(ledger::Move::First, 0);
+            break;
+        case 7:
+            target = ledger::moveTarget(ledger::Move::Last, 0);
+            break;
+        default:
+            break;
     }
     if (target >= 0) Show_Record(target);
     ui::Set_FKeyEnabled(this, true);
@@ -554,10 +558,11 @@ void form_S0101::print() {
 }
 
 void form_S0101::Print_Journal() {
-    ui::printDocument(session(), this, QStringLiteral("銀行帳 ") + cmb_b_nm->currentText(), [this](print::PageWriter& out) {
-        return print::printBankJournal(out, cmb_b_nm->currentText(), lbl_zan->text(), m_month->rowTexts(),
-                                        session().flg_Front);
-    });
+    ui::printDocument(session(), this, QStringLiteral("銀行帳 ") + cmb_b_nm->currentText(),
+                      [this](print::PageWriter& out) {
+                          return print::printBankJournal(out, cmb_b_nm->currentText(), lbl_zan->text(),
+                                                         m_month->rowTexts(), session().flg_Front);
+                      });
 }
 
 ui::FormBase* createJournal(app::Session& session, QWidget* menu) { return new form_S0101(session, menu); }

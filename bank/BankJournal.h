@@ -25,7 +25,7 @@ namespace bank {
 
 class form_S0101 : public ui::FormBase {
     Q_OBJECT
-public:
+  public:
     explicit form_S0101(app::Session& session, QWidget* parent = nullptr);
 
     // Loads record n into the entry area (n = 0: the highest record number). A number that
@@ -37,7 +37,7 @@ public:
     // Prints what the grid lists.
     void Print_Journal();
 
-private:
+  private:
     void build();
 
     // Choosing the bank and the item by code or by combo.
@@ -59,7 +59,6 @@ private:
     void print();
     void gridDoubleClicked();
     void gridDelete();
-
 
     ui::MonthBox* txt_date = nullptr;
     QLineEdit* txt_day = nullptr;

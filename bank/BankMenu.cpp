@@ -18,14 +18,20 @@ ui::MenuConfig menuConfig() {
     c.modeless = false;
     c.create = [](ui::MenuTarget t, app::Session& session, QWidget* menu) -> ui::FormBase* {
         switch (t) {
-            case ui::MenuTarget::Journal: return createJournal(session, menu);
+            case ui::MenuTarget::Journal:
+                return createJournal(session, menu);
             case ui::MenuTarget::MonthTotals:
-            case ui::MenuTarget::YearTotals: return createTotals(session, menu);
+            case ui::MenuTarget::YearTotals:
+                return createTotals(session, menu);
             case ui::MenuTarget::MonthGraph:
-            case ui::MenuTarget::YearGraph: return createGraph(session, menu);
-            case ui::MenuTarget::SystemInfo: return new form_U0101(session, setupSystemInfo, menu);
-            case ui::MenuTarget::Master1: return createBankList(session, menu);
-            case ui::MenuTarget::Master2: return createItemList(session, menu);
+            case ui::MenuTarget::YearGraph:
+                return createGraph(session, menu);
+            case ui::MenuTarget::SystemInfo:
+                return new form_U0101(session, setupSystemInfo, menu);
+            case ui::MenuTarget::Master1:
+                return createBankList(session, menu);
+            case ui::MenuTarget::Master2:
+                return createItemList(session, menu);
         }
         return nullptr;
     };

@@ -1,7 +1,5 @@
 #include "purse/PurseJournal.h"
 
-#include "ui_PurseJournal.h"
-
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -11,18 +9,19 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "ui/Grid.h"
-#include "ui/Inputs.h"
-#include "ui/MenuForm.h"
-#include "purse/PurseWindows.h"
 #include "core/AppState.h"
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Pages.h"
+#include "purse/PurseWindows.h"
+#include "ui/Grid.h"
+#include "ui/Inputs.h"
+#include "ui/MenuForm.h"
 #include "ui/PrintWriters.h"
 #include "ui/Progress.h"
+#include "ui_PurseJournal.h"
 
 namespace purse {
 namespace {
@@ -319,7 +318,8 @@ void form_S0101::input() {
     if (!date) return refuse(m_day, QStringLiteral("日付が正しくありません"));
     const auto kCd = db::parseCode(m_kCd->text());
     if (!kCd) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞは1～32767の整数で入力してください"));
-    if (!session().Seek_T01(*kCd)) return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞ %1 は科目マスターにありません").arg(*kCd));
+    if (!session().Seek_T01(*kCd))
+        return refuse(m_kCd, QStringLiteral("科目ｺｰﾄﾞ %1 は科目マスターにありません").arg(*kCd));
     const auto amount = db::parseYen(m_kingaku->text());
     if (!amount) return refuse(m_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
 
@@ -365,7 +365,7 @@ void form_S0101::delete_Rows(qint64 from, std::optional<qint64> to) {
         ui::Hourglass wait;
         ui::Set_FKeyEnabled(this, false);
         ui::withProgress(this, kRecalcLabel,
-                          [&](const ledger::Progress& p) { d = ledger::deleteEntries(from, to, p); });
+                         [&](const ledger::Progress& p) { d = ledger::deleteEntries(from, to, p); });
         Show_Page(m_page);
         ui::Set_FKeyEnabled(this, true);
     }

@@ -35,9 +35,9 @@ class form_S0101 : public ui::FormBase {
     void input();
     // Recomputes the balances from page 1 and shows the last page (再計算).
     void recalculate();
-    void deleteRange();      // cmd_sakujyo
+    void deleteRange();     // cmd_sakujyo
     void modifyByNumber();  // cmd_syusei
-    void Drop_Combo();        // cmd_syo_nm
+    void Drop_Combo();      // cmd_syo_nm
     void Print_Journal();
 
   private:

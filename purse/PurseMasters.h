@@ -7,13 +7,13 @@ namespace purse {
 
 class form_T0101 : public ui::MasterList {  // category master list
     Q_OBJECT
-public:
+  public:
     explicit form_T0101(app::Session& session, QWidget* parent = nullptr);
 };
 
 class form_T0102 : public ui::MasterDialog {  // category entry dialog
     Q_OBJECT
-public:
+  public:
     explicit form_T0102(ui::MasterList* list);
 };
 

@@ -16,14 +16,20 @@ ui::MenuConfig menuConfig() {
     c.modeless = true;
     c.create = [](ui::MenuTarget t, app::Session& session, QWidget* menu) -> ui::FormBase* {
         switch (t) {
-            case ui::MenuTarget::Journal: return createJournal(session, menu);
+            case ui::MenuTarget::Journal:
+                return createJournal(session, menu);
             case ui::MenuTarget::MonthTotals:
-            case ui::MenuTarget::YearTotals: return createTotals(session, menu);
+            case ui::MenuTarget::YearTotals:
+                return createTotals(session, menu);
             case ui::MenuTarget::MonthGraph:
-            case ui::MenuTarget::YearGraph: return createGraph(session, menu);
-            case ui::MenuTarget::SystemInfo: return new form_U0101(session, setupSystemInfo, menu);
-            case ui::MenuTarget::Master1: return createCategoryList(session, menu);
-            default: return nullptr;
+            case ui::MenuTarget::YearGraph:
+                return createGraph(session, menu);
+            case ui::MenuTarget::SystemInfo:
+                return new form_U0101(session, setupSystemInfo, menu);
+            case ui::MenuTarget::Master1:
+                return createCategoryList(session, menu);
+            default:
+                return nullptr;
         }
     };
     return c;

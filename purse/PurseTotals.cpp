@@ -35,7 +35,8 @@ ui::GraphConfig graphConfig() {
 
 }  // namespace
 
-form_S01T0101::form_S01T0101(app::Session& session, QWidget* parent) : ui::TotalsForm(session, totalsConfig(), parent) {}
+form_S01T0101::form_S01T0101(app::Session& session, QWidget* parent)
+    : ui::TotalsForm(session, totalsConfig(), parent) {}
 form_Graph::form_Graph(app::Session& session, QWidget* parent) : ui::GraphForm(session, graphConfig(), parent) {}
 
 ui::FormBase* createTotals(app::Session& session, QWidget* menu) { return new form_S01T0101(session, menu); }

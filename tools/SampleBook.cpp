@@ -14,16 +14,16 @@ namespace {
 
 struct Item {
     const char* name;
-    int kind;         // 0 income, 1 expense
-    int perMonth;     // rough number of entries a month, as a weight
-    qint64 low, high; // amount range in yen
+    int kind;          // 0 income, 1 expense
+    int perMonth;      // rough number of entries a month, as a weight
+    qint64 low, high;  // amount range in yen
 };
 
 const Item kBankItems[] = {
     {"給与", 0, 1, 180000, 320000},   {"賞与", 0, 0, 300000, 600000}, {"利息", 0, 0, 1, 300},
-    {"家賃", 1, 1, 60000, 90000},      {"電気代", 1, 1, 3000, 12000},  {"ガス代", 1, 1, 2000, 9000},
-    {"水道代", 1, 1, 2000, 6000},      {"電話代", 1, 1, 3000, 9000},   {"カード引落", 1, 3, 5000, 80000},
-    {"現金引出", 1, 4, 10000, 50000},  {"預入", 0, 1, 10000, 100000},
+    {"家賃", 1, 1, 60000, 90000},     {"電気代", 1, 1, 3000, 12000},  {"ガス代", 1, 1, 2000, 9000},
+    {"水道代", 1, 1, 2000, 6000},     {"電話代", 1, 1, 3000, 9000},   {"カード引落", 1, 3, 5000, 80000},
+    {"現金引出", 1, 4, 10000, 50000}, {"預入", 0, 1, 10000, 100000},
 };
 const Item kPurseItems[] = {
     {"小遣い", 0, 3, 10000, 50000}, {"臨時収入", 0, 0, 1000, 20000}, {"食費", 1, 20, 200, 6000},

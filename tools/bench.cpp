@@ -16,19 +16,19 @@
 #include <vector>
 
 #include "bank/BankMenu.h"
-#include "purse/PurseMenu.h"
 #include "core/AppState.h"
-#include "core/db/Database.h"
-#include "core/db/Recordset.h"
-#include "tools/SampleBook.h"
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
+#include "core/db/Database.h"
+#include "core/db/Recordset.h"
 #include "core/io/Search.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Pages.h"
 #include "core/ledger/Series.h"
 #include "core/ledger/Totals.h"
+#include "purse/PurseMenu.h"
+#include "tools/SampleBook.h"
 #include "ui/Msg.h"
 
 namespace {
@@ -112,9 +112,7 @@ QString sampleDb(const QString& dir, app::Program p, int rows) {
 }
 
 // A month and a year in the middle of the sample's ten years.
-QString middleMonth() {
-    return QDate::currentDate().addYears(-5).toString(QStringLiteral("yyyy/MM"));
-}
+QString middleMonth() { return QDate::currentDate().addYears(-5).toString(QStringLiteral("yyyy/MM")); }
 
 void benchBank(const QString& path, int n) {
     const double userGoal = n <= 100000 ? 10.0 : 50.0;
@@ -123,61 +121,65 @@ void benchBank(const QString& path, int n) {
     Plain plain(path);
     const QString month = middleMonth();
     const auto range = ledger::monthRange(month.left(4), month.mid(5, 2));
-    report(n, QStringLiteral("bank: one bank's month"),
-           medianMs([&] { ledger::readBankMonth(1, month); }),
+    report(n, QStringLiteral("bank: one bank's month"), medianMs([&] { ledger::readBankMonth(1, month); }),
            medianMs([&] {
-               plain.rows("SELECT S01.CD,K_DATE,K_CD,T02.NM,T02.KIND,KINGAKU,BIKO FROM S01 LEFT JOIN T02 ON T02.CD=K_CD "
-                          "WHERE B_CD=? AND K_DATE>=? AND K_DATE<? ORDER BY K_DATE,S01.CD",
-                          {1, range.from, range.to});
+               plain.rows(
+                   "SELECT S01.CD,K_DATE,K_CD,T02.NM,T02.KIND,KINGAKU,BIKO FROM S01 LEFT JOIN T02 ON T02.CD=K_CD "
+                   "WHERE B_CD=? AND K_DATE>=? AND K_DATE<? ORDER BY K_DATE,S01.CD",
+                   {1, range.from, range.to});
            }),
            userGoal);
     report(n, QStringLiteral("bank: Recalc_BankZan of one bank"), medianMs([&] { ledger::Recalc_BankZan(1); }),
            medianMs([&] {
                plain.exec("BEGIN");
-               plain.rows("SELECT SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) FROM S01 "
-                          "LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=?", {1});
+               plain.rows(
+                   "SELECT SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) FROM S01 "
+                   "LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=?",
+                   {1});
                plain.rows("UPDATE T01 SET ZAN=ZAN WHERE CD=?", {1});
                plain.exec("COMMIT");
            }),
            userGoal);
     qint64 next = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")) + 1;
     const QString day = month + QStringLiteral("/15");
-    report(n, QStringLiteral("bank: insert one row with its recalculation"),
-           medianMs([&] {
-               ledger::writeEntry({next, day, 1, 3, 1234, QStringLiteral("bench")});
-               db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
-               ++next;
-           }) - medianMs([&] { db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
-           medianMs([&] {
-               plain.exec("BEGIN");
-               plain.rows("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,1,3,1234,'bench')",
-                          {next, day});
-               plain.rows("SELECT SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) FROM S01 "
-                          "LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=?", {1});
-               plain.rows("UPDATE T01 SET ZAN=ZAN WHERE CD=?", {1});
-               plain.exec("COMMIT");
-               plain.rows("DELETE FROM S01 WHERE CD=?", {next++});
-           }) - medianMs([&] { plain.rows("DELETE FROM S01 WHERE CD=?", {next++}); }),
-           userGoal);
+    report(
+        n, QStringLiteral("bank: insert one row with its recalculation"),
+        medianMs([&] {
+            ledger::writeEntry({next, day, 1, 3, 1234, QStringLiteral("bench")});
+            db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
+            ++next;
+        }) - medianMs([&] { db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
+        medianMs([&] {
+            plain.exec("BEGIN");
+            plain.rows("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,1,3,1234,'bench')", {next, day});
+            plain.rows(
+                "SELECT SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) FROM S01 "
+                "LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=?",
+                {1});
+            plain.rows("UPDATE T01 SET ZAN=ZAN WHERE CD=?", {1});
+            plain.exec("COMMIT");
+            plain.rows("DELETE FROM S01 WHERE CD=?", {next++});
+        }) - medianMs([&] { plain.rows("DELETE FROM S01 WHERE CD=?", {next++}); }),
+        userGoal);
     ledger::Recalc_BankZan(1);
     const QString year = month.left(4);
     const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
     const auto yr = ledger::yearRange(year);
     report(n, QStringLiteral("bank: yearly totals of one bank"),
-           medianMs([&] { ledger::periodTotals(app::Program::Bank, 1, *period); }),
-           medianMs([&] {
-               plain.rows("SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
-                          "GROUP BY K_CD",
-                          {1, yr.from, yr.to});
+           medianMs([&] { ledger::periodTotals(app::Program::Bank, 1, *period); }), medianMs([&] {
+               plain.rows(
+                   "SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
+                   "GROUP BY K_CD",
+                   {1, yr.from, yr.to});
            }),
            userGoal);
     report(n, QStringLiteral("bank: yearly balance series"),
-           medianMs([&] { ledger::readSeries(app::Program::Bank, 1, 0, *period); }),
-           medianMs([&] {
-               plain.rows("SELECT substr(K_DATE,6,2), SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
-                          "FROM S01 LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
-                          "GROUP BY substr(K_DATE,6,2)",
-                          {1, yr.from, yr.to});
+           medianMs([&] { ledger::readSeries(app::Program::Bank, 1, 0, *period); }), medianMs([&] {
+               plain.rows(
+                   "SELECT substr(K_DATE,6,2), SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
+                   "FROM S01 LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
+                   "GROUP BY substr(K_DATE,6,2)",
+                   {1, yr.from, yr.to});
            }),
            userGoal);
     db::closeDatabase();
@@ -190,11 +192,11 @@ void benchPurse(const QString& path, int n) {
     Plain plain(path);
     const qint64 pages = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
     const qint64 page = pages / 2;
-    report(n, QStringLiteral("purse: Show_Page of a page"), medianMs([&] { ledger::readPage(page); }),
-           medianMs([&] {
-               plain.rows("SELECT S01.CD,K_DATE,K_CD,T01.NM,T01.KIND,KINGAKU,S01.ZAN,BIKO FROM S01 "
-                          "LEFT JOIN T01 ON T01.CD=K_CD WHERE P_CD=? ORDER BY K_DATE,S01.CD",
-                          {page});
+    report(n, QStringLiteral("purse: Show_Page of a page"), medianMs([&] { ledger::readPage(page); }), medianMs([&] {
+               plain.rows(
+                   "SELECT S01.CD,K_DATE,K_CD,T01.NM,T01.KIND,KINGAKU,S01.ZAN,BIKO FROM S01 "
+                   "LEFT JOIN T01 ON T01.CD=K_CD WHERE P_CD=? ORDER BY K_DATE,S01.CD",
+                   {page});
            }),
            userGoal);
     // The floor rewrites every balance: one ordered pass, one prepared UPDATE, one transaction.
@@ -271,9 +273,10 @@ void benchPurse(const QString& path, int n) {
             ++next;
             timer.restart();
             plain.exec("BEGIN");
-            plain.rows("SELECT ZAN FROM S01 WHERE (P_CD,K_DATE,CD) < (1,?,?) ORDER BY P_CD DESC,K_DATE DESC,CD DESC "
-                       "LIMIT 1",
-                       {first, next});
+            plain.rows(
+                "SELECT ZAN FROM S01 WHERE (P_CD,K_DATE,CD) < (1,?,?) ORDER BY P_CD DESC,K_DATE DESC,CD DESC "
+                "LIMIT 1",
+                {first, next});
             plain.rows("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,1,?,1,500,500,'bench')",
                        {next, first});
             plain.rows("UPDATE S01 SET ZAN=ZAN+500 WHERE (P_CD,K_DATE,CD) > (1,?,?)", {first, next});
@@ -290,19 +293,18 @@ void benchPurse(const QString& path, int n) {
     const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
     const auto yr = ledger::yearRange(year);
     report(n, QStringLiteral("purse: yearly totals of all categories"),
-           medianMs([&] { ledger::periodTotals(app::Program::Purse, 0, *period); }),
-           medianMs([&] {
+           medianMs([&] { ledger::periodTotals(app::Program::Purse, 0, *period); }), medianMs([&] {
                plain.rows("SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE K_DATE>=? AND K_DATE<? GROUP BY K_CD",
                           {yr.from, yr.to});
            }),
            userGoal);
     report(n, QStringLiteral("purse: yearly balance series"),
-           medianMs([&] { ledger::readSeries(app::Program::Purse, 0, 0, *period); }),
-           medianMs([&] {
-               plain.rows("SELECT substr(K_DATE,6,2), SUM(CASE WHEN T01.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
-                          "FROM S01 LEFT JOIN T01 ON T01.CD=K_CD WHERE K_DATE>=? AND K_DATE<? "
-                          "GROUP BY substr(K_DATE,6,2)",
-                          {yr.from, yr.to});
+           medianMs([&] { ledger::readSeries(app::Program::Purse, 0, 0, *period); }), medianMs([&] {
+               plain.rows(
+                   "SELECT substr(K_DATE,6,2), SUM(CASE WHEN T01.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
+                   "FROM S01 LEFT JOIN T01 ON T01.CD=K_CD WHERE K_DATE>=? AND K_DATE<? "
+                   "GROUP BY substr(K_DATE,6,2)",
+                   {yr.from, yr.to});
            }),
            userGoal);
     db::closeDatabase();
@@ -381,23 +383,27 @@ void benchBackup(const QString& path, int n) {
 
 void benchStartUp(const QString& path, app::Program p, int n) {
     app::setDataDir(QFileInfo(path).absolutePath());
-    const double ours = medianMs([&] {
-        // The session's messages are scripted: a start-up message must not wait for a person.
-        app::Session session(p);
-        session.setEndHandler([](int) {});
-        auto* menu = new ui::form_Menu(session, p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
-        int code = 0;
-        menu->startUp(&code);
-        QApplication::processEvents();  // the menu is drawn
-        delete menu;
-        session.closeBook();
-    }, 7);
-    const double floor = medianMs([&] {
-        Plain plain(path);
-        plain.rows("SELECT * FROM U01 WHERE CD=1", {});
-        plain.rows("SELECT * FROM T01 ORDER BY CD", {});
-        if (p == app::Program::Bank) plain.rows("SELECT * FROM T02 ORDER BY CD", {});
-    }, 7);
+    const double ours = medianMs(
+        [&] {
+            // The session's messages are scripted: a start-up message must not wait for a person.
+            app::Session session(p);
+            session.setEndHandler([](int) {});
+            auto* menu = new ui::form_Menu(session, p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
+            int code = 0;
+            menu->startUp(&code);
+            QApplication::processEvents();  // the menu is drawn
+            delete menu;
+            session.closeBook();
+        },
+        7);
+    const double floor = medianMs(
+        [&] {
+            Plain plain(path);
+            plain.rows("SELECT * FROM U01 WHERE CD=1", {});
+            plain.rows("SELECT * FROM T01 ORDER BY CD", {});
+            if (p == app::Program::Bank) plain.rows("SELECT * FROM T02 ORDER BY CD", {});
+        },
+        7);
     report(n, QStringLiteral("%1: start-up to a usable menu").arg(p == app::Program::Bank ? "bank" : "purse"), ours,
            floor, 300.0);
 }
@@ -410,8 +416,8 @@ int main(int argc, char** argv) {
     QList<int> sizes{10000, 100000, 1000000};
     QString dir = QDir::temp().filePath(QStringLiteral("kakeibo-bench"));
     const QStringList args = qapp.arguments();
-    QStringList only{QStringLiteral("bank"), QStringLiteral("purse"), QStringLiteral("backup"), QStringLiteral("startup"),
-                     QStringLiteral("search")};
+    QStringList only{QStringLiteral("bank"), QStringLiteral("purse"), QStringLiteral("backup"),
+                     QStringLiteral("startup"), QStringLiteral("search")};
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows") && i + 1 < args.size()) {
             sizes.clear();
@@ -423,8 +429,9 @@ int main(int argc, char** argv) {
         } else if (args[i] == QLatin1String("--only") && i + 1 < args.size()) {
             only = args[++i].split(QLatin1Char(','));
         } else {
-            std::fprintf(stderr,
-                         "usage: bench [--rows N,N,...] [--dir DIR] [--reps R] [--only bank,purse,backup,startup,search]\n");
+            std::fprintf(
+                stderr,
+                "usage: bench [--rows N,N,...] [--dir DIR] [--reps R] [--only bank,purse,backup,startup,search]\n");
             return 2;
         }
     }

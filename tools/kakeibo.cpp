@@ -147,9 +147,8 @@ int runInit(const QStringList& args) {
         return kTrouble;
     }
     if (preset || sample > 0) {
-        const bool filled =
-            db::openDatabase(path, &error) && (preset ? ledger::registerStandardMasters(program, &error)
-                                                       : sample::fillSample(program, sample, &error));
+        const bool filled = db::openDatabase(path, &error) && (preset ? ledger::registerStandardMasters(program, &error)
+                                                                      : sample::fillSample(program, sample, &error));
         db::closeDatabase();
         if (!filled) {
             complain(QStringLiteral("%1: %2").arg(shown(path), error));

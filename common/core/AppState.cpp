@@ -4,15 +4,22 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
 #include <csignal>
 
 namespace app {
 namespace {
-const ProductInfo kBank{Program::Bank, QStringLiteral("ミルテ"), QStringLiteral("Bank"), QStringLiteral("bank.mdb"),
-                       QStringLiteral("bank.hlp"), QStringLiteral("bank")};
-const ProductInfo kPurse{Program::Purse, QStringLiteral("カルネ"), QStringLiteral("Purse"),
-                        QStringLiteral("moneta.mdb"), QStringLiteral("purse.hlp"), QStringLiteral("purse")};
+const ProductInfo kBank{Program::Bank,
+                        QStringLiteral("ミルテ"),
+                        QStringLiteral("Bank"),
+                        QStringLiteral("bank.mdb"),
+                        QStringLiteral("bank.hlp"),
+                        QStringLiteral("bank")};
+const ProductInfo kPurse{Program::Purse,
+                         QStringLiteral("カルネ"),
+                         QStringLiteral("Purse"),
+                         QStringLiteral("moneta.mdb"),
+                         QStringLiteral("purse.hlp"),
+                         QStringLiteral("purse")};
 ProductInfo g_product = kBank;
 QString g_dataDir;
 bool g_dataDirFromOption = false;
@@ -27,7 +34,7 @@ const ProductInfo& productOf(Program p) { return p == Program::Bank ? kBank : kP
 void setProduct(Program p) { g_product = productOf(p); }
 
 BookPlace chooseBookPlace(const QString& optionDir, const QString& programDir, const QString& userDataDir,
-                            const QString& bookFile) {
+                          const QString& bookFile) {
     if (!optionDir.isEmpty()) return {optionDir, true};
     if (!programDir.isEmpty() && QFileInfo::exists(QDir(programDir).filePath(bookFile))) return {programDir, false};
     return {userDataDir, false};
@@ -49,15 +56,13 @@ void resolveDataDir() {
     // The per-user folder is named after the application alone (no organisation), so that it
     // is ~/.local/share/Bank or ~/.local/share/Purse.
     const BookPlace place =
-        chooseBookPlace(QString(), programDir(),
-                          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), g_product.databaseFile);
+        chooseBookPlace(QString(), programDir(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                        g_product.databaseFile);
     g_dataDir = place.dir;
 }
 bool dataDirFromOption() { return g_dataDirFromOption; }
 QString databasePath() { return QDir(dataDir()).filePath(g_product.databaseFile); }
-QString shareDir() {
-    return QDir::cleanPath(programDir() + QStringLiteral("/../share/") + g_product.name);
-}
+QString shareDir() { return QDir::cleanPath(programDir() + QStringLiteral("/../share/") + g_product.name); }
 QString helpPath() {
     const QStringList candidates = {QDir(dataDir()).filePath(g_product.helpFile),
                                     QDir(programDir()).filePath(g_product.helpFile),

@@ -11,11 +11,11 @@ enum class Program { Bank, Purse };
 
 struct ProductInfo {
     Program program;
-    QString title;          // "ミルテ" / "カルネ": captions and message-box titles
-    QString settingsApp;    // "Bank" / "Purse"
-    QString databaseFile;   // "bank.mdb" / "moneta.mdb"
-    QString helpFile;       // "bank.hlp" / "purse.hlp"
-    QString name;           // "bank" / "purse": the command, and its folder under share/
+    QString title;         // "ミルテ" / "カルネ": captions and message-box titles
+    QString settingsApp;   // "Bank" / "Purse"
+    QString databaseFile;  // "bank.mdb" / "moneta.mdb"
+    QString helpFile;      // "bank.hlp" / "purse.hlp"
+    QString name;          // "bank" / "purse": the command, and its folder under share/
 };
 const ProductInfo& product();
 const ProductInfo& productOf(Program p);
@@ -28,7 +28,7 @@ struct BookPlace {
     bool fromOption = false;  // chosen with --data-dir
 };
 BookPlace chooseBookPlace(const QString& optionDir, const QString& programDir, const QString& userDataDir,
-                            const QString& bookFile);
+                          const QString& bookFile);
 
 // The folder of the database (and of the user's own help file). Until resolveDataDir() or
 // setDataDir() it is the program's own folder.

@@ -16,7 +16,7 @@ enum class Buttons { Ok, OkCancel, YesNo };
 enum class Answer { Ok, Cancel, Yes, No };
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     // Shows the text with the product title; `parent` is the window it belongs to (or null).
     virtual Answer show(QObject* parent, const QString& title, const QString& text, Icon icon, Buttons buttons) = 0;
@@ -33,14 +33,14 @@ struct Shown {
 // Keeps what was shown and answers from a script: answers are used in order, and when none is
 // left a question gets its first button (OK, はい).
 class ScriptedMessages : public MessageSink {
-public:
+  public:
     Answer show(QObject* parent, const QString& title, const QString& text, Icon icon, Buttons buttons) override;
 
     void pushAnswer(Answer a) { m_answers.enqueue(a); }
     QList<Shown> takeShown();  // what was shown since the last call
     QStringList takeTexts();
 
-private:
+  private:
     QQueue<Answer> m_answers;
     QList<Shown> m_shown;
 };

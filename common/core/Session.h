@@ -19,7 +19,7 @@ namespace app {
 
 // A master read whole, in code order, with a look-up by code.
 class MasterCache {
-public:
+  public:
     void assign(QList<ledger::MasterRow> rows);
     void clear() { assign({}); }
     const QList<ledger::MasterRow>& rows() const { return m_rows; }
@@ -27,14 +27,14 @@ public:
     // The row of a code; null when the master has none.
     const ledger::MasterRow* find(qint64 code) const;
 
-private:
+  private:
     QList<ledger::MasterRow> m_rows;
     QHash<qint64, int> m_index;
 };
 
 class Session : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Session(Program program, QObject* parent = nullptr);
     ~Session() override;
 
@@ -86,11 +86,11 @@ public:
     void openUrl(const QString& url);
     void setUrlOpener(std::function<void(const QString&)> opener) { m_urlOpener = std::move(opener); }
 
-signals:
+  signals:
     void menuEnabled(bool on);
     void userNameChanged(const QString& name);
 
-private:
+  private:
     Program m_program;
     std::function<QDateTime()> m_clock;
     std::shared_ptr<MessageSink> m_messages;

@@ -2,13 +2,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QUrl>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStyleFactory>
 #include <QTranslator>
+#include <QUrl>
 #include <cstdio>
 
 #include "ui/Msg.h"

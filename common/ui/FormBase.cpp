@@ -33,7 +33,7 @@ namespace {
 // Windows see the function keys before their controls do: one filter on the application
 // routes F1..F10 to the window that holds the focused control.
 class FKeyRouter : public QObject {
-public:
+  public:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
         auto* ke = static_cast<QKeyEvent*>(e);
@@ -60,7 +60,7 @@ void installRouter() {
 // A function key: its caption fits the button in one line at a size from the window's own down
 // to 8 points, else in two lines, never smaller.
 class FKeyButton : public QPushButton {
-public:
+  public:
     using QPushButton::QPushButton;
     static constexpr double kMinPoints = 8.0;
 
@@ -91,7 +91,7 @@ public:
     }
     bool twoLines() const { return m_twoLines; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override {
         if (!m_twoLines) {
             QPushButton::paintEvent(e);
@@ -111,7 +111,7 @@ protected:
         fit();
     }
 
-private:
+  private:
     bool m_twoLines = false;
 };
 
@@ -127,7 +127,6 @@ void markNumeric(QWidget* box) {
     box->setProperty("kakeibo_numeric", true);
     box->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
-
 
 namespace {
 // A numeric box's text in its plain form, rewritten only when it differs.
@@ -214,7 +213,8 @@ void FormBase::watch(QWidget* field) {
 
 void FormBase::onEnter(QWidget* field, std::function<bool()> check) {
     watch(field);
-    m_enter.insert(field, check ? std::move(check) : [] { return true; });
+    m_enter.insert(
+        field, check ? std::move(check) : [] { return true; });
 }
 
 void FormBase::onShiftLeft(QWidget* field, QWidget* previous) {
@@ -340,9 +340,8 @@ void FormBase::restoreLayout() {
     setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
     if (m_layoutGrid)
         for (int c = 0; c < m_storedColumns; ++c)
-            m_layoutGrid->setColWidthTwips(
-                c, static_cast<int>(settings::getNumber(m_gridPrefix + QString::number(c),
-                                                         m_layoutGrid->colWidthTwips(c))));
+            m_layoutGrid->setColWidthTwips(c, static_cast<int>(settings::getNumber(m_gridPrefix + QString::number(c),
+                                                                                   m_layoutGrid->colWidthTwips(c))));
 }
 
 void FormBase::saveLayout() {
@@ -358,8 +357,7 @@ void FormBase::saveLayout() {
     settings::saveSetting(p + QStringLiteral("Width"), QString::number(toTwips(r.width())));
     if (m_layoutGrid)
         for (int c = 0; c < m_storedColumns; ++c)
-            settings::saveSetting(m_gridPrefix + QString::number(c),
-                                   QString::number(m_layoutGrid->colWidthTwips(c)));
+            settings::saveSetting(m_gridPrefix + QString::number(c), QString::number(m_layoutGrid->colWidthTwips(c)));
 }
 
 void FormBase::showModal() { exec(); }

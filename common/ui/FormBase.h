@@ -36,7 +36,7 @@ void Set_FKeyEnabled(QWidget* form, bool on);
 
 // The hourglass pointer for the life of the object.
 class Hourglass {
-public:
+  public:
     Hourglass();
     ~Hourglass();
     Hourglass(const Hourglass&) = delete;
@@ -45,7 +45,7 @@ public:
 
 class FormBase : public QDialog {
     Q_OBJECT
-public:
+  public:
     FormBase(app::Session& session, const QString& title, QWidget* parent = nullptr);
 
     const QString& title() const { return m_title; }
@@ -95,7 +95,7 @@ public:
     // Window layout in the settings store: "<prefix>WindowSate", "<prefix>Top", ...,
     // "<gridPrefix>0" .. "<gridPrefix>N-1".
     void setLayoutKeys(const QString& prefix, FlexGrid* grid = nullptr, const QString& gridPrefix = {},
-                         int storedColumns = 0);
+                       int storedColumns = 0);
     void restoreLayout();
     void saveLayout();
 
@@ -105,10 +105,10 @@ public:
     // The menu's button was pressed again while this (modeless) window is open.
     virtual void reopen() {}
 
-signals:
+  signals:
     void closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -119,7 +119,7 @@ protected:
     // Called on every close (F10 or the close box), before the window is hidden.
     virtual void queryUnload() {}
 
-private:
+  private:
     void watch(QWidget* field);
     app::Session& m_session;
     QString m_title;

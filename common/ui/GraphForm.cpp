@@ -4,11 +4,11 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QCursor>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QLocale>
 #include <QScatterSeries>
-#include <QCursor>
 #include <QToolTip>
 #include <algorithm>
 
@@ -88,14 +88,14 @@ GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
 
     auto build = [this](qint64) { Build_Series(); };
     if (m_config.bankControls) {
-        m_bankPair = new CodePair(this, m_bankCode, m_bankName, 1,
-                                  QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください"), build,
-                                  [this](qint64 code) { return m_built && m_built->bank == code; });
+        m_bankPair =
+            new CodePair(this, m_bankCode, m_bankName, 1, QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください"),
+                         build, [this](qint64 code) { return m_built && m_built->bank == code; });
         onShiftLeft(m_itemCode, m_bankCode);
     }
-    m_itemPair = new CodePair(this, m_itemCode, m_itemName, 0,
-                              QStringLiteral("項目ｺｰﾄﾞは0～32767の整数で入力してください"), build,
-                              [this](qint64 code) { return m_built && m_built->item == code; });
+    m_itemPair =
+        new CodePair(this, m_itemCode, m_itemName, 0, QStringLiteral("項目ｺｰﾄﾞは0～32767の整数で入力してください"),
+                     build, [this](qint64 code) { return m_built && m_built->item == code; });
 
     m_view = part<QChartView>(this, "grp_S0101");
     m_view->chart()->legend()->hide();
@@ -124,7 +124,7 @@ QString GraphForm::caption() const { return m_config.captionHead + modeWord(m_mo
 
 void GraphForm::Fill_GraphItemCombo() {
     fillCodeCombo(m_itemName, m_config.program == app::Program::Bank ? session().rs_T02 : session().rs_T01,
-                    QStringLiteral("0 残高"), 0);
+                  QStringLiteral("0 残高"), 0);
 }
 
 void GraphForm::Build_Series() {

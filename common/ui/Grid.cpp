@@ -129,9 +129,14 @@ void Set_CellAlign(FlexGrid* g, int col, int row, int alignment) {
     if (!g->gridModel() || row < 1 || row >= g->rows()) return;
     Qt::Alignment a = Qt::AlignLeft | Qt::AlignVCenter;
     switch (alignment) {
-        case 7: a = Qt::AlignRight | Qt::AlignVCenter; break;
-        case 4: a = Qt::AlignCenter; break;
-        default: break;
+        case 7:
+            a = Qt::AlignRight | Qt::AlignVCenter;
+            break;
+        case 4:
+            a = Qt::AlignCenter;
+            break;
+        default:
+            break;
     }
     g->gridModel()->setData(g->gridModel()->index(row - 1, col), QVariant::fromValue(a), Qt::TextAlignmentRole);
 }

@@ -13,7 +13,7 @@ namespace ui {
 
 class FlexGrid : public QTableView {
     Q_OBJECT
-public:
+  public:
     // A grid over the model its window gives it (setGridModel).
     explicit FlexGrid(QWidget* parent = nullptr);
     // A grid of plain texts with this many columns.
@@ -42,17 +42,17 @@ public:
     // Where a cell is drawn, in viewport coordinates.
     QRect cellRect(int col, int row) const;
 
-signals:
+  signals:
     void deletePressed();
     void clickedRow(int row);
     void doubleClicked();
     void currentRowChanged(int row);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
-private:
+  private:
     void setUp();
     models::GridModel* m_model = nullptr;
     // Widths as set in twips, so that a width the user did not touch is stored as it came.
@@ -62,9 +62,9 @@ private:
 // Grid routines: columns and rows as above.
 void Set_Cell(FlexGrid* g, int col, int row, const QVariant& value);
 void Set_CellAlign(FlexGrid* g, int col, int row, int alignment);  // 7: right, vertically centred
-QString Get_Cell(FlexGrid* g, int col, int row);                    // row past the last: the last
-int Find_Row(FlexGrid* g, int col, qint64 value);                   // first numeric match, 0 for none
-qint64 Get_CellNum(FlexGrid* g, int col, int row);                  // 0 unless in range and numeric
+QString Get_Cell(FlexGrid* g, int col, int row);                   // row past the last: the last
+int Find_Row(FlexGrid* g, int col, qint64 value);                  // first numeric match, 0 for none
+qint64 Get_CellNum(FlexGrid* g, int col, int row);                 // 0 unless in range and numeric
 
 // Pixels of the screen the programs run on, and twips (1/1440 inch).
 double twipsPerPixel();

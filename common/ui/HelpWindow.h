@@ -9,12 +9,12 @@ namespace ui {
 
 class HelpWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit HelpWindow(QWidget* parent = nullptr);
     void openContents(const QString& path);
     QString shownText() const;
 
-private:
+  private:
     QTextBrowser* m_browser = nullptr;
 };
 

@@ -8,12 +8,12 @@
 
 namespace ui {
 
-void fillCodeCombo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry,
-                     qint64 firstCode) {
+void fillCodeCombo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry, qint64 firstCode) {
     const QSignalBlocker block(combo);
     combo->clear();
     if (!firstEntry.isEmpty()) combo->addItem(firstEntry, firstCode);
-    for (const ledger::MasterRow& m : masters.rows()) combo->addItem(QString::number(m.cd) + QLatin1Char(' ') + m.nm, m.cd);
+    for (const ledger::MasterRow& m : masters.rows())
+        combo->addItem(QString::number(m.cd) + QLatin1Char(' ') + m.nm, m.cd);
     combo->setCurrentIndex(-1);
 }
 

@@ -10,7 +10,7 @@ namespace ui {
 
 // Fills a combo from a master as last read: each entry "CD NM", its item data the code.
 void fillCodeCombo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry = {},
-                     qint64 firstCode = 0);
+                   qint64 firstCode = 0);
 // Index of the first entry whose item data equals the code; -1 when none.
 int findComboEntry(QComboBox* combo, qint64 code);
 
@@ -19,7 +19,7 @@ int findComboEntry(QComboBox* combo, qint64 code);
 // user types, month() reads it normalised and normalised() follows every key.
 class MonthBox : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit MonthBox(QWidget* parent = nullptr);
     MonthBox(const QString& name, QWidget* parent);
     // The text as "yyyy/mm" after normalisation.
@@ -27,10 +27,10 @@ public:
     void setMonth(const QString& yyyymm);
     void normalise();
 
-signals:
+  signals:
     void normalised();  // after every key and every normalisation
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
 };

@@ -25,14 +25,14 @@ class MasterList;
 
 struct MasterDesc {
     ledger::Master master = ledger::Master::Bank;
-    QString caption;       // window captions of list and dialog, print title
-    QString nameHeader;    // grid header of column 1
-    QString thirdHeader;   // grid header of column 2
-    QString layoutPrefix;  // window keys: "<prefix>WindowSate", "<prefix>Top", ...
-    QString gridPrefix;    // column keys: "<gridPrefix>0" .. "<gridPrefix>2"
+    QString caption;                                         // window captions of list and dialog, print title
+    QString nameHeader;                                      // grid header of column 1
+    QString thirdHeader;                                     // grid header of column 2
+    QString layoutPrefix;                                    // window keys: "<prefix>WindowSate", "<prefix>Top", ...
+    QString gridPrefix;                                      // column keys: "<gridPrefix>0" .. "<gridPrefix>2"
     print::MasterList printList = print::MasterList::Banks;  // title and headings of the printout
-    bool modeless = false;           // the list's F1 shows the dialog without waiting
-    bool swapPrevNext = false;       // F4 next, F5 previous
+    bool modeless = false;                                   // the list's F1 shows the dialog without waiting
+    bool swapPrevNext = false;                               // F4 next, F5 previous
     bool deleteKeyModifies = false;  // the grid's Delete key opens the modify frame, deletes nothing
     // Messages of the master check on 終了; an empty second one means no second check.
     QString missingFirst, missingSecond;
@@ -49,7 +49,7 @@ struct MasterDesc {
 
 class MasterList : public FormBase {
     Q_OBJECT
-public:
+  public:
     MasterList(app::Session& session, MasterDesc desc, QWidget* parent);
 
     const MasterDesc& desc() const { return m_desc; }
@@ -66,15 +66,15 @@ public:
     void openEntry();        // F1
     void showDeleteFrame();  // F2
     void showModifyFrame();  // F3
-    void modifyByCode();    // cmd_syusei, Enter in txt_cd
-    void deleteByCode();    // cmd_sakujyo, Enter in txt_cd2(1), the grid's Delete key
+    void modifyByCode();     // cmd_syusei, Enter in txt_cd
+    void deleteByCode();     // cmd_sakujyo, Enter in txt_cd2(1), the grid's Delete key
     void printSelected();    // Command6
-    void finish();            // F10: close, then the master check
+    void finish();           // F10: close, then the master check
 
-protected:
+  protected:
     void queryUnload() override;
 
-private:
+  private:
     void deleteKey();
     void doubleClick();
     void hideFrame(QFrame* frame);
@@ -95,7 +95,7 @@ private:
 
 class MasterDialog : public FormBase {
     Q_OBJECT
-public:
+  public:
     MasterDialog(const MasterDesc& desc, MasterList* list);
 
     // Opened with the list's F1: a new row with the next free code (an open dialog is only
@@ -115,10 +115,10 @@ public:
     void recalc();    // F8, bank only
     void clear();     // F9
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
 
-private:
+  private:
     std::optional<int> checkedCode();
     void present();
     bool isBank() const { return m_desc.master == ledger::Master::Bank; }
@@ -127,8 +127,8 @@ private:
     QPointer<MasterList> m_list;
     QLineEdit* m_cd = nullptr;
     QLineEdit* m_nm = nullptr;
-    QLabel* m_zan = nullptr;       // banks
-    QComboBox* m_kind = nullptr;   // items and categories
+    QLabel* m_zan = nullptr;      // banks
+    QComboBox* m_kind = nullptr;  // items and categories
 };
 
 }  // namespace ui

@@ -12,9 +12,9 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
-#include "core/db/Book.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Pages.h"
@@ -25,8 +25,8 @@
 
 namespace ui {
 namespace {
-const char* const kJournalButtons[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T0102", "cmd_grp_S0101",
-                                       "cmd_grp_S0102", "cmd_F1", "cmd_F2", "cmd_F3", "cmd_F4", "cmd_F5"};
+const char* const kJournalButtons[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T0102", "cmd_grp_S0101", "cmd_grp_S0102",
+                                       "cmd_F1",    "cmd_F2",       "cmd_F3",       "cmd_F4",        "cmd_F5"};
 }  // namespace
 
 void form_Menu::Set_MenuEnabled(bool on) {
@@ -95,8 +95,9 @@ void form_Menu::tellCannotOpen(const QString& error) {
     // Only a book that is not there can be made; one in use or damaged is named as it is.
     const bool missing = !QFileInfo::exists(app::databasePath());
     const QString text =
-        missing ? error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, app::dataDir())
-                : error;
+        missing
+            ? error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, app::dataDir())
+            : error;
     std::fprintf(stderr, "%s\n", qPrintable(text));
     session().show(nullptr, text, app::Icon::Critical);
 }
@@ -146,7 +147,7 @@ void form_Menu::upgradeBook() {
     {
         Hourglass wait;
         withProgress(nullptr, QStringLiteral("差引を再計算しています"),
-                      [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
+                     [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
     }
     if (r.ok) settings::saveBookSetting(book, QStringLiteral("chain"), QStringLiteral("1"));
 }

@@ -17,18 +17,18 @@ enum class MenuTarget { Journal, MonthTotals, YearTotals, MonthGraph, YearGraph,
 struct MenuConfig {
     // Lays out the program's own menu: its captions, and whether it has a second master (cmd_T0201).
     std::function<void(QDialog*)> setupUi;
-    QString master1;                  // F7: "銀行マスター" / "科目マスター"
-    QString master2;                  // F8: "項目マスター", beside the layout's cmd_T0201
-    QString master1Missing;           // "銀行を設定してください" / "科目を設定してください"
-    QString master2Missing;           // "項目を設定してください"; empty: no second check
-    bool modeless = false;            // purse: journal, totals, system information, master list
+    QString master1;         // F7: "銀行マスター" / "科目マスター"
+    QString master2;         // F8: "項目マスター", beside the layout's cmd_T0201
+    QString master1Missing;  // "銀行を設定してください" / "科目を設定してください"
+    QString master2Missing;  // "項目を設定してください"; empty: no second check
+    bool modeless = false;   // purse: journal, totals, system information, master list
     // Creates the window for a target; null when the program has no such window.
     std::function<FormBase*(MenuTarget, app::Session&, QWidget* menu)> create;
 };
 
 class form_Menu : public FormBase {
     Q_OBJECT
-public:
+  public:
     form_Menu(app::Session& session, MenuConfig config);
     ~form_Menu() override;
 
@@ -46,10 +46,10 @@ public:
     // The window opened for a target, while it is open.
     FormBase* openWindow(MenuTarget t) const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     // Makes sure there is a book to open: on a first start a new one is made (under --data-dir
     // only after asking). False when the program is to end.
     bool prepareBook(int* exitCode);
@@ -63,6 +63,5 @@ private:
     bool m_exiting = false;
     bool m_newBook = false;
 };
-
 
 }  // namespace ui

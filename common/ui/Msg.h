@@ -12,7 +12,7 @@ using app::Icon;
 using app::Shown;
 
 class MessageBoxes : public app::MessageSink {
-public:
+  public:
     Answer show(QObject* parent, const QString& title, const QString& text, Icon icon, Buttons buttons) override;
 };
 

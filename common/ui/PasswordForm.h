@@ -14,7 +14,7 @@ namespace ui {
 
 class form_U0102 : public QDialog {
     Q_OBJECT
-public:
+  public:
     enum class Result { Accepted, Ended, Cancelled, Closed };
 
     explicit form_U0102(app::Session& session, QWidget* parent = nullptr);
@@ -24,7 +24,7 @@ public:
     // Shows the prompt modally and tells how it ended.
     Result ask();
 
-private:
+  private:
     void ok();
     void closeEvent(QCloseEvent* e) override;
     app::Session& m_session;

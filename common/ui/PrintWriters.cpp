@@ -1,7 +1,6 @@
 #include "ui/PrintWriters.h"
 
 #include <QApplication>
-#include <QWidget>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -9,6 +8,7 @@
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QWidget>
 #include <algorithm>
 
 #include "core/AppState.h"
@@ -223,7 +223,7 @@ QString pdfPath(const QString& dir, const QString& what, const QDateTime& now) {
 }
 
 bool printDocument(app::Session& session, QWidget* parent, const QString& what,
-                    const std::function<bool(print::PageWriter&)>& layout) {
+                   const std::function<bool(print::PageWriter&)>& layout) {
     QString dir = app::printDir();
     if (dir.isEmpty()) {
         const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
@@ -236,8 +236,8 @@ bool printDocument(app::Session& session, QWidget* parent, const QString& what,
         dir = QDir(app::dataDir()).filePath(QStringLiteral("print"));
     }
     if (!QDir().mkpath(dir)) {
-        tell(session, parent, QStringLiteral("印刷できません。\nフォルダーを作れません: ") + QDir::toNativeSeparators(dir),
-             true);
+        tell(session, parent,
+             QStringLiteral("印刷できません。\nフォルダーを作れません: ") + QDir::toNativeSeparators(dir), true);
         return false;
     }
     const QString path = pdfPath(dir, what, session.now());

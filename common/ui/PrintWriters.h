@@ -27,7 +27,7 @@ constexpr double kSheetHeightMm = 287;
 // The face is IPA Gothic (Japanese, embedded in PDF output), set a little narrower than usual so
 // that a 14-point column is 1/12 inch and the layouts' 80-odd columns fit across the sheet.
 class PainterWriter : public print::PageWriter {
-public:
+  public:
     ~PainterWriter() override;
 
     bool beginPage() override;
@@ -42,14 +42,14 @@ public:
     int pageCount() const { return m_pages; }
     QString error() const { return m_error; }
 
-protected:
+  protected:
     // Makes the painter draw on a new sheet; false with error() set when it cannot.
     virtual bool startSheet(QPainter& painter) = 0;
     virtual bool finishSheet(QPainter& painter) = 0;
     void fail(const QString& error) { m_error = error; }
     QPainter m_painter;
 
-private:
+  private:
     QFont m_font;
     int m_stretch = 0;  // horizontal scale of the face, percent; 0 until measured
     int m_pages = 0;
@@ -59,17 +59,17 @@ private:
 
 // All sheets of one printout into one PDF file, written whole or not at all.
 class PdfFileWriter : public PainterWriter {
-public:
+  public:
     PdfFileWriter(const QString& path, const QString& title);
     ~PdfFileWriter() override;
     // Ends the printout and writes the file; false with error() set when it could not be written.
     bool finish();
 
-protected:
+  protected:
     bool startSheet(QPainter& painter) override;
     bool finishSheet(QPainter& painter) override;
 
-private:
+  private:
     QSaveFile m_file;
     QString m_title;
     std::unique_ptr<QPdfWriter> m_pdf;
@@ -77,15 +77,15 @@ private:
 
 // Every sheet a print job of its own on the given printer.
 class PrinterWriter : public PainterWriter {
-public:
+  public:
     PrinterWriter(const QPrinterInfo& printer, const QString& title);
     ~PrinterWriter() override;
 
-protected:
+  protected:
     bool startSheet(QPainter& painter) override;
     bool finishSheet(QPainter& painter) override;
 
-private:
+  private:
     QPrinterInfo m_info;
     QString m_title;
     std::unique_ptr<QPrinter> m_printer;
@@ -96,7 +96,7 @@ private:
 // database) named after `what` and the present time; the user is told the file's path.
 // Failure is told with a critical message; returns whether the printout was completed.
 bool printDocument(app::Session& session, QWidget* parent, const QString& what,
-                    const std::function<bool(print::PageWriter&)>& layout);
+                   const std::function<bool(print::PageWriter&)>& layout);
 
 // The PDF file a printout of `what` gets in `dir` now: what_yyyyMMdd-HHmmss.pdf, with a number
 // added when that name is taken.

@@ -56,9 +56,8 @@ void form_U0101::showAbout() {
         QString target;
     };
     // The mail link writes a mail; every other link opens the author's page.
-    const Link links[] = {{0, a.mail, QStringLiteral("mailto:") + a.mail},
-                          {1, a.homePage, a.homePage},
-                          {3, a.supportBoard, a.homePage}};
+    const Link links[] = {
+        {0, a.mail, QStringLiteral("mailto:") + a.mail}, {1, a.homePage, a.homePage}, {3, a.supportBoard, a.homePage}};
     for (const Link& l : links) {
         auto* link = findChild<QLabel*>(QStringLiteral("Label4_%1").arg(l.index));
         if (!link) continue;

@@ -11,13 +11,13 @@ namespace ui {
 
 class form_U0101 : public FormBase {
     Q_OBJECT
-public:
+  public:
     // `setupUi` lays out the program's own form; the tax rate is asked when it has txt_syohizei.
     form_U0101(app::Session& session, const std::function<void(QDialog*)>& setupUi, QWidget* parent = nullptr);
     void loadProfile();
     void saveProfile();
 
-private:
+  private:
     // The version frame and the book's path: from the program's data, not from the layout.
     void showAbout();
     QLineEdit* m_nm = nullptr;

@@ -406,12 +406,12 @@ void TotalsForm::Print_Totals() {
     const QString month = monthBox()->text();
     const int mode = m_mode;
     printDocument(session(), this, bank ? QStringLiteral("銀行項目別合計") : QStringLiteral("科目別合計"),
-                   [this, bank, year, month, mode](print::PageWriter& out) {
-                       const print::Rows rows = m_table->rowTexts();
-                       // The bank book's totals carry no side: always the back-side margin.
-                       return bank ? print::printBankTotals(out, year, month, mode, rows)
-                                   : print::printPurseTotals(out, year, month, mode, rows, session().flg_Front);
-                   });
+                  [this, bank, year, month, mode](print::PageWriter& out) {
+                      const print::Rows rows = m_table->rowTexts();
+                      // The bank book's totals carry no side: always the back-side margin.
+                      return bank ? print::printBankTotals(out, year, month, mode, rows)
+                                  : print::printPurseTotals(out, year, month, mode, rows, session().flg_Front);
+                  });
 }
 
 void TotalsForm::layoutControls() {

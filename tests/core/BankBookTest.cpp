@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include "support/TestEnv.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/BankBook.h"
+#include "support/TestEnv.h"
 
 using namespace ledger;
 
 namespace {
 
 class BankBookTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         start(app::Program::Bank);
         sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)");

@@ -22,7 +22,8 @@ TEST_F(GridModelsTest, ABanksMonthShowsItsRowsWithAmountsUnderTheirKind) {
     start(app::Program::Bank);
     sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'家賃',1)");
     sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (7,'2024/05/02',1,2,300,'x'),"
-        "(3,'2024/05/01',1,1,1000,NULL),(9,'2024/05/03',1,99,40,''),(4,'2024/06/01',1,1,5,''),(5,'2024/05/01',2,1,5,'')");
+        "(3,'2024/05/01',1,1,1000,NULL),(9,'2024/05/03',1,99,40,''),(4,'2024/06/01',1,1,5,''),(5,'2024/05/"
+        "01',2,1,5,'')");
     models::BankMonthModel m;
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
     m.setRows(ledger::readBankMonth(1, QStringLiteral("2024/05")).rows);
@@ -78,9 +79,10 @@ TEST_F(GridModelsTest, AMasterListTakesWrittenRowsInPlaceOrAtTheEnd) {
 
     models::MasterListModel items(ledger::Master::Item);
     items.setRows({{1, "給与", {}, 0}, {2, "家賃", {}, 1}, {3, "予備", {}, 2}, {4, "外部", {}, 7}, {5, "空", {}, {}}});
-    EXPECT_EQ(items.rowTexts(), (QList<QStringList>{
-                                    {"1", "給与", "収入"}, {"2", "家賃", "支出"}, {"3", "予備", ""}, {"4", "外部", "7"},
-                                    {"5", "空", "収入"}}));
+    EXPECT_EQ(
+        items.rowTexts(),
+        (QList<QStringList>{
+            {"1", "給与", "収入"}, {"2", "家賃", "支出"}, {"3", "予備", ""}, {"4", "外部", "7"}, {"5", "空", "収入"}}));
     EXPECT_FALSE(right(items, 0, 2));
 }
 

@@ -3,10 +3,10 @@
 #include <QStringList>
 #include <random>
 
-#include "support/TestEnv.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Pages.h"
 #include "core/settings/Settings.h"
+#include "support/TestEnv.h"
 
 namespace {
 
@@ -139,11 +139,11 @@ TEST_F(PagesTest, UpdatesOfAmountCategoryDateAndPageMoveEveryLaterBalance) {
         ledger::Entry e;
         qint64 zan3;
     } steps[] = {
-        {{2, 1, "2024/04/02", 2, 300, QString()}, 690},   // amount
-        {{2, 1, "2024/04/02", 1, 300, QString()}, 1290},  // category: the expense becomes income
-        {{1, 1, "2024/04/03", 1, 1000, QString()}, 1290}, // date: after row 2 within the page
-        {{1, 3, "2024/06/02", 1, 1000, QString()}, 290},  // to a later page
-        {{4, 1, "2024/04/01", 1, 1, QString()}, 291},     // from the last page to the first
+        {{2, 1, "2024/04/02", 2, 300, QString()}, 690},    // amount
+        {{2, 1, "2024/04/02", 1, 300, QString()}, 1290},   // category: the expense becomes income
+        {{1, 1, "2024/04/03", 1, 1000, QString()}, 1290},  // date: after row 2 within the page
+        {{1, 3, "2024/06/02", 1, 1000, QString()}, 290},   // to a later page
+        {{4, 1, "2024/04/01", 1, 1, QString()}, 291},      // from the last page to the first
     };
     for (const Step& s : steps) {
         const ledger::Written w = ledger::writeEntry(s.e);
@@ -196,7 +196,9 @@ TEST_F(PagesTest, RandomChangesKeepEveryBalanceRight) {
         const qint64 highest = value("SELECT COALESCE(MAX(CD),0) FROM S01").toLongLong();
         if (what < 6 || highest == 0) {
             const qint64 cd = (what < 3 || highest == 0) ? next++ : pick(1, int(highest));
-            const QString date = QStringLiteral("2024/%1/%2").arg(pick(1, 12), 2, 10, QLatin1Char('0')).arg(pick(1, 28), 2, 10, QLatin1Char('0'));
+            const QString date = QStringLiteral("2024/%1/%2")
+                                     .arg(pick(1, 12), 2, 10, QLatin1Char('0'))
+                                     .arg(pick(1, 28), 2, 10, QLatin1Char('0'));
             const ledger::Written w = ledger::writeEntry({cd, pick(1, 6), date, pick(1, 3), pick(1, 5000), QString()});
             ASSERT_TRUE(w.ok) << w.error.toStdString();
         } else {

@@ -144,7 +144,7 @@ TEST(PrintLayout, BankJournalAlignsAmountsByTheDigitWidth) {
         EXPECT_EQ(bank->column, 5 + 15);
         EXPECT_EQ(column(rec, 1, "残高 -1200"), 5 + 35);
         EXPECT_EQ(column(rec, 1, "支出"), 5 + 50);
-            EXPECT_EQ(column(rec, 1, "3 給与"), 5 + 15);
+        EXPECT_EQ(column(rec, 1, "3 給与"), 5 + 15);
         EXPECT_EQ(column(rec, 1, "250000"), 44 + 5 - 6 * w);
         EXPECT_EQ(column(rec, 1, "980"), 59 + 5 - 3 * w);
         EXPECT_EQ(column(rec, 1, "5月分"), 78 + 5 - 3 * w);  // by its character count, wide or not

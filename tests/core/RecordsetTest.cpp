@@ -2,17 +2,17 @@
 
 #include <QFile>
 
-#include "support/TestEnv.h"
+#include "core/db/Book.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
-#include "tools/SampleBook.h"
-#include "core/db/Book.h"
 #include "core/ledger/Balances.h"
+#include "support/TestEnv.h"
+#include "tools/SampleBook.h"
 
 using namespace db;
 
 class RecordsetTest : public AppTest {
-protected:
+  protected:
     void SetUp() override { start(app::Program::Bank); }
 };
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/TestEnv.h"
 #include "core/ledger/Series.h"
+#include "support/TestEnv.h"
 
 using ledger::Period;
 using ledger::SeriesData;

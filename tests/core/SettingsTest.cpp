@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include "support/TestEnv.h"
 #include "core/settings/Settings.h"
+#include "support/TestEnv.h"
 
 TEST(JournalPage, NewPageInANewMonthOfUse) {
     using settings::chooseJournalPage;

@@ -11,7 +11,7 @@ using namespace ledger;
 namespace {
 
 class UndoTest : public AppTest {
-protected:
+  protected:
     void purse() {
         start(app::Program::Purse);
         sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
@@ -35,7 +35,9 @@ protected:
             ASSERT_TRUE(writeEntry(e).ok);
         }
     }
-    QString journal() { return value("SELECT group_concat(CD||':'||K_DATE||':'||KINGAKU||':'||BIKO, '|') FROM S01").toString(); }
+    QString journal() {
+        return value("SELECT group_concat(CD||':'||K_DATE||':'||KINGAKU||':'||BIKO, '|') FROM S01").toString();
+    }
 };
 
 TEST_F(UndoTest, ARangeDeleteOfTheHouseholdBookComesBackWithItsNumbersAndNotes) {

@@ -10,17 +10,17 @@
 #include <QTest>
 
 #include "bank/BankJournal.h"
+#include "core/db/Recordset.h"
+#include "core/settings/Settings.h"
+#include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
 #include "ui/Msg.h"
-#include "support/TestEnv.h"
-#include "core/db/Recordset.h"
-#include "core/settings/Settings.h"
 
 namespace {
 
 class BankJournalTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         start(app::Program::Bank);
         sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)");
@@ -34,7 +34,8 @@ protected:
     template <class T = QLineEdit>
     T* child(const char* name, int index = -1) {
         // Elements of a control array are named "<name>_<index>".
-        const QString full = index < 0 ? QLatin1String(name) : QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+        const QString full =
+            index < 0 ? QLatin1String(name) : QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
         T* found = w->findChild<T*>(full);
         EXPECT_NE(found, nullptr) << full.toStdString();
         return found;
@@ -150,9 +151,9 @@ TEST_F(BankJournalTest, BadValuesAreRefusedWithAMessageAndNothingIsWritten) {
     const struct {
         const char* field;
         const char* text;
-    } cases[] = {{"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}, {"txt_kingaku", ""},   {"txt_b_cd", "0"},
-                 {"txt_b_cd", "40000"},   {"txt_b_cd", "x"},      {"txt_b_cd", "9"},    {"txt_k_cd", ""},
-                 {"txt_k_cd", "7"},       {"txt_day", "32"},      {"txt_day", "a"},     {"txt_rec_no", ""},
+    } cases[] = {{"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}, {"txt_kingaku", ""}, {"txt_b_cd", "0"},
+                 {"txt_b_cd", "40000"},   {"txt_b_cd", "x"},      {"txt_b_cd", "9"},   {"txt_k_cd", ""},
+                 {"txt_k_cd", "7"},       {"txt_day", "32"},      {"txt_day", "a"},    {"txt_rec_no", ""},
                  {"txt_rec_no", "abc"},   {"txt_rec_no", "0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " = '" + c.text + "'");
@@ -194,7 +195,8 @@ TEST_F(BankJournalTest, DeletesByRangeAndByTheGridRecomputeEachOwner) {
     EXPECT_EQ(QApplication::focusWidget(), child("txt_cd2", 1));
     typeEnter(child("txt_cd2", 1), "5");
     EXPECT_FALSE(frame->isVisible());
-    EXPECT_EQ(value("SELECT group_concat(CD) FROM (SELECT CD FROM S01 ORDER BY CD)").toString(), QStringLiteral("1,2,6"));
+    EXPECT_EQ(value("SELECT group_concat(CD) FROM (SELECT CD FROM S01 ORDER BY CD)").toString(),
+              QStringLiteral("1,2,6"));
     EXPECT_EQ(zan(1), 100);
     EXPECT_EQ(zan(2), 7);
     EXPECT_EQ(zan(3), 5000);

@@ -3,6 +3,9 @@
 // balances that are right after every single change.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,25 +17,21 @@
 #include <QTest>
 #include <random>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include "ui/Grid.h"
-#include "ui/MenuForm.h"
-#include "ui/Msg.h"
-#include "purse/PurseJournal.h"
-#include "purse/PurseMenu.h"
-#include "support/TestEnv.h"
 #include "core/db/Book.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
+#include "purse/PurseJournal.h"
+#include "purse/PurseMenu.h"
+#include "support/TestEnv.h"
+#include "ui/Grid.h"
+#include "ui/MenuForm.h"
+#include "ui/Msg.h"
 
 namespace {
 
 class BookSafetyTest : public AppTest {
-protected:
+  protected:
     void purseWithCategories() {
         start(app::Program::Purse);
         sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1),(3,'臨時収入',0)");
@@ -200,11 +199,12 @@ TEST_F(BookSafetyTest, FullWidthNumbersAreReadAndStoredPlain) {
     purseWithCategories();
     auto* w = journal();
     write(w, QString::fromUtf8("５"), QString::fromUtf8("１"), QString::fromUtf8("１，０００"));
-    write(w, QString::fromUtf8("６"), QString::fromUtf8("２"), QString::fromUtf8("１２３"), QString::fromUtf8("メモ１２３"));
+    write(w, QString::fromUtf8("６"), QString::fromUtf8("２"), QString::fromUtf8("１２３"),
+          QString::fromUtf8("メモ１２３"));
     EXPECT_TRUE(messages().takeTexts().isEmpty());
-    EXPECT_EQ(value("SELECT group_concat(K_DATE || ':' || K_CD || ':' || KINGAKU || ':' || BIKO, ' ') FROM S01")
-                  .toString(),
-              QString::fromUtf8("2024/05/05:1:1000: 2024/05/06:2:123:メモ１２３"))
+    EXPECT_EQ(
+        value("SELECT group_concat(K_DATE || ':' || K_CD || ':' || KINGAKU || ':' || BIKO, ' ') FROM S01").toString(),
+        QString::fromUtf8("2024/05/05:1:1000: 2024/05/06:2:123:メモ１２３"))
         << "the note keeps what was typed";
     // The box shows the plain form once it is left.
     typeText(box(w, "txt_kingaku"), QString::fromUtf8("－５００"));

@@ -2,6 +2,7 @@
 // delivered empty book, the standard masters offered, and the question under --data-dir.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -14,16 +15,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
-
-#include "ui/AppMain.h"
 #include "bank/BankMenu.h"
-#include "ui/Msg.h"
-#include "purse/PurseMenu.h"
-#include "ui/SystemInfoForm.h"
-#include "support/TestEnv.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
+#include "purse/PurseMenu.h"
+#include "support/TestEnv.h"
+#include "ui/AppMain.h"
+#include "ui/Msg.h"
+#include "ui/SystemInfoForm.h"
 
 namespace {
 
@@ -34,7 +33,7 @@ int mode(const QString& path) {
 }
 
 class FirstStartTest : public AppTest {
-protected:
+  protected:
     bool launch(app::Program p) {
         db::closeDatabase();
         menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
@@ -97,9 +96,9 @@ TEST_F(FirstStartTest, APurseWithoutBookMakesOnePrivateCopyAndOffersTheStandardC
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("科目")));
     EXPECT_EQ(shown[1].text, QStringLiteral("システム設定を行ってください"));
-    EXPECT_EQ(names("T01"), (QStringList{"給与:0", "臨時収入:0", "食費:1", "日用品:1", "交通費:1", "衣服:1",
-                                         "医療費:1", "交際費:1", "教養娯楽:1", "住居:1", "水道光熱費:1",
-                                         "通信費:1", "保険:1", "税金:1", "雑費:1"}));
+    EXPECT_EQ(names("T01"),
+              (QStringList{"給与:0", "臨時収入:0", "食費:1", "日用品:1", "交通費:1", "衣服:1", "医療費:1", "交際費:1",
+                           "教養娯楽:1", "住居:1", "水道光熱費:1", "通信費:1", "保険:1", "税金:1", "雑費:1"}));
     EXPECT_EQ(value("SELECT count(*) FROM S01").toInt(), 0);
     // The categories are there, so the journal buttons are usable at once.
     EXPECT_TRUE(menu->findChild<QPushButton*>(QStringLiteral("cmd_S0101"))->isEnabled());
@@ -115,9 +114,9 @@ TEST_F(FirstStartTest, DecliningTheStandardItemsLeavesAnEmptyBankBook) {
     withoutDataDirOption(dir() + QStringLiteral("/home"));
     messages().pushAnswer(ui::Answer::No);
     ASSERT_TRUE(launch(app::Program::Bank));
-    EXPECT_EQ(messages().takeTexts().mid(1), (QStringList{QStringLiteral("システム設定を行ってください"),
-                                                         QStringLiteral("銀行を設定してください"),
-                                                         QStringLiteral("項目を設定してください")}));
+    EXPECT_EQ(messages().takeTexts().mid(1),
+              (QStringList{QStringLiteral("システム設定を行ってください"), QStringLiteral("銀行を設定してください"),
+                           QStringLiteral("項目を設定してください")}));
     EXPECT_EQ(value("SELECT count(*) FROM T02").toInt(), 0);
 }
 
@@ -162,7 +161,7 @@ TEST_F(FirstStartTest, QuestionBoxesShowJapaneseButtons) {
         ASSERT_NE(box, nullptr);
         for (QAbstractButton* b : box->buttons()) texts << b->text();
         box->button(box->buttons().size() == 2 && box->button(QMessageBox::Cancel) ? QMessageBox::Cancel
-                                                                                     : QMessageBox::No)
+                                                                                   : QMessageBox::No)
             ->click();
     };
     whenModal(read);

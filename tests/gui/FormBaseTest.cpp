@@ -4,22 +4,22 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
-#include <QTimer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
+#include "core/settings/Settings.h"
+#include "support/TestEnv.h"
 #include "ui/FormBase.h"
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
-#include "support/TestEnv.h"
-#include "core/settings/Settings.h"
 
 namespace {
 
 // A small entry window with the conventions, as the real windows use them.
 class Sample : public ui::FormBase {
-public:
+  public:
     explicit Sample(app::Session& s) : FormBase(s, QStringLiteral("銀行マスター")) {
         setObjectName(QStringLiteral("form_Sample"));
         resize(674, 568);
@@ -54,7 +54,7 @@ public:
 };
 
 class FormBaseTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         start(app::Program::Bank, false);
         form = new Sample(session());

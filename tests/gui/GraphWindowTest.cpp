@@ -12,10 +12,10 @@
 #include <QTest>
 
 #include "bank/BankTotals.h"
-#include "ui/Msg.h"
+#include "core/db/Recordset.h"
 #include "purse/PurseTotals.h"
 #include "support/TestEnv.h"
-#include "core/db/Recordset.h"
+#include "ui/Msg.h"
 
 namespace {
 

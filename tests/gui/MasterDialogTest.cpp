@@ -10,10 +10,10 @@
 #include <QTest>
 
 #include "bank/BankMasters.h"
-#include "ui/Grid.h"
-#include "ui/Msg.h"
 #include "purse/PurseMasters.h"
 #include "support/TestEnv.h"
+#include "ui/Grid.h"
+#include "ui/Msg.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ T* child(QWidget* w, const char* name) {
 }
 
 class MasterDialogTest : public AppTest {
-protected:
+  protected:
     // The list with its dialog shown beside it, as a new entry.
     template <class List>
     ui::MasterDialog* openDialog() {

@@ -11,12 +11,12 @@
 
 #include "bank/BankMasters.h"
 #include "bank/BankMenu.h"
+#include "core/db/Recordset.h"
+#include "purse/PurseMasters.h"
+#include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/MenuForm.h"
 #include "ui/Msg.h"
-#include "purse/PurseMasters.h"
-#include "support/TestEnv.h"
-#include "core/db/Recordset.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ QStringList gridRows(ui::FlexGrid* g) {
 }
 
 class MasterListTest : public AppTest {
-protected:
+  protected:
     template <class W>
     W* openShown() {
         auto* w = new W(session());

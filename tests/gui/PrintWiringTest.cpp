@@ -8,19 +8,19 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "ui/FormBase.h"
-#include "ui/Msg.h"
-#include "support/TestEnv.h"
 #include "bank/BankWindows.h"
-#include "purse/PurseWindows.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
+#include "purse/PurseWindows.h"
+#include "support/TestEnv.h"
+#include "ui/FormBase.h"
+#include "ui/Msg.h"
 
 namespace {
 
 // Every window's print button ends in a printout: here one PDF in the chosen folder.
 class PrintWiringTest : public AppTest {
-protected:
+  protected:
     void begin(app::Program p) {
         start(p);
         app::setPrintDir(dir() + QStringLiteral("/out"));
@@ -56,7 +56,8 @@ protected:
 
 TEST_F(PrintWiringTest, BankListPrintsItsGridAndFlipsTheSide) {
     begin(app::Program::Bank);
-    for (int i = 1; i <= 31; ++i) sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,0)", {i, QStringLiteral("銀行%1").arg(i)});
+    for (int i = 1; i <= 31; ++i)
+        sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,0)", {i, QStringLiteral("銀行%1").arg(i)});
     Show(bank::createBankList(session(), nullptr));
     press(window, Qt::Key_F9);
     printFromFrame(true);
@@ -81,7 +82,8 @@ TEST_F(PrintWiringTest, HouseholdJournalPrintsTheShownPage) {
     begin(app::Program::Purse);
     sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'食費',1)");
     for (int i = 1; i <= 30; ++i)
-        sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,1,'2024/05/10',1,100,?,'')", {i, -100 * i});
+        sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,1,'2024/05/10',1,100,?,'')",
+            {i, -100 * i});
     session().reopenMasters();
     settings::saveSetting(QStringLiteral("lastMonth"), QStringLiteral("5"));  // page 1 is this month's
     Show(purse::createJournal(session(), nullptr));

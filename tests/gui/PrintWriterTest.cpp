@@ -5,10 +5,10 @@
 #include <QPrinterInfo>
 #include <QRegularExpression>
 
+#include "support/TestEnv.h"
 #include "ui/AppMain.h"
 #include "ui/Msg.h"
 #include "ui/PrintWriters.h"
-#include "support/TestEnv.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ QByteArray Read(const QString& path) {
 }
 
 class PrintWriterTest : public AppTest {
-protected:
+  protected:
     void SetUp() override { start(app::Program::Bank, false); }
     void TearDown() override {
         app::setPrintDir(QString());
@@ -53,7 +53,8 @@ TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded)
 
     const QByteArray pdf = Read(path);
     EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page "), 3);
-    const auto box = QRegularExpression(QStringLiteral(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])")).match(QString::fromLatin1(pdf));
+    const auto box =
+        QRegularExpression(QStringLiteral(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])")).match(QString::fromLatin1(pdf));
     ASSERT_TRUE(box.hasMatch());
     EXPECT_NEAR(box.captured(1).toDouble(), 182 / 25.4 * 72, 0.5);
     EXPECT_NEAR(box.captured(2).toDouble(), 287 / 25.4 * 72, 0.5);

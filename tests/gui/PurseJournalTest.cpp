@@ -8,12 +8,12 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "ui/Grid.h"
-#include "ui/Msg.h"
-#include "purse/PurseJournal.h"
-#include "support/TestEnv.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
+#include "purse/PurseJournal.h"
+#include "support/TestEnv.h"
+#include "ui/Grid.h"
+#include "ui/Msg.h"
 
 namespace {
 
@@ -252,7 +252,8 @@ TEST_F(PurseJournalTest, KeysFramesAndTheCategoryList) {
     w->tickClock();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("家計簿入力 - 2024/05/17 09:30"));
     QStringList captions;
-    for (int n = 1; n <= 10; ++n) captions << child<QPushButton>(w, QStringLiteral("cmd_F%1").arg(n).toLatin1())->text();
+    for (int n = 1; n <= 10; ++n)
+        captions << child<QPushButton>(w, QStringLiteral("cmd_F%1").arg(n).toLatin1())->text();
     EXPECT_EQ(captions, (QStringList{"入力", "番号指定削除", "番号指定修正", "前ページ", "次ページ", "最初", "最後",
                                      "再計算", "発行", "終了"}));
     QStringList headers;

@@ -8,20 +8,20 @@
 #include <QTest>
 
 #include "bank/BankMenu.h"
-#include "ui/HelpWindow.h"
-#include "ui/Msg.h"
-#include "purse/PurseMenu.h"
-#include "support/TestEnv.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
+#include "purse/PurseMenu.h"
+#include "support/TestEnv.h"
+#include "ui/HelpWindow.h"
+#include "ui/Msg.h"
 
 namespace {
 
-const char* const kJournalButtons[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T0102", "cmd_grp_S0101",
-                                       "cmd_grp_S0102", "cmd_F1", "cmd_F2", "cmd_F3", "cmd_F4", "cmd_F5"};
+const char* const kJournalButtons[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T0102", "cmd_grp_S0101", "cmd_grp_S0102",
+                                       "cmd_F1",    "cmd_F2",       "cmd_F3",       "cmd_F4",        "cmd_F5"};
 
 class StartUpTest : public AppTest {
-protected:
+  protected:
     // Starts the program's menu as main() does, the database closed until start-up opens it.
     ui::form_Menu* launch(app::Program p, bool* started = nullptr) {
         db::closeDatabase();
@@ -40,8 +40,10 @@ protected:
             auto* ok = w->findChild<QPushButton*>(QStringLiteral("Command1"));
             while (!answers.isEmpty() && w->isVisible()) {
                 typeText(box, answers.takeFirst());
-                if (answers.size() % 2) press(box, Qt::Key_Return);  // Enter presses OK, as the button does
-                else QTest::mouseClick(ok, Qt::LeftButton);
+                if (answers.size() % 2)
+                    press(box, Qt::Key_Return);  // Enter presses OK, as the button does
+                else
+                    QTest::mouseClick(ok, Qt::LeftButton);
             }
             if (w->isVisible()) w->close();
         });
@@ -55,23 +57,24 @@ TEST_F(StartUpTest, EmptyBankBookAsksForSetUpAndLocksTheJournalButtons) {
     bool started = false;
     launch(app::Program::Bank, &started);
     ASSERT_TRUE(started);
-    EXPECT_EQ(messages().takeTexts(), (QStringList{QStringLiteral("システム設定を行ってください"),
-                                                  QStringLiteral("銀行を設定してください"),
-                                                  QStringLiteral("項目を設定してください")}));
+    EXPECT_EQ(messages().takeTexts(),
+              (QStringList{QStringLiteral("システム設定を行ってください"), QStringLiteral("銀行を設定してください"),
+                           QStringLiteral("項目を設定してください")}));
     EXPECT_TRUE(menu->isVisible());
     EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("未登録"));
     for (const char* b : kJournalButtons) EXPECT_FALSE(enabled(b)) << b;
     for (const char* b : {"cmd_T0101", "cmd_T0201", "cmd_U0101", "cmd_Help", "cmd_End", "cmd_F6", "cmd_F10"})
         EXPECT_TRUE(enabled(b)) << b;
-    EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_S01T0101"))->text(), QStringLiteral("銀行項目別月合計"));
+    EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_S01T0101"))->text(),
+              QStringLiteral("銀行項目別月合計"));
     EXPECT_EQ(menu->fKey(8)->text(), QStringLiteral("項目マスター"));
 }
 
 TEST_F(StartUpTest, EmptyHouseholdBookChecksOnlyItsCategories) {
     start(app::Program::Purse);
     launch(app::Program::Purse);
-    EXPECT_EQ(messages().takeTexts(), (QStringList{QStringLiteral("システム設定を行ってください"),
-                                                  QStringLiteral("科目を設定してください")}));
+    EXPECT_EQ(messages().takeTexts(),
+              (QStringList{QStringLiteral("システム設定を行ってください"), QStringLiteral("科目を設定してください")}));
     for (const char* b : kJournalButtons) EXPECT_FALSE(enabled(b)) << b;
     EXPECT_EQ(menu->findChild<QPushButton*>(QStringLiteral("cmd_T0201")), nullptr);
     EXPECT_EQ(menu->fKey(8)->text(), QString());

@@ -6,14 +6,14 @@
 #include <QTest>
 
 #include "bank/BankMenu.h"
-#include "ui/Msg.h"
 #include "purse/PurseMenu.h"
 #include "support/TestEnv.h"
+#include "ui/Msg.h"
 
 namespace {
 
 class SystemInfoTest : public AppTest {
-protected:
+  protected:
     void openTarget(app::Program p) {
         start(p);
         menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
@@ -71,8 +71,8 @@ TEST_F(SystemInfoTest, ThreeMismatchesSaveWithoutAPassword) {
     press(nm, Qt::Key_F1);
     const QString wrong = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n");
     EXPECT_EQ(messages().takeTexts(), (QStringList{wrong + QStringLiteral("もう一度入力してください"),
-                                                  wrong + QStringLiteral("もう一度入力してください"),
-                                                  wrong + QStringLiteral("設定しなおしてください")}));
+                                                   wrong + QStringLiteral("もう一度入力してください"),
+                                                   wrong + QStringLiteral("設定しなおしてください")}));
     EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
     EXPECT_TRUE(pass->text().isEmpty());
 }

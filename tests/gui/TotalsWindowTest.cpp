@@ -10,12 +10,12 @@
 #include <QTest>
 
 #include "bank/BankTotals.h"
-#include "ui/Grid.h"
-#include "ui/Msg.h"
-#include "purse/PurseTotals.h"
-#include "support/TestEnv.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
+#include "purse/PurseTotals.h"
+#include "support/TestEnv.h"
+#include "ui/Grid.h"
+#include "ui/Msg.h"
 
 namespace {
 
@@ -94,7 +94,8 @@ TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
     EXPECT_EQ(row(g, 3), (QStringList{"2", "食費", "支出", "3", "合計", "-3000", "-1000"}));
     EXPECT_EQ(row(g, 4), QStringList(7, QString()));
     EXPECT_EQ(row(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
-    EXPECT_TRUE(g->gridModel()->data(g->gridModel()->index(4, 4), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+    EXPECT_TRUE(g->gridModel()->data(g->gridModel()->index(4, 4), Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                Qt::AlignRight);
     EXPECT_TRUE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
     w->tickClock();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計 - 2024/05/17 09:30"));

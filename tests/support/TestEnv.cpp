@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "core/db/Book.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
-#include "core/db/Book.h"
 
 void AppTest::start(app::Program program, bool openDb) {
     ASSERT_TRUE(m_dir.isValid());
@@ -64,10 +64,11 @@ QVariant AppTest::value(const QString& sql, const QVariantList& binds) {
 QList<qint64> AppTest::wrongPurseBalances() {
     QList<qint64> wrong;
     db::Rs rs;
-    db::Open_Rs(rs, QStringLiteral(
-        "SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU "
-        "ELSE -S01.KINGAKU END) OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD) AS RUNNING "
-        "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD) WHERE ZAN IS NOT RUNNING ORDER BY CD"));
+    db::Open_Rs(rs,
+                QStringLiteral(
+                    "SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU "
+                    "ELSE -S01.KINGAKU END) OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD) AS RUNNING "
+                    "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD) WHERE ZAN IS NOT RUNNING ORDER BY CD"));
     for (; rs && !rs->endOfRows(); rs->moveNext()) wrong << rs->field(QStringLiteral("CD")).toLongLong();
     return wrong;
 }
@@ -75,9 +76,11 @@ QList<qint64> AppTest::wrongPurseBalances() {
 QList<qint64> AppTest::wrongBankBalances() {
     QList<qint64> wrong;
     db::Rs rs;
-    db::Open_Rs(rs, QStringLiteral(
-        "SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 THEN S01.KINGAKU "
-        "ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) ORDER BY CD"));
+    db::Open_Rs(rs,
+                QStringLiteral(
+                    "SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 THEN S01.KINGAKU "
+                    "ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) "
+                    "ORDER BY CD"));
     for (; rs && !rs->endOfRows(); rs->moveNext()) wrong << rs->field(QStringLiteral("CD")).toLongLong();
     return wrong;
 }
@@ -122,6 +125,4 @@ void typeText(QWidget* w, const QString& text) {
     }
 }
 
-void press(QWidget* w, int key, Qt::KeyboardModifiers mods) {
-    QTest::keyClick(w, static_cast<Qt::Key>(key), mods);
-}
+void press(QWidget* w, int key, Qt::KeyboardModifiers mods) { QTest::keyClick(w, static_cast<Qt::Key>(key), mods); }

@@ -15,7 +15,7 @@
 class QWidget;
 
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     // Program under test and whether its database file exists (and is opened).
     void start(app::Program program, bool openDb = true);
     // The program's session: what its windows share.

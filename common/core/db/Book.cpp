@@ -1,11 +1,11 @@
 #include "core/db/Book.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-
-#include <unistd.h>
 
 // The resource must be registered from the global namespace.
 static void initBookResource() { Q_INIT_RESOURCE(books); }
@@ -39,7 +39,8 @@ bool createBook(app::Program p, const QString& path, QString* error) {
     const QByteArray book = emptyBook(p);
     if (book.isEmpty()) return fail(QStringLiteral("空のデータベースが見つかりません"));
     if (!makePrivatePath(info.absolutePath()))
-        return fail(QStringLiteral("フォルダーを作成できません: %1").arg(QDir::toNativeSeparators(info.absolutePath())));
+        return fail(
+            QStringLiteral("フォルダーを作成できません: %1").arg(QDir::toNativeSeparators(info.absolutePath())));
 
     // Written whole beside its name, flushed to the disk, then renamed into place: the book
     // either exists complete or not at all. A temporary file is created with mode 0600.

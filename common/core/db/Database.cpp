@@ -50,7 +50,8 @@ bool openDatabase(const QString& path, QString* error, bool onlyRead) {
     g_failure = OpenFailure::None;
     const QFileInfo info(path);
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
-    if (!info.exists()) return fail(OpenFailure::Missing, QStringLiteral("データベースファイルがありません: %1").arg(shown));
+    if (!info.exists())
+        return fail(OpenFailure::Missing, QStringLiteral("データベースファイルがありません: %1").arg(shown));
     if (!info.isFile() || !info.isReadable())
         return fail(OpenFailure::Unreadable, QStringLiteral("データベースファイルを読めません: %1").arg(shown));
     if (!hasSqliteHeader(path))
@@ -93,7 +94,8 @@ bool openDatabase(const QString& path, QString* error, bool onlyRead) {
         d.close();
         d = QSqlDatabase();
         QSqlDatabase::removeDatabase(kConnectionName);
-        return fail(OpenFailure::NotABook, QStringLiteral("データベースファイルではありません: %1 (%2)").arg(shown, why));
+        return fail(OpenFailure::NotABook,
+                    QStringLiteral("データベースファイルではありません: %1 (%2)").arg(shown, why));
     }
     g_path = info.absoluteFilePath();
     g_readOnly = readOnly;

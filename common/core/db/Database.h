@@ -46,7 +46,7 @@ QVariant scalar(const QString& sql, const QVariantList& binds = {}, bool* ok = n
 // Groups several changes so that they land whole or not at all. Rolls back in its
 // destructor unless commit() succeeded. Nested guards join the outer transaction.
 class Transaction {
-public:
+  public:
     Transaction();
     ~Transaction();
     Transaction(const Transaction&) = delete;
@@ -54,7 +54,7 @@ public:
     bool ok() const { return m_ok; }
     bool commit();
 
-private:
+  private:
     bool m_ok = false;
     bool m_outer = false;
     bool m_done = false;

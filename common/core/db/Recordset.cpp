@@ -64,8 +64,7 @@ qint64 extreme(const char* fn, const QString& table, const QString& field) {
     // Table and field names come from the program, never from the user; refuse anything else.
     if (!isIdentifier(table) || !isIdentifier(field)) return -1;
     bool ok = false;
-    const QVariant v =
-        scalar(QStringLiteral("SELECT %1(%2) FROM %3").arg(QLatin1String(fn), field, table), {}, &ok);
+    const QVariant v = scalar(QStringLiteral("SELECT %1(%2) FROM %3").arg(QLatin1String(fn), field, table), {}, &ok);
     if (!ok) return -1;
     // Null (an empty table) and anything not numeric give 0.
     return isNumeric(v) ? To_Long(v, 0) : 0;

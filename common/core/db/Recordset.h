@@ -13,7 +13,7 @@
 namespace db {
 
 class RecordSet {
-public:
+  public:
     RecordSet(QStringList columns, std::vector<QVariantList> rows);
 
     int recordCount() const { return static_cast<int>(m_rows.size()); }
@@ -30,7 +30,7 @@ public:
     QVariant field(const QString& name) const;
     bool hasField(const QString& name) const { return column(name) >= 0; }
 
-private:
+  private:
     int column(const QString& name) const;
     QStringList m_columns;
     std::vector<QVariantList> m_rows;

@@ -245,9 +245,7 @@ std::optional<Encoding> parseEncoding(const QString& name) {
     return std::nullopt;
 }
 
-QString encodingLabel(Encoding e) {
-    return e == Encoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("shiftJIS");
-}
+QString encodingLabel(Encoding e) { return e == Encoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("shiftJIS"); }
 
 QString describeChar(char32_t ch) {
     const QString code = QStringLiteral("U+%1").arg(uint(ch), 4, 16, QLatin1Char('0')).toUpper();

@@ -43,10 +43,10 @@ BankMonth readBankMonth(qint64 bankCode, const QString& yyyymm) {
     const DateRange range = monthRange(yyyymm.left(4), yyyymm.mid(5));
     QSqlQuery q(db::connection());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral(
-        "SELECT S01.CD, S01.K_DATE, S01.K_CD, S01.KINGAKU, S01.BIKO, T02.CD, T02.NM, T02.KIND "
-        "FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD "
-        "WHERE S01.B_CD = ? AND S01.K_DATE >= ? AND S01.K_DATE < ? ORDER BY S01.K_DATE, S01.CD"));
+    q.prepare(
+        QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.K_CD, S01.KINGAKU, S01.BIKO, T02.CD, T02.NM, T02.KIND "
+                       "FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD "
+                       "WHERE S01.B_CD = ? AND S01.K_DATE >= ? AND S01.K_DATE < ? ORDER BY S01.K_DATE, S01.CD"));
     q.addBindValue(bankCode);
     q.addBindValue(range.from);
     q.addBindValue(range.to);
@@ -104,10 +104,14 @@ RecordLookup findRecord(qint64 n) {
 
 qint64 moveTarget(Move move, qint64 current) {
     switch (move) {
-        case Move::Previous: return current <= 1 ? current : current - 1;
-        case Move::Next: return current + 1;
-        case Move::First: return db::Get_Min(QStringLiteral("S01"), QStringLiteral("CD"));
-        case Move::Last: return db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
+        case Move::Previous:
+            return current <= 1 ? current : current - 1;
+        case Move::Next:
+            return current + 1;
+        case Move::First:
+            return db::Get_Min(QStringLiteral("S01"), QStringLiteral("CD"));
+        case Move::Last:
+            return db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
     }
     return current;
 }

@@ -13,13 +13,13 @@ namespace ledger {
 // One journal row of a bank's month, in the grid's terms.
 struct BankMonthRow {
     qint64 cd = 0;
-    QString date;                 // K_DATE as stored
-    QVariant itemCode;            // K_CD (Null when the row has none)
-    bool itemKnown = false;       // the item is in T02
-    QString itemName;             // empty when the item is missing or has no name
-    bool income = false;          // KIND 0; every other kind, and a missing item, is expense
-    std::optional<qint64> amount; // KINGAKU in whole yen; empty when Null
-    QString note;                 // BIKO, empty when Null
+    QString date;                  // K_DATE as stored
+    QVariant itemCode;             // K_CD (Null when the row has none)
+    bool itemKnown = false;        // the item is in T02
+    QString itemName;              // empty when the item is missing or has no name
+    bool income = false;           // KIND 0; every other kind, and a missing item, is expense
+    std::optional<qint64> amount;  // KINGAKU in whole yen; empty when Null
+    QString note;                  // BIKO, empty when Null
 };
 
 struct BankMonth {
@@ -69,11 +69,11 @@ struct JournalEntry {
 // Outcome of a change. When !ok nothing at all was changed: no row and no balance.
 struct Change {
     bool ok = false;
-    bool inserted = false;             // a write that adds a row (else it replaces one), also when it failed
-    int rows = 0;                      // rows written or deleted
-    QList<qint64> banks;               // banks whose balance was recomputed, ascending
-    qint64 zan = 0;                    // after a write: the balance of the entry's bank
-    QString error;                     // why nothing was changed
+    bool inserted = false;  // a write that adds a row (else it replaces one), also when it failed
+    int rows = 0;           // rows written or deleted
+    QList<qint64> banks;    // banks whose balance was recomputed, ascending
+    qint64 zan = 0;         // after a write: the balance of the entry's bank
+    QString error;          // why nothing was changed
 };
 
 // Replaces the row with the entry's record number when it exists, adds it otherwise, and

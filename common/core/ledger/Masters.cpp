@@ -90,8 +90,7 @@ bool writeKinds(Master m, qint64 from, qint64 to, QString* error, const std::fun
         const QSet<qint64> changed = (before - after) + (after - before);
         if (!changed.isEmpty()) {
             const QList<qint64> codes(changed.begin(), changed.end());
-            if (!(m == Master::Item ? recalcForItems(codes, error) : recalcForCategories(codes, error)))
-                return false;
+            if (!(m == Master::Item ? recalcForItems(codes, error) : recalcForCategories(codes, error))) return false;
         }
     }
     if (!tx.commit()) {
@@ -155,7 +154,8 @@ bool registerStandardMasters(app::Program p, QString* error) {
     bool ok = false;
     const QVariant rows = db::scalar(QStringLiteral("SELECT count(*) FROM %1").arg(masterTable(m)), {}, &ok);
     if (!ok || rows.toLongLong() != 0) {
-        if (error) *error = ok ? QStringLiteral("the master already holds rows") : QStringLiteral("cannot read the master");
+        if (error)
+            *error = ok ? QStringLiteral("the master already holds rows") : QStringLiteral("cannot read the master");
         return false;
     }
     int code = 0;
@@ -172,10 +172,14 @@ QString kindName(const QVariant& stored) {
     if (!db::isNumeric(stored)) return {};
     const qint64 kind = db::To_Long(stored, 2);
     switch (kind) {
-        case 0: return QStringLiteral("収入");
-        case 1: return QStringLiteral("支出");
-        case 2: return QString();
-        default: return QString::number(kind);
+        case 0:
+            return QStringLiteral("収入");
+        case 1:
+            return QStringLiteral("支出");
+        case 2:
+            return QString();
+        default:
+            return QString::number(kind);
     }
 }
 

@@ -97,9 +97,7 @@ bool shift(const ChainKey& from, const std::optional<ChainKey>& to, qint64 delta
 bool operator<(const ChainKey& a, const ChainKey& b) {
     return std::tie(a.page, a.date, a.cd) < std::tie(b.page, b.date, b.cd);
 }
-bool operator==(const ChainKey& a, const ChainKey& b) {
-    return a.page == b.page && a.date == b.date && a.cd == b.cd;
-}
+bool operator==(const ChainKey& a, const ChainKey& b) { return a.page == b.page && a.date == b.date && a.cd == b.cd; }
 
 PageRead readPage(qint64 page) {
     PageRead r;

@@ -82,7 +82,7 @@ std::optional<ChainRow> chainRowOf(qint64 cd, QString* error = nullptr);
 // transaction): the rows between two changed places shift by the sum of the changes before
 // them, and each added row gets the balance before it plus its amount.
 bool restoreChain(QList<ChainRow> removed, QList<ChainRow> added, QString* error = nullptr,
-                   const Progress& progress = {});
+                  const Progress& progress = {});
 
 struct Recalc {
     bool ok = false;

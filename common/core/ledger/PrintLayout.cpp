@@ -9,7 +9,7 @@ namespace {
 // The print position on a sheet, as a line printer keeps it: a current line, and on it the end
 // of the last text put there.
 class Sheet {
-public:
+  public:
     explicit Sheet(PageWriter& out) : m_out(out) {}
 
     bool begin() {
@@ -46,7 +46,7 @@ public:
         return std::max(w, 1);
     }
 
-private:
+  private:
     PageWriter& m_out;
     double m_line = 0;
     double m_end = 0;
@@ -120,8 +120,7 @@ bool Print_List(PageWriter& out, MasterList list, const Rows& rows, bool& front)
     return printSheets(out, rows, &front, head, row);
 }
 
-bool printBankJournal(PageWriter& out, const QString& bankName, const QString& balance, const Rows& rows,
-                       bool& front) {
+bool printBankJournal(PageWriter& out, const QString& bankName, const QString& balance, const Rows& rows, bool& front) {
     int w = 1;
     auto head = [&](Sheet& s, int m) {
         s.setFont(18, false);
@@ -251,7 +250,7 @@ bool printBankTotals(PageWriter& out, const QString& year, const QString& month,
 }
 
 bool printPurseTotals(PageWriter& out, const QString& year, const QString& month, int periodMode, const Rows& rows,
-                       bool& front) {
+                      bool& front) {
     const TotalsColumns cols{QStringLiteral("科目別合計"), QStringLiteral("科目名"), 3, 4, 5};
     return Print_Totals(out, cols, year, month, periodMode, rows, &front);
 }

@@ -22,7 +22,7 @@ using Rows = QList<QStringList>;
 
 // Where the positioned texts go.
 class PageWriter {
-public:
+  public:
     virtual ~PageWriter() = default;
     // Starts a sheet; false when it cannot be started (nothing more is printed).
     virtual bool beginPage() = 0;
@@ -66,13 +66,13 @@ bool printPurseJournal(PageWriter& out, const QString& page, const QString& mont
 bool printBankTotals(PageWriter& out, const QString& year, const QString& month, int periodMode, const Rows& rows);
 // Household grid columns: code, name, kind, label, amount, average; sides alternate.
 bool printPurseTotals(PageWriter& out, const QString& year, const QString& month, int periodMode, const Rows& rows,
-                       bool& front);
+                      bool& front);
 
 // A writer that keeps what was placed, for tests and previews. Its font is of simple metrics:
 // `charWidth` columns for a half-width character, twice that for any other, and a line as high
 // as the point size (points / 12 lines).
 class Recorder : public PageWriter {
-public:
+  public:
     struct Placed {
         int page;  // from 1
         double line;
@@ -97,7 +97,7 @@ public:
     // Sheet number from which beginPage fails (0: never).
     void failFrom(int page) { m_failFrom = page; }
 
-private:
+  private:
     double m_charWidth;
     int m_points = 12;
     bool m_bold = false;

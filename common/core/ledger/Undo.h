@@ -20,11 +20,11 @@ struct RowImage {
 };
 
 struct BookChange {
-    QString table;                 // "S01", "T01" or "T02"
-    QStringList columns;           // the table's columns, CD first
-    QList<RowImage> before;        // the rows as they were (none for an insert)
-    QList<RowImage> after;         // the rows as they are now (none for a delete)
-    QString what;                  // what the change was, for the user: 追加, 更新, 削除
+    QString table;           // "S01", "T01" or "T02"
+    QStringList columns;     // the table's columns, CD first
+    QList<RowImage> before;  // the rows as they were (none for an insert)
+    QList<RowImage> after;   // the rows as they are now (none for a delete)
+    QString what;            // what the change was, for the user: 追加, 更新, 削除
     bool isEmpty() const { return before.isEmpty() && after.isEmpty(); }
 };
 

@@ -30,9 +30,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= dataRows() || index.column() >= columnCount()) return {};
     if (role == Qt::DisplayRole) return text(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment((rightAligned(index.row(), index.column()) ? Qt::AlignRight
-                                                                                              : Qt::AlignLeft) |
-                                                 Qt::AlignVCenter));
+        return QVariant::fromValue(Qt::Alignment(
+            (rightAligned(index.row(), index.column()) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     return {};
 }
 
@@ -124,15 +123,23 @@ QString BankMonthModel::text(int row, int column) const {
     const ledger::BankMonthRow* r = rowAt(row);
     if (!r) return {};
     switch (column) {
-        case 0: return number(r->cd);
-        case 1: return r->date;
-        case 2: return numberText(r->itemCode);
-        case 3: return r->itemName;
+        case 0:
+            return number(r->cd);
+        case 1:
+            return r->date;
+        case 2:
+            return numberText(r->itemCode);
+        case 3:
+            return r->itemName;
         // A row whose item is missing from the master counts as expense, as in the balance.
-        case 4: return r->income ? optionalNumber(r->amount) : QString();
-        case 5: return r->income ? QString() : optionalNumber(r->amount);
-        case 6: return r->note;
-        default: return {};
+        case 4:
+            return r->income ? optionalNumber(r->amount) : QString();
+        case 5:
+            return r->income ? QString() : optionalNumber(r->amount);
+        case 6:
+            return r->note;
+        default:
+            return {};
     }
 }
 
@@ -162,15 +169,24 @@ QString PageModel::text(int row, int column) const {
     // Income in 収入; every other kind, and a category missing from the master, in 支出.
     const bool income = r->kind == 0;
     switch (column) {
-        case 0: return number(r->cd);
-        case 1: return r->kDate.right(2);
-        case 2: return number(r->kCd);
-        case 3: return r->categoryName;
-        case 4: return income ? number(r->kingaku) : QString();
-        case 5: return income ? QString() : number(r->kingaku);
-        case 6: return optionalNumber(r->zan);
-        case 7: return r->biko;
-        default: return {};
+        case 0:
+            return number(r->cd);
+        case 1:
+            return r->kDate.right(2);
+        case 2:
+            return number(r->kCd);
+        case 3:
+            return r->categoryName;
+        case 4:
+            return income ? number(r->kingaku) : QString();
+        case 5:
+            return income ? QString() : number(r->kingaku);
+        case 6:
+            return optionalNumber(r->zan);
+        case 7:
+            return r->biko;
+        default:
+            return {};
     }
 }
 
@@ -212,13 +228,16 @@ QString MasterListModel::text(int row, int column) const {
     const ledger::MasterRow* r = rowAt(row);
     if (!r) return {};
     switch (column) {
-        case 0: return number(r->cd);
-        case 1: return r->nm;
+        case 0:
+            return number(r->cd);
+        case 1:
+            return r->nm;
         // The list reads a kind as a whole number, 0 when it is none.
         case 2:
             return m_master == ledger::Master::Bank ? db::To_Str(r->zan, QString())
                                                     : ledger::kindName(db::To_Long(r->kind, 0));
-        default: return {};
+        default:
+            return {};
     }
 }
 

@@ -18,7 +18,7 @@ namespace models {
 // A grid's table: a header row and data rows of texts with their alignment.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     explicit GridModel(int columns, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -33,30 +33,30 @@ public:
     // The data rows as their cells' texts, for the print layouts.
     QList<QStringList> rowTexts() const;
 
-protected:
+  protected:
     virtual int dataRows() const = 0;
     // Amounts, codes and balances stand right-aligned; everything else left.
     virtual bool rightAligned(int row, int column) const;
 
-private:
+  private:
     QStringList m_headers;
 };
 
 // A plain table of texts: what a window writes into it with Set_Cell is what it shows.
 class TextTableModel : public GridModel {
     Q_OBJECT
-public:
+  public:
     explicit TextTableModel(int columns, QObject* parent = nullptr) : GridModel(columns, parent) {}
     void setRows(int rows);
     QString text(int row, int column) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-protected:
+  protected:
     int dataRows() const override { return static_cast<int>(m_cells.size()); }
     bool rightAligned(int row, int column) const override;
 
-private:
+  private:
     QList<QStringList> m_cells;
     QList<QList<bool>> m_right;
 };
@@ -64,7 +64,7 @@ private:
 // One bank's month (bank book journal): 番号, 日付, 科目ｺｰﾄﾞ, 科目名, 収入, 支出, 備考.
 class BankMonthModel : public GridModel {
     Q_OBJECT
-public:
+  public:
     explicit BankMonthModel(QObject* parent = nullptr) : GridModel(7, parent) {}
     void setRows(QList<ledger::BankMonthRow> rows);
     void clear() { setRows({}); }
@@ -72,11 +72,11 @@ public:
     const ledger::BankMonthRow* rowAt(int row) const;
     QString text(int row, int column) const override;
 
-protected:
+  protected:
     int dataRows() const override { return static_cast<int>(m_rows.size()); }
     bool rightAligned(int row, int column) const override;
 
-private:
+  private:
     QList<ledger::BankMonthRow> m_rows;
 };
 
@@ -84,7 +84,7 @@ private:
 // without rows shows one row of empty cells, where its first entry will go.
 class PageModel : public GridModel {
     Q_OBJECT
-public:
+  public:
     explicit PageModel(QObject* parent = nullptr) : GridModel(8, parent) {}
     void setRows(QList<ledger::PageRow> rows);
     // The journal row at data row `row` (from 0); null for the empty row and past the end.
@@ -94,18 +94,18 @@ public:
     std::optional<int> rowOfRecord(qint64 cd) const;
     QString text(int row, int column) const override;
 
-protected:
+  protected:
     int dataRows() const override { return m_rows.isEmpty() ? 1 : static_cast<int>(m_rows.size()); }
     bool rightAligned(int row, int column) const override;
 
-private:
+  private:
     QList<ledger::PageRow> m_rows;
 };
 
 // A master list: ｺｰﾄﾞ, the name, and the balance (banks) or the kind (items, categories).
 class MasterListModel : public GridModel {
     Q_OBJECT
-public:
+  public:
     MasterListModel(ledger::Master master, QObject* parent = nullptr) : GridModel(3, parent), m_master(master) {}
     void setRows(QList<ledger::MasterRow> rows);
     // A row the entry dialog has just written: it replaces the row of its code, or (a new code,
@@ -116,11 +116,11 @@ public:
     std::optional<int> rowOfCode(qint64 code) const;
     QString text(int row, int column) const override;
 
-protected:
+  protected:
     int dataRows() const override { return static_cast<int>(m_rows.size()); }
     bool rightAligned(int row, int column) const override;
 
-private:
+  private:
     ledger::Master m_master;
     QList<ledger::MasterRow> m_rows;
 };
@@ -129,7 +129,7 @@ private:
 // Columns: code, name, kind, (件数), label, 金額, 平均.
 class TotalsModel : public GridModel {
     Q_OBJECT
-public:
+  public:
     TotalsModel(bool countColumn, QObject* parent = nullptr)
         : GridModel(countColumn ? 7 : 6, parent), m_count(countColumn) {}
     void setTable(ledger::TotalsTable table);
@@ -137,11 +137,11 @@ public:
     const ledger::TotalsTable& table() const { return m_table; }
     QString text(int row, int column) const override;
 
-protected:
+  protected:
     int dataRows() const override;
     bool rightAligned(int row, int column) const override;
 
-private:
+  private:
     bool m_count;
     ledger::TotalsTable m_table;
 };

@@ -1,13 +1,13 @@
 #include "core/settings/Settings.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <algorithm>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "core/AppState.h"
 #include "core/db/Book.h"
