@@ -37,87 +37,58 @@ QString numberText(const QVariant& v) {
 }  // namespace
 
 form_S0101::form_S0101(app::Session& session, QWidget* parent)
-    : FormBase(session, QStringLiteral("銀行帳入力"), parent) {
+    : FormBase(session, QStringLiteral("銀行帳入力"), parent), ui(std::make_unique<Ui::BankJournal>()) {
     build();
 
     // Opening: the present month, an empty entry area, the grid header, the stored layout.
-    txt_date->setMonth(ledger::monthText(session.now().date()));
+    ui->txt_date->setMonth(ledger::monthText(session.now().date()));
     Clear_Entry();
     const struct {
         const char* text;
         int twips;
     } headers[] = {{"番号", 500},  {"日付", 1500}, {"科目ｺｰﾄﾞ", 800}, {"科目名", 2000},
                    {"収入", 1000}, {"支出", 1000}, {"備考", 3000}};
-    for (int c = 0; c < 7; ++c) grd_S01->setHeader(c, QString::fromUtf8(headers[c].text), headers[c].twips);
-    grd_S01->fitColumn(0, QStringLiteral("000000"));
-    setLayoutKeys(QStringLiteral("S0101"), grd_S01, QStringLiteral("grd_S01ColWidth"), 7);
+    for (int c = 0; c < 7; ++c) ui->grd_S01->setHeader(c, QString::fromUtf8(headers[c].text), headers[c].twips);
+    ui->grd_S01->fitColumn(0, QStringLiteral("000000"));
+    setLayoutKeys(QStringLiteral("S0101"), ui->grd_S01, QStringLiteral("grd_S01ColWidth"), 7);
     restoreLayout();
     tickClock();
-    txt_day->setFocus();
+    ui->txt_day->setFocus();
 }
 
-void form_S0101::build() {
-    Ui::BankJournal ui;
-    ui.setupUi(this);
-    txt_date = ui.txt_date;
-    txt_day = ui.txt_day;
-    txt_b_cd = ui.txt_b_cd;
-    cmb_b_nm = ui.cmb_b_nm;
-    lbl_zan = ui.lbl_zan;
-    txt_rec_no = ui.txt_rec_no;
-    txt_k_cd = ui.txt_k_cd;
-    cmb_k_nm = ui.cmb_k_nm;
-    txt_kingaku = ui.txt_kingaku;
-    txt_biko = ui.txt_biko;
-    cmd_input = ui.cmd_input;
-    grd_S01 = ui.grd_S01;
-    frm_select_cd = ui.frm_select_cd;
-    txt_cd = ui.txt_cd;
-    frm_select_cd2 = ui.frm_select_cd2;
-    txt_cd2[0] = ui.txt_cd2_0;
-    txt_cd2[1] = ui.txt_cd2_1;
-    frm_select_omote = ui.frm_select_omote;
-    Option1[0] = ui.Option1_0;
-    Option1[1] = ui.Option1_1;
+form_S0101::~form_S0101() = default;
 
-    for (QLineEdit* e : {static_cast<QLineEdit*>(txt_date), txt_day, txt_b_cd, txt_rec_no, txt_k_cd, txt_kingaku,
-                         txt_cd, txt_cd2[0], txt_cd2[1]})
+void form_S0101::build() {
+    ui->setupUi(this);
+
+    for (QLineEdit* e : {static_cast<QLineEdit*>(ui->txt_date), ui->txt_day, ui->txt_b_cd, ui->txt_rec_no, ui->txt_k_cd,
+                         ui->txt_kingaku, ui->txt_cd, ui->txt_cd2_0, ui->txt_cd2_1})
         ui::markNumeric(e);
     m_month = new models::BankMonthModel(this);
-    grd_S01->setGridModel(m_month);
-    setFillWidget(grd_S01);
+    ui->grd_S01->setGridModel(m_month);
+    setFillWidget(ui->grd_S01);
     // The three frames beside the entry area are hidden until their key.
-    for (QWidget* f : {frm_select_cd, frm_select_cd2, frm_select_omote}) f->hide();
-    auto* Command1 = ui.Command1;
-    auto* Command2 = ui.Command2;
-    auto* Command3 = ui.Command3;
-    auto* Command4 = ui.Command4;
-    auto* Command5 = ui.Command5;
-    auto* Command6 = ui.Command6;
-    auto* Command7 = ui.Command7;
-    auto* Command8 = ui.Command8;
-    auto* cmd_syusei = ui.cmd_syusei;
-    auto* cmd_sakujyo = ui.cmd_sakujyo;
+    for (QWidget* f : {ui->frm_select_cd, ui->frm_select_cd2, ui->frm_select_omote}) f->hide();
 
     // Function keys.
     createFKeyBar(8, height() - 57, width() - 16);
     setFKey(1, QStringLiteral("入力"), [this] {
         ui::Hourglass wait;
         Clear_Entry();
-        txt_day->setFocus();
+        ui->txt_day->setFocus();
     });
     setFKey(2, QStringLiteral("番号指定削除"), [this] {
-        txt_cd2[0]->clear();
-        txt_cd2[1]->clear();
-        frm_select_cd2->show();
-        frm_select_cd2->raise();
-        txt_cd2[0]->setFocus();
+        ui->txt_cd2_0->clear();
+        ui->txt_cd2_1->clear();
+        ui->frm_select_cd2->show();
+        ui->frm_select_cd2->raise();
+        ui->txt_cd2_0->setFocus();
     });
     setFKey(3, QStringLiteral("番号指定修正"), [this] {
-        txt_cd->clear();
-        frm_select_cd->show();
-        frm_select_cd->raise();
-        txt_cd->setFocus();
+        ui->txt_cd->clear();
+        ui->frm_select_cd->show();
+        ui->frm_select_cd->raise();
+        ui->txt_cd->setFocus();
     });
     setFKey(4, QStringLiteral("前レコード"), [this] { moveRecord(4); });
     setFKey(5, QStringLiteral("次レコード"), [this] { moveRecord(5); });
@@ -125,8 +96,8 @@ void form_S0101::build() {
     setFKey(7, QStringLiteral("最後"), [this] { moveRecord(7); });
     setFKey(8, QStringLiteral("再計算"), [this] { recalculate(); });
     setFKey(9, QStringLiteral("発行"), [this] {
-        frm_select_omote->show();
-        frm_select_omote->raise();
+        ui->frm_select_omote->show();
+        ui->frm_select_omote->raise();
     });
     setFKey(10, QStringLiteral("終了"), [this] {
         close();
@@ -134,87 +105,93 @@ void form_S0101::build() {
     });
 
     // The month box.
-    onEnter(txt_date, [this] {
-        txt_date->normalise();
+    onEnter(ui->txt_date, [this] {
+        ui->txt_date->normalise();
         return true;
     });
-    connect(txt_date, &ui::MonthBox::normalised, this, [this] {
-        if (!txt_b_cd->text().isEmpty()) Fill_Grid();
+    connect(ui->txt_date, &ui::MonthBox::normalised, this, [this] {
+        if (!ui->txt_b_cd->text().isEmpty()) Fill_Grid();
     });
     auto moveMonth = [this](int n) {
-        txt_date->setMonth(ledger::addMonths(txt_date->month(), n));
-        if (!txt_b_cd->text().isEmpty()) Fill_Grid();
-        txt_date->setFocus();
+        ui->txt_date->setMonth(ledger::addMonths(ui->txt_date->month(), n));
+        if (!ui->txt_b_cd->text().isEmpty()) Fill_Grid();
+        ui->txt_date->setFocus();
     };
-    connect(Command4, &QPushButton::clicked, this, [moveMonth] { moveMonth(1); });
-    connect(Command5, &QPushButton::clicked, this, [moveMonth] { moveMonth(-1); });
+    connect(ui->Command4, &QPushButton::clicked, this, [moveMonth] { moveMonth(1); });
+    connect(ui->Command5, &QPushButton::clicked, this, [moveMonth] { moveMonth(-1); });
 
     // The day. The day buttons move the date but leave the grid as it is.
-    onEnter(txt_day, [this] { return dayCheck(); });
-    onLeave(txt_day, [this] { return dayCheck(); });
+    onEnter(ui->txt_day, [this] { return dayCheck(); });
+    onLeave(ui->txt_day, [this] { return dayCheck(); });
     auto moveDay = [this](int n) {
         // The day as typed ("5" as well as "05"), in the month shown.
-        const auto start = ledger::monthStart(txt_date->month());
-        const auto day = db::parseWhole(txt_day->text());
+        const auto start = ledger::monthStart(ui->txt_date->month());
+        const auto day = db::parseWhole(ui->txt_day->text());
         const QDate d = start && day ? QDate(start->year(), start->month(), static_cast<int>(*day)) : QDate();
         if (d.isValid()) {
             const QDate moved = d.addDays(n);
-            txt_day->setText(moved.toString(QStringLiteral("dd")));
-            txt_date->setMonth(ledger::monthText(moved));
+            ui->txt_day->setText(moved.toString(QStringLiteral("dd")));
+            ui->txt_date->setMonth(ledger::monthText(moved));
         }
-        txt_day->setFocus();
+        ui->txt_day->setFocus();
     };
-    connect(Command2, &QPushButton::clicked, this, [moveDay] { moveDay(1); });
-    connect(Command3, &QPushButton::clicked, this, [moveDay] { moveDay(-1); });
+    connect(ui->Command2, &QPushButton::clicked, this, [moveDay] { moveDay(1); });
+    connect(ui->Command3, &QPushButton::clicked, this, [moveDay] { moveDay(-1); });
 
     // Bank and item.
-    onEnter(txt_b_cd, [this] { return bankEnter(); });
-    onLeave(txt_b_cd, [this] { return bankLeave(); });
-    connect(cmb_b_nm, QOverload<int>::of(&QComboBox::activated), this, &form_S0101::bankClicked);
-    onEnter(txt_k_cd, [this] { return itemEnter(); });
-    onLeave(txt_k_cd, [this] { return itemLeave(); });
-    connect(cmb_k_nm, QOverload<int>::of(&QComboBox::activated), this, &form_S0101::itemClicked);
-    onEnter(txt_kingaku);
-    onEnter(txt_biko);
-    onShiftLeft(txt_b_cd, txt_day);
-    onShiftLeft(txt_k_cd, txt_b_cd);
-    onShiftLeft(txt_kingaku, txt_k_cd);
-    onShiftLeft(txt_biko, txt_kingaku);
-    connect(cmd_input, &QPushButton::clicked, this, &form_S0101::input);
+    // Leaving either code box disables 入力 until a code the list has is chosen again.
+    ui::CodePair::Options bank;
+    bank.leaving = [this] { ui->cmd_input->setEnabled(false); };
+    bank.chosen = [this](qint64 code) {
+        showBank(code);
+        ui->cmd_input->setEnabled(true);
+    };
+    new ui::CodePair(this, ui->txt_b_cd, ui->cmb_b_nm, bank);
+    ui::CodePair::Options item;
+    item.leaving = bank.leaving;
+    item.chosen = [this](qint64) { ui->cmd_input->setEnabled(true); };
+    new ui::CodePair(this, ui->txt_k_cd, ui->cmb_k_nm, item);
+    onEnter(ui->txt_kingaku);
+    onEnter(ui->txt_biko);
+    onShiftLeft(ui->txt_b_cd, ui->txt_day);
+    onShiftLeft(ui->txt_k_cd, ui->txt_b_cd);
+    onShiftLeft(ui->txt_kingaku, ui->txt_k_cd);
+    onShiftLeft(ui->txt_biko, ui->txt_kingaku);
+    connect(ui->cmd_input, &QPushButton::clicked, this, &form_S0101::input);
 
     // Record number.
-    onEnter(txt_rec_no, [this] {
+    onEnter(ui->txt_rec_no, [this] {
         recNoEnter();
         return false;
     });
 
     // Frames.
-    connect(Command1, &QPushButton::clicked, frm_select_cd, &QWidget::hide);
-    connect(Command7, &QPushButton::clicked, frm_select_omote, &QWidget::hide);
-    connect(Command8, &QPushButton::clicked, frm_select_cd2, &QWidget::hide);
-    connect(cmd_syusei, &QPushButton::clicked, this, &form_S0101::modifyByNumber);
-    onEnter(txt_cd, [this] {
+    connect(ui->Command1, &QPushButton::clicked, ui->frm_select_cd, &QWidget::hide);
+    connect(ui->Command7, &QPushButton::clicked, ui->frm_select_omote, &QWidget::hide);
+    connect(ui->Command8, &QPushButton::clicked, ui->frm_select_cd2, &QWidget::hide);
+    connect(ui->cmd_syusei, &QPushButton::clicked, this, &form_S0101::modifyByNumber);
+    onEnter(ui->txt_cd, [this] {
         modifyByNumber();
         return false;
     });
-    connect(cmd_sakujyo, &QPushButton::clicked, this, &form_S0101::deleteByNumber);
-    onEnter(txt_cd2[0], [this] {
-        if (!txt_cd2[0]->text().isEmpty()) txt_cd2[1]->setFocus();
+    connect(ui->cmd_sakujyo, &QPushButton::clicked, this, &form_S0101::deleteByNumber);
+    onEnter(ui->txt_cd2_0, [this] {
+        if (!ui->txt_cd2_0->text().isEmpty()) ui->txt_cd2_1->setFocus();
         return false;
     });
-    onEnter(txt_cd2[1], [this] {
+    onEnter(ui->txt_cd2_1, [this] {
         deleteByNumber();
         return false;
     });
-    onShiftLeft(txt_cd2[1], txt_cd2[0]);
-    connect(Command6, &QPushButton::clicked, this, &form_S0101::print);
+    onShiftLeft(ui->txt_cd2_1, ui->txt_cd2_0);
+    connect(ui->Command6, &QPushButton::clicked, this, &form_S0101::print);
 
     // Grid.
-    connect(grd_S01, &ui::FlexGrid::clickedRow, this, [this](int row) {
+    connect(ui->grd_S01, &ui::FlexGrid::clickedRow, this, [this](int row) {
         if (row > 0) m_clickedRow = row;
     });
-    connect(grd_S01, &ui::FlexGrid::doubleClicked, this, &form_S0101::gridDoubleClicked);
-    connect(grd_S01, &ui::FlexGrid::deletePressed, this, &form_S0101::gridDelete);
+    connect(ui->grd_S01, &ui::FlexGrid::doubleClicked, this, &form_S0101::gridDoubleClicked);
+    connect(ui->grd_S01, &ui::FlexGrid::deletePressed, this, &form_S0101::gridDelete);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -222,142 +199,83 @@ void form_S0101::build() {
 
 void form_S0101::Clear_Entry() {
     const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
-    txt_rec_no->setText(QString::number(highest + 1));
-    txt_day->setText(session().now().date().toString(QStringLiteral("dd")));
-    txt_b_cd->clear();
-    txt_k_cd->clear();
-    cmb_b_nm->setUpdatesEnabled(false);
-    ui::fillCodeCombo(cmb_b_nm, session().rs_T01);
-    cmb_b_nm->setUpdatesEnabled(true);
-    cmb_k_nm->setUpdatesEnabled(false);
-    ui::fillCodeCombo(cmb_k_nm, session().rs_T02);
-    cmb_k_nm->setUpdatesEnabled(true);
-    txt_kingaku->clear();
-    txt_biko->clear();
-    lbl_zan->clear();
+    ui->txt_rec_no->setText(QString::number(highest + 1));
+    ui->txt_day->setText(session().now().date().toString(QStringLiteral("dd")));
+    ui->txt_b_cd->clear();
+    ui->txt_k_cd->clear();
+    ui->cmb_b_nm->setUpdatesEnabled(false);
+    ui::fillCodeCombo(ui->cmb_b_nm, session().rs_T01);
+    ui->cmb_b_nm->setUpdatesEnabled(true);
+    ui->cmb_k_nm->setUpdatesEnabled(false);
+    ui::fillCodeCombo(ui->cmb_k_nm, session().rs_T02);
+    ui->cmb_k_nm->setUpdatesEnabled(true);
+    ui->txt_kingaku->clear();
+    ui->txt_biko->clear();
+    ui->lbl_zan->clear();
 }
 
 bool form_S0101::dayCheck() {
-    const auto day = ledger::dayText(txt_day->text());
+    const auto day = ledger::dayText(ui->txt_day->text());
     if (!day) return false;
-    txt_day->setText(*day);
+    ui->txt_day->setText(*day);
     return true;
 }
 
 void form_S0101::showBank(qint64 code) {
     const auto zan = ledger::storedZan(code);
-    lbl_zan->setText(zan ? QString::number(*zan) : QString());
+    ui->lbl_zan->setText(zan ? QString::number(*zan) : QString());
     Fill_Grid();
-}
-
-bool form_S0101::bankEnter() {
-    const auto code = db::parseWhole(txt_b_cd->text());
-    if (!code) return false;
-    const int i = ui::findComboEntry(cmb_b_nm, *code);
-    if (i < 0) return false;
-    cmb_b_nm->setCurrentIndex(i);
-    bankClicked(i);
-    return true;
-}
-
-bool form_S0101::bankLeave() {
-    cmd_input->setEnabled(false);
-    if (txt_b_cd->text().isEmpty()) return true;
-    const auto code = db::parseWhole(txt_b_cd->text());
-    const int i = code ? ui::findComboEntry(cmb_b_nm, *code) : -1;
-    if (i >= 0) {
-        cmb_b_nm->setCurrentIndex(i);
-        showBank(*code);
-        cmd_input->setEnabled(true);
-    }
-    return true;
-}
-
-void form_S0101::bankClicked(int index) {
-    if (index < 0) return;
-    const qint64 code = cmb_b_nm->itemData(index).toLongLong();
-    txt_b_cd->setText(QString::number(code));
-    showBank(code);
-    cmd_input->setEnabled(true);
-}
-
-bool form_S0101::itemEnter() {
-    const auto code = db::parseWhole(txt_k_cd->text());
-    if (!code) return false;
-    const int i = ui::findComboEntry(cmb_k_nm, *code);
-    if (i < 0) return false;
-    cmb_k_nm->setCurrentIndex(i);
-    itemClicked(i);
-    return true;
-}
-
-bool form_S0101::itemLeave() {
-    cmd_input->setEnabled(false);
-    if (txt_k_cd->text().isEmpty()) return true;
-    const auto code = db::parseWhole(txt_k_cd->text());
-    const int i = code ? ui::findComboEntry(cmb_k_nm, *code) : -1;
-    if (i >= 0) {
-        cmb_k_nm->setCurrentIndex(i);
-        cmd_input->setEnabled(true);
-    }
-    return true;
-}
-
-void form_S0101::itemClicked(int index) {
-    if (index < 0) return;
-    txt_k_cd->setText(QString::number(cmb_k_nm->itemData(index).toLongLong()));
-    cmd_input->setEnabled(true);
 }
 
 void form_S0101::input() {
     if (refuseReadOnly()) return;
     // Every value is checked before anything is written; a bad one is named and nothing changes.
     const QString range = QStringLiteral("は1～%1の整数で入力してください").arg(db::kMaxCode);
-    const auto recNo = db::parseRecordNumber(txt_rec_no->text());
+    const auto recNo = db::parseRecordNumber(ui->txt_rec_no->text());
     if (!recNo) {
-        refuse(txt_rec_no, kRecordNumberText);
+        refuse(ui->txt_rec_no, kRecordNumberText);
         return;
     }
-    txt_date->normalise();
-    if (!ledger::monthStart(txt_date->month())) {
-        refuse(txt_date, QStringLiteral("年度/月を正しく入力してください"));
+    ui->txt_date->normalise();
+    if (!ledger::monthStart(ui->txt_date->month())) {
+        refuse(ui->txt_date, QStringLiteral("年度/月を正しく入力してください"));
         return;
     }
-    const auto day = ledger::dayText(txt_day->text());
+    const auto day = ledger::dayText(ui->txt_day->text());
     if (!day) {
-        refuse(txt_day, QStringLiteral("日は1～31の整数で入力してください"));
+        refuse(ui->txt_day, QStringLiteral("日は1～31の整数で入力してください"));
         return;
     }
-    const auto date = ledger::journalDate(txt_date->month(), *day);
+    const auto date = ledger::journalDate(ui->txt_date->month(), *day);
     if (!date) {
-        refuse(txt_day, QStringLiteral("日付が正しくありません"));
+        refuse(ui->txt_day, QStringLiteral("日付が正しくありません"));
         return;
     }
-    const auto bank = db::parseCode(txt_b_cd->text());
+    const auto bank = db::parseCode(ui->txt_b_cd->text());
     if (!bank) {
-        refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ") + range);
+        refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ") + range);
         return;
     }
-    if (ui::findComboEntry(cmb_b_nm, *bank) < 0) {
-        refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
+    if (ui::findComboEntry(ui->cmb_b_nm, *bank) < 0) {
+        refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
         return;
     }
-    const auto item = db::parseCode(txt_k_cd->text());
+    const auto item = db::parseCode(ui->txt_k_cd->text());
     if (!item) {
-        refuse(txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ") + range);
+        refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ") + range);
         return;
     }
-    if (ui::findComboEntry(cmb_k_nm, *item) < 0) {
-        refuse(txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ %1 は項目マスターにありません").arg(*item));
+    if (ui::findComboEntry(ui->cmb_k_nm, *item) < 0) {
+        refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ %1 は項目マスターにありません").arg(*item));
         return;
     }
-    const auto amount = db::parseYen(txt_kingaku->text());
+    const auto amount = db::parseYen(ui->txt_kingaku->text());
     if (!amount) {
-        refuse(txt_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
+        refuse(ui->txt_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
         return;
     }
 
-    cmd_input->setEnabled(false);
+    ui->cmd_input->setEnabled(false);
     {
         ui::Hourglass wait;
         ui::Set_FKeyEnabled(this, false);
@@ -367,24 +285,24 @@ void form_S0101::input() {
         e.bank = *bank;
         e.item = *item;
         e.amount = *amount;
-        e.note = txt_biko->text();
+        e.note = ui->txt_biko->text();
         const ledger::Change c = ledger::writeEntry(e);
         if (c.ok) {
             if (c.inserted) Show_Record(0);
             Clear_Entry();
             m_month->clear();
-            cmd_input->setText(kInput);
-            cmd_input->setEnabled(false);
+            ui->cmd_input->setText(kInput);
+            ui->cmd_input->setEnabled(false);
         } else {
             // Nothing was written: what was typed stays, to be written again.
             critical(c.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
-            cmd_input->setEnabled(true);
+            ui->cmd_input->setEnabled(true);
         }
         ui::Set_FKeyEnabled(this, true);
     }
     // The next entry usually starts with its day: typing replaces the proposed one.
-    txt_day->setFocus();
-    txt_day->selectAll();
+    ui->txt_day->setFocus();
+    ui->txt_day->selectAll();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -393,52 +311,52 @@ void form_S0101::input() {
 void form_S0101::Show_Record(qint64 n) {
     const ledger::RecordLookup found = ledger::findRecord(n);
     if (found.status == ledger::Lookup::EmptyJournal) {
-        txt_day->setFocus();
+        ui->txt_day->setFocus();
         return;
     }
     if (found.status != ledger::Lookup::Found) return;
 
     const ledger::JournalRecord& r = found.record;
-    txt_rec_no->setText(QString::number(r.cd));
-    txt_date->setMonth(r.date.left(7));
-    txt_day->setText(r.date.right(2));
+    ui->txt_rec_no->setText(QString::number(r.cd));
+    ui->txt_date->setMonth(r.date.left(7));
+    ui->txt_day->setText(r.date.right(2));
     // Choosing the entries as a click would: the record's bank and item make it writable.
-    txt_b_cd->setText(numberText(r.bank));
-    const int b = db::isNumeric(r.bank) ? ui::findComboEntry(cmb_b_nm, db::To_Long(r.bank, 0)) : -1;
-    cmb_b_nm->setCurrentIndex(b);
-    txt_k_cd->setText(numberText(r.item));
-    const int k = db::isNumeric(r.item) ? ui::findComboEntry(cmb_k_nm, db::To_Long(r.item, 0)) : -1;
-    cmb_k_nm->setCurrentIndex(k);
-    if (b >= 0 || k >= 0) cmd_input->setEnabled(true);
-    txt_kingaku->setText(numberText(r.amount));
-    txt_biko->setText(db::To_Str(r.note, QString()));
+    ui->txt_b_cd->setText(numberText(r.bank));
+    const int b = db::isNumeric(r.bank) ? ui::findComboEntry(ui->cmb_b_nm, db::To_Long(r.bank, 0)) : -1;
+    ui->cmb_b_nm->setCurrentIndex(b);
+    ui->txt_k_cd->setText(numberText(r.item));
+    const int k = db::isNumeric(r.item) ? ui::findComboEntry(ui->cmb_k_nm, db::To_Long(r.item, 0)) : -1;
+    ui->cmb_k_nm->setCurrentIndex(k);
+    if (b >= 0 || k >= 0) ui->cmd_input->setEnabled(true);
+    ui->txt_kingaku->setText(numberText(r.amount));
+    ui->txt_biko->setText(db::To_Str(r.note, QString()));
     const auto zan = db::isNumeric(r.bank) ? ledger::storedZan(db::To_Long(r.bank, 0)) : std::nullopt;
-    lbl_zan->setText(zan ? QString::number(*zan) : QString());
+    ui->lbl_zan->setText(zan ? QString::number(*zan) : QString());
     Fill_Grid();
-    txt_day->setFocus();
+    ui->txt_day->setFocus();
 }
 
 void form_S0101::recNoEnter() {
-    const auto n = db::parseRecordNumber(txt_rec_no->text());
+    const auto n = db::parseRecordNumber(ui->txt_rec_no->text());
     if (!n) {
-        refuse(txt_rec_no, kRecordNumberText);
+        refuse(ui->txt_rec_no, kRecordNumberText);
         return;
     }
-    frm_select_cd->hide();
+    ui->frm_select_cd->hide();
     Show_Record(*n);
-    cmd_input->setText(kUpdate);
-    txt_day->setFocus();
+    ui->cmd_input->setText(kUpdate);
+    ui->txt_day->setFocus();
 }
 
 void form_S0101::modifyByNumber() {
-    const auto n = db::parseRecordNumber(txt_cd->text());
+    const auto n = db::parseRecordNumber(ui->txt_cd->text());
     if (!n) {
-        refuse(txt_cd, QStringLiteral("修正する") + kRecordNumberText);
+        refuse(ui->txt_cd, QStringLiteral("修正する") + kRecordNumberText);
         return;
     }
-    frm_select_cd->hide();
+    ui->frm_select_cd->hide();
     Show_Record(*n);
-    frm_select_cd2->hide();
+    ui->frm_select_cd2->hide();
 }
 
 void form_S0101::moveRecord(int key) {
@@ -450,7 +368,7 @@ void form_S0101::moveRecord(int key) {
         case 5:
             // Moving writes nothing, so any positive number shown may be moved from; a text
             // that is not one moves nowhere.
-            if (const auto n = db::parseWhole(txt_rec_no->text()); n && *n >= 1)
+            if (const auto n = db::parseWhole(ui->txt_rec_no->text()); n && *n >= 1)
                 target = ledger::moveTarget(key == 4 ? ledger::Move::Previous : ledger::Move::Next, *n);
             break;
         case 6:
@@ -469,16 +387,16 @@ void form_S0101::moveRecord(int key) {
 void form_S0101::deleteByNumber() {
     if (refuseReadOnly()) return;
     const QString range = QStringLiteral("削除する") + kRecordNumberText;
-    const auto from = db::parseRecordNumber(txt_cd2[0]->text());
+    const auto from = db::parseRecordNumber(ui->txt_cd2_0->text());
     if (!from) {
-        refuse(txt_cd2[0], range);
+        refuse(ui->txt_cd2_0, range);
         return;
     }
     std::optional<qint64> to;
-    if (!txt_cd2[1]->text().isEmpty()) {
-        const auto last = db::parseRecordNumber(txt_cd2[1]->text());
+    if (!ui->txt_cd2_1->text().isEmpty()) {
+        const auto last = db::parseRecordNumber(ui->txt_cd2_1->text());
         if (!last) {
-            refuse(txt_cd2[1], range);
+            refuse(ui->txt_cd2_1, range);
             return;
         }
         to = *last;
@@ -486,26 +404,26 @@ void form_S0101::deleteByNumber() {
     const ledger::Change c = ledger::deleteRecords(*from, to);
     if (!c.ok) critical(QStringLiteral("削除できません"));
     Show_Record(0);
-    frm_select_cd2->hide();
+    ui->frm_select_cd2->hide();
 }
 
 void form_S0101::recalculate() {
-    if (txt_b_cd->text().isEmpty()) return;
+    if (ui->txt_b_cd->text().isEmpty()) return;
     if (refuseReadOnly()) return;
-    const auto bank = db::parseCode(txt_b_cd->text());
+    const auto bank = db::parseCode(ui->txt_b_cd->text());
     if (!bank) {
-        refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞは1～%1の整数で入力してください").arg(db::kMaxCode));
+        refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞは1～%1の整数で入力してください").arg(db::kMaxCode));
         return;
     }
     // A bank that is not in the master has no balance to store: showing one would be false.
-    if (ui::findComboEntry(cmb_b_nm, *bank) < 0) {
-        refuse(txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
+    if (ui::findComboEntry(ui->cmb_b_nm, *bank) < 0) {
+        refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
         return;
     }
     ui::Hourglass wait;
     const ledger::BankZan z = ledger::Recalc_BankZan(*bank);
     if (z.ok) {
-        lbl_zan->setText(QString::number(z.zan));
+        ui->lbl_zan->setText(QString::number(z.zan));
         return;
     }
     // The stored balance stays as it was, and so does the label.
@@ -516,12 +434,12 @@ void form_S0101::recalculate() {
 // The grid
 
 void form_S0101::Fill_Grid() {
-    const auto bank = db::parseCode(txt_b_cd->text());
+    const auto bank = db::parseCode(ui->txt_b_cd->text());
     if (!bank) {
         m_month->clear();
         return;
     }
-    const ledger::BankMonth month = ledger::readBankMonth(*bank, txt_date->month());
+    const ledger::BankMonth month = ledger::readBankMonth(*bank, ui->txt_date->month());
     m_month->setRows(month.ok ? month.rows : QList<ledger::BankMonthRow>{});
 }
 
@@ -532,16 +450,16 @@ void form_S0101::gridDoubleClicked() {
         ui::Hourglass wait;
         const ledger::BankMonthRow* row = m_month->rowAt(m_clickedRow - 1);
         Show_Record(row ? row->cd : 0);
-        cmd_input->setText(kUpdate);
+        ui->cmd_input->setText(kUpdate);
     }
     if (f1) f1->setEnabled(true);
 }
 
 void form_S0101::gridDelete() {
-    const ledger::BankMonthRow* row = m_month->rowAt(grd_S01->row() - 1);
+    const ledger::BankMonthRow* row = m_month->rowAt(ui->grd_S01->row() - 1);
     if (!row) return;
-    txt_cd2[0]->setText(QString::number(row->cd));
-    txt_cd2[1]->clear();
+    ui->txt_cd2_0->setText(QString::number(row->cd));
+    ui->txt_cd2_1->clear();
     deleteByNumber();
 }
 
@@ -549,8 +467,8 @@ void form_S0101::gridDelete() {
 // Printing
 
 void form_S0101::print() {
-    session().flg_Front = Option1[0]->isChecked();
-    frm_select_omote->hide();
+    session().flg_Front = ui->Option1_0->isChecked();
+    ui->frm_select_omote->hide();
     ui::Hourglass wait;
     ui::Set_FKeyEnabled(this, false);
     Print_Journal();
@@ -558,9 +476,9 @@ void form_S0101::print() {
 }
 
 void form_S0101::Print_Journal() {
-    ui::printDocument(session(), this, QStringLiteral("銀行帳 ") + cmb_b_nm->currentText(),
+    ui::printDocument(session(), this, QStringLiteral("銀行帳 ") + ui->cmb_b_nm->currentText(),
                       [this](print::PageWriter& out) {
-                          return print::printBankJournal(out, cmb_b_nm->currentText(), lbl_zan->text(),
+                          return print::printBankJournal(out, ui->cmb_b_nm->currentText(), ui->lbl_zan->text(),
                                                          m_month->rowTexts(), session().flg_Front);
                       });
 }

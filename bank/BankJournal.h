@@ -3,23 +3,16 @@
 // change a row by its record number, deletes by number, record moves and the recalculation.
 
 #include <QString>
+#include <memory>
 
 #include "ui/FormBase.h"
-
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
 
 namespace models {
 class BankMonthModel;
 }
-namespace ui {
-class FlexGrid;
-class MonthBox;
-}  // namespace ui
+namespace Ui {
+class BankJournal;
+}
 
 namespace bank {
 
@@ -27,6 +20,7 @@ class form_S0101 : public ui::FormBase {
     Q_OBJECT
   public:
     explicit form_S0101(app::Session& session, QWidget* parent = nullptr);
+    ~form_S0101() override;
 
     // Loads record n into the entry area (n = 0: the highest record number). A number that
     // is not in the journal changes nothing.
@@ -40,13 +34,7 @@ class form_S0101 : public ui::FormBase {
   private:
     void build();
 
-    // Choosing the bank and the item by code or by combo.
-    bool bankEnter();
-    bool bankLeave();
-    void bankClicked(int index);
-    bool itemEnter();
-    bool itemLeave();
-    void itemClicked(int index);
+    // The chosen bank's balance and month.
     void showBank(qint64 code);
     bool dayCheck();
 
@@ -60,26 +48,8 @@ class form_S0101 : public ui::FormBase {
     void gridDoubleClicked();
     void gridDelete();
 
-    ui::MonthBox* txt_date = nullptr;
-    QLineEdit* txt_day = nullptr;
-    QLineEdit* txt_b_cd = nullptr;
-    QComboBox* cmb_b_nm = nullptr;
-    QLabel* lbl_zan = nullptr;
-    QLineEdit* txt_rec_no = nullptr;
-    QLineEdit* txt_k_cd = nullptr;
-    QComboBox* cmb_k_nm = nullptr;
-    QLineEdit* txt_kingaku = nullptr;
-    QLineEdit* txt_biko = nullptr;
-    QPushButton* cmd_input = nullptr;
-    ui::FlexGrid* grd_S01 = nullptr;
+    std::unique_ptr<Ui::BankJournal> ui;
     models::BankMonthModel* m_month = nullptr;
-
-    QGroupBox* frm_select_cd = nullptr;
-    QLineEdit* txt_cd = nullptr;
-    QGroupBox* frm_select_cd2 = nullptr;
-    QLineEdit* txt_cd2[2] = {nullptr, nullptr};
-    QGroupBox* frm_select_omote = nullptr;
-    QRadioButton* Option1[2] = {nullptr, nullptr};
 
     int m_clickedRow = 0;  // the data row last clicked, read by the double-click
 };

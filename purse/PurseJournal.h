@@ -2,23 +2,20 @@
 // The household journal (家計簿入力): one page of the book at a time, with the running balance
 // of every row, and the entry area that adds, changes and deletes rows.
 
+#include <memory>
 #include <optional>
 
 #include "ui/FormBase.h"
 
-class QComboBox;
-class QFrame;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-
 namespace models {
 class PageModel;
 }
+namespace Ui {
+class PurseJournal;
+}
 namespace ui {
-class FlexGrid;
-class MonthBox;
-}  // namespace ui
+class CodePair;
+}
 
 namespace purse {
 
@@ -26,8 +23,9 @@ class form_S0101 : public ui::FormBase {
     Q_OBJECT
   public:
     explicit form_S0101(app::Session& session, QWidget* parent = nullptr);
+    ~form_S0101() override;
 
-    qint64 Page() const { return m_page; }
+    qint64 page() const { return m_page; }
     void Show_Page(qint64 page);
     void Clear_Entry();
     void Load_FromGrid(int row);
@@ -43,36 +41,19 @@ class form_S0101 : public ui::FormBase {
   private:
     void build();
     void keys();
-    void fill_Combo();
-    void move_Page(qint64 page);
-    void close_Journal();
+    void fillCombo();
+    void movePage(qint64 page);
+    void closeJournal();
     void print();
-    bool check_Day();
-    bool find_Category();
-    void delete_Rows(qint64 from, std::optional<qint64> to);
+    bool dayCheck();
+    void deleteRows(qint64 from, std::optional<qint64> to);
 
     qint64 m_page = 1;
     int m_clickedRow = 1;
 
-    ui::MonthBox* m_date = nullptr;
-    QLineEdit* m_pageBox = nullptr;
-    QLineEdit* m_recNo = nullptr;
-    QLineEdit* m_day = nullptr;
-    QLineEdit* m_kCd = nullptr;
-    QComboBox* m_kNm = nullptr;
-    QPushButton* m_drop = nullptr;
-    QLineEdit* m_kingaku = nullptr;
-    QLineEdit* m_biko = nullptr;
-    QPushButton* m_input = nullptr;
-    ui::FlexGrid* m_grid = nullptr;
+    std::unique_ptr<Ui::PurseJournal> ui;
     models::PageModel* m_rows = nullptr;
-
-    QFrame* m_selectCd = nullptr;
-    QLineEdit* m_cd = nullptr;
-    QFrame* m_selectCd2 = nullptr;
-    QLineEdit* m_cd2[2] = {nullptr, nullptr};
-    QFrame* m_selectOmote = nullptr;
-    QRadioButton* m_option[2] = {nullptr, nullptr};
+    ui::CodePair* m_category = nullptr;
 };
 
 }  // namespace purse

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyleOptionButton>
@@ -295,6 +296,17 @@ void FormBase::refuse(QWidget* field, const QString& text) {
     if (!field) return;
     field->setFocus(Qt::OtherFocusReason);
     if (auto* e = qobject_cast<QLineEdit*>(field)) e->selectAll();
+}
+
+void FormBase::refuseText(const QString& text, bool now) {
+    if (now) {
+        m_session.show(this, text, app::Icon::Exclamation);
+        return;
+    }
+    QPointer<FormBase> guard(this);
+    QTimer::singleShot(0, this, [guard, text] {
+        if (guard && guard->isVisible()) guard->m_session.show(guard, text, app::Icon::Exclamation);
+    });
 }
 
 void FormBase::setClockTitle(std::function<QString()> title) { m_clockTitle = std::move(title); }

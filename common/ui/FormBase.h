@@ -24,6 +24,8 @@ inline const QColor kFocusColor{255, 192, 192};
 inline const QColor kNormalColor{255, 255, 255};
 extern const char* const kHintEnter;  // "EnterまたはTabｷｰで次項目、…"
 extern const char* const kHintGrid;   // "ダブルクリックで選択レコード修正、…"
+// The one message for a row that was asked for and is not there.
+inline const QString kNoRecord = QStringLiteral("レコードがありません");
 
 void Set_BackColor(QWidget* w, const QColor& c);
 // A box for numbers (codes, record numbers, days, amounts, years, rates): no input method, and
@@ -63,6 +65,9 @@ class FormBase : public QDialog {
     }
     // A value typed that cannot be used: says why and puts the focus on the field.
     void refuse(QWidget* field, const QString& text);
+    // The same message without moving the focus: now (Enter), or once the focus change in
+    // progress is over (leaving a box), and only while the window is still shown.
+    void refuseText(const QString& text, bool now);
     // When the open book is read-only: says so ("読み取り専用で開きます") and returns true, so that
     // the caller writes nothing.
     bool refuseReadOnly();

@@ -88,14 +88,19 @@ GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
 
     auto build = [this](qint64) { Build_Series(); };
     if (m_config.bankControls) {
-        m_bankPair =
-            new CodePair(this, m_bankCode, m_bankName, 1, QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください"),
-                         build, [this](qint64 code) { return m_built && m_built->bank == code; });
+        CodePair::Options bank;
+        bank.refusal = kBankCodeRefusal;
+        bank.chosen = build;
+        bank.isShown = [this](qint64 code) { return m_built && m_built->bank == code; };
+        m_bankPair = new CodePair(this, m_bankCode, m_bankName, bank);
         onShiftLeft(m_itemCode, m_bankCode);
     }
-    m_itemPair =
-        new CodePair(this, m_itemCode, m_itemName, 0, QStringLiteral("項目ｺｰﾄﾞは0～32767の整数で入力してください"),
-                     build, [this](qint64 code) { return m_built && m_built->item == code; });
+    CodePair::Options item;
+    item.minCode = 0;
+    item.refusal = QStringLiteral("項目ｺｰﾄﾞは0～32767の整数で入力してください");
+    item.chosen = build;
+    item.isShown = [this](qint64 code) { return m_built && m_built->item == code; };
+    m_itemPair = new CodePair(this, m_itemCode, m_itemName, item);
 
     m_view = part<QChartView>(this, "grp_S0101");
     m_view->chart()->legend()->hide();

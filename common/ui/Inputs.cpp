@@ -23,6 +23,58 @@ int findComboEntry(QComboBox* combo, qint64 code) {
     return -1;
 }
 
+CodePair::CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, Options options)
+    : QObject(form), m_form(form), m_box(box), m_combo(combo), m_options(std::move(options)) {
+    form->onEnter(box, [this] {
+        const auto code = typed(true);
+        if (!code || !select(*code)) return false;
+        m_box->setText(QString::number(*code));
+        if (m_options.chosen) m_options.chosen(*code);
+        return true;
+    });
+    form->onLeave(box, [this] {
+        if (m_options.leaving) m_options.leaving();
+        if (m_box->text().isEmpty()) return true;
+        const auto code = typed(false);
+        if (!code) {
+            if (m_options.refusal.isEmpty()) return true;
+            // The refused text goes; the box shows the code of the entry still chosen.
+            const int i = m_combo->currentIndex();
+            m_box->setText(i >= 0 ? QString::number(m_combo->itemData(i).toLongLong()) : QString());
+            return true;
+        }
+        if (findComboEntry(m_combo, *code) >= 0 && !(m_options.isShown && m_options.isShown(*code))) {
+            select(*code);
+            if (m_options.chosen) m_options.chosen(*code);
+        }
+        return true;
+    });
+    connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this](int i) {
+        if (i < 0) return;
+        const qint64 code = m_combo->itemData(i).toLongLong();
+        m_box->setText(QString::number(code));
+        if (m_options.chosen) m_options.chosen(code);
+    });
+}
+
+bool CodePair::select(qint64 code) {
+    const int i = findComboEntry(m_combo, code);
+    if (i < 0) return false;
+    const QSignalBlocker block(m_combo);
+    m_combo->setCurrentIndex(i);
+    return true;
+}
+
+std::optional<qint64> CodePair::typed(bool tellNow) {
+    if (m_box->text().isEmpty()) return std::nullopt;
+    const auto code = db::parseWhole(m_box->text());
+    if (!code || *code < m_options.minCode || *code > db::kMaxCode) {
+        if (!m_options.refusal.isEmpty()) m_form->refuseText(m_options.refusal, tellNow);
+        return std::nullopt;
+    }
+    return code;
+}
+
 MonthBox::MonthBox(QWidget* parent) : QLineEdit(parent) {
     setInputMask(QStringLiteral("9999/99;_"));
     markNumeric(this);

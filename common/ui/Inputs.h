@@ -3,16 +3,51 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <functional>
+#include <optional>
 
 #include "core/Session.h"
 
 namespace ui {
+
+class FormBase;
 
 // Fills a combo from a master as last read: each entry "CD NM", its item data the code.
 void fillCodeCombo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry = {},
                    qint64 firstCode = 0);
 // Index of the first entry whose item data equals the code; -1 when none.
 int findComboEntry(QComboBox* combo, qint64 code);
+
+// A code box with its combo (txt_b_cd / cmb_b_nm, txt_k_cd / cmb_k_nm), the one pairing every
+// window uses. Enter in the box with a code the list has selects that entry, writes the code in
+// its plain form and chooses it (the focus moves on); choosing an entry in the list writes its code into the box and
+// chooses it. Leaving the box: `leaving` runs first; a code the list has is selected and chosen unless `isShown` says
+// it is already what the window shows. A code the list lacks does nothing. Text that is not a whole number from minCode
+// to 32767: with a refusal text, that message (and leaving puts back the code of the entry still chosen); without, the
+// text stays and Enter keeps the focus in the box.
+inline const QString kBankCodeRefusal = QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください");
+
+class CodePair : public QObject {
+    Q_OBJECT
+  public:
+    struct Options {
+        int minCode = 1;
+        QString refusal;
+        std::function<void(qint64)> chosen;
+        std::function<bool(qint64)> isShown;  // absent: a code is chosen again on every leave
+        std::function<void()> leaving;
+    };
+    CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, Options options);
+    // Selects the entry of the code without choosing it; false when the list lacks it.
+    bool select(qint64 code);
+
+  private:
+    std::optional<qint64> typed(bool tellNow);
+    FormBase* m_form;
+    QLineEdit* m_box;
+    QComboBox* m_combo;
+    Options m_options;
+};
 
 // The month box: mask "####/##" with "_" as the prompt character. Its text is normalised
 // ("2001/3_" to "2001/03", other blanks to "0") on Enter and when it loses the focus; while the

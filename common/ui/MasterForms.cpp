@@ -29,7 +29,6 @@ namespace {
 const QString kCodeHeader = QStringLiteral("ｺｰﾄﾞ");
 const QString kIncome = QStringLiteral("収入");
 const QString kExpense = QStringLiteral("支出");
-const QString kNoRecord = QStringLiteral("レコードがありません");
 const QString kCannotInsert = QStringLiteral("追加できません");
 const QString kCannotUpdate = QStringLiteral("更新できません");
 const QString kCannotDelete = QStringLiteral("削除できません");

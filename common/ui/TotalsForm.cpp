@@ -58,18 +58,6 @@ T* part(const QObject* in, const char* name) {
     return w;
 }
 
-// Shows a refusal now (Enter) or once the focus change in progress is over (leaving a box).
-void tell(FormBase* form, const QString& text, bool now) {
-    if (now) {
-        form->session().show(form, text, app::Icon::Exclamation);
-        return;
-    }
-    QPointer<FormBase> guard(form);
-    QTimer::singleShot(0, form, [guard, text] {
-        if (guard && guard->isVisible()) guard->session().show(guard, text, app::Icon::Exclamation);
-    });
-}
-
 }  // namespace
 
 // ---- period frames ----------------------------------------------------------------------
@@ -126,7 +114,7 @@ bool PeriodControls::eventFilter(QObject* watched, QEvent* e) {
     return QObject::eventFilter(watched, e);
 }
 
-void PeriodControls::refuseNow(const QString& text, bool tellNow) { tell(m_form, text, tellNow); }
+void PeriodControls::refuseNow(const QString& text, bool tellNow) { m_form->refuseText(text, tellNow); }
 
 bool PeriodControls::checkYear(bool tellNow) {
     if (const auto y = validYear(m_year->text())) {
@@ -189,65 +177,6 @@ void PeriodControls::stepYear(int n) {
     if (filledNumeric(m_month)) emit recompute();
 }
 
-// ---- code box and list ------------------------------------------------------------------
-
-CodePair::CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, int minCode, QString refusal,
-                   std::function<void(qint64)> chosen, std::function<bool(qint64)> isShown)
-    : QObject(form),
-      m_form(form),
-      m_box(box),
-      m_combo(combo),
-      m_min(minCode),
-      m_refusal(std::move(refusal)),
-      m_chosen(std::move(chosen)),
-      m_isShown(std::move(isShown)) {
-    form->onEnter(box, [this] {
-        const auto code = Typed(true);
-        if (!code || !select(*code)) return false;
-        m_chosen(*code);
-        return true;
-    });
-    form->onLeave(box, [this] {
-        if (m_box->text().isEmpty()) return true;
-        const auto code = Typed(false);
-        if (!code) {
-            // The refused text goes; the box shows the code of the entry still chosen.
-            const int i = m_combo->currentIndex();
-            m_box->setText(i >= 0 ? QString::number(m_combo->itemData(i).toLongLong()) : QString());
-            return true;
-        }
-        if (findComboEntry(m_combo, *code) >= 0 && !m_isShown(*code)) {
-            select(*code);
-            m_chosen(*code);
-        }
-        return true;
-    });
-    connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this](int i) {
-        if (i < 0) return;
-        const qint64 code = m_combo->itemData(i).toLongLong();
-        m_box->setText(QString::number(code));
-        m_chosen(code);
-    });
-}
-
-bool CodePair::select(qint64 code) {
-    const int i = findComboEntry(m_combo, code);
-    if (i < 0) return false;
-    const QSignalBlocker block(m_combo);
-    m_combo->setCurrentIndex(i);
-    return true;
-}
-
-std::optional<qint64> CodePair::Typed(bool tellNow) {
-    if (m_box->text().isEmpty()) return std::nullopt;
-    const auto code = db::parseWhole(m_box->text());
-    if (!code || *code < m_min || *code > db::kMaxCode) {
-        tell(m_form, m_refusal, tellNow);
-        return std::nullopt;
-    }
-    return code;
-}
-
 // ---- totals window ----------------------------------------------------------------------
 
 namespace {
@@ -269,14 +198,15 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
         markNumeric(m_bankCode);
         m_bankName = part<QComboBox>(this, "cmb_b_nm");
         m_zan = part<QLabel>(this, "lbl_zan");
-        m_bankPair = new CodePair(
-            this, m_bankCode, m_bankName, 1, QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください"),
-            [this](qint64 code) {
-                Hourglass wait;
-                m_table->clear();
-                Calc_Totals(code);
-            },
-            [this](qint64 code) { return m_shownBank && *m_shownBank == code; });
+        CodePair::Options bank;
+        bank.refusal = kBankCodeRefusal;
+        bank.chosen = [this](qint64 code) {
+            Hourglass wait;
+            m_table->clear();
+            Calc_Totals(code);
+        };
+        bank.isShown = [this](qint64 code) { return m_shownBank && *m_shownBank == code; };
+        m_bankPair = new CodePair(this, m_bankCode, m_bankName, bank);
         onShiftLeft(m_bankCode, m_period->yearBox());
     }
 

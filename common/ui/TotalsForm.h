@@ -10,6 +10,7 @@
 #include "core/ledger/Totals.h"
 #include "core/models/GridModels.h"
 #include "ui/FormBase.h"
+#include "ui/Inputs.h"
 
 class QComboBox;
 class QDialog;
@@ -63,29 +64,6 @@ class PeriodControls : public QObject {
     QFrame* m_yearFrame;
     QLineEdit* m_year;
     QLineEdit* m_month;
-};
-
-// A code box with its combo (txt_b_cd / cmb_b_nm, txt_k_cd / cmb_k_nm): Enter or leaving the
-// box with a code the list has selects that entry, choosing an entry writes its code into the
-// box; both hand the code to `chosen`. A code the list lacks does nothing; text that is not a
-// whole number from minCode to 32767 is refused with a message.
-class CodePair : public QObject {
-    Q_OBJECT
-  public:
-    CodePair(FormBase* form, QLineEdit* box, QComboBox* combo, int minCode, QString refusal,
-             std::function<void(qint64)> chosen, std::function<bool(qint64)> isShown);
-    // Selects the entry of the code without choosing it; false when the list lacks it.
-    bool select(qint64 code);
-
-  private:
-    std::optional<qint64> Typed(bool tellNow);
-    FormBase* m_form;
-    QLineEdit* m_box;
-    QComboBox* m_combo;
-    int m_min;
-    QString m_refusal;
-    std::function<void(qint64)> m_chosen;
-    std::function<bool(qint64)> m_isShown;
 };
 
 // What differs between the bank book's and the household book's totals window.

@@ -108,15 +108,15 @@ TEST_F(PurseJournalTest, PageKeysStopAtPageOneAndGoOnPastTheLast) {
         "(2,2,'2024/06/02',2,200,800,'')");
     settings::saveSetting("lastMonth", "5");
     auto* w = openTarget();
-    EXPECT_EQ(w->Page(), 2);
+    EXPECT_EQ(w->page(), 2);
     key(w, Qt::Key_F4);
-    EXPECT_EQ(w->Page(), 1);
+    EXPECT_EQ(w->page(), 1);
     EXPECT_EQ(child(w, "txt_date")->text(), "2024/05");  // the month of the page's first row
     key(w, Qt::Key_F4);
-    EXPECT_EQ(w->Page(), 1);
+    EXPECT_EQ(w->page(), 1);
     key(w, Qt::Key_F7);
     key(w, Qt::Key_F5);
-    EXPECT_EQ(w->Page(), 3);
+    EXPECT_EQ(w->page(), 3);
     EXPECT_EQ(grid(w)->rows(), 2);
     EXPECT_TRUE(grid(w)->text(0, 1).isEmpty());
 }
@@ -182,7 +182,7 @@ TEST_F(PurseJournalTest, DeletingTheOnlyRowOfAPageCarriesTheBalanceOverIt) {
         "(1,1,'2024/03/01',1,1000,1000,''),(2,2,'2024/04/01',2,100,900,''),(3,3,'2024/05/01',2,10,890,'')");
     settings::saveSetting("lastMonth", "5");
     auto* w = openTarget();
-    EXPECT_EQ(w->Page(), 3);
+    EXPECT_EQ(w->page(), 3);
     key(w, Qt::Key_F3);
     enter(w, "txt_cd", "1");  // a row of page 1
     EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
