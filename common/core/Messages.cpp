@@ -9,6 +9,14 @@ Answer ScriptedMessages::show(QObject*, const QString& title, const QString& tex
     return m_answers.isEmpty() ? first : m_answers.dequeue();
 }
 
+void ScriptedMessages::status(QObject*, const QString& text) { m_statuses << text; }
+
+QStringList ScriptedMessages::takeStatuses() {
+    QStringList out;
+    out.swap(m_statuses);
+    return out;
+}
+
 QList<Shown> ScriptedMessages::takeShown() {
     QList<Shown> out;
     out.swap(m_shown);

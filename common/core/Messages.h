@@ -20,6 +20,9 @@ class MessageSink {
     virtual ~MessageSink() = default;
     // Shows the text with the product title; `parent` is the window it belongs to (or null).
     virtual Answer show(QObject* parent, const QString& title, const QString& text, Icon icon, Buttons buttons) = 0;
+    // A short note that needs no answer and goes by itself ("削除を元に戻しました: 3件"), shown
+    // on the window it belongs to.
+    virtual void status(QObject* parent, const QString& text) = 0;
 };
 
 // One message as it was shown.
@@ -35,14 +38,17 @@ struct Shown {
 class ScriptedMessages : public MessageSink {
   public:
     Answer show(QObject* parent, const QString& title, const QString& text, Icon icon, Buttons buttons) override;
+    void status(QObject* parent, const QString& text) override;
 
     void pushAnswer(Answer a) { m_answers.enqueue(a); }
     QList<Shown> takeShown();  // what was shown since the last call
     QStringList takeTexts();
+    QStringList takeStatuses();  // the notes since the last call
 
   private:
     QQueue<Answer> m_answers;
     QList<Shown> m_shown;
+    QStringList m_statuses;
 };
 
 }  // namespace app

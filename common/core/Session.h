@@ -14,6 +14,7 @@
 #include "core/AppState.h"
 #include "core/Messages.h"
 #include "core/ledger/Masters.h"
+#include "core/ledger/Undo.h"
 
 namespace app {
 
@@ -73,6 +74,7 @@ class Session : public QObject {
 
     // Every message and question of the program.
     Answer show(QObject* parent, const QString& text, Icon icon, Buttons buttons = Buttons::Ok);
+    void status(QObject* parent, const QString& text) { m_messages->status(parent, text); }
     void setMessages(std::shared_ptr<MessageSink> sink);
 
     // Enables or disables the menu's journal, totals and graph buttons and F1 to F5.
@@ -86,9 +88,22 @@ class Session : public QObject {
     void openUrl(const QString& url);
     void setUrlOpener(std::function<void(const QString&)> opener) { m_urlOpener = std::move(opener); }
 
+    // A change the user made to the book, for the program's undo stack.
+    void recordChange(const ledger::BookChange& change) {
+        if (!change.isEmpty()) emit changeRecorded(change);
+    }
+    // Something changed the book that the kept changes cannot be taken back across (a restore,
+    // a refused undo): the undo stack forgets them.
+    void forgetChanges() { emit changesForgotten(); }
+    // The book changed behind the open windows (an undo or a redo): they show it again.
+    void bookChangedBehind() { emit bookChanged(); }
+
   signals:
     void menuEnabled(bool on);
     void userNameChanged(const QString& name);
+    void changeRecorded(const ledger::BookChange& change);
+    void changesForgotten();
+    void bookChanged();
 
   private:
     Program m_program;

@@ -1,6 +1,7 @@
 #include "ui/FormBase.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,17 +32,29 @@ const char* const kHintGrid = "ダブルクリックで選択レコード修正�
 
 namespace {
 
-// Windows see the function keys before their controls do: one filter on the application
-// routes F1..F10 to the window that holds the focused control.
-class FKeyRouter : public QObject {
+// Windows see the function keys and the Ctrl shortcuts before their controls do: one filter on
+// the application routes them to the window that holds the focused control.
+class KeyRouter : public QObject {
   public:
+    QHash<int, std::function<bool(QWidget*)>> programShortcuts;
+
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
         auto* ke = static_cast<QKeyEvent*>(e);
-        const int key = ke->key();
-        if (key < Qt::Key_F1 || key > Qt::Key_F10 || ke->modifiers() != Qt::NoModifier) return false;
-        auto* form = qobject_cast<FormBase*>(static_cast<QWidget*>(watched)->window());
+        auto* focus = static_cast<QWidget*>(watched);
+        auto* form = qobject_cast<FormBase*>(focus->window());
         if (!form) return false;
+        const int key = ke->key();
+        const Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
+        if (mods & Qt::ControlModifier) {
+            const QKeyCombination keys(mods, Qt::Key(key));
+            // A held key is one press, as with the function keys.
+            if (ke->isAutoRepeat()) return form->hasShortcut(keys);
+            if (form->runShortcut(keys)) return true;
+            auto it = programShortcuts.find(keys.toCombined());
+            return it != programShortcuts.end() && it.value()(focus);
+        }
+        if (key < Qt::Key_F1 || key > Qt::Key_F10 || ke->modifiers() != Qt::NoModifier) return false;
         const int n = key - Qt::Key_F1 + 1;
         if (!form->hasFKeyAction(n)) return false;
         // A held key is one press: repeats would write a row, or close a window, again and again.
@@ -50,12 +63,13 @@ class FKeyRouter : public QObject {
     }
 };
 
-void installRouter() {
-    static FKeyRouter* router = nullptr;
+KeyRouter* router() {
+    static KeyRouter* router = nullptr;
     if (!router) {
-        router = new FKeyRouter;
+        router = new KeyRouter;
         qApp->installEventFilter(router);
     }
+    return router;
 }
 
 // A function key: its caption fits the button in one line at a size from the window's own down
@@ -147,6 +161,11 @@ void Set_BackColor(QWidget* w, const QColor& c) {
     w->setPalette(p);
 }
 
+void setProgramShortcut(const QKeySequence& keys, std::function<bool(QWidget*)> action) {
+    if (keys.isEmpty()) return;
+    router()->programShortcuts.insert(keys[0].toCombined(), std::move(action));
+}
+
 void Set_FKeyEnabled(QWidget* form, bool on) {
     for (int n = 1; n <= 10; ++n)
         if (auto* b = form->findChild<QPushButton*>(QStringLiteral("cmd_F%1").arg(n))) b->setEnabled(on);
@@ -157,7 +176,7 @@ Hourglass::~Hourglass() { QApplication::restoreOverrideCursor(); }
 
 FormBase::FormBase(app::Session& session, const QString& title, QWidget* parent)
     : QDialog(parent), m_session(session), m_title(title) {
-    installRouter();
+    router();
     setWindowTitle(title);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
@@ -203,6 +222,32 @@ void FormBase::pressFKey(int n) {
     if (!hasFKeyAction(n)) return;
     auto action = m_actions[n];  // the action may replace itself
     action();
+}
+
+void FormBase::setShortcut(const QKeySequence& keys, std::function<void()> action) {
+    if (keys.isEmpty()) return;
+    m_shortcuts.insert(keys[0].toCombined(), std::move(action));
+}
+
+bool FormBase::hasShortcut(QKeyCombination keys) const { return m_shortcuts.contains(keys.toCombined()); }
+
+bool FormBase::runShortcut(QKeyCombination keys) {
+    auto it = m_shortcuts.find(keys.toCombined());
+    if (it == m_shortcuts.end() || !it.value()) return false;
+    auto action = it.value();  // the action may replace itself
+    action();
+    return true;
+}
+
+void FormBase::addGridAction(FlexGrid* grid, const QString& text, const QKeySequence& keys,
+                             std::function<void()> action) {
+    setShortcut(keys, action);
+    // The menu shows the keys but leaves them to the router: a QAction shortcut would fire only
+    // where the grid has the focus, and a second time where the router already ran it.
+    auto* item = new QAction(text + QLatin1Char('\t') + keys.toString(QKeySequence::NativeText), grid);
+    connect(item, &QAction::triggered, this, [action] { action(); });
+    grid->addAction(item);
+    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void FormBase::watch(QWidget* field) {

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QHash>
+#include <QKeySequence>
 #include <QPointer>
 #include <functional>
 
@@ -32,6 +33,11 @@ void Set_BackColor(QWidget* w, const QColor& c);
 // what an input method typed anyway (full-width digits, comma, minus) is rewritten in its
 // plain form on Enter and when the box is left.
 void markNumeric(QWidget* box);
+
+// A Ctrl shortcut of the whole program (Ctrl+Z, Ctrl+Y): routed as the function keys are, in
+// every window of the program. The action returns false to leave the key to the focused control
+// (a line edit's own undo of its typing).
+void setProgramShortcut(const QKeySequence& keys, std::function<bool(QWidget* focus)> action);
 
 // Enables or disables the buttons cmd_F1 .. cmd_F10 of a window, looked up by name.
 void Set_FKeyEnabled(QWidget* form, bool on);
@@ -80,6 +86,16 @@ class FormBase : public QDialog {
     bool hasFKeyAction(int n) const;
     // What pressing Fn does: the button's action, whether or not the button is enabled.
     void pressFKey(int n);
+
+    // A Ctrl shortcut of this window (Ctrl+E, Ctrl+I, Ctrl+F): it works wherever the focus is in
+    // the window, even in a line edit that has a meaning of its own for the key.
+    void setShortcut(const QKeySequence& keys, std::function<void()> action);
+    bool hasShortcut(QKeyCombination keys) const;
+    // Runs the window's action for the keys; false when the window has none.
+    bool runShortcut(QKeyCombination keys);
+    // An item of a grid's right-click menu, with its shortcut shown beside it and routed as
+    // setShortcut routes it.
+    void addGridAction(FlexGrid* grid, const QString& text, const QKeySequence& keys, std::function<void()> action);
 
     // Enter in a field: run the check; when it returns true the focus moves on as with Tab.
     void onEnter(QWidget* field, std::function<bool()> check = {});
@@ -133,6 +149,7 @@ class FormBase : public QDialog {
     QFrame* m_bar = nullptr;
     QPointer<QWidget> m_fill;
     std::function<void()> m_actions[11];
+    QHash<int, std::function<void()>> m_shortcuts;  // by QKeyCombination::toCombined()
     QHash<QWidget*, std::function<bool()>> m_enter;
     QHash<QWidget*, QWidget*> m_back;
     QHash<QWidget*, std::function<bool()>> m_leave;

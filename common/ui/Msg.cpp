@@ -1,6 +1,8 @@
 #include "ui/Msg.h"
 
+#include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
 
 namespace ui {
@@ -36,6 +38,34 @@ Answer MessageBoxes::show(QObject* parent, const QString& title, const QString& 
         default:
             return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     }
+}
+
+void MessageBoxes::status(QObject* parent, const QString& text) {
+    auto* w = qobject_cast<QWidget*>(parent);
+    if (!w) return;
+    w = w->window();
+    auto* label = w->findChild<QLabel*>(QStringLiteral("lbl_status"), Qt::FindDirectChildrenOnly);
+    if (!label) {
+        label = new QLabel(w);
+        label->setObjectName(QStringLiteral("lbl_status"));
+        label->setStyleSheet(
+            QStringLiteral("QLabel { background: #ffffe0; border: 1px solid #a0a0a0; padding: 2px 6px; }"));
+        auto* timer = new QTimer(label);
+        timer->setObjectName(QStringLiteral("statusTimer"));
+        timer->setSingleShot(true);
+        timer->setInterval(5000);
+        QObject::connect(timer, &QTimer::timeout, label, &QWidget::hide);
+    }
+    label->setText(text);
+    label->setAccessibleName(text);
+    label->adjustSize();
+    // Above the function-key bar when the window has one, else at its bottom edge.
+    const QWidget* bar = w->findChild<QWidget*>(QStringLiteral("Frame1"));
+    const int bottom = bar ? bar->y() : w->height();
+    label->move(8, std::max(0, bottom - label->height() - 4));
+    label->show();
+    label->raise();
+    label->findChild<QTimer*>(QStringLiteral("statusTimer"))->start();
 }
 
 }  // namespace ui

@@ -14,6 +14,9 @@ using app::Shown;
 class MessageBoxes : public app::MessageSink {
   public:
     Answer show(QObject* parent, const QString& title, const QString& text, Icon icon, Buttons buttons) override;
+    // A label (lbl_status) along the bottom of the window, above its function keys, for a few
+    // seconds.
+    void status(QObject* parent, const QString& text) override;
 };
 
 }  // namespace ui
