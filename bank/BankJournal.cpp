@@ -14,6 +14,7 @@
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Dates.h"
+#include "core/ledger/Undo.h"
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
 #include "ui/MenuForm.h"
@@ -28,6 +29,7 @@ const QString kRecordNumberText = QStringLiteral("レコード番号は1以上�
 
 const QString kInput = QStringLiteral("入力");
 const QString kUpdate = QStringLiteral("更新");
+const QString kJournal = QStringLiteral("S01");
 
 QString numberText(const QVariant& v) {
     if (!db::isNumeric(v)) return db::To_Str(v, QString());
@@ -214,6 +216,19 @@ void form_S0101::Clear_Entry() {
     ui->lbl_zan->clear();
 }
 
+void form_S0101::showBookAgain() {
+    ui::refillCodeCombo(ui->cmb_b_nm, session().rs_T01);
+    ui::refillCodeCombo(ui->cmb_k_nm, session().rs_T02);
+    // The bank the grid showed, as it is now; nothing when the bank itself is gone.
+    const auto bank = db::parseCode(ui->txt_b_cd->text());
+    if (bank && ui::findComboEntry(ui->cmb_b_nm, *bank) >= 0) {
+        showBank(*bank);
+    } else {
+        m_month->clear();
+        ui->lbl_zan->clear();
+    }
+}
+
 bool form_S0101::dayCheck() {
     const auto day = ledger::dayText(ui->txt_day->text());
     if (!day) return false;
@@ -286,8 +301,11 @@ void form_S0101::input() {
         e.item = *item;
         e.amount = *amount;
         e.note = ui->txt_biko->text();
+        ledger::BookChange change = ledger::beginChange(kJournal, {e.cd});
         const ledger::Change c = ledger::writeEntry(e);
         if (c.ok) {
+            ledger::finishChange(change);
+            session().recordChange(change);
             if (c.inserted) Show_Record(0);
             Clear_Entry();
             m_month->clear();
@@ -401,8 +419,15 @@ void form_S0101::deleteByNumber() {
         }
         to = *last;
     }
+    ledger::BookChange change =
+        ledger::beginChange(kJournal, ledger::codesBetween(kJournal, *from, to.value_or(*from)));
     const ledger::Change c = ledger::deleteRecords(*from, to);
-    if (!c.ok) critical(QStringLiteral("削除できません"));
+    if (c.ok) {
+        ledger::finishChange(change);
+        session().recordChange(change);
+    } else {
+        critical(QStringLiteral("削除できません"));
+    }
     Show_Record(0);
     ui->frm_select_cd2->hide();
 }

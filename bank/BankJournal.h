@@ -31,6 +31,9 @@ class form_S0101 : public ui::FormBase {
     // Prints what the grid lists.
     void Print_Journal();
 
+  protected:
+    void showBookAgain() override;
+
   private:
     void build();
 

@@ -15,6 +15,7 @@
 #include "core/db/Recordset.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Pages.h"
+#include "core/ledger/Undo.h"
 #include "purse/PurseWindows.h"
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
@@ -29,6 +30,7 @@ namespace {
 const QString kRecalcLabel = QStringLiteral("差引を再計算しています");
 
 constexpr int kColumns = 8;
+const QString kJournal = QStringLiteral("S01");
 
 }  // namespace
 
@@ -211,6 +213,11 @@ bool form_S0101::dayCheck() {
     return true;
 }
 
+void form_S0101::showBookAgain() {
+    ui::refillCodeCombo(ui->cmb_k_nm, session().rs_T01);
+    Show_Page(m_page);
+}
+
 void form_S0101::fillCombo() { ui::fillCodeCombo(ui->cmb_k_nm, session().rs_T01); }
 
 void form_S0101::Clear_Entry() {
@@ -287,8 +294,11 @@ void form_S0101::input() {
         ui::Set_FKeyEnabled(this, false);
         ui->txt_day->setText(*day);
         const ledger::Entry e{*recNo, m_page, *date, *kCd, *amount, ui->txt_biko->text()};
+        ledger::BookChange change = ledger::beginChange(kJournal, {e.cd});
         const ledger::Written w = ledger::writeEntry(e);
         if (w.ok) {
+            ledger::finishChange(change);
+            session().recordChange(change);
             // Every balance the write changed is stored with it: the page shows them at once.
             Show_Page(m_page);
             Clear_Entry();
@@ -318,6 +328,7 @@ void form_S0101::recalculate() {
 
 void form_S0101::deleteRows(qint64 from, std::optional<qint64> to) {
     if (refuseReadOnly()) return;
+    ledger::BookChange change = ledger::beginChange(kJournal, ledger::codesBetween(kJournal, from, to.value_or(from)));
     ledger::Deleted d;
     {
         ui::Hourglass wait;
@@ -328,6 +339,8 @@ void form_S0101::deleteRows(qint64 from, std::optional<qint64> to) {
         ui::Set_FKeyEnabled(this, true);
     }
     if (d.ok) {
+        ledger::finishChange(change);
+        session().recordChange(change);
         ui->frm_select_cd2->hide();
         return;
     }

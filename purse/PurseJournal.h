@@ -38,6 +38,9 @@ class form_S0101 : public ui::FormBase {
     void Drop_Combo();      // cmd_syo_nm
     void Print_Journal();
 
+  protected:
+    void showBookAgain() override;
+
   private:
     void build();
     void keys();

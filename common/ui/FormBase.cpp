@@ -163,7 +163,10 @@ void Set_BackColor(QWidget* w, const QColor& c) {
 
 void setProgramShortcut(const QKeySequence& keys, std::function<bool(QWidget*)> action) {
     if (keys.isEmpty()) return;
-    router()->programShortcuts.insert(keys[0].toCombined(), std::move(action));
+    if (action)
+        router()->programShortcuts.insert(keys[0].toCombined(), std::move(action));
+    else
+        router()->programShortcuts.remove(keys[0].toCombined());
 }
 
 void Set_FKeyEnabled(QWidget* form, bool on) {
@@ -184,6 +187,9 @@ FormBase::FormBase(app::Session& session, const QString& title, QWidget* parent)
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &FormBase::tickClock);
+    connect(&session, &app::Session::bookChanged, this, [this] {
+        if (isVisible()) showBookAgain();
+    });
 }
 
 QFrame* FormBase::createFKeyBar(int x, int y, int width) {

@@ -139,6 +139,8 @@ class FormBase : public QDialog {
     virtual void layoutControls();
     // Called on every close (F10 or the close box), before the window is hidden.
     virtual void queryUnload() {}
+    // The book changed behind the shown window (an undo or a redo): it shows the book again.
+    virtual void showBookAgain() {}
 
   private:
     void watch(QWidget* field);

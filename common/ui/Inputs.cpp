@@ -17,6 +17,16 @@ void fillCodeCombo(QComboBox* combo, const app::MasterCache& masters, const QStr
     combo->setCurrentIndex(-1);
 }
 
+void refillCodeCombo(QComboBox* combo, const app::MasterCache& masters) {
+    const int shown = combo->currentIndex();
+    const QVariant code = shown >= 0 ? combo->itemData(shown) : QVariant();
+    fillCodeCombo(combo, masters);
+    if (code.isValid()) {
+        const QSignalBlocker block(combo);
+        combo->setCurrentIndex(findComboEntry(combo, code.toLongLong()));
+    }
+}
+
 int findComboEntry(QComboBox* combo, qint64 code) {
     for (int i = 0; i < combo->count(); ++i)
         if (combo->itemData(i).toLongLong() == code) return i;

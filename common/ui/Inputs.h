@@ -15,6 +15,8 @@ class FormBase;
 // Fills a combo from a master as last read: each entry "CD NM", its item data the code.
 void fillCodeCombo(QComboBox* combo, const app::MasterCache& masters, const QString& firstEntry = {},
                    qint64 firstCode = 0);
+// Fills the combo again from the master as it is now, keeping the entry of the code it showed.
+void refillCodeCombo(QComboBox* combo, const app::MasterCache& masters);
 // Index of the first entry whose item data equals the code; -1 when none.
 int findComboEntry(QComboBox* combo, qint64 code);
 

@@ -258,14 +258,26 @@ void MasterList::deleteByCode() {
     const QString name1 = row1->nm;
     bool ok = true;
     QString error;
+    const QString table = ledger::masterTable(m_desc.master);
+    ledger::BookChange change;
     if (!row2) {
-        if (ask(kAskDelete.arg(*from).arg(name1))) ok = ledger::Delete_Master(m_desc.master, *from, &error);
+        if (ask(kAskDelete.arg(*from).arg(name1))) {
+            change = ledger::beginChange(table, {*from});
+            ok = ledger::Delete_Master(m_desc.master, *from, &error);
+        }
     } else {
         const QString name2 = row2->nm;
-        if (ask(kAskDeleteRange.arg(*from).arg(name1).arg(*to).arg(name2)))
+        if (ask(kAskDeleteRange.arg(*from).arg(name1).arg(*to).arg(name2))) {
+            change = ledger::beginChange(table, ledger::codesBetween(table, *from, *to));
             ok = ledger::Delete_MasterRange(m_desc.master, *from, *to, &error);
+        }
     }
-    if (!ok) critical(kCannotDelete);
+    if (!ok) {
+        critical(kCannotDelete);
+    } else if (!change.table.isEmpty()) {
+        ledger::finishChange(change);
+        session().recordChange(change);
+    }
     // Whatever was answered, the grid shows what is stored.
     Fill_List();
     hideFrame(m_frmCd2);
@@ -471,9 +483,12 @@ void MasterDialog::write() {
         // A failed look-up counts as found: an update never adds a second row.
         inserted = ledger::Find_Master(m_desc.master, *code, rs) == db::kEmpty;
         db::Close_Rs(rs);
+        ledger::BookChange change = ledger::beginChange(ledger::masterTable(m_desc.master), {*code});
         ok = inserted ? ledger::Insert_Master(m_desc.master, *code, name, third)
                       : ledger::Update_Master(m_desc.master, *code, name, third);
         if (ok) {
+            ledger::finishChange(change);
+            session().recordChange(change);
             if (m_list) m_list->showWritten(written, inserted);
             Clear_Master();
         }

@@ -8,6 +8,7 @@
 
 #include "core/ledger/Masters.h"
 #include "core/ledger/PrintLayout.h"
+#include "core/ledger/Undo.h"
 #include "core/models/GridModels.h"
 #include "ui/FormBase.h"
 
@@ -73,6 +74,7 @@ class MasterList : public FormBase {
 
   protected:
     void queryUnload() override;
+    void showBookAgain() override { Fill_List(); }
 
   private:
     void deleteKey();

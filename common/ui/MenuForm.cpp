@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/Password.h"
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
@@ -35,7 +36,10 @@ void form_Menu::Set_MenuEnabled(bool on) {
 }
 
 form_Menu::form_Menu(app::Session& session, MenuConfig config)
-    : FormBase(session, session.product().title), m_config(std::move(config)) {
+    : FormBase(session, session.product().title),
+      m_config(std::move(config)),
+      m_undo(std::make_unique<BookUndo>(session)),
+      m_care(std::make_unique<BookCare>(session)) {
     connect(&session, &app::Session::menuEnabled, this, &form_Menu::Set_MenuEnabled);
     connect(&session, &app::Session::userNameChanged, this, &form_Menu::setUserName);
     if (m_config.setupUi) m_config.setupUi(this);
@@ -181,11 +185,16 @@ bool form_Menu::startUp(int* exitCode) {
                 if (exitCode) *exitCode = 1;
                 return false;
             }
+            db::Close_Rs(u01);
+            // A password kept as plain text by an earlier version becomes its hash now, before
+            // the opening copy is written, so that no new copy holds the text.
+            app::upgradePassword(prompt.typed());
         }
         db::Close_Rs(u01);
     } else {
         session().show(nullptr, QStringLiteral("システム設定を行ってください"), app::Icon::Information);
     }
+    m_care->atOpening(nullptr);
     upgradeBook();
     show();
     const bool items = !m_config.master2Missing.isEmpty();
@@ -263,6 +272,7 @@ void form_Menu::help() {
 void form_Menu::exit() {
     if (m_exiting) return;
     m_exiting = true;
+    m_care->atClosing(this);
     session().closeBook();
     session().endProgram(0);
 }

@@ -4,7 +4,10 @@
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <memory>
 
+#include "ui/BookCare.h"
+#include "ui/BookUndo.h"
 #include "ui/FormBase.h"
 
 class QLabel;
@@ -45,6 +48,8 @@ class form_Menu : public FormBase {
     void exit();
     // The window opened for a target, while it is open.
     FormBase* openWindow(MenuTarget t) const;
+    BookUndo& undo() { return *m_undo; }
+    BookCare& care() { return *m_care; }
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -58,6 +63,8 @@ class form_Menu : public FormBase {
     void offerStandardMasters();
     void upgradeBook();
     MenuConfig m_config;
+    std::unique_ptr<BookUndo> m_undo;
+    std::unique_ptr<BookCare> m_care;
     QLabel* m_userName = nullptr;
     std::map<MenuTarget, QPointer<FormBase>> m_windows;
     bool m_exiting = false;

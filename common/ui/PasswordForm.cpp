@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "core/Password.h"
 #include "core/db/Recordset.h"
 #include "ui/FormBase.h"
 #include "ui_Password.h"
@@ -50,7 +51,8 @@ void form_U0102::ok() {
         const bool have = db::Open_U01(u01) == db::kRows;
         const QVariant stored = have ? u01->field(QStringLiteral("PASSWORD")) : QVariant();
         db::Close_Rs(u01);
-        if (have && stored.isValid() && m_pass->text() == stored.toString()) {
+        if (have && stored.isValid() && app::passwordMatches(stored.toString(), m_pass->text())) {
+            m_typed = m_pass->text();
             m_result = Result::Accepted;
             accept();
             return;

@@ -23,6 +23,8 @@ class form_U0102 : public QDialog {
     void Set_Form(int mode, QLineEdit* confirmTarget = nullptr);
     // Shows the prompt modally and tells how it ended.
     Result ask();
+    // The password typed when the prompt was answered right.
+    const QString& typed() const { return m_typed; }
 
   private:
     void ok();
@@ -31,6 +33,7 @@ class form_U0102 : public QDialog {
     int m_mode = 0;
     QLineEdit* m_target = nullptr;
     Result m_result = Result::Closed;
+    QString m_typed;
     QLabel* m_label = nullptr;
     QLineEdit* m_pass = nullptr;
     QPushButton* m_ok = nullptr;

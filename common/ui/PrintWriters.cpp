@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 
 namespace ui {
 namespace {
@@ -144,6 +145,8 @@ bool PdfFileWriter::startSheet(QPainter& painter) {
         fail(m_file.errorString());
         return false;
     }
+    // A printout of the book is as private as the book: its owner's eyes only.
+    m_file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     m_pdf = std::make_unique<QPdfWriter>(&m_file);
     m_pdf->setResolution(1200);
     m_pdf->setTitle(m_title);
@@ -235,7 +238,7 @@ bool printDocument(app::Session& session, QWidget* parent, const QString& what,
         }
         dir = QDir(app::dataDir()).filePath(QStringLiteral("print"));
     }
-    if (!QDir().mkpath(dir)) {
+    if (!db::makePrivatePath(dir)) {
         tell(session, parent,
              QStringLiteral("印刷できません。\nフォルダーを作れません: ") + QDir::toNativeSeparators(dir), true);
         return false;

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "core/AppState.h"
+#include "core/Password.h"
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
@@ -23,6 +24,13 @@ form_U0101::form_U0101(app::Session& session, const std::function<void(QDialog*)
     m_pass = findChild<QLineEdit*>(QStringLiteral("txt_pass"));
     if (m_syohizei) markNumeric(m_syohizei);
     m_pass->setAttribute(Qt::WA_InputMethodEnabled, false);
+    // Typing into the placeholder starts a new password: what was typed stays, the marks go.
+    connect(m_pass, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!m_storedPassword || !text.contains(kUnchangedPassword.at(0))) return;
+        QString typed = text;
+        typed.remove(kUnchangedPassword.at(0));
+        m_pass->setText(typed);
+    });
     showAbout();
 
     createFKeyBar(8, height() - 57, width() - 16);
@@ -71,18 +79,22 @@ void form_U0101::loadProfile() {
     m_nm->clear();
     if (m_syohizei) m_syohizei->setText(QStringLiteral("5"));
     m_pass->clear();
+    m_storedPassword.reset();
     if (const auto profile = ledger::readProfile()) {
         m_nm->setText(profile->name);
         if (m_syohizei) m_syohizei->setText(QString::number(db::To_Long(profile->rate, 5)));
-        QString pass = db::To_Str(profile->password, QString());
-        if (pass == QStringLiteral(" ")) pass.clear();
-        m_pass->setText(pass);
+        const QString pass = db::To_Str(profile->password, QString());
+        if (!pass.isEmpty() && pass != app::kNoPassword) {
+            m_storedPassword = pass;
+            m_pass->setText(kUnchangedPassword);
+        }
     }
 }
 
 void form_U0101::saveProfile() {
     if (refuseReadOnly()) return;
-    if (!m_pass->text().isEmpty()) {
+    const bool unchanged = m_storedPassword && m_pass->text() == kUnchangedPassword;
+    if (!unchanged && !m_pass->text().isEmpty()) {
         form_U0102 prompt(session(), this);
         prompt.Set_Form(2, m_pass);
         // Closing the confirmation without an answer leaves the profile as it was.
@@ -103,15 +115,28 @@ void form_U0101::saveProfile() {
             else
                 valid = false;
         }
-        const QString pass = m_pass->text().isEmpty() ? QStringLiteral(" ") : m_pass->text();
+        // Only a newly typed password is stored, and only as its hash.
+        QString pass = app::kNoPassword;
+        if (unchanged) {
+            pass = *m_storedPassword;
+        } else if (!m_pass->text().isEmpty()) {
+            pass = app::hashPassword(m_pass->text());
+            if (pass.isEmpty()) valid = false;
+        }
         ledger::ProfileWrite w;
         if (valid) {
             w = ledger::writeProfile(m_syohizei != nullptr, m_nm->text(), rate, pass);
             if (!w.deleted) critical(QStringLiteral("削除できません"));
         }
-        if (w.written)
+        if (w.written) {
             session().setUserName(m_nm->text());
-        else
+            if (pass != app::kNoPassword) {
+                m_storedPassword = pass;
+                m_pass->setText(kUnchangedPassword);
+            } else {
+                m_storedPassword.reset();
+            }
+        } else
             critical(QStringLiteral("更新できません"));
         Set_FKeyEnabled(this, true);
     }

@@ -1,7 +1,9 @@
 #pragma once
 // System information: the user profile (name, password, purse's tax rate) and the version.
 
+#include <QString>
 #include <functional>
+#include <optional>
 
 #include "ui/FormBase.h"
 
@@ -23,6 +25,13 @@ class form_U0101 : public FormBase {
     QLineEdit* m_nm = nullptr;
     QLineEdit* m_syohizei = nullptr;
     QLineEdit* m_pass = nullptr;
+    // The stored password (a hash, or plain text a read-only book still keeps) while the box
+    // shows the placeholder for "unchanged"; null when there is none.
+    std::optional<QString> m_storedPassword;
 };
+
+// What the password box shows for a stored password: never the stored text. It cannot be
+// typed (the box takes no input method), so it always means "unchanged".
+inline const QString kUnchangedPassword = QStringLiteral("●●●●●●●●");
 
 }  // namespace ui

@@ -106,6 +106,10 @@ class TotalsForm : public FormBase {
 
   protected:
     void layoutControls() override;
+    // Totals on show are counted again from the book as it is now.
+    void showBookAgain() override {
+        if (m_table->rowCount() > 0) recompute();
+    }
 
   private:
     void recompute();

@@ -87,6 +87,10 @@ TEST_F(PrintWriterTest, WithoutAPrinterTheFileGoesBesideTheDatabase) {
         return print::printPurseTotals(out, "2024", "05", 0, {}, front);
     }));
     EXPECT_EQ(pdfs(dir() + QStringLiteral("/print")), QStringList{QStringLiteral("科目別合計_20240517-093000.pdf")});
+    // For the owner's eyes only, as the book is.
+    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    EXPECT_EQ(QFileInfo(dir() + QStringLiteral("/print/科目別合計_20240517-093000.pdf")).permissions() & 0x7077, owner);
+    EXPECT_EQ(QFileInfo(dir() + QStringLiteral("/print")).permissions() & 0x7077, owner | QFileDevice::ExeOwner);
 }
 
 TEST_F(PrintWriterTest, AFailedPrintoutLeavesNoFileAndSaysSo) {

@@ -5,11 +5,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 
 #include "bank/BankMenu.h"
+#include "core/Password.h"
+#include "core/db/Backup.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
+#include "core/settings/Settings.h"
 #include "purse/PurseMenu.h"
 #include "support/TestEnv.h"
 #include "ui/HelpWindow.h"
@@ -218,6 +222,107 @@ TEST_F(StartUpTest, ExitClosesTheDatabaseAndEnds) {
     EXPECT_EQ(m_endCode, 0);
     EXPECT_FALSE(db::isOpen());
     EXPECT_FALSE(session().flg_T01);
+}
+
+// ---- what the program does for the book on its own ------------------------------------------
+
+int backups() { return int(db::listBackups(app::databasePath()).size()); }
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(StartUpTest, AnOldPlainPasswordBecomesItsHashBeforeAnyCopyIsWritten) {
+    start(app::Program::Purse);
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,'Sesame-42')");
+    answerPrompt({QStringLiteral("Sesame-42")});
+    bool started = false;
+    launch(app::Program::Purse, &started);
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(app::isHashed(value("SELECT PASSWORD FROM U01").toString()));
+    press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F10);
+    ASSERT_FALSE(db::isOpen());
+    EXPECT_FALSE(fileBytes(app::databasePath()).contains("Sesame-42"));
+    const QList<db::BackupInfo> copies = db::listBackups(app::databasePath());
+    ASSERT_FALSE(copies.isEmpty());
+    for (const db::BackupInfo& b : copies)
+        EXPECT_FALSE(fileBytes(b.path).contains("Sesame-42")) << b.path.toStdString();
+
+    // The next start asks for the same password and takes it against the hash.
+    delete menu;
+    answerPrompt({QStringLiteral("sesame-42"), QStringLiteral("Sesame-42")});
+    launch(app::Program::Purse, &started);
+    EXPECT_TRUE(started);
+    EXPECT_EQ(session().passwordFailures, 1);
+}
+
+TEST_F(StartUpTest, OpeningAndClosingCopyTheBookOnlyWhenItChangedAndKeepTheNewest) {
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
+    auto openAndClose = [this](const QString& change) {
+        delete menu;
+        launch(app::Program::Purse);
+        if (!change.isEmpty()) sql(change);
+        press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F10);
+    };
+    openAndClose({});
+    EXPECT_EQ(backups(), 1);
+    openAndClose({});
+    EXPECT_EQ(backups(), 1) << "nothing changed";
+    openAndClose(QStringLiteral("INSERT INTO T01 (CD,NM,KIND) VALUES (2,'食費',1)"));
+    EXPECT_EQ(backups(), 2);
+
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Purse"), QStringLiteral("Purse"))
+        .setValue(QStringLiteral("backup/keep"), 3);
+    for (int i = 3; i <= 7; ++i) openAndClose(QStringLiteral("INSERT INTO T01 (CD,NM,KIND) VALUES (%1,'x',1)").arg(i));
+    EXPECT_EQ(backups(), 3);
+}
+
+TEST_F(StartUpTest, ACopyThatCannotBeWrittenIsSaidOnceAndTheBookOpensAnyway) {
+    start(app::Program::Purse);
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,' ')");
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
+    // A file where the backup folder should be: no copy can go there.
+    QFile blocker(db::backupFolder(app::databasePath()));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    bool started = false;
+    launch(app::Program::Purse, &started);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(menu->isVisible());
+    const QStringList shown = messages().takeTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown.first().contains(QStringLiteral("バックアップ"))) << shown.first().toStdString();
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (2,'食費',1)");
+    press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F10);
+    EXPECT_TRUE(messages().takeTexts().isEmpty()) << "said once a run";
+}
+
+TEST_F(StartUpTest, TheWeeklyCheckOfTheFreshCopyNamesWhatIsWrongAndTheRepair) {
+    start(app::Program::Purse);
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,' ')");
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (5,1,'2024/05/01',1,100,101,NULL)");
+    // The book was made right by this version before: only the check can see the wrong balance.
+    settings::saveBookSetting(app::databasePath(), QStringLiteral("chain"), QStringLiteral("1"));
+    launch(app::Program::Purse);
+    menu->care().waitForCheck();
+    const QStringList shown = messages().takeTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown.first().contains(QStringLiteral("5"))) << shown.first().toStdString();
+    EXPECT_TRUE(shown.first().contains(QStringLiteral("kakeibo check --repair"))) << shown.first().toStdString();
+    EXPECT_EQ(value("SELECT ZAN FROM S01 WHERE CD = 5").toLongLong(), 101) << "the live book is only read";
+
+    // Within the week the check is not run again; a week later it is.
+    for (const auto& [days, told] : {std::pair{3, 0}, std::pair{8, 1}}) {
+        press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F10);
+        delete menu;
+        setNow(QDateTime(QDate(2024, 5, 17).addDays(days), QTime(9, 0)));
+        launch(app::Program::Purse);
+        menu->care().waitForCheck();
+        EXPECT_EQ(messages().takeTexts().size(), told) << days;
+    }
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <QTest>
 
 #include "bank/BankMenu.h"
+#include "core/Password.h"
 #include "purse/PurseMenu.h"
 #include "support/TestEnv.h"
 #include "ui/Msg.h"
+#include "ui/SystemInfoForm.h"
 
 namespace {
 
@@ -59,9 +61,35 @@ TEST_F(SystemInfoTest, ANewPasswordIsConfirmedFirst) {
     typeText(pass, QStringLiteral("it's me"));
     confirm({QStringLiteral("it's me")});
     press(nm, Qt::Key_F1);
-    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral("it's me"));
+    // Kept as its hash, never as the text; the box never shows either.
+    const QString stored = value("SELECT PASSWORD FROM U01 WHERE CD=1").toString();
+    EXPECT_TRUE(app::passwordMatches(stored, QStringLiteral("it's me")));
+    EXPECT_FALSE(stored.contains(QStringLiteral("it's me")));
     form->loadProfile();
-    EXPECT_EQ(pass->text(), QStringLiteral("it's me"));
+    EXPECT_EQ(pass->text(), ui::kUnchangedPassword);
+}
+
+TEST_F(SystemInfoTest, TheUnchangedPasswordIsKeptWithoutAskingAndAnEmptyBoxRemovesIt) {
+    openTarget(app::Program::Purse);
+    const QString hash = app::hashPassword(QStringLiteral("pw"));
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'old',5,?)", {hash});
+    form->loadProfile();
+    ASSERT_EQ(pass->text(), ui::kUnchangedPassword);
+    typeText(nm, QStringLiteral("new"));
+    press(nm, Qt::Key_F1);  // a confirmation prompt would block here: none is asked
+    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), hash);
+    EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("new"));
+
+    // Typing into the placeholder starts a new password from what was typed.
+    pass->setFocus();
+    pass->end(false);
+    QTest::keyClicks(pass, QStringLiteral("x"));
+    EXPECT_EQ(pass->text(), QStringLiteral("x"));
+
+    pass->clear();
+    press(nm, Qt::Key_F1);
+    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
+    EXPECT_TRUE(pass->text().isEmpty());
 }
 
 TEST_F(SystemInfoTest, ThreeMismatchesSaveWithoutAPassword) {

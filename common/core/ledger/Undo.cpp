@@ -199,6 +199,10 @@ void finishChange(BookChange& change) {
     QStringList columns;
     change.after = readRows(change.table, codes, &columns);
     if (change.columns.isEmpty()) change.columns = columns;
+    if (change.what.isEmpty())
+        change.what = change.before.isEmpty()  ? QStringLiteral("追加")
+                      : change.after.isEmpty() ? QStringLiteral("削除")
+                                               : QStringLiteral("更新");
 }
 
 UndoResult undoChange(app::Program program, const BookChange& change, QString* error) {

@@ -34,8 +34,10 @@ QList<RowImage> readRows(const QString& table, const QList<qint64>& cds, QString
 // The codes (CD) of the rows from..to of a table, as they are now.
 QList<qint64> codesBetween(const QString& table, qint64 from, qint64 to);
 
-// Reads the rows of the codes before a change is made; `finish` reads them again after it.
-BookChange beginChange(const QString& table, const QList<qint64>& cds, const QString& what);
+// Reads the rows of the codes before a change is made; `finishChange` reads them again after
+// it, and names the change by what it did when `what` is empty: 追加 (rows that were not there),
+// 削除 (rows that are gone) or 更新.
+BookChange beginChange(const QString& table, const QList<qint64>& cds, const QString& what = {});
 void finishChange(BookChange& change);
 
 enum class UndoResult { Done, Changed, Failed };

@@ -50,17 +50,17 @@ QString bookKey(const QString& bookPath, const QString& key) {
 }
 }  // namespace
 
-QString getBookSetting(const QString& bookPath, const QString& key, const QString& dflt) {
+QString getBookSetting(const QString& bookPath, const QString& key, const QString& dflt, const QString& section) {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
-    s.beginGroup(QStringLiteral("book"));
+    s.beginGroup(section);
     const QVariant v = s.value(bookKey(bookPath, key));
     return v.isValid() ? v.toString() : dflt;
 }
 
-void saveBookSetting(const QString& bookPath, const QString& key, const QString& value) {
+void saveBookSetting(const QString& bookPath, const QString& key, const QString& value, const QString& section) {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
     makePrivateStore(s);
-    s.beginGroup(QStringLiteral("book"));
+    s.beginGroup(section);
     s.setValue(bookKey(bookPath, key), value);
 }
 

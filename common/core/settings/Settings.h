@@ -9,9 +9,12 @@ namespace settings {
 
 QString getSetting(const QString& key, const QString& dflt);
 void saveSetting(const QString& key, const QString& value);
-// Values that belong to one book, in a section of their own ("book"), keyed by the book's path.
-QString getBookSetting(const QString& bookPath, const QString& key, const QString& dflt);
-void saveBookSetting(const QString& bookPath, const QString& key, const QString& value);
+// Values that belong to one book, keyed by the book's path, in a section of their own ("book",
+// or the one named: "check").
+QString getBookSetting(const QString& bookPath, const QString& key, const QString& dflt,
+                       const QString& section = QStringLiteral("book"));
+void saveBookSetting(const QString& bookPath, const QString& key, const QString& value,
+                     const QString& section = QStringLiteral("book"));
 
 // Whole number stored under key, or dflt when absent or not a number.
 long long getNumber(const QString& key, long long dflt);

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include "bank/BankJournal.h"
+#include "bank/BankMasters.h"
+#include "purse/PurseJournal.h"
+#include "support/TestEnv.h"
+#include "ui/BookUndo.h"
+#include "ui/Grid.h"
+
+// Undo and redo as the user reaches them: Ctrl+Z and Ctrl+Shift+Z in the windows.
+namespace {
+
+class WindowUndoTest : public AppTest {
+  protected:
+    void startBank() {
+        start(app::Program::Bank);
+        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', 0)");
+        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+        const struct {
+            int cd, bank, item, amount;
+        } rows[] = {{1, 1, 1, 5000}, {2, 1, 2, 300}, {3, 2, 1, 1000}, {4, 2, 2, 40}, {5, 1, 2, 7}};
+        for (const auto& r : rows)
+            sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, '2024/05/0' || ?, ?, ?, ?, ?)",
+                {r.cd, r.cd, r.bank, r.item, r.amount, QStringLiteral("メモ%1").arg(r.cd)});
+        sql("UPDATE T01 SET ZAN = (SELECT COALESCE(SUM(CASE K_CD WHEN 1 THEN KINGAKU ELSE -KINGAKU END), 0) "
+            "FROM S01 WHERE B_CD = T01.CD)");
+        session().reopenMasters();
+        undo = std::make_unique<ui::BookUndo>(session());
+        journal = new bank::form_S0101(session());
+        ASSERT_TRUE(showActive(journal));
+    }
+    QLineEdit* box(const char* name) { return journal->findChild<QLineEdit*>(QLatin1String(name)); }
+    void typeEnter(QWidget* field, const QString& text) {
+        typeText(field, text);
+        press(field, Qt::Key_Return);
+    }
+    void deleteRange(const QString& from, const QString& to) {
+        press(QApplication::focusWidget(), Qt::Key_F2);
+        typeEnter(box("txt_cd2_0"), from);
+        typeEnter(box("txt_cd2_1"), to);
+    }
+    QString journalRows() {
+        return value("SELECT group_concat(CD || ':' || BIKO, ',') FROM (SELECT CD, BIKO FROM S01 ORDER BY CD)")
+            .toString();
+    }
+    void undoKey(QWidget* w = nullptr) { press(w ? w : QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier); }
+    void redoKey() { press(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); }
+
+    std::unique_ptr<ui::BookUndo> undo;
+    bank::form_S0101* journal = nullptr;
+};
+
+TEST_F(WindowUndoTest, ARangeDeleteComesBackWithCtrlZAndGoesAgainWithCtrlShiftZ) {
+    startBank();
+    const QString all = journalRows();
+    deleteRange(QStringLiteral("2"), QStringLiteral("4"));
+    ASSERT_EQ(journalRows(), QStringLiteral("1:メモ1,5:メモ5"));
+    messages().takeStatuses();
+
+    undoKey();
+    EXPECT_EQ(journalRows(), all);
+    EXPECT_TRUE(wrongBankBalances().isEmpty());
+    EXPECT_EQ(messages().takeStatuses(), QStringList{QStringLiteral("削除を元に戻しました: 3件")});
+
+    redoKey();
+    EXPECT_EQ(journalRows(), QStringLiteral("1:メモ1,5:メモ5"));
+    EXPECT_TRUE(wrongBankBalances().isEmpty());
+    EXPECT_EQ(messages().takeStatuses(), QStringList{QStringLiteral("削除をやり直しました: 3件")});
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
+}
+
+TEST_F(WindowUndoTest, TheShownMonthAndBalanceFollowAnUndo) {
+    startBank();
+    typeEnter(box("txt_b_cd"), QStringLiteral("1"));
+    auto* grid = journal->findChild<ui::FlexGrid*>(QStringLiteral("grd_S01"));
+    ASSERT_EQ(grid->rows(), 4);
+    grid->setFocus();
+    grid->setRow(1);
+    press(grid, Qt::Key_Delete);
+    ASSERT_EQ(grid->rows(), 3);
+    ASSERT_EQ(journal->findChild<QLabel*>(QStringLiteral("lbl_zan"))->text(), QStringLiteral("-307"));
+
+    undoKey(grid);
+    EXPECT_EQ(grid->rows(), 4);
+    EXPECT_EQ(journal->findChild<QLabel*>(QStringLiteral("lbl_zan"))->text(), QStringLiteral("4693"));
+}
+
+TEST_F(WindowUndoTest, CtrlZInABoxWithTypingUndoesTheTypingFirst) {
+    startBank();
+    deleteRange(QStringLiteral("5"), QString());
+    ASSERT_EQ(value("SELECT COUNT(*) FROM S01").toInt(), 4);
+    QLineEdit* note = box("txt_biko");
+    note->setFocus();
+    QTest::keyClicks(note, QStringLiteral("abc"));
+    ASSERT_TRUE(note->isUndoAvailable());
+    undoKey(note);
+    EXPECT_EQ(value("SELECT COUNT(*) FROM S01").toInt(), 4) << "the box took the key";
+    // Once the box has nothing of its own to take back, the key reaches the book.
+    while (note->isUndoAvailable()) undoKey(note);
+    undoKey(note);
+    EXPECT_EQ(value("SELECT COUNT(*) FROM S01").toInt(), 5);
+}
+
+TEST_F(WindowUndoTest, ARowChangedMeanwhileStopsTheUndoAndForgetsTheStack) {
+    startBank();
+    deleteRange(QStringLiteral("5"), QString());
+    // Another write gives the freed number to a new row.
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (5, '2024/05/20', 2, 1, 1, 'new')");
+    undoKey();
+    EXPECT_EQ(messages().takeTexts(),
+              QStringList{QStringLiteral("元に戻せません。\nその後の変更で記録が変わっています")});
+    EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD = 5").toString(), QStringLiteral("new"));
+    EXPECT_FALSE(undo->stack().canUndo());
+    EXPECT_FALSE(undo->stack().canRedo());
+}
+
+TEST_F(WindowUndoTest, AMasterRangeDeleteComesBackInTheListAndTheJournalsBalances) {
+    startBank();
+    auto* list = new bank::form_T0201(session());
+    ASSERT_TRUE(showActive(list));
+    press(list->grid(), Qt::Key_F2);
+    for (const auto& [name, text] : {std::pair{"txt_cd2_0", "1"}, std::pair{"txt_cd2_1", "2"}}) {
+        auto* field = list->findChild<QLineEdit*>(QLatin1String(name));
+        typeText(field, QLatin1String(text));
+        press(field, Qt::Key_Return);
+    }
+    ASSERT_EQ(value("SELECT COUNT(*) FROM T02").toInt(), 0);
+    ASSERT_EQ(list->grid()->rows(), 1);
+    messages().takeTexts();
+
+    undoKey(list->grid());
+    EXPECT_EQ(value("SELECT group_concat(CD || NM || KIND) FROM T02").toString(), QStringLiteral("1給与0,2食費1"));
+    EXPECT_EQ(list->grid()->rows(), 3) << "the open list shows the book again";
+    EXPECT_NE(session().rs_T02.find(2), nullptr) << "the masters as last read follow the undo";
+    // Income counts again as income in every bank's balance.
+    EXPECT_TRUE(wrongBankBalances().isEmpty());
+    EXPECT_EQ(messages().takeStatuses(), QStringList{QStringLiteral("削除を元に戻しました: 2件")});
+}
+
+TEST_F(WindowUndoTest, HouseholdWritesAreUndoneWithTheirRunningBalances) {
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+    session().reopenMasters();
+    undo = std::make_unique<ui::BookUndo>(session());
+    auto* w = new purse::form_S0101(session());
+    ASSERT_TRUE(showActive(w));
+    auto b = [w](const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); };
+    for (const auto& [code, amount] : {std::pair{"1", "5000"}, std::pair{"2", "300"}}) {
+        typeEnter(b("txt_day"), QStringLiteral("10"));
+        typeEnter(b("txt_k_cd"), QLatin1String(code));
+        typeEnter(b("txt_kingaku"), QLatin1String(amount));
+        typeEnter(b("txt_biko"), QString());
+        press(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    ASSERT_EQ(value("SELECT group_concat(ZAN) FROM (SELECT ZAN FROM S01 ORDER BY CD)").toString(),
+              QStringLiteral("5000,4700"));
+    undoKey(b("txt_day"));
+    EXPECT_EQ(value("SELECT group_concat(ZAN) FROM (SELECT ZAN FROM S01 ORDER BY CD)").toString(),
+              QStringLiteral("5000"));
+    EXPECT_TRUE(wrongPurseBalances().isEmpty());
+    EXPECT_EQ(w->findChild<ui::FlexGrid*>(QStringLiteral("grd_S01"))->rows(), 2) << "the page shows the book";
+}
+
+}  // namespace
