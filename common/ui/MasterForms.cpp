@@ -214,8 +214,7 @@ void MasterList::modifyByCode() {
     if (text.trimmed().isEmpty()) return;
     const auto code = listCode(text);
     if (!code) {
-        critical(kBadCode);
-        m_txtCd->setFocus(Qt::OtherFocusReason);
+        refuse(m_txtCd, kBadCode);
         return;
     }
     // The search is made in the grid, as the user sees the list.
@@ -234,8 +233,7 @@ void MasterList::deleteByCode() {
     if (refuseReadOnly()) return;
     const auto from = listCode(fromText);
     if (!from) {
-        critical(kBadCode);
-        if (m_frmCd2->isVisible()) m_txtCd2[0]->setFocus(Qt::OtherFocusReason);
+        refuse(m_frmCd2->isVisible() ? m_txtCd2[0] : nullptr, kBadCode);
         return;
     }
     std::optional<qint64> to;
@@ -244,8 +242,7 @@ void MasterList::deleteByCode() {
         // A second code that is not a whole number is refused rather than guessed at.
         to = listCode(toText);
         if (!to) {
-            critical(kBadCode);
-            if (m_frmCd2->isVisible()) m_txtCd2[1]->setFocus(Qt::OtherFocusReason);
+            refuse(m_frmCd2->isVisible() ? m_txtCd2[1] : nullptr, kBadCode);
             return;
         }
     }
@@ -382,7 +379,7 @@ MasterDialog::MasterDialog(const MasterDesc& desc, MasterList* list)
         if (text.trimmed().isEmpty()) return true;
         const auto code = db::parseCode(text);
         if (!code) {
-            critical(kBadCode);
+            refuse(m_cd, kBadCode);
             return false;
         }
         Load_Master(*code);
@@ -460,8 +457,7 @@ bool MasterDialog::Load_Master(qint64 code) {
 std::optional<int> MasterDialog::checkedCode() {
     const auto code = db::parseCode(m_cd->text());
     if (!code) {
-        critical(kBadCode);
-        m_cd->setFocus(Qt::OtherFocusReason);
+        refuse(m_cd, kBadCode);
     }
     return code;
 }
