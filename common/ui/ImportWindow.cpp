@@ -107,8 +107,7 @@ class SpaceTicks : public QObject {
 
 }  // namespace
 
-ImportWindow::ImportWindow(app::Session& session, const io::ImportTarget& target, const QString& where,
-                           QWidget* parent)
+ImportWindow::ImportWindow(app::Session& session, const io::ImportTarget& target, const QString& where, QWidget* parent)
     : FormBase(session, QStringLiteral("明細取込"), parent),
       ui(std::make_unique<Ui::Import>()),
       m_target(target),
@@ -341,7 +340,8 @@ void ImportWindow::fillPreview() {
         t->setItem(i, kCode, codeCell(codes, r.code, r.amount > 0 ? 1 : 2));
         t->setItem(i, kReason, fixedCell(r.reason));
     }
-    t->resizeColumnsToContents();
+    // The reason, last, takes the width that is left.
+    for (int c = 0; c < t->columnCount() - 1; ++c) t->resizeColumnToContents(c);
 }
 
 void ImportWindow::showSummary() {
@@ -366,8 +366,7 @@ void ImportWindow::showSummary() {
                        .arg(ticked)
                        .arg(duplicates - duplicatesTicked)
                        .arg(other);
-    if (unreadable)
-        text += QStringLiteral("。読めない行が %1 行あり、このままでは何も書き込めません").arg(unreadable);
+    if (unreadable) text += QStringLiteral("。読めない行が %1 行あり、このままでは何も書き込めません").arg(unreadable);
     ui->summaryLabel->setText(text);
 }
 

@@ -18,8 +18,7 @@ namespace ui {
 // The rows found: 日付, 銀行 (ページ), 項目 (科目), 金額 (income positive, expense negative), 備考.
 class SearchWindow::HitsModel : public models::GridModel {
   public:
-    HitsModel(app::Program program, QObject* parent)
-        : GridModel(5, parent), m_bank(program == app::Program::Bank) {}
+    HitsModel(app::Program program, QObject* parent) : GridModel(5, parent), m_bank(program == app::Program::Bank) {}
 
     void setHits(QList<io::SearchHit> hits) {
         beginResetModel();
@@ -81,7 +80,6 @@ SearchWindow::SearchWindow(app::Session& session, Visit visit, QWidget* parent)
             if (runSearch() && !m_hits->hits().isEmpty()) ui->hitGrid->setFocus(Qt::OtherFocusReason);
             return false;
         });
-    onShiftLeft(ui->hitGrid, ui->textEdit);
     connect(ui->searchButton, &QPushButton::clicked, this, &SearchWindow::runSearch);
     connect(ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
     // Enter and a double-click (QAbstractItemView::activated) show the row in the journal.
@@ -105,7 +103,8 @@ void SearchWindow::focusQuery() {
 bool SearchWindow::runSearch() {
     io::SearchQuery q;
     q.text = ui->textEdit->text().trimmed();
-    for (const auto& [box, bound] : {std::pair{ui->minAmountEdit, &q.minAmount}, std::pair{ui->maxAmountEdit, &q.maxAmount}}) {
+    for (const auto& [box, bound] :
+         {std::pair{ui->minAmountEdit, &q.minAmount}, std::pair{ui->maxAmountEdit, &q.maxAmount}}) {
         if (box->text().trimmed().isEmpty()) continue;
         const auto yen = db::parseYen(box->text());
         if (!yen || *yen < 0) {

@@ -128,8 +128,7 @@ TEST_F(DataInOutTest, CtrlEInALineEditWritesTheMonthAsUtf8WithBom) {
         "(1, '2024/05/05', 1, 1, 1234567, '給料, 5月'), (2, '2024/05/06', 1, 2, 300, NULL), "
         "(3, '2024/05/07', 2, 2, 999, 'other bank')");
     auto* w = open<bank::form_S0101>();
-    EXPECT_EQ(menuTexts(child<ui::FlexGrid>(w, "grd_S01")),
-              (QStringList{"CSV出力...", "明細取込...", "検索..."}));
+    EXPECT_EQ(menuTexts(child<ui::FlexGrid>(w, "grd_S01")), (QStringList{"CSV出力...", "明細取込...", "検索..."}));
     typeText(child(w, "txt_b_cd"), "1");
     press(child(w, "txt_b_cd"), Qt::Key_Return);
     typeText(child(w, "txt_biko"), "memo");
@@ -145,8 +144,9 @@ TEST_F(DataInOutTest, CtrlEInALineEditWritesTheMonthAsUtf8WithBom) {
     EXPECT_TRUE(asked[0].suggested.endsWith(QStringLiteral("銀行帳_A銀行_2024-05.csv")));
     const QByteArray bytes = fileBytes(path);
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
-    EXPECT_EQ(utf8Lines(bytes), (QStringList{"番号,日付,科目ｺｰﾄﾞ,科目名,収入,支出,備考",
-                                             "1,2024/05/05,1,給与,1234567,,\"給料, 5月\"", "2,2024/05/06,2,食費,,300,"}));
+    EXPECT_EQ(utf8Lines(bytes),
+              (QStringList{"番号,日付,科目ｺｰﾄﾞ,科目名,収入,支出,備考", "1,2024/05/05,1,給与,1234567,,\"給料, 5月\"",
+                           "2,2024/05/06,2,食費,,300,"}));
     EXPECT_EQ(child(w, "txt_biko")->text(), QStringLiteral("memo"));
     EXPECT_TRUE(messages().takeTexts().isEmpty());
     const QStringList notes = messages().takeStatuses();
@@ -244,11 +244,11 @@ TEST_F(DataInOutTest, BankStatementIsImportedOnceIntoTheChosenBank) {
         EXPECT_EQ(iw->preview().tickedCount(), 0);
         auto* table = child<QTableWidget>(iw, "previewTable");
         EXPECT_EQ(table->item(0, 0)->checkState(), Qt::Unchecked);
-        EXPECT_TRUE(table->item(1, 7)->text().contains(QStringLiteral("帳簿にあります"))) << table->item(1, 7)->text().toStdString();
+        EXPECT_TRUE(table->item(1, 7)->text().contains(QStringLiteral("帳簿にあります")))
+            << table->item(1, 7)->text().toStdString();
         QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
     });
-    EXPECT_EQ(messages().takeTexts(),
-              QStringList{"追加した行はありません\n重複のため 2 件を取り込みませんでした"});
+    EXPECT_EQ(messages().takeTexts(), QStringList{"追加した行はありません\n重複のため 2 件を取り込みませんでした"});
     EXPECT_EQ(count(), 2);
     EXPECT_EQ(changes.size(), 1);
 }
