@@ -219,10 +219,14 @@ TEST_F(DataInOutTest, BankStatementIsImportedOnceIntoTheChosenBank) {
         // The header line is skipped as a user skips it: one step up in the box.
         press(child<QSpinBox>(iw, "skipSpin"), Qt::Key_Up);
         EXPECT_EQ(iw->preview().tickedCount(), 2);
+        // Saved under a name for this bank, for the next statement.
+        typeText(child<QComboBox>(iw, "profileCombo")->lineEdit(), QStringLiteral("ネット明細"));
+        QTest::mouseClick(child<QPushButton>(iw, "saveProfileButton"), Qt::LeftButton);
         QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
         EXPECT_FALSE(iw->isVisible());
     });
     EXPECT_EQ(messages().takeTexts(), QStringList{"2 件を追加しました (番号 1～2)"});
+    EXPECT_EQ(messages().takeStatuses(), QStringList{"取り込み方「ネット明細」を保存しました"});
     EXPECT_EQ(value("SELECT group_concat(K_DATE || '|' || B_CD || '|' || K_CD || '|' || KINGAKU || '|' || BIKO, ';') "
                     "FROM (SELECT * FROM S01 ORDER BY CD)")
                   .toString(),
@@ -239,8 +243,7 @@ TEST_F(DataInOutTest, BankStatementIsImportedOnceIntoTheChosenBank) {
 
     // The same file again: both lines are duplicates, unticked with their reason.
     importWith(csv, [&](ui::ImportWindow* iw) {
-        EXPECT_EQ(child<QSpinBox>(iw, "skipSpin")->value(), 0) << "a new window starts afresh";
-        press(child<QSpinBox>(iw, "skipSpin"), Qt::Key_Up);
+        EXPECT_EQ(child<QSpinBox>(iw, "skipSpin")->value(), 1) << "the saved way of reading is loaded";
         EXPECT_EQ(iw->preview().tickedCount(), 0);
         auto* table = child<QTableWidget>(iw, "previewTable");
         EXPECT_EQ(table->item(0, 0)->checkState(), Qt::Unchecked);
