@@ -15,10 +15,13 @@
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Undo.h"
+#include "ui/CsvExport.h"
 #include "ui/Grid.h"
+#include "ui/ImportWindow.h"
 #include "ui/Inputs.h"
 #include "ui/MenuForm.h"
 #include "ui/PrintWriters.h"
+#include "ui/SearchWindow.h"
 #include "ui_BankJournal.h"
 
 namespace bank {
@@ -194,6 +197,20 @@ void form_S0101::build() {
     });
     connect(ui->grd_S01, &ui::FlexGrid::doubleClicked, this, &form_S0101::gridDoubleClicked);
     connect(ui->grd_S01, &ui::FlexGrid::deletePressed, this, &form_S0101::gridDelete);
+
+    // Data in and out: the month as CSV, a bank's statement, the search over the whole book.
+    ui::addCsvExport(this, ui->grd_S01, [this] {
+        const auto bank = db::parseCode(ui->txt_b_cd->text());
+        const ledger::MasterRow* b = bank ? session().Seek_T01(*bank) : nullptr;
+        return ui::modelExport(*m_month,
+                               QStringLiteral("銀行帳_%1_%2.csv")
+                                   .arg(b ? b->nm : ui->txt_b_cd->text(),
+                                        QString(ui->txt_date->month()).replace(QLatin1Char('/'), QLatin1Char('-'))));
+    });
+    addGridAction(ui->grd_S01, QStringLiteral("明細取込..."), QKeySequence(Qt::CTRL | Qt::Key_I),
+                  [this] { importStatement(); });
+    addGridAction(ui->grd_S01, QStringLiteral("検索..."), QKeySequence(Qt::CTRL | Qt::Key_F),
+                  [this] { ui::openSearch(this, [this](const io::SearchHit& hit) { showHit(hit); }); });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -486,6 +503,44 @@ void form_S0101::gridDelete() {
     ui->txt_cd2_0->setText(QString::number(row->cd));
     ui->txt_cd2_1->clear();
     deleteByNumber();
+}
+
+// ---------------------------------------------------------------------------------------
+// Data in and out
+
+void form_S0101::importStatement() {
+    const auto bank = db::parseCode(ui->txt_b_cd->text());
+    if (!bank || ui::findComboEntry(ui->cmb_b_nm, *bank) < 0) {
+        refuse(ui->txt_b_cd, QStringLiteral("明細を取り込む銀行を選んでください"));
+        return;
+    }
+    io::ImportTarget target;
+    target.program = app::Program::Bank;
+    target.bank = *bank;
+    const ledger::MasterRow* b = session().Seek_T01(*bank);
+    ui::importStatement(this, target, QStringLiteral("%1 %2").arg(*bank).arg(b ? b->nm : QString()),
+                        [this, code = *bank](const QStringList& months) {
+                            // The month shown, when rows went into it; else the latest month that took rows.
+                            if (!months.isEmpty() && !months.contains(ui->txt_date->month()))
+                                ui->txt_date->setMonth(months.last());
+                            showBank(code);
+                        });
+}
+
+void form_S0101::showHit(const io::SearchHit& hit) {
+    ui->txt_date->setMonth(hit.date.left(7));
+    ui->txt_b_cd->setText(QString::number(hit.bank));
+    {
+        const QSignalBlocker block(ui->cmb_b_nm);
+        ui->cmb_b_nm->setCurrentIndex(ui::findComboEntry(ui->cmb_b_nm, hit.bank));
+    }
+    showBank(hit.bank);
+    for (int r = 0; const ledger::BankMonthRow* row = m_month->rowAt(r); ++r)
+        if (row->cd == hit.cd) {
+            ui->grd_S01->setRow(r + 1);
+            m_clickedRow = r + 1;
+            break;
+        }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -7,6 +7,9 @@
 
 #include "ui/FormBase.h"
 
+namespace io {
+struct SearchHit;
+}
 namespace models {
 class BankMonthModel;
 }
@@ -50,6 +53,9 @@ class form_S0101 : public ui::FormBase {
     void print();
     void gridDoubleClicked();
     void gridDelete();
+    // A statement into the bank in txt_b_cd (Ctrl+I); a row the search window found, shown.
+    void importStatement();
+    void showHit(const io::SearchHit& hit);
 
     std::unique_ptr<Ui::BankJournal> ui;
     models::BankMonthModel* m_month = nullptr;

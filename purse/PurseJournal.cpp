@@ -17,11 +17,14 @@
 #include "core/ledger/Pages.h"
 #include "core/ledger/Undo.h"
 #include "purse/PurseWindows.h"
+#include "ui/CsvExport.h"
 #include "ui/Grid.h"
+#include "ui/ImportWindow.h"
 #include "ui/Inputs.h"
 #include "ui/MenuForm.h"
 #include "ui/PrintWriters.h"
 #include "ui/Progress.h"
+#include "ui/SearchWindow.h"
 #include "ui_PurseJournal.h"
 
 namespace purse {
@@ -122,6 +125,21 @@ void form_S0101::build() {
         }
         deleteRows(row->cd, std::nullopt);
     });
+
+    // Data in and out: the page as CSV, a statement onto the page, the search over the whole book.
+    ui::addCsvExport(this, ui->grd_S01, [this] {
+        ui::GridExport out = ui::modelExport(
+            *m_rows, QStringLiteral("家計簿_%1ページ_%2.csv")
+                         .arg(m_page)
+                         .arg(QString(ui->txt_date->month()).replace(QLatin1Char('/'), QLatin1Char('-'))));
+        // The file keeps each row's whole date where the grid shows its day.
+        for (int i = 0; i < out.rows.size() && i < m_rows->rows().size(); ++i) out.rows[i][1] = m_rows->rows()[i].kDate;
+        return out;
+    });
+    addGridAction(ui->grd_S01, QStringLiteral("明細取込..."), QKeySequence(Qt::CTRL | Qt::Key_I),
+                  [this] { importStatement(); });
+    addGridAction(ui->grd_S01, QStringLiteral("検索..."), QKeySequence(Qt::CTRL | Qt::Key_F),
+                  [this] { ui::openSearch(this, [this](const io::SearchHit& hit) { showHit(hit); }); });
 }
 
 void form_S0101::keys() {
@@ -378,6 +396,22 @@ void form_S0101::modifyByNumber() {
         return;
     }
     Load_FromGrid(*row + 1);
+}
+
+void form_S0101::importStatement() {
+    io::ImportTarget target;
+    target.program = app::Program::Purse;
+    target.page = m_page;
+    ui::importStatement(this, target, QStringLiteral("ページ %1").arg(m_page),
+                        [this](const QStringList&) { Show_Page(m_page); });
+}
+
+void form_S0101::showHit(const io::SearchHit& hit) {
+    Show_Page(hit.page);
+    if (const auto row = m_rows->rowOfRecord(hit.cd)) {
+        ui->grd_S01->setRow(*row + 1);
+        m_clickedRow = *row + 1;
+    }
 }
 
 void form_S0101::Drop_Combo() {

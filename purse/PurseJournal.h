@@ -7,6 +7,9 @@
 
 #include "ui/FormBase.h"
 
+namespace io {
+struct SearchHit;
+}
 namespace models {
 class PageModel;
 }
@@ -50,6 +53,9 @@ class form_S0101 : public ui::FormBase {
     void print();
     bool dayCheck();
     void deleteRows(qint64 from, std::optional<qint64> to);
+    // A statement onto the page shown (Ctrl+I); a row the search window found, shown.
+    void importStatement();
+    void showHit(const io::SearchHit& hit);
 
     qint64 m_page = 1;
     int m_clickedRow = 1;

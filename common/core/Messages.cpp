@@ -2,6 +2,8 @@
 
 namespace app {
 
+FileChoice MessageSink::chooseFile(QObject*, const FileRequest&) { return {}; }
+
 Answer ScriptedMessages::show(QObject*, const QString& title, const QString& text, Icon icon, Buttons buttons) {
     m_shown.append({title, text, icon, buttons});
     if (buttons == Buttons::Ok) return Answer::Ok;
@@ -10,6 +12,20 @@ Answer ScriptedMessages::show(QObject*, const QString& title, const QString& tex
 }
 
 void ScriptedMessages::status(QObject*, const QString& text) { m_statuses << text; }
+
+FileChoice ScriptedMessages::chooseFile(QObject*, const FileRequest& request) {
+    m_fileRequests << request;
+    if (m_files.isEmpty()) return {};
+    FileChoice c = m_files.dequeue();
+    if (c.filter.isEmpty()) c.filter = request.filters.value(0);
+    return c;
+}
+
+QList<FileRequest> ScriptedMessages::takeFileRequests() {
+    QList<FileRequest> out;
+    out.swap(m_fileRequests);
+    return out;
+}
 
 QStringList ScriptedMessages::takeStatuses() {
     QStringList out;

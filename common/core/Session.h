@@ -75,6 +75,9 @@ class Session : public QObject {
     // Every message and question of the program.
     Answer show(QObject* parent, const QString& text, Icon icon, Buttons buttons = Buttons::Ok);
     void status(QObject* parent, const QString& text) { m_messages->status(parent, text); }
+    FileChoice chooseFile(QObject* parent, const FileRequest& request) {
+        return m_messages->chooseFile(parent, request);
+    }
     void setMessages(std::shared_ptr<MessageSink> sink);
 
     // Enables or disables the menu's journal, totals and graph buttons and F1 to F5.

@@ -49,8 +49,8 @@ void BookCare::atOpening(QWidget* window) {
     m_book = db::databasePath();
     backup(window);
     if (m_last.outcome != db::BackupOutcome::Made && m_last.outcome != db::BackupOutcome::Unchanged) return;
-    const QDate last = QDate::fromString(settings::getBookSetting(m_book, kLastCheck, QString(), kCheckSection),
-                                         Qt::ISODate);
+    const QDate last =
+        QDate::fromString(settings::getBookSetting(m_book, kLastCheck, QString(), kCheckSection), Qt::ISODate);
     const QDate today = m_session.now().date();
     if (last.isValid() && last.daysTo(today) < kCheckDays && last <= today) return;
     startCheck(window, m_last.path);

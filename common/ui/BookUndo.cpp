@@ -14,8 +14,7 @@ namespace ui {
 // the first redo (which QUndoStack runs on push) does nothing.
 class ChangeCommand : public QUndoCommand {
   public:
-    ChangeCommand(app::Program program, ledger::BookChange change)
-        : m_program(program), m_change(std::move(change)) {
+    ChangeCommand(app::Program program, ledger::BookChange change) : m_program(program), m_change(std::move(change)) {
         setText(m_change.what);
     }
     void undo() override { m_result = ledger::undoChange(m_program, m_change, &m_error); }
@@ -42,9 +41,8 @@ class ChangeCommand : public QUndoCommand {
 BookUndo::BookUndo(app::Session& session, QObject* parent) : QObject(parent), m_session(session) {
     // Changes are many but small; a long session still keeps only the recent ones.
     m_stack.setUndoLimit(200);
-    connect(&session, &app::Session::changeRecorded, this, [this](const ledger::BookChange& change) {
-        m_stack.push(new ChangeCommand(m_session.program(), change));
-    });
+    connect(&session, &app::Session::changeRecorded, this,
+            [this](const ledger::BookChange& change) { m_stack.push(new ChangeCommand(m_session.program(), change)); });
     connect(&session, &app::Session::changesForgotten, this, [this] { m_stack.clear(); });
     // The line edit's own undo first: the typing in the focused box is the nearer mistake.
     setProgramShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this](QWidget* focus) {
@@ -73,8 +71,8 @@ void BookUndo::redo(QWidget* from) { step(from, false); }
 void BookUndo::step(QWidget* from, bool back) {
     QWidget* window = from ? from->window() : nullptr;
     if (back ? !m_stack.canUndo() : !m_stack.canRedo()) {
-        m_session.status(window, back ? QStringLiteral("元に戻す変更はありません")
-                                      : QStringLiteral("やり直す変更はありません"));
+        m_session.status(
+            window, back ? QStringLiteral("元に戻す変更はありません") : QStringLiteral("やり直す変更はありません"));
         return;
     }
     if (db::isReadOnly()) {
@@ -93,15 +91,14 @@ void BookUndo::step(QWidget* from, bool back) {
     const QString error = command->error();
     switch (result) {
         case ledger::UndoResult::Done:
-            m_session.status(window, (back ? QStringLiteral("%1を元に戻しました: %2件")
-                                           : QStringLiteral("%1をやり直しました: %2件"))
-                                         .arg(what)
-                                         .arg(rows));
+            m_session.status(
+                window, (back ? QStringLiteral("%1を元に戻しました: %2件") : QStringLiteral("%1をやり直しました: %2件"))
+                            .arg(what)
+                            .arg(rows));
             break;
         case ledger::UndoResult::Changed:
             m_stack.clear();
-            m_session.show(window,
-                           QStringLiteral("元に戻せません。\nその後の変更で記録が変わっています"),
+            m_session.show(window, QStringLiteral("元に戻せません。\nその後の変更で記録が変わっています"),
                            app::Icon::Exclamation);
             break;
         case ledger::UndoResult::Failed:

@@ -16,6 +16,7 @@
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Balances.h"
+#include "ui/CsvExport.h"
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
 #include "ui/MenuForm.h"
@@ -140,6 +141,7 @@ MasterList::MasterList(app::Session& session, MasterDesc desc, QWidget* parent)
     });
     connect(m_grid, &FlexGrid::doubleClicked, this, &MasterList::doubleClick);
     connect(m_grid, &FlexGrid::deletePressed, this, &MasterList::deleteKey);
+    addCsvExport(this, m_grid, [this] { return modelExport(*m_rows, m_desc.caption + QStringLiteral(".csv")); });
 
     // Opening: headers with their default widths, the stored layout, the rows.
     m_grid->setHeader(0, kCodeHeader, 1000);

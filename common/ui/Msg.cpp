@@ -1,7 +1,9 @@
 #include "ui/Msg.h"
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QWidget>
 
@@ -66,6 +68,20 @@ void MessageBoxes::status(QObject* parent, const QString& text) {
     label->show();
     label->raise();
     label->findChild<QTimer*>(QStringLiteral("statusTimer"))->start();
+}
+
+app::FileChoice MessageBoxes::chooseFile(QObject* parent, const app::FileRequest& request) {
+    QFileDialog dialog(qobject_cast<QWidget*>(parent), request.caption);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.filters.isEmpty()) dialog.setNameFilters(request.filters);
+    if (request.save) {
+        const auto suffix = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(request.filters.value(0));
+        if (suffix.hasMatch()) dialog.setDefaultSuffix(suffix.captured(1));
+    }
+    if (!request.suggested.isEmpty()) dialog.selectFile(request.suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return {dialog.selectedFiles().first(), dialog.selectedNameFilter()};
 }
 
 }  // namespace ui

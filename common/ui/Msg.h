@@ -17,6 +17,8 @@ class MessageBoxes : public app::MessageSink {
     // A label (lbl_status) along the bottom of the window, above its function keys, for a few
     // seconds.
     void status(QObject* parent, const QString& text) override;
+    // The standard file dialog; a file saved without a suffix gets the first filter's.
+    app::FileChoice chooseFile(QObject* parent, const app::FileRequest& request) override;
 };
 
 }  // namespace ui

@@ -16,6 +16,7 @@
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/BankBook.h"
+#include "ui/CsvExport.h"
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
 #include "ui/Msg.h"
@@ -223,6 +224,12 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
     m_grid->setHeader(c++, QStringLiteral("金額"), 1500);
     m_grid->setHeader(c++, QStringLiteral("平均"), 1500);
     setFillWidget(m_grid);
+    addCsvExport(this, m_grid, [this] {
+        QString name = caption() + QLatin1Char('_') + yearBox()->text();
+        if (m_mode == 0) name += QLatin1Char('-') + monthBox()->text();
+        if (m_shownBank) name += QStringLiteral("_銀行%1").arg(*m_shownBank);
+        return modelExport(*m_table, name + QStringLiteral(".csv"));
+    });
 
     createFKeyBar(8, height() - 57, width() - 16);
     setFKey(2, QStringLiteral("一覧印刷"), [this] {

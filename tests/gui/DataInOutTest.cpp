@@ -1,0 +1,351 @@
+// Data in and out of the windows: every grid's CSV export (Ctrl+E), the statement import window
+// (Ctrl+I) and the search window (Ctrl+F), driven by keys with files answered through the
+// scripted messages, and the book read back.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+
+#include "bank/BankJournal.h"
+#include "bank/BankMasters.h"
+#include "bank/BankTotals.h"
+#include "core/ledger/Undo.h"
+#include "purse/PurseJournal.h"
+#include "support/TestEnv.h"
+#include "ui/CsvExport.h"
+#include "ui/Grid.h"
+#include "ui/ImportWindow.h"
+#include "ui/Inputs.h"
+#include "ui/SearchWindow.h"
+
+namespace {
+
+template <class T = QLineEdit>
+T* child(QObject* w, const char* name) {
+    T* c = w->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A UTF-8 file's lines, after its byte order mark.
+QStringList utf8Lines(const QByteArray& bytes) {
+    QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+// A window shown beside another is active once the window system has said so.
+bool becomesActive(QWidget* w) {
+    for (int i = 0; i < 200 && QApplication::activeWindow() != w; ++i) QTest::qWait(5);
+    return QApplication::activeWindow() == w;
+}
+
+QStringList menuTexts(QWidget* grid) {
+    QStringList out;
+    for (QAction* a : grid->actions()) out << a->text().section(QLatin1Char('\t'), 0, 0);
+    return out;
+}
+
+class DataInOutTest : public AppTest {
+  protected:
+    void bankBook() {
+        start(app::Program::Bank);
+        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', 0)");
+        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+        session().reopenMasters();
+        connect();
+    }
+    void purseBook() {
+        start(app::Program::Purse);
+        sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '給料', 0), (2, '食費', 1)");
+        session().reopenMasters();
+        connect();
+    }
+    void connect() {
+        QObject::connect(&session(), &app::Session::changeRecorded,
+                         [this](const ledger::BookChange& c) { changes << c; });
+    }
+    QString file(const QString& name, const QByteArray& bytes = {}) {
+        const QString path = dir() + QLatin1Char('/') + name;
+        if (!bytes.isEmpty()) {
+            QFile f(path);
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        return path;
+    }
+    template <class W>
+    W* open() {
+        auto* w = new W(session());
+        EXPECT_TRUE(showActive(w));
+        m_window = w;
+        return w;
+    }
+    // A Ctrl key where the focus is, else in the window last opened.
+    void ctrl(int key) {
+        QWidget* focus = QApplication::focusWidget();
+        press(focus ? focus : m_window.data(), key, Qt::ControlModifier);
+    }
+    // Ctrl+I with the file answered; `inWindow` runs in the import window once it is open.
+    void importWith(const QString& csv, std::function<void(ui::ImportWindow*)> inWindow) {
+        messages().pushFile(csv);
+        bool opened = false;
+        whenModal([&](QWidget* modal) {
+            opened = true;
+            auto* w = qobject_cast<ui::ImportWindow*>(modal);
+            ASSERT_NE(w, nullptr);
+            inWindow(w);
+            if (w->isVisible()) w->close();
+        });
+        ctrl(Qt::Key_I);
+        EXPECT_TRUE(opened);
+    }
+    qint64 count() { return value("SELECT COUNT(*) FROM S01").toLongLong(); }
+    QList<ledger::BookChange> changes;
+    QPointer<QWidget> m_window;
+};
+
+// ---------------------------------------------------------------- export
+
+TEST_F(DataInOutTest, CtrlEInALineEditWritesTheMonthAsUtf8WithBom) {
+    bankBook();
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES "
+        "(1, '2024/05/05', 1, 1, 1234567, '給料, 5月'), (2, '2024/05/06', 1, 2, 300, NULL), "
+        "(3, '2024/05/07', 2, 2, 999, 'other bank')");
+    auto* w = open<bank::form_S0101>();
+    EXPECT_EQ(menuTexts(child<ui::FlexGrid>(w, "grd_S01")), (QStringList{"CSV出力...", "明細取込...", "検索..."}));
+    typeText(child(w, "txt_b_cd"), "1");
+    press(child(w, "txt_b_cd"), Qt::Key_Return);
+    typeText(child(w, "txt_biko"), "memo");
+
+    const QString path = file("month.csv");
+    messages().pushFile(path);
+    press(child(w, "txt_biko"), Qt::Key_E, Qt::ControlModifier);
+
+    const QList<app::FileRequest> asked = messages().takeFileRequests();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].save);
+    EXPECT_EQ(asked[0].filters, (QStringList{ui::kCsvUtf8Filter, ui::kCsvShiftJisFilter}));
+    EXPECT_TRUE(asked[0].suggested.endsWith(QStringLiteral("銀行帳_A銀行_2024-05.csv")));
+    const QByteArray bytes = fileBytes(path);
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(utf8Lines(bytes),
+              (QStringList{"番号,日付,科目ｺｰﾄﾞ,科目名,収入,支出,備考", "1,2024/05/05,1,給与,1234567,,\"給料, 5月\"",
+                           "2,2024/05/06,2,食費,,300,"}));
+    EXPECT_EQ(child(w, "txt_biko")->text(), QStringLiteral("memo"));
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
+    const QStringList notes = messages().takeStatuses();
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes[0].contains(QStringLiteral("2 行を書き出しました"))) << notes[0].toStdString();
+}
+
+TEST_F(DataInOutTest, ShiftJisLackingACharacterNamesItAndWritesNothing) {
+    bankBook();
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (1, '2024/05/05', 1, 2, 800, '寿司🍣')");
+    auto* w = open<bank::form_S0101>();
+    typeText(child(w, "txt_b_cd"), "1");
+    press(child(w, "txt_b_cd"), Qt::Key_Return);
+    const QString path = file("sjis.csv");
+    messages().pushFile(path, ui::kCsvShiftJisFilter);
+    ctrl(Qt::Key_E);
+
+    EXPECT_FALSE(QFile::exists(path));
+    const QList<app::Shown> shown = messages().takeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].icon, app::Icon::Critical);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("U+1F363"))) << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("2 行目"))) << shown[0].text.toStdString();
+}
+
+TEST_F(DataInOutTest, TotalsAndMasterListsExportTheirRowsWithoutSpacing) {
+    bankBook();
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU) VALUES "
+        "(1, '2024/05/01', 1, 1, 5000), (2, '2024/05/02', 1, 2, 1200)");
+    auto* totals = open<bank::form_S01T0101>();
+    const QString totalsPath = file("totals.csv");
+    messages().pushFile(totalsPath);
+    ctrl(Qt::Key_E);
+    EXPECT_EQ(utf8Lines(fileBytes(totalsPath)),
+              (QStringList{"項目ｺｰﾄﾞ,項目名,項目分類,件数,,金額,平均", "1,給与,収入,1,合計,5000,5000",
+                           "2,食費,支出,1,合計,-1200,-1200", ",,,,総合計,3800,"}));
+    totals->close();
+
+    auto* banks = open<bank::form_T0101>();
+    const QString banksPath = file("banks.csv");
+    messages().pushFile(banksPath);
+    ctrl(Qt::Key_E);
+    const QStringList lines = utf8Lines(fileBytes(banksPath));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1], QStringLiteral("1,A銀行,0"));
+    EXPECT_EQ(messages().takeStatuses().size(), 2);
+    banks->close();
+}
+
+// ---------------------------------------------------------------- statement import
+
+const QByteArray kStatement =
+    "日付,金額,摘要\r\n"
+    "2024/05/10,\"1,000\",給与 5月分\r\n"
+    "令和6年5月12日,-300,\"スーパー, 駅前\"\r\n";
+
+TEST_F(DataInOutTest, BankStatementIsImportedOnceIntoTheChosenBank) {
+    bankBook();
+    auto* w = open<bank::form_S0101>();
+    const QString csv = file("statement.csv", kStatement);
+
+    // Without a bank chosen nothing opens, and no file is asked for.
+    ctrl(Qt::Key_I);
+    EXPECT_EQ(messages().takeTexts(), QStringList{"明細を取り込む銀行を選んでください"});
+    EXPECT_TRUE(messages().takeFileRequests().isEmpty());
+
+    typeText(child(w, "txt_b_cd"), "2");
+    press(child(w, "txt_b_cd"), Qt::Key_Return);
+    importWith(csv, [&](ui::ImportWindow* iw) {
+        // The header line is skipped as a user skips it: one step up in the box.
+        press(child<QSpinBox>(iw, "skipSpin"), Qt::Key_Up);
+        EXPECT_EQ(iw->preview().tickedCount(), 2);
+        // Saved under a name for this bank, for the next statement.
+        typeText(child<QComboBox>(iw, "profileCombo")->lineEdit(), QStringLiteral("ネット明細"));
+        QTest::mouseClick(child<QPushButton>(iw, "saveProfileButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
+        EXPECT_FALSE(iw->isVisible());
+    });
+    EXPECT_EQ(messages().takeTexts(), QStringList{"2 件を追加しました (番号 1～2)"});
+    EXPECT_EQ(messages().takeStatuses(), QStringList{"取り込み方「ネット明細」を保存しました"});
+    EXPECT_EQ(value("SELECT group_concat(K_DATE || '|' || B_CD || '|' || K_CD || '|' || KINGAKU || '|' || BIKO, ';') "
+                    "FROM (SELECT * FROM S01 ORDER BY CD)")
+                  .toString(),
+              QStringLiteral("2024/05/10|2|1|1000|給与 5月分;2024/05/12|2|2|300|スーパー, 駅前"));
+    EXPECT_TRUE(wrongBankBalances().isEmpty());
+    EXPECT_EQ(child<QLabel>(w, "lbl_zan")->text(), QStringLiteral("700"));
+    EXPECT_EQ(child<ui::FlexGrid>(w, "grd_S01")->rows(), 3);
+    ASSERT_EQ(changes.size(), 1);
+    EXPECT_EQ(changes[0].what, QStringLiteral("取込"));
+    EXPECT_EQ(changes[0].table, QStringLiteral("S01"));
+    EXPECT_TRUE(changes[0].before.isEmpty());
+    ASSERT_EQ(changes[0].after.size(), 2);
+    EXPECT_EQ(changes[0].columns.value(0), QStringLiteral("CD"));
+
+    // The same file again: both lines are duplicates, unticked with their reason.
+    importWith(csv, [&](ui::ImportWindow* iw) {
+        EXPECT_EQ(child<QSpinBox>(iw, "skipSpin")->value(), 1) << "the saved way of reading is loaded";
+        EXPECT_EQ(iw->preview().tickedCount(), 0);
+        auto* table = child<QTableWidget>(iw, "previewTable");
+        EXPECT_EQ(table->item(0, 0)->checkState(), Qt::Unchecked);
+        EXPECT_TRUE(table->item(1, 7)->text().contains(QStringLiteral("帳簿にあります")))
+            << table->item(1, 7)->text().toStdString();
+        QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
+    });
+    EXPECT_EQ(messages().takeTexts(), QStringList{"追加した行はありません\n重複のため 2 件を取り込みませんでした"});
+    EXPECT_EQ(count(), 2);
+    EXPECT_EQ(changes.size(), 1);
+}
+
+TEST_F(DataInOutTest, ABadAmountWritesNothingAndNamesItsLine) {
+    bankBook();
+    auto* w = open<bank::form_S0101>();
+    typeText(child(w, "txt_b_cd"), "1");
+    press(child(w, "txt_b_cd"), Qt::Key_Return);
+    const QString csv = file("bad.csv", "2024/05/10,1000,給与\n2024/05/11,12x4,本屋\n");
+    importWith(csv, [&](ui::ImportWindow* iw) {
+        EXPECT_FALSE(iw->preview().canApply());
+        QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
+        EXPECT_TRUE(iw->isVisible()) << "the window stays, to read the file another way";
+    });
+    const QList<app::Shown> shown = messages().takeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].icon, app::Icon::Critical);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("2 行目: 金額「12x4」が数ではありません")))
+        << shown[0].text.toStdString();
+    EXPECT_EQ(count(), 0);
+    EXPECT_TRUE(changes.isEmpty());
+}
+
+TEST_F(DataInOutTest, HouseholdImportLeavesAnotherMonthUnticked) {
+    purseBook();
+    sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN) VALUES (1, 1, '2024/05/01', 1, 10000, 10000)");
+    auto* w = open<purse::form_S0101>();
+    press(w, Qt::Key_F6);  // 最初: page 1
+    const QString csv = file("card.csv",
+                             "2024/05/20,-500,コンビニ\r\n"
+                             "2024/06/01,-800,翌月の買い物\r\n");
+    importWith(csv, [&](ui::ImportWindow* iw) {
+        auto* table = child<QTableWidget>(iw, "previewTable");
+        EXPECT_EQ(table->item(0, 0)->checkState(), Qt::Checked);
+        EXPECT_EQ(table->item(1, 0)->checkState(), Qt::Unchecked);
+        EXPECT_EQ(table->item(1, 7)->text(), QStringLiteral("ページの月 (2024/05) と違う月です"));
+        EXPECT_TRUE(child<QLabel>(iw, "targetLabel")->text().contains(QStringLiteral("ページ 1 (2024/05)")));
+        QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
+    });
+    EXPECT_EQ(value("SELECT group_concat(P_CD || '|' || K_DATE || '|' || K_CD || '|' || ZAN, ';') FROM S01").toString(),
+              QStringLiteral("1|2024/05/01|1|10000;1|2024/05/20|2|9500"));
+    EXPECT_TRUE(wrongPurseBalances().isEmpty());
+    EXPECT_EQ(child<ui::FlexGrid>(w, "grd_S01")->rows(), 3);
+}
+
+// ---------------------------------------------------------------- search
+
+TEST_F(DataInOutTest, BankSearchShowsTheFoundRowsMonthInTheJournal) {
+    bankBook();
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES "
+        "(1, '2024/05/05', 1, 2, 300, 'パン'), (2, '2024/03/02', 2, 2, 100, 'a'), (3, '2024/03/09', 2, 2, 480, "
+        "'駅前の本屋'), (4, '2024/03/20', 2, 1, 90, 'b')");
+    auto* w = open<bank::form_S0101>();
+    ctrl(Qt::Key_F);
+    auto* search = w->findChild<ui::SearchWindow*>();
+    ASSERT_NE(search, nullptr);
+    ASSERT_TRUE(becomesActive(search));
+    typeText(child(search, "textEdit"), QStringLiteral("本屋"));
+    press(child(search, "textEdit"), Qt::Key_Return);
+    EXPECT_EQ(child<QLabel>(search, "countLabel")->text(), QStringLiteral("1 件"));
+    ASSERT_EQ(QApplication::focusWidget(), search->grid());
+    EXPECT_EQ(search->grid()->text(1, 1), QStringLiteral("B銀行"));
+    EXPECT_EQ(search->grid()->text(3, 1), QStringLiteral("-480"));
+
+    press(search->grid(), Qt::Key_Return);
+    EXPECT_EQ(child(w, "txt_b_cd")->text(), QStringLiteral("2"));
+    EXPECT_EQ(child<ui::MonthBox>(w, "txt_date")->month(), QStringLiteral("2024/03"));
+    auto* grid = child<ui::FlexGrid>(w, "grd_S01");
+    EXPECT_EQ(grid->rows(), 4);
+    EXPECT_EQ(grid->text(0, grid->row()), QStringLiteral("3"));
+    EXPECT_TRUE(search->isVisible()) << "the search window stays for the next row";
+
+    press(search->grid(), Qt::Key_Escape);
+    EXPECT_FALSE(search->isVisible());
+}
+
+TEST_F(DataInOutTest, HouseholdSearchShowsTheFoundRowsPage) {
+    purseBook();
+    sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES "
+        "(1, 1, '2024/04/01', 1, 1000, 1000, 'x'), (2, 2, '2024/05/01', 2, 100, 900, 'y'), "
+        "(3, 2, '2024/05/02', 2, 200, 700, 'お弁当'), (4, 3, '2024/06/01', 2, 50, 650, 'z')");
+    auto* w = open<purse::form_S0101>();
+    ctrl(Qt::Key_F);
+    auto* search = w->findChild<ui::SearchWindow*>();
+    ASSERT_NE(search, nullptr);
+    ASSERT_TRUE(becomesActive(search));
+    typeText(child(search, "textEdit"), QStringLiteral("弁当"));
+    press(child(search, "textEdit"), Qt::Key_Return);
+    ASSERT_EQ(search->hits().size(), 1);
+    press(search->grid(), Qt::Key_Return);
+    EXPECT_EQ(w->page(), 2);
+    auto* grid = child<ui::FlexGrid>(w, "grd_S01");
+    EXPECT_EQ(grid->text(0, grid->row()), QStringLiteral("3"));
+}
+
+}  // namespace
