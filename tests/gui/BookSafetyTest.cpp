@@ -22,7 +22,7 @@
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
 #include "purse/PurseJournal.h"
-#include "purse/PurseMenu.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/MenuForm.h"

@@ -11,9 +11,9 @@
 #include <QScatterSeries>
 #include <QTest>
 
-#include "bank/BankTotals.h"
+#include "bank/BankWindows.h"
 #include "core/db/Recordset.h"
-#include "purse/PurseTotals.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Msg.h"
 

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "bank/BankMasters.h"
-#include "purse/PurseMasters.h"
+#include "bank/BankWindows.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/Msg.h"

@@ -9,10 +9,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "bank/BankMasters.h"
-#include "bank/BankMenu.h"
+#include "bank/BankWindows.h"
 #include "core/db/Recordset.h"
-#include "purse/PurseMasters.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/MenuForm.h"

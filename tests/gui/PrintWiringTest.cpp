@@ -58,7 +58,7 @@ TEST_F(PrintWiringTest, BankListPrintsItsGridAndFlipsTheSide) {
     begin(app::Program::Bank);
     for (int i = 1; i <= 31; ++i)
         sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,0)", {i, QStringLiteral("銀行%1").arg(i)});
-    Show(bank::createBankList(session(), nullptr));
+    Show(new bank::form_T0101(session()));
     press(window, Qt::Key_F9);
     printFromFrame(true);
     EXPECT_EQ(printedPages(), 2);
@@ -102,7 +102,7 @@ TEST_F(PrintWiringTest, BankTotalsPrintAtOnceOnTheBackMargin) {
     }
     session().reopenMasters();
     session().periodMode = 0;
-    Show(bank::createTotals(session(), nullptr));
+    Show(new bank::form_S01T0101(session()));
     session().flg_Front = true;
     press(window, Qt::Key_F2);
     EXPECT_EQ(printedPages(), 2) << "twenty items, their empty rows and the total: 41 rows";
@@ -115,7 +115,7 @@ TEST_F(PrintWiringTest, HouseholdTotalsAskForTheSideFirst) {
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/10',1,100,-100,'')");
     session().reopenMasters();
     session().periodMode = 1;
-    Show(purse::createTotals(session(), nullptr));
+    Show(new purse::form_S01T0101(session()));
     press(window, Qt::Key_F2);
     EXPECT_TRUE(window->findChild<QWidget*>(QStringLiteral("frm_select_omote"))->isVisible());
     printFromFrame(false);

@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "bank/BankMenu.h"
+#include "bank/BankWindows.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
-#include "purse/PurseMenu.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/HelpWindow.h"
 #include "ui/Msg.h"

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "bank/BankMenu.h"
-#include "purse/PurseMenu.h"
+#include "bank/BankWindows.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Msg.h"
 

@@ -9,10 +9,10 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "bank/BankTotals.h"
+#include "bank/BankWindows.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
-#include "purse/PurseTotals.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/Msg.h"
