@@ -37,16 +37,9 @@ class BookSafetyTest : public AppTest {
         sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1),(3,'臨時収入',0)");
         session().reopenMasters();
     }
-    purse::form_S0101* journal() {
-        auto* w = new purse::form_S0101(session());
-        EXPECT_TRUE(showActive(w));
-        return w;
-    }
+    purse::form_S0101* journal() { return shown(new purse::form_S0101(session())); }
     QLineEdit* box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
-    void enter(QWidget* w, const char* name, const QString& text) {
-        typeText(box(w, name), text);
-        press(box(w, name), Qt::Key_Return);
-    }
+    void enter(QWidget* w, const char* name, const QString& text) { typeEnter(box(w, name), text); }
     void write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
         enter(w, "txt_day", day);
         enter(w, "txt_k_cd", code);

@@ -29,11 +29,7 @@ class PrintWiringTest : public AppTest {
         app::setPrintDir(QString());
         AppTest::TearDown();
     }
-    ui::FormBase* Show(ui::FormBase* w) {
-        window = w;
-        EXPECT_TRUE(showActive(w));
-        return w;
-    }
+    ui::FormBase* Show(ui::FormBase* w) { return window = shown(w); }
     // Presses the print frame's button with the side chosen.
     void printFromFrame(bool front) {
         window->findChild<QRadioButton*>(front ? QStringLiteral("Option1_0") : QStringLiteral("Option1_1"))
