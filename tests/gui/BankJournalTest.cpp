@@ -44,11 +44,8 @@ class BankJournalTest : public AppTest {
     // Fills the entry area as a user does, Enter after each field, and presses 入力 with Enter.
     void fill(const QString& day, const QString& bank, const QString& item, const QString& amount,
               const QString& note = {}) {
-        typeEnter(child("txt_day"), day);
-        typeEnter(child("txt_b_cd"), bank);
-        typeEnter(child("txt_k_cd"), item);
-        typeEnter(child("txt_kingaku"), amount);
-        typeEnter(child("txt_biko"), note);
+        typeFields(
+            w, {{"txt_day", day}, {"txt_b_cd", bank}, {"txt_k_cd", item}, {"txt_kingaku", amount}, {"txt_biko", note}});
     }
     void write(const QString& day, const QString& bank, const QString& item, const QString& amount,
                const QString& note = {}) {

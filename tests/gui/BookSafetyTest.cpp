@@ -41,11 +41,8 @@ class BookSafetyTest : public AppTest {
     QLineEdit* box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
     void enter(QWidget* w, const char* name, const QString& text) { typeEnter(box(w, name), text); }
     void write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
-        enter(w, "txt_day", day);
-        enter(w, "txt_k_cd", code);
-        enter(w, "txt_kingaku", amount);
-        enter(w, "txt_biko", note);
-        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmd_input")), Qt::LeftButton);
+        typeFields(w, {{"txt_day", day}, {"txt_k_cd", code}, {"txt_kingaku", amount}, {"txt_biko", note}});
+        QTest::mouseClick(child<QPushButton>(w, "cmd_input"), Qt::LeftButton);
     }
     qint64 count() { return value("SELECT count(*) FROM S01").toLongLong(); }
     // A program started from the build, on this test's book.

@@ -30,10 +30,7 @@ class PurseJournalTest : public AppTest {
     void enter(QWidget* w, const char* name, const QString& text) { typeEnter(child(w, name), text); }
     // Day, category code, amount and note typed with Enter after each, then 入力 pressed.
     void write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
-        enter(w, "txt_day", day);
-        enter(w, "txt_k_cd", code);
-        enter(w, "txt_kingaku", amount);
-        enter(w, "txt_biko", note);
+        typeFields(w, {{"txt_day", day}, {"txt_k_cd", code}, {"txt_kingaku", amount}, {"txt_biko", note}});
         auto* input = child<QPushButton>(w, "cmd_input");
         ASSERT_EQ(QApplication::focusWidget(), input);
         QTest::mouseClick(input, Qt::LeftButton);

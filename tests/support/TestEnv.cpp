@@ -141,6 +141,10 @@ void typeEnter(QWidget* w, const QString& text) {
     press(w, Qt::Key_Return);
 }
 
+void typeFields(QWidget* w, std::initializer_list<std::pair<const char*, QString>> fields) {
+    for (const auto& [name, text] : fields) typeEnter(child(w, name), text);
+}
+
 QList<qint64> seriesValues(const ledger::SeriesData& d) {
     QList<qint64> v;
     for (const auto& p : d) v << p.value.value_or(-1);

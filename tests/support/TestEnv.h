@@ -54,6 +54,8 @@ void typeText(QWidget* w, const QString& text);
 void press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
 // Types text into a box and presses Enter, as a user finishing a field.
 void typeEnter(QWidget* w, const QString& text);
+// Fills the named boxes of a window in this order, Enter after each, as a user fills a form.
+void typeFields(QWidget* w, std::initializer_list<std::pair<const char*, QString>> fields);
 
 // A window made for the test, shown and active (see showActive).
 template <class Window>
