@@ -1,3 +1,4 @@
-#include "bank/BankMenu.h"
+#include "bank/BankWindows.h"
+#include "ui/AppMain.h"
 
 int main(int argc, char** argv) { return ui::runProgram(argc, argv, app::Program::Bank, bank::menuConfig); }

@@ -1,3 +1,4 @@
-#include "purse/PurseMenu.h"
+#include "purse/PurseWindows.h"
+#include "ui/AppMain.h"
 
 int main(int argc, char** argv) { return ui::runProgram(argc, argv, app::Program::Purse, purse::menuConfig); }

@@ -79,6 +79,17 @@ Args parseArgs(const QStringList& args, const QStringList& valued, const QString
     return a;
 }
 
+// A subcommand that is done before it starts: its help was asked for (shown, status 0), or its
+// options cannot be read (told with the help, status 2).
+std::optional<int> helpOrBadOptions(const Args& a, const QString& help) {
+    if (a.flags.contains(QStringLiteral("help"))) {
+        say(help);
+        return kDone;
+    }
+    if (!a.error.isEmpty()) return usage(help, a.error);
+    return std::nullopt;
+}
+
 QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
 
 // The open book, closed again when the subcommand ends.
@@ -155,11 +166,7 @@ const char* const kExportHelp =
 int runExport(const QStringList& args) {
     const QString help = QString::fromUtf8(kExportHelp);
     const Args a = parseArgs(args, {"table", "from", "to", "bank", "out", "encoding"}, {"help", "no-bom"});
-    if (a.flags.contains(QStringLiteral("help"))) {
-        say(help);
-        return kDone;
-    }
-    if (!a.error.isEmpty()) return usage(help, a.error);
+    if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
     const QString table = a.value(QStringLiteral("table"));
     if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals"))
@@ -294,11 +301,7 @@ int runImport(const QStringList& args) {
                   {"bank", "page", "month", "profile", "encoding", "skip", "date-col", "amount-col", "in-col",
                    "out-col", "text-col", "item-in", "item-out", "category-in", "category-out", "rule", "table"},
                   {"help", "dry-run"});
-    if (a.flags.contains(QStringLiteral("help"))) {
-        say(help);
-        return kDone;
-    }
-    if (!a.error.isEmpty()) return usage(help, a.error);
+    if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 2) return usage(help, QStringLiteral("帳簿のファイルと CSV ファイルを指定してください"));
     if (a.has(QStringLiteral("table"))) return importOwn(a, help);
 
@@ -426,11 +429,7 @@ const char* const kSearchHelp =
 int runSearch(const QStringList& args) {
     const QString help = QString::fromUtf8(kSearchHelp);
     const Args a = parseArgs(args, {"min", "max", "from", "to", "bank"}, {"help"});
-    if (a.flags.contains(QStringLiteral("help"))) {
-        say(help);
-        return kDone;
-    }
-    if (!a.error.isEmpty()) return usage(help, a.error);
+    if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 2) return usage(help, QStringLiteral("帳簿のファイルと探す文字を指定してください"));
     io::SearchQuery q;
     q.text = a.positional[1];

@@ -101,15 +101,11 @@ bool fillSample(app::Program p, int rows, QString* error) {
         const qint64 sign = items[item].kind == 0 ? 1 : -1;
         const QString note = notes[i % 4];
         const QString date = d.toString(QStringLiteral("yyyy/MM/dd"));
+        QVariantList row;
         if (bank) {
             const int b = 1 + int(rng() % 3);
             zanBank[b] += sign * amount;
-            ins.addBindValue(i + 1);
-            ins.addBindValue(date);
-            ins.addBindValue(b);
-            ins.addBindValue(item + 1);
-            ins.addBindValue(amount);
-            ins.addBindValue(note);
+            row = {i + 1, date, b, item + 1, amount, note};
         } else {
             // A new page for each calendar month, as if the book were opened once a month.
             const int ym = d.year() * 12 + d.month();
@@ -118,14 +114,9 @@ bool fillSample(app::Program p, int rows, QString* error) {
                 ++page;
             }
             running += sign * amount;
-            ins.addBindValue(i + 1);
-            ins.addBindValue(page);
-            ins.addBindValue(date);
-            ins.addBindValue(item + 1);
-            ins.addBindValue(amount);
-            ins.addBindValue(running);
-            ins.addBindValue(note);
+            row = {i + 1, page, date, item + 1, amount, running, note};
         }
+        for (const QVariant& v : row) ins.addBindValue(v);
         if (!ins.exec()) {
             if (error) *error = ins.lastError().text();
             return false;

@@ -15,7 +15,7 @@
 #include <functional>
 #include <vector>
 
-#include "bank/BankMenu.h"
+#include "bank/BankWindows.h"
 #include "core/AppState.h"
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
@@ -27,7 +27,7 @@
 #include "core/ledger/Pages.h"
 #include "core/ledger/Series.h"
 #include "core/ledger/Totals.h"
-#include "purse/PurseMenu.h"
+#include "purse/PurseWindows.h"
 #include "tools/SampleBook.h"
 #include "ui/Msg.h"
 

@@ -27,6 +27,8 @@ struct GraphConfig {
     QString captionHead;       // "銀行項目別" / "科目別"
     bool bankControls = true;  // txt_b_cd, cmb_b_nm: one bank's entries
 };
+// The program's values (in ProgramWindows.cpp, beside the other windows' ones) with its layout.
+GraphConfig graphConfig(app::Program program, std::function<void(QDialog*)> setupUi);
 
 class GraphForm : public FormBase {
     Q_OBJECT

@@ -47,6 +47,11 @@ struct MasterDesc {
     // Creates the program's own entry dialog for a list.
     std::function<MasterDialog*(MasterList*)> createDialog;
 };
+// The master's values (in ProgramWindows.cpp, beside the other windows' ones) with the program's
+// layouts and entry dialog.
+MasterDesc masterDesc(ledger::Master master, std::function<void(QDialog*)> setupList,
+                      std::function<void(QDialog*)> setupDialog,
+                      std::function<MasterDialog*(MasterList*)> createDialog);
 
 class MasterList : public FormBase {
     Q_OBJECT

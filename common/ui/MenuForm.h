@@ -29,6 +29,21 @@ struct MenuConfig {
     std::function<FormBase*(MenuTarget, app::Session&, QWidget* menu)> create;
 };
 
+// Creates one of a program's windows, the menu its parent.
+using WindowCreator = std::function<FormBase*(app::Session&, QWidget* menu)>;
+// The windows a program's menu opens; none where a creator is empty.
+struct MenuWindows {
+    WindowCreator journal;                     // form_S0101
+    WindowCreator totals;                      // form_S01T0101, monthly and yearly
+    WindowCreator graph;                       // form_Graph, monthly and yearly
+    WindowCreator master1;                     // form_T0101
+    WindowCreator master2;                     // form_T0201
+    std::function<void(QDialog*)> systemInfo;  // the layout of form_U0101
+};
+// The program's captions and messages (in ProgramWindows.cpp, beside the other windows' ones)
+// with its layout and windows.
+MenuConfig menuConfig(app::Program program, std::function<void(QDialog*)> setupUi, MenuWindows windows);
+
 class form_Menu : public FormBase {
     Q_OBJECT
   public:

@@ -82,6 +82,8 @@ struct TotalsConfig {
     bool framesRight = false;   // the period frames keep to the right edge
     bool printSide = false;     // F2 asks for the print side (frm_select_omote) first
 };
+// The program's values (in ProgramWindows.cpp, beside the other windows' ones) with its layout.
+TotalsConfig totalsConfig(app::Program program, std::function<void(QDialog*)> setupUi);
 
 class TotalsForm : public FormBase {
     Q_OBJECT

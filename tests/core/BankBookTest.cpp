@@ -15,10 +15,6 @@ class BankBookTest : public AppTest {
         sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)");
         sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, '雑費', NULL)");
     }
-    void row(qint64 cd, const QString& date, qint64 bank, qint64 item, qint64 amount, const QVariant& note = {}) {
-        sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)",
-            {cd, date, bank, item, amount, note});
-    }
     qint64 zan(qint64 bank) { return value("SELECT ZAN FROM T01 WHERE CD = ?", {bank}).toLongLong(); }
     qint64 count() { return value("SELECT COUNT(*) FROM S01").toLongLong(); }
     static JournalEntry journalEntry(qint64 cd, qint64 bank, qint64 item, qint64 amount, const QString& note = {}) {
@@ -70,10 +66,10 @@ TEST_F(BankBookTest, BalancesGoPastThirtyTwoBits) {
 }
 
 TEST_F(BankBookTest, ARowWithAMissingItemCountsAsAnExpenseAndBlocksNoWrite) {
-    row(1, "2024/01/01", 1, 1, 1000);
-    row(2, "2024/01/02", 1, 99, 300);
-    row(3, "2024/01/03", 2, 98, 300);
-    row(4, "2024/01/04", 2, 1, 300);
+    addBankEntry(1, "2024/01/01", 1, 1, 1000);
+    addBankEntry(2, "2024/01/02", 1, 99, 300);
+    addBankEntry(3, "2024/01/03", 2, 98, 300);
+    addBankEntry(4, "2024/01/04", 2, 1, 300);
 
     // The orphan row of bank 1 subtracts, as the journal lists it under 支出.
     Change c = writeEntry(journalEntry(7, 1, 1, 10));
@@ -87,13 +83,13 @@ TEST_F(BankBookTest, ARowWithAMissingItemCountsAsAnExpenseAndBlocksNoWrite) {
 }
 
 TEST_F(BankBookTest, AMonthOfOneBankInDateOrderWithMissingItemsAsExpense) {
-    row(1, "2001/02/28", 1, 1, 1000, QStringLiteral("給料"));
-    row(2, "2001/02/05", 1, 2, 300);
-    row(3, "2001/2/5", 1, 2, 1);
-    row(4, "2001/03/01", 1, 2, 1);
-    row(5, "2001/01/31", 1, 2, 1);
-    row(6, "2001/02/10", 2, 2, 1);
-    row(7, "2001/02/05", 1, 99, 40);
+    addBankEntry(1, "2001/02/28", 1, 1, 1000, QStringLiteral("給料"));
+    addBankEntry(2, "2001/02/05", 1, 2, 300);
+    addBankEntry(3, "2001/2/5", 1, 2, 1);
+    addBankEntry(4, "2001/03/01", 1, 2, 1);
+    addBankEntry(5, "2001/01/31", 1, 2, 1);
+    addBankEntry(6, "2001/02/10", 2, 2, 1);
+    addBankEntry(7, "2001/02/05", 1, 99, 40);
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (8, '2001/02/28', 1, 2, NULL, NULL)");
 
     const BankMonth m = readBankMonth(1, QStringLiteral("2001/02"));
@@ -120,7 +116,7 @@ TEST_F(BankBookTest, AMonthOfOneBankInDateOrderWithMissingItemsAsExpense) {
 TEST_F(BankBookTest, RecordsAreFoundByNumberWithoutReadingTheJournal) {
     EXPECT_EQ(findRecord(0).status, Lookup::EmptyJournal);
     EXPECT_EQ(findRecord(5).status, Lookup::EmptyJournal);
-    row(3, "2024/01/03", 1, 1, 1000, QStringLiteral("memo"));
+    addBankEntry(3, "2024/01/03", 1, 1, 1000, QStringLiteral("memo"));
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (7, '2023/12/31', 2, 2, 300, NULL)");
     RecordLookup l = findRecord(0);
     ASSERT_EQ(l.status, Lookup::Found);

@@ -13,11 +13,6 @@ QStringList labels(const SeriesData& d) {
     for (const auto& p : d) l << p.label;
     return l;
 }
-QList<qint64> Values(const SeriesData& d) {  // -1 stands for no value
-    QList<qint64> v;
-    for (const auto& p : d) v << p.value.value_or(-1);
-    return v;
-}
 
 class SeriesTest : public AppTest {
   protected:
@@ -26,47 +21,44 @@ class SeriesTest : public AppTest {
         sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
         sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
     }
-    void addEntry(int cd, const QString& date, int bank, int item, const QVariant& amount) {
-        sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)", {cd, date, bank, item, amount});
-    }
 };
 
 TEST_F(SeriesTest, YearlyItemSeriesHasTwelveMonthsAndNoPointWhereNothingWasBooked) {
     bankBook();
-    addEntry(1, "2024/01/05", 1, 2, 1000);
-    addEntry(2, "2024/01/20", 1, 2, 2000);
-    addEntry(3, "2024/03/02", 1, 2, 500);
-    addEntry(4, "2024/02/02", 1, 1, 7000);  // another item
-    addEntry(5, "2024/02/03", 2, 2, 7000);  // another bank
-    addEntry(6, "2023/02/03", 1, 2, 7000);  // another year
+    addBankEntry(1, "2024/01/05", 1, 2, 1000);
+    addBankEntry(2, "2024/01/20", 1, 2, 2000);
+    addBankEntry(3, "2024/03/02", 1, 2, 500);
+    addBankEntry(4, "2024/02/02", 1, 1, 7000);  // another item
+    addBankEntry(5, "2024/02/03", 2, 2, 7000);  // another bank
+    addBankEntry(6, "2023/02/03", 1, 2, 7000);  // another year
     const SeriesData d = ledger::readSeries(app::Program::Bank, 1, 2, Period{1, 2024, 5});
     EXPECT_EQ(labels(d), (QStringList{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8", "/9", "/10", "/11", "/12"}));
-    EXPECT_EQ(Values(d), (QList<qint64>{3000, -1, 500, -1, -1, -1, -1, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(seriesValues(d), (QList<qint64>{3000, -1, 500, -1, -1, -1, -1, -1, -1, -1, -1, -1}));
 }
 
 TEST_F(SeriesTest, YearlyBalanceRunsThroughTheYearAndAZeroBalanceIsNoPoint) {
     bankBook();
-    addEntry(1, "2024/01/25", 1, 1, 5000);
-    addEntry(2, "2024/03/10", 1, 2, 2000);
-    addEntry(3, "2024/05/10", 1, 2, 3000);  // back to exactly 0
-    addEntry(4, "2024/06/10", 1, 1, 100);
+    addBankEntry(1, "2024/01/25", 1, 1, 5000);
+    addBankEntry(2, "2024/03/10", 1, 2, 2000);
+    addBankEntry(3, "2024/05/10", 1, 2, 3000);  // back to exactly 0
+    addBankEntry(4, "2024/06/10", 1, 1, 100);
     const SeriesData d = ledger::readSeries(app::Program::Bank, 1, 0, Period{1, 2024, 1});
     ASSERT_EQ(d.size(), 12);
-    EXPECT_EQ(Values(d).mid(0, 7), (QList<qint64>{5000, -1, 3000, -1, -1, 100, -1}));
+    EXPECT_EQ(seriesValues(d).mid(0, 7), (QList<qint64>{5000, -1, 3000, -1, -1, 100, -1}));
 }
 
 TEST_F(SeriesTest, MonthlySeriesHasOnePointPerEntryLabelledByDay) {
     bankBook();
-    addEntry(1, "2024/05/05", 1, 1, 5000);
-    addEntry(2, "2024/05/05", 1, 2, 1200);
-    addEntry(3, "2024/05/20", 1, 2, 300);
-    addEntry(4, "2024/05/05", 1, 2, 800);
-    addEntry(5, "2024/06/05", 1, 2, 800);
+    addBankEntry(1, "2024/05/05", 1, 1, 5000);
+    addBankEntry(2, "2024/05/05", 1, 2, 1200);
+    addBankEntry(3, "2024/05/20", 1, 2, 300);
+    addBankEntry(4, "2024/05/05", 1, 2, 800);
+    addBankEntry(5, "2024/06/05", 1, 2, 800);
     const SeriesData balance = ledger::readSeries(app::Program::Bank, 1, 0, Period{0, 2024, 5});
     EXPECT_EQ(labels(balance), (QStringList{"/05", "/05", "/05", "/20"}));
-    EXPECT_EQ(Values(balance), (QList<qint64>{5000, 3800, 3000, 2700}));
+    EXPECT_EQ(seriesValues(balance), (QList<qint64>{5000, 3800, 3000, 2700}));
     const SeriesData item = ledger::readSeries(app::Program::Bank, 1, 2, Period{0, 2024, 5});
-    EXPECT_EQ(Values(item), (QList<qint64>{1200, 800, 300}));
+    EXPECT_EQ(seriesValues(item), (QList<qint64>{1200, 800, 300}));
     EXPECT_TRUE(ledger::readSeries(app::Program::Bank, 2, 0, Period{0, 2024, 5}).isEmpty());
     EXPECT_TRUE(ledger::readSeries(app::Program::Bank, 1, 0, Period{1, 2020, 5}).isEmpty());
 }
@@ -78,9 +70,9 @@ TEST_F(SeriesTest, HouseholdBalanceSkipsEntriesOfUnknownCategories) {
         "(1,1,'2024/05/01',1,10000,0),(2,2,'2024/05/02',9,999,0),(3,2,'2024/05/03',2,400,0),(4,2,'2024/05/"
         "04',2,NULL,0)");
     const SeriesData d = ledger::readSeries(app::Program::Purse, 0, 0, Period{0, 2024, 5});
-    EXPECT_EQ(Values(d), (QList<qint64>{10000, 10000, 9600, 9600}));
+    EXPECT_EQ(seriesValues(d), (QList<qint64>{10000, 10000, 9600, 9600}));
     const SeriesData food = ledger::readSeries(app::Program::Purse, 0, 2, Period{0, 2024, 5});
-    EXPECT_EQ(Values(food), (QList<qint64>{400, -1})) << "an amount that is not a number is no point";
+    EXPECT_EQ(seriesValues(food), (QList<qint64>{400, -1})) << "an amount that is not a number is no point";
 }
 
 }  // namespace

@@ -14,23 +14,20 @@ class TotalsTest : public AppTest {
         sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
         sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1),(3,'雑費',1),(7,'謎',5)");
     }
-    void addEntry(int cd, const QString& date, int bank, const QVariant& item, const QVariant& amount) {
-        sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)", {cd, date, bank, item, amount});
-    }
 };
 
 TEST_F(TotalsTest, OneBanksMonthByItemWithCountsAveragesAndGrandTotal) {
     bankBook();
-    addEntry(1, "2024/05/01", 1, 2, 1000);
-    addEntry(2, "2024/05/10", 1, 2, 1000);
-    addEntry(3, "2024/05/31", 1, 2, 1000);
-    addEntry(4, "2024/05/25", 1, 1, 5000);
+    addBankEntry(1, "2024/05/01", 1, 2, 1000);
+    addBankEntry(2, "2024/05/10", 1, 2, 1000);
+    addBankEntry(3, "2024/05/31", 1, 2, 1000);
+    addBankEntry(4, "2024/05/25", 1, 1, 5000);
     // Not this bank, not this month, no item, an item the master lacks: none of them counts.
-    addEntry(5, "2024/05/02", 2, 2, 700);
-    addEntry(6, "2024/06/01", 1, 2, 900);
-    addEntry(7, "2024/04/30", 1, 2, 900);
-    addEntry(8, "2024/05/03", 1, QVariant(), 800);
-    addEntry(9, "2024/05/04", 1, 99, 800);
+    addBankEntry(5, "2024/05/02", 2, 2, 700);
+    addBankEntry(6, "2024/06/01", 1, 2, 900);
+    addBankEntry(7, "2024/04/30", 1, 2, 900);
+    addBankEntry(8, "2024/05/03", 1, QVariant(), 800);
+    addBankEntry(9, "2024/05/04", 1, 99, 800);
 
     const ledger::TotalsTable t = ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5});
     ASSERT_EQ(t.lines.size(), 2);
@@ -73,11 +70,11 @@ TEST_F(TotalsTest, ZeroSumsAreLeftOutAndAveragesTruncateTowardZero) {
 
 TEST_F(TotalsTest, AmountsThatAreNotNumbersCountButAddNothingAndSumsPassThirtyTwoBits) {
     bankBook();
-    addEntry(1, "2024/05/01", 1, 1, 2000000000);
-    addEntry(2, "2024/05/02", 1, 1, 2000000000);
-    addEntry(3, "2024/05/03", 1, 1, QStringLiteral("abc"));
-    addEntry(4, "2024/05/04", 1, 1, QVariant());
-    addEntry(5, "2024/05/05", 1, 3, 10.4);
+    addBankEntry(1, "2024/05/01", 1, 1, 2000000000);
+    addBankEntry(2, "2024/05/02", 1, 1, 2000000000);
+    addBankEntry(3, "2024/05/03", 1, 1, QStringLiteral("abc"));
+    addBankEntry(4, "2024/05/04", 1, 1, QVariant());
+    addBankEntry(5, "2024/05/05", 1, 3, 10.4);
     const auto t = ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5});
     ASSERT_EQ(t.lines.size(), 2);
     EXPECT_EQ(t.lines[0].count, 4);
@@ -105,10 +102,10 @@ TEST_F(TotalsTest, HouseholdBookTotalsAllPagesByCategory) {
 
 TEST_F(TotalsTest, AMonthIsItsZeroPaddedDates) {
     bankBook();
-    addEntry(1, "2001/02/05", 1, 1, 1);
-    addEntry(2, "2001/02/28", 1, 1, 10);
-    addEntry(3, "2001/2/5", 1, 1, 100);
-    addEntry(4, "2001/03/01", 1, 1, 1000);
+    addBankEntry(1, "2001/02/05", 1, 1, 1);
+    addBankEntry(2, "2001/02/28", 1, 1, 10);
+    addBankEntry(3, "2001/2/5", 1, 1, 100);
+    addBankEntry(4, "2001/03/01", 1, 1, 1000);
     EXPECT_EQ(ledger::periodTotals(app::Program::Bank, 1, Period{0, 2001, 2}).grandTotal, 11);
 }
 

@@ -41,28 +41,17 @@ class BankJournalTest : public AppTest {
         return found;
     }
     ui::FlexGrid* grid() { return child<ui::FlexGrid>("grd_S01"); }
-    void typeEnter(QWidget* field, const QString& text) {
-        typeText(field, text);
-        press(field, Qt::Key_Return);
-    }
     // Fills the entry area as a user does, Enter after each field, and presses 入力 with Enter.
     void fill(const QString& day, const QString& bank, const QString& item, const QString& amount,
               const QString& note = {}) {
-        typeEnter(child("txt_day"), day);
-        typeEnter(child("txt_b_cd"), bank);
-        typeEnter(child("txt_k_cd"), item);
-        typeEnter(child("txt_kingaku"), amount);
-        typeEnter(child("txt_biko"), note);
+        typeFields(
+            w, {{"txt_day", day}, {"txt_b_cd", bank}, {"txt_k_cd", item}, {"txt_kingaku", amount}, {"txt_biko", note}});
     }
     void write(const QString& day, const QString& bank, const QString& item, const QString& amount,
                const QString& note = {}) {
         fill(day, bank, item, amount, note);
         ASSERT_EQ(QApplication::focusWidget(), child<QPushButton>("cmd_input"));
         press(child<QPushButton>("cmd_input"), Qt::Key_Return);
-    }
-    void row(qint64 cd, const QString& date, qint64 bank, qint64 item, qint64 amount) {
-        sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, NULL)",
-            {cd, date, bank, item, amount});
     }
     qint64 zan(qint64 bank) { return value("SELECT ZAN FROM T01 WHERE CD = ?", {bank}).toLongLong(); }
     qint64 count() { return value("SELECT COUNT(*) FROM S01").toLongLong(); }
@@ -170,7 +159,7 @@ TEST_F(BankJournalTest, BadValuesAreRefusedWithAMessageAndNothingIsWritten) {
 }
 
 TEST_F(BankJournalTest, RecordNumbersRunPastTheMasterCodeLimit) {
-    row(40000, "2024/05/01", 1, 1, 100);
+    addBankEntry(40000, "2024/05/01", 1, 1, 100);
     openTarget();
     EXPECT_EQ(child<QLineEdit>("txt_rec_no")->text(), QStringLiteral("40001"));
     fill("5", "1", "1", "1000");
@@ -180,12 +169,12 @@ TEST_F(BankJournalTest, RecordNumbersRunPastTheMasterCodeLimit) {
 }
 
 TEST_F(BankJournalTest, DeletesByRangeAndByTheGridRecomputeEachOwner) {
-    row(1, "2024/05/01", 1, 1, 100);
-    row(2, "2024/05/02", 3, 1, 100);
-    row(3, "2024/05/03", 1, 1, 1000);
-    row(4, "2024/05/04", 2, 2, 300);
-    row(5, "2024/05/05", 2, 1, 2000);
-    row(6, "2024/05/06", 2, 1, 7);
+    addBankEntry(1, "2024/05/01", 1, 1, 100);
+    addBankEntry(2, "2024/05/02", 3, 1, 100);
+    addBankEntry(3, "2024/05/03", 1, 1, 1000);
+    addBankEntry(4, "2024/05/04", 2, 2, 300);
+    addBankEntry(5, "2024/05/05", 2, 1, 2000);
+    addBankEntry(6, "2024/05/06", 2, 1, 7);
     openTarget();
     key(2);
     auto* frame = child<QGroupBox>("frm_select_cd2");
@@ -216,9 +205,9 @@ TEST_F(BankJournalTest, DeletesByRangeAndByTheGridRecomputeEachOwner) {
 
 TEST_F(BankJournalTest, MovesGoByRecordNumberAndStopAtAMissingOne) {
     openTarget();
-    row(2, "2024/04/30", 1, 1, 100);
-    row(3, "2024/05/01", 2, 2, 300);
-    row(5, "2024/05/02", 1, 2, 50);
+    addBankEntry(2, "2024/04/30", 1, 1, 100);
+    addBankEntry(3, "2024/05/01", 2, 2, 300);
+    addBankEntry(5, "2024/05/02", 1, 2, 50);
     key(6);
     EXPECT_EQ(child("txt_rec_no")->text(), QStringLiteral("2"));
     EXPECT_EQ(child<ui::MonthBox>("txt_date")->month(), QStringLiteral("2024/04"));
@@ -242,8 +231,8 @@ TEST_F(BankJournalTest, MovesGoByRecordNumberAndStopAtAMissingOne) {
 }
 
 TEST_F(BankJournalTest, ARowWithAMissingItemIsListedAsAnExpenseAndCountedSo) {
-    row(1, "2024/05/01", 1, 1, 1000);
-    row(2, "2024/05/02", 1, 99, 300);
+    addBankEntry(1, "2024/05/01", 1, 1, 1000);
+    addBankEntry(2, "2024/05/02", 1, 99, 300);
     openTarget();
     typeEnter(child("txt_b_cd"), "1");
     ASSERT_EQ(grid()->rows(), 3);
@@ -258,7 +247,7 @@ TEST_F(BankJournalTest, ARowWithAMissingItemIsListedAsAnExpenseAndCountedSo) {
 }
 
 TEST_F(BankJournalTest, TheMonthBoxIsNormalisedAndListsItsMonth) {
-    row(1, "2001/03/04", 1, 1, 100);
+    addBankEntry(1, "2001/03/04", 1, 1, 100);
     openTarget();
     auto* month = child<ui::MonthBox>("txt_date");
     typeText(child("txt_b_cd"), "1");

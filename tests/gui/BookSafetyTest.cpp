@@ -22,7 +22,7 @@
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
 #include "purse/PurseJournal.h"
-#include "purse/PurseMenu.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/MenuForm.h"
@@ -37,22 +37,12 @@ class BookSafetyTest : public AppTest {
         sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1),(3,'臨時収入',0)");
         session().reopenMasters();
     }
-    purse::form_S0101* journal() {
-        auto* w = new purse::form_S0101(session());
-        EXPECT_TRUE(showActive(w));
-        return w;
-    }
+    purse::form_S0101* journal() { return shown(new purse::form_S0101(session())); }
     QLineEdit* box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
-    void enter(QWidget* w, const char* name, const QString& text) {
-        typeText(box(w, name), text);
-        press(box(w, name), Qt::Key_Return);
-    }
+    void enter(QWidget* w, const char* name, const QString& text) { typeEnter(box(w, name), text); }
     void write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
-        enter(w, "txt_day", day);
-        enter(w, "txt_k_cd", code);
-        enter(w, "txt_kingaku", amount);
-        enter(w, "txt_biko", note);
-        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmd_input")), Qt::LeftButton);
+        typeFields(w, {{"txt_day", day}, {"txt_k_cd", code}, {"txt_kingaku", amount}, {"txt_biko", note}});
+        QTest::mouseClick(child<QPushButton>(w, "cmd_input"), Qt::LeftButton);
     }
     qint64 count() { return value("SELECT count(*) FROM S01").toLongLong(); }
     // A program started from the build, on this test's book.

@@ -17,8 +17,7 @@
 #include <QTest>
 
 #include "bank/BankJournal.h"
-#include "bank/BankMasters.h"
-#include "bank/BankTotals.h"
+#include "bank/BankWindows.h"
 #include "core/ledger/Undo.h"
 #include "purse/PurseJournal.h"
 #include "support/TestEnv.h"
@@ -29,13 +28,6 @@
 #include "ui/SearchWindow.h"
 
 namespace {
-
-template <class T = QLineEdit>
-T* child(QObject* w, const char* name) {
-    T* c = w->findChild<T*>(QLatin1String(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
 
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
@@ -147,7 +139,7 @@ TEST_F(DataInOutTest, CtrlEInALineEditWritesTheMonthAsUtf8WithBom) {
     EXPECT_EQ(utf8Lines(bytes),
               (QStringList{"番号,日付,科目ｺｰﾄﾞ,科目名,収入,支出,備考", "1,2024/05/05,1,給与,1234567,,\"給料, 5月\"",
                            "2,2024/05/06,2,食費,,300,"}));
-    EXPECT_EQ(child(w, "txt_biko")->text(), QStringLiteral("memo"));
+    EXPECT_EQ(child<QLineEdit>(w, "txt_biko")->text(), QStringLiteral("memo"));
     EXPECT_TRUE(messages().takeTexts().isEmpty());
     const QStringList notes = messages().takeStatuses();
     ASSERT_EQ(notes.size(), 1);
@@ -318,7 +310,7 @@ TEST_F(DataInOutTest, BankSearchShowsTheFoundRowsMonthInTheJournal) {
     EXPECT_EQ(search->grid()->text(3, 1), QStringLiteral("-480"));
 
     press(search->grid(), Qt::Key_Return);
-    EXPECT_EQ(child(w, "txt_b_cd")->text(), QStringLiteral("2"));
+    EXPECT_EQ(child<QLineEdit>(w, "txt_b_cd")->text(), QStringLiteral("2"));
     EXPECT_EQ(child<ui::MonthBox>(w, "txt_date")->month(), QStringLiteral("2024/03"));
     auto* grid = child<ui::FlexGrid>(w, "grd_S01");
     EXPECT_EQ(grid->rows(), 4);

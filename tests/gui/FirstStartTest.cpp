@@ -15,10 +15,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "bank/BankMenu.h"
+#include "bank/BankWindows.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
-#include "purse/PurseMenu.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/AppMain.h"
 #include "ui/Msg.h"

@@ -11,19 +11,13 @@
 #include <QScatterSeries>
 #include <QTest>
 
-#include "bank/BankTotals.h"
+#include "bank/BankWindows.h"
 #include "core/db/Recordset.h"
-#include "purse/PurseTotals.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Msg.h"
 
 namespace {
-
-QList<qint64> Values(const ledger::SeriesData& d) {  // -1 stands for no value
-    QList<qint64> v;
-    for (const auto& p : d) v << p.value.value_or(-1);
-    return v;
-}
 
 class GraphWindowTest : public AppTest {
   protected:
@@ -31,27 +25,18 @@ class GraphWindowTest : public AppTest {
         start(app::Program::Bank);
         sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
         sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
-        addEntry(1, "2024/01/25", 1, 1, 5000);
-        addEntry(2, "2024/03/10", 1, 2, 2000);
-        addEntry(3, "2024/03/11", 1, 2, 500);
-        addEntry(4, "2023/07/11", 1, 2, 800);
+        addBankEntry(1, "2024/01/25", 1, 1, 5000);
+        addBankEntry(2, "2024/03/10", 1, 2, 2000);
+        addBankEntry(3, "2024/03/11", 1, 2, 500);
+        addBankEntry(4, "2023/07/11", 1, 2, 800);
         session().reopenMasters();
-    }
-    void addEntry(int cd, const char* date, int bank, int item, int amount) {
-        sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)",
-            {cd, QString::fromLatin1(date), bank, item, amount});
-    }
-    template <class Form>
-    Form* openTarget(Form* w) {
-        EXPECT_TRUE(showActive(w));
-        return w;
     }
 };
 
 TEST_F(GraphWindowTest, YearlyBalanceOfTheFirstBankIsDrawnWithoutBridgingEmptyMonths) {
     bankBook();
     session().periodMode = 1;
-    auto* w = openTarget(new bank::form_Graph(session()));
+    auto* w = shown(new bank::form_Graph(session()));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別年グラフ"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd"))->text(), QStringLiteral("1"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_k_cd"))->text(), QStringLiteral("0"));
@@ -60,7 +45,7 @@ TEST_F(GraphWindowTest, YearlyBalanceOfTheFirstBankIsDrawnWithoutBridgingEmptyMo
     QChartView* view = w->chart();
     EXPECT_EQ(view->objectName(), QStringLiteral("grp_S0101"));
     ASSERT_TRUE(view->isVisible());
-    EXPECT_EQ(Values(w->series()).mid(0, 4), (QList<qint64>{5000, -1, 2500, -1}));
+    EXPECT_EQ(seriesValues(w->series()).mid(0, 4), (QList<qint64>{5000, -1, 2500, -1}));
 
     // Every drawn line joins neighbouring months that both have a value; twelve labels below.
     int linePoints = 0;
@@ -88,7 +73,7 @@ TEST_F(GraphWindowTest, YearlyBalanceOfTheFirstBankIsDrawnWithoutBridgingEmptyMo
 TEST_F(GraphWindowTest, TheHighestPointHasRoomAboveItAndAPointTellsItsPeriodAndValue) {
     bankBook();
     session().periodMode = 1;
-    auto* w = openTarget(new bank::form_Graph(session()));
+    auto* w = shown(new bank::form_Graph(session()));
     QChart* chart = w->chart()->chart();
     auto* y = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
     ASSERT_NE(y, nullptr);
@@ -106,15 +91,15 @@ TEST_F(GraphWindowTest, TheHighestPointHasRoomAboveItAndAPointTellsItsPeriodAndV
 TEST_F(GraphWindowTest, PeriodWithoutEntriesHidesTheChartAndACodeTheListLacksChangesNothing) {
     bankBook();
     session().periodMode = 1;
-    auto* w = openTarget(new bank::form_Graph(session()));
+    auto* w = shown(new bank::form_Graph(session()));
     auto* item = w->findChild<QLineEdit*>(QStringLiteral("txt_k_cd"));
     typeText(item, QStringLiteral("2"));
     press(item, Qt::Key_Return);
     EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("cmb_k_nm"))->currentText(), QStringLiteral("2 食費"));
-    EXPECT_EQ(Values(w->series()).mid(0, 3), (QList<qint64>{-1, -1, 2500}));
+    EXPECT_EQ(seriesValues(w->series()).mid(0, 3), (QList<qint64>{-1, -1, 2500}));
     typeText(item, QStringLiteral("9"));
     press(item, Qt::Key_Return);
-    EXPECT_EQ(Values(w->series()).mid(0, 3), (QList<qint64>{-1, -1, 2500}));
+    EXPECT_EQ(seriesValues(w->series()).mid(0, 3), (QList<qint64>{-1, -1, 2500}));
     EXPECT_TRUE(w->chart()->isVisible());
     typeText(item, QStringLiteral("2"));
     press(item, Qt::Key_Return);
@@ -125,7 +110,7 @@ TEST_F(GraphWindowTest, PeriodWithoutEntriesHidesTheChartAndACodeTheListLacksCha
     QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);
     QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);  // 2023
     ASSERT_TRUE(w->chart()->isVisible());
-    EXPECT_EQ(Values(w->series()).value(6), 800);
+    EXPECT_EQ(seriesValues(w->series()).value(6), 800);
 }
 
 TEST_F(GraphWindowTest, PurseMonthHasOnePointPerEntryLabelledByDay) {
@@ -135,13 +120,13 @@ TEST_F(GraphWindowTest, PurseMonthHasOnePointPerEntryLabelledByDay) {
         "(1,1,'2024/05/05',1,10000,0),(2,1,'2024/05/05',2,300,0),(3,1,'2024/05/05',2,500,0),(4,2,'2024/05/"
         "20',2,200,0)");
     session().reopenMasters();
-    auto* w = openTarget(new purse::form_Graph(session()));
+    auto* w = shown(new purse::form_Graph(session()));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別月グラフ"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd")), nullptr);
     QStringList labels;
     for (const auto& p : w->series()) labels << p.label;
     EXPECT_EQ(labels, (QStringList{"/05", "/05", "/05", "/20"}));
-    EXPECT_EQ(Values(w->series()), (QList<qint64>{10000, 9700, 9200, 9000}));
+    EXPECT_EQ(seriesValues(w->series()), (QList<qint64>{10000, 9700, 9200, 9000}));
     // The axis shows each entry's own label, also where several share a day.
     auto* x = qobject_cast<QCategoryAxis*>(w->chart()->chart()->axes(Qt::Horizontal).value(0));
     ASSERT_NE(x, nullptr);

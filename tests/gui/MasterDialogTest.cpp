@@ -9,20 +9,13 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "bank/BankMasters.h"
-#include "purse/PurseMasters.h"
+#include "bank/BankWindows.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/Msg.h"
 
 namespace {
-
-template <class T = QWidget>
-T* child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(QLatin1String(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
 
 class MasterDialogTest : public AppTest {
   protected:
@@ -38,10 +31,7 @@ class MasterDialogTest : public AppTest {
     }
     QLineEdit* cd(QWidget* d) { return child<QLineEdit>(d, "txt_cd"); }
     QLineEdit* nm(QWidget* d) { return child<QLineEdit>(d, "txt_nm"); }
-    void go(QWidget* d, const QString& code) {
-        typeText(cd(d), code);
-        press(cd(d), Qt::Key_Return);
-    }
+    void go(QWidget* d, const QString& code) { typeEnter(cd(d), code); }
     QString gridRow(int r) {
         ui::FlexGrid* g = m_list->grid();
         return g->text(0, r) + "|" + g->text(1, r) + "|" + g->text(2, r);

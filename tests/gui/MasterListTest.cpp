@@ -9,23 +9,15 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "bank/BankMasters.h"
-#include "bank/BankMenu.h"
+#include "bank/BankWindows.h"
 #include "core/db/Recordset.h"
-#include "purse/PurseMasters.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/MenuForm.h"
 #include "ui/Msg.h"
 
 namespace {
-
-template <class T = QWidget>
-T* child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(QLatin1String(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
 
 QStringList gridRows(ui::FlexGrid* g) {
     QStringList out;
@@ -37,9 +29,7 @@ class MasterListTest : public AppTest {
   protected:
     template <class W>
     W* openShown() {
-        auto* w = new W(session());
-        EXPECT_TRUE(showActive(w));
-        return w;
+        return shown(new W(session()));
     }
     void banks(std::initializer_list<int> codes) {
         for (int c : codes) sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,?)", {c, QString("銀行%1").arg(c), c * 100});
@@ -48,10 +38,8 @@ class MasterListTest : public AppTest {
     // Types the codes into the delete frame as the user does: F2, code, Enter, code, Enter.
     void deleteByKeys(ui::MasterList* list, const QString& from, const QString& to) {
         press(list->grid(), Qt::Key_F2);
-        typeText(child<QLineEdit>(list, "txt_cd2_0"), from);
-        press(child<QLineEdit>(list, "txt_cd2_0"), Qt::Key_Return);
-        typeText(child<QLineEdit>(list, "txt_cd2_1"), to);
-        press(child<QLineEdit>(list, "txt_cd2_1"), Qt::Key_Return);
+        typeEnter(child(list, "txt_cd2_0"), from);
+        typeEnter(child(list, "txt_cd2_1"), to);
     }
 };
 

@@ -29,11 +29,7 @@ class PrintWiringTest : public AppTest {
         app::setPrintDir(QString());
         AppTest::TearDown();
     }
-    ui::FormBase* Show(ui::FormBase* w) {
-        window = w;
-        EXPECT_TRUE(showActive(w));
-        return w;
-    }
+    ui::FormBase* Show(ui::FormBase* w) { return window = shown(w); }
     // Presses the print frame's button with the side chosen.
     void printFromFrame(bool front) {
         window->findChild<QRadioButton*>(front ? QStringLiteral("Option1_0") : QStringLiteral("Option1_1"))
@@ -58,7 +54,7 @@ TEST_F(PrintWiringTest, BankListPrintsItsGridAndFlipsTheSide) {
     begin(app::Program::Bank);
     for (int i = 1; i <= 31; ++i)
         sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,0)", {i, QStringLiteral("銀行%1").arg(i)});
-    Show(bank::createBankList(session(), nullptr));
+    Show(new bank::form_T0101(session()));
     press(window, Qt::Key_F9);
     printFromFrame(true);
     EXPECT_EQ(printedPages(), 2);
@@ -102,7 +98,7 @@ TEST_F(PrintWiringTest, BankTotalsPrintAtOnceOnTheBackMargin) {
     }
     session().reopenMasters();
     session().periodMode = 0;
-    Show(bank::createTotals(session(), nullptr));
+    Show(new bank::form_S01T0101(session()));
     session().flg_Front = true;
     press(window, Qt::Key_F2);
     EXPECT_EQ(printedPages(), 2) << "twenty items, their empty rows and the total: 41 rows";
@@ -115,7 +111,7 @@ TEST_F(PrintWiringTest, HouseholdTotalsAskForTheSideFirst) {
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/10',1,100,-100,'')");
     session().reopenMasters();
     session().periodMode = 1;
-    Show(purse::createTotals(session(), nullptr));
+    Show(new purse::form_S01T0101(session()));
     press(window, Qt::Key_F2);
     EXPECT_TRUE(window->findChild<QWidget*>(QStringLiteral("frm_select_omote"))->isVisible());
     printFromFrame(false);

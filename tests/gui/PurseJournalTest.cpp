@@ -25,28 +25,12 @@ class PurseJournalTest : public AppTest {
         session().reopenMasters();
     }
 
-    purse::form_S0101* openTarget() {
-        auto* w = new purse::form_S0101(session());
-        EXPECT_TRUE(showActive(w));
-        return w;
-    }
-    template <class T = QLineEdit>
-    T* child(QWidget* w, const char* name) {
-        T* c = w->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
+    purse::form_S0101* openTarget() { return shown(new purse::form_S0101(session())); }
     ui::FlexGrid* grid(QWidget* w) { return child<ui::FlexGrid>(w, "grd_S01"); }
-    void enter(QWidget* w, const char* name, const QString& text) {
-        typeText(child(w, name), text);
-        press(child(w, name), Qt::Key_Return);
-    }
+    void enter(QWidget* w, const char* name, const QString& text) { typeEnter(child(w, name), text); }
     // Day, category code, amount and note typed with Enter after each, then 入力 pressed.
     void write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
-        enter(w, "txt_day", day);
-        enter(w, "txt_k_cd", code);
-        enter(w, "txt_kingaku", amount);
-        enter(w, "txt_biko", note);
+        typeFields(w, {{"txt_day", day}, {"txt_k_cd", code}, {"txt_kingaku", amount}, {"txt_biko", note}});
         auto* input = child<QPushButton>(w, "cmd_input");
         ASSERT_EQ(QApplication::focusWidget(), input);
         QTest::mouseClick(input, Qt::LeftButton);
@@ -64,7 +48,7 @@ class PurseJournalTest : public AppTest {
 TEST_F(PurseJournalTest, AnEmptyBookOpensOnPageOneWithItsEmptyRow) {
     auto* w = openTarget();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("家計簿入力"));
-    EXPECT_EQ(child(w, "txt_page")->text(), "1");
+    EXPECT_EQ(child<QLineEdit>(w, "txt_page")->text(), "1");
     EXPECT_EQ(grid(w)->rows(), 2);  // the empty row of an empty page
 }
 
@@ -81,7 +65,7 @@ TEST_F(PurseJournalTest, BalancesRunThroughAPage) {
     const QStringList row2 = {g->text(0, 2), g->text(1, 2), g->text(2, 2), g->text(3, 2),
                               g->text(4, 2), g->text(5, 2), g->text(6, 2)};
     EXPECT_EQ(row2, (QStringList{"2", "04", "2", "食費", "", "300", "700"}));
-    EXPECT_EQ(child(w, "txt_rec_no")->text(), "3");
+    EXPECT_EQ(child<QLineEdit>(w, "txt_rec_no")->text(), "3");
 }
 
 TEST_F(PurseJournalTest, ANewMonthBeginsAPageThatCarriesTheBalance) {
@@ -91,11 +75,11 @@ TEST_F(PurseJournalTest, ANewMonthBeginsAPageThatCarriesTheBalance) {
     delete w;
     // The same month keeps the page.
     w = openTarget();
-    EXPECT_EQ(child(w, "txt_page")->text(), "1");
+    EXPECT_EQ(child<QLineEdit>(w, "txt_page")->text(), "1");
     delete w;
     setNow(QDateTime(QDate(2024, 6, 2), QTime(8, 0)));
     w = openTarget();
-    EXPECT_EQ(child(w, "txt_page")->text(), "2");
+    EXPECT_EQ(child<QLineEdit>(w, "txt_page")->text(), "2");
     EXPECT_EQ(settings::getSetting("lastMonth", ""), "6");
     write(w, "2", "2", "200");
     EXPECT_EQ(zan(3), 500);
@@ -111,7 +95,7 @@ TEST_F(PurseJournalTest, PageKeysStopAtPageOneAndGoOnPastTheLast) {
     EXPECT_EQ(w->page(), 2);
     key(w, Qt::Key_F4);
     EXPECT_EQ(w->page(), 1);
-    EXPECT_EQ(child(w, "txt_date")->text(), "2024/05");  // the month of the page's first row
+    EXPECT_EQ(child<QLineEdit>(w, "txt_date")->text(), "2024/05");  // the month of the page's first row
     key(w, Qt::Key_F4);
     EXPECT_EQ(w->page(), 1);
     key(w, Qt::Key_F7);
@@ -127,7 +111,7 @@ TEST_F(PurseJournalTest, AnUpdatedAmountMovesTheLaterBalancesAtOnce) {
     write(w, "2", "2", "300");
     clickRow(w, 1, true);
     EXPECT_EQ(child<QPushButton>(w, "cmd_input")->text(), QStringLiteral("更新"));
-    EXPECT_EQ(child(w, "txt_kingaku")->text(), "1000");
+    EXPECT_EQ(child<QLineEdit>(w, "txt_kingaku")->text(), "1000");
     enter(w, "txt_k_cd", "1");
     enter(w, "txt_kingaku", "2000");
     QTest::mouseClick(child<QPushButton>(w, "cmd_input"), Qt::LeftButton);
@@ -141,9 +125,9 @@ TEST_F(PurseJournalTest, AnUpdatedAmountMovesTheLaterBalancesAtOnce) {
     // A row of another month than the page's first row keeps its month when it is changed.
     QTest::mouseClick(child<QPushButton>(w, "Command4"), Qt::LeftButton);
     write(w, "1", "1", "10");
-    EXPECT_EQ(child(w, "txt_date")->text(), "2024/05");
+    EXPECT_EQ(child<QLineEdit>(w, "txt_date")->text(), "2024/05");
     clickRow(w, 3, true);
-    EXPECT_EQ(child(w, "txt_date")->text(), "2024/06");
+    EXPECT_EQ(child<QLineEdit>(w, "txt_date")->text(), "2024/06");
     enter(w, "txt_kingaku", "20");
     QTest::mouseClick(child<QPushButton>(w, "cmd_input"), Qt::LeftButton);
     EXPECT_EQ(value("SELECT K_DATE FROM S01 WHERE CD=3").toString(), "2024/06/01");
@@ -169,7 +153,7 @@ TEST_F(PurseJournalTest, ARowMovedFromAnEarlierPageLeavesEveryBalanceRight) {
         "(2,2,'2024/04/05',2,100,900,''),(3,3,'2024/05/10',2,10,890,'')");
     settings::saveSetting(QStringLiteral("lastMonth"), QStringLiteral("5"));
     auto* w = openTarget();
-    ASSERT_EQ(child(w, "txt_page")->text(), "3");
+    ASSERT_EQ(child<QLineEdit>(w, "txt_page")->text(), "3");
     typeText(child(w, "txt_rec_no"), "1");
     write(w, "1", "1", "1000");
     EXPECT_EQ(zan(2), -100) << "page 1 is empty now: page 2 starts from the nothing before it";
@@ -207,11 +191,11 @@ TEST_F(PurseJournalTest, BadInputIsRefusedWithNothingWritten) {
                  {"txt_day", "32"},   {"txt_k_cd", "0"},       {"txt_k_cd", "9"},
                  {"txt_kingaku", ""}, {"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}};
     for (const Case& c : cases) {
-        child(w, "txt_day")->setText("05");
-        child(w, "txt_k_cd")->setText("1");
-        child(w, "txt_kingaku")->setText("100");
-        child(w, "txt_rec_no")->setText("1");
-        child(w, c.field)->setText(c.text);
+        child<QLineEdit>(w, "txt_day")->setText("05");
+        child<QLineEdit>(w, "txt_k_cd")->setText("1");
+        child<QLineEdit>(w, "txt_kingaku")->setText("100");
+        child<QLineEdit>(w, "txt_rec_no")->setText("1");
+        child<QLineEdit>(w, c.field)->setText(c.text);
         w->input();
         EXPECT_EQ(messages().takeTexts().size(), 1) << c.field << " " << c.text.toStdString();
         EXPECT_EQ(QApplication::focusWidget(), child(w, c.field)) << c.field;
@@ -221,7 +205,7 @@ TEST_F(PurseJournalTest, BadInputIsRefusedWithNothingWritten) {
     enter(w, "txt_day", "0");
     EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_day"));
     enter(w, "txt_day", "7");
-    EXPECT_EQ(child(w, "txt_day")->text(), "07");
+    EXPECT_EQ(child<QLineEdit>(w, "txt_day")->text(), "07");
     EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_k_cd"));
     press(child(w, "txt_k_cd"), Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_day"));

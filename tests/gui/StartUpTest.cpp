@@ -8,13 +8,13 @@
 #include <QSettings>
 #include <QTest>
 
-#include "bank/BankMenu.h"
+#include "bank/BankWindows.h"
 #include "core/Password.h"
 #include "core/db/Backup.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
-#include "purse/PurseMenu.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/HelpWindow.h"
 #include "ui/Msg.h"

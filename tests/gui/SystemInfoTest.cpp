@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "bank/BankMenu.h"
+#include "bank/BankWindows.h"
 #include "core/Password.h"
-#include "purse/PurseMenu.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Msg.h"
 #include "ui/SystemInfoForm.h"

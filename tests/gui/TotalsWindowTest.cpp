@@ -9,10 +9,10 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "bank/BankTotals.h"
+#include "bank/BankWindows.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
-#include "purse/PurseTotals.h"
+#include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/Msg.h"
@@ -37,14 +37,14 @@ class TotalsWindowTest : public AppTest {
         start(app::Program::Bank);
         sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',12345),(2,'支店',0)");
         sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1),(3,'雑費',1)");
-        addEntry(1, "2024/05/01", 1, 2, 1000);
-        addEntry(2, "2024/05/02", 1, 2, 1000);
-        addEntry(3, "2024/05/03", 1, 2, 1000);
-        addEntry(4, "2024/05/25", 1, 1, 5000);
-        addEntry(5, "2024/05/26", 1, 3, 500);
-        addEntry(6, "2024/05/27", 1, 3, -500);  // an item whose entries sum to 0
-        addEntry(7, "2024/05/10", 2, 2, 700);
-        addEntry(8, "2024/01/10", 1, 2, 400);
+        addBankEntry(1, "2024/05/01", 1, 2, 1000);
+        addBankEntry(2, "2024/05/02", 1, 2, 1000);
+        addBankEntry(3, "2024/05/03", 1, 2, 1000);
+        addBankEntry(4, "2024/05/25", 1, 1, 5000);
+        addBankEntry(5, "2024/05/26", 1, 3, 500);
+        addBankEntry(6, "2024/05/27", 1, 3, -500);  // an item whose entries sum to 0
+        addBankEntry(7, "2024/05/10", 2, 2, 700);
+        addBankEntry(8, "2024/01/10", 1, 2, 400);
         session().reopenMasters();
     }
     void purseBook() {
@@ -55,21 +55,6 @@ class TotalsWindowTest : public AppTest {
             "(4,1,'2024/02/01',2,1000,0)");
         session().reopenMasters();
     }
-    void addEntry(int cd, const char* date, int bank, int item, int amount) {
-        sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU) VALUES (?,?,?,?,?)",
-            {cd, QString::fromLatin1(date), bank, item, amount});
-    }
-    template <class Form>
-    Form* openTarget(Form* w) {
-        EXPECT_TRUE(showActive(w));
-        return w;
-    }
-    template <class T>
-    T* Find(QWidget* w, const char* name) {
-        T* c = w->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
     static QStringList row(ui::FlexGrid* g, int row) {
         QStringList cells;
         for (int c = 0; c < g->gridModel()->columnCount(); ++c) cells << g->text(c, row);
@@ -79,13 +64,13 @@ class TotalsWindowTest : public AppTest {
 
 TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
     bankBook();
-    auto* w = openTarget(new bank::form_S01T0101(session()));
+    auto* w = shown(new bank::form_S01T0101(session()));
     ui::FlexGrid* g = w->grid();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計"));
     EXPECT_EQ(row(g, 0), (QStringList{"項目ｺｰﾄﾞ", "項目名", "項目分類", "件数", "", "金額", "平均"}));
-    EXPECT_EQ(Find<QLineEdit>(w, "txt_b_cd")->text(), QStringLiteral("1"));
-    EXPECT_EQ(Find<QComboBox>(w, "cmb_b_nm")->currentText(), QStringLiteral("1 本店"));
-    EXPECT_EQ(Find<QLabel>(w, "lbl_zan")->text(), QStringLiteral("12345"));
+    EXPECT_EQ(child<QLineEdit>(w, "txt_b_cd")->text(), QStringLiteral("1"));
+    EXPECT_EQ(child<QComboBox>(w, "cmb_b_nm")->currentText(), QStringLiteral("1 本店"));
+    EXPECT_EQ(child<QLabel>(w, "lbl_zan")->text(), QStringLiteral("12345"));
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2024"));
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("05"));
     ASSERT_EQ(g->rows(), 6);
@@ -96,7 +81,7 @@ TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
     EXPECT_EQ(row(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
     EXPECT_TRUE(g->gridModel()->data(g->gridModel()->index(4, 4), Qt::TextAlignmentRole).value<Qt::Alignment>() &
                 Qt::AlignRight);
-    EXPECT_TRUE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
+    EXPECT_TRUE(child<QFrame>(w, "frm_syukei_mode_0")->isVisible());
     w->tickClock();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計 - 2024/05/17 09:30"));
 }
@@ -104,29 +89,29 @@ TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
 TEST_F(TotalsWindowTest, BalanceShownIsTheStoredOneNotTheStartUpCopy) {
     bankBook();
     sql("UPDATE T01 SET ZAN=777 WHERE CD=1");  // a journal change since the masters were read
-    auto* w = openTarget(new bank::form_S01T0101(session()));
-    EXPECT_EQ(Find<QLabel>(w, "lbl_zan")->text(), QStringLiteral("777"));
+    auto* w = shown(new bank::form_S01T0101(session()));
+    EXPECT_EQ(child<QLabel>(w, "lbl_zan")->text(), QStringLiteral("777"));
 }
 
 TEST_F(TotalsWindowTest, MonthButtonsCycleWithinTheYearAndRecompute) {
     bankBook();
-    auto* w = openTarget(new bank::form_S01T0101(session()));
+    auto* w = shown(new bank::form_S01T0101(session()));
     w->monthBox()->setText(QStringLiteral("12"));
-    QTest::mouseClick(Find<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("01"));
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2024"));
     EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-400")) << "January of 2024";
-    QTest::mouseClick(Find<QPushButton>(w, "Command4"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "Command4"), Qt::LeftButton);
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("12"));
     EXPECT_EQ(w->grid()->rows(), 1) << "nothing booked in December";
-    QTest::mouseClick(Find<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2023"));
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("12"));
 }
 
 TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
     bankBook();
-    auto* w = openTarget(new bank::form_S01T0101(session()));
+    auto* w = shown(new bank::form_S01T0101(session()));
     QLineEdit* year = w->yearBox();
     QLineEdit* month = w->monthBox();
     messages().takeTexts();
@@ -149,22 +134,22 @@ TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
     EXPECT_TRUE(month->hasFocus());
     for (const char* bad : {"0", "13"}) {
         typeText(month, QString::fromLatin1(bad));
-        Find<QLineEdit>(w, "txt_b_cd")->setFocus();
+        child<QLineEdit>(w, "txt_b_cd")->setFocus();
         QTest::qWait(20);
         EXPECT_TRUE(month->hasFocus()) << bad;
     }
     typeText(month, QStringLiteral("1"));
     press(month, Qt::Key_Return);
     EXPECT_EQ(month->text(), QStringLiteral("01"));
-    EXPECT_TRUE(Find<QLineEdit>(w, "txt_b_cd")->hasFocus());
+    EXPECT_TRUE(child<QLineEdit>(w, "txt_b_cd")->hasFocus());
     EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-400"));
 }
 
 TEST_F(TotalsWindowTest, BankCodeOrListChoosesTheBank) {
     bankBook();
-    auto* w = openTarget(new bank::form_S01T0101(session()));
-    auto* code = Find<QLineEdit>(w, "txt_b_cd");
-    auto* list = Find<QComboBox>(w, "cmb_b_nm");
+    auto* w = shown(new bank::form_S01T0101(session()));
+    auto* code = child<QLineEdit>(w, "txt_b_cd");
+    auto* list = child<QComboBox>(w, "cmb_b_nm");
     typeText(code, QStringLiteral("2"));
     press(code, Qt::Key_Return);
     EXPECT_EQ(list->currentText(), QStringLiteral("2 支店"));
@@ -189,21 +174,21 @@ TEST_F(TotalsWindowTest, BankCodeOrListChoosesTheBank) {
 TEST_F(TotalsWindowTest, YearlyModeShowsOnlyTheYearFrameAndTotalsTheYear) {
     bankBook();
     session().periodMode = 1;
-    auto* w = openTarget(new bank::form_S01T0101(session()));
+    auto* w = shown(new bank::form_S01T0101(session()));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別年合計"));
-    EXPECT_FALSE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
-    EXPECT_TRUE(Find<QFrame>(w, "frm_syukei_mode_1")->isVisible());
+    EXPECT_FALSE(child<QFrame>(w, "frm_syukei_mode_0")->isVisible());
+    EXPECT_TRUE(child<QFrame>(w, "frm_syukei_mode_1")->isVisible());
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("05"));
     EXPECT_EQ(w->grid()->text(3, 3), QStringLiteral("4"));
     EXPECT_EQ(w->grid()->text(5, 3), QStringLiteral("-3400"));
-    QTest::mouseClick(Find<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2025"));
     EXPECT_EQ(w->grid()->rows(), 1);
 }
 
 TEST_F(TotalsWindowTest, BankPrintsAtOnceWithTheKeysDisabledAndStoresItsLayout) {
     bankBook();
-    auto* w = openTarget(new Printing<bank::form_S01T0101>(session()));
+    auto* w = shown(new Printing<bank::form_S01T0101>(session()));
     EXPECT_EQ(w->fKey(2)->text(), QStringLiteral("一覧印刷"));
     press(w->yearBox(), Qt::Key_F2);
     EXPECT_EQ(w->prints, 1);
@@ -220,7 +205,7 @@ TEST_F(TotalsWindowTest, BankPrintsAtOnceWithTheKeysDisabledAndStoresItsLayout) 
 
 TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight) {
     purseBook();
-    auto* w = openTarget(new purse::form_S01T0101(session()));
+    auto* w = shown(new purse::form_S01T0101(session()));
     ui::FlexGrid* g = w->grid();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別月合計"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd")), nullptr);
@@ -232,40 +217,40 @@ TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別合計 - 2024/05/17 09:30"));
     w->resize(900, 500);
     QApplication::processEvents();
-    EXPECT_EQ(Find<QFrame>(w, "frm_syukei_mode_0")->x(), 900 - 145 - 105);
-    EXPECT_EQ(Find<QFrame>(w, "frm_syukei_mode_1")->x(), 900 - 105);
+    EXPECT_EQ(child<QFrame>(w, "frm_syukei_mode_0")->x(), 900 - 145 - 105);
+    EXPECT_EQ(child<QFrame>(w, "frm_syukei_mode_1")->x(), 900 - 105);
 }
 
 TEST_F(TotalsWindowTest, PurseWindowFollowsTheOtherTotalsButton) {
     purseBook();
-    auto* w = openTarget(new purse::form_S01T0101(session()));
+    auto* w = shown(new purse::form_S01T0101(session()));
     session().periodMode = 1;  // as the menu sets it before handing the open window the button
     w->reopen();
     EXPECT_EQ(w->mode(), 1);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別年合計"));
-    EXPECT_FALSE(Find<QFrame>(w, "frm_syukei_mode_0")->isVisible());
+    EXPECT_FALSE(child<QFrame>(w, "frm_syukei_mode_0")->isVisible());
     EXPECT_EQ(w->grid()->text(4, 3), QStringLiteral("-1800")) << "the year, February included";
     // A graph opened meanwhile in the other mode does not change what the window computes.
     session().periodMode = 0;
-    QTest::mouseClick(Find<QPushButton>(w, "Command3"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
     EXPECT_EQ(w->grid()->text(4, 3), QStringLiteral("-1800"));
 }
 
 TEST_F(TotalsWindowTest, PurseAsksForThePrintSideFirst) {
     purseBook();
-    auto* w = openTarget(new Printing<purse::form_S01T0101>(session()));
-    auto* side = Find<QFrame>(w, "frm_select_omote");
+    auto* w = shown(new Printing<purse::form_S01T0101>(session()));
+    auto* side = child<QFrame>(w, "frm_select_omote");
     EXPECT_FALSE(side->isVisible());
     press(w->yearBox(), Qt::Key_F2);
     EXPECT_TRUE(side->isVisible());
     EXPECT_EQ(w->prints, 0);
-    QTest::mouseClick(Find<QPushButton>(side, "Command8"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(side, "Command8"), Qt::LeftButton);
     EXPECT_FALSE(side->isVisible());
     EXPECT_EQ(w->prints, 0);
     press(w->yearBox(), Qt::Key_F2);
-    Find<QRadioButton>(side, "Option1_1")->click();
-    QTest::mouseClick(Find<QPushButton>(side, "Command6"), Qt::LeftButton);
+    child<QRadioButton>(side, "Option1_1")->click();
+    QTest::mouseClick(child<QPushButton>(side, "Command6"), Qt::LeftButton);
     EXPECT_FALSE(side->isVisible());
     EXPECT_EQ(w->prints, 1);
     EXPECT_FALSE(w->barEnabledWhilePrinting);

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "bank/BankJournal.h"
-#include "bank/BankMasters.h"
+#include "bank/BankWindows.h"
 #include "purse/PurseJournal.h"
 #include "support/TestEnv.h"
 #include "ui/BookUndo.h"

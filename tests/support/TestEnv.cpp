@@ -61,28 +61,37 @@ QVariant AppTest::value(const QString& sql, const QVariantList& binds) {
     return v;
 }
 
-QList<qint64> AppTest::wrongPurseBalances() {
-    QList<qint64> wrong;
+void AppTest::addBankEntry(qint64 cd, const QString& date, qint64 bank, const QVariant& item, const QVariant& amount,
+                           const QVariant& note) {
+    sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,?,?,?,?)",
+        {cd, date, bank, item, amount, note});
+}
+
+namespace {
+
+// The codes (CD) of the rows a query finds.
+QList<qint64> codesFound(const QString& query) {
+    QList<qint64> codes;
     db::Rs rs;
-    db::Open_Rs(rs,
-                QStringLiteral(
-                    "SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU "
-                    "ELSE -S01.KINGAKU END) OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD) AS RUNNING "
-                    "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD) WHERE ZAN IS NOT RUNNING ORDER BY CD"));
-    for (; rs && !rs->endOfRows(); rs->moveNext()) wrong << rs->field(QStringLiteral("CD")).toLongLong();
-    return wrong;
+    db::Open_Rs(rs, query);
+    for (; rs && !rs->endOfRows(); rs->moveNext()) codes << rs->field(QStringLiteral("CD")).toLongLong();
+    return codes;
+}
+
+}  // namespace
+
+QList<qint64> AppTest::wrongPurseBalances() {
+    return codesFound(QStringLiteral(
+        "SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU "
+        "ELSE -S01.KINGAKU END) OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD) AS RUNNING "
+        "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD) WHERE ZAN IS NOT RUNNING ORDER BY CD"));
 }
 
 QList<qint64> AppTest::wrongBankBalances() {
-    QList<qint64> wrong;
-    db::Rs rs;
-    db::Open_Rs(rs,
-                QStringLiteral(
-                    "SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 THEN S01.KINGAKU "
-                    "ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) "
-                    "ORDER BY CD"));
-    for (; rs && !rs->endOfRows(); rs->moveNext()) wrong << rs->field(QStringLiteral("CD")).toLongLong();
-    return wrong;
+    return codesFound(QStringLiteral(
+        "SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 THEN S01.KINGAKU "
+        "ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) "
+        "ORDER BY CD"));
 }
 
 void AppTest::setNow(const QDateTime& t) {
@@ -126,3 +135,18 @@ void typeText(QWidget* w, const QString& text) {
 }
 
 void press(QWidget* w, int key, Qt::KeyboardModifiers mods) { QTest::keyClick(w, static_cast<Qt::Key>(key), mods); }
+
+void typeEnter(QWidget* w, const QString& text) {
+    typeText(w, text);
+    press(w, Qt::Key_Return);
+}
+
+void typeFields(QWidget* w, std::initializer_list<std::pair<const char*, QString>> fields) {
+    for (const auto& [name, text] : fields) typeEnter(child(w, name), text);
+}
+
+QList<qint64> seriesValues(const ledger::SeriesData& d) {
+    QList<qint64> v;
+    for (const auto& p : d) v << p.value.value_or(-1);
+    return v;
+}

@@ -6,13 +6,13 @@
 #include <QDateTime>
 #include <QTemporaryDir>
 #include <QVariantList>
+#include <QWidget>
 #include <functional>
 #include <memory>
 
 #include "core/AppState.h"
 #include "core/Session.h"
-
-class QWidget;
+#include "core/ledger/Series.h"
 
 class AppTest : public ::testing::Test {
   protected:
@@ -27,6 +27,9 @@ class AppTest : public ::testing::Test {
     // Runs a statement on the test database; fails the test on error.
     void sql(const QString& sql, const QVariantList& binds = {});
     QVariant value(const QString& sql, const QVariantList& binds = {});
+    // A journal row of the bank book, as stored (an item or amount may be anything, NULL too).
+    void addBankEntry(qint64 cd, const QString& date, qint64 bank, const QVariant& item, const QVariant& amount,
+                      const QVariant& note = {});
     QString dir() const { return m_dir.path(); }
     // Record numbers (household book) or bank codes (bank book) whose stored balance differs
     // from an independent recomputation from the rows: one running sum over the whole chain in
@@ -49,3 +52,25 @@ bool showActive(QWidget* w);
 // Types text into a widget, replacing what it holds, and presses keys as a user does.
 void typeText(QWidget* w, const QString& text);
 void press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+// Types text into a box and presses Enter, as a user finishing a field.
+void typeEnter(QWidget* w, const QString& text);
+// Fills the named boxes of a window in this order, Enter after each, as a user fills a form.
+void typeFields(QWidget* w, std::initializer_list<std::pair<const char*, QString>> fields);
+
+// A window made for the test, shown and active (see showActive).
+template <class Window>
+Window* shown(Window* w) {
+    EXPECT_TRUE(showActive(w));
+    return w;
+}
+
+// The widget of this objectName in a window; a missing one fails the test.
+template <class T = QWidget>
+T* child(QWidget* w, const char* name) {
+    T* c = w->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+// The values of a chart's series, -1 standing for a period without a point.
+QList<qint64> seriesValues(const ledger::SeriesData& d);

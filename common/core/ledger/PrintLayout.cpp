@@ -25,7 +25,11 @@ class Sheet {
     }
     // Ends the printed line: down by the height of the current font.
     void nextLine() { moveToLine(m_line + m_out.lineHeight()); }
-    void halfStep() { moveToLine(m_line + 0.5); }
+    // Ends a printed row: its line, and half a line of space below it.
+    void endRow() {
+        nextLine();
+        moveToLine(m_line + 0.5);
+    }
 
     // Puts a text at a column of the current line. A text never covers the one before it: when
     // that one already reaches past the column, the text follows it after one blank column.
@@ -40,10 +44,24 @@ class Sheet {
     void tabRight(double endColumn, int w, const QString& text) {
         tab(endColumn - double(text.toUcs4().size()) * w, text);
     }
-    // The width of "0" in whole columns of the current font; amounts are aligned by it.
-    int digitWidth() const {
+    // The width of "0" in whole columns of the rows' font; amounts are aligned by it.
+    int digitWidth() {
+        setFont(14, false);
         const int w = qRound(m_out.textWidth(QStringLiteral("0")));
         return std::max(w, 1);
+    }
+    // A sheet's title on line 2.
+    void title(double column, const QString& text) {
+        setFont(12, false);
+        moveToLine(2);
+        tab(column, text);
+    }
+    // The column headings in bold on line 6; the rows start on line 8.
+    void headings(std::initializer_list<std::pair<double, QString>> columns) {
+        setFont(14, true);
+        moveToLine(6);
+        for (const auto& [column, text] : columns) tab(column, text);
+        moveToLine(8);
     }
 
   private:
@@ -54,6 +72,18 @@ class Sheet {
 
 QString cellText(const QStringList& row, int col) { return col < row.size() ? row.at(col) : QString(); }
 int margin(bool front) { return front ? kFrontMargin : kBackMargin; }
+
+// The journals' row: date, item code and name, then income, expense and balance aligned right
+// by the width `w` of a digit.
+void journalRow(Sheet& s, int m, int w, const QString& date, const QStringList& cells) {
+    s.setFont(14, false);
+    s.tab(m, date);
+    s.tab(m + 15, cellText(cells, 2) + QLatin1Char(' ') + cellText(cells, 3));
+    s.tabRight(44 + m, w, cellText(cells, 4));
+    s.tabRight(59 + m, w, cellText(cells, 5));
+    s.tabRight(78 + m, w, cellText(cells, 6));
+    s.endRow();
+}
 
 // The sheet loop every printout shares. `head` prints the title and headings of a sheet with
 // its margin; `row` prints rows[r] and returns how many of the sheet's lines it took. A sheet is
@@ -97,24 +127,15 @@ bool Print_List(PageWriter& out, MasterList list, const Rows& rows, bool& front)
                                                          : QStringLiteral("科目名");
     const QString heading2 = list == MasterList::Banks ? QStringLiteral("残高") : QStringLiteral("分類");
     auto head = [&](Sheet& s, int m) {
-        s.setFont(12, false);
-        s.moveToLine(2);
-        s.tab(m + 30, listTitle(list));
-        s.nextLine();
-        s.setFont(14, true);
-        s.moveToLine(6);
-        s.tab(m + 12, heading1);
-        s.tab(m + 25, heading2);
-        s.nextLine();
-        s.moveToLine(8);
+        s.title(m + 30, listTitle(list));
+        s.headings({{m + 12, heading1}, {m + 25, heading2}});
     };
     auto row = [](Sheet& s, int m, const QStringList& cells) {
         s.setFont(14, false);
         s.tab(m + 5, cellText(cells, 0));
         s.tab(m + 10, cellText(cells, 1));
         s.tab(m + 25, cellText(cells, 2));
-        s.nextLine();
-        s.halfStep();
+        s.endRow();
         return 1;
     };
     return printSheets(out, rows, &front, head, row);
@@ -127,25 +148,12 @@ bool printBankJournal(PageWriter& out, const QString& bankName, const QString& b
         s.moveToLine(0);
         s.tab(m + 15, bankName);
         s.tab(m + 35, QStringLiteral("残高 ") + balance);
-        s.nextLine();
-        s.setFont(14, false);
         w = s.digitWidth();
-        s.moveToLine(6);
-        s.setFont(14, true);
-        s.tab(m + 15, QStringLiteral("科目"));
-        s.tab(m + 35, QStringLiteral("収入"));
-        s.tab(m + 50, QStringLiteral("支出"));
-        s.moveToLine(8);
+        s.headings(
+            {{m + 15, QStringLiteral("科目")}, {m + 35, QStringLiteral("収入")}, {m + 50, QStringLiteral("支出")}});
     };
     auto row = [&](Sheet& s, int m, const QStringList& cells) {
-        s.setFont(14, false);
-        s.tab(m, cellText(cells, 1));
-        s.tab(m + 15, cellText(cells, 2) + QLatin1Char(' ') + cellText(cells, 3));
-        s.tabRight(44 + m, w, cellText(cells, 4));
-        s.tabRight(59 + m, w, cellText(cells, 5));
-        s.tabRight(78 + m, w, cellText(cells, 6));
-        s.nextLine();
-        s.halfStep();
+        journalRow(s, m, w, cellText(cells, 1), cells);
         return 1;
     };
     return printSheets(out, rows, &front, head, row);
@@ -166,33 +174,20 @@ bool printPurseJournal(PageWriter& out, const QString& page, const QString& mont
         s.nextLine();
         s.setFont(18, false);
         s.tab(m + 25, month);
-        s.nextLine();
-        s.setFont(14, false);
         w = s.digitWidth();
-        s.moveToLine(6);
-        s.setFont(14, true);
-        s.tab(m + 15, QStringLiteral("科目"));
-        s.tab(m + 35, QStringLiteral("収入"));
-        s.tab(m + 50, QStringLiteral("支出"));
-        s.tab(m + 70, QStringLiteral("差引"));
-        s.moveToLine(8);
+        s.headings({{m + 15, QStringLiteral("科目")},
+                    {m + 35, QStringLiteral("収入")},
+                    {m + 50, QStringLiteral("支出")},
+                    {m + 70, QStringLiteral("差引")}});
     };
     auto row = [&](Sheet& s, int m, const QStringList& cells) {
-        s.setFont(14, false);
-        s.tab(m, month + QLatin1Char('/') + cellText(cells, 1));
-        s.tab(m + 15, cellText(cells, 2) + QLatin1Char(' ') + cellText(cells, 3));
-        s.tabRight(44 + m, w, cellText(cells, 4));
-        s.tabRight(59 + m, w, cellText(cells, 5));
-        s.tabRight(78 + m, w, cellText(cells, 6));
-        s.nextLine();
-        s.halfStep();
+        journalRow(s, m, w, month + QLatin1Char('/') + cellText(cells, 1), cells);
         const QString note = cellText(cells, 7);
         if (note.isEmpty()) return 1;
         // The note takes a line of its own, one of the sheet's lines (a 31st when the row was
         // the 30th).
         s.tab(m + 15, note);
-        s.nextLine();
-        s.halfStep();
+        s.endRow();
         return 2;
     };
     return printSheets(out, entries, &front, head, row);
@@ -213,19 +208,12 @@ bool Print_Totals(PageWriter& out, const TotalsColumns& cols, const QString& yea
         (periodMode == 0 ? QStringLiteral("年") + month + QStringLiteral("月期") : QStringLiteral("年度"));
     int w = 1;
     auto head = [&](Sheet& s, int m) {
-        s.setFont(12, false);
-        s.moveToLine(2);
-        s.tab(m + 30, title);
-        s.nextLine();
-        s.setFont(14, false);
+        s.title(m + 30, title);
         w = s.digitWidth();
-        s.moveToLine(6);
-        s.setFont(14, true);
-        s.tab(m + 12, cols.nameHeading);
-        s.tab(m + 25, QStringLiteral("分類"));
-        s.tab(m + 50, QStringLiteral("合計金額"));
-        s.tab(m + 70, QStringLiteral("平均"));
-        s.moveToLine(8);
+        s.headings({{m + 12, cols.nameHeading},
+                    {m + 25, QStringLiteral("分類")},
+                    {m + 50, QStringLiteral("合計金額")},
+                    {m + 70, QStringLiteral("平均")}});
     };
     auto row = [&](Sheet& s, int m, const QStringList& cells) {
         s.setFont(14, false);
@@ -235,8 +223,7 @@ bool Print_Totals(PageWriter& out, const TotalsColumns& cols, const QString& yea
         s.tab(m + 40, cellText(cells, cols.label));
         s.tabRight(m + 59, w, cellText(cells, cols.amount));
         s.tabRight(m + 78, w, cellText(cells, cols.average));
-        s.nextLine();
-        s.halfStep();
+        s.endRow();
         return 1;
     };
     return printSheets(out, rows, front, head, row);
