@@ -83,27 +83,15 @@ void form_S0101::build() {
         ui->txt_day->setFocus();
     });
     setFKey(2, QStringLiteral("番号指定削除"), [this] {
-        ui->txt_cd2_0->clear();
-        ui->txt_cd2_1->clear();
-        ui->frm_select_cd2->show();
-        ui->frm_select_cd2->raise();
-        ui->txt_cd2_0->setFocus();
+        openFrame(ui->frm_select_cd2, {ui->txt_cd2_0, ui->txt_cd2_1});
     });
-    setFKey(3, QStringLiteral("番号指定修正"), [this] {
-        ui->txt_cd->clear();
-        ui->frm_select_cd->show();
-        ui->frm_select_cd->raise();
-        ui->txt_cd->setFocus();
-    });
+    setFKey(3, QStringLiteral("番号指定修正"), [this] { openFrame(ui->frm_select_cd, {ui->txt_cd}); });
     setFKey(4, QStringLiteral("前レコード"), [this] { moveRecord(4); });
     setFKey(5, QStringLiteral("次レコード"), [this] { moveRecord(5); });
     setFKey(6, QStringLiteral("最初"), [this] { moveRecord(6); });
     setFKey(7, QStringLiteral("最後"), [this] { moveRecord(7); });
     setFKey(8, QStringLiteral("再計算"), [this] { recalculate(); });
-    setFKey(9, QStringLiteral("発行"), [this] {
-        ui->frm_select_omote->show();
-        ui->frm_select_omote->raise();
-    });
+    setFKey(9, QStringLiteral("発行"), [this] { openFrame(ui->frm_select_omote); });
     setFKey(10, QStringLiteral("終了"), [this] {
         close();
         session().Set_MenuEnabled(true);

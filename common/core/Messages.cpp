@@ -1,5 +1,7 @@
 #include "core/Messages.h"
 
+#include <utility>
+
 namespace app {
 
 FileChoice MessageSink::chooseFile(QObject*, const FileRequest&) { return {}; }
@@ -21,23 +23,11 @@ FileChoice ScriptedMessages::chooseFile(QObject*, const FileRequest& request) {
     return c;
 }
 
-QList<FileRequest> ScriptedMessages::takeFileRequests() {
-    QList<FileRequest> out;
-    out.swap(m_fileRequests);
-    return out;
-}
+QList<FileRequest> ScriptedMessages::takeFileRequests() { return std::exchange(m_fileRequests, {}); }
 
-QStringList ScriptedMessages::takeStatuses() {
-    QStringList out;
-    out.swap(m_statuses);
-    return out;
-}
+QStringList ScriptedMessages::takeStatuses() { return std::exchange(m_statuses, {}); }
 
-QList<Shown> ScriptedMessages::takeShown() {
-    QList<Shown> out;
-    out.swap(m_shown);
-    return out;
-}
+QList<Shown> ScriptedMessages::takeShown() { return std::exchange(m_shown, {}); }
 
 QStringList ScriptedMessages::takeTexts() {
     QStringList out;

@@ -192,6 +192,13 @@ FormBase::FormBase(app::Session& session, const QString& title, QWidget* parent)
     });
 }
 
+void FormBase::openFrame(QWidget* frame, std::initializer_list<QLineEdit*> boxes) {
+    for (QLineEdit* box : boxes) box->clear();
+    frame->show();
+    frame->raise();
+    if (boxes.size() > 0) (*boxes.begin())->setFocus(Qt::OtherFocusReason);
+}
+
 QFrame* FormBase::createFKeyBar(int x, int y, int width) {
     m_bar = new QFrame(this);
     m_bar->setObjectName(QStringLiteral("Frame1"));

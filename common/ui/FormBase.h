@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QPointer>
 #include <functional>
+#include <initializer_list>
 
 #include "core/Session.h"
 
@@ -16,6 +17,8 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QTimer;
+
+class QLineEdit;
 
 namespace ui {
 
@@ -77,6 +80,10 @@ class FormBase : public QDialog {
     // When the open book is read-only: says so ("読み取り専用で開きます") and returns true, so that
     // the caller writes nothing.
     bool refuseReadOnly();
+
+    // Shows a frame beside the entry area (a number to modify or delete, the print side) in
+    // front, its boxes emptied and the focus in the first.
+    static void openFrame(QWidget* frame, std::initializer_list<QLineEdit*> boxes = {});
 
     // The function-key bar (frame "Frame1", 49 high) at the given place.
     QFrame* createFKeyBar(int x, int y, int width);

@@ -108,10 +108,7 @@ MasterList::MasterList(app::Session& session, MasterDesc desc, QWidget* parent)
     setFKey(1, QStringLiteral("入力"), [this] { openEntry(); });
     setFKey(2, QStringLiteral("番号指定削除"), [this] { showDeleteFrame(); });
     setFKey(3, QStringLiteral("番号指定修正"), [this] { showModifyFrame(); });
-    setFKey(9, QStringLiteral("一覧印刷"), [this] {
-        m_frmOmote->show();
-        m_frmOmote->raise();
-    });
+    setFKey(9, QStringLiteral("一覧印刷"), [this] { openFrame(m_frmOmote); });
     setFKey(10, QStringLiteral("終了"), [this] { finish(); });
 
     connect(syusei, &QPushButton::clicked, this, &MasterList::modifyByCode);
@@ -180,20 +177,9 @@ void MasterList::openEntry() {
     Set_FKeyEnabled(this, true);
 }
 
-void MasterList::showDeleteFrame() {
-    m_txtCd2[0]->clear();
-    m_txtCd2[1]->clear();
-    m_frmCd2->show();
-    m_frmCd2->raise();
-    m_txtCd2[0]->setFocus(Qt::OtherFocusReason);
-}
+void MasterList::showDeleteFrame() { openFrame(m_frmCd2, {m_txtCd2[0], m_txtCd2[1]}); }
 
-void MasterList::showModifyFrame() {
-    m_txtCd->clear();
-    m_frmCd->show();
-    m_frmCd->raise();
-    m_txtCd->setFocus(Qt::OtherFocusReason);
-}
+void MasterList::showModifyFrame() { openFrame(m_frmCd, {m_txtCd}); }
 
 void MasterList::hideFrame(QFrame* frame) {
     const bool hadFocus = frame->isAncestorOf(QApplication::focusWidget());
