@@ -535,12 +535,8 @@ void form_S0101::showHit(const io::SearchHit& hit) {
 // Printing
 
 void form_S0101::print() {
-    session().flg_Front = ui->Option1_0->isChecked();
     ui->frm_select_omote->hide();
-    ui::Hourglass wait;
-    ui::Set_FKeyEnabled(this, false);
-    Print_Journal();
-    ui::Set_FKeyEnabled(this, true);
+    printRun(ui->Option1_0->isChecked(), [this] { Print_Journal(); });
 }
 
 void form_S0101::Print_Journal() {

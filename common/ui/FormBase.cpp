@@ -199,6 +199,14 @@ void FormBase::openFrame(QWidget* frame, std::initializer_list<QLineEdit*> boxes
     if (boxes.size() > 0) (*boxes.begin())->setFocus(Qt::OtherFocusReason);
 }
 
+void FormBase::printRun(bool front, const std::function<void()>& print) {
+    m_session.flg_Front = front;
+    Hourglass wait;
+    Set_FKeyEnabled(this, false);
+    print();
+    Set_FKeyEnabled(this, true);
+}
+
 QFrame* FormBase::createFKeyBar(int x, int y, int width) {
     m_bar = new QFrame(this);
     m_bar->setObjectName(QStringLiteral("Frame1"));

@@ -85,6 +85,9 @@ class FormBase : public QDialog {
     // front, its boxes emptied and the focus in the first.
     static void openFrame(QWidget* frame, std::initializer_list<QLineEdit*> boxes = {});
 
+    // One print run: the side chosen (flg_Front), the hourglass, the function keys off meanwhile.
+    void printRun(bool front, const std::function<void()>& print);
+
     // The function-key bar (frame "Frame1", 49 high) at the given place.
     QFrame* createFKeyBar(int x, int y, int width);
     QPushButton* fKey(int n) const;

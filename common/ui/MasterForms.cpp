@@ -289,12 +289,8 @@ void MasterList::doubleClick() {
 }
 
 void MasterList::printSelected() {
-    session().flg_Front = m_front->isChecked();
     hideFrame(m_frmOmote);
-    Hourglass wait;
-    Set_FKeyEnabled(this, false);
-    Print_List();
-    Set_FKeyEnabled(this, true);
+    printRun(m_front->isChecked(), [this] { Print_List(); });
 }
 
 void MasterList::Print_List() {

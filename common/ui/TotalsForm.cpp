@@ -252,9 +252,8 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
         auto* print = part<QPushButton>(m_side, "Command6");
         auto* cancel = part<QPushButton>(m_side, "Command8");
         connect(print, &QPushButton::clicked, this, [this] {
-            this->session().flg_Front = m_front->isChecked();
             m_side->hide();
-            printRun();
+            FormBase::printRun(m_front->isChecked(), [this] { Print_Totals(); });
         });
         connect(cancel, &QPushButton::clicked, this, [this] { m_side->hide(); });
         m_side->hide();
@@ -331,10 +330,7 @@ void TotalsForm::Calc_Totals(qint64 bankCode) {
 void TotalsForm::Fill_TotalGrid(const ledger::TotalsTable& t) { m_table->setTable(t); }
 
 void TotalsForm::printRun() {
-    Hourglass wait;
-    Set_FKeyEnabled(this, false);
-    Print_Totals();
-    Set_FKeyEnabled(this, true);
+    FormBase::printRun(session().flg_Front, [this] { Print_Totals(); });
 }
 
 void TotalsForm::Print_Totals() {
