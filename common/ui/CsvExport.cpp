@@ -18,8 +18,9 @@ const QString kCsvShiftJisFilter = QStringLiteral("CSV Shift_JIS (*.csv)");
 
 namespace {
 
-// The folder the last file was written to, proposed for the next one.
-const QString kFolderKey = QStringLiteral("csvFolder");
+// The folder the last file was written to, proposed for the next one: [export] folder.
+const QString kSection = QStringLiteral("export");
+const QString kFolderKey = QStringLiteral("folder");
 
 QString safeFileName(QString name) {
     for (const QChar c : QStringLiteral("/\\:*?\"<>|")) name.replace(c, QLatin1Char('_'));
@@ -50,12 +51,12 @@ void exportCsv(FormBase* form, const GridExport& what) {
     app::FileRequest request;
     request.save = true;
     request.caption = QStringLiteral("CSV出力");
-    const QString folder = settings::getSetting(kFolderKey, QDir::homePath());
+    const QString folder = settings::getSectionValue(kSection, kFolderKey, QDir::homePath());
     request.suggested = QDir(folder).filePath(safeFileName(what.fileName));
     request.filters = {kCsvUtf8Filter, kCsvShiftJisFilter};
     const app::FileChoice choice = form->session().chooseFile(form, request);
     if (choice.cancelled()) return;
-    settings::saveSetting(kFolderKey, QFileInfo(choice.path).absolutePath());
+    settings::saveSectionValue(kSection, kFolderKey, QFileInfo(choice.path).absolutePath());
 
     io::ExportOptions options;
     options.encoding = choice.filter == kCsvShiftJisFilter ? io::Encoding::ShiftJis : io::Encoding::Utf8;

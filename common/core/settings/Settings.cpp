@@ -74,6 +74,20 @@ QString storeLocation() {
     return s.fileName();
 }
 
+QString getSectionValue(const QString& section, const QString& key, const QString& dflt) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
+    s.beginGroup(section);
+    const QVariant v = s.value(key);
+    return v.isValid() ? v.toString() : dflt;
+}
+
+void saveSectionValue(const QString& section, const QString& key, const QString& value) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
+    makePrivateStore(s);
+    s.beginGroup(section);
+    s.setValue(key, value);
+}
+
 int backupKeep() {
     QSettings s(QSettings::IniFormat, QSettings::UserScope, app::product().settingsApp, app::product().settingsApp);
     const QVariant v = s.value(QStringLiteral("backup/keep"));

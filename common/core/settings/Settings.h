@@ -16,6 +16,10 @@ QString getBookSetting(const QString& bookPath, const QString& key, const QStrin
 void saveBookSetting(const QString& bookPath, const QString& key, const QString& value,
                      const QString& section = QStringLiteral("book"));
 
+// A value in a section of its own (never "setting", whose keys are fixed): "export", ...
+QString getSectionValue(const QString& section, const QString& key, const QString& dflt);
+void saveSectionValue(const QString& section, const QString& key, const QString& value);
+
 // Whole number stored under key, or dflt when absent or not a number.
 long long getNumber(const QString& key, long long dflt);
 // Where the values are kept (for messages and tests).
