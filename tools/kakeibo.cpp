@@ -256,7 +256,10 @@ int runRestore(const QStringList& args) {
         complain(r.error);
         return r.refused ? kFinding : kTrouble;
     }
-    if (!r.keptCopy.isEmpty()) say(QStringLiteral("復元前のデータベースを保存しました: %1").arg(shown(r.keptCopy)));
+    if (!r.keptCopy.isEmpty())
+        say((r.keptEarlier ? QStringLiteral("復元前のデータベースは前回のバックアップと同じです: %1")
+                           : QStringLiteral("復元前のデータベースを保存しました: %1"))
+                .arg(shown(r.keptCopy)));
     say(QStringLiteral("%1 を %2 で復元しました").arg(shown(book), shown(backup)));
     return kDone;
 }
@@ -303,8 +306,11 @@ int runCheck(const QStringList& args) {
     if (!openForWriting(path)) return kTrouble;
     const ledger::CheckResult before = ledger::checkBook(program);
     bool repairable = before.ran && !before.of(ledger::FindingKind::WrongBalance).isEmpty();
-    for (ledger::FindingKind k : {ledger::FindingKind::Damaged, ledger::FindingKind::MissingTable,
-                                  ledger::FindingKind::MissingColumn, ledger::FindingKind::Unreadable})
+    // A value that is not a whole number (an amount stored as text) would count as 0: balances
+    // recomputed over it would be wrong again once the value is put right, so they wait for that.
+    for (ledger::FindingKind k :
+         {ledger::FindingKind::Damaged, ledger::FindingKind::MissingTable, ledger::FindingKind::MissingColumn,
+          ledger::FindingKind::Unreadable, ledger::FindingKind::WrongType})
         repairable = repairable && before.of(k).isEmpty();
     if (!repairable) {
         if (before.ran && !before.findings.isEmpty())

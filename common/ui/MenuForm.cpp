@@ -194,8 +194,10 @@ bool form_Menu::startUp(int* exitCode) {
     } else {
         session().show(nullptr, QStringLiteral("システム設定を行ってください"), app::Icon::Information);
     }
-    m_care->atOpening(nullptr);
+    // The one-time recalculation of an older household book comes first, so that the opening
+    // copy, and the check made of it, see the balances the program will show.
     upgradeBook();
+    m_care->atOpening(nullptr);
     show();
     const bool items = !m_config.master2Missing.isEmpty();
     session().reopenMasters();

@@ -145,7 +145,13 @@ TEST_F(KakeiboCli, CheckNamesTheRecordAndRepairLeavesACleanBook) {
     const QString copy = lines[0].section(QLatin1Char(' '), -1);
     EXPECT_EQ(Kakeibo({QStringLiteral("check"), copy}).code, 1) << "a backup is checked by its tables";
 
-    // What a recalculation cannot mend is left alone.
+    // What a recalculation cannot mend is left alone: an amount stored as text would count as 0.
+    sql(book, QStringLiteral("UPDATE S01 SET KINGAKU='abc' WHERE CD=7"));
+    const Ran text = Kakeibo({QStringLiteral("check"), book, QStringLiteral("--repair")});
+    EXPECT_EQ(text.code, 1);
+    EXPECT_TRUE(text.out.contains(QStringLiteral("KINGAKU"))) << text.out.toStdString();
+    EXPECT_FALSE(text.out.contains(QStringLiteral("計算し直しました"))) << text.out.toStdString();
+    sql(book, QStringLiteral("UPDATE S01 SET KINGAKU=1 WHERE CD=7"));
     sql(book, QStringLiteral("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=7"));
     sql(book, QStringLiteral("ALTER TABLE S01 DROP COLUMN BIKO"));
     const Ran refused = Kakeibo({QStringLiteral("check"), book, QStringLiteral("--repair")});

@@ -394,6 +394,7 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
         const BackupResult kept = ours ? backupBook({}, progress) : keepClosedBook(abs, progress);
         if (!kept.ok()) return fail(QStringLiteral("復元の前に今のデータベースを保存できません: %1").arg(kept.error));
         r.keptCopy = kept.path;
+        r.keptEarlier = kept.outcome == BackupOutcome::Unchanged;
     }
 
     // A replaced book keeps the mode it had; a new one is the owner's alone.

@@ -61,9 +61,10 @@ QList<BackupInfo> listBackups(const QString& bookPath);
 
 struct RestoreResult {
     bool ok = false;
-    bool refused = false;   // the backup failed its check (damaged, or not this program's book)
-    QString keptCopy;       // the copy of the book as it was before the restore
-    bool reopened = false;  // the program's connection was on the book and is open again on the restored one
+    bool refused = false;      // the backup failed its check (damaged, or not this program's book)
+    QString keptCopy;          // the copy of the book as it was before the restore
+    bool keptEarlier = false;  // that copy is an earlier one: the book had not changed since
+    bool reopened = false;     // the program's connection was on the book and is open again on the restored one
     QString error;
 };
 
