@@ -205,8 +205,8 @@ void form_S0101::build() {
 // The entry area
 
 void form_S0101::Clear_Entry() {
-    const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
-    ui->txt_rec_no->setText(QString::number(highest + 1));
+    m_proposedNumber = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")) + 1;
+    ui->txt_rec_no->setText(QString::number(m_proposedNumber));
     ui->txt_day->setText(session().now().date().toString(QStringLiteral("dd")));
     ui->txt_b_cd->clear();
     ui->txt_k_cd->clear();
@@ -221,7 +221,15 @@ void form_S0101::Clear_Entry() {
     ui->lbl_zan->clear();
 }
 
+void form_S0101::keepNumberNew() {
+    // A number typed, or a row loaded to be changed, is the user's; only the proposal moves.
+    if (ui->txt_rec_no->text() != QString::number(m_proposedNumber)) return;
+    m_proposedNumber = std::max<qint64>(db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 0) + 1;
+    ui->txt_rec_no->setText(QString::number(m_proposedNumber));
+}
+
 void form_S0101::showBookAgain() {
+    keepNumberNew();
     ui::refillCodeCombo(ui->cmb_b_nm, session().rs_T01);
     ui::refillCodeCombo(ui->cmb_k_nm, session().rs_T02);
     // The bank the grid showed, as it is now; nothing when the bank itself is gone.
@@ -512,6 +520,7 @@ void form_S0101::importStatement() {
                             if (!months.isEmpty() && !months.contains(ui->txt_date->month()))
                                 ui->txt_date->setMonth(months.last());
                             showBank(code);
+                            keepNumberNew();
                         });
 }
 

@@ -219,7 +219,15 @@ bool form_S0101::dayCheck() {
     return true;
 }
 
+void form_S0101::keepNumberNew() {
+    // A number typed, or a row loaded to be changed, is the user's; only the proposal moves.
+    if (ui->txt_rec_no->text() != QString::number(m_proposedNumber)) return;
+    m_proposedNumber = std::max<qint64>(db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 0) + 1;
+    ui->txt_rec_no->setText(QString::number(m_proposedNumber));
+}
+
 void form_S0101::showBookAgain() {
+    keepNumberNew();
     ui::refillCodeCombo(ui->cmb_k_nm, session().rs_T01);
     Show_Page(m_page);
 }
@@ -227,8 +235,8 @@ void form_S0101::showBookAgain() {
 void form_S0101::fillCombo() { ui::fillCodeCombo(ui->cmb_k_nm, session().rs_T01); }
 
 void form_S0101::Clear_Entry() {
-    const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
-    ui->txt_rec_no->setText(QString::number((highest < 0 ? 0 : highest) + 1));
+    m_proposedNumber = std::max<qint64>(db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 0) + 1;
+    ui->txt_rec_no->setText(QString::number(m_proposedNumber));
     ui->txt_day->setText(session().now().toString(QStringLiteral("dd")));
     ui->txt_k_cd->clear();
     fillCombo();
@@ -390,8 +398,10 @@ void form_S0101::importStatement() {
     io::ImportTarget target;
     target.program = app::Program::Purse;
     target.page = m_page;
-    ui::importStatement(this, target, QStringLiteral("ページ %1").arg(m_page),
-                        [this](const QStringList&) { Show_Page(m_page); });
+    ui::importStatement(this, target, QStringLiteral("ページ %1").arg(m_page), [this](const QStringList&) {
+        Show_Page(m_page);
+        keepNumberNew();
+    });
 }
 
 void form_S0101::showHit(const io::SearchHit& hit) {

@@ -157,7 +157,7 @@ const char* const kExportHelp =
     "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
     "  --bank N      totals: 銀行帳で一つの銀行だけ\n"
     "  --out         書き出すファイル (権限 0600)。省略すると標準出力へ\n"
-    "  --encoding    utf8 (既定。ファイルには BOM を付けます) か sjis (Windows の shiftJIS)\n"
+    "  --encoding    utf8 (既定。ファイルには BOM を付けます) か sjis (Windows の Shift_JIS)\n"
     "  --no-bom      UTF-8 のファイルに BOM を付けません\n"
     "終了状態: 0 成功、1 整数でない値や書けない文字がある、2 使い方の誤りや読めないファイル";
 
@@ -210,7 +210,7 @@ int runExport(const QStringList& args) {
     // Standard output: no byte order mark, which would only disturb a pipe.
     options.bom = false;
     if (options.encoding == io::Encoding::ShiftJis && !io::shiftJisAvailable()) {
-        tell(QStringLiteral("この環境では shiftJIS で書けません"));
+        tell(QStringLiteral("この環境では Shift_JIS で書けません"));
         return kUsage;
     }
     QList<io::CellProblem> problems;

@@ -226,6 +226,7 @@ TEST_F(DataInOutTest, BankStatementIsImportedOnceIntoTheChosenBank) {
     EXPECT_TRUE(wrongBankBalances().isEmpty());
     EXPECT_EQ(child<QLabel>(w, "lbl_zan")->text(), QStringLiteral("700"));
     EXPECT_EQ(child<ui::FlexGrid>(w, "grd_S01")->rows(), 3);
+    EXPECT_EQ(child<QLineEdit>(w, "txt_rec_no")->text(), QStringLiteral("3")) << "入力 must not write over row 1";
     ASSERT_EQ(changes.size(), 1);
     EXPECT_EQ(changes[0].what, QStringLiteral("取込"));
     EXPECT_EQ(changes[0].table, QStringLiteral("S01"));

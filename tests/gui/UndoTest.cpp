@@ -106,6 +106,16 @@ TEST_F(WindowUndoTest, CtrlZInABoxWithTypingUndoesTheTypingFirst) {
     EXPECT_EQ(value("SELECT COUNT(*) FROM S01").toInt(), 5);
 }
 
+TEST_F(WindowUndoTest, RowsThatComeBackMoveTheProposedNumberPastThem) {
+    startBank();
+    deleteRange(QStringLiteral("4"), QStringLiteral("5"));
+    press(QApplication::focusWidget(), Qt::Key_F1);
+    ASSERT_EQ(box("txt_rec_no")->text(), QStringLiteral("4"));
+    undoKey();
+    // 入力 now adds a row instead of writing over record 4, which is back.
+    EXPECT_EQ(box("txt_rec_no")->text(), QStringLiteral("6"));
+}
+
 TEST_F(WindowUndoTest, ARowChangedMeanwhileStopsTheUndoAndForgetsTheStack) {
     startBank();
     deleteRange(QStringLiteral("5"), QString());

@@ -169,7 +169,7 @@ void appendShiftJis(QByteArray& out, QStringView text, QList<char32_t>* missing)
     }
 }
 
-// shiftJIS bytes to text; positions (in the text) of bytes that could not be read.
+// Shift_JIS bytes to text; positions (in the text) of bytes that could not be read.
 QString decodeShiftJis(const QByteArray& bytes, QList<qsizetype>* bad) {
     const Cp932& t = cp932();
     QString s;
@@ -245,7 +245,9 @@ std::optional<Encoding> parseEncoding(const QString& name) {
     return std::nullopt;
 }
 
-QString encodingLabel(Encoding e) { return e == Encoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("shiftJIS"); }
+QString encodingLabel(Encoding e) {
+    return e == Encoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Shift_JIS");
+}
 
 QString describeChar(char32_t ch) {
     const QString code = QStringLiteral("U+%1").arg(uint(ch), 4, 16, QLatin1Char('0')).toUpper();
@@ -428,7 +430,7 @@ CsvFile readCsvBytes(const QByteArray& bytes, std::optional<Encoding> encoding, 
     CsvFile f;
     if (encoding == Encoding::ShiftJis || (!encoding && detectEncoding(bytes) == Encoding::ShiftJis)) {
         if (!shiftJisAvailable()) {
-            f.error = QStringLiteral("この環境では shiftJIS を読めません (iconv に CP932 がありません)");
+            f.error = QStringLiteral("この環境では Shift_JIS を読めません (iconv に CP932 がありません)");
             return f;
         }
     }

@@ -339,7 +339,7 @@ ExportReport writeTable(const ExportTable& table, const QString& path, const Exp
     }
     r.problems = table.problems;
     if (options.encoding == Encoding::ShiftJis && !shiftJisAvailable()) {
-        r.error = QStringLiteral("この環境では shiftJIS で書けません (iconv に CP932 がありません)");
+        r.error = QStringLiteral("この環境では Shift_JIS で書けません (iconv に CP932 がありません)");
         return r;
     }
     QList<CellProblem> unencodable;

@@ -405,8 +405,9 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
         for (const Seen& s : same) {
             if (!sameOrContaining(text, s.text)) continue;
             r.status = RowStatus::Duplicate;
-            r.reason = s.cd ? QStringLiteral("同じ日付・金額・摘要の行が帳簿にあります (番号 %1)").arg(s.cd)
-                            : QStringLiteral("%1 行目と同じ日付・金額・摘要です").arg(s.line);
+            // The description may hold the other one's or be held in it (banks shorten them).
+            r.reason = s.cd ? QStringLiteral("同じ日付・金額で摘要の重なる行が帳簿にあります (番号 %1)").arg(s.cd)
+                            : QStringLiteral("%1 行目と日付・金額が同じで、摘要が重なります").arg(s.line);
             break;
         }
         same.append({text, 0, r.line});
@@ -537,8 +538,9 @@ QStringList ImportReport::lines() const {
                     : QStringLiteral("%1 件を追加しました").arg(added));
     else
         out << error;
-    if (duplicates) out << QStringLiteral("重複のため %1 件を取り込みませんでした").arg(duplicates);
-    if (leftOut) out << QStringLiteral("チェックのない %1 件を取り込みませんでした").arg(leftOut);
+    // When nothing was written, only the lines that stopped it are worth reading.
+    if (ok && duplicates) out << QStringLiteral("重複のため %1 件を取り込みませんでした").arg(duplicates);
+    if (ok && leftOut) out << QStringLiteral("チェックのない %1 件を取り込みませんでした").arg(leftOut);
     for (const Refusal& f : refused) out << QStringLiteral("%1 行目: %2").arg(f.line).arg(f.reason);
     return out;
 }
