@@ -29,7 +29,8 @@ void BookCare::waitForCheck() {
     m_check = nullptr;
 }
 
-void BookCare::backup(QWidget* window) {
+void BookCare::copyNow(QWidget* window) {
+    m_book = db::databasePath();
     if (!db::isOpen()) return;
     {
         Hourglass wait;
@@ -45,9 +46,7 @@ void BookCare::backup(QWidget* window) {
     m_session.show(window, m_last.error, app::Icon::Exclamation);
 }
 
-void BookCare::atOpening(QWidget* window) {
-    m_book = db::databasePath();
-    backup(window);
+void BookCare::checkWhenDue(QWidget* window) {
     if (m_last.outcome != db::BackupOutcome::Made && m_last.outcome != db::BackupOutcome::Unchanged) return;
     const QDate last =
         QDate::fromString(settings::getBookSetting(m_book, kLastCheck, QString(), kCheckSection), Qt::ISODate);
@@ -59,7 +58,7 @@ void BookCare::atOpening(QWidget* window) {
 void BookCare::atClosing(QWidget* window) {
     // A check still running is not told any more; it runs again at the next opening.
     m_closing = true;
-    backup(window);
+    copyNow(window);
 }
 
 void BookCare::startCheck(QWidget* window, const QString& copy) {

@@ -24,7 +24,14 @@ class BookCare : public QObject {
 
     // The copy at opening, on the program's own connection, with progress for a big book (the
     // window is not usable meanwhile); then the weekly check when one is due.
-    void atOpening(QWidget* window);
+    void atOpening(QWidget* window) {
+        copyNow(window);
+        checkWhenDue(window);
+    }
+    // A copy now, when the book changed since the newest one.
+    void copyNow(QWidget* window);
+    // The check of the newest copy in a worker thread, when the last one is a week old.
+    void checkWhenDue(QWidget* window);
     // The copy at closing, before the connection goes.
     void atClosing(QWidget* window);
     // Waits for a check still running (tests; the end of the program).
@@ -38,7 +45,6 @@ class BookCare : public QObject {
     void checkFinished();
 
   private:
-    void backup(QWidget* window);
     void startCheck(QWidget* window, const QString& copy);
     void tellCheck(const ledger::CheckResult& result);
 

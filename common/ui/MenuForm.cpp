@@ -140,13 +140,13 @@ void form_Menu::offerStandardMasters() {
         session().show(nullptr, QStringLiteral("追加できません"), app::Icon::Critical);
 }
 
-void form_Menu::upgradeBook() {
+bool form_Menu::upgradeBook() {
     // A household book kept by an earlier version may hold balances that were left for a later
     // recalculation, or a chain broken by an empty page. Every write now keeps them right, so
     // they are made right once, the first time this version opens the book.
-    if (session().program() != app::Program::Purse || db::isReadOnly()) return;
+    if (session().program() != app::Program::Purse || db::isReadOnly()) return false;
     const QString book = db::databasePath();
-    if (settings::getBookSetting(book, QStringLiteral("chain"), QString()) == QStringLiteral("1")) return;
+    if (settings::getBookSetting(book, QStringLiteral("chain"), QString()) == QStringLiteral("1")) return false;
     ledger::Recalc r;
     {
         Hourglass wait;
@@ -154,6 +154,7 @@ void form_Menu::upgradeBook() {
                      [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
     }
     if (r.ok) settings::saveBookSetting(book, QStringLiteral("chain"), QStringLiteral("1"));
+    return true;
 }
 
 bool form_Menu::startUp(int* exitCode) {
@@ -194,10 +195,12 @@ bool form_Menu::startUp(int* exitCode) {
     } else {
         session().show(nullptr, QStringLiteral("システム設定を行ってください"), app::Icon::Information);
     }
-    // The one-time recalculation of an older household book comes first, so that the opening
-    // copy, and the check made of it, see the balances the program will show.
-    upgradeBook();
-    m_care->atOpening(nullptr);
+    // The opening copy keeps the book as it was found; the one-time recalculation of an older
+    // household book comes after it, with a copy of its own, so that the weekly check reads the
+    // balances the program will show.
+    m_care->copyNow(nullptr);
+    if (upgradeBook()) m_care->copyNow(nullptr);
+    m_care->checkWhenDue(nullptr);
     show();
     const bool items = !m_config.master2Missing.isEmpty();
     session().reopenMasters();

@@ -76,7 +76,8 @@ class form_Menu : public FormBase {
     // The message for a book that cannot be opened, on the screen and on stderr.
     void tellCannotOpen(const QString& error);
     void offerStandardMasters();
-    void upgradeBook();
+    // The one-time recalculation of an older household book; true when it ran.
+    bool upgradeBook();
     MenuConfig m_config;
     std::unique_ptr<BookUndo> m_undo;
     std::unique_ptr<BookCare> m_care;
