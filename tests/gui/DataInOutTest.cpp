@@ -29,11 +29,6 @@
 
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A UTF-8 file's lines, after its byte order mark.
 QStringList utf8Lines(const QByteArray& bytes) {
     QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
@@ -74,11 +69,7 @@ class DataInOutTest : public AppTest {
     }
     QString file(const QString& name, const QByteArray& bytes = {}) {
         const QString path = dir() + QLatin1Char('/') + name;
-        if (!bytes.isEmpty()) {
-            QFile f(path);
-            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(bytes);
-        }
+        EXPECT_TRUE(bytes.isEmpty() || writeFile(path, bytes));
         return path;
     }
     template <class W>

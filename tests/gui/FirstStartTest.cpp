@@ -71,9 +71,7 @@ TEST(BookPlace, TheOptionThenTheProgramsOwnFolderThenThePerUserFolder) {
     // An installed program's folder holds no book: the per-user folder.
     EXPECT_EQ(app::chooseBookPlace({}, programDir.path(), user, "moneta.mdb").dir, user);
     // A portable copy, or the build tree, keeps its book beside the program.
-    QFile book(QDir(programDir.path()).filePath("moneta.mdb"));
-    ASSERT_TRUE(book.open(QIODevice::WriteOnly));
-    book.close();
+    ASSERT_TRUE(writeFile(QDir(programDir.path()).filePath("moneta.mdb")));
     EXPECT_EQ(app::chooseBookPlace({}, programDir.path(), user, "moneta.mdb").dir, programDir.path());
     EXPECT_FALSE(app::chooseBookPlace({}, programDir.path(), user, "moneta.mdb").fromOption);
     EXPECT_EQ(app::chooseBookPlace({}, programDir.path(), user, "bank.mdb").dir, user);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -43,9 +42,8 @@ class PrintWiringTest : public AppTest {
         if (files.isEmpty()) return 0;
         const QString path = dir() + QStringLiteral("/out/") + files.first();
         EXPECT_TRUE(messages().takeTexts().join(QLatin1Char('\n')).contains(path));
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        return int(QString::fromLatin1(f.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+        return int(
+            QString::fromLatin1(fileBytes(path)).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
     }
     ui::FormBase* window = nullptr;
 };

@@ -159,10 +159,7 @@ TEST_F(StartUpTest, AMissingOrForeignDatabaseIsNamedAndNothingIsCreated) {
     EXPECT_EQ(shown[1].icon, ui::Icon::Critical);
     EXPECT_FALSE(QFile::exists(app::databasePath()));
 
-    QFile f(app::databasePath());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(4096, 'x'));
-    f.close();
+    ASSERT_TRUE(writeFile(app::databasePath(), QByteArray(4096, 'x')));
     delete menu;
     launch(app::Program::Purse, &started);
     EXPECT_FALSE(started);
@@ -204,10 +201,7 @@ TEST_F(StartUpTest, HelpOpensTheContentsOnlyWhenTheFileIsThere) {
     launch(app::Program::Bank);
     press(menu->findChild<QPushButton*>(QStringLiteral("cmd_End")), Qt::Key_F9);
     EXPECT_EQ(menu->findChild<ui::HelpWindow*>(), nullptr);
-    QFile f(app::helpPath());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<html><body><h1>目次</h1></body></html>");
-    f.close();
+    ASSERT_TRUE(writeFile(app::helpPath(), "<html><body><h1>目次</h1></body></html>"));
     menu->help();
     auto* help = menu->findChild<ui::HelpWindow*>();
     ASSERT_NE(help, nullptr);
@@ -227,11 +221,6 @@ TEST_F(StartUpTest, ExitClosesTheDatabaseAndEnds) {
 // ---- what the program does for the book on its own ------------------------------------------
 
 int backups() { return int(db::listBackups(app::databasePath()).size()); }
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 TEST_F(StartUpTest, AnOldPlainPasswordBecomesItsHashBeforeAnyCopyIsWritten) {
     start(app::Program::Purse);
@@ -284,9 +273,7 @@ TEST_F(StartUpTest, ACopyThatCannotBeWrittenIsSaidOnceAndTheBookOpensAnyway) {
     sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,' ')");
     sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
     // A file where the backup folder should be: no copy can go there.
-    QFile blocker(db::backupFolder(app::databasePath()));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(writeFile(db::backupFolder(app::databasePath())));
     bool started = false;
     launch(app::Program::Purse, &started);
     EXPECT_TRUE(started);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -143,6 +144,16 @@ void typeEnter(QWidget* w, const QString& text) {
 
 void typeFields(QWidget* w, std::initializer_list<std::pair<const char*, QString>> fields) {
     for (const auto& [name, text] : fields) typeEnter(child(w, name), text);
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 QList<qint64> seriesValues(const ledger::SeriesData& d) {

@@ -72,5 +72,9 @@ T* child(QWidget* w, const char* name) {
     return c;
 }
 
+// A file's bytes (empty when it cannot be read); a file written with these bytes, made or replaced.
+QByteArray fileBytes(const QString& path);
+bool writeFile(const QString& path, const QByteArray& bytes = {});
+
 // The values of a chart's series, -1 standing for a period without a point.
 QList<qint64> seriesValues(const ledger::SeriesData& d);
