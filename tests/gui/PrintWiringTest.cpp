@@ -29,11 +29,13 @@ class PrintWiringTest : public AppTest {
         AppTest::TearDown();
     }
     ui::FormBase* Show(ui::FormBase* w) { return window = shown(w); }
-    // Presses the print frame's button with the side chosen.
+    // Presses the print frame's button with the side chosen; the frame closes and the keys work again.
     void printFromFrame(bool front) {
         window->findChild<QRadioButton*>(front ? QStringLiteral("Option1_0") : QStringLiteral("Option1_1"))
             ->setChecked(true);
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command6")), Qt::LeftButton);
+        EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("frm_select_omote"))->isVisible());
+        EXPECT_TRUE(window->fKey(1)->isEnabled());
     }
     // The pages of the one PDF written, and the message that named it.
     int printedPages() {
@@ -57,7 +59,6 @@ TEST_F(PrintWiringTest, BankListPrintsItsGridAndFlipsTheSide) {
     printFromFrame(true);
     EXPECT_EQ(printedPages(), 2);
     EXPECT_FALSE(session().flg_Front) << "one full page was printed on the front";
-    EXPECT_TRUE(window->fKey(1)->isEnabled());
 }
 
 TEST_F(PrintWiringTest, BankJournalPrintsTheListedMonth) {
