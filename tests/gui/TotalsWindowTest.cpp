@@ -55,11 +55,6 @@ class TotalsWindowTest : public AppTest {
             "(4,1,'2024/02/01',2,1000,0)");
         session().reopenMasters();
     }
-    static QStringList row(ui::FlexGrid* g, int row) {
-        QStringList cells;
-        for (int c = 0; c < g->gridModel()->columnCount(); ++c) cells << g->text(c, row);
-        return cells;
-    }
 };
 
 TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
@@ -67,18 +62,18 @@ TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
     auto* w = shown(new bank::form_S01T0101(session()));
     ui::FlexGrid* g = w->grid();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計"));
-    EXPECT_EQ(row(g, 0), (QStringList{"項目ｺｰﾄﾞ", "項目名", "項目分類", "件数", "", "金額", "平均"}));
+    EXPECT_EQ(gridRow(g, 0), (QStringList{"項目ｺｰﾄﾞ", "項目名", "項目分類", "件数", "", "金額", "平均"}));
     EXPECT_EQ(child<QLineEdit>(w, "txt_b_cd")->text(), QStringLiteral("1"));
     EXPECT_EQ(child<QComboBox>(w, "cmb_b_nm")->currentText(), QStringLiteral("1 本店"));
     EXPECT_EQ(child<QLabel>(w, "lbl_zan")->text(), QStringLiteral("12345"));
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2024"));
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("05"));
     ASSERT_EQ(g->rows(), 6);
-    EXPECT_EQ(row(g, 1), (QStringList{"1", "給与", "収入", "1", "合計", "5000", "5000"}));
-    EXPECT_EQ(row(g, 2), QStringList(7, QString()));
-    EXPECT_EQ(row(g, 3), (QStringList{"2", "食費", "支出", "3", "合計", "-3000", "-1000"}));
-    EXPECT_EQ(row(g, 4), QStringList(7, QString()));
-    EXPECT_EQ(row(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
+    EXPECT_EQ(gridRow(g, 1), (QStringList{"1", "給与", "収入", "1", "合計", "5000", "5000"}));
+    EXPECT_EQ(gridRow(g, 2), QStringList(7, QString()));
+    EXPECT_EQ(gridRow(g, 3), (QStringList{"2", "食費", "支出", "3", "合計", "-3000", "-1000"}));
+    EXPECT_EQ(gridRow(g, 4), QStringList(7, QString()));
+    EXPECT_EQ(gridRow(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
     EXPECT_TRUE(g->gridModel()->data(g->gridModel()->index(4, 4), Qt::TextAlignmentRole).value<Qt::Alignment>() &
                 Qt::AlignRight);
     EXPECT_TRUE(child<QFrame>(w, "frm_syukei_mode_0")->isVisible());
@@ -209,10 +204,10 @@ TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight
     ui::FlexGrid* g = w->grid();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別月合計"));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd")), nullptr);
-    EXPECT_EQ(row(g, 0), (QStringList{"科目ｺｰﾄﾞ", "科目名", "科目分類", "", "金額", "平均"}));
-    EXPECT_EQ(row(g, 1), (QStringList{"1", "小遣い", "収入", "合計", "10000", "10000"}));
-    EXPECT_EQ(row(g, 3), (QStringList{"2", "食費", "支出", "合計", "-800", "-400"}));
-    EXPECT_EQ(row(g, 5), (QStringList{"", "", "", "総合計", "9200", ""}));
+    EXPECT_EQ(gridRow(g, 0), (QStringList{"科目ｺｰﾄﾞ", "科目名", "科目分類", "", "金額", "平均"}));
+    EXPECT_EQ(gridRow(g, 1), (QStringList{"1", "小遣い", "収入", "合計", "10000", "10000"}));
+    EXPECT_EQ(gridRow(g, 3), (QStringList{"2", "食費", "支出", "合計", "-800", "-400"}));
+    EXPECT_EQ(gridRow(g, 5), (QStringList{"", "", "", "総合計", "9200", ""}));
     w->tickClock();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別合計 - 2024/05/17 09:30"));
     w->resize(900, 500);
