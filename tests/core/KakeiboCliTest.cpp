@@ -1,8 +1,6 @@
 // The command-line tool as a user runs it: the built kakeibo and dbinit, their exit status and
 // what they say; a running purse from the build holds a book's lock.
 
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "core/ledger/Totals.h"
 #include "support/TestEnv.h"
 

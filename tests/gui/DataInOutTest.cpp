@@ -2,8 +2,6 @@
 // (Ctrl+I) and the search window (Ctrl+F), driven by keys with files answered through the
 // scripted messages, and the book read back.
 
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>

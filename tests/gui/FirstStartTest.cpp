@@ -1,7 +1,6 @@
 // Where the book lives and how the first start makes one: the folder chosen, the copy of the
 // delivered empty book, the standard masters offered, and the question under --data-dir.
 
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QApplication>

@@ -1,8 +1,6 @@
 // The master entry dialogs driven by keys: moving through the codes, kinds, code checks,
 // the balance recomputation and failed writes.
 
-#include <gtest/gtest.h>
-
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
