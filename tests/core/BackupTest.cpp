@@ -110,10 +110,7 @@ TEST_F(BackupTest, TheNewestCopiesAreKeptAndNothingElseIsDeleted) {
     ASSERT_TRUE(QDir().mkpath(Folder()));
     const QStringList strangers = {QStringLiteral("bank-20200101-000000.mdb"), QStringLiteral("moneta-old.mdb"),
                                    QStringLiteral("notes.txt")};
-    for (const QString& name : strangers) {
-        QFile f(QDir(Folder()).filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    for (const QString& name : strangers) ASSERT_TRUE(writeFile(QDir(Folder()).filePath(name)));
     QStringList made;
     for (int i = 0; i < 5; ++i) {
         const db::BackupResult r = Backup(At(i), true);
@@ -144,9 +141,7 @@ TEST_F(BackupTest, AReadOnlyBookIsNotCopiedAndAFailureIsReported) {
     db::closeDatabase();
     ASSERT_TRUE(db::openDatabase(Book(), &error)) << error.toStdString();
     // A file where the folder belongs: the copy cannot be made (also for root, unlike a mode).
-    QFile blocker(Folder());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(writeFile(Folder()));
     const db::BackupResult r = db::backupBook();
     EXPECT_EQ(r.outcome, db::BackupOutcome::Failed);
     EXPECT_TRUE(r.error.contains(QStringLiteral("backup"))) << r.error.toStdString();
@@ -183,12 +178,8 @@ TEST_F(BackupTest, ARestoreKeepsTheBookAsItWasAndOpensTheRestoredOne) {
 TEST_F(BackupTest, ARestoreRefusesADamagedOrForeignFileAndLeavesTheBook) {
     const db::BackupResult good = Backup(At(0));
     ASSERT_TRUE(good.ok());
-    const QByteArray bookBefore = [&] {
-        db::closeDatabase();
-        QFile f(Book());
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
+    db::closeDatabase();
+    const QByteArray bookBefore = fileBytes(Book());
 
     // A copy with its second page overwritten.
     const QString damaged = QDir(dir()).filePath(QStringLiteral("damaged.mdb"));
@@ -206,11 +197,7 @@ TEST_F(BackupTest, ARestoreRefusesADamagedOrForeignFileAndLeavesTheBook) {
     ASSERT_TRUE(db::createBook(app::Program::Bank, bank, &error)) << error.toStdString();
     // Not a database at all.
     const QString text = QDir(dir()).filePath(QStringLiteral("text.mdb"));
-    {
-        QFile f(text);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(8192, 'x'));
-    }
+    ASSERT_TRUE(writeFile(text, QByteArray(8192, 'x')));
 
     for (const QString& bad : {damaged, bank, text}) {
         const db::RestoreResult r = db::restoreBook(bad, Book(), app::Program::Purse);
@@ -219,9 +206,7 @@ TEST_F(BackupTest, ARestoreRefusesADamagedOrForeignFileAndLeavesTheBook) {
         EXPECT_TRUE(r.error.contains(QFileInfo(bad).fileName())) << r.error.toStdString();
     }
     EXPECT_EQ(ledger::checkFile(app::Program::Purse, damaged).of(ledger::FindingKind::Damaged).size(), 1);
-    QFile f(Book());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll() == bookBefore) << "the book is untouched";
+    EXPECT_TRUE(fileBytes(Book()) == bookBefore) << "the book is untouched";
     EXPECT_EQ(db::listBackups(Book()).size(), 1) << "nothing was kept for a refused restore";
 }
 

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "core/db/Convert.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Totals.h"

@@ -1,4 +1,3 @@
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QDir>
@@ -123,11 +122,8 @@ TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesOrCharactersAreNamed) {
 
     // An existing readable file is replaced by one its owner alone reads.
     const QString path = dir() + QStringLiteral("/out.csv");
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
-    old.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    ASSERT_TRUE(writeFile(path, "old"));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     ExportReport r = writeTable(may, path);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.rows, 2);

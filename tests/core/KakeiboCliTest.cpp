@@ -1,8 +1,6 @@
 // The command-line tool as a user runs it: the built kakeibo and dbinit, their exit status and
 // what they say; a running purse from the build holds a book's lock.
 
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -12,6 +10,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include "support/TestEnv.h"
 
 namespace {
 
@@ -95,11 +95,7 @@ TEST_F(KakeiboCli, UsageMistakesAndUnreadableFilesEndWithStatus2) {
     EXPECT_EQ(missing.code, 2);
     EXPECT_TRUE(missing.err.contains(Path(QStringLiteral("none/moneta.mdb")))) << missing.err.toStdString();
     const QString junk = Path(QStringLiteral("junk.mdb"));
-    {
-        QFile f(junk);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(5000, 'j'));
-    }
+    ASSERT_TRUE(writeFile(junk, QByteArray(5000, 'j')));
     const Ran notABook = Kakeibo({QStringLiteral("backup"), junk});
     EXPECT_EQ(notABook.code, 2);
     EXPECT_TRUE(notABook.err.contains(junk)) << notABook.err.toStdString();
@@ -205,11 +201,7 @@ TEST_F(KakeiboCli, ABookInUseByAProgramIsNotWritten) {
     ASSERT_TRUE(purse.waitForStarted());
     for (int i = 0; i < 400 && !QFile::exists(book + QStringLiteral(".lock")); ++i) QThread::msleep(25);
     ASSERT_TRUE(QFile::exists(book + QStringLiteral(".lock")));
-    const QByteArray before = [&] {
-        QFile f(book);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
+    const QByteArray before = fileBytes(book);
 
     for (const QStringList& args :
          {QStringList{QStringLiteral("restore"), copy, book}, QStringList{QStringLiteral("backup"), book},
@@ -222,9 +214,7 @@ TEST_F(KakeiboCli, ABookInUseByAProgramIsNotWritten) {
     EXPECT_EQ(Kakeibo({QStringLiteral("check"), book}).code, 0);
     purse.kill();
     purse.waitForFinished();
-    QFile f(book);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll() == before);
+    EXPECT_TRUE(fileBytes(book) == before);
     EXPECT_EQ(Kakeibo({QStringLiteral("list-backups"), book}).out.count(QLatin1Char('\n')), 1);
 }
 

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <QFile>
 #include <QLockFile>
 
@@ -21,10 +19,8 @@ class KakeiboIoTest : public AppTest {
         m_book = app::databasePath();
     }
     QString write(const QString& name, const QByteArray& bytes) {
-        QFile f(dir() + QLatin1Char('/') + name);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
+        EXPECT_TRUE(writeFile(dir() + QLatin1Char('/') + name, bytes));
+        return dir() + QLatin1Char('/') + name;
     }
     qint64 rows() {
         QString error;

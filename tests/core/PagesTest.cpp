@@ -28,18 +28,6 @@ class PagesTest : public AppTest {
     }
 };
 
-TEST_F(PagesTest, NewRowCarriesTheBalanceOfTheRowAboveOrOfThePageBefore) {
-    EXPECT_EQ(ledger::Compute_Zan(1, 500, 0), 500);
-    row(2, 1, "2024/04/01", 2, 100, -100);
-    row(1, 1, "2024/04/02", 1, 500, 400);  // last in the page's order
-    EXPECT_EQ(ledger::previousBalance(2), 400);
-    EXPECT_EQ(ledger::Compute_Zan(2, 200, 1), 200);
-    EXPECT_EQ(ledger::Compute_Zan(1, 50, 2), 350);  // every kind but 0 is an expense
-    // Page 3 follows an empty page 2: the balance carries over it.
-    EXPECT_EQ(ledger::Compute_Zan(3, 70, 1), 330);
-    EXPECT_EQ(ledger::previousBalance(1), 0);
-}
-
 TEST_F(PagesTest, RecalculationChainsThroughPagesAndAcrossAnEmptyPage) {
     row(3, 1, "2024/04/05", 2, 300);
     row(1, 1, "2024/04/01", 1, 1000);

@@ -31,11 +31,6 @@ TEST(Password, AHashVerifiesTheRightTextOnly) {
 
 class PasswordBookTest : public AppTest {
   protected:
-    QByteArray FileBytes() {
-        QFile f(app::databasePath());
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        return f.readAll();
-    }
     QString Stored() { return value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(); }
 };
 
@@ -44,7 +39,7 @@ TEST_F(PasswordBookTest, PlainTextIsReplacedByItsHashAndLeavesNoTraceInTheFile) 
     start(app::Program::Purse);
     sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'名前',8,?)", {QString::fromLatin1(plain)});
     db::closeDatabase();
-    ASSERT_TRUE(FileBytes().contains(plain)) << "the book starts with the plain text";
+    ASSERT_TRUE(fileBytes(app::databasePath()).contains(plain)) << "the book starts with the plain text";
 
     QString error;
     ASSERT_TRUE(db::openDatabase(app::databasePath(), &error)) << error.toStdString();
@@ -59,7 +54,7 @@ TEST_F(PasswordBookTest, PlainTextIsReplacedByItsHashAndLeavesNoTraceInTheFile) 
     EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("名前"));
     db::closeDatabase();
 
-    EXPECT_FALSE(FileBytes().contains(plain));
+    EXPECT_FALSE(fileBytes(app::databasePath()).contains(plain));
     EXPECT_FALSE(QFile::exists(app::databasePath() + QStringLiteral("-journal")));
 }
 

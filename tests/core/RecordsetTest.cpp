@@ -1,13 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <QFile>
-
-#include "core/db/Book.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Balances.h"
 #include "support/TestEnv.h"
-#include "tools/SampleBook.h"
 
 using namespace db;
 
@@ -65,15 +59,6 @@ TEST_F(RecordsetTest, SeekFindsAfterAMiss) {
     EXPECT_EQ(session().Seek_T01(5)->nm, QStringLiteral("f"));
 }
 
-TEST_F(RecordsetTest, TypedTextWithQuotesIsStoredAsTyped) {
-    const QString name = QStringLiteral("O'Reilly's \"bank\"; DROP TABLE T01; --");
-    QString error;
-    ASSERT_TRUE(execute(QStringLiteral("INSERT INTO T01 (CD,NM,ZAN) values (?,?,?)"), {1, name, 0}, &error));
-    EXPECT_EQ(value("SELECT NM FROM T01 WHERE CD=1").toString(), name);
-    Rs rs;
-    ASSERT_EQ(Open_Rs(rs, QStringLiteral("SELECT * FROM T01 WHERE NM=?"), {name}), kRows);
-}
-
 TEST_F(RecordsetTest, TransactionLandsWholeOrNotAtAll) {
     {
         Transaction tx;
@@ -117,51 +102,4 @@ TEST_F(RecordsetTest, BankBalanceIsTheSignedSumWithAMissingItemAsAnExpense) {
     r = ledger::Recalc_BankZan(1);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(value("SELECT ZAN FROM T01 WHERE CD=1").toLongLong(), 3000000695LL);
-}
-
-TEST_F(RecordsetTest, MissingOrForeignFilesAreRefusedAndLeftAlone) {
-    closeDatabase();
-    QString error;
-    const QString missing = dir() + QStringLiteral("/absent.mdb");
-    EXPECT_FALSE(openDatabase(missing, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("absent.mdb")));
-    EXPECT_FALSE(QFile::exists(missing)) << "never created";
-
-    const QString text = dir() + QStringLiteral("/notes.mdb");
-    QFile f(text);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("just some text, not a database\n");
-    f.close();
-    EXPECT_FALSE(openDatabase(text, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("notes.mdb")));
-    QFile g(text);
-    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
-    EXPECT_EQ(g.readAll(), QByteArray("just some text, not a database\n"));
-    EXPECT_FALSE(createBook(app::Program::Bank, text, &error)) << "a book is never replaced";
-}
-
-TEST(SampleData, PurseRunningBalancesFollowTheChainAndBankBalancesTheJournal) {
-    QTemporaryDir dir;
-    QString error;
-    for (auto p : {app::Program::Purse, app::Program::Bank}) {
-        const QString path = dir.filePath(app::productOf(p).databaseFile);
-        ASSERT_TRUE(createBook(p, path, &error)) << error.toStdString();
-        ASSERT_TRUE(openDatabase(path, &error));
-        ASSERT_TRUE(sample::fillSample(p, 2000, &error)) << error.toStdString();
-        if (p == app::Program::Purse) {
-            EXPECT_GT(Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD")), 100);
-            // ZAN of each row = ZAN of the row before it (page order, then K_DATE, CD) ± its amount.
-            const QVariant bad = scalar(QStringLiteral(
-                "WITH o AS (SELECT S01.ZAN, CASE WHEN T01.KIND=0 THEN KINGAKU ELSE -KINGAKU END AS d, "
-                "LAG(S01.ZAN, 1, 0) OVER (ORDER BY P_CD, K_DATE, S01.CD) AS prev FROM S01 JOIN T01 ON T01.CD=K_CD) "
-                "SELECT count(*) FROM o WHERE ZAN <> prev + d"));
-            EXPECT_EQ(bad.toInt(), 0);
-        } else {
-            const QVariant bad = scalar(QStringLiteral(
-                "SELECT count(*) FROM T01 WHERE ZAN <> (SELECT COALESCE(SUM(CASE WHEN T02.KIND=0 THEN KINGAKU "
-                "ELSE -KINGAKU END),0) FROM S01 JOIN T02 ON T02.CD=K_CD WHERE B_CD=T01.CD)"));
-            EXPECT_EQ(bad.toInt(), 0);
-        }
-        closeDatabase();
-    }
 }

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "core/db/Recordset.h"
 #include "core/io/Search.h"
 #include "support/TestEnv.h"

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "core/ledger/Series.h"
 #include "support/TestEnv.h"
 

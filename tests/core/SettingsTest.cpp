@@ -1,26 +1,9 @@
-#include <gtest/gtest.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
 #include "core/settings/Settings.h"
 #include "support/TestEnv.h"
-
-TEST(JournalPage, NewPageInANewMonthOfUse) {
-    using settings::chooseJournalPage;
-    const auto empty = chooseJournalPage(0, 7, 5);
-    EXPECT_EQ(empty.page, 1);
-    EXPECT_TRUE(empty.rememberMonth);
-    const auto same = chooseJournalPage(12, 5, 5);
-    EXPECT_EQ(same.page, 12);
-    EXPECT_FALSE(same.rememberMonth);
-    const auto next = chooseJournalPage(12, 4, 5);
-    EXPECT_EQ(next.page, 13);
-    EXPECT_TRUE(next.rememberMonth);
-    // The same month number a year later counts as the same month, as the stored key is 1..12.
-    EXPECT_EQ(chooseJournalPage(12, 5, 5).page, 12);
-}
 
 class SettingsTest : public AppTest {};
 

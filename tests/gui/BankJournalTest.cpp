@@ -1,21 +1,15 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 
 #include "bank/BankJournal.h"
-#include "core/db/Recordset.h"
-#include "core/settings/Settings.h"
 #include "support/TestEnv.h"
 #include "ui/Grid.h"
 #include "ui/Inputs.h"
-#include "ui/Msg.h"
 
 namespace {
 
@@ -61,63 +55,34 @@ class BankJournalTest : public AppTest {
     bank::form_S0101* w = nullptr;
 };
 
-TEST_F(BankJournalTest, OpensOnThePresentMonthWithTheNextNumber) {
-    openTarget();
-    EXPECT_TRUE(w->windowTitle().startsWith(QStringLiteral("銀行帳入力 - 2024/05/17 09:30")));
-    EXPECT_EQ(child<ui::MonthBox>("txt_date")->month(), QStringLiteral("2024/05"));
-    EXPECT_EQ(child("txt_rec_no")->text(), QStringLiteral("1"));
-}
-
-TEST_F(BankJournalTest, TypedEntriesAreStoredAndTheBalanceFollows) {
+// Opened on the present month with the next number; after a write the entry area is empty
+// again; choosing the bank lists its month with its balance.
+TEST_F(BankJournalTest, TypedEntriesAreStoredAndTheChosenBankListsThem) {
     openTarget();
     write("5", "1", "1", "1000", QStringLiteral("給料"));
-    write("6", "1", "2", "300", QStringLiteral("O'Brien's"));
-    EXPECT_TRUE(messages().takeTexts().isEmpty());
-    EXPECT_EQ(count(), 2);
-    EXPECT_EQ(zan(1), 700);
-    EXPECT_EQ(value("SELECT K_DATE FROM S01 WHERE CD = 1").toString(), QStringLiteral("2024/05/05"));
-    EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD = 2").toString(), QStringLiteral("O'Brien's"));
-}
-
-TEST_F(BankJournalTest, AfterAWriteTheEntryAreaAndTheGridAreEmpty) {
-    openTarget();
-    write("5", "1", "1", "1000");
-    EXPECT_EQ(child("txt_rec_no")->text(), QStringLiteral("2")) << "the next number is proposed";
+    EXPECT_EQ(child("txt_rec_no")->text(), QStringLiteral("2"));
     EXPECT_TRUE(child("txt_b_cd")->text().isEmpty());
     EXPECT_EQ(grid()->rows(), 1);
     EXPECT_FALSE(child<QPushButton>("cmd_input")->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), child("txt_day"));
-}
-
-TEST_F(BankJournalTest, ChoosingABankListsItsMonthWithItsBalance) {
-    openTarget();
-    write("5", "1", "1", "1000", QStringLiteral("給料"));
     write("6", "1", "2", "300", QStringLiteral("O'Brien's"));
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
+    EXPECT_EQ(zan(1), 700);
+    EXPECT_EQ(value("SELECT group_concat(CD || ' ' || K_DATE || ' ' || BIKO, ';') FROM S01").toString(),
+              QStringLiteral("1 2024/05/05 給料;2 2024/05/06 O'Brien's"));
+
     typeEnter(child("txt_b_cd"), "1");
     EXPECT_EQ(child<QComboBox>("cmb_b_nm")->currentText(), QStringLiteral("1 A銀行"));
     EXPECT_EQ(child<QLabel>("lbl_zan")->text(), QStringLiteral("700"));
     ASSERT_EQ(grid()->rows(), 3);
-    EXPECT_EQ(cellText(1, 1), QStringLiteral("2024/05/05"));
-    EXPECT_EQ(cellText(3, 1), QStringLiteral("給与"));
-    EXPECT_EQ(cellText(4, 1), QStringLiteral("1000"));
-    EXPECT_EQ(cellText(5, 2), QStringLiteral("300"));
-    EXPECT_EQ(cellText(6, 2), QStringLiteral("O'Brien's"));
-}
-
-TEST_F(BankJournalTest, RecalculatingABankWithoutRowsGivesZero) {
-    openTarget();
-    // Whatever its master said.
-    typeText(child("txt_b_cd"), "3");
-    key(8);
-    EXPECT_EQ(child<QLabel>("lbl_zan")->text(), QStringLiteral("0"));
-    EXPECT_EQ(zan(3), 0);
+    EXPECT_EQ((QStringList{cellText(1, 1), cellText(3, 1), cellText(4, 1), cellText(5, 2), cellText(6, 2)}),
+              (QStringList{"2024/05/05", "給与", "1000", "300", "O'Brien's"}));
 }
 
 TEST_F(BankJournalTest, AnExistingNumberIsReplacedWhateverTheCaptionSays) {
     openTarget();
     write("5", "1", "1", "1000");
     auto* input = child<QPushButton>("cmd_input");
-    EXPECT_EQ(input->text(), QStringLiteral("入力"));
     typeText(child("txt_rec_no"), "1");
     write("9", "2", "1", "2,500");
     EXPECT_EQ(count(), 1);
@@ -140,10 +105,9 @@ TEST_F(BankJournalTest, BadValuesAreRefusedWithAMessageAndNothingIsWritten) {
     const struct {
         const char* field;
         const char* text;
-    } cases[] = {{"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}, {"txt_kingaku", ""}, {"txt_b_cd", "0"},
-                 {"txt_b_cd", "40000"},   {"txt_b_cd", "x"},      {"txt_b_cd", "9"},   {"txt_k_cd", ""},
-                 {"txt_k_cd", "7"},       {"txt_day", "32"},      {"txt_day", "a"},    {"txt_rec_no", ""},
-                 {"txt_rec_no", "abc"},   {"txt_rec_no", "0"}};
+    } cases[] = {{"txt_kingaku", "12.5"}, {"txt_kingaku", ""}, {"txt_b_cd", "0"}, {"txt_b_cd", "40000"},
+                 {"txt_b_cd", "9"},       {"txt_k_cd", ""},    {"txt_k_cd", "7"}, {"txt_day", "32"},
+                 {"txt_rec_no", ""},      {"txt_rec_no", "0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " = '" + c.text + "'");
         fill("5", "1", "1", "1000");
@@ -256,15 +220,9 @@ TEST_F(BankJournalTest, TheMonthBoxIsNormalisedAndListsItsMonth) {
     press(month, Qt::Key_Return);
     EXPECT_EQ(month->displayText(), QStringLiteral("2001/03"));
     EXPECT_EQ(grid()->rows(), 2);
-    month->setFocus();
-    month->setText("2001/");
-    press(month, Qt::Key_Return);
-    EXPECT_EQ(month->displayText(), QStringLiteral("2001/00"));
-    EXPECT_EQ(grid()->rows(), 1);
-    month->setMonth("2001/02");
     QTest::mouseClick(child<QPushButton>("Command4"), Qt::LeftButton);
-    EXPECT_EQ(month->displayText(), QStringLiteral("2001/03"));
-    EXPECT_EQ(grid()->rows(), 2);
+    EXPECT_EQ(month->displayText(), QStringLiteral("2001/04"));
+    EXPECT_EQ(grid()->rows(), 1);
 }
 
 TEST_F(BankJournalTest, DayButtonsCrossTheMonthEndAndABadDayKeepsTheFocus) {
@@ -285,28 +243,6 @@ TEST_F(BankJournalTest, DayButtonsCrossTheMonthEndAndABadDayKeepsTheFocus) {
     EXPECT_EQ(QApplication::focusWidget(), child("txt_b_cd"));
     press(child("txt_b_cd"), Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), child("txt_day"));
-}
-
-TEST_F(BankJournalTest, ThePrintFrameSetsTheSide) {
-    openTarget();
-    key(9);
-    EXPECT_TRUE(child<QGroupBox>("frm_select_omote")->isVisible());
-    child<QRadioButton>("Option1", 1)->setChecked(true);
-    QTest::mouseClick(child<QPushButton>("Command6"), Qt::LeftButton);
-    EXPECT_FALSE(session().flg_Front);
-    EXPECT_FALSE(child<QGroupBox>("frm_select_omote")->isVisible());
-    EXPECT_TRUE(child<QPushButton>("cmd_F1")->isEnabled());
-}
-
-TEST_F(BankJournalTest, ColumnWidthsComeBackAtTheNextOpening) {
-    openTarget();
-    grid()->setColWidthTwips(3, 3000);
-    key(10);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(settings::getNumber(QStringLiteral("grd_S01ColWidth3"), 0), 3000);
-    delete w;
-    openTarget();
-    EXPECT_EQ(grid()->colWidthTwips(3), 3000);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // noticed at opening, numbers as an input method types them, real dates only, and household
 // balances that are right after every single change.
 
-#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -2,8 +2,6 @@
 // (Ctrl+I) and the search window (Ctrl+F), driven by keys with files answered through the
 // scripted messages, and the book read back.
 
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -28,11 +26,6 @@
 #include "ui/SearchWindow.h"
 
 namespace {
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A UTF-8 file's lines, after its byte order mark.
 QStringList utf8Lines(const QByteArray& bytes) {
@@ -74,11 +67,7 @@ class DataInOutTest : public AppTest {
     }
     QString file(const QString& name, const QByteArray& bytes = {}) {
         const QString path = dir() + QLatin1Char('/') + name;
-        if (!bytes.isEmpty()) {
-            QFile f(path);
-            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(bytes);
-        }
+        EXPECT_TRUE(bytes.isEmpty() || writeFile(path, bytes));
         return path;
     }
     template <class W>

@@ -1,7 +1,6 @@
 // Where the book lives and how the first start makes one: the folder chosen, the copy of the
 // delivered empty book, the standard masters offered, and the question under --data-dir.
 
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -17,7 +16,6 @@
 
 #include "bank/BankWindows.h"
 #include "core/db/Database.h"
-#include "core/db/Recordset.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/AppMain.h"
@@ -53,11 +51,10 @@ class FirstStartTest : public AppTest {
         app::setDataDir({});
     }
     QStringList names(const char* table) {
-        QStringList out;
-        db::Rs rs;
-        db::Open_Rs(rs, QStringLiteral("SELECT NM || ':' || KIND FROM %1 ORDER BY CD").arg(QLatin1String(table)));
-        for (; rs && !rs->endOfRows(); rs->moveNext()) out << rs->field(QStringLiteral("NM || ':' || KIND")).toString();
-        return out;
+        return value(QStringLiteral("SELECT group_concat(NM || ':' || KIND) FROM (SELECT * FROM %1 ORDER BY CD)")
+                         .arg(QLatin1String(table)))
+            .toString()
+            .split(QLatin1Char(','));
     }
     ui::form_Menu* menu = nullptr;
     int exitCode = 0;
@@ -71,9 +68,7 @@ TEST(BookPlace, TheOptionThenTheProgramsOwnFolderThenThePerUserFolder) {
     // An installed program's folder holds no book: the per-user folder.
     EXPECT_EQ(app::chooseBookPlace({}, programDir.path(), user, "moneta.mdb").dir, user);
     // A portable copy, or the build tree, keeps its book beside the program.
-    QFile book(QDir(programDir.path()).filePath("moneta.mdb"));
-    ASSERT_TRUE(book.open(QIODevice::WriteOnly));
-    book.close();
+    ASSERT_TRUE(writeFile(QDir(programDir.path()).filePath("moneta.mdb")));
     EXPECT_EQ(app::chooseBookPlace({}, programDir.path(), user, "moneta.mdb").dir, programDir.path());
     EXPECT_FALSE(app::chooseBookPlace({}, programDir.path(), user, "moneta.mdb").fromOption);
     EXPECT_EQ(app::chooseBookPlace({}, programDir.path(), user, "bank.mdb").dir, user);
@@ -107,17 +102,6 @@ TEST_F(FirstStartTest, APurseWithoutBookMakesOnePrivateCopyAndOffersTheStandardC
     delete menu;
     ASSERT_TRUE(launch(app::Program::Purse));
     EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("システム設定を行ってください")});
-}
-
-TEST_F(FirstStartTest, DecliningTheStandardItemsLeavesAnEmptyBankBook) {
-    start(app::Program::Bank, false);
-    withoutDataDirOption(dir() + QStringLiteral("/home"));
-    messages().pushAnswer(ui::Answer::No);
-    ASSERT_TRUE(launch(app::Program::Bank));
-    EXPECT_EQ(messages().takeTexts().mid(1),
-              (QStringList{QStringLiteral("システム設定を行ってください"), QStringLiteral("銀行を設定してください"),
-                           QStringLiteral("項目を設定してください")}));
-    EXPECT_EQ(value("SELECT count(*) FROM T02").toInt(), 0);
 }
 
 TEST_F(FirstStartTest, TheStandardItemsOfTheBankBookCarryTheirKinds) {

@@ -1,8 +1,6 @@
 // The master list windows driven by keys: entry through the dialog, delete by code and range,
 // the master check on 終了, the purse differences, the stored layout.
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>

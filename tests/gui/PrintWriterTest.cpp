@@ -19,11 +19,6 @@ print::Rows banks(int n) {
     return rows;
 }
 
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class PrintWriterTest : public AppTest {
   protected:
     void SetUp() override { start(app::Program::Bank, false); }
@@ -51,7 +46,7 @@ TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded)
     EXPECT_EQ(shown[0].icon, ui::Icon::Information);
     EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(path)));
 
-    const QByteArray pdf = Read(path);
+    const QByteArray pdf = fileBytes(path);
     EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page "), 3);
     const auto box =
         QRegularExpression(QStringLiteral(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])")).match(QString::fromLatin1(pdf));
@@ -109,10 +104,8 @@ TEST_F(PrintWriterTest, AFailedPrintoutLeavesNoFileAndSaysSo) {
     EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("印刷できません")));
 
     // A folder that cannot be made (a file stands in its way).
-    QFile blocker(dir() + QStringLiteral("/file"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    app::setPrintDir(blocker.fileName() + QStringLiteral("/print"));
+    ASSERT_TRUE(writeFile(dir() + QStringLiteral("/file")));
+    app::setPrintDir(dir() + QStringLiteral("/file/print"));
     bool front = true;
     EXPECT_FALSE(ui::printDocument(session(), nullptr, QStringLiteral("銀行マスター"), [&](print::PageWriter& out) {
         return print::Print_List(out, print::MasterList::Banks, banks(2), front);

@@ -1,16 +1,12 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 
 #include "bank/BankWindows.h"
-#include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
@@ -55,42 +51,23 @@ class TotalsWindowTest : public AppTest {
             "(4,1,'2024/02/01',2,1000,0)");
         session().reopenMasters();
     }
-    static QStringList row(ui::FlexGrid* g, int row) {
-        QStringList cells;
-        for (int c = 0; c < g->gridModel()->columnCount(); ++c) cells << g->text(c, row);
-        return cells;
-    }
 };
 
+// The first bank and the present month; the balance is the stored one, not the masters' copy.
 TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
-    bankBook();
-    auto* w = shown(new bank::form_S01T0101(session()));
-    ui::FlexGrid* g = w->grid();
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計"));
-    EXPECT_EQ(row(g, 0), (QStringList{"項目ｺｰﾄﾞ", "項目名", "項目分類", "件数", "", "金額", "平均"}));
-    EXPECT_EQ(child<QLineEdit>(w, "txt_b_cd")->text(), QStringLiteral("1"));
-    EXPECT_EQ(child<QComboBox>(w, "cmb_b_nm")->currentText(), QStringLiteral("1 本店"));
-    EXPECT_EQ(child<QLabel>(w, "lbl_zan")->text(), QStringLiteral("12345"));
-    EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2024"));
-    EXPECT_EQ(w->monthBox()->text(), QStringLiteral("05"));
-    ASSERT_EQ(g->rows(), 6);
-    EXPECT_EQ(row(g, 1), (QStringList{"1", "給与", "収入", "1", "合計", "5000", "5000"}));
-    EXPECT_EQ(row(g, 2), QStringList(7, QString()));
-    EXPECT_EQ(row(g, 3), (QStringList{"2", "食費", "支出", "3", "合計", "-3000", "-1000"}));
-    EXPECT_EQ(row(g, 4), QStringList(7, QString()));
-    EXPECT_EQ(row(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
-    EXPECT_TRUE(g->gridModel()->data(g->gridModel()->index(4, 4), Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                Qt::AlignRight);
-    EXPECT_TRUE(child<QFrame>(w, "frm_syukei_mode_0")->isVisible());
-    w->tickClock();
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別月合計 - 2024/05/17 09:30"));
-}
-
-TEST_F(TotalsWindowTest, BalanceShownIsTheStoredOneNotTheStartUpCopy) {
     bankBook();
     sql("UPDATE T01 SET ZAN=777 WHERE CD=1");  // a journal change since the masters were read
     auto* w = shown(new bank::form_S01T0101(session()));
+    ui::FlexGrid* g = w->grid();
+    EXPECT_EQ(child<QComboBox>(w, "cmb_b_nm")->currentText(), QStringLiteral("1 本店"));
     EXPECT_EQ(child<QLabel>(w, "lbl_zan")->text(), QStringLiteral("777"));
+    EXPECT_EQ(w->yearBox()->text() + w->monthBox()->text(), QStringLiteral("202405"));
+    ASSERT_EQ(g->rows(), 6);
+    EXPECT_EQ(gridRow(g, 1), (QStringList{"1", "給与", "収入", "1", "合計", "5000", "5000"}));
+    EXPECT_EQ(gridRow(g, 2), QStringList(7, QString()));
+    EXPECT_EQ(gridRow(g, 3), (QStringList{"2", "食費", "支出", "3", "合計", "-3000", "-1000"}));
+    EXPECT_EQ(gridRow(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
+    EXPECT_TRUE(child<QFrame>(w, "frm_syukei_mode_0")->isVisible());
 }
 
 TEST_F(TotalsWindowTest, MonthButtonsCycleWithinTheYearAndRecompute) {
@@ -115,7 +92,7 @@ TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
     QLineEdit* year = w->yearBox();
     QLineEdit* month = w->monthBox();
     messages().takeTexts();
-    for (const char* bad : {"1899", "abc", ""}) {
+    for (const char* bad : {"1899", ""}) {
         typeText(year, QString::fromLatin1(bad));
         press(year, Qt::Key_Tab);
         QTest::qWait(20);
@@ -189,7 +166,6 @@ TEST_F(TotalsWindowTest, YearlyModeShowsOnlyTheYearFrameAndTotalsTheYear) {
 TEST_F(TotalsWindowTest, BankPrintsAtOnceWithTheKeysDisabledAndStoresItsLayout) {
     bankBook();
     auto* w = shown(new Printing<bank::form_S01T0101>(session()));
-    EXPECT_EQ(w->fKey(2)->text(), QStringLiteral("一覧印刷"));
     press(w->yearBox(), Qt::Key_F2);
     EXPECT_EQ(w->prints, 1);
     EXPECT_FALSE(w->barEnabledWhilePrinting);
@@ -198,23 +174,15 @@ TEST_F(TotalsWindowTest, BankPrintsAtOnceWithTheKeysDisabledAndStoresItsLayout) 
     press(w->yearBox(), Qt::Key_F10);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(settings::getNumber(QStringLiteral("grd_S01T01ColWidth5"), 0), 1800);
-    EXPECT_NE(settings::getSetting(QStringLiteral("S01T01Width"), {}), QString());
-    EXPECT_EQ(settings::getSetting(QStringLiteral("grd_S01T01ColWidth6"), QStringLiteral("none")),
-              QStringLiteral("none"));
 }
 
 TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight) {
     purseBook();
     auto* w = shown(new purse::form_S01T0101(session()));
     ui::FlexGrid* g = w->grid();
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別月合計"));
-    EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("txt_b_cd")), nullptr);
-    EXPECT_EQ(row(g, 0), (QStringList{"科目ｺｰﾄﾞ", "科目名", "科目分類", "", "金額", "平均"}));
-    EXPECT_EQ(row(g, 1), (QStringList{"1", "小遣い", "収入", "合計", "10000", "10000"}));
-    EXPECT_EQ(row(g, 3), (QStringList{"2", "食費", "支出", "合計", "-800", "-400"}));
-    EXPECT_EQ(row(g, 5), (QStringList{"", "", "", "総合計", "9200", ""}));
-    w->tickClock();
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別合計 - 2024/05/17 09:30"));
+    EXPECT_EQ(gridRow(g, 1), (QStringList{"1", "小遣い", "収入", "合計", "10000", "10000"}));
+    EXPECT_EQ(gridRow(g, 3), (QStringList{"2", "食費", "支出", "合計", "-800", "-400"}));
+    EXPECT_EQ(gridRow(g, 5), (QStringList{"", "", "", "総合計", "9200", ""}));
     w->resize(900, 500);
     QApplication::processEvents();
     EXPECT_EQ(child<QFrame>(w, "frm_syukei_mode_0")->x(), 900 - 145 - 105);
@@ -237,6 +205,7 @@ TEST_F(TotalsWindowTest, PurseWindowFollowsTheOtherTotalsButton) {
     EXPECT_EQ(w->grid()->text(4, 3), QStringLiteral("-1800"));
 }
 
+// Printing from the chosen side is PrintWiringTest's: here the side is asked first and Cancel prints nothing.
 TEST_F(TotalsWindowTest, PurseAsksForThePrintSideFirst) {
     purseBook();
     auto* w = shown(new Printing<purse::form_S01T0101>(session()));
@@ -248,13 +217,6 @@ TEST_F(TotalsWindowTest, PurseAsksForThePrintSideFirst) {
     QTest::mouseClick(child<QPushButton>(side, "Command8"), Qt::LeftButton);
     EXPECT_FALSE(side->isVisible());
     EXPECT_EQ(w->prints, 0);
-    press(w->yearBox(), Qt::Key_F2);
-    child<QRadioButton>(side, "Option1_1")->click();
-    QTest::mouseClick(child<QPushButton>(side, "Command6"), Qt::LeftButton);
-    EXPECT_FALSE(side->isVisible());
-    EXPECT_EQ(w->prints, 1);
-    EXPECT_FALSE(w->barEnabledWhilePrinting);
-    EXPECT_FALSE(session().flg_Front);
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,10 +33,6 @@ class WindowUndoTest : public AppTest {
         ASSERT_TRUE(showActive(journal));
     }
     QLineEdit* box(const char* name) { return journal->findChild<QLineEdit*>(QLatin1String(name)); }
-    void typeEnter(QWidget* field, const QString& text) {
-        typeText(field, text);
-        press(field, Qt::Key_Return);
-    }
     void deleteRange(const QString& from, const QString& to) {
         press(QApplication::focusWidget(), Qt::Key_F2);
         typeEnter(box("txt_cd2_0"), from);
@@ -134,11 +128,7 @@ TEST_F(WindowUndoTest, AMasterRangeDeleteComesBackInTheListAndTheJournalsBalance
     auto* list = new bank::form_T0201(session());
     ASSERT_TRUE(showActive(list));
     press(list->grid(), Qt::Key_F2);
-    for (const auto& [name, text] : {std::pair{"txt_cd2_0", "1"}, std::pair{"txt_cd2_1", "2"}}) {
-        auto* field = list->findChild<QLineEdit*>(QLatin1String(name));
-        typeText(field, QLatin1String(text));
-        press(field, Qt::Key_Return);
-    }
+    typeFields(list, {{"txt_cd2_0", "1"}, {"txt_cd2_1", "2"}});
     ASSERT_EQ(value("SELECT COUNT(*) FROM T02").toInt(), 0);
     ASSERT_EQ(list->grid()->rows(), 1);
     messages().takeTexts();
@@ -159,17 +149,13 @@ TEST_F(WindowUndoTest, HouseholdWritesAreUndoneWithTheirRunningBalances) {
     undo = std::make_unique<ui::BookUndo>(session());
     auto* w = new purse::form_S0101(session());
     ASSERT_TRUE(showActive(w));
-    auto b = [w](const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); };
     for (const auto& [code, amount] : {std::pair{"1", "5000"}, std::pair{"2", "300"}}) {
-        typeEnter(b("txt_day"), QStringLiteral("10"));
-        typeEnter(b("txt_k_cd"), QLatin1String(code));
-        typeEnter(b("txt_kingaku"), QLatin1String(amount));
-        typeEnter(b("txt_biko"), QString());
+        typeFields(w, {{"txt_day", "10"}, {"txt_k_cd", code}, {"txt_kingaku", amount}, {"txt_biko", ""}});
         press(QApplication::focusWidget(), Qt::Key_Return);
     }
     ASSERT_EQ(value("SELECT group_concat(ZAN) FROM (SELECT ZAN FROM S01 ORDER BY CD)").toString(),
               QStringLiteral("5000,4700"));
-    undoKey(b("txt_day"));
+    undoKey(child(w, "txt_day"));
     EXPECT_EQ(value("SELECT group_concat(ZAN) FROM (SELECT ZAN FROM S01 ORDER BY CD)").toString(),
               QStringLiteral("5000"));
     EXPECT_TRUE(wrongPurseBalances().isEmpty());

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -12,6 +13,7 @@
 #include "core/db/Book.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
+#include "ui/Grid.h"
 
 void AppTest::start(app::Program program, bool openDb) {
     ASSERT_TRUE(m_dir.isValid());
@@ -143,6 +145,22 @@ void typeEnter(QWidget* w, const QString& text) {
 
 void typeFields(QWidget* w, std::initializer_list<std::pair<const char*, QString>> fields) {
     for (const auto& [name, text] : fields) typeEnter(child(w, name), text);
+}
+
+QStringList gridRow(ui::FlexGrid* grid, int row) {
+    QStringList cells;
+    for (int c = 0; c < grid->gridModel()->columnCount(); ++c) cells << grid->text(c, row);
+    return cells;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 QList<qint64> seriesValues(const ledger::SeriesData& d) {

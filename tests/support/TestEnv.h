@@ -14,6 +14,10 @@
 #include "core/Session.h"
 #include "core/ledger/Series.h"
 
+namespace ui {
+class FlexGrid;
+}
+
 class AppTest : public ::testing::Test {
   protected:
     // Program under test and whether its database file exists (and is opened).
@@ -71,6 +75,13 @@ T* child(QWidget* w, const char* name) {
     EXPECT_NE(c, nullptr) << name;
     return c;
 }
+
+// The texts of a grid's row (row 0 is the header), every column.
+QStringList gridRow(ui::FlexGrid* grid, int row);
+
+// A file's bytes (empty when it cannot be read); a file written with these bytes, made or replaced.
+QByteArray fileBytes(const QString& path);
+bool writeFile(const QString& path, const QByteArray& bytes = {});
 
 // The values of a chart's series, -1 standing for a period without a point.
 QList<qint64> seriesValues(const ledger::SeriesData& d);
