@@ -143,6 +143,7 @@ TEST_F(MasterListTest, DeleteByCodeRangeOrKeyAsksFirstAndRefusesWhatIsNoCode) {
     EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
 }
 
+// Either way the layout is stored: both bank lists share the window's place, not the column widths.
 TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNot) {
     start(app::Program::Bank);
     ui::MenuConfig config;
@@ -152,6 +153,8 @@ TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNo
     auto* journal = child<QPushButton>(&menu, "cmd_S0101");
 
     auto* list = openShown<bank::form_T0101>();
+    list->setGeometry(40, 50, 600, 400);
+    list->grid()->setColumnWidth(1, 250);
     banks({1});
     list->close();  // the close box: no check
     EXPECT_TRUE(messages().takeTexts().isEmpty());
@@ -166,10 +169,14 @@ TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNo
     banks({1});
     sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
     auto* items = openShown<bank::form_T0201>();
+    EXPECT_EQ(items->geometry(), QRect(40, 50, 600, 400));
+    EXPECT_EQ(items->grid()->columnWidth(1), ui::toPixels(5000));
+    items->grid()->setColumnWidth(1, 180);
     press(items->grid(), Qt::Key_F10);
     EXPECT_TRUE(messages().takeTexts().isEmpty());
     EXPECT_TRUE(session().flg_T01 && session().flg_T02);
     EXPECT_TRUE(journal->isEnabled());
+    EXPECT_EQ(openShown<bank::form_T0101>()->grid()->columnWidth(1), 250);
 }
 
 TEST_F(MasterListTest, PurseEntryDialogIsModelessAndWritesIntoTheOpenList) {
@@ -203,21 +210,6 @@ TEST_F(MasterListTest, PurseEntryDialogIsModelessAndWritesIntoTheOpenList) {
     press(list->grid(), Qt::Key_F10);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(messages().takeTexts(), QStringList{"科目を設定してください"});
-}
-
-TEST_F(MasterListTest, BothBankListsShareTheWindowPlaceButNotTheColumnWidths) {
-    start(app::Program::Bank);
-    auto* banks = openShown<bank::form_T0101>();
-    banks->setGeometry(40, 50, 600, 400);
-    banks->grid()->setColumnWidth(1, 250);
-    banks->close();
-    auto* items = openShown<bank::form_T0201>();
-    EXPECT_EQ(items->geometry(), QRect(40, 50, 600, 400));
-    EXPECT_EQ(items->grid()->columnWidth(1), ui::toPixels(5000));
-    items->grid()->setColumnWidth(1, 180);
-    items->close();
-    auto* again = openShown<bank::form_T0101>();
-    EXPECT_EQ(again->grid()->columnWidth(1), 250);
 }
 
 }  // namespace
