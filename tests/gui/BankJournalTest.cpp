@@ -49,10 +49,30 @@ class BankJournalTest : public AppTest {
     bank::form_S0101* w = nullptr;
 };
 
-// Opened on the present month with the next number; after a write the entry area is empty
-// again; choosing the bank lists its month, read back from the book, with its balance.
-TEST_F(BankJournalTest, TypedEntriesAreStoredAndTheChosenBankListsThem) {
+// A bad value is refused with a message, the focus on its box, and nothing is written. After a
+// write the entry area is empty again; choosing the bank lists its month, read back from the
+// book, with its balance.
+TEST_F(BankJournalTest, BadValuesAreRefusedTypedOnesStoredAndTheChosenBankListsThem) {
     openTarget();
+    const struct {
+        const char* field;
+        const char* text;
+    } cases[] = {{"txt_kingaku", "12.5"}, {"txt_kingaku", ""}, {"txt_b_cd", "0"}, {"txt_b_cd", "40000"},
+                 {"txt_b_cd", "9"},       {"txt_k_cd", ""},    {"txt_k_cd", "7"}, {"txt_day", "32"},
+                 {"txt_rec_no", ""},      {"txt_rec_no", "0"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " = '" + c.text + "'");
+        fill("5", "1", "1", "1000");
+        child(c.field)->setText(QString::fromUtf8(c.text));
+        QTest::mouseClick(child<QPushButton>("cmd_input"), Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(messages().takeTexts().size(), 1);
+        EXPECT_EQ(count(), 0);
+        EXPECT_EQ(QApplication::focusWidget(), child(c.field));
+        child("txt_rec_no")->setText("1");
+    }
+    EXPECT_EQ(zan(1), 5000);
+
     write("5", "1", "1", "1000", QStringLiteral("給料"));
     EXPECT_EQ(child("txt_rec_no")->text(), QStringLiteral("2"));
     EXPECT_TRUE(child("txt_b_cd")->text().isEmpty());
@@ -95,28 +115,6 @@ TEST_F(BankJournalTest, AnExistingNumberIsReplacedWhateverTheCaptionSays) {
     EXPECT_EQ(grid()->rows(), 2);
     EXPECT_TRUE(input->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), child("txt_day"));
-}
-
-TEST_F(BankJournalTest, BadValuesAreRefusedWithAMessageAndNothingIsWritten) {
-    openTarget();
-    const struct {
-        const char* field;
-        const char* text;
-    } cases[] = {{"txt_kingaku", "12.5"}, {"txt_kingaku", ""}, {"txt_b_cd", "0"}, {"txt_b_cd", "40000"},
-                 {"txt_b_cd", "9"},       {"txt_k_cd", ""},    {"txt_k_cd", "7"}, {"txt_day", "32"},
-                 {"txt_rec_no", ""},      {"txt_rec_no", "0"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.field) + " = '" + c.text + "'");
-        fill("5", "1", "1", "1000");
-        child(c.field)->setText(QString::fromUtf8(c.text));
-        QTest::mouseClick(child<QPushButton>("cmd_input"), Qt::LeftButton);
-        QApplication::processEvents();
-        EXPECT_EQ(messages().takeTexts().size(), 1);
-        EXPECT_EQ(count(), 0);
-        EXPECT_EQ(QApplication::focusWidget(), child(c.field));
-        child("txt_rec_no")->setText("1");
-    }
-    EXPECT_EQ(zan(1), 5000);
 }
 
 TEST_F(BankJournalTest, DeletesByRangeAndByTheGridRecomputeEachOwner) {
