@@ -103,7 +103,7 @@ TEST(PrintLayout, ListPrintsTitleHeadingsAndRowsAtTheirPlaces) {
 
 // 0 rows: one sheet; 30: a full sheet, then one with the headings only; 31: two sheets. The
 // margin follows the side, which flips after every full sheet and not after the last.
-TEST(PrintLayout, SheetsOfThirtyRowsAlternateSides) {
+TEST(PrintLayout, SheetsOfThirtyRowsAlternateSidesAndAWriterFailureStopsThem) {
     for (const Kind& kind : kKinds) {
         SCOPED_TRACE(kind.name);
         Recorder empty;
@@ -127,6 +127,14 @@ TEST(PrintLayout, SheetsOfThirtyRowsAlternateSides) {
             EXPECT_EQ(rowStart(rec, 2), kind.rowStart + (!kind.sides ? 2 : first ? 2 : 5));
             EXPECT_EQ(front, kind.sides ? !first : first);
         }
+
+        // A writer that fails from the second sheet stops the printout; the first went out whole.
+        Recorder failing;
+        failing.failFrom(2);
+        front = true;
+        EXPECT_FALSE(kind.print(failing, numbered(45, kind.cols), front));
+        EXPECT_EQ(failing.pageCount(), 1);
+        EXPECT_EQ(front, !kind.sides);
     }
 }
 
@@ -202,13 +210,4 @@ TEST(PrintLayout, TotalsTitleNamesThePeriodAndAmountsEndAtTheirColumns) {
         print::printPurseTotals(purse, "2024", "05", 1, {{"4", "食費", "支出", "合計", "-36000", "-1200"}}, front));
     EXPECT_TRUE(Find(purse, 1, "科目別合計  2024年度"));
     EXPECT_EQ(endColumn(purse, 1, "-36000"), 5 + 59);
-}
-
-TEST(PrintLayout, AWriterFailureStopsThePrintout) {
-    Recorder rec;
-    rec.failFrom(2);
-    bool front = true;
-    EXPECT_FALSE(print::Print_List(rec, print::MasterList::Banks, numbered(45, 3), front));
-    EXPECT_EQ(rec.pageCount(), 1);
-    EXPECT_FALSE(front);  // the first sheet went out whole
 }
