@@ -41,13 +41,40 @@ class PurseJournalTest : public AppTest {
     qint64 zan(qint64 cd) { return value("SELECT ZAN FROM S01 WHERE CD=?", {cd}).toLongLong(); }
 };
 
-// An empty book opens on page 1 with its empty row. A changed row moves the later balances at
-// once, and is stored before the window closes. Reopened in the same month the page stays; a new
-// month begins a page that carries the balance on.
-TEST_F(PurseJournalTest, BalancesRunThroughAPageAndANewMonthBeginsTheNext) {
+// An empty book opens on page 1 with its empty row. Bad input is refused with its box focused
+// and nothing written. A changed row moves the later balances at once, and is stored before the
+// window closes. Reopened in the same month the page stays; a new month begins a page that
+// carries the balance on.
+TEST_F(PurseJournalTest, BadInputIsRefusedAndBalancesRunThroughAPageAndIntoTheNext) {
     auto* w = openTarget();
     EXPECT_EQ(child<QLineEdit>(w, "txt_page")->text(), "1");
     EXPECT_EQ(grid(w)->rows(), 2);
+    struct Case {
+        const char* field;
+        QString text;
+    } cases[] = {{"txt_rec_no", ""},  {"txt_rec_no", "x"},     {"txt_rec_no", "0"},
+                 {"txt_day", "32"},   {"txt_k_cd", "0"},       {"txt_k_cd", "9"},
+                 {"txt_kingaku", ""}, {"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}};
+    for (const Case& c : cases) {
+        child<QLineEdit>(w, "txt_day")->setText("05");
+        child<QLineEdit>(w, "txt_k_cd")->setText("1");
+        child<QLineEdit>(w, "txt_kingaku")->setText("100");
+        child<QLineEdit>(w, "txt_rec_no")->setText("1");
+        child<QLineEdit>(w, c.field)->setText(c.text);
+        w->input();
+        EXPECT_EQ(messages().takeTexts().size(), 1) << c.field << " " << c.text.toStdString();
+        EXPECT_EQ(QApplication::focusWidget(), child(w, c.field)) << c.field;
+        EXPECT_EQ(value("SELECT COUNT(*) FROM S01").toLongLong(), 0);
+    }
+    // The day box itself keeps the focus until the day is mended.
+    enter(w, "txt_day", "0");
+    EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_day"));
+    enter(w, "txt_day", "7");
+    EXPECT_EQ(child<QLineEdit>(w, "txt_day")->text(), "07");
+    EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_k_cd"));
+    press(child(w, "txt_k_cd"), Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_day"));
+
     write(w, "3", "1", "1000", "it's pay");
     write(w, "4", "2", "300");
     EXPECT_EQ(zan(1), 1000);
@@ -102,6 +129,8 @@ TEST_F(PurseJournalTest, BalancesRunThroughAPageAndANewMonthBeginsTheNext) {
     EXPECT_EQ(zan(4), 1320);
     EXPECT_EQ(value("SELECT P_CD FROM S01 WHERE CD=4").toLongLong(), 2);
     EXPECT_EQ(grid(w)->text(6, 1), "1320");
+    QTest::mouseClick(child<QPushButton>(w, "cmd_syo_nm"), Qt::LeftButton);  // the category button
+    EXPECT_TRUE(child<QComboBox>(w, "cmb_k_nm")->view()->isVisible());
 }
 
 // Back on the last page, F8 counts a row whose category is gone as an expense, and nothing
@@ -165,41 +194,6 @@ TEST_F(PurseJournalTest, ARowMovedOrDeletedFromAnEarlierPageLeavesEveryBalanceRi
     EXPECT_TRUE(wrongPurseBalances().isEmpty());
     press(grid(w), Qt::Key_Delete);
     EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
-}
-
-TEST_F(PurseJournalTest, BadInputIsRefusedWithNothingWritten) {
-    auto* w = openTarget();
-    struct Case {
-        const char* field;
-        QString text;
-    } cases[] = {{"txt_rec_no", ""},  {"txt_rec_no", "x"},     {"txt_rec_no", "0"},
-                 {"txt_day", "32"},   {"txt_k_cd", "0"},       {"txt_k_cd", "9"},
-                 {"txt_kingaku", ""}, {"txt_kingaku", "12.5"}, {"txt_kingaku", "abc"}};
-    for (const Case& c : cases) {
-        child<QLineEdit>(w, "txt_day")->setText("05");
-        child<QLineEdit>(w, "txt_k_cd")->setText("1");
-        child<QLineEdit>(w, "txt_kingaku")->setText("100");
-        child<QLineEdit>(w, "txt_rec_no")->setText("1");
-        child<QLineEdit>(w, c.field)->setText(c.text);
-        w->input();
-        EXPECT_EQ(messages().takeTexts().size(), 1) << c.field << " " << c.text.toStdString();
-        EXPECT_EQ(QApplication::focusWidget(), child(w, c.field)) << c.field;
-        EXPECT_EQ(value("SELECT COUNT(*) FROM S01").toLongLong(), 0);
-    }
-    // The day box itself keeps the focus until the day is mended.
-    enter(w, "txt_day", "0");
-    EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_day"));
-    enter(w, "txt_day", "7");
-    EXPECT_EQ(child<QLineEdit>(w, "txt_day")->text(), "07");
-    EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_k_cd"));
-    press(child(w, "txt_k_cd"), Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), child(w, "txt_day"));
-}
-
-TEST_F(PurseJournalTest, TheCategoryButtonDropsTheList) {
-    auto* w = openTarget();
-    QTest::mouseClick(child<QPushButton>(w, "cmd_syo_nm"), Qt::LeftButton);
-    EXPECT_TRUE(child<QComboBox>(w, "cmb_k_nm")->view()->isVisible());
 }
 
 }  // namespace
