@@ -33,6 +33,8 @@ class MasterListTest : public AppTest {
         for (int c : codes) sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,?)", {c, QString("銀行%1").arg(c), c * 100});
     }
     qint64 count(const QString& table) { return value("SELECT COUNT(*) FROM " + table).toLongLong(); }
+    // The list's own code box (the entry dialog, a child of the list, has one of that name too).
+    QLineEdit* codeBox(ui::MasterList* list) { return child<QLineEdit>(child(list, "frm_select_cd"), "txt_cd"); }
     // Types the codes into the delete frame as the user does: F2, code, Enter, code, Enter.
     void deleteByKeys(ui::MasterList* list, const QString& from, const QString& to) {
         press(list->grid(), Qt::Key_F2);
@@ -44,7 +46,6 @@ class MasterListTest : public AppTest {
 TEST_F(MasterListTest, FirstBankIsProposedAsCodeOneAndJoinsTheEmptyGrid) {
     start(app::Program::Bank);
     auto* list = openShown<bank::form_T0101>();
-    EXPECT_EQ(list->windowTitle(), "銀行マスター");
     EXPECT_EQ(list->grid()->rows(), 1);
     whenModal([](QWidget* dlg) {
         EXPECT_EQ(dlg->objectName(), "form_T0102");
@@ -61,6 +62,7 @@ TEST_F(MasterListTest, FirstBankIsProposedAsCodeOneAndJoinsTheEmptyGrid) {
     EXPECT_TRUE(child<QPushButton>(list, "cmd_F1")->isEnabled());
 }
 
+// A code that is there opens the dialog on it; a missing one says so and opens nothing.
 TEST_F(MasterListTest, ModifyByCodeUpdatesTheRowInPlaceAndKeepsOddNamesExactly) {
     start(app::Program::Bank);
     banks({1, 2, 3});
@@ -74,110 +76,74 @@ TEST_F(MasterListTest, ModifyByCodeUpdatesTheRowInPlaceAndKeepsOddNamesExactly) 
         // A new bank with the long name, then the same code again: updated, not doubled.
         typeText(child<QLineEdit>(dlg, "txt_nm"), longName);
         press(dlg, Qt::Key_F1);
-        typeText(child<QLineEdit>(dlg, "txt_cd"), "4");
-        press(child<QLineEdit>(dlg, "txt_cd"), Qt::Key_Return);
+        typeEnter(child<QLineEdit>(dlg, "txt_cd"), "4");
         press(dlg, Qt::Key_F1);
         press(dlg, Qt::Key_F10);
     });
     press(list->grid(), Qt::Key_F3);
-    typeText(child<QLineEdit>(list, "txt_cd"), "2");
-    press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
+    typeEnter(codeBox(list), "2");
     EXPECT_EQ(count("T01"), 4);
     EXPECT_EQ(value("SELECT NM FROM T01 WHERE CD=2").toString(), apostrophe);
     EXPECT_EQ(value("SELECT NM FROM T01 WHERE CD=4").toString(), longName);
     EXPECT_EQ(gridRows(list->grid()),
               (QStringList{"1|銀行1|100", "2|" + apostrophe + "|200", "3|銀行3|300", "4|" + longName + "|0"}));
     EXPECT_FALSE(child(list, "frm_select_cd")->isVisible());
-}
 
-TEST_F(MasterListTest, ModifyByCodeOfAMissingCodeSaysSoAndOpensNothing) {
-    start(app::Program::Bank);
-    banks({1});
-    auto* list = openShown<bank::form_T0101>();
     press(list->grid(), Qt::Key_F3);
-    typeText(child<QLineEdit>(list, "txt_cd"), "7");
-    press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
+    typeEnter(codeBox(list), "7");
     EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST_F(MasterListTest, DeleteAsksAndDeletesByCodeOrRange) {
+// What is no code is refused with the frame left open; Cancel deletes nothing but reloads the
+// grid; a second code not in the grid deletes the first code alone.
+TEST_F(MasterListTest, DeleteByCodeRangeOrKeyAsksFirstAndRefusesWhatIsNoCode) {
     start(app::Program::Bank);
     banks({1, 2, 3, 4, 5});
     auto* list = openShown<bank::form_T0101>();
-    // A second code not in the grid: asked and deleted as the first code alone.
-    deleteByKeys(list, "1", "9");
-    EXPECT_EQ(messages().takeTexts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
-    EXPECT_EQ(value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "2,3,4,5");
-    EXPECT_FALSE(child(list, "frm_select_cd2")->isVisible());
-
-    deleteByKeys(list, "2", "4");
-    EXPECT_EQ(messages().takeTexts(), QStringList{"2:銀行2から4:銀行4までを削除します。\r\nよろしいですか？"});
-    EXPECT_EQ(value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "5");
-    EXPECT_EQ(gridRows(list->grid()), QStringList{"5|銀行5|500"});
-}
-
-TEST_F(MasterListTest, RefusedDeletesLeaveTheFrameOpenAndTheTableWhole) {
-    start(app::Program::Bank);
-    banks({1, 2});
-    auto* list = openShown<bank::form_T0101>();
+    QWidget* frame = child(list, "frm_select_cd2");
     deleteByKeys(list, "8", "");
     EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
-    EXPECT_TRUE(child(list, "frm_select_cd2")->isVisible());
-
     for (const char* second : {"2x", "4294967297"}) {  // the latter is no code, not code 1
         deleteByKeys(list, "1", second);
         const QStringList texts = messages().takeTexts();
         ASSERT_EQ(texts.size(), 1);
         EXPECT_TRUE(texts[0].contains("整数")) << texts[0].toStdString();
-        EXPECT_EQ(count("T01"), 2);
     }
-    EXPECT_TRUE(child(list, "frm_select_cd2")->isVisible());
-}
+    EXPECT_EQ(count("T01"), 5);
+    EXPECT_TRUE(frame->isVisible());
 
-TEST_F(MasterListTest, CancelOnTheQuestionStillReloadsTheGrid) {
-    start(app::Program::Bank);
-    banks({1});
-    auto* list = openShown<bank::form_T0101>();
-    banks({2});  // stored behind the open list's back
+    banks({6});  // stored behind the open list's back
     messages().pushAnswer(ui::Answer::Cancel);
     deleteByKeys(list, "1", "");
-    EXPECT_EQ(count("T01"), 2);
-    EXPECT_EQ(gridRows(list->grid()), (QStringList{"1|銀行1|100", "2|銀行2|200"}));
-    EXPECT_FALSE(child(list, "frm_select_cd2")->isVisible());
-}
+    EXPECT_EQ(messages().takeTexts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(count("T01"), 6);
+    EXPECT_EQ(gridRows(list->grid()).value(5), "6|銀行6|600");
+    EXPECT_FALSE(frame->isVisible());
 
-TEST_F(MasterListTest, DeleteKeyDeletesTheCurrentRowInBankAndOnlyOpensTheModifyFrameInPurse) {
-    start(app::Program::Bank);
-    auto* empty = openShown<bank::form_T0101>();
-    press(empty->grid(), Qt::Key_Delete);
-    EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
-    empty->close();
+    deleteByKeys(list, "1", "9");
+    EXPECT_EQ(messages().takeTexts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(value("SELECT GROUP_CONCAT(CD) FROM T01").toString(), "2,3,4,5,6");
+    EXPECT_FALSE(frame->isVisible());
+    deleteByKeys(list, "2", "4");
+    EXPECT_EQ(messages().takeTexts(), QStringList{"2:銀行2から4:銀行4までを削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(gridRows(list->grid()), (QStringList{"5|銀行5|500", "6|銀行6|600"}));
 
-    banks({1, 2});
-    auto* list = openShown<bank::form_T0101>();
+    // The Delete key asks for the current row; after the reload the cursor stands on the new last
+    // row, and on an empty list there is no record to ask for.
     list->grid()->setRow(2);
     press(list->grid(), Qt::Key_Delete);
-    EXPECT_EQ(messages().takeTexts(), QStringList{"2:銀行2を削除します。\r\nよろしいですか？"});
+    EXPECT_EQ(messages().takeTexts(), QStringList{"6:銀行6を削除します。\r\nよろしいですか？"});
     EXPECT_EQ(count("T01"), 1);
-    // After the reload the cursor stands on the new last row.
     messages().pushAnswer(ui::Answer::Cancel);
     press(list->grid(), Qt::Key_Delete);
-    EXPECT_EQ(messages().takeTexts(), QStringList{"1:銀行1を削除します。\r\nよろしいですか？"});
-}
-
-TEST_F(MasterListTest, PurseDeleteKeyDeletesNothing) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0)");
-    auto* list = openShown<purse::form_T0101>();
-    list->grid()->setRow(1);
     press(list->grid(), Qt::Key_Delete);
-    EXPECT_TRUE(child(list, "frm_select_cd")->isVisible());
-    EXPECT_EQ(child<QLineEdit>(list, "txt_cd")->text(), "");
-    EXPECT_EQ(count("T01"), 1);
-    EXPECT_TRUE(messages().takeTexts().isEmpty());
+    EXPECT_EQ(messages().takeTexts(), QStringList(2, "5:銀行5を削除します。\r\nよろしいですか？"));  // Cancel, then OK
+    press(list->grid(), Qt::Key_Delete);
+    EXPECT_EQ(messages().takeTexts(), QStringList{"レコードがありません"});
 }
 
+// Either way the layout is stored: both bank lists share the window's place, not the column widths.
 TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNot) {
     start(app::Program::Bank);
     ui::MenuConfig config;
@@ -187,6 +153,8 @@ TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNo
     auto* journal = child<QPushButton>(&menu, "cmd_S0101");
 
     auto* list = openShown<bank::form_T0101>();
+    list->setGeometry(40, 50, 600, 400);
+    list->grid()->setColumnWidth(1, 250);
     banks({1});
     list->close();  // the close box: no check
     EXPECT_TRUE(messages().takeTexts().isEmpty());
@@ -201,10 +169,14 @@ TEST_F(MasterListTest, ClosingWithEndChecksTheMastersInOrderButTheCloseBoxDoesNo
     banks({1});
     sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
     auto* items = openShown<bank::form_T0201>();
+    EXPECT_EQ(items->geometry(), QRect(40, 50, 600, 400));
+    EXPECT_EQ(items->grid()->columnWidth(1), ui::toPixels(5000));
+    items->grid()->setColumnWidth(1, 180);
     press(items->grid(), Qt::Key_F10);
     EXPECT_TRUE(messages().takeTexts().isEmpty());
     EXPECT_TRUE(session().flg_T01 && session().flg_T02);
     EXPECT_TRUE(journal->isEnabled());
+    EXPECT_EQ(openShown<bank::form_T0101>()->grid()->columnWidth(1), 250);
 }
 
 TEST_F(MasterListTest, PurseEntryDialogIsModelessAndWritesIntoTheOpenList) {
@@ -221,33 +193,23 @@ TEST_F(MasterListTest, PurseEntryDialogIsModelessAndWritesIntoTheOpenList) {
     EXPECT_EQ(gridRows(list->grid()), QStringList{"1|食費|支出"});
     EXPECT_EQ(value("SELECT KIND FROM T01 WHERE CD=1").toInt(), 1);
 
-    // Modify by code while the dialog is open loads the code into it.
+    // The Delete key deletes nothing here: it opens the modify frame, and a code typed there
+    // while the dialog is open loads it into the dialog.
     press(dlg, Qt::Key_F9);
-    press(list->grid(), Qt::Key_F3);
-    typeText(child<QLineEdit>(list, "txt_cd"), "1");
-    press(child<QLineEdit>(list, "txt_cd"), Qt::Key_Return);
+    list->grid()->setRow(1);
+    press(list->grid(), Qt::Key_Delete);
+    EXPECT_TRUE(child(list, "frm_select_cd")->isVisible());
+    EXPECT_EQ(codeBox(list)->text(), "");
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
+    EXPECT_EQ(child<QLineEdit>(dlg, "txt_nm")->text(), "");
+    typeEnter(codeBox(list), "1");
     EXPECT_EQ(child<QLineEdit>(dlg, "txt_nm")->text(), "食費");
+    EXPECT_EQ(count("T01"), 1);
 
     sql("DELETE FROM T01");
     press(list->grid(), Qt::Key_F10);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(messages().takeTexts(), QStringList{"科目を設定してください"});
-}
-
-TEST_F(MasterListTest, BothBankListsShareTheWindowPlaceButNotTheColumnWidths) {
-    start(app::Program::Bank);
-    auto* banks = openShown<bank::form_T0101>();
-    banks->setGeometry(40, 50, 600, 400);
-    banks->grid()->setColumnWidth(1, 250);
-    banks->close();
-    auto* items = openShown<bank::form_T0201>();
-    EXPECT_EQ(items->geometry(), QRect(40, 50, 600, 400));
-    EXPECT_EQ(items->grid()->columnWidth(1), ui::toPixels(5000));
-    EXPECT_EQ(items->grid()->text(2, 0), "科目分類");
-    items->grid()->setColumnWidth(1, 180);
-    items->close();
-    auto* again = openShown<bank::form_T0101>();
-    EXPECT_EQ(again->grid()->columnWidth(1), 250);
 }
 
 }  // namespace

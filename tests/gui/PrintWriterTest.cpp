@@ -31,6 +31,8 @@ class PrintWriterTest : public AppTest {
 
 }  // namespace
 
+// A second printout in the same second gets a name of its own; a failed one leaves no file and
+// says so.
 TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded) {
     const QString folder = dir() + QStringLiteral("/out");
     app::setPrintDir(folder);
@@ -56,10 +58,31 @@ TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded)
     EXPECT_TRUE(pdf.contains("/FontFile2"));  // the Japanese face travels with the file
     EXPECT_TRUE(pdf.contains("IPA")) << "IPA Gothic is not installed";
 
-    // A second printout in the same second gets a name of its own.
     front = true;
     ASSERT_TRUE(ui::printDocument(session(), nullptr, QStringLiteral("銀行マスター"), layout));
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/銀行マスター_20240517-093000_2.pdf")));
+    messages().takeShown();
+
+    // A layout that gives up after the first sheet leaves no half-written file behind.
+    ASSERT_FALSE(ui::printDocument(session(), nullptr, QStringLiteral("出納帳"), [](print::PageWriter& out) {
+        out.beginPage();
+        out.endPage();
+        return false;
+    }));
+    EXPECT_EQ(pdfs(folder).size(), 2);
+    QList<ui::Shown> failed = messages().takeShown();
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed[0].icon, ui::Icon::Critical);
+    EXPECT_TRUE(failed[0].text.startsWith(QStringLiteral("印刷できません")));
+
+    // A folder that cannot be made (a file stands in its way).
+    ASSERT_TRUE(writeFile(dir() + QStringLiteral("/file")));
+    app::setPrintDir(dir() + QStringLiteral("/file/print"));
+    front = true;
+    EXPECT_FALSE(ui::printDocument(session(), nullptr, QStringLiteral("銀行マスター"), layout));
+    failed = messages().takeShown();
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed[0].icon, ui::Icon::Critical);
 }
 
 TEST_F(PrintWriterTest, ColumnsFitTheSheetAndDigitsAreOneColumnWide) {
@@ -86,33 +109,6 @@ TEST_F(PrintWriterTest, WithoutAPrinterTheFileGoesBesideTheDatabase) {
     const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     EXPECT_EQ(QFileInfo(dir() + QStringLiteral("/print/科目別合計_20240517-093000.pdf")).permissions() & 0x7077, owner);
     EXPECT_EQ(QFileInfo(dir() + QStringLiteral("/print")).permissions() & 0x7077, owner | QFileDevice::ExeOwner);
-}
-
-TEST_F(PrintWriterTest, AFailedPrintoutLeavesNoFileAndSaysSo) {
-    const QString folder = dir() + QStringLiteral("/out");
-    app::setPrintDir(folder);
-    // The layout gives up after the first sheet: no half-written file stays behind.
-    ASSERT_FALSE(ui::printDocument(session(), nullptr, QStringLiteral("出納帳"), [](print::PageWriter& out) {
-        out.beginPage();
-        out.endPage();
-        return false;
-    }));
-    EXPECT_TRUE(pdfs(folder).isEmpty());
-    QList<ui::Shown> shown = messages().takeShown();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].icon, ui::Icon::Critical);
-    EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("印刷できません")));
-
-    // A folder that cannot be made (a file stands in its way).
-    ASSERT_TRUE(writeFile(dir() + QStringLiteral("/file")));
-    app::setPrintDir(dir() + QStringLiteral("/file/print"));
-    bool front = true;
-    EXPECT_FALSE(ui::printDocument(session(), nullptr, QStringLiteral("銀行マスター"), [&](print::PageWriter& out) {
-        return print::Print_List(out, print::MasterList::Banks, banks(2), front);
-    }));
-    shown = messages().takeShown();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].icon, ui::Icon::Critical);
 }
 
 TEST_F(PrintWriterTest, PrintDirOptionIsReadFromTheCommandLine) {

@@ -54,12 +54,15 @@ class TotalsWindowTest : public AppTest {
 };
 
 // The first bank and the present month; the balance is the stored one, not the masters' copy.
+// Another bank is chosen by its code or from the list.
 TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
     bankBook();
     sql("UPDATE T01 SET ZAN=777 WHERE CD=1");  // a journal change since the masters were read
     auto* w = shown(new bank::form_S01T0101(session()));
     ui::FlexGrid* g = w->grid();
-    EXPECT_EQ(child<QComboBox>(w, "cmb_b_nm")->currentText(), QStringLiteral("1 本店"));
+    auto* code = child<QLineEdit>(w, "txt_b_cd");
+    auto* list = child<QComboBox>(w, "cmb_b_nm");
+    EXPECT_EQ(list->currentText(), QStringLiteral("1 本店"));
     EXPECT_EQ(child<QLabel>(w, "lbl_zan")->text(), QStringLiteral("777"));
     EXPECT_EQ(w->yearBox()->text() + w->monthBox()->text(), QStringLiteral("202405"));
     ASSERT_EQ(g->rows(), 6);
@@ -68,25 +71,25 @@ TEST_F(TotalsWindowTest, BankMonthListsItemsOnOddRowsAndTheGrandTotalLast) {
     EXPECT_EQ(gridRow(g, 3), (QStringList{"2", "食費", "支出", "3", "合計", "-3000", "-1000"}));
     EXPECT_EQ(gridRow(g, 5), (QStringList{"", "", "", "", "総合計", "2000", ""}));
     EXPECT_TRUE(child<QFrame>(w, "frm_syukei_mode_0")->isVisible());
+
+    typeEnter(code, QStringLiteral("2"));
+    EXPECT_EQ(list->currentText(), QStringLiteral("2 支店"));
+    EXPECT_EQ(g->text(5, 1), QStringLiteral("-700"));
+    EXPECT_TRUE(list->hasFocus());
+    // A code no bank has changes nothing; one that is no code at all is refused.
+    typeEnter(code, QStringLiteral("9"));
+    EXPECT_EQ(list->currentText(), QStringLiteral("2 支店"));
+    typeEnter(code, QStringLiteral("40000"));
+    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください")});
+    EXPECT_EQ(g->text(5, 1), QStringLiteral("-700"));
+    list->setCurrentIndex(0);
+    emit list->activated(0);
+    EXPECT_EQ(code->text(), QStringLiteral("1"));
+    EXPECT_EQ(g->text(5, 5), QStringLiteral("2000"));
 }
 
-TEST_F(TotalsWindowTest, MonthButtonsCycleWithinTheYearAndRecompute) {
-    bankBook();
-    auto* w = shown(new bank::form_S01T0101(session()));
-    w->monthBox()->setText(QStringLiteral("12"));
-    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
-    EXPECT_EQ(w->monthBox()->text(), QStringLiteral("01"));
-    EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2024"));
-    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-400")) << "January of 2024";
-    QTest::mouseClick(child<QPushButton>(w, "Command4"), Qt::LeftButton);
-    EXPECT_EQ(w->monthBox()->text(), QStringLiteral("12"));
-    EXPECT_EQ(w->grid()->rows(), 1) << "nothing booked in December";
-    QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
-    EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2023"));
-    EXPECT_EQ(w->monthBox()->text(), QStringLiteral("12"));
-}
-
-TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
+// A bad year or month keeps the focus and computes nothing; the buttons keep within the year.
+TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeftAndMonthButtonsCycleWithinTheYear) {
     bankBook();
     auto* w = shown(new bank::form_S01T0101(session()));
     QLineEdit* year = w->yearBox();
@@ -99,9 +102,7 @@ TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
         EXPECT_TRUE(year->hasFocus()) << bad;
     }
     EXPECT_EQ(messages().takeTexts().value(0), QStringLiteral("年は1900～9999の整数で入力してください"));
-    // A year beyond 9999 is refused on Enter as well, and nothing is computed.
-    typeText(year, QStringLiteral("10000"));
-    press(year, Qt::Key_Return);
+    typeEnter(year, QStringLiteral("10000"));  // refused on Enter as well
     EXPECT_TRUE(year->hasFocus());
     EXPECT_EQ(messages().takeTexts().size(), 1);
     EXPECT_EQ(w->grid()->rows(), 6);
@@ -115,44 +116,26 @@ TEST_F(TotalsWindowTest, InvalidYearOrMonthCannotBeLeft) {
         QTest::qWait(20);
         EXPECT_TRUE(month->hasFocus()) << bad;
     }
-    typeText(month, QStringLiteral("1"));
-    press(month, Qt::Key_Return);
+    typeEnter(month, QStringLiteral("1"));
     EXPECT_EQ(month->text(), QStringLiteral("01"));
     EXPECT_TRUE(child<QLineEdit>(w, "txt_b_cd")->hasFocus());
+    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-400")) << "January of 2024";
+
+    QTest::mouseClick(child<QPushButton>(w, "Command4"), Qt::LeftButton);
+    EXPECT_EQ(year->text() + month->text(), QStringLiteral("202412"));
+    EXPECT_EQ(w->grid()->rows(), 1) << "nothing booked in December";
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    EXPECT_EQ(year->text() + month->text(), QStringLiteral("202401"));
     EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-400"));
+    QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
+    EXPECT_EQ(year->text() + month->text(), QStringLiteral("202301"));
 }
 
-TEST_F(TotalsWindowTest, BankCodeOrListChoosesTheBank) {
-    bankBook();
-    auto* w = shown(new bank::form_S01T0101(session()));
-    auto* code = child<QLineEdit>(w, "txt_b_cd");
-    auto* list = child<QComboBox>(w, "cmb_b_nm");
-    typeText(code, QStringLiteral("2"));
-    press(code, Qt::Key_Return);
-    EXPECT_EQ(list->currentText(), QStringLiteral("2 支店"));
-    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-700"));
-    EXPECT_TRUE(list->hasFocus());
-    // A code no bank has changes nothing; one that is no code at all is refused.
-    typeText(code, QStringLiteral("9"));
-    press(code, Qt::Key_Return);
-    EXPECT_EQ(list->currentText(), QStringLiteral("2 支店"));
-    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-700"));
-    messages().takeTexts();
-    typeText(code, QStringLiteral("40000"));
-    press(code, Qt::Key_Return);
-    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("銀行ｺｰﾄﾞは1～32767の整数で入力してください")});
-    EXPECT_EQ(w->grid()->text(5, 1), QStringLiteral("-700"));
-    list->setCurrentIndex(0);
-    emit list->activated(0);
-    EXPECT_EQ(code->text(), QStringLiteral("1"));
-    EXPECT_EQ(w->grid()->text(5, 5), QStringLiteral("2000"));
-}
-
-TEST_F(TotalsWindowTest, YearlyModeShowsOnlyTheYearFrameAndTotalsTheYear) {
+// F2 prints at once with the keys disabled meanwhile; F10 closes and stores the layout.
+TEST_F(TotalsWindowTest, YearlyModeTotalsTheYearAndF2PrintsAtOnceWithTheKeysDisabled) {
     bankBook();
     session().periodMode = 1;
-    auto* w = shown(new bank::form_S01T0101(session()));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("銀行項目別年合計"));
+    auto* w = shown(new Printing<bank::form_S01T0101>(session()));
     EXPECT_FALSE(child<QFrame>(w, "frm_syukei_mode_0")->isVisible());
     EXPECT_TRUE(child<QFrame>(w, "frm_syukei_mode_1")->isVisible());
     EXPECT_EQ(w->monthBox()->text(), QStringLiteral("05"));
@@ -161,11 +144,7 @@ TEST_F(TotalsWindowTest, YearlyModeShowsOnlyTheYearFrameAndTotalsTheYear) {
     QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
     EXPECT_EQ(w->yearBox()->text(), QStringLiteral("2025"));
     EXPECT_EQ(w->grid()->rows(), 1);
-}
 
-TEST_F(TotalsWindowTest, BankPrintsAtOnceWithTheKeysDisabledAndStoresItsLayout) {
-    bankBook();
-    auto* w = shown(new Printing<bank::form_S01T0101>(session()));
     press(w->yearBox(), Qt::Key_F2);
     EXPECT_EQ(w->prints, 1);
     EXPECT_FALSE(w->barEnabledWhilePrinting);
@@ -176,9 +155,12 @@ TEST_F(TotalsWindowTest, BankPrintsAtOnceWithTheKeysDisabledAndStoresItsLayout) 
     EXPECT_EQ(settings::getNumber(QStringLiteral("grd_S01T01ColWidth5"), 0), 1800);
 }
 
-TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight) {
+// All pages by category, without a count; the frames keep to the right edge. The window follows
+// the other totals button, and a graph opened meanwhile in the other mode changes nothing.
+// F2 asks for the side first and Cancel prints nothing (the print itself is PrintWiringTest's).
+TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndFollowsTheOtherTotalsButton) {
     purseBook();
-    auto* w = shown(new purse::form_S01T0101(session()));
+    auto* w = shown(new Printing<purse::form_S01T0101>(session()));
     ui::FlexGrid* g = w->grid();
     EXPECT_EQ(gridRow(g, 1), (QStringList{"1", "小遣い", "収入", "合計", "10000", "10000"}));
     EXPECT_EQ(gridRow(g, 3), (QStringList{"2", "食費", "支出", "合計", "-800", "-400"}));
@@ -187,33 +169,22 @@ TEST_F(TotalsWindowTest, PurseTotalsAllCategoriesWithoutCountAndKeepsFramesRight
     QApplication::processEvents();
     EXPECT_EQ(child<QFrame>(w, "frm_syukei_mode_0")->x(), 900 - 145 - 105);
     EXPECT_EQ(child<QFrame>(w, "frm_syukei_mode_1")->x(), 900 - 105);
-}
 
-TEST_F(TotalsWindowTest, PurseWindowFollowsTheOtherTotalsButton) {
-    purseBook();
-    auto* w = shown(new purse::form_S01T0101(session()));
     session().periodMode = 1;  // as the menu sets it before handing the open window the button
     w->reopen();
     EXPECT_EQ(w->mode(), 1);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("科目別年合計"));
     EXPECT_FALSE(child<QFrame>(w, "frm_syukei_mode_0")->isVisible());
-    EXPECT_EQ(w->grid()->text(4, 3), QStringLiteral("-1800")) << "the year, February included";
-    // A graph opened meanwhile in the other mode does not change what the window computes.
+    EXPECT_EQ(g->text(4, 3), QStringLiteral("-1800")) << "the year, February included";
     session().periodMode = 0;
     QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
-    EXPECT_EQ(w->grid()->text(4, 3), QStringLiteral("-1800"));
-}
+    EXPECT_EQ(g->text(4, 3), QStringLiteral("-1800"));
 
-// Printing from the chosen side is PrintWiringTest's: here the side is asked first and Cancel prints nothing.
-TEST_F(TotalsWindowTest, PurseAsksForThePrintSideFirst) {
-    purseBook();
-    auto* w = shown(new Printing<purse::form_S01T0101>(session()));
     auto* side = child<QFrame>(w, "frm_select_omote");
     EXPECT_FALSE(side->isVisible());
     press(w->yearBox(), Qt::Key_F2);
     EXPECT_TRUE(side->isVisible());
-    EXPECT_EQ(w->prints, 0);
     QTest::mouseClick(child<QPushButton>(side, "Command8"), Qt::LeftButton);
     EXPECT_FALSE(side->isVisible());
     EXPECT_EQ(w->prints, 0);
