@@ -188,7 +188,7 @@ TEST_F(KakeiboCli, BackupRestoreAndTheListOfCopies) {
     EXPECT_FALSE(list.out.contains(QStringLiteral("moneta-")));
 }
 
-TEST_F(KakeiboCli, ABookInUseByAProgramIsNotWritten) {
+TEST_F(KakeiboCli, ABookInUseByAProgramIsNotWrittenUntilTheProgramIsGone) {
     const QString book = Sample(20);
     const Ran backup = Kakeibo({QStringLiteral("backup"), book});
     ASSERT_EQ(backup.code, 0);
@@ -212,9 +212,12 @@ TEST_F(KakeiboCli, ABookInUseByAProgramIsNotWritten) {
     }
     // Reading goes on.
     EXPECT_EQ(Kakeibo({QStringLiteral("check"), book}).code, 0);
+    // Killed, purse leaves its lock behind: the next writer takes it over.
     purse.kill();
     purse.waitForFinished();
     EXPECT_TRUE(fileBytes(book) == before);
+    EXPECT_TRUE(QFile::exists(book + QStringLiteral(".lock")));
+    EXPECT_EQ(Kakeibo({QStringLiteral("backup"), book}).code, 0);
     EXPECT_EQ(Kakeibo({QStringLiteral("list-backups"), book}).out.count(QLatin1Char('\n')), 1);
 }
 
