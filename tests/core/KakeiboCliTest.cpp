@@ -88,17 +88,16 @@ TEST_F(KakeiboCli, UsageMistakesAndUnreadableFilesEndWithStatus2) {
         EXPECT_TRUE(own.out.contains(QStringLiteral("使い方: kakeibo %1").arg(QLatin1String(command)))) << command;
     }
     EXPECT_EQ(Kakeibo({QStringLiteral("check")}).code, 2);
-    const QString book = Sample(10);
-    EXPECT_EQ(Kakeibo({QStringLiteral("check"), book, QStringLiteral("--fix")}).code, 2);
 
-    const Ran missing = Kakeibo({QStringLiteral("check"), Path(QStringLiteral("none/moneta.mdb"))});
-    EXPECT_EQ(missing.code, 2);
-    EXPECT_TRUE(missing.err.contains(Path(QStringLiteral("none/moneta.mdb")))) << missing.err.toStdString();
+    // A missing file and one that is no database are named.
     const QString junk = Path(QStringLiteral("junk.mdb"));
     ASSERT_TRUE(writeFile(junk, QByteArray(5000, 'j')));
-    const Ran notABook = Kakeibo({QStringLiteral("backup"), junk});
-    EXPECT_EQ(notABook.code, 2);
-    EXPECT_TRUE(notABook.err.contains(junk)) << notABook.err.toStdString();
+    for (const auto& [command, file] :
+         {std::pair{"check", Path(QStringLiteral("none/moneta.mdb"))}, std::pair{"backup", junk}}) {
+        const Ran r = Kakeibo({QLatin1String(command), file});
+        EXPECT_EQ(r.code, 2) << command;
+        EXPECT_TRUE(r.err.contains(file)) << r.err.toStdString();
+    }
 }
 
 TEST_F(KakeiboCli, InitMakesABookOnceAndDbinitIsTheSameCommand) {
@@ -123,6 +122,7 @@ TEST_F(KakeiboCli, InitMakesABookOnceAndDbinitIsTheSameCommand) {
 TEST_F(KakeiboCli, CheckNamesTheRecordAndRepairLeavesACleanBook) {
     const QString book = Sample(200);
     EXPECT_EQ(Kakeibo({QStringLiteral("check"), book}).code, 0);
+    EXPECT_EQ(Kakeibo({QStringLiteral("check"), book, QStringLiteral("--fix")}).code, 2) << "an unknown option";
     sql(book, QStringLiteral("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5"));
     const Ran found = Kakeibo({QStringLiteral("check"), book});
     EXPECT_EQ(found.code, 1);
@@ -171,8 +171,6 @@ TEST_F(KakeiboCli, BackupRestoreAndTheListOfCopies) {
     const Ran restored = Kakeibo({QStringLiteral("restore"), copy, book});
     EXPECT_EQ(restored.code, 0) << restored.err.toStdString();
     EXPECT_EQ(sql(book, QStringLiteral("SELECT count(*) FROM S01")).toInt(), 50);
-    const QString kept = restored.out.section(QStringLiteral(": "), 1).section(QLatin1Char('\n'), 0, 0);
-    EXPECT_EQ(sql(kept, QStringLiteral("SELECT count(*) FROM S01")).toInt(), 0) << "the emptied book was kept";
 
     const Ran foreign = Kakeibo({QStringLiteral("restore"), book, Path(QStringLiteral("other/bank.mdb"))});
     EXPECT_EQ(foreign.code, 1) << "a household book cannot become a bank book";
