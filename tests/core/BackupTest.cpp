@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QSqlQuery>
 
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
@@ -36,16 +35,9 @@ class BackupTest : public AppTest {
     db::BackupResult Backup(QDateTime now, bool force = false) { return db::backupBook({0, force, now}); }
     // The journal rows of a file other than the open book.
     qint64 RowsIn(const QString& path) {
-        qint64 n = -1;
-        QString error;
-        EXPECT_TRUE(ledger::withReadOnlyConnection(
-            path,
-            [&](const QSqlDatabase& c) {
-                QSqlQuery q(QStringLiteral("SELECT count(*) FROM S01"), c);
-                if (q.next()) n = q.value(0).toLongLong();
-            },
-            &error))
-            << error.toStdString();
+        sql("ATTACH DATABASE ? AS copy", {path});
+        const qint64 n = value("SELECT count(*) FROM copy.S01").toLongLong();
+        sql("DETACH DATABASE copy");
         return n;
     }
     QString Book() const { return app::databasePath(); }
