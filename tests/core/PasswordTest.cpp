@@ -37,11 +37,17 @@ class PasswordBookTest : public AppTest {
 TEST_F(PasswordBookTest, PlainTextIsReplacedByItsHashAndLeavesNoTraceInTheFile) {
     const QByteArray plain("hunter2-plain-text");
     start(app::Program::Purse);
-    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'名前',8,?)", {QString::fromLatin1(plain)});
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'名前',8,' ')");
+    EXPECT_EQ(app::upgradePassword(app::kNoPassword), app::Upgrade::NotNeeded) << "the blank means none";
+    EXPECT_EQ(Stored(), app::kNoPassword);
+    sql("UPDATE U01 SET PASSWORD=?", {QString::fromLatin1(plain)});
     db::closeDatabase();
     ASSERT_TRUE(fileBytes(app::databasePath()).contains(plain)) << "the book starts with the plain text";
 
     QString error;
+    ASSERT_TRUE(db::openDatabase(app::databasePath(), &error, true)) << error.toStdString();
+    EXPECT_EQ(app::upgradePassword(QString::fromLatin1(plain)), app::Upgrade::NotNeeded) << "a read-only book";
+    db::closeDatabase();
     ASSERT_TRUE(db::openDatabase(app::databasePath(), &error)) << error.toStdString();
     // A lone profile row's page is rebuilt on its own; freed pages elsewhere are zeroed only so.
     EXPECT_EQ(value("PRAGMA secure_delete").toInt(), 1);
@@ -56,19 +62,6 @@ TEST_F(PasswordBookTest, PlainTextIsReplacedByItsHashAndLeavesNoTraceInTheFile) 
 
     EXPECT_FALSE(fileBytes(app::databasePath()).contains(plain));
     EXPECT_FALSE(QFile::exists(app::databasePath() + QStringLiteral("-journal")));
-}
-
-TEST_F(PasswordBookTest, NoPasswordAndReadOnlyBooksAreLeftAlone) {
-    start(app::Program::Bank);
-    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'名前',' ')");
-    EXPECT_EQ(app::upgradePassword(QStringLiteral(" ")), app::Upgrade::NotNeeded);
-    EXPECT_EQ(Stored(), QStringLiteral(" "));
-    sql("UPDATE U01 SET PASSWORD='abc'");
-    db::closeDatabase();
-    QString error;
-    ASSERT_TRUE(db::openDatabase(app::databasePath(), &error, true)) << error.toStdString();
-    EXPECT_EQ(app::upgradePassword(QStringLiteral("abc")), app::Upgrade::NotNeeded);
-    EXPECT_EQ(Stored(), QStringLiteral("abc"));
 }
 
 }  // namespace
