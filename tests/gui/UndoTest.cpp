@@ -17,20 +17,15 @@ class WindowUndoTest : public AppTest {
   protected:
     void startBank() {
         start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', 0)");
+        // Each bank's balance is that of its rows: A 5000 - 300 - 7, B 1000 - 40.
+        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 4693), (2, 'B銀行', 960)");
         sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
-        const struct {
-            int cd, bank, item, amount;
-        } rows[] = {{1, 1, 1, 5000}, {2, 1, 2, 300}, {3, 2, 1, 1000}, {4, 2, 2, 40}, {5, 1, 2, 7}};
-        for (const auto& r : rows)
-            sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, '2024/05/0' || ?, ?, ?, ?, ?)",
-                {r.cd, r.cd, r.bank, r.item, r.amount, QStringLiteral("メモ%1").arg(r.cd)});
-        sql("UPDATE T01 SET ZAN = (SELECT COALESCE(SUM(CASE K_CD WHEN 1 THEN KINGAKU ELSE -KINGAKU END), 0) "
-            "FROM S01 WHERE B_CD = T01.CD)");
+        sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (1, '2024/05/01', 1, 1, 5000, 'メモ1'), "
+            "(2, '2024/05/02', 1, 2, 300, 'メモ2'), (3, '2024/05/03', 2, 1, 1000, 'メモ3'), "
+            "(4, '2024/05/04', 2, 2, 40, 'メモ4'), (5, '2024/05/05', 1, 2, 7, 'メモ5')");
         session().reopenMasters();
         undo = std::make_unique<ui::BookUndo>(session());
-        journal = new bank::form_S0101(session());
-        ASSERT_TRUE(showActive(journal));
+        journal = shown(new bank::form_S0101(session()));
     }
     QLineEdit* box(const char* name) { return journal->findChild<QLineEdit*>(QLatin1String(name)); }
     void deleteRange(const QString& from, const QString& to) {
