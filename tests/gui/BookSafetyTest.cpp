@@ -34,7 +34,6 @@ class BookSafetyTest : public AppTest {
     }
     purse::form_S0101* journal() { return shown(new purse::form_S0101(session())); }
     QLineEdit* box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
-    void enter(QWidget* w, const char* name, const QString& text) { typeEnter(box(w, name), text); }
     void write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
         typeFields(w, {{"txt_day", day}, {"txt_k_cd", code}, {"txt_kingaku", amount}, {"txt_biko", note}});
         QTest::mouseClick(child<QPushButton>(w, "cmd_input"), Qt::LeftButton);
@@ -183,8 +182,7 @@ TEST_F(BookSafetyTest, EveryBalanceIsRightAfterEveryStepWithoutRecalculation) {
             press(w, pick(0, 1) ? Qt::Key_F4 : Qt::Key_F5);
         } else {  // delete by number
             press(w, Qt::Key_F2);
-            enter(w, "txt_cd2_0", QString::number(pick(1, int(highest))));
-            enter(w, "txt_cd2_1", QString());
+            typeFields(w, {{"txt_cd2_0", QString::number(pick(1, int(highest)))}, {"txt_cd2_1", QString()}});
         }
         messages().takeTexts();
         ASSERT_EQ(wrongPurseBalances(), QList<qint64>{}) << "step " << step;
