@@ -17,20 +17,15 @@ class WindowUndoTest : public AppTest {
   protected:
     void startBank() {
         start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', 0)");
+        // Each bank's balance is that of its rows: A 5000 - 300 - 7, B 1000 - 40.
+        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 4693), (2, 'B銀行', 960)");
         sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
-        const struct {
-            int cd, bank, item, amount;
-        } rows[] = {{1, 1, 1, 5000}, {2, 1, 2, 300}, {3, 2, 1, 1000}, {4, 2, 2, 40}, {5, 1, 2, 7}};
-        for (const auto& r : rows)
-            sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, '2024/05/0' || ?, ?, ?, ?, ?)",
-                {r.cd, r.cd, r.bank, r.item, r.amount, QStringLiteral("メモ%1").arg(r.cd)});
-        sql("UPDATE T01 SET ZAN = (SELECT COALESCE(SUM(CASE K_CD WHEN 1 THEN KINGAKU ELSE -KINGAKU END), 0) "
-            "FROM S01 WHERE B_CD = T01.CD)");
+        sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (1, '2024/05/01', 1, 1, 5000, 'メモ1'), "
+            "(2, '2024/05/02', 1, 2, 300, 'メモ2'), (3, '2024/05/03', 2, 1, 1000, 'メモ3'), "
+            "(4, '2024/05/04', 2, 2, 40, 'メモ4'), (5, '2024/05/05', 1, 2, 7, 'メモ5')");
         session().reopenMasters();
         undo = std::make_unique<ui::BookUndo>(session());
-        journal = new bank::form_S0101(session());
-        ASSERT_TRUE(showActive(journal));
+        journal = shown(new bank::form_S0101(session()));
     }
     QLineEdit* box(const char* name) { return journal->findChild<QLineEdit*>(QLatin1String(name)); }
     void deleteRange(const QString& from, const QString& to) {
@@ -43,48 +38,47 @@ class WindowUndoTest : public AppTest {
             .toString();
     }
     void undoKey(QWidget* w = nullptr) { press(w ? w : QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier); }
-    void redoKey() { press(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); }
+    void redoKey(QWidget* w) { press(w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); }
 
     std::unique_ptr<ui::BookUndo> undo;
     bank::form_S0101* journal = nullptr;
 };
 
+// Records 3 to 5 are deleted, taken back and deleted again while bank A (records 1, 2, 5) is listed.
 TEST_F(WindowUndoTest, ARangeDeleteComesBackWithCtrlZAndGoesAgainWithCtrlShiftZ) {
     startBank();
     const QString all = journalRows();
-    deleteRange(QStringLiteral("2"), QStringLiteral("4"));
-    ASSERT_EQ(journalRows(), QStringLiteral("1:メモ1,5:メモ5"));
+    deleteRange(QStringLiteral("3"), QStringLiteral("5"));
+    ASSERT_EQ(journalRows(), QStringLiteral("1:メモ1,2:メモ2"));
+    press(QApplication::focusWidget(), Qt::Key_F1);
+    typeEnter(box("txt_b_cd"), QStringLiteral("1"));
+    ASSERT_EQ(box("txt_rec_no")->text(), QStringLiteral("3"));
+    auto* grid = child<ui::FlexGrid>(journal, "grd_S01");
+    auto* zan = child<QLabel>(journal, "lbl_zan");
+    ASSERT_EQ(grid->rows(), 3);
+    ASSERT_EQ(zan->text(), QStringLiteral("4700"));
     messages().takeStatuses();
 
-    undoKey();
+    undoKey(grid);
     EXPECT_EQ(journalRows(), all);
     EXPECT_TRUE(wrongBankBalances().isEmpty());
     EXPECT_EQ(messages().takeStatuses(), QStringList{QStringLiteral("削除を元に戻しました: 3件")});
+    EXPECT_EQ(grid->rows(), 4) << "the shown bank's rows follow the undo";
+    EXPECT_EQ(zan->text(), QStringLiteral("4693"));
+    // 入力 now adds a row instead of writing over record 3, which is back.
+    EXPECT_EQ(box("txt_rec_no")->text(), QStringLiteral("6"));
 
-    redoKey();
-    EXPECT_EQ(journalRows(), QStringLiteral("1:メモ1,5:メモ5"));
+    redoKey(grid);
+    EXPECT_EQ(journalRows(), QStringLiteral("1:メモ1,2:メモ2"));
     EXPECT_TRUE(wrongBankBalances().isEmpty());
     EXPECT_EQ(messages().takeStatuses(), QStringList{QStringLiteral("削除をやり直しました: 3件")});
+    EXPECT_EQ(grid->rows(), 3);
+    EXPECT_EQ(zan->text(), QStringLiteral("4700"));
     EXPECT_TRUE(messages().takeTexts().isEmpty());
 }
 
-TEST_F(WindowUndoTest, TheShownMonthAndBalanceFollowAnUndo) {
-    startBank();
-    typeEnter(box("txt_b_cd"), QStringLiteral("1"));
-    auto* grid = journal->findChild<ui::FlexGrid*>(QStringLiteral("grd_S01"));
-    ASSERT_EQ(grid->rows(), 4);
-    grid->setFocus();
-    grid->setRow(1);
-    press(grid, Qt::Key_Delete);
-    ASSERT_EQ(grid->rows(), 3);
-    ASSERT_EQ(journal->findChild<QLabel*>(QStringLiteral("lbl_zan"))->text(), QStringLiteral("-307"));
-
-    undoKey(grid);
-    EXPECT_EQ(grid->rows(), 4);
-    EXPECT_EQ(journal->findChild<QLabel*>(QStringLiteral("lbl_zan"))->text(), QStringLiteral("4693"));
-}
-
-TEST_F(WindowUndoTest, CtrlZInABoxWithTypingUndoesTheTypingFirst) {
+// The freed number 5 is given to a new row by another write while the user types a note.
+TEST_F(WindowUndoTest, CtrlZUndoesTheTypingFirstAndThenStopsAtARowChangedMeanwhile) {
     startBank();
     deleteRange(QStringLiteral("5"), QString());
     ASSERT_EQ(value("SELECT COUNT(*) FROM S01").toInt(), 4);
@@ -94,28 +88,10 @@ TEST_F(WindowUndoTest, CtrlZInABoxWithTypingUndoesTheTypingFirst) {
     ASSERT_TRUE(note->isUndoAvailable());
     undoKey(note);
     EXPECT_EQ(value("SELECT COUNT(*) FROM S01").toInt(), 4) << "the box took the key";
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (5, '2024/05/20', 2, 1, 1, 'new')");
     // Once the box has nothing of its own to take back, the key reaches the book.
     while (note->isUndoAvailable()) undoKey(note);
     undoKey(note);
-    EXPECT_EQ(value("SELECT COUNT(*) FROM S01").toInt(), 5);
-}
-
-TEST_F(WindowUndoTest, RowsThatComeBackMoveTheProposedNumberPastThem) {
-    startBank();
-    deleteRange(QStringLiteral("4"), QStringLiteral("5"));
-    press(QApplication::focusWidget(), Qt::Key_F1);
-    ASSERT_EQ(box("txt_rec_no")->text(), QStringLiteral("4"));
-    undoKey();
-    // 入力 now adds a row instead of writing over record 4, which is back.
-    EXPECT_EQ(box("txt_rec_no")->text(), QStringLiteral("6"));
-}
-
-TEST_F(WindowUndoTest, ARowChangedMeanwhileStopsTheUndoAndForgetsTheStack) {
-    startBank();
-    deleteRange(QStringLiteral("5"), QString());
-    // Another write gives the freed number to a new row.
-    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (5, '2024/05/20', 2, 1, 1, 'new')");
-    undoKey();
     EXPECT_EQ(messages().takeTexts(),
               QStringList{QStringLiteral("元に戻せません。\nその後の変更で記録が変わっています")});
     EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD = 5").toString(), QStringLiteral("new"));
@@ -147,8 +123,7 @@ TEST_F(WindowUndoTest, HouseholdWritesAreUndoneWithTheirRunningBalances) {
     sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
     session().reopenMasters();
     undo = std::make_unique<ui::BookUndo>(session());
-    auto* w = new purse::form_S0101(session());
-    ASSERT_TRUE(showActive(w));
+    auto* w = shown(new purse::form_S0101(session()));
     for (const auto& [code, amount] : {std::pair{"1", "5000"}, std::pair{"2", "300"}}) {
         typeFields(w, {{"txt_day", "10"}, {"txt_k_cd", code}, {"txt_kingaku", amount}, {"txt_biko", ""}});
         press(QApplication::focusWidget(), Qt::Key_Return);
