@@ -114,7 +114,6 @@ TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesAreNamed) {
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     const ExportReport r = writeTable(may, path);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.rows, 2);
     EXPECT_TRUE(r.hasFindings());
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
