@@ -1,4 +1,4 @@
-// bench [--rows N,N,...] [--dir DIR] [--reps R] [--only bank,purse,backup,startup,search]
+// bench [--rows N,N,...] [--dir DIR] [--reps R] [--only bank,purse,backup,startup,search,export]
 // Measures what a user waits on, at several journal sizes, each beside its floor: the plain
 // SQLite statement over the same rows through the C API with nothing around it.
 // The sample databases are made once in DIR (dbinit's --sample data) and reused.
@@ -21,6 +21,7 @@
 #include "core/db/Book.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
+#include "core/io/Export.h"
 #include "core/io/Search.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
@@ -334,6 +335,27 @@ void benchSearch(const QString& path, app::Program p, int n) {
     db::closeDatabase();
 }
 
+// The whole household journal to a CSV file, names beside codes. The floor is the plain statement
+// reading the same rows and names; what ours adds is the text of every cell and the file.
+void benchExport(const QString& path, int n) {
+    QString error;
+    db::openDatabase(path, &error, true);
+    Plain plain(path);
+    const QString out = QFileInfo(path).absolutePath() + QStringLiteral("/export.csv");
+    const double ours = medianMs([&] { io::writeTable(io::journalTable(app::Program::Purse), out); }, 3);
+    const double floor = medianMs(
+        [&] {
+            plain.rows(
+                "SELECT S01.CD,P_CD,K_DATE,K_CD,T01.NM,T01.KIND,KINGAKU,ZAN,BIKO FROM S01 "
+                "LEFT JOIN T01 ON T01.CD=K_CD ORDER BY P_CD,K_DATE,S01.CD",
+                {});
+        },
+        3);
+    QFile::remove(out);
+    report(n, QStringLiteral("purse: export the whole journal"), ours, floor, n <= 100000 ? 2000.0 : 0.0);
+    db::closeDatabase();
+}
+
 // The copy a program makes when it opens a book that changed: backupBook through the program's
 // connection, beside sqlite3_backup of the same book through the plain connection into a file.
 void benchBackup(const QString& path, int n) {
@@ -416,8 +438,8 @@ int main(int argc, char** argv) {
     QList<int> sizes{10000, 100000, 1000000};
     QString dir = QDir::temp().filePath(QStringLiteral("kakeibo-bench"));
     const QStringList args = qapp.arguments();
-    QStringList only{QStringLiteral("bank"), QStringLiteral("purse"), QStringLiteral("backup"),
-                     QStringLiteral("startup"), QStringLiteral("search")};
+    QStringList only{QStringLiteral("bank"),    QStringLiteral("purse"),  QStringLiteral("backup"),
+                     QStringLiteral("startup"), QStringLiteral("search"), QStringLiteral("export")};
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows") && i + 1 < args.size()) {
             sizes.clear();
@@ -429,9 +451,9 @@ int main(int argc, char** argv) {
         } else if (args[i] == QLatin1String("--only") && i + 1 < args.size()) {
             only = args[++i].split(QLatin1Char(','));
         } else {
-            std::fprintf(
-                stderr,
-                "usage: bench [--rows N,N,...] [--dir DIR] [--reps R] [--only bank,purse,backup,startup,search]\n");
+            std::fprintf(stderr,
+                         "usage: bench [--rows N,N,...] [--dir DIR] [--reps R] [--only "
+                         "bank,purse,backup,startup,search,export]\n");
             return 2;
         }
     }
@@ -446,6 +468,7 @@ int main(int argc, char** argv) {
         if (only.contains(QLatin1String("search"))) benchSearch(purseDb, app::Program::Purse, n);
         if (only.contains(QLatin1String("purse"))) benchPurse(purseDb, n);
         if (only.contains(QLatin1String("backup"))) benchBackup(purseDb, n);
+        if (only.contains(QLatin1String("export"))) benchExport(purseDb, n);
         if (only.contains(QLatin1String("startup"))) {
             benchStartUp(bankDb, app::Program::Bank, n);
             benchStartUp(purseDb, app::Program::Purse, n);

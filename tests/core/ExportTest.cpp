@@ -1,6 +1,5 @@
 #include <sys/stat.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 
 #include "core/db/Book.h"
@@ -9,7 +8,6 @@
 #include "core/io/Import.h"
 #include "core/ledger/Totals.h"
 #include "support/TestEnv.h"
-#include "tools/SampleBook.h"
 
 using namespace io;
 
@@ -140,20 +138,6 @@ TEST_F(ExportTest, TotalsOfASpanAddUpItsMonthsAndYears) {
     const ExportTable one = totalsTable(app::Program::Purse, {QStringLiteral("2023/03"), QStringLiteral("2023/03")});
     const ledger::TotalsTable window = ledger::periodTotals(app::Program::Purse, 0, {0, 2023, 3});
     EXPECT_EQ(one.csv.rows.last()[4], QString::number(window.grandTotal));
-}
-
-TEST_F(ExportTest, AHundredThousandRowsExportWellUnderTwoSeconds) {
-    start(app::Program::Purse);
-    QString error;
-    ASSERT_TRUE(sample::fillSample(app::Program::Purse, 100000, &error)) << error.toStdString();
-    QElapsedTimer timer;
-    timer.start();
-    const ExportReport r =
-        writeTable(journalTable(app::Program::Purse), dir() + QStringLiteral("/all.csv"), {Encoding::ShiftJis, false});
-    const qint64 ms = timer.elapsed();
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.rows, 100000);
-    EXPECT_LT(ms, 2000) << "100000 household rows exported in " << ms << " ms";
 }
 
 }  // namespace
