@@ -205,8 +205,7 @@ void form_S0101::build() {
 // The entry area
 
 void form_S0101::Clear_Entry() {
-    m_proposedNumber = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")) + 1;
-    ui->txt_rec_no->setText(QString::number(m_proposedNumber));
+    m_proposed.propose(ui->txt_rec_no);
     ui->txt_day->setText(session().now().date().toString(QStringLiteral("dd")));
     ui->txt_b_cd->clear();
     ui->txt_k_cd->clear();
@@ -221,15 +220,8 @@ void form_S0101::Clear_Entry() {
     ui->lbl_zan->clear();
 }
 
-void form_S0101::keepNumberNew() {
-    // A number typed, or a row loaded to be changed, is the user's; only the proposal moves.
-    if (ui->txt_rec_no->text() != QString::number(m_proposedNumber)) return;
-    m_proposedNumber = std::max<qint64>(db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 0) + 1;
-    ui->txt_rec_no->setText(QString::number(m_proposedNumber));
-}
-
 void form_S0101::showBookAgain() {
-    keepNumberNew();
+    m_proposed.keepNew(ui->txt_rec_no);
     ui::refillCodeCombo(ui->cmb_b_nm, session().rs_T01);
     ui::refillCodeCombo(ui->cmb_k_nm, session().rs_T02);
     // The bank the grid showed, as it is now; nothing when the bank itself is gone.
@@ -520,7 +512,7 @@ void form_S0101::importStatement() {
                             if (!months.isEmpty() && !months.contains(ui->txt_date->month()))
                                 ui->txt_date->setMonth(months.last());
                             showBank(code);
-                            keepNumberNew();
+                            m_proposed.keepNew(ui->txt_rec_no);
                         });
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "ui/FormBase.h"
+#include "ui/Inputs.h"
 
 namespace io {
 struct SearchHit;
@@ -39,10 +40,6 @@ class form_S0101 : public ui::FormBase {
 
   private:
     void build();
-    // The record number the entry area proposes for a new row stays new when rows come into
-    // the book behind it (an import, an undo or a redo): else 入力 would write over one of them.
-    void keepNumberNew();
-
     // The chosen bank's balance and month.
     void showBank(qint64 code);
     bool dayCheck();
@@ -63,8 +60,8 @@ class form_S0101 : public ui::FormBase {
     std::unique_ptr<Ui::BankJournal> ui;
     models::BankMonthModel* m_month = nullptr;
 
-    qint64 m_proposedNumber = 0;  // the number Clear_Entry proposed
-    int m_clickedRow = 0;         // the data row last clicked, read by the double-click
+    ui::ProposedNumber m_proposed;  // the number Clear_Entry proposed
+    int m_clickedRow = 0;           // the data row last clicked, read by the double-click
 };
 
 }  // namespace bank

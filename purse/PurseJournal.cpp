@@ -219,15 +219,8 @@ bool form_S0101::dayCheck() {
     return true;
 }
 
-void form_S0101::keepNumberNew() {
-    // A number typed, or a row loaded to be changed, is the user's; only the proposal moves.
-    if (ui->txt_rec_no->text() != QString::number(m_proposedNumber)) return;
-    m_proposedNumber = std::max<qint64>(db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 0) + 1;
-    ui->txt_rec_no->setText(QString::number(m_proposedNumber));
-}
-
 void form_S0101::showBookAgain() {
-    keepNumberNew();
+    m_proposed.keepNew(ui->txt_rec_no);
     ui::refillCodeCombo(ui->cmb_k_nm, session().rs_T01);
     Show_Page(m_page);
 }
@@ -235,8 +228,7 @@ void form_S0101::showBookAgain() {
 void form_S0101::fillCombo() { ui::fillCodeCombo(ui->cmb_k_nm, session().rs_T01); }
 
 void form_S0101::Clear_Entry() {
-    m_proposedNumber = std::max<qint64>(db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 0) + 1;
-    ui->txt_rec_no->setText(QString::number(m_proposedNumber));
+    m_proposed.propose(ui->txt_rec_no);
     ui->txt_day->setText(session().now().toString(QStringLiteral("dd")));
     ui->txt_k_cd->clear();
     fillCombo();
@@ -400,7 +392,7 @@ void form_S0101::importStatement() {
     target.page = m_page;
     ui::importStatement(this, target, QStringLiteral("ページ %1").arg(m_page), [this](const QStringList&) {
         Show_Page(m_page);
-        keepNumberNew();
+        m_proposed.keepNew(ui->txt_rec_no);
     });
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ui/FormBase.h"
+#include "ui/Inputs.h"
 
 namespace io {
 struct SearchHit;
@@ -46,9 +47,6 @@ class form_S0101 : public ui::FormBase {
 
   private:
     void build();
-    // The record number the entry area proposes for a new row stays new when rows come into
-    // the book behind it (an import, an undo or a redo): else 入力 would write over one of them.
-    void keepNumberNew();
     void keys();
     void fillCombo();
     void movePage(qint64 page);
@@ -61,7 +59,7 @@ class form_S0101 : public ui::FormBase {
     void showHit(const io::SearchHit& hit);
 
     qint64 m_page = 1;
-    qint64 m_proposedNumber = 0;  // the number Clear_Entry proposed
+    ui::ProposedNumber m_proposed;  // the number Clear_Entry proposed
     int m_clickedRow = 1;
 
     std::unique_ptr<Ui::PurseJournal> ui;

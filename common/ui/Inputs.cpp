@@ -1,8 +1,10 @@
 #include "ui/Inputs.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 
 #include "core/db/Convert.h"
+#include "core/db/Recordset.h"
 #include "core/ledger/Dates.h"
 #include "ui/FormBase.h"
 
@@ -127,6 +129,15 @@ void MonthBox::keyPressEvent(QKeyEvent* e) {
 void MonthBox::focusOutEvent(QFocusEvent* e) {
     normalise();
     QLineEdit::focusOutEvent(e);
+}
+
+void ProposedNumber::propose(QLineEdit* box) {
+    m_number = std::max<qint64>(db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 0) + 1;
+    box->setText(QString::number(m_number));
+}
+
+void ProposedNumber::keepNew(QLineEdit* box) {
+    if (box->text() == QString::number(m_number)) propose(box);
 }
 
 }  // namespace ui

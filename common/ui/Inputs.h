@@ -72,4 +72,17 @@ class MonthBox : public QLineEdit {
     void focusOutEvent(QFocusEvent* e) override;
 };
 
+// The record number a journal's entry area proposes for a new row: the highest stored one plus
+// one. When rows come into the book behind it (an import, an undo or a redo), an untouched
+// proposal moves past them, else 入力 would write over one of them; a number the user typed, or a
+// loaded row's, stays as it is.
+class ProposedNumber {
+  public:
+    void propose(QLineEdit* box);
+    void keepNew(QLineEdit* box);
+
+  private:
+    qint64 m_number = 0;
+};
+
 }  // namespace ui
