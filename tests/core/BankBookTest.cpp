@@ -15,34 +15,20 @@ class BankBookTest : public AppTest {
     }
     qint64 zan(qint64 bank) { return value("SELECT ZAN FROM T01 WHERE CD = ?", {bank}).toLongLong(); }
     qint64 count() { return value("SELECT COUNT(*) FROM S01").toLongLong(); }
-    static JournalEntry journalEntry(qint64 cd, qint64 bank, qint64 item, qint64 amount, const QString& note = {}) {
-        JournalEntry e;
-        e.cd = cd;
-        e.date = QStringLiteral("2024/05/17");
-        e.bank = bank;
-        e.item = item;
-        e.amount = amount;
-        e.note = note;
-        return e;
+    static JournalEntry journalEntry(qint64 cd, qint64 bank, qint64 item, qint64 amount) {
+        return {cd, QStringLiteral("2024/05/17"), bank, item, amount, QString()};
     }
 };
 
-TEST_F(BankBookTest, ANewNumberAddsARowAndTheBankFollows) {
+// The typed balance of the masters is replaced by the sum of the bank's rows.
+TEST_F(BankBookTest, ANewNumberAddsARowAnExistingOneIsReplacedAndBothBanksFollowAMove) {
     Change c = writeEntry(journalEntry(1, 1, 1, 1000));
     ASSERT_TRUE(c.ok) << c.error.toStdString();
     EXPECT_TRUE(c.inserted);
     EXPECT_EQ(c.zan, 1000);
-    c = writeEntry(journalEntry(2, 1, 2, 300, QStringLiteral("O'Brien's")));
-    ASSERT_TRUE(c.ok);
+    c = writeEntry(journalEntry(2, 1, 2, 300));
     EXPECT_EQ(c.zan, 700);
-    EXPECT_EQ(zan(1), 700);
-    EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD = 2").toString(), QStringLiteral("O'Brien's"));
-}
-
-TEST_F(BankBookTest, AnExistingNumberIsReplacedAndBothBanksFollowAMove) {
-    ASSERT_TRUE(writeEntry(journalEntry(1, 1, 1, 1000)).ok);
-    ASSERT_TRUE(writeEntry(journalEntry(2, 1, 2, 300)).ok);
-    const Change c = writeEntry(journalEntry(1, 2, 1, 4000));
+    c = writeEntry(journalEntry(1, 2, 1, 4000));
     ASSERT_TRUE(c.ok);
     EXPECT_FALSE(c.inserted);
     EXPECT_EQ(c.banks, (QList<qint64>{1, 2}));
@@ -71,10 +57,6 @@ TEST_F(BankBookTest, ARowWithAMissingItemOrKindCountsAsAnExpenseAndBlocksNoWrite
 TEST_F(BankBookTest, AMonthOfOneBankInDateOrderWithMissingItemsAsExpense) {
     addBankEntry(1, "2001/02/28", 1, 1, 1000, QStringLiteral("給料"));
     addBankEntry(2, "2001/02/05", 1, 2, 300);
-    addBankEntry(3, "2001/2/5", 1, 2, 1);
-    addBankEntry(4, "2001/03/01", 1, 2, 1);
-    addBankEntry(5, "2001/01/31", 1, 2, 1);
-    addBankEntry(6, "2001/02/10", 2, 2, 1);
     addBankEntry(7, "2001/02/05", 1, 99, 40);
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (8, '2001/02/28', 1, 2, NULL, NULL)");
 
@@ -84,17 +66,12 @@ TEST_F(BankBookTest, AMonthOfOneBankInDateOrderWithMissingItemsAsExpense) {
     for (const BankMonthRow& r : m.rows) cds << r.cd;
     EXPECT_EQ(cds, (QList<qint64>{2, 7, 1, 8}));
 
-    const BankMonthRow& income = m.rows[2];
-    EXPECT_TRUE(income.income);
-    EXPECT_EQ(income.itemName, QStringLiteral("給与"));
-    EXPECT_EQ(income.amount, 1000);
-    const BankMonthRow& missing = m.rows[1];
-    EXPECT_FALSE(missing.itemKnown);
-    EXPECT_FALSE(missing.income);
-    EXPECT_TRUE(missing.itemName.isEmpty());
-    EXPECT_EQ(missing.amount, 40);
+    // Names, amounts and the side of each row are GridModelsTest's, read through the same call.
+    EXPECT_TRUE(m.rows[2].income);
+    EXPECT_FALSE(m.rows[1].itemKnown || m.rows[1].income);
     EXPECT_FALSE(m.rows[3].amount.has_value());
 
+    // Which dates fall in the month is monthRange's (ConvertTest); other banks are GridModelsTest's.
     EXPECT_TRUE(readBankMonth(1, QStringLiteral("2001/00")).rows.isEmpty());
     EXPECT_TRUE(readBankMonth(3, QStringLiteral("2001/02")).rows.isEmpty());
 }

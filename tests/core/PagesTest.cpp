@@ -22,13 +22,17 @@ class PagesTest : public AppTest {
             {cd, page, QString::fromLatin1(date), kCd, amount, zan});
     }
     qint64 zan(qint64 cd) { return value("SELECT ZAN FROM S01 WHERE CD=?", {cd}).toLongLong(); }
+    // Every stored balance, in record-number order.
+    QString zans() { return value("SELECT group_concat(ZAN, ' ') FROM (SELECT ZAN FROM S01 ORDER BY CD)").toString(); }
     void write(qint64 cd, qint64 page, const char* date, qint64 kCd, qint64 amount) {
         const ledger::Written w = ledger::writeEntry({cd, page, QString::fromLatin1(date), kCd, amount, QString()});
         ASSERT_TRUE(w.ok) << w.error.toStdString();
     }
 };
 
-TEST_F(PagesTest, RecalculationChainsThroughPagesAndAcrossAnEmptyPage) {
+// From a later page, the earlier pages keep their stored balances, even wrong ones, and the
+// last of them is where the recomputation starts.
+TEST_F(PagesTest, RecalculationChainsThroughPagesAndAcrossEmptyPagesFromWhereItStarts) {
     row(3, 1, "2024/04/05", 2, 300);
     row(1, 1, "2024/04/01", 1, 1000);
     row(2, 1, "2024/04/05", 2, 100);  // same day as CD 3: CD order decides
@@ -39,30 +43,19 @@ TEST_F(PagesTest, RecalculationChainsThroughPagesAndAcrossAnEmptyPage) {
     QList<qint64> seen;
     const ledger::Recalc r = ledger::Recalc_Zan(1, [&seen](qint64 done, qint64 total) { seen << done << total; });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(zan(1), 1000);
-    EXPECT_EQ(zan(2), 900);
-    EXPECT_EQ(zan(3), 600);
-    EXPECT_EQ(zan(4), 550);
-    EXPECT_EQ(zan(5), 530);
-    EXPECT_EQ(zan(6), 535);
+    EXPECT_EQ(zans(), "1000 900 600 550 530 535");
     EXPECT_EQ(r.rowsChanged, 6);
     EXPECT_EQ(seen.mid(seen.size() - 2), (QList<qint64>{8, 8})) << "four pages, read and written";
     // A second pass finds nothing to change.
     EXPECT_EQ(ledger::Recalc_Zan(1).rowsChanged, 0);
-}
 
-TEST_F(PagesTest, RecalculationFromALaterPageLeavesEarlierPagesAndStartsFromTheirStoredBalance) {
-    row(1, 1, "2024/04/01", 1, 1000, 777);  // stale, and kept so
-    row(2, 2, "2024/05/01", 2, 100);
-    row(3, 3, "2024/06/01", 2, 10);
+    sql("UPDATE S01 SET ZAN=100 WHERE CD=3");  // the last row of page 1: stale, and kept so
     ASSERT_TRUE(ledger::Recalc_Zan(2).ok);
-    EXPECT_EQ(zan(1), 777);
-    EXPECT_EQ(zan(2), 677);
-    EXPECT_EQ(zan(3), 667);
+    EXPECT_EQ(zans(), "1000 900 100 50 30 35");
     // The first page recomputed holds no rows: the balance before it carries.
-    sql("DELETE FROM S01 WHERE CD=2");
+    sql("DELETE FROM S01 WHERE CD=4");
     ASSERT_TRUE(ledger::Recalc_Zan(2).ok);
-    EXPECT_EQ(zan(3), 767);
+    EXPECT_EQ(zans(), "1000 900 100 80 85");
 }
 
 TEST_F(PagesTest, ARowWithAMissingCategoryCountsAsAnExpense) {
@@ -84,7 +77,6 @@ TEST_F(PagesTest, ARowWithAMissingCategoryCountsAsAnExpense) {
     EXPECT_FALSE(page.rows[2].categoryKnown);
     EXPECT_TRUE(page.rows[2].categoryName.isEmpty());
     EXPECT_EQ(page.rows[2].kingaku, 100);
-    EXPECT_EQ(page.rows[0].categoryName, QStringLiteral("給料"));
 }
 
 TEST_F(PagesTest, OpeningPageBeginsANewPageInANewMonthOnly) {
@@ -93,7 +85,6 @@ TEST_F(PagesTest, OpeningPageBeginsANewPageInANewMonthOnly) {
     row(1, 1, "2024/05/01", 1, 1000);
     EXPECT_EQ(ledger::openingPage(5), 1);
     EXPECT_EQ(ledger::openingPage(6), 2);
-    EXPECT_EQ(settings::getSetting("lastMonth", ""), "6");
     // Nothing was written on page 2 yet: opening again in June stays on the highest page.
     EXPECT_EQ(ledger::openingPage(6), 1);
 }
@@ -103,22 +94,18 @@ TEST_F(PagesTest, ABackDatedInsertGetsTheBalanceBeforeItAndShiftsEveryLaterOne) 
     write(2, 1, "2024/04/10", 2, 300);
     write(3, 2, "2024/05/01", 2, 100);
     write(4, 1, "2024/04/01", 1, 500);
-    EXPECT_EQ(zan(4), 500);
-    EXPECT_EQ(zan(1), 1500);
-    EXPECT_EQ(zan(2), 1200);
-    EXPECT_EQ(zan(3), 1100);
+    EXPECT_EQ(zans(), "1500 1200 1100 500");
     // The same day as another row: the record number decides.
     write(5, 1, "2024/04/05", 2, 50);
-    EXPECT_EQ(zan(5), 1450);
-    EXPECT_EQ(zan(2), 1150);
-    EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD=5").toString(), QString());
+    EXPECT_EQ(zans(), "1500 1150 1050 500 1450");
     EXPECT_TRUE(wrongPurseBalances().isEmpty());
     // A category missing from the master is refused, and nothing is written.
     EXPECT_FALSE(ledger::writeEntry({6, 1, "2024/04/02", 9, 10, QString()}).ok);
     EXPECT_FALSE(ledger::entryExists(6));
 }
 
-TEST_F(PagesTest, UpdatesOfAmountCategoryDateAndPageMoveEveryLaterBalance) {
+// Each update, then a delete that empties the middle page, which carries the balance on.
+TEST_F(PagesTest, UpdatesMovesAndAnEmptiedMiddlePageMoveEveryLaterBalance) {
     write(1, 1, "2024/04/01", 1, 1000);
     write(2, 1, "2024/04/02", 2, 100);
     write(3, 2, "2024/05/01", 2, 10);
@@ -141,18 +128,12 @@ TEST_F(PagesTest, UpdatesOfAmountCategoryDateAndPageMoveEveryLaterBalance) {
         EXPECT_EQ(wrongPurseBalances(), QList<qint64>{}) << s.e.cd << " " << s.e.kDate.toStdString();
     }
     EXPECT_EQ(value("SELECT P_CD FROM S01 WHERE CD=1").toLongLong(), 3);
-}
 
-TEST_F(PagesTest, AnEmptiedMiddlePageCarriesTheBalanceToTheNextPage) {
-    write(1, 1, "2024/04/01", 1, 1000);
-    write(2, 2, "2024/05/01", 2, 100);
-    write(3, 2, "2024/05/02", 2, 100);
-    write(4, 3, "2024/06/01", 2, 10);
-    const ledger::Deleted d = ledger::deleteEntries(2, 3);
+    const ledger::Deleted d = ledger::deleteEntries(3, std::nullopt);  // page 2's only row
     ASSERT_TRUE(d.ok) << d.error.toStdString();
-    EXPECT_EQ(d.rowsDeleted, 2);
-    EXPECT_EQ(zan(4), 990);
-    EXPECT_EQ(zan(1), 1000);
+    EXPECT_EQ(d.rowsDeleted, 1);
+    EXPECT_EQ(zans(), "1301 301 1");
+    EXPECT_EQ(wrongPurseBalances(), QList<qint64>{});
     // F8 finds nothing left to do.
     EXPECT_EQ(ledger::Recalc_Zan(1).rowsChanged, 0);
 }

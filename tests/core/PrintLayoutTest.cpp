@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 #include "core/ledger/PrintLayout.h"
 
@@ -27,6 +28,12 @@ const Recorder::Placed* Find(const Recorder& rec, int page, const QString& text)
     for (const Recorder::Placed& p : rec.Texts())
         if (p.page == page && p.text == text) return &p;
     return nullptr;
+}
+// Line, column and boldness of a text; -1 for a text not placed.
+using Place = std::tuple<double, double, bool>;
+Place place(const Recorder& rec, int page, const QString& text) {
+    const auto* p = Find(rec, page, text);
+    return p ? Place(p->line, p->column, p->bold) : Place(-1, -1, false);
 }
 double column(const Recorder& rec, int page, const QString& text) {
     const auto* p = Find(rec, page, text);
@@ -75,17 +82,9 @@ TEST(PrintLayout, ListPrintsTitleHeadingsAndRowsAtTheirPlaces) {
     bool front = false;
     ASSERT_TRUE(print::Print_List(rec, print::MasterList::Banks, {{"1", "みずほ", "120000"}, {"2", "ゆうちょ", "-500"}},
                                   front));
-    const auto* title = Find(rec, 1, "銀行マスター");
-    ASSERT_TRUE(title);
-    EXPECT_EQ(title->line, 2);
-    EXPECT_EQ(title->column, 2 + 30);
-    const auto* heading = Find(rec, 1, "銀行名");
-    ASSERT_TRUE(heading);
-    EXPECT_EQ(heading->line, 6);
-    EXPECT_EQ(heading->column, 2 + 12);
-    EXPECT_TRUE(heading->bold);
-    EXPECT_FALSE(title->bold);
-    EXPECT_EQ(Find(rec, 1, "1")->line, 8);
+    EXPECT_EQ(place(rec, 1, "銀行マスター"), Place(2, 2 + 30, false));
+    EXPECT_EQ(place(rec, 1, "銀行名"), Place(6, 2 + 12, true));
+    EXPECT_EQ(std::get<0>(place(rec, 1, "1")), 8);
     const auto* name2 = Find(rec, 1, "ゆうちょ");
     ASSERT_TRUE(name2);
     EXPECT_DOUBLE_EQ(name2->line, 8 + 14 / 12.0 + 0.5);
@@ -182,9 +181,7 @@ TEST(PrintLayout, HouseholdJournalPrintsPageNumberDatesAndNotes) {
     rows[29][1] = "31";
     Recorder moved;
     ASSERT_TRUE(print::printPurseJournal(moved, "1", "2024/05", rows, front));
-    ASSERT_TRUE(Find(moved, 2, "2024/05/31"));
-    EXPECT_EQ(Find(moved, 2, "2024/05/31")->line, 8);
-    EXPECT_EQ(column(moved, 2, "2024/05/31"), 5);
+    EXPECT_EQ(place(moved, 2, "2024/05/31"), Place(8, 5, false));
 
     // A page without entries shows one empty row: it prints as no row at all.
     Recorder empty;

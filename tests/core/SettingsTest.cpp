@@ -45,16 +45,12 @@ TEST_F(SettingsTest, TheNumberOfBackupsKeptHasASectionOfItsOwn) {
     start(app::Program::Purse, false);
     EXPECT_EQ(settings::backupKeep(), 10);
     QSettings raw(settings::storeLocation(), QSettings::IniFormat);
-    raw.setValue(QStringLiteral("setting/keep"), 3);
-    raw.sync();
-    EXPECT_EQ(settings::backupKeep(), 10) << "[setting] holds only its own keys";
-    raw.setValue(QStringLiteral("backup/keep"), 4);
-    raw.sync();
-    EXPECT_EQ(settings::backupKeep(), 4);
-    raw.setValue(QStringLiteral("backup/keep"), QStringLiteral("many"));
-    raw.sync();
-    EXPECT_EQ(settings::backupKeep(), 10);
-    raw.setValue(QStringLiteral("backup/keep"), 0);
-    raw.sync();
-    EXPECT_EQ(settings::backupKeep(), 1);
+    // [setting] holds only its own keys; an unreadable count is the default, and one copy is the least.
+    const std::tuple<const char*, QVariant, int> steps[] = {
+        {"setting/keep", 3, 10}, {"backup/keep", 4, 4}, {"backup/keep", "many", 10}, {"backup/keep", 0, 1}};
+    for (const auto& [key, stored, kept] : steps) {
+        raw.setValue(QLatin1String(key), stored);
+        raw.sync();
+        EXPECT_EQ(settings::backupKeep(), kept) << key << " = " << stored.toString().toStdString();
+    }
 }

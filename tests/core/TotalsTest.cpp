@@ -5,6 +5,15 @@ using ledger::Period;
 
 namespace {
 
+// Each line as "code name kind count amount average", then the grand total.
+QStringList texts(const ledger::TotalsTable& t) {
+    QStringList out;
+    for (const ledger::TotalsLine& l : t.lines)
+        out << QStringLiteral("%1 %2 %3 ").arg(l.code).arg(l.name, l.kindName) +
+                   QStringLiteral("%1 %2 %3").arg(l.count).arg(l.amount).arg(l.average);
+    return out << QString::number(t.grandTotal);
+}
+
 class TotalsTest : public AppTest {
   protected:
     void bankBook() {
@@ -29,23 +38,10 @@ TEST_F(TotalsTest, OneBanksMonthByItemWithCountsAveragesAndGrandTotal) {
     addBankEntry(9, "2024/05/04", 1, 99, 800);
     addBankEntry(10, "2024/5/04", 1, 1, 800);
 
-    const ledger::TotalsTable t = ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5});
-    ASSERT_EQ(t.lines.size(), 2);
-    EXPECT_EQ(t.lines[0].code, 1);
-    EXPECT_EQ(t.lines[0].name, QStringLiteral("給与"));
-    EXPECT_EQ(t.lines[0].kindName, QStringLiteral("収入"));
-    EXPECT_EQ(t.lines[0].amount, 5000);
-    EXPECT_EQ(t.lines[1].code, 2);
-    EXPECT_EQ(t.lines[1].kindName, QStringLiteral("支出"));
-    EXPECT_EQ(t.lines[1].count, 3);
-    EXPECT_EQ(t.lines[1].amount, -3000);
-    EXPECT_EQ(t.lines[1].average, -1000);
-    EXPECT_EQ(t.grandTotal, 2000);
-
-    const ledger::TotalsTable year = ledger::periodTotals(app::Program::Bank, 1, Period{1, 2024, 5});
-    ASSERT_EQ(year.lines.size(), 2);
-    EXPECT_EQ(year.lines[1].count, 5);
-    EXPECT_EQ(year.lines[1].amount, -4800);
+    EXPECT_EQ(texts(ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5})),
+              (QStringList{"1 給与 収入 1 5000 5000", "2 食費 支出 3 -3000 -1000", "2000"}));
+    EXPECT_EQ(texts(ledger::periodTotals(app::Program::Bank, 1, Period{1, 2024, 5})).value(1),
+              QStringLiteral("2 食費 支出 5 -4800 -960"));
     EXPECT_TRUE(ledger::periodTotals(app::Program::Bank, 1, Period{0, 2023, 5}).lines.isEmpty());
 }
 
@@ -57,15 +53,8 @@ TEST_F(TotalsTest, ZeroSumsAreLeftOutAndAveragesTruncateTowardZero) {
         {7, "謎", 5, 1, 100},          // an odd kind is shown as its number and counts as expense
         {8, "空", QVariant(), 1, 50},  // and so does a missing kind
     });
-    ASSERT_EQ(t.lines.size(), 4);
-    EXPECT_EQ(t.lines[0].code, 2);
-    EXPECT_EQ(t.lines[0].average, -2);
-    EXPECT_EQ(t.lines[1].average, -333);
-    EXPECT_EQ(t.lines[2].kindName, QStringLiteral("5"));
-    EXPECT_EQ(t.lines[3].kindName, QString());
-    EXPECT_EQ(t.lines[2].amount, -100);
-    EXPECT_EQ(t.lines[3].amount, -50);
-    EXPECT_EQ(t.grandTotal, -5 - 1000 - 100 - 50);
+    EXPECT_EQ(texts(t), (QStringList{"2 食費 支出 2 -5 -2", "3 雑費 支出 3 -1000 -333", "7 謎 5 1 -100 -100",
+                                     "8 空  1 -50 -50", QString::number(-5 - 1000 - 100 - 50)}));
 }
 
 TEST_F(TotalsTest, AmountsThatAreNotNumbersCountButAddNothingAndSumsPassThirtyTwoBits) {
@@ -75,13 +64,8 @@ TEST_F(TotalsTest, AmountsThatAreNotNumbersCountButAddNothingAndSumsPassThirtyTw
     addBankEntry(3, "2024/05/03", 1, 1, QStringLiteral("abc"));
     addBankEntry(4, "2024/05/04", 1, 1, QVariant());
     addBankEntry(5, "2024/05/05", 1, 3, 10.4);
-    const auto t = ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5});
-    ASSERT_EQ(t.lines.size(), 2);
-    EXPECT_EQ(t.lines[0].count, 4);
-    EXPECT_EQ(t.lines[0].amount, Q_INT64_C(4000000000));
-    EXPECT_EQ(t.lines[0].average, Q_INT64_C(1000000000));
-    EXPECT_EQ(t.lines[1].amount, -10);
-    EXPECT_EQ(t.grandTotal, Q_INT64_C(3999999990));
+    EXPECT_EQ(texts(ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5})),
+              (QStringList{"1 給与 収入 4 4000000000 1000000000", "3 雑費 支出 1 -10 -10", "3999999990"}));
 }
 
 TEST_F(TotalsTest, HouseholdBookTotalsAllPagesByCategory) {
@@ -90,13 +74,8 @@ TEST_F(TotalsTest, HouseholdBookTotalsAllPagesByCategory) {
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/01/05',2,300,0),(2,2,'2024/02/05',2,500,0),(3,3,'2024/03/05',1,10000,0),"
         "(4,3,'2023/12/31',2,999,0),(5,3,'2024/03/06',5,999,0)");
-    const auto t = ledger::periodTotals(app::Program::Purse, 0, Period{1, 2024, 1});
-    ASSERT_EQ(t.lines.size(), 2);
-    EXPECT_EQ(t.lines[0].name, QStringLiteral("小遣い"));
-    EXPECT_EQ(t.lines[1].name, QStringLiteral("食費"));
-    EXPECT_EQ(t.lines[1].count, 2);
-    EXPECT_EQ(t.lines[1].amount, -800);
-    EXPECT_EQ(t.grandTotal, 9200);
+    EXPECT_EQ(texts(ledger::periodTotals(app::Program::Purse, 0, Period{1, 2024, 1})),
+              (QStringList{"1 小遣い 収入 1 10000 10000", "2 食費 支出 2 -800 -400", "9200"}));
     EXPECT_EQ(ledger::periodTotals(app::Program::Purse, 0, Period{0, 2024, 2}).grandTotal, -500);
 }
 
