@@ -1,5 +1,5 @@
 // Where the book lives and how the first start makes one: the folder chosen, the copy of the
-// delivered empty book, the standard masters offered, and the question under --data-dir.
+// delivered empty book and the standard masters offered.
 
 #include <sys/stat.h>
 
@@ -109,20 +109,6 @@ TEST_F(FirstStartTest, TheStandardItemsOfTheBankBookCarryTheirKinds) {
     EXPECT_EQ(names("T02"), (QStringList{"給与:0", "賞与:0", "利息:0", "年金:0", "家賃:1", "光熱費:1", "通信費:1",
                                          "カード引落:1", "保険料:1", "税金:1", "振込手数料:1", "現金引出:1"}));
     EXPECT_EQ(value("SELECT count(*) FROM T01").toInt(), 0) << "banks are the user's own";
-}
-
-TEST_F(FirstStartTest, ANamedFolderWithoutBookIsMadeOnlyAfterYes) {
-    start(app::Program::Bank, false);
-    const QString path = app::databasePath();
-    messages().pushAnswer(ui::Answer::Yes);  // make the book
-    messages().pushAnswer(ui::Answer::No);   // no standard items
-    ASSERT_TRUE(launch(app::Program::Bank));
-    const QList<ui::Shown> shown = messages().takeShown();
-    ASSERT_GE(shown.size(), 2);
-    EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(path)));
-    EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
-    EXPECT_TRUE(QFileInfo::exists(path));
-    EXPECT_EQ(value("SELECT count(*) FROM T02").toInt(), 0);
 }
 
 // Qt's own buttons speak Japanese: the real message box, not the scripted one.

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -131,20 +132,29 @@ TEST_F(StartUpTest, AFilledBookStartsQuietlyButAClosedPromptOrThreeWrongPassword
     EXPECT_EQ(messages().takeTexts(), (QStringList{again, again, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n終了します")}));
 }
 
-TEST_F(StartUpTest, AMissingOrForeignDatabaseIsNamedAndNothingIsCreated) {
+// The folder was named on the command line: the program asks before making a book there, and
+// makes one only after はい. A file that is no book of the program is named and left as it is.
+TEST_F(StartUpTest, AMissingBookIsMadeOnlyAfterYesAndAForeignFileIsNamedAndLeftAlone) {
     start(app::Program::Purse, false);
-    // The folder was named on the command line: the program asks before making a book there.
     messages().pushAnswer(ui::Answer::No);
     EXPECT_FALSE(launch(app::Program::Purse));
     EXPECT_EQ(exitCode, 2);
     const QList<ui::Shown> shown = messages().takeShown();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
-    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("moneta.mdb")));
+    EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(app::databasePath())));
     EXPECT_TRUE(shown[1].text.contains(QStringLiteral("moneta.mdb")));
     EXPECT_TRUE(shown[1].text.contains(QStringLiteral("dbinit purse")));
     EXPECT_EQ(shown[1].icon, ui::Icon::Critical);
     EXPECT_FALSE(QFile::exists(app::databasePath()));
+
+    messages().pushAnswer(ui::Answer::Yes);  // make the book
+    messages().pushAnswer(ui::Answer::No);   // no standard categories
+    ASSERT_TRUE(launch(app::Program::Purse));
+    EXPECT_EQ(messages().takeShown().value(0).text, shown[0].text);
+    EXPECT_TRUE(QFile::exists(app::databasePath()));
+    EXPECT_EQ(value("SELECT count(*) FROM T01").toInt(), 0);
+    key(Qt::Key_F10);
 
     ASSERT_TRUE(writeFile(app::databasePath(), QByteArray(4096, 'x')));
     EXPECT_FALSE(launch(app::Program::Purse));
