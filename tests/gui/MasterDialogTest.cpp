@@ -30,25 +30,27 @@ class MasterDialogTest : public AppTest {
     QLineEdit* cd(QWidget* d) { return child<QLineEdit>(d, "txt_cd"); }
     QLineEdit* nm(QWidget* d) { return child<QLineEdit>(d, "txt_nm"); }
     void go(QWidget* d, const QString& code) { typeEnter(cd(d), code); }
-    QString gridRow(int r) {
-        ui::FlexGrid* g = m_list->grid();
-        return g->text(0, r) + "|" + g->text(1, r) + "|" + g->text(2, r);
-    }
+    QString gridRow(int r) { return ::gridRow(m_list->grid(), r).join('|'); }
     ui::MasterList* m_list = nullptr;
 };
 
-TEST_F(MasterDialogTest, PreviousAndNextSkipGapsAndNextAfterTheLastOffersANewCode) {
+// The balance is recomputed from the journal by the button alone.
+TEST_F(MasterDialogTest, BankDialogSkipsGapsOffersANewCodeAfterTheLastAndRecomputesByItsButton) {
     start(app::Program::Bank);
     for (int c : {1, 2, 5}) sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (?,?,?)", {c, QString("銀行%1").arg(c), c});
+    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0), (2,'家賃',1)");
+    sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES "
+        "(1,'2024/05/01',1,1,1000,''), (2,'2024/05/02',1,2,300,'')");
     auto* d = openDialog<bank::form_T0101>();
+    auto* zan = child<QLabel>(d, "lbl_zan");
     EXPECT_EQ(cd(d)->text(), "6");
     go(d, "2");
     EXPECT_EQ(nm(d)->text(), "銀行2");
-    EXPECT_EQ(child<QLabel>(d, "lbl_zan")->text(), "2");
+    EXPECT_EQ(zan->text(), "2");
     press(d, Qt::Key_F5);
     EXPECT_EQ(nm(d)->text(), "銀行5");
     press(d, Qt::Key_F5);
-    EXPECT_EQ(cd(d)->text() + nm(d)->text() + child<QLabel>(d, "lbl_zan")->text(), "60");
+    EXPECT_EQ(cd(d)->text() + nm(d)->text() + zan->text(), "60");
     press(d, Qt::Key_F4);
     press(d, Qt::Key_F4);
     EXPECT_EQ(cd(d)->text(), "2");
@@ -60,9 +62,17 @@ TEST_F(MasterDialogTest, PreviousAndNextSkipGapsAndNextAfterTheLastOffersANewCod
     press(d, Qt::Key_F6);
     EXPECT_EQ(cd(d)->text(), "1");
     EXPECT_TRUE(messages().takeTexts().isEmpty());
+
+    press(d, Qt::Key_F8);  // the key is not mapped: only the button recomputes
+    EXPECT_EQ(zan->text(), "1");
+    child<QPushButton>(d, "cmd_F8")->click();
+    EXPECT_EQ(zan->text(), "700");
+    EXPECT_EQ(value("SELECT ZAN FROM T01 WHERE CD=1").toInt(), 700);
+    EXPECT_EQ(gridRow(1), "1|銀行1|1");  // the list keeps its balance until the bank is written
 }
 
-TEST_F(MasterDialogTest, PurseCategoryDialogHasNextOnF4AndPreviousOnF5) {
+// Next is F4 and previous F5 here; a write the book refuses keeps what was typed.
+TEST_F(MasterDialogTest, PurseCategoryDialogMovesByF4AndF5AndAFailedWriteKeepsWhatWasTyped) {
     start(app::Program::Purse);
     sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0), (3,'食費',1)");
     auto* d = openDialog<purse::form_T0101>();
@@ -73,6 +83,21 @@ TEST_F(MasterDialogTest, PurseCategoryDialogHasNextOnF4AndPreviousOnF5) {
     press(d, Qt::Key_F5);
     EXPECT_EQ(nm(d)->text(), "給料");
     EXPECT_EQ(child<QComboBox>(d, "cmb_bunrui")->currentText(), "収入");
+
+    sql("CREATE TRIGGER no_insert BEFORE INSERT ON T01 BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    sql("CREATE TRIGGER no_update BEFORE UPDATE ON T01 BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    typeText(nm(d), "給与");
+    press(d, Qt::Key_F1);
+    EXPECT_EQ(messages().takeTexts(), QStringList{"更新できません"});
+    EXPECT_EQ(nm(d)->text(), "給与");
+    EXPECT_EQ(gridRow(1), "1|給料|収入");
+    go(d, "3");
+    press(d, Qt::Key_F4);  // past the last: a new code
+    typeText(nm(d), "交通費");
+    press(d, Qt::Key_F1);
+    EXPECT_EQ(messages().takeTexts(), QStringList{"追加できません"});
+    EXPECT_EQ(cd(d)->text() + nm(d)->text(), "4交通費");
+    EXPECT_EQ(m_list->grid()->rows(), 3);
 }
 
 TEST_F(MasterDialogTest, ItemKindIsChosenByKeysAndShownInTheList) {
@@ -116,42 +141,5 @@ TEST_P(BadCodeTest, IsRefusedWithAMessageAndNothingIsWritten) {
 
 // The boundaries and an empty box; ConvertTest reads every other form of a code.
 INSTANTIATE_TEST_SUITE_P(Codes, BadCodeTest, ::testing::Values("", "0", "32768"));
-
-TEST_F(MasterDialogTest, RecalcButtonShowsTheJournalBalance) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'A',999)");
-    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0), (2,'家賃',1)");
-    sql("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES "
-        "(1,'2024/05/01',1,1,1000,''), (2,'2024/05/02',1,2,300,'')");
-    auto* d = openDialog<bank::form_T0101>();
-    auto* zan = child<QLabel>(d, "lbl_zan");
-    go(d, "1");
-    press(d, Qt::Key_F8);  // the key is not mapped: only the button recomputes
-    EXPECT_EQ(zan->text(), "999");
-    child<QPushButton>(d, "cmd_F8")->click();
-    EXPECT_EQ(zan->text(), "700");
-    EXPECT_EQ(value("SELECT ZAN FROM T01 WHERE CD=1").toInt(), 700);
-    EXPECT_EQ(gridRow(1), "1|A|999");  // the list keeps its balance until the bank is written
-}
-
-TEST_F(MasterDialogTest, FailedWritesKeepWhatWasTyped) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0)");
-    sql("CREATE TRIGGER no_insert BEFORE INSERT ON T01 BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    sql("CREATE TRIGGER no_update BEFORE UPDATE ON T01 BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    auto* d = openDialog<purse::form_T0101>();
-    typeText(nm(d), "交通費");
-    press(d, Qt::Key_F1);
-    EXPECT_EQ(messages().takeTexts(), QStringList{"追加できません"});
-    EXPECT_EQ(cd(d)->text() + nm(d)->text(), "2交通費");
-    EXPECT_EQ(m_list->grid()->rows(), 2);
-
-    go(d, "1");
-    typeText(nm(d), "給与");
-    press(d, Qt::Key_F1);
-    EXPECT_EQ(messages().takeTexts(), QStringList{"更新できません"});
-    EXPECT_EQ(nm(d)->text(), "給与");
-    EXPECT_EQ(gridRow(1), "1|給料|収入");
-}
 
 }  // namespace

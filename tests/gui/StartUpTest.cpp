@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,7 +56,8 @@ class StartUpTest : public AppTest {
     int exitCode = 0;
 };
 
-TEST_F(StartUpTest, AnEmptyBankBookAsksForSetUpAndLocksTheJournalButtons) {
+// Closing any window the menu opened enables every button again, whatever the book holds.
+TEST_F(StartUpTest, AnEmptyBankBookAsksForSetUpAndLocksTheJournalButtonsUntilAWindowCloses) {
     start(app::Program::Bank);
     ASSERT_TRUE(launch(app::Program::Bank));
     EXPECT_EQ(messages().takeTexts(),
@@ -66,73 +68,7 @@ TEST_F(StartUpTest, AnEmptyBankBookAsksForSetUpAndLocksTheJournalButtons) {
     for (const char* b : kJournalButtons) EXPECT_FALSE(enabled(b)) << b;
     for (const char* b : {"cmd_T0101", "cmd_T0201", "cmd_U0101", "cmd_Help", "cmd_End", "cmd_F6", "cmd_F10"})
         EXPECT_TRUE(enabled(b)) << b;
-}
 
-TEST_F(StartUpTest, AnEmptyHouseholdBookAsksOnlyForItsCategories) {
-    start(app::Program::Purse);
-    launch(app::Program::Purse);
-    EXPECT_EQ(messages().takeTexts(),
-              (QStringList{QStringLiteral("システム設定を行ってください"), QStringLiteral("科目を設定してください")}));
-    for (const char* b : kJournalButtons) EXPECT_FALSE(enabled(b)) << b;
-}
-
-// A profile without a password (NULL, as older books hold it) asks for none.
-TEST_F(StartUpTest, AFilledBookStartsQuietlyWithTheUserName) {
-    start(app::Program::Bank);
-    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'山田 花子',NULL)");
-    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら銀行',0)");
-    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
-    ASSERT_TRUE(launch(app::Program::Bank));
-    EXPECT_TRUE(messages().takeTexts().isEmpty());
-    EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("山田 花子"));
-    for (const char* b : kJournalButtons) EXPECT_TRUE(enabled(b)) << b;
-}
-
-TEST_F(StartUpTest, ThreeWrongPasswordsEndTheProgramBeforeTheMenu) {
-    start(app::Program::Bank);
-    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Secret')");
-    answerPrompt({QStringLiteral("secret"), QStringLiteral("SECRET"), QStringLiteral("x")});
-    EXPECT_FALSE(launch(app::Program::Bank));
-    EXPECT_NE(exitCode, 0);
-    EXPECT_FALSE(menu->isVisible());
-    EXPECT_FALSE(db::isOpen());
-    const QString again = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\nもう一度入力してください");
-    EXPECT_EQ(messages().takeTexts(), (QStringList{again, again, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n終了します")}));
-}
-
-TEST_F(StartUpTest, ClosingThePromptDoesNotUnlockTheBook) {
-    start(app::Program::Purse);
-    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,'pw')");
-    whenModal([](QWidget* w) { w->close(); });
-    EXPECT_FALSE(launch(app::Program::Purse));
-    EXPECT_FALSE(menu->isVisible());
-}
-
-TEST_F(StartUpTest, AMissingOrForeignDatabaseIsNamedAndNothingIsCreated) {
-    start(app::Program::Purse, false);
-    // The folder was named on the command line: the program asks before making a book there.
-    messages().pushAnswer(ui::Answer::No);
-    EXPECT_FALSE(launch(app::Program::Purse));
-    EXPECT_EQ(exitCode, 2);
-    const QList<ui::Shown> shown = messages().takeShown();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
-    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("moneta.mdb")));
-    EXPECT_TRUE(shown[1].text.contains(QStringLiteral("moneta.mdb")));
-    EXPECT_TRUE(shown[1].text.contains(QStringLiteral("dbinit purse")));
-    EXPECT_EQ(shown[1].icon, ui::Icon::Critical);
-    EXPECT_FALSE(QFile::exists(app::databasePath()));
-
-    ASSERT_TRUE(writeFile(app::databasePath(), QByteArray(4096, 'x')));
-    EXPECT_FALSE(launch(app::Program::Purse));
-    EXPECT_TRUE(messages().takeTexts().value(0).contains(QStringLiteral("moneta.mdb")));
-    EXPECT_EQ(QFileInfo(app::databasePath()).size(), 4096);
-}
-
-TEST_F(StartUpTest, ClosingAWindowEnablesEveryMenuButtonAgain) {
-    start(app::Program::Bank);
-    launch(app::Program::Bank);
-    messages().takeTexts();
     whenModal([this](QWidget* w) {
         EXPECT_EQ(w->objectName(), QStringLiteral("form_U0101"));
         EXPECT_FALSE(enabled("cmd_T0101")) << "the menu waits while a bank-book window is open";
@@ -142,9 +78,14 @@ TEST_F(StartUpTest, ClosingAWindowEnablesEveryMenuButtonAgain) {
     for (const char* b : kJournalButtons) EXPECT_TRUE(enabled(b)) << b;
 }
 
-TEST_F(StartUpTest, PurseWindowsStayBesideAUsableMenuAndComeForward) {
+// The household book's windows stay beside a usable menu; help opens only when its file is there.
+TEST_F(StartUpTest, AnEmptyHouseholdBookAsksOnlyForItsCategoriesAndItsWindowsComeForward) {
     start(app::Program::Purse);
     launch(app::Program::Purse);
+    EXPECT_EQ(messages().takeTexts(),
+              (QStringList{QStringLiteral("システム設定を行ってください"), QStringLiteral("科目を設定してください")}));
+    for (const char* b : kJournalButtons) EXPECT_FALSE(enabled(b)) << b;
+
     menu->openTarget(ui::MenuTarget::SystemInfo);
     ui::FormBase* info = menu->openWindow(ui::MenuTarget::SystemInfo);
     ASSERT_NE(info, nullptr);
@@ -154,11 +95,7 @@ TEST_F(StartUpTest, PurseWindowsStayBesideAUsableMenuAndComeForward) {
     EXPECT_EQ(menu->openWindow(ui::MenuTarget::SystemInfo), info) << "brought forward, not opened twice";
     key(Qt::Key_F8);  // no item master in purse
     EXPECT_EQ(QApplication::topLevelWidgets().count(QApplication::activeModalWidget()), 0);
-}
 
-TEST_F(StartUpTest, HelpOpensTheContentsOnlyWhenTheFileIsThere) {
-    start(app::Program::Bank);
-    launch(app::Program::Bank);
     key(Qt::Key_F9);
     EXPECT_EQ(menu->findChild<ui::HelpWindow*>(), nullptr);
     ASSERT_TRUE(writeFile(app::helpPath(), "<html><body><h1>目次</h1></body></html>"));
@@ -167,6 +104,62 @@ TEST_F(StartUpTest, HelpOpensTheContentsOnlyWhenTheFileIsThere) {
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(help->shownText().contains(QStringLiteral("目次")));
+}
+
+// A profile without a password (NULL, as older books hold it) asks for none. Closing the prompt
+// is no right password; three wrong ones (case counts) end the program.
+TEST_F(StartUpTest, AFilledBookStartsQuietlyButAClosedPromptOrThreeWrongPasswordsEndTheProgram) {
+    start(app::Program::Bank);
+    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'山田 花子',NULL)");
+    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら銀行',0)");
+    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
+    ASSERT_TRUE(launch(app::Program::Bank));
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
+    EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("山田 花子"));
+    for (const char* b : kJournalButtons) EXPECT_TRUE(enabled(b)) << b;
+
+    sql("UPDATE U01 SET PASSWORD='Secret'");
+    whenModal([](QWidget* w) { w->close(); });
+    EXPECT_FALSE(launch(app::Program::Bank));
+    EXPECT_FALSE(menu->isVisible());
+
+    answerPrompt({QStringLiteral("secret"), QStringLiteral("SECRET"), QStringLiteral("x")});
+    EXPECT_FALSE(launch(app::Program::Bank));
+    EXPECT_NE(exitCode, 0);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_FALSE(db::isOpen());
+    const QString again = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\nもう一度入力してください");
+    EXPECT_EQ(messages().takeTexts(), (QStringList{again, again, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n終了します")}));
+}
+
+// The folder was named on the command line: the program asks before making a book there, and
+// makes one only after はい. A file that is no book of the program is named and left as it is.
+TEST_F(StartUpTest, AMissingBookIsMadeOnlyAfterYesAndAForeignFileIsNamedAndLeftAlone) {
+    start(app::Program::Purse, false);
+    messages().pushAnswer(ui::Answer::No);
+    EXPECT_FALSE(launch(app::Program::Purse));
+    EXPECT_EQ(exitCode, 2);
+    const QList<ui::Shown> shown = messages().takeShown();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
+    EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(app::databasePath())));
+    EXPECT_TRUE(shown[1].text.contains(QStringLiteral("moneta.mdb")));
+    EXPECT_TRUE(shown[1].text.contains(QStringLiteral("dbinit purse")));
+    EXPECT_EQ(shown[1].icon, ui::Icon::Critical);
+    EXPECT_FALSE(QFile::exists(app::databasePath()));
+
+    messages().pushAnswer(ui::Answer::Yes);  // make the book
+    messages().pushAnswer(ui::Answer::No);   // no standard categories
+    ASSERT_TRUE(launch(app::Program::Purse));
+    EXPECT_EQ(messages().takeShown().value(0).text, shown[0].text);
+    EXPECT_TRUE(QFile::exists(app::databasePath()));
+    EXPECT_EQ(value("SELECT count(*) FROM T01").toInt(), 0);
+    key(Qt::Key_F10);
+
+    ASSERT_TRUE(writeFile(app::databasePath(), QByteArray(4096, 'x')));
+    EXPECT_FALSE(launch(app::Program::Purse));
+    EXPECT_TRUE(messages().takeTexts().value(0).contains(QStringLiteral("moneta.mdb")));
+    EXPECT_EQ(QFileInfo(app::databasePath()).size(), 4096);
 }
 
 // ---- what the program does for the book on its own ------------------------------------------

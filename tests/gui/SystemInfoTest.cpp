@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,101 +39,13 @@ class SystemInfoTest : public AppTest {
     QLineEdit *nm = nullptr, *pass = nullptr, *tax = nullptr;
 };
 
-TEST_F(SystemInfoTest, SavesTheNameAsTypedAndShowsItOnTheMenu) {
+// The about part names the book in full and its links open mail and the home page. The name is
+// saved as typed into the one profile row and shown on the menu; a new password is kept only once
+// confirmed, and then as its hash, while closing the confirmation saves nothing.
+TEST_F(SystemInfoTest, TheBankProfileKeepsTheNameAsTypedAndANewPasswordOnlyOnceConfirmed) {
     openTarget(app::Program::Bank);
-    EXPECT_EQ(tax, nullptr);
-    typeText(nm, QStringLiteral("O'Brien 花子"));
-    press(nm, Qt::Key_F1);
-    EXPECT_TRUE(messages().takeTexts().isEmpty());
-    EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("O'Brien 花子"));
-    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
-    EXPECT_EQ(value("SELECT count(*) FROM U01").toInt(), 1);
-    EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("O'Brien 花子"));
-    // Saving again replaces the one row.
-    press(nm, Qt::Key_F1);
-    EXPECT_EQ(value("SELECT count(*) FROM U01").toInt(), 1);
-}
-
-TEST_F(SystemInfoTest, ANewPasswordIsConfirmedFirst) {
-    openTarget(app::Program::Bank);
-    typeText(pass, QStringLiteral("it's me"));
-    confirm({QStringLiteral("it's me")});
-    press(nm, Qt::Key_F1);
-    // Kept as its hash, never as the text; the box never shows either.
-    const QString stored = value("SELECT PASSWORD FROM U01 WHERE CD=1").toString();
-    EXPECT_TRUE(app::passwordMatches(stored, QStringLiteral("it's me")));
-    EXPECT_FALSE(stored.contains(QStringLiteral("it's me")));
-    form->loadProfile();
-    EXPECT_EQ(pass->text(), ui::kUnchangedPassword);
-}
-
-TEST_F(SystemInfoTest, TheUnchangedPasswordIsKeptWithoutAskingAndAnEmptyBoxRemovesIt) {
-    openTarget(app::Program::Purse);
-    const QString hash = app::hashPassword(QStringLiteral("pw"));
-    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'old',5,?)", {hash});
-    form->loadProfile();
-    ASSERT_EQ(pass->text(), ui::kUnchangedPassword);
-    typeText(nm, QStringLiteral("new"));
-    press(nm, Qt::Key_F1);  // a confirmation prompt would block here: none is asked
-    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), hash);
-    EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("new"));
-
-    // Typing into the placeholder starts a new password from what was typed.
-    pass->setFocus();
-    pass->end(false);
-    QTest::keyClicks(pass, QStringLiteral("x"));
-    EXPECT_EQ(pass->text(), QStringLiteral("x"));
-
-    pass->clear();
-    press(nm, Qt::Key_F1);
-    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
-    EXPECT_TRUE(pass->text().isEmpty());
-}
-
-TEST_F(SystemInfoTest, ThreeMismatchesSaveWithoutAPassword) {
-    openTarget(app::Program::Bank);
-    typeText(pass, QStringLiteral("abc"));
-    confirm({QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")});
-    press(nm, Qt::Key_F1);
-    const QString wrong = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n");
-    EXPECT_EQ(messages().takeTexts(), (QStringList{wrong + QStringLiteral("もう一度入力してください"),
-                                                   wrong + QStringLiteral("もう一度入力してください"),
-                                                   wrong + QStringLiteral("設定しなおしてください")}));
-    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
-    EXPECT_TRUE(pass->text().isEmpty());
-}
-
-TEST_F(SystemInfoTest, ClosingTheConfirmationChangesNothing) {
-    openTarget(app::Program::Bank);
-    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'old','old')");
-    typeText(pass, QStringLiteral("new"));
-    whenModal([](QWidget* w) { w->close(); });
-    press(nm, Qt::Key_F1);
-    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral("old"));
-}
-
-TEST_F(SystemInfoTest, PurseTaxRateDefaultsToFiveAndABadRateKeepsTheOldProfile) {
-    openTarget(app::Program::Purse);
-    EXPECT_EQ(tax->text(), QStringLiteral("5"));
-    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'old','x',' ')");
-    form->loadProfile();
-    EXPECT_EQ(tax->text(), QStringLiteral("5")) << "a rate that is not a number shows 5";
-    EXPECT_EQ(nm->text(), QStringLiteral("old"));
-    for (const QString& bad : {QString(), QStringLiteral("abc")}) {
-        typeText(nm, QStringLiteral("new"));
-        typeText(tax, bad);
-        press(nm, Qt::Key_F1);
-        EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("更新できません")});
-        EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("old")) << "kept, not emptied";
-    }
-    typeText(tax, QStringLiteral("10"));
-    press(nm, Qt::Key_F1);
-    EXPECT_EQ(value("SELECT SYOHIZEI FROM U01 WHERE CD=1").toInt(), 10);
-    EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("new"));
-}
-
-TEST_F(SystemInfoTest, TheLinksOpenMailAndTheHomePage) {
-    openTarget(app::Program::Purse);
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("lbl_db_path"))->text(),
+              QDir::toNativeSeparators(QFileInfo(app::databasePath()).absoluteFilePath()));
     QStringList opened;
     session().setUrlOpener([&opened](const QString& url) { opened << url; });
     for (const char* name : {"Label4_0", "Label4_1", "Label4_3"})
@@ -140,17 +54,36 @@ TEST_F(SystemInfoTest, TheLinksOpenMailAndTheHomePage) {
     EXPECT_TRUE(opened[0].startsWith(QStringLiteral("mailto:")));
     EXPECT_EQ(opened[1], opened[2]) << "the support link opens the home page";
     EXPECT_TRUE(opened[1].contains(QStringLiteral("example.org")));
-}
 
-TEST_F(SystemInfoTest, WrongAnswersAtStartUpCountTowardsTheConfirmation) {
-    openTarget(app::Program::Bank);
-    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','pw')");
+    typeText(nm, QStringLiteral("O'Brien 花子"));
+    press(nm, Qt::Key_F1);
+    EXPECT_TRUE(messages().takeTexts().isEmpty());
+    EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("O'Brien 花子"));
+    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
+    EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("O'Brien 花子"));
+
+    typeText(nm, QStringLiteral("new"));
+    typeText(pass, QStringLiteral("it's me"));
+    whenModal([](QWidget* w) { w->close(); });
+    press(nm, Qt::Key_F1);
+    EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("O'Brien 花子"));
+    confirm({QStringLiteral("it's me")});
+    press(nm, Qt::Key_F1);
+    EXPECT_EQ(value("SELECT count(*) FROM U01").toInt(), 1) << "saving again replaces the one row";
+    const QString stored = value("SELECT PASSWORD FROM U01 WHERE CD=1").toString();
+    EXPECT_TRUE(app::passwordMatches(stored, QStringLiteral("it's me")));
+    EXPECT_FALSE(stored.contains(QStringLiteral("it's me")));
+    form->loadProfile();
+    EXPECT_EQ(pass->text(), ui::kUnchangedPassword);
+
+    // Wrong answers at start-up count towards the three the confirmation allows; the last mismatch
+    // saves the profile without a password.
     {
         ui::form_U0102 prompt(session());
         prompt.Set_Form(1);
         whenModal([](QWidget* w) {
             auto* box = w->findChild<QLineEdit*>(QStringLiteral("txt_pass"));
-            for (const char* t : {"x", "y", "pw"}) {
+            for (const char* t : {"x", "it's me"}) {
                 typeText(box, QString::fromLatin1(t));
                 press(box, Qt::Key_Return);
             }
@@ -158,11 +91,48 @@ TEST_F(SystemInfoTest, WrongAnswersAtStartUpCountTowardsTheConfirmation) {
         EXPECT_EQ(prompt.ask(), ui::form_U0102::Result::Accepted);
     }
     messages().takeTexts();
-    typeText(pass, QStringLiteral("new"));
-    confirm({QStringLiteral("wrong")});
+    typeText(pass, QStringLiteral("abc"));
+    confirm({QStringLiteral("y"), QStringLiteral("z")});
     press(nm, Qt::Key_F1);
-    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n設定しなおしてください")});
+    const QString wrong = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n");
+    EXPECT_EQ(messages().takeTexts(), (QStringList{wrong + QStringLiteral("もう一度入力してください"),
+                                                   wrong + QStringLiteral("設定しなおしてください")}));
     EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
+    EXPECT_TRUE(pass->text().isEmpty());
+}
+
+// A rate that is no number shows 5 and a bad one refuses the save. The stored password shows as a
+// placeholder that is kept without asking; typing into it starts afresh, an emptied box removes it.
+TEST_F(SystemInfoTest, ThePurseProfileRefusesABadRateAndKeepsTheUnchangedPasswordWithoutAsking) {
+    openTarget(app::Program::Purse);
+    EXPECT_EQ(tax->text(), QStringLiteral("5"));
+    const QString hash = app::hashPassword(QStringLiteral("pw"));
+    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'old','x',?)", {hash});
+    form->loadProfile();
+    EXPECT_EQ(tax->text(), QStringLiteral("5")) << "a rate that is not a number shows 5";
+    EXPECT_EQ(nm->text(), QStringLiteral("old"));
+    ASSERT_EQ(pass->text(), ui::kUnchangedPassword);
+    for (const QString& bad : {QString(), QStringLiteral("abc")}) {
+        typeText(nm, QStringLiteral("new"));
+        typeText(tax, bad);
+        press(nm, Qt::Key_F1);
+        EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("更新できません")});
+        EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("old")) << "kept, not emptied";
+    }
+    typeText(tax, QStringLiteral("10"));
+    press(nm, Qt::Key_F1);  // a confirmation prompt would block here: none is asked
+    EXPECT_EQ(value("SELECT SYOHIZEI FROM U01 WHERE CD=1").toInt(), 10);
+    EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("new"));
+    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), hash);
+
+    pass->setFocus();
+    pass->end(false);
+    QTest::keyClicks(pass, QStringLiteral("x"));
+    EXPECT_EQ(pass->text(), QStringLiteral("x"));
+    pass->clear();
+    press(nm, Qt::Key_F1);
+    EXPECT_EQ(value("SELECT PASSWORD FROM U01 WHERE CD=1").toString(), QStringLiteral(" "));
+    EXPECT_TRUE(pass->text().isEmpty());
 }
 
 }  // namespace
