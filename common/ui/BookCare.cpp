@@ -56,8 +56,9 @@ void BookCare::checkWhenDue(QWidget* window) {
 }
 
 void BookCare::atClosing(QWidget* window) {
-    // A check still running is not told any more; it runs again at the next opening.
+    // A check still running is stopped and not told; it runs again at the next opening.
     m_closing = true;
+    m_stopCheck = true;
     copyNow(window);
 }
 
@@ -66,7 +67,10 @@ void BookCare::startCheck(QWidget* window, const QString& copy) {
     m_window = window;
     const app::Program program = m_session.program();
     auto* result = new ledger::CheckResult;
-    m_check = QThread::create([program, copy, result] { *result = ledger::checkFile(program, copy); });
+    m_stopCheck = false;
+    m_check = QThread::create([this, program, copy, result] {
+        *result = ledger::checkFile(program, copy, ledger::CheckDepth::Full, &m_stopCheck);
+    });
     connect(
         m_check, &QThread::finished, this,
         [this, result] {

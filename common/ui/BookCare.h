@@ -52,6 +52,7 @@ class BookCare : public QObject {
     db::BackupResult m_last;
     bool m_failureTold = false;
     bool m_closing = false;
+    std::atomic<bool> m_stopCheck{false};  // set at closing: a check still running ends at once
     QThread* m_check = nullptr;
     QPointer<QWidget> m_window;
     QString m_book;

@@ -129,6 +129,14 @@ TEST_F(CheckTest, AFileIsCheckedInAWorkerThreadWhileTheBookStaysOpen) {
     EXPECT_EQ(Check().of(FindingKind::WrongBalance).size(), 1);
     EXPECT_EQ(QSqlDatabase::connectionNames(), QStringList{QStringLiteral("kakeibo")})
         << "the file's connection is gone";
+
+    // Asked to stop (the program is closing), the check says it did not run: nothing to be told,
+    // and it is due again next time.
+    const std::atomic<bool> stop{true};
+    const ledger::CheckResult stopped =
+        ledger::checkFile(app::Program::Purse, copy.path, ledger::CheckDepth::Full, &stop);
+    EXPECT_FALSE(stopped.ran);
+    EXPECT_TRUE(stopped.findings.isEmpty());
 }
 
 }  // namespace

@@ -39,12 +39,6 @@ QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(p
 
 QString stemOf(const QString& bookPath) { return QFileInfo(bookPath).completeBaseName(); }
 
-sqlite3* handleOf(const QSqlDatabase& c) {
-    const QVariant v = c.driver() ? c.driver()->handle() : QVariant();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
-    return *static_cast<sqlite3* const*>(v.constData());
-}
-
 // Flushes a file or a folder (after a rename, the folder's entry) to the disk.
 bool syncPath(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -292,7 +286,7 @@ BackupResult keepClosedBook(const QString& bookPath, const BackupProgress& progr
         c.setDatabaseName(bookPath);
         if (c.open()) {
             QSqlQuery probe(c);
-            sqlite3* h = handleOf(c);
+            sqlite3* h = sqliteHandle(c);
             if (h && probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
                 probe = QSqlQuery();
                 r = copyThrough(h, bookPath, {}, progress);
@@ -327,7 +321,7 @@ BackupResult backupBook(const BackupOptions& options, const BackupProgress& prog
         r.outcome = BackupOutcome::ReadOnly;
         return r;
     }
-    sqlite3* h = handleOf(connection());
+    sqlite3* h = sqliteHandle(connection());
     if (!h) {
         r.error =
             QStringLiteral("バックアップを作成できません: %1 (SQLite の接続がありません)").arg(shown(databasePath()));

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryFile>
@@ -124,6 +125,12 @@ bool isOpen() {
 }
 
 QString databasePath() { return g_path; }
+
+sqlite3* sqliteHandle(const QSqlDatabase& c) {
+    const QVariant v = c.driver() ? c.driver()->handle() : QVariant();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
 
 QSqlDatabase connection() { return QSqlDatabase::database(kConnectionName, false); }
 

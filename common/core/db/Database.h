@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+struct sqlite3;
+
 namespace db {
 
 // Why a database file could not be opened. The message names the file.
@@ -34,6 +36,9 @@ bool isReadOnly();
 bool canWrite(const QString& path);
 QString databasePath();
 QSqlDatabase connection();
+// The SQLite handle under a Qt connection (for the C API: backups, interrupting a long check);
+// null when the connection is not SQLite's or not open.
+sqlite3* sqliteHandle(const QSqlDatabase& c);
 
 // Runs one statement that changes data, values bound to the '?' placeholders in order.
 // Returns false and sets *error on any failure (syntax, constraint, missing table).

@@ -1,5 +1,7 @@
 #include "core/ledger/Check.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -298,14 +300,25 @@ CheckResult checkBook(app::Program program, CheckDepth depth) {
     return checkConnection(program, db::connection(), depth);
 }
 
-CheckResult checkFile(app::Program program, const QString& path, CheckDepth depth) {
+CheckResult checkFile(app::Program program, const QString& path, CheckDepth depth, const std::atomic<bool>* stop) {
     CheckResult r;
     QString error;
     const bool opened = withReadOnlyConnection(
-        path, [&](const QSqlDatabase& c) { r = checkConnection(program, c, depth); }, &error);
-    if (!opened) {
+        path,
+        [&](const QSqlDatabase& c) {
+            // SQLite asks every thousand steps whether to go on: a stop ends even one long statement.
+            sqlite3* h = stop ? db::sqliteHandle(c) : nullptr;
+            if (h)
+                sqlite3_progress_handler(
+                    h, 1000, [](void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
+                    const_cast<std::atomic<bool>*>(stop));
+            r = checkConnection(program, c, depth);
+            if (h) sqlite3_progress_handler(h, 0, nullptr, nullptr);
+        },
+        &error);
+    if (!opened || (stop && stop->load())) {
         r = CheckResult();
-        r.error = error;
+        r.error = opened ? QStringLiteral("検査を中断しました") : error;
     }
     return r;
 }

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <atomic>
 #include <functional>
 
 #include "core/AppState.h"
@@ -62,7 +63,10 @@ CheckResult checkBook(app::Program program, CheckDepth depth = CheckDepth::Full)
 CheckResult checkConnection(app::Program program, const QSqlDatabase& connection, CheckDepth depth = CheckDepth::Full);
 // The check on a file, opened read-only as a connection of its own for the call: safe in a
 // worker thread while the program works on its book.
-CheckResult checkFile(app::Program program, const QString& path, CheckDepth depth = CheckDepth::Full);
+// When `stop` turns true meanwhile (from another thread), the statements running are interrupted
+// and the result says the check did not run.
+CheckResult checkFile(app::Program program, const QString& path, CheckDepth depth = CheckDepth::Full,
+                      const std::atomic<bool>* stop = nullptr);
 
 // Opens `path` read-only as a connection of its own (named uniquely, in the calling thread),
 // runs `work` on it and removes the connection. False with *error (naming the file) when the
