@@ -1,7 +1,6 @@
 #pragma once
-// The tables of the two programs' database files. Only the build's book maker uses them: it
-// writes the empty books that are delivered with the programs, and every new book is a copy
-// of one of those. The programs themselves create no table.
+// The build's book maker: it writes the empty books that are delivered with the programs, in
+// the newest shape the book description holds, and every new book is a copy of one of those.
 
 #include <QString>
 
@@ -9,7 +8,7 @@
 
 namespace schema {
 
-// Writes a new database file with the program's empty tables. Refuses (false, *error set)
+// Writes a new database file with the program's empty tables and its version. Refuses (false, *error set)
 // when the file already exists.
 bool writeEmptyBook(app::Program p, const QString& path, QString* error);
 

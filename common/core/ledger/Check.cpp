@@ -8,37 +8,16 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <algorithm>
 #include <atomic>
 
 #include "core/db/Database.h"
+#include "core/db/Schema.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/Pages.h"
 
 namespace ledger {
 namespace {
-
-struct TableNeed {
-    const char* table;
-    QStringList columns;  // every column the programs read or write
-    QStringList numbers;  // the columns that must hold whole numbers (never text, a fraction or Null)
-};
-
-QList<TableNeed> needsOf(app::Program p) {
-    const auto L = [](std::initializer_list<const char*> names) {
-        QStringList out;
-        for (const char* n : names) out << QLatin1String(n);
-        return out;
-    };
-    if (p == app::Program::Bank)
-        return {{"U01", L({"CD", "NM", "PASSWORD"}), {}},
-                {"T01", L({"CD", "NM", "ZAN"}), L({"CD", "ZAN"})},
-                {"T02", L({"CD", "NM", "KIND"}), L({"CD", "KIND"})},
-                {"S01", L({"CD", "K_DATE", "B_CD", "K_CD", "KINGAKU", "BIKO"}), L({"CD", "B_CD", "K_CD", "KINGAKU"})}};
-    return {{"U01", L({"CD", "NM", "SYOHIZEI", "PASSWORD"}), {}},
-            {"T01", L({"CD", "NM", "KIND"}), L({"CD", "KIND"})},
-            {"S01", L({"CD", "P_CD", "K_DATE", "K_CD", "KINGAKU", "ZAN", "BIKO"}),
-             L({"CD", "P_CD", "K_CD", "KINGAKU", "ZAN"})}};
-}
 
 // Column names of a table, upper-cased; empty when the table is missing.
 QStringList columnsOf(const QSqlDatabase& c, const QString& table, bool* ok) {
@@ -61,6 +40,7 @@ class Checker {
         integrity();
         const bool complete = structure();
         if (depth == CheckDepth::Full && complete) {
+            foreignObjects();
             types();
             orphans();
             balances();
@@ -109,11 +89,32 @@ class Checker {
         m_result.findings << f;
     }
 
-    // True when every table and column is there, so that the data can be read.
+    // True when every table and column of the book's version is there, so that the data can be
+    // read. A trigger is no part of any book of ours: it could change what a write does behind
+    // the program's back, so it is named here, where a restore sees it too.
     bool structure() {
+        const db::SchemaState state = db::inspectSchema(m_c, db::bookSchema(m_program));
+        if (!state.read) {
+            Finding f;
+            f.kind = FindingKind::Unreadable;
+            f.text = QStringLiteral("データベースの形を読めません: %1").arg(state.error);
+            m_result.findings << f;
+            return false;
+        }
+        m_state = state;
+        m_result.version = state.version;
+        m_result.newer = state.newer();
+        // A book of a newer version is checked for what this program knows of it.
+        m_schema = db::bookSchema(m_program).upTo(std::clamp(state.version, 1, db::kSchemaVersion));
+        for (const QString& name : state.triggers) {
+            Finding f;
+            f.kind = FindingKind::Trigger;
+            f.text = QStringLiteral("トリガー %1 があります（このプログラムのデータベースにはありません）").arg(name);
+            m_result.findings << f;
+        }
         bool complete = true;
-        for (const TableNeed& need : needsOf(m_program)) {
-            const QString table = QLatin1String(need.table);
+        for (const db::SchemaTable& need : m_schema.tables) {
+            const QString table = need.name;
             bool ok = false;
             const QStringList have = columnsOf(m_c, table, &ok);
             if (!ok) {
@@ -134,7 +135,7 @@ class Checker {
                 complete = false;
                 continue;
             }
-            for (const QString& column : need.columns) {
+            for (const QString& column : need.columnNames()) {
                 if (have.contains(column)) continue;
                 f.kind = FindingKind::MissingColumn;
                 f.text = QStringLiteral("表 %1 に列 %2 がありません").arg(table, column);
@@ -148,18 +149,19 @@ class Checker {
     // One pass over each table: a flag per number column (and, in the journal, for the date and
     // the page), each flag becoming one finding with its rows.
     void types() {
-        for (const TableNeed& need : needsOf(m_program)) {
-            if (need.numbers.isEmpty()) continue;
-            const QString table = QLatin1String(need.table);
+        for (const db::SchemaTable& need : m_schema.tables) {
+            const QStringList numbers = need.wholeNumberColumns();
+            if (numbers.isEmpty()) continue;
+            const QString table = need.name;
             const bool journal = table == QLatin1String("S01");
             QList<Finding> found;
             QStringList flags;
-            for (const QString& column : need.numbers) {
+            for (const QString& column : numbers) {
                 flags << QStringLiteral("typeof(%1) <> 'integer'").arg(column);
                 Finding f;
                 f.kind = FindingKind::WrongType;
                 f.table = table;
-                f.byCode = !journal;
+                f.byCode = table == QLatin1String("T01") || table == QLatin1String("T02");
                 f.text = QStringLiteral("%1.%2 に整数でない値（文字、小数、Null）があります").arg(table, column);
                 found << f;
             }
@@ -199,6 +201,33 @@ class Checker {
             }
             for (const Finding& f : found)
                 if (f.count > 0) m_result.findings << f;
+        }
+    }
+
+    // Tables, views and indexes no version of the book has: harmless to the program, which
+    // never reads them, but someone put them there. A newer book's own are not known here.
+    void foreignObjects() {
+        if (m_state.newer()) return;
+        QStringList known;
+        for (const db::SchemaTable& t : m_schema.tables) known << t.name.toUpper();
+        for (const db::SchemaIndex& i : m_schema.indexes) known << i.name.toUpper();
+        QSqlQuery q(m_c);
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN ('table', 'view', 'index') "
+                                   "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY type, name")))
+            return failed(q, QStringLiteral("表の一覧"));
+        while (q.next()) {
+            const QString type = q.value(0).toString();
+            const QString name = q.value(1).toString();
+            if (known.contains(name.toUpper())) continue;
+            Finding f;
+            f.kind = FindingKind::Foreign;
+            f.table = name;
+            const QString what = type == QLatin1String("table")  ? QStringLiteral("表")
+                                 : type == QLatin1String("view") ? QStringLiteral("ビュー")
+                                                                 : QStringLiteral("インデックス");
+            f.text = QStringLiteral("このプログラムの知らない%1 %2 があります").arg(what, name);
+            m_result.findings << f;
         }
     }
 
@@ -261,6 +290,8 @@ class Checker {
     app::Program m_program;
     const QSqlDatabase& m_c;
     CheckResult m_result;
+    db::SchemaState m_state;
+    db::Schema m_schema;
 };
 
 bool looksLikeSqlite(const QString& path) {

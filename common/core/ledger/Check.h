@@ -28,6 +28,8 @@ enum class FindingKind {
     Orphan,         // a journal row whose bank, item or category is missing from its master
     WrongBalance,   // a stored balance differs from the recomputed one
     Unreadable,     // a query of the check failed (e.g. a sum beyond 64 bits)
+    Trigger,        // a trigger: no book of ours has one, and it could change what a write does
+    Foreign,        // a table, view or index that no version of the book has
 };
 
 struct Finding {
@@ -47,6 +49,8 @@ constexpr int kMaxListed = 1000;
 struct CheckResult {
     bool ran = false;  // false: the book could not be read at all (see error)
     QString error;
+    int version = 0;     // the book's version (see db::SchemaState)
+    bool newer = false;  // made by a newer version of the programs: only what this one knows is checked
     QList<Finding> findings;
     bool clean() const { return ran && findings.isEmpty(); }
     // The findings of one kind.
