@@ -28,7 +28,7 @@ class ChangeCommand : public QUndoCommand {
     }
     ledger::UndoResult result() const { return m_result; }
     const QString& error() const { return m_error; }
-    qsizetype rows() const { return std::max(m_change.before.size(), m_change.after.size()); }
+    qsizetype rows() const { return m_change.rows(); }
 
   private:
     app::Program m_program;

@@ -383,12 +383,9 @@ void ImportWindow::runImport() {
     }
     if (report.ok && report.added > 0) {
         // The rows as written, for the undo stack.
-        ledger::BookChange change;
-        change.table = QStringLiteral("S01");
-        change.what = QStringLiteral("取込");
-        change.after = ledger::readRows(
-            change.table, ledger::codesBetween(change.table, report.firstNumber, report.lastNumber), &change.columns);
-        session().recordChange(change);
+        const QString journal = QStringLiteral("S01");
+        session().recordChange(ledger::rowsAdded(
+            journal, ledger::codesBetween(journal, report.firstNumber, report.lastNumber), QStringLiteral("取込")));
         QStringList months;
         for (const io::PreviewRow& r : m_preview.rows)
             if (r.ticked && !months.contains(r.date.left(7))) months << r.date.left(7);

@@ -259,7 +259,7 @@ void MasterList::deleteByCode() {
     }
     if (!ok) {
         critical(kCannotDelete);
-    } else if (!change.table.isEmpty()) {
+    } else if (!change.parts.isEmpty()) {
         ledger::finishChange(change);
         session().recordChange(change);
     }

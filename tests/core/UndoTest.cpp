@@ -52,8 +52,8 @@ TEST_F(UndoTest, HouseholdChangesComeBackWithTheirNumbersNotesAndBalances) {
 
     // A range delete, back and made again.
     c = change("S01", codesBetween("S01", 2, 4), [] { return deleteEntries(2, 4).ok; });
-    EXPECT_EQ(c.before.size(), 3);
-    EXPECT_TRUE(c.after.isEmpty());
+    EXPECT_EQ(c.parts[0].before.size(), 3);
+    EXPECT_TRUE(c.parts[0].after.isEmpty());
     ASSERT_EQ(undoChange(app::Program::Purse, c), UndoResult::Done);
     EXPECT_EQ(journal(), before);
     EXPECT_EQ(wrongPurseBalances(), QList<qint64>{});

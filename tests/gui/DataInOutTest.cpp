@@ -204,8 +204,9 @@ TEST_F(DataInOutTest, BankStatementGoesIntoTheChosenBankOnceAndNotAtAllWithABadA
     // Undo gets the rows as written, keyed by their record numbers.
     ASSERT_EQ(changes.size(), 1);
     EXPECT_EQ(changes[0].what, QStringLiteral("取込"));
-    EXPECT_EQ(changes[0].after.size(), 2);
-    EXPECT_EQ(changes[0].columns.value(0), QStringLiteral("CD"));
+    ASSERT_EQ(changes[0].parts.size(), 1);
+    EXPECT_EQ(changes[0].parts[0].after.size(), 2);
+    EXPECT_EQ(changes[0].parts[0].columns.value(0), QStringLiteral("CD"));
 
     // The same file again: both lines are duplicates, unticked with their reason.
     importWith(csv, [&](ui::ImportWindow* iw) {

@@ -4,6 +4,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "core/db/Database.h"
 #include "core/ledger/Balances.h"
@@ -17,24 +20,9 @@ bool failed(const QString& why, QString* error) {
     return false;
 }
 
-// A balance is derived from the rows: it may have moved since, and is computed again anyway.
-bool derived(app::Program program, const QString& table, const QString& column) {
-    if (column.compare(QStringLiteral("ZAN"), Qt::CaseInsensitive) != 0) return false;
-    return (program == app::Program::Purse && table == QStringLiteral("S01")) ||
-           (program == app::Program::Bank && table == QStringLiteral("T01"));
-}
-
 bool sameValue(const QVariant& a, const QVariant& b) {
     if (a.isNull() || b.isNull()) return a.isNull() == b.isNull();
     return a.toString() == b.toString();
-}
-
-bool sameRow(app::Program program, const BookChange& change, const RowImage& a, const RowImage& b) {
-    for (int c = 0; c < change.columns.size(); ++c) {
-        if (derived(program, change.table, change.columns[c])) continue;
-        if (!sameValue(a.values.value(c), b.values.value(c))) return false;
-    }
-    return true;
 }
 
 QList<qint64> codesOf(const QList<RowImage>& rows) {
@@ -43,21 +31,127 @@ QList<qint64> codesOf(const QList<RowImage>& rows) {
     return out;
 }
 
-// Replaces the rows `now` (as the change left them) by the rows `then`, with the balances.
-UndoResult replaceRows(app::Program program, const BookChange& change, const QList<RowImage>& now,
-                       const QList<RowImage>& then, QString* error) {
-    if (change.isEmpty()) return UndoResult::Done;
-    db::Transaction tx;
-    if (!tx.ok()) {
-        failed(QStringLiteral("cannot start a transaction"), error);
-        return UndoResult::Failed;
+// What a table needs when its rows are written back: the balances derived from them. Each table
+// says its own; a table with nothing derived needs nothing.
+class Upkeep {
+  public:
+    virtual ~Upkeep() = default;
+    // A column derived from the rows (a balance): it may have moved since, and is computed again.
+    virtual bool derived(const QString& /*column*/) const { return false; }
+    // Before the rows `going` leave the book.
+    virtual bool before(const QList<RowImage>& /*going*/, QString* /*error*/) { return true; }
+    // After `going` left and `coming` came back.
+    virtual bool after(const QList<RowImage>& /*going*/, const QList<RowImage>& /*coming*/, QString* /*error*/) {
+        return true;
     }
-    // The book must hold `now` exactly, and none of the rows that come back.
+};
+
+bool isBalance(const QString& column) { return column.compare(QStringLiteral("ZAN"), Qt::CaseInsensitive) == 0; }
+
+// The household journal: every row's running balance, mended around the rows that moved.
+class HouseholdJournal : public Upkeep {
+  public:
+    bool derived(const QString& column) const override { return isBalance(column); }
+    bool before(const QList<RowImage>& going, QString* error) override {
+        for (const RowImage& r : going) {
+            const auto row = chainRowOf(r.cd, error);
+            if (!row) return false;
+            m_removed << *row;
+        }
+        return true;
+    }
+    bool after(const QList<RowImage>&, const QList<RowImage>& coming, QString* error) override {
+        QList<ChainRow> added;
+        for (const RowImage& r : coming) {
+            const auto row = chainRowOf(r.cd, error);
+            if (!row) return false;
+            added << *row;
+        }
+        return restoreChain(m_removed, added, error);
+    }
+
+  private:
+    QList<ChainRow> m_removed;
+};
+
+// The bank journal: the balance of every bank a row left or came into.
+class BankJournal : public Upkeep {
+  public:
+    explicit BankJournal(int bankColumn) : m_bank(bankColumn) {}
+    bool after(const QList<RowImage>& going, const QList<RowImage>& coming, QString* error) override {
+        QSet<qint64> banks;
+        if (m_bank >= 0)
+            for (const RowImage& r : going + coming)
+                if (!r.values.value(m_bank).isNull()) banks.insert(r.values.value(m_bank).toLongLong());
+        for (qint64 bank : banks) {
+            const BankZan z = Recalc_BankZan(bank);
+            if (!z.ok) return failed(z.error, error);
+        }
+        return true;
+    }
+
+  private:
+    int m_bank;
+};
+
+// The banks: a bank that comes back gets the balance of its rows.
+class Banks : public Upkeep {
+  public:
+    bool derived(const QString& column) const override { return isBalance(column); }
+    bool after(const QList<RowImage>&, const QList<RowImage>& coming, QString* error) override {
+        for (qint64 bank : codesOf(coming)) {
+            const BankZan z = Recalc_BankZan(bank);
+            if (!z.ok) return failed(z.error, error);
+        }
+        return true;
+    }
+};
+
+// Items and categories: a kind that changed turns the sign of their rows.
+class KindMaster : public Upkeep {
+  public:
+    explicit KindMaster(app::Program program) : m_program(program) {}
+    bool after(const QList<RowImage>& going, const QList<RowImage>& coming, QString* error) override {
+        QList<qint64> codes = codesOf(going);
+        for (qint64 cd : codesOf(coming))
+            if (!codes.contains(cd)) codes << cd;
+        return m_program == app::Program::Bank ? recalcForItems(codes, error) : recalcForCategories(codes, error);
+    }
+
+  private:
+    app::Program m_program;
+};
+
+std::unique_ptr<Upkeep> upkeepOf(app::Program program, const ChangePart& part) {
+    const bool bank = program == app::Program::Bank;
+    if (part.table == QLatin1String("S01")) {
+        if (bank) return std::make_unique<BankJournal>(part.columns.indexOf(QStringLiteral("B_CD")));
+        return std::make_unique<HouseholdJournal>();
+    }
+    if (part.table == QLatin1String("T01")) {
+        if (bank) return std::make_unique<Banks>();
+        return std::make_unique<KindMaster>(program);
+    }
+    if (part.table == QLatin1String("T02") && bank) return std::make_unique<KindMaster>(program);
+    return std::make_unique<Upkeep>();
+}
+
+bool sameRow(const ChangePart& part, const Upkeep& upkeep, const RowImage& a, const RowImage& b) {
+    for (int c = 0; c < part.columns.size(); ++c) {
+        if (upkeep.derived(part.columns[c])) continue;
+        if (!sameValue(a.values.value(c), b.values.value(c))) return false;
+    }
+    return true;
+}
+
+// Whether the book holds `now` of the part exactly, and none of the rows of `then` besides.
+UndoResult holds(const ChangePart& part, const Upkeep& upkeep, const QList<RowImage>& now,
+                 const QList<RowImage>& then, QString* error) {
     QList<qint64> codes = codesOf(now);
     for (qint64 cd : codesOf(then))
         if (!codes.contains(cd)) codes << cd;
     QString readError;
-    const QList<RowImage> current = readRows(change.table, codes, nullptr, &readError);
+    const QList<RowImage> current = readRows(part.table, codes, nullptr, &readError);
     if (!readError.isEmpty()) {
         failed(readError, error);
         return UndoResult::Failed;
@@ -65,78 +159,56 @@ UndoResult replaceRows(app::Program program, const BookChange& change, const QLi
     if (current.size() != now.size()) return UndoResult::Changed;
     for (const RowImage& expected : now) {
         auto it = std::find_if(current.begin(), current.end(), [&](const RowImage& r) { return r.cd == expected.cd; });
-        if (it == current.end() || !sameRow(program, change, *it, expected)) return UndoResult::Changed;
+        if (it == current.end() || !sameRow(part, upkeep, *it, expected)) return UndoResult::Changed;
     }
+    return UndoResult::Done;
+}
 
-    const bool journal = change.table == QStringLiteral("S01");
-    const bool chain = journal && program == app::Program::Purse;
-    QList<ChainRow> removed;
-    QSet<qint64> banks;
-    const int bankColumn = change.columns.indexOf(QStringLiteral("B_CD"));
-    if (chain) {
-        for (const RowImage& r : now) {
-            const auto row = chainRowOf(r.cd, error);
-            if (!row) return UndoResult::Failed;
-            removed << *row;
-        }
-    }
-    if (journal && program == app::Program::Bank && bankColumn >= 0) {
-        for (const RowImage& r : now + then)
-            if (!r.values.value(bankColumn).isNull()) banks.insert(r.values.value(bankColumn).toLongLong());
-    }
-
+bool writeRows(const ChangePart& part, const QList<RowImage>& going, const QList<RowImage>& coming, QString* error) {
     QSqlQuery del(db::connection());
-    del.prepare(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(change.table));
-    for (const RowImage& r : now) {
+    del.prepare(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(part.table));
+    for (const RowImage& r : going) {
         del.bindValue(0, r.cd);
-        if (!del.exec()) {
-            failed(del.lastError().text(), error);
-            return UndoResult::Failed;
-        }
+        if (!del.exec()) return failed(del.lastError().text(), error);
     }
     QStringList marks;
-    for (int i = 0; i < change.columns.size(); ++i) marks << QStringLiteral("?");
+    for (int i = 0; i < part.columns.size(); ++i) marks << QStringLiteral("?");
     QSqlQuery ins(db::connection());
     ins.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                    .arg(change.table, change.columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-    for (const RowImage& r : then) {
-        for (int i = 0; i < change.columns.size(); ++i) ins.bindValue(i, r.values.value(i));
-        if (!ins.exec()) {
-            failed(ins.lastError().text(), error);
-            return UndoResult::Failed;
-        }
+                    .arg(part.table, part.columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    for (const RowImage& r : coming) {
+        for (int i = 0; i < part.columns.size(); ++i) ins.bindValue(i, r.values.value(i));
+        if (!ins.exec()) return failed(ins.lastError().text(), error);
     }
+    return true;
+}
 
-    // The balances the change touched.
-    bool ok = true;
-    if (chain) {
-        QList<ChainRow> added;
-        for (const RowImage& r : then) {
-            const auto row = chainRowOf(r.cd, error);
-            if (!row) return UndoResult::Failed;
-            added << *row;
-        }
-        ok = restoreChain(removed, added, error);
-    } else if (journal) {
-        for (qint64 bank : banks) {
-            const BankZan z = Recalc_BankZan(bank);
-            if (!z.ok) ok = failed(z.error, error);
-        }
-    } else {
-        QList<qint64> masters = codes;
-        if (change.table == QStringLiteral("T02"))
-            ok = recalcForItems(masters, error);
-        else if (program == app::Program::Purse)
-            ok = recalcForCategories(masters, error);
-        else
-            for (qint64 bank : masters) {
-                // A bank that comes back gets the balance of its rows.
-                if (!codesOf(then).contains(bank)) continue;
-                const BankZan z = Recalc_BankZan(bank);
-                if (!z.ok) ok = failed(z.error, error);
-            }
+// Replaces, in every part, the rows as the change left them by the rows as they were (undo), or
+// the other way round (redo), with the upkeep of each table; one transaction for all.
+UndoResult replaceRows(app::Program program, const BookChange& change, bool back, QString* error) {
+    if (change.isEmpty()) return UndoResult::Done;
+    db::Transaction tx;
+    if (!tx.ok()) {
+        failed(QStringLiteral("cannot start a transaction"), error);
+        return UndoResult::Failed;
     }
-    if (!ok) return UndoResult::Failed;
+    auto nowOf = [back](const ChangePart& p) -> const QList<RowImage>& { return back ? p.after : p.before; };
+    auto thenOf = [back](const ChangePart& p) -> const QList<RowImage>& { return back ? p.before : p.after; };
+    std::vector<std::unique_ptr<Upkeep>> upkeeps;
+    for (const ChangePart& part : change.parts) {
+        upkeeps.push_back(upkeepOf(program, part));
+        const UndoResult h = holds(part, *upkeeps.back(), nowOf(part), thenOf(part), error);
+        if (h != UndoResult::Done) return h;
+    }
+    for (int i = 0; i < change.parts.size(); ++i)
+        if (!upkeeps[i]->before(nowOf(change.parts[i]), error)) return UndoResult::Failed;
+    // Every part's rows go before any come back: a row may move between parts' keys.
+    for (const ChangePart& part : change.parts)
+        if (!writeRows(part, nowOf(part), {}, error)) return UndoResult::Failed;
+    for (const ChangePart& part : change.parts)
+        if (!writeRows(part, {}, thenOf(part), error)) return UndoResult::Failed;
+    for (int i = 0; i < change.parts.size(); ++i)
+        if (!upkeeps[i]->after(nowOf(change.parts[i]), thenOf(change.parts[i]), error)) return UndoResult::Failed;
     if (!tx.commit()) {
         failed(QStringLiteral("commit failed"), error);
         return UndoResult::Failed;
@@ -144,7 +216,34 @@ UndoResult replaceRows(app::Program program, const BookChange& change, const QLi
     return UndoResult::Done;
 }
 
+ChangePart partOf(const QString& table, const QList<qint64>& cds) {
+    ChangePart p;
+    p.table = table;
+    p.before = readRows(table, cds, &p.columns);
+    // The codes the change may add, for finishChange.
+    for (qint64 cd : cds) p.after << RowImage{cd, {}};
+    return p;
+}
+
 }  // namespace
+
+bool BookChange::isEmpty() const {
+    for (const ChangePart& p : parts)
+        if (!p.before.isEmpty() || !p.after.isEmpty()) return false;
+    return true;
+}
+
+qsizetype BookChange::rows() const {
+    qsizetype n = 0;
+    for (const ChangePart& p : parts) n += std::max(p.before.size(), p.after.size());
+    return n;
+}
+
+const ChangePart* BookChange::part(const QString& table) const {
+    for (const ChangePart& p : parts)
+        if (p.table == table) return &p;
+    return nullptr;
+}
 
 QList<RowImage> readRows(const QString& table, const QList<qint64>& cds, QStringList* columns, QString* error) {
     QList<RowImage> rows;
@@ -186,31 +285,45 @@ QList<qint64> codesBetween(const QString& table, qint64 from, qint64 to) {
 
 BookChange beginChange(const QString& table, const QList<qint64>& cds, const QString& what) {
     BookChange c;
-    c.table = table;
     c.what = what;
-    c.before = readRows(table, cds, &c.columns);
-    // The codes the change may add, for finishChange.
-    for (qint64 cd : cds) c.after << RowImage{cd, {}};
+    c.parts << partOf(table, cds);
     return c;
 }
 
+void addToChange(BookChange& change, const QString& table, const QList<qint64>& cds) {
+    change.parts << partOf(table, cds);
+}
+
 void finishChange(BookChange& change) {
-    QList<qint64> codes = codesOf(change.after);
-    QStringList columns;
-    change.after = readRows(change.table, codes, &columns);
-    if (change.columns.isEmpty()) change.columns = columns;
+    bool before = false;
+    bool after = false;
+    for (ChangePart& p : change.parts) {
+        QStringList columns;
+        p.after = readRows(p.table, codesOf(p.after), &columns);
+        if (p.columns.isEmpty()) p.columns = columns;
+        before = before || !p.before.isEmpty();
+        after = after || !p.after.isEmpty();
+    }
     if (change.what.isEmpty())
-        change.what = change.before.isEmpty()  ? QStringLiteral("追加")
-                      : change.after.isEmpty() ? QStringLiteral("削除")
-                                               : QStringLiteral("更新");
+        change.what = !before ? QStringLiteral("追加") : !after ? QStringLiteral("削除") : QStringLiteral("更新");
+}
+
+BookChange rowsAdded(const QString& table, const QList<qint64>& cds, const QString& what) {
+    BookChange c;
+    c.what = what;
+    ChangePart p;
+    p.table = table;
+    p.after = readRows(table, cds, &p.columns);
+    c.parts << p;
+    return c;
 }
 
 UndoResult undoChange(app::Program program, const BookChange& change, QString* error) {
-    return replaceRows(program, change, change.after, change.before, error);
+    return replaceRows(program, change, true, error);
 }
 
 UndoResult redoChange(app::Program program, const BookChange& change, QString* error) {
-    return replaceRows(program, change, change.before, change.after, error);
+    return replaceRows(program, change, false, error);
 }
 
 }  // namespace ledger

@@ -1,8 +1,10 @@
 #pragma once
 // A change to the book kept as its rows were before it and are after it, so that it can be taken
-// back and made again. Undoing writes the rows as they were, in one transaction with the balance
-// upkeep the change needed; it first checks that the book still holds the rows as the change left
-// them, since a record number or code may have been given to another row meanwhile.
+// back and made again. A change may span several tables (a journal row and the row of another
+// table that goes with it): each table is a part of its own, and every part is written back in
+// one transaction with the upkeep each table needs (balances, the household chain). Undoing
+// first checks that the book still holds the rows as the change left them, since a record number
+// or code may have been given to another row meanwhile.
 
 #include <QList>
 #include <QString>
@@ -13,19 +15,28 @@
 
 namespace ledger {
 
-// One row of a table, every column's value in the order of BookChange::columns.
+// One row of a table, every column's value in the order of ChangePart::columns.
 struct RowImage {
     qint64 cd = 0;
     QVariantList values;
 };
 
-struct BookChange {
-    QString table;           // "S01", "T01" or "T02"
+// The rows of one table that a change touched.
+struct ChangePart {
+    QString table;
     QStringList columns;     // the table's columns, CD first
     QList<RowImage> before;  // the rows as they were (none for an insert)
     QList<RowImage> after;   // the rows as they are now (none for a delete)
-    QString what;            // what the change was, for the user: 追加, 更新, 削除
-    bool isEmpty() const { return before.isEmpty() && after.isEmpty(); }
+};
+
+struct BookChange {
+    QList<ChangePart> parts;
+    QString what;  // what the change was, for the user: 追加, 更新, 削除
+    bool isEmpty() const;
+    // The rows of the change: the larger of before and after, over every part.
+    qsizetype rows() const;
+    // The part of a table; null when the change did not touch it.
+    const ChangePart* part(const QString& table) const;
 };
 
 // The rows of `table` with these codes (CD), as they are now; rows that do not exist are left out.
@@ -38,7 +49,11 @@ QList<qint64> codesBetween(const QString& table, qint64 from, qint64 to);
 // it, and names the change by what it did when `what` is empty: 追加 (rows that were not there),
 // 削除 (rows that are gone) or 更新.
 BookChange beginChange(const QString& table, const QList<qint64>& cds, const QString& what = {});
+// Adds the rows of another table to a change begun, before the change is made.
+void addToChange(BookChange& change, const QString& table, const QList<qint64>& cds);
 void finishChange(BookChange& change);
+// A change that added these rows of a table, already written.
+BookChange rowsAdded(const QString& table, const QList<qint64>& cds, const QString& what = {});
 
 enum class UndoResult { Done, Changed, Failed };
 
