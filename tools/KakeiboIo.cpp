@@ -106,7 +106,9 @@ bool openBook(const QString& path, bool readOnly, Book& book) {
         return false;
     }
     if (!readOnly && db::isReadOnly()) {
-        tell(QStringLiteral("データベースに書き込めません: %1").arg(shown(path)));
+        const QString why = db::bookRefusesWrites();
+        tell(why.isEmpty() ? QStringLiteral("データベースに書き込めません: %1").arg(shown(path))
+                           : QStringLiteral("%1: %2").arg(why, shown(path)));
         return false;
     }
     QSqlQuery q(db::connection());

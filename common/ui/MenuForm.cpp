@@ -168,7 +168,7 @@ bool form_Menu::startUp(int* exitCode) {
             return false;
         }
     }
-    if (db::isReadOnly()) session().show(nullptr, QStringLiteral("読み取り専用で開きます"), app::Icon::Information);
+    if (db::isReadOnly()) session().show(nullptr, db::readOnlyMessage(), app::Icon::Information);
     // A book made at this start: its masters may start from a standard set, asked before the
     // messages that an empty book brings.
     if (m_newBook && !db::isReadOnly()) offerStandardMasters();

@@ -24,6 +24,7 @@
 
 #include "core/db/Book.h"
 #include "core/db/Database.h"
+#include "core/db/Schema.h"
 #include "core/ledger/Check.h"
 #include "core/settings/Settings.h"
 
@@ -367,7 +368,19 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
         QFile::setPermissions(abs + QStringLiteral(".lock"), kPrivate);
     }
 
+    // A newer book is one this program must not write, be it the one replaced or the one
+    // restored: the restore would leave the user with a book the program only reads.
+    if (book.exists() && !ours) {
+        bool newer = false;
+        ledger::withReadOnlyConnection(
+            abs, [&](const QSqlDatabase& c) { newer = db::inspectSchema(c, db::bookSchema(program)).newer(); },
+            nullptr);
+        if (newer)
+            return fail(QStringLiteral("%1 は新しいバージョンのプログラムで作られているため置き換えません").arg(shown(abs)));
+    }
     const ledger::CheckResult check = ledger::checkFile(program, backupPath, ledger::CheckDepth::Structure);
+    if (check.ran && check.newer)
+        return fail(QStringLiteral("%1 は新しいバージョンのプログラムで作られているため復元できません").arg(shown(backupPath)));
     if (!check.clean()) {
         r.refused = true;
         const QString why = check.ran ? check.findings.first().describe() : check.error;

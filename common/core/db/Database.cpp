@@ -10,6 +10,8 @@
 #include <QTemporaryFile>
 #include <memory>
 
+#include "core/db/Schema.h"
+
 namespace db {
 namespace {
 const char* const kConnectionName = "kakeibo";
@@ -19,6 +21,8 @@ bool g_innerFailed = false;
 QString g_path;
 bool g_readOnly = false;
 OpenFailure g_failure = OpenFailure::None;
+ReadOnlyReason g_reason = ReadOnlyReason::None;
+QStringList g_triggers;
 std::unique_ptr<QLockFile> g_lock;
 
 bool hasSqliteHeader(const QString& path) {
@@ -39,6 +43,31 @@ bool canWrite(const QString& path) {
 
 OpenFailure lastOpenFailure() { return g_failure; }
 bool isReadOnly() { return isOpen() && g_readOnly; }
+ReadOnlyReason readOnlyReason() { return isOpen() ? g_reason : ReadOnlyReason::None; }
+
+QString readOnlyMessage() {
+    switch (readOnlyReason()) {
+        case ReadOnlyReason::Newer:
+            return QStringLiteral("このデータベースは新しいバージョンのプログラムで作られています。読み取り専用で開きます");
+        case ReadOnlyReason::Trigger:
+            return QStringLiteral("このデータベースにはトリガー（%1）があります。読み取り専用で開きます")
+                .arg(g_triggers.join(QStringLiteral(", ")));
+        default:
+            return QStringLiteral("読み取り専用で開きます");
+    }
+}
+
+QString bookRefusesWrites() {
+    switch (readOnlyReason()) {
+        case ReadOnlyReason::Newer:
+            return QStringLiteral("このデータベースは新しいバージョンのプログラムで作られているため書き込めません");
+        case ReadOnlyReason::Trigger:
+            return QStringLiteral("このデータベースにはトリガー（%1）があるため書き込めません")
+                .arg(g_triggers.join(QStringLiteral(", ")));
+        default:
+            return {};
+    }
+}
 
 bool openDatabase(const QString& path, QString* error, bool onlyRead) {
     auto fail = [&](OpenFailure kind, const QString& why) {
@@ -73,31 +102,66 @@ bool openDatabase(const QString& path, QString* error, bool onlyRead) {
         QFile::setPermissions(info.absoluteFilePath() + QStringLiteral(".lock"), QFile::ReadOwner | QFile::WriteOwner);
     }
 
-    QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnectionName);
-    d.setDatabaseName(info.absoluteFilePath());
-    if (readOnly) d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-    if (!d.open()) {
-        const QString why = d.lastError().text();
-        d = QSqlDatabase();
-        QSqlDatabase::removeDatabase(kConnectionName);
-        return fail(OpenFailure::Unreadable, QStringLiteral("データベースを開けません: %1 (%2)").arg(shown, why));
-    }
     // A committed change must survive a crash or power loss: rollback journal, full sync.
     // What is deleted or overwritten (an old password) is zeroed, not left in free pages.
-    QSqlQuery q(d);
-    bool good = q.exec(QStringLiteral("PRAGMA synchronous=FULL")) &&
-                q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
-                q.exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
-                q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    if (!good) {
-        const QString why = q.lastError().text();
-        q = QSqlQuery();
-        d.close();
-        d = QSqlDatabase();
+    auto connect = [&](bool onlyReading, QString* why) {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnectionName);
+        d.setDatabaseName(info.absoluteFilePath());
+        if (onlyReading) d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!d.open()) {
+            *why = d.lastError().text();
+            return OpenFailure::Unreadable;
+        }
+        QSqlQuery q(d);
+        if (q.exec(QStringLiteral("PRAGMA synchronous=FULL")) && q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
+            q.exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
+            q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+            return OpenFailure::None;
+        *why = q.lastError().text();
+        return OpenFailure::NotABook;
+    };
+    auto drop = [] {
+        {
+            QSqlDatabase d = QSqlDatabase::database(kConnectionName, false);
+            if (d.isOpen()) d.close();
+        }
         QSqlDatabase::removeDatabase(kConnectionName);
-        return fail(OpenFailure::NotABook,
-                    QStringLiteral("データベースファイルではありません: %1 (%2)").arg(shown, why));
+    };
+    QString why;
+    OpenFailure failure = connect(readOnly, &why);
+    // A book this program must not write: one of a newer version (its newer tables would be left
+    // behind by our writes), or one with a trigger (a write could do more than the program asked).
+    ReadOnlyReason reason = readOnly ? ReadOnlyReason::NotWritable : ReadOnlyReason::None;
+    QStringList triggers;
+    if (failure == OpenFailure::None) {
+        const QSqlDatabase d = QSqlDatabase::database(kConnectionName, false);
+        QSqlQuery q(d);
+        q.setForwardOnly(true);
+        if (q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name")))
+            while (q.next()) triggers << q.value(0).toString();
+        const bool newer = q.exec(QStringLiteral("PRAGMA user_version")) && q.next() && q.value(0).toInt() > kSchemaVersion;
+        const ReadOnlyReason own = newer ? ReadOnlyReason::Newer
+                                   : !triggers.isEmpty() ? ReadOnlyReason::Trigger
+                                                         : ReadOnlyReason::None;
+        if (own != ReadOnlyReason::None) {
+            reason = own;
+            if (!readOnly) {
+                q = QSqlQuery();
+                drop();
+                readOnly = true;
+                failure = connect(true, &why);
+            }
+        }
     }
+    if (failure != OpenFailure::None) {
+        drop();
+        return fail(failure, failure == OpenFailure::Unreadable
+                                 ? QStringLiteral("データベースを開けません: %1 (%2)").arg(shown, why)
+                                 : QStringLiteral("データベースファイルではありません: %1 (%2)").arg(shown, why));
+    }
+    if (onlyRead && reason == ReadOnlyReason::NotWritable) reason = ReadOnlyReason::Requested;
+    g_reason = reason;
+    g_triggers = triggers;
     g_path = info.absoluteFilePath();
     g_readOnly = readOnly;
     g_transactionDepth = 0;
@@ -116,6 +180,8 @@ void closeDatabase() {
     QSqlDatabase::removeDatabase(kConnectionName);
     g_path.clear();
     g_readOnly = false;
+    g_reason = ReadOnlyReason::None;
+    g_triggers.clear();
     g_transactionDepth = 0;
     g_lock.reset();
 }

@@ -21,7 +21,8 @@ struct OpenError {
 // One program at a time works on a book: while it is open, a lock file beside it ("<file>.lock")
 // is held, and a second opening is refused while the holder lives ("…は他のプログラムで使用中です").
 // A lock left by a program that was killed is taken over. A book whose file or folder cannot be
-// written (nor a lock be made there) is opened read-only.
+// written (nor a lock be made there) is opened read-only, and so is a book of a newer version
+// or one with a trigger (see readOnlyReason).
 bool openDatabase(const QString& path, QString* error, bool readOnly = false);
 // Closes the connection and gives the lock back. Harmless when nothing is open.
 void closeDatabase();
@@ -31,6 +32,14 @@ enum class OpenFailure { None, Missing, Unreadable, NotABook, InUse };
 OpenFailure lastOpenFailure();
 // True while the open book cannot be written: every change is refused.
 bool isReadOnly();
+// Why the open book is only read: asked for, a file or folder that cannot be written, a book
+// of a newer version of the programs, or a book with a trigger.
+enum class ReadOnlyReason { None, Requested, NotWritable, Newer, Trigger };
+ReadOnlyReason readOnlyReason();
+// What the user is told of it ("読み取り専用で開きます", with the reason when it is the book's).
+QString readOnlyMessage();
+// Why the book itself refuses every write (a newer version, a trigger); empty when it does not.
+QString bookRefusesWrites();
 // Whether a file, and the folder it lies in, can be written now: judged by trying (the
 // rollback journal needs the folder too).
 bool canWrite(const QString& path);
