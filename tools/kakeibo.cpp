@@ -1,5 +1,5 @@
 // kakeibo COMMAND [ARGS]: the books of ミルテ (bank) and カルネ (purse) from the command line:
-// making a book, backups, restoring one, checking a book and repairing its balances.
+// making a book, backups, restoring one, checking a book, repairing its balances and upgrading it.
 //
 // Exit status: 0 done; 1 a finding (the check found something, a backup failed its check, a
 // book already exists); 2 bad usage, a file that cannot be read or written, or a book in use
@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "core/AppState.h"
+#include "core/care/Upgrade.h"
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
 #include "core/db/Database.h"
@@ -170,7 +171,9 @@ bool openForWriting(const QString& path) {
         return false;
     }
     if (db::isReadOnly()) {
-        complain(QStringLiteral("書き込めないため読み取り専用でしか開けません: %1").arg(shown(path)));
+        const QString why = db::bookRefusesWrites();
+        complain(why.isEmpty() ? QStringLiteral("書き込めないため読み取り専用でしか開けません: %1").arg(shown(path))
+                               : QStringLiteral("%1: %2").arg(why, shown(path)));
         db::closeDatabase();
         return false;
     }
@@ -335,6 +338,45 @@ int runCheck(const QStringList& args) {
     return report(after, path);
 }
 
+// ---- upgrade -----------------------------------------------------------------------------------
+
+int runUpgrade(const QStringList& args) {
+    const Help help{QStringLiteral("kakeibo upgrade FILE"),
+                    QStringLiteral("データベース FILE を、このプログラムの知っている最新の形（バージョン %1）にします。\n"
+                                   "使用中でなければ、バックアップを作ってから足りない表とインデックスを一度に作ります。\n"
+                                   "既にある表と記録は変えません。最新のときは何もしません。\n"
+                                   "更新したとき、または既に最新のときは終了状態 0、できないときは 2 です。")
+                        .arg(db::kSchemaVersion)};
+    if (askedForHelp(args, help)) return kDone;
+    QStringList files, flags;
+    QString why;
+    if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
+    if (files.size() != 1) return badUsage(help);
+    const QString path = files[0];
+    app::Program program;
+    if (!programOf(path, &program, &why)) {
+        complain(why);
+        return kTrouble;
+    }
+    app::setProduct(program);  // the setting [backup] keep is the program's
+    if (!openForWriting(path)) return kTrouble;
+    const care::UpgradeResult r = care::upgradeBook(program);
+    db::closeDatabase();
+    switch (r.outcome) {
+        case care::UpgradeOutcome::Current:
+            say(QStringLiteral("データベースは最新です（バージョン %1）: %2").arg(r.from).arg(shown(path)));
+            return kDone;
+        case care::UpgradeOutcome::Upgraded:
+            say(QStringLiteral("バックアップを作成しました: %1").arg(shown(r.backup)));
+            say(QStringLiteral("データベースを更新しました（バージョン %1 → %2）: %3").arg(r.from).arg(r.to).arg(shown(path)));
+            return kDone;
+        case care::UpgradeOutcome::Refused:
+            break;
+    }
+    complain(QStringLiteral("%1: %2").arg(r.error, shown(path)));
+    return kTrouble;
+}
+
 // ---- list-backups ------------------------------------------------------------------------------
 
 int runListBackups(const QStringList& args) {
@@ -372,6 +414,7 @@ const Command kCommands[] = {
     {"backup", runBackup, "バックアップを作る"},
     {"restore", runRestore, "バックアップから復元する"},
     {"check", runCheck, "データベースを調べる（--repair で残高を直す）"},
+    {"upgrade", runUpgrade, "データベースを最新の形にする"},
     {"list-backups", runListBackups, "バックアップの一覧"},
     {"export", runExport, "CSV に書き出す（明細・マスタ・集計）"},
     {"import", runImport, "CSV を取り込む（銀行の明細・書き出したファイル）"},

@@ -1,0 +1,48 @@
+#include "core/care/Upgrade.h"
+
+#include <QDir>
+
+#include "core/db/Backup.h"
+#include "core/db/Database.h"
+
+namespace care {
+
+UpgradeResult upgradeBook(app::Program program, int needed, const db::Schema* schema) {
+    const db::Schema& target = schema ? *schema : db::bookSchema(program);
+    UpgradeResult r;
+    auto refuse = [&](const QString& why) {
+        r.outcome = UpgradeOutcome::Refused;
+        r.error = QStringLiteral("データベースを更新できませんでした: %1").arg(why);
+        return r;
+    };
+    if (!db::isOpen()) return refuse(QStringLiteral("データベースが開かれていません"));
+    QSqlDatabase c = db::connection();
+    const db::SchemaState state = db::inspectSchema(c, target);
+    if (!state.read) return refuse(state.error);
+    r.from = r.to = state.version;
+    if (state.version >= needed && !state.partial()) {
+        r.outcome = UpgradeOutcome::Current;
+        return r;
+    }
+    if (db::isReadOnly()) {
+        const QString why = db::bookRefusesWrites();
+        return refuse(why.isEmpty() ? QStringLiteral("読み取り専用で開きます") : why);
+    }
+    if (state.partial())
+        return refuse(QStringLiteral("必要な表や列がありません: %1").arg(state.missing.join(QStringLiteral(", "))));
+    if (!state.triggers.isEmpty())
+        return refuse(QStringLiteral("トリガーがあります: %1").arg(state.triggers.join(QStringLiteral(", "))));
+
+    // The copy first: the book as it was stays at hand whatever the upgrade does.
+    const db::BackupResult copy = db::backupBook();
+    if (!copy.ok() || copy.outcome == db::BackupOutcome::ReadOnly)
+        return refuse(copy.error.isEmpty() ? QStringLiteral("バックアップを作成できません") : copy.error);
+    r.backup = copy.path;
+    QString why;
+    if (!db::upgradeSchema(c, target, target.version(), &why)) return refuse(why);
+    r.to = target.version();
+    r.outcome = UpgradeOutcome::Upgraded;
+    return r;
+}
+
+}  // namespace care
