@@ -341,12 +341,13 @@ int runCheck(const QStringList& args) {
 // ---- upgrade -----------------------------------------------------------------------------------
 
 int runUpgrade(const QStringList& args) {
-    const Help help{QStringLiteral("kakeibo upgrade FILE"),
-                    QStringLiteral("データベース FILE を、このプログラムの知っている最新の形（バージョン %1）にします。\n"
-                                   "使用中でなければ、バックアップを作ってから足りない表とインデックスを一度に作ります。\n"
-                                   "既にある表と記録は変えません。最新のときは何もしません。\n"
-                                   "更新したとき、または既に最新のときは終了状態 0、できないときは 2 です。")
-                        .arg(db::kSchemaVersion)};
+    const Help help{
+        QStringLiteral("kakeibo upgrade FILE"),
+        QStringLiteral("データベース FILE を、このプログラムの知っている最新の形（バージョン %1）にします。\n"
+                       "使用中でなければ、バックアップを作ってから足りない表とインデックスを一度に作ります。\n"
+                       "既にある表と記録は変えません。最新のときは何もしません。\n"
+                       "更新したとき、または既に最新のときは終了状態 0、できないときは 2 です。")
+            .arg(db::kSchemaVersion)};
     if (askedForHelp(args, help)) return kDone;
     QStringList files, flags;
     QString why;
@@ -368,7 +369,10 @@ int runUpgrade(const QStringList& args) {
             return kDone;
         case care::UpgradeOutcome::Upgraded:
             say(QStringLiteral("バックアップを作成しました: %1").arg(shown(r.backup)));
-            say(QStringLiteral("データベースを更新しました（バージョン %1 → %2）: %3").arg(r.from).arg(r.to).arg(shown(path)));
+            say(QStringLiteral("データベースを更新しました（バージョン %1 → %2）: %3")
+                    .arg(r.from)
+                    .arg(r.to)
+                    .arg(shown(path)));
             return kDone;
         case care::UpgradeOutcome::Refused:
             break;

@@ -81,7 +81,7 @@ TEST_F(KakeiboCli, UsageMistakesAndUnreadableFilesEndWithStatus2) {
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("frobnicate")));
     const Ran help = Kakeibo({QStringLiteral("--help")});
     EXPECT_EQ(help.code, 0);
-    for (const char* command : {"init", "backup", "restore", "check", "list-backups"}) {
+    for (const char* command : {"init", "backup", "restore", "check", "upgrade", "list-backups"}) {
         EXPECT_TRUE(help.out.contains(QLatin1String(command))) << command;
         const Ran own = Kakeibo({QLatin1String(command), QStringLiteral("--help")});
         EXPECT_EQ(own.code, 0) << command;
@@ -205,6 +205,50 @@ TEST_F(KakeiboCli, BackupRestoreAndTheProgramThatHoldsTheBook) {
     EXPECT_EQ(list.code, 0);
     EXPECT_TRUE(list.out.contains(QStringLiteral("/backup/household-"))) << list.out.toStdString();
     EXPECT_FALSE(list.out.contains(QStringLiteral("moneta-")));
+}
+
+// A book of a newer version is only read; a trigger, which no book of ours has, is named by the
+// check and keeps a copy from being restored.
+TEST_F(KakeiboCli, UpgradeSaysWhenCurrentAndNewerOrTriggeredBooksAreNeverWritten) {
+    const QString book = Sample(20);
+    const Ran current = Kakeibo({QStringLiteral("upgrade"), book});
+    EXPECT_EQ(current.code, 0) << current.err.toStdString();
+    EXPECT_TRUE(current.out.contains(QStringLiteral("最新"))) << current.out.toStdString();
+
+    const QString newer = Path(QStringLiteral("newer/moneta.mdb"));
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("newer"))));
+    ASSERT_TRUE(QFile::copy(book, newer));
+    sql(newer, QStringLiteral("PRAGMA user_version = 999"));
+    sql(newer, QStringLiteral("UPDATE S01 SET ZAN = ZAN + 1 WHERE CD = 1"));  // something to repair
+    const QByteArray bytes = fileBytes(newer);
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("check"), newer, QStringLiteral("--repair")},
+          QStringList{QStringLiteral("upgrade"), newer}, QStringList{QStringLiteral("restore"), book, newer}}) {
+        const Ran r = Kakeibo(args);
+        EXPECT_EQ(r.code, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("新しいバージョン"))) << r.err.toStdString();
+    }
+    EXPECT_TRUE(fileBytes(newer) == bytes);
+    EXPECT_EQ(Kakeibo({QStringLiteral("restore"), newer, book}).code, 2) << "nor is it put in place of another";
+
+    const QString triggered = Path(QStringLiteral("triggered/moneta.mdb"));
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("triggered"))));
+    ASSERT_TRUE(QFile::copy(book, triggered));
+    sql(triggered, QStringLiteral("CREATE TRIGGER wipe AFTER INSERT ON S01 BEGIN DELETE FROM S01; END"));
+    sql(triggered, QStringLiteral("CREATE VIEW everything AS SELECT * FROM S01"));
+    const Ran check = Kakeibo({QStringLiteral("check"), triggered});
+    EXPECT_EQ(check.code, 1);
+    EXPECT_TRUE(check.out.contains(QStringLiteral("トリガー wipe"))) << check.out.toStdString();
+    EXPECT_TRUE(check.out.contains(QStringLiteral("ビュー everything"))) << check.out.toStdString();
+    const QByteArray kept = fileBytes(book);
+    const Ran restore = Kakeibo({QStringLiteral("restore"), triggered, book});
+    EXPECT_EQ(restore.code, 1);
+    EXPECT_TRUE(restore.err.contains(QStringLiteral("wipe"))) << restore.err.toStdString();
+    EXPECT_TRUE(fileBytes(book) == kept);
+    const Ran import = Kakeibo({QStringLiteral("import"), triggered, QStringLiteral("--table"),
+                                QStringLiteral("journal"), Path(QStringLiteral("none.csv"))});
+    EXPECT_EQ(import.code, 2);
+    EXPECT_TRUE(import.err.contains(QStringLiteral("トリガー（wipe）"))) << import.err.toStdString();
 }
 
 }  // namespace

@@ -77,4 +77,35 @@ TEST_F(UndoTest, ANumberGivenToAnotherRowMeanwhileStopsTheUndoAndWritesNothing) 
     EXPECT_EQ(wrongPurseBalances(), QList<qint64>{});
 }
 
+// A step that wrote a journal row and the row of another table that goes with it (as a posted
+// entry and its rule's next date) is taken back and made again whole, or not at all.
+TEST_F(UndoTest, AChangeAcrossTwoTablesComesBackWholeOrNotAtAll) {
+    sql("CREATE TABLE X01 (CD INTEGER PRIMARY KEY, S_CD INTEGER, N_DATE TEXT)");
+    sql("INSERT INTO X01 VALUES (1, 0, '2024/05/25')");
+    const QString before = journal();
+    BookChange c = beginChange("S01", {5});
+    addToChange(c, "X01", {1});
+    ASSERT_TRUE(writeEntry({5, 2, "2024/05/25", 2, 300, "rent"}).ok);
+    sql("UPDATE X01 SET S_CD = 5, N_DATE = '2024/06/25' WHERE CD = 1");
+    finishChange(c);
+    EXPECT_EQ(c.what, QStringLiteral("更新"));
+    EXPECT_EQ(c.rows(), 2);
+
+    ASSERT_EQ(undoChange(app::Program::Purse, c), UndoResult::Done);
+    EXPECT_EQ(journal(), before);
+    EXPECT_EQ(value("SELECT S_CD || N_DATE FROM X01").toString(), QStringLiteral("02024/05/25"));
+    EXPECT_EQ(wrongPurseBalances(), QList<qint64>{});
+    ASSERT_EQ(redoChange(app::Program::Purse, c), UndoResult::Done);
+    EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD = 5").toString(), QStringLiteral("rent"));
+    EXPECT_EQ(value("SELECT S_CD || N_DATE FROM X01").toString(), QStringLiteral("52024/06/25"));
+    EXPECT_EQ(wrongPurseBalances(), QList<qint64>{});
+
+    // The other table's row changed meanwhile: neither part is taken back.
+    sql("UPDATE X01 SET N_DATE = '2024/07/25' WHERE CD = 1");
+    const QString now = journal();
+    EXPECT_EQ(undoChange(app::Program::Purse, c), UndoResult::Changed);
+    EXPECT_EQ(journal(), now);
+    EXPECT_EQ(value("SELECT N_DATE FROM X01").toString(), QStringLiteral("2024/07/25"));
+}
+
 }  // namespace

@@ -1,6 +1,6 @@
 // A book is kept safe: one program at a time, no death by a file-size limit, read-only books
-// noticed at opening, numbers as an input method types them, real dates only, and the household
-// balances of a book from an earlier version made right once.
+// noticed at opening, numbers as an input method types them, real dates only, the household
+// balances of a book from an earlier version made right once, and books of other versions.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QLockFile>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 #include "core/db/Book.h"
@@ -182,6 +184,65 @@ TEST_F(BookSafetyTest, AnOldHouseholdBookIsRecomputedOnceAtItsFirstOpening) {
     sql("UPDATE S01 SET ZAN=1 WHERE CD=3");
     launch();
     EXPECT_EQ(value("SELECT ZAN FROM S01 WHERE CD=3").toLongLong(), 1);
+}
+
+// ---- books of other versions ------------------------------------------------------------------
+
+// An older book that is only opened and closed keeps its shape: no window of the original design
+// adds anything. A newer one, and one with a trigger, are opened read-only with the reason.
+TEST_F(BookSafetyTest, OnlyOpeningABookNeverChangesItsShapeAndNewerOrTriggeredBooksAreOnlyRead) {
+    purseWithCategories();
+    sql("PRAGMA user_version = 0");
+    auto shape = [this] {
+        return value("SELECT group_concat(type || name, ',') FROM (SELECT * FROM sqlite_master ORDER BY name)")
+                   .toString() +
+               value("PRAGMA user_version").toString();
+    };
+    const QString old = shape();
+    auto launch = [this] {
+        db::closeDatabase();
+        ui::form_Menu menu(session(), purse::menuConfig());
+        int code = 0;
+        EXPECT_TRUE(menu.startUp(&code));
+        messages().takeTexts();
+        menu.close();
+        QString error;
+        EXPECT_TRUE(session().openBook(app::databasePath(), &error)) << error.toStdString();
+    };
+    launch();
+    EXPECT_EQ(shape(), old);
+
+    sql("CREATE TRIGGER wipe AFTER INSERT ON S01 BEGIN DELETE FROM S01; END");
+    db::closeDatabase();
+    int code = 0;
+    {
+        ui::form_Menu menu(session(), purse::menuConfig());
+        ASSERT_TRUE(menu.startUp(&code));
+        EXPECT_TRUE(db::isReadOnly());
+        EXPECT_EQ(messages().takeTexts().value(0),
+                  QStringLiteral("このデータベースにはトリガー（wipe）があります。読み取り専用で開きます"));
+    }
+    db::closeDatabase();
+    {
+        // The test's own connection, since the program's refuses to write this book.
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("by-hand"));
+        c.setDatabaseName(app::databasePath());
+        ASSERT_TRUE(c.open());
+        QSqlQuery q(c);
+        ASSERT_TRUE(q.exec(QStringLiteral("DROP TRIGGER wipe")));
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA user_version = 999")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("by-hand"));
+    ui::form_Menu menu(session(), purse::menuConfig());
+    ASSERT_TRUE(menu.startUp(&code));
+    EXPECT_TRUE(db::isReadOnly());
+    EXPECT_EQ(messages().takeTexts().value(0),
+              QStringLiteral("このデータベースは新しいバージョンのプログラムで作られています。読み取り専用で開きます"));
+    auto* w = journal();
+    write(w, "2", "2", "300");
+    EXPECT_EQ(messages().takeTexts(), QStringList{QStringLiteral("読み取り専用で開きます")});
+    EXPECT_EQ(count(), 0);
+    w->close();
 }
 
 }  // namespace

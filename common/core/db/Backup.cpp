@@ -376,11 +376,13 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
             abs, [&](const QSqlDatabase& c) { newer = db::inspectSchema(c, db::bookSchema(program)).newer(); },
             nullptr);
         if (newer)
-            return fail(QStringLiteral("%1 は新しいバージョンのプログラムで作られているため置き換えません").arg(shown(abs)));
+            return fail(
+                QStringLiteral("%1 は新しいバージョンのプログラムで作られているため置き換えません").arg(shown(abs)));
     }
     const ledger::CheckResult check = ledger::checkFile(program, backupPath, ledger::CheckDepth::Structure);
     if (check.ran && check.newer)
-        return fail(QStringLiteral("%1 は新しいバージョンのプログラムで作られているため復元できません").arg(shown(backupPath)));
+        return fail(
+            QStringLiteral("%1 は新しいバージョンのプログラムで作られているため復元できません").arg(shown(backupPath)));
     if (!check.clean()) {
         r.refused = true;
         const QString why = check.ran ? check.findings.first().describe() : check.error;

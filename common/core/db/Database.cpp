@@ -48,7 +48,8 @@ ReadOnlyReason readOnlyReason() { return isOpen() ? g_reason : ReadOnlyReason::N
 QString readOnlyMessage() {
     switch (readOnlyReason()) {
         case ReadOnlyReason::Newer:
-            return QStringLiteral("このデータベースは新しいバージョンのプログラムで作られています。読み取り専用で開きます");
+            return QStringLiteral(
+                "このデータベースは新しいバージョンのプログラムで作られています。読み取り専用で開きます");
         case ReadOnlyReason::Trigger:
             return QStringLiteral("このデータベースにはトリガー（%1）があります。読み取り専用で開きます")
                 .arg(g_triggers.join(QStringLiteral(", ")));
@@ -139,8 +140,9 @@ bool openDatabase(const QString& path, QString* error, bool onlyRead) {
         q.setForwardOnly(true);
         if (q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name")))
             while (q.next()) triggers << q.value(0).toString();
-        const bool newer = q.exec(QStringLiteral("PRAGMA user_version")) && q.next() && q.value(0).toInt() > kSchemaVersion;
-        const ReadOnlyReason own = newer ? ReadOnlyReason::Newer
+        const bool newer =
+            q.exec(QStringLiteral("PRAGMA user_version")) && q.next() && q.value(0).toInt() > kSchemaVersion;
+        const ReadOnlyReason own = newer                 ? ReadOnlyReason::Newer
                                    : !triggers.isEmpty() ? ReadOnlyReason::Trigger
                                                          : ReadOnlyReason::None;
         if (own != ReadOnlyReason::None) {

@@ -194,7 +194,8 @@ bool upgradeSchema(QSqlDatabase& c, const Schema& schema, int target, QString* e
     const SchemaState state = inspectSchema(c, schema);
     if (!state.read) return fail(state.error, error);
     if (state.partial())
-        return fail(QStringLiteral("必要な表や列がありません: %1").arg(state.missing.join(QStringLiteral(", "))), error);
+        return fail(QStringLiteral("必要な表や列がありません: %1").arg(state.missing.join(QStringLiteral(", "))),
+                    error);
     if (state.version > target || target > schema.version())
         return fail(QStringLiteral("このデータベースは新しいバージョンのプログラムで作られています"), error);
     if (!state.triggers.isEmpty())

@@ -64,12 +64,12 @@ const Schema& bookSchema(app::Program program);
 
 // What a book holds compared with a schema.
 struct SchemaState {
-    bool read = false;      // false: the book's own tables could not be read (see error)
+    bool read = false;  // false: the book's own tables could not be read (see error)
     QString error;
-    int stored = 0;         // PRAGMA user_version
-    int version = 0;        // the version it counts as: `stored`, or 1 for a complete unversioned book
-    QStringList missing;    // the version-1 tables and columns it lacks, as "T01" or "T01.ZAN"
-    QStringList triggers;   // the names of its triggers: no book of ours has any
+    int stored = 0;        // PRAGMA user_version
+    int version = 0;       // the version it counts as: `stored`, or 1 for a complete unversioned book
+    QStringList missing;   // the version-1 tables and columns it lacks, as "T01" or "T01.ZAN"
+    QStringList triggers;  // the names of its triggers: no book of ours has any
     bool newer(int known = kSchemaVersion) const { return version > known; }
     bool partial() const { return !missing.isEmpty(); }
 };

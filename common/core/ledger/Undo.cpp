@@ -145,8 +145,8 @@ bool sameRow(const ChangePart& part, const Upkeep& upkeep, const RowImage& a, co
 }
 
 // Whether the book holds `now` of the part exactly, and none of the rows of `then` besides.
-UndoResult holds(const ChangePart& part, const Upkeep& upkeep, const QList<RowImage>& now,
-                 const QList<RowImage>& then, QString* error) {
+UndoResult holds(const ChangePart& part, const Upkeep& upkeep, const QList<RowImage>& now, const QList<RowImage>& then,
+                 QString* error) {
     QList<qint64> codes = codesOf(now);
     for (qint64 cd : codesOf(then))
         if (!codes.contains(cd)) codes << cd;
