@@ -205,7 +205,7 @@ void form_S0101::build() {
 // The entry area
 
 void form_S0101::Clear_Entry() {
-    m_proposed.propose(ui->txt_rec_no);
+    m_proposed.propose(book(), ui->txt_rec_no);
     ui->txt_day->setText(session().now().date().toString(QStringLiteral("dd")));
     ui->txt_b_cd->clear();
     ui->txt_k_cd->clear();
@@ -221,7 +221,7 @@ void form_S0101::Clear_Entry() {
 }
 
 void form_S0101::showBookAgain() {
-    m_proposed.keepNew(ui->txt_rec_no);
+    m_proposed.keepNew(book(), ui->txt_rec_no);
     ui::refillCodeCombo(ui->cmb_b_nm, session().rs_T01);
     ui::refillCodeCombo(ui->cmb_k_nm, session().rs_T02);
     // The bank the grid showed, as it is now; nothing when the bank itself is gone.
@@ -242,7 +242,7 @@ bool form_S0101::dayCheck() {
 }
 
 void form_S0101::showBank(qint64 code) {
-    const auto zan = ledger::storedZan(code);
+    const auto zan = ledger::storedZan(book(), code);
     ui->lbl_zan->setText(zan ? QString::number(*zan) : QString());
     Fill_Grid();
 }
@@ -306,10 +306,10 @@ void form_S0101::input() {
         e.item = *item;
         e.amount = *amount;
         e.note = ui->txt_biko->text();
-        ledger::BookChange change = ledger::beginChange(kJournal, {e.cd});
-        const ledger::Change c = ledger::writeEntry(e);
+        ledger::BookChange change = ledger::beginChange(book(), kJournal, {e.cd});
+        const ledger::Change c = ledger::writeEntry(book(), e);
         if (c.ok) {
-            ledger::finishChange(change);
+            ledger::finishChange(book(), change);
             session().recordChange(change);
             if (c.inserted) Show_Record(0);
             Clear_Entry();
@@ -332,7 +332,7 @@ void form_S0101::input() {
 // Records by number
 
 void form_S0101::Show_Record(qint64 n) {
-    const ledger::RecordLookup found = ledger::findRecord(n);
+    const ledger::RecordLookup found = ledger::findRecord(book(), n);
     if (found.status == ledger::Lookup::EmptyJournal) {
         ui->txt_day->setFocus();
         return;
@@ -353,7 +353,7 @@ void form_S0101::Show_Record(qint64 n) {
     if (b >= 0 || k >= 0) ui->cmd_input->setEnabled(true);
     ui->txt_kingaku->setText(numberText(r.amount));
     ui->txt_biko->setText(db::To_Str(r.note, QString()));
-    const auto zan = db::isNumeric(r.bank) ? ledger::storedZan(db::To_Long(r.bank, 0)) : std::nullopt;
+    const auto zan = db::isNumeric(r.bank) ? ledger::storedZan(book(), db::To_Long(r.bank, 0)) : std::nullopt;
     ui->lbl_zan->setText(zan ? QString::number(*zan) : QString());
     Fill_Grid();
     ui->txt_day->setFocus();
@@ -392,13 +392,13 @@ void form_S0101::moveRecord(int key) {
             // Moving writes nothing, so any positive number shown may be moved from; a text
             // that is not one moves nowhere.
             if (const auto n = db::parseWhole(ui->txt_rec_no->text()); n && *n >= 1)
-                target = ledger::moveTarget(key == 4 ? ledger::Move::Previous : ledger::Move::Next, *n);
+                target = ledger::moveTarget(book(), key == 4 ? ledger::Move::Previous : ledger::Move::Next, *n);
             break;
         case 6:
-            target = ledger::moveTarget(ledger::Move::First, 0);
+            target = ledger::moveTarget(book(), ledger::Move::First, 0);
             break;
         case 7:
-            target = ledger::moveTarget(ledger::Move::Last, 0);
+            target = ledger::moveTarget(book(), ledger::Move::Last, 0);
             break;
         default:
             break;
@@ -425,10 +425,10 @@ void form_S0101::deleteByNumber() {
         to = *last;
     }
     ledger::BookChange change =
-        ledger::beginChange(kJournal, ledger::codesBetween(kJournal, *from, to.value_or(*from)));
-    const ledger::Change c = ledger::deleteRecords(*from, to);
+        ledger::beginChange(book(), kJournal, ledger::codesBetween(book(), kJournal, *from, to.value_or(*from)));
+    const ledger::Change c = ledger::deleteRecords(book(), *from, to);
     if (c.ok) {
-        ledger::finishChange(change);
+        ledger::finishChange(book(), change);
         session().recordChange(change);
     } else {
         critical(QStringLiteral("削除できません"));
@@ -451,7 +451,7 @@ void form_S0101::recalculate() {
         return;
     }
     ui::Hourglass wait;
-    const ledger::BankZan z = ledger::Recalc_BankZan(*bank);
+    const ledger::BankZan z = ledger::Recalc_BankZan(book(), *bank);
     if (z.ok) {
         ui->lbl_zan->setText(QString::number(z.zan));
         return;
@@ -469,7 +469,7 @@ void form_S0101::Fill_Grid() {
         m_month->clear();
         return;
     }
-    const ledger::BankMonth month = ledger::readBankMonth(*bank, ui->txt_date->month());
+    const ledger::BankMonth month = ledger::readBankMonth(book(), *bank, ui->txt_date->month());
     m_month->setRows(month.ok ? month.rows : QList<ledger::BankMonthRow>{});
 }
 
@@ -512,7 +512,7 @@ void form_S0101::importStatement() {
                             if (!months.isEmpty() && !months.contains(ui->txt_date->month()))
                                 ui->txt_date->setMonth(months.last());
                             showBank(code);
-                            m_proposed.keepNew(ui->txt_rec_no);
+                            m_proposed.keepNew(book(), ui->txt_rec_no);
                         });
 }
 

@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Pages.h"
@@ -54,7 +54,7 @@ form_S0101::form_S0101(app::Session& session, QWidget* parent)
     setLayoutKeys(QStringLiteral("S0101"), ui->grd_S01, QStringLiteral("grd_S01ColWidth"), kColumns);
     restoreLayout();
 
-    Show_Page(ledger::openingPage(session.now().date().month()));
+    Show_Page(ledger::openingPage(book(), session.now().date().month()));
 }
 
 form_S0101::~form_S0101() = default;
@@ -163,7 +163,7 @@ void form_S0101::keys() {
         ui->txt_date->setFocus();
     });
     setFKey(6, QStringLiteral("最初"), [this] { movePage(1); });
-    setFKey(7, QStringLiteral("最後"), [this] { movePage(ledger::lastPage()); });
+    setFKey(7, QStringLiteral("最後"), [this] { movePage(ledger::lastPage(book())); });
     setFKey(8, QStringLiteral("再計算"), [this] { recalculate(); });
     setFKey(9, QStringLiteral("発行"), [this] { openFrame(ui->frm_select_omote); });
     setFKey(10, QStringLiteral("終了"), [this] { closeJournal(); });
@@ -220,7 +220,7 @@ bool form_S0101::dayCheck() {
 }
 
 void form_S0101::showBookAgain() {
-    m_proposed.keepNew(ui->txt_rec_no);
+    m_proposed.keepNew(book(), ui->txt_rec_no);
     ui::refillCodeCombo(ui->cmb_k_nm, session().rs_T01);
     Show_Page(m_page);
 }
@@ -228,7 +228,7 @@ void form_S0101::showBookAgain() {
 void form_S0101::fillCombo() { ui::fillCodeCombo(ui->cmb_k_nm, session().rs_T01); }
 
 void form_S0101::Clear_Entry() {
-    m_proposed.propose(ui->txt_rec_no);
+    m_proposed.propose(book(), ui->txt_rec_no);
     ui->txt_day->setText(session().now().toString(QStringLiteral("dd")));
     ui->txt_k_cd->clear();
     fillCombo();
@@ -239,7 +239,7 @@ void form_S0101::Clear_Entry() {
 void form_S0101::Show_Page(qint64 page) {
     m_page = page;
     ui->txt_page->setText(QString::number(page));
-    const ledger::PageRead read = ledger::readPage(page);
+    const ledger::PageRead read = ledger::readPage(book(), page);
     // An empty page shows one empty row, where its first entry will go.
     m_rows->setRows(read.rows);
     if (!read.rows.isEmpty()) {
@@ -300,10 +300,10 @@ void form_S0101::input() {
         ui::Set_FKeyEnabled(this, false);
         ui->txt_day->setText(*day);
         const ledger::Entry e{*recNo, m_page, *date, *kCd, *amount, ui->txt_biko->text()};
-        ledger::BookChange change = ledger::beginChange(kJournal, {e.cd});
-        const ledger::Written w = ledger::writeEntry(e);
+        ledger::BookChange change = ledger::beginChange(book(), kJournal, {e.cd});
+        const ledger::Written w = ledger::writeEntry(book(), e);
         if (w.ok) {
-            ledger::finishChange(change);
+            ledger::finishChange(book(), change);
             session().recordChange(change);
             // Every balance the write changed is stored with it: the page shows them at once.
             Show_Page(m_page);
@@ -325,8 +325,9 @@ void form_S0101::recalculate() {
     {
         ui::Hourglass wait;
         ui::Set_FKeyEnabled(this, false);
-        ui::withProgress(this, kRecalcLabel, [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
-        Show_Page(ledger::lastPage());
+        ui::withProgress(this, kRecalcLabel,
+                         [this, &r](const ledger::Progress& p) { r = ledger::Recalc_Zan(book(), 1, p); });
+        Show_Page(ledger::lastPage(book()));
         ui::Set_FKeyEnabled(this, true);
     }
     if (!r.ok) critical(QStringLiteral("差引を再計算できません"));
@@ -334,18 +335,19 @@ void form_S0101::recalculate() {
 
 void form_S0101::deleteRows(qint64 from, std::optional<qint64> to) {
     if (refuseReadOnly()) return;
-    ledger::BookChange change = ledger::beginChange(kJournal, ledger::codesBetween(kJournal, from, to.value_or(from)));
+    ledger::BookChange change =
+        ledger::beginChange(book(), kJournal, ledger::codesBetween(book(), kJournal, from, to.value_or(from)));
     ledger::Deleted d;
     {
         ui::Hourglass wait;
         ui::Set_FKeyEnabled(this, false);
         ui::withProgress(this, kRecalcLabel,
-                         [&](const ledger::Progress& p) { d = ledger::deleteEntries(from, to, p); });
+                         [&](const ledger::Progress& p) { d = ledger::deleteEntries(book(), from, to, p); });
         Show_Page(m_page);
         ui::Set_FKeyEnabled(this, true);
     }
     if (d.ok) {
-        ledger::finishChange(change);
+        ledger::finishChange(book(), change);
         session().recordChange(change);
         ui->frm_select_cd2->hide();
         return;
@@ -392,7 +394,7 @@ void form_S0101::importStatement() {
     target.page = m_page;
     ui::importStatement(this, target, QStringLiteral("ページ %1").arg(m_page), [this](const QStringList&) {
         Show_Page(m_page);
-        m_proposed.keepNew(ui->txt_rec_no);
+        m_proposed.keepNew(book(), ui->txt_rec_no);
     });
 }
 
@@ -425,11 +427,12 @@ void form_S0101::Print_Journal() {
 
 void form_S0101::closeJournal() {
     // Every write keeps the balances; this pass only confirms them.
-    if (!m_rows->rows().isEmpty() && !db::isReadOnly()) {
+    if (!m_rows->rows().isEmpty() && !book().isReadOnly()) {
         ledger::Recalc r;
         {
             ui::Hourglass wait;
-            ui::withProgress(this, kRecalcLabel, [&](const ledger::Progress& p) { r = ledger::Recalc_Zan(m_page, p); });
+            ui::withProgress(this, kRecalcLabel,
+                             [&](const ledger::Progress& p) { r = ledger::Recalc_Zan(book(), m_page, p); });
         }
         // The stored balances stay as they were; the window closes as asked.
         if (!r.ok) critical(QStringLiteral("差引を再計算できません"));

@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/io/Export.h"
 #include "core/io/Import.h"
 #include "core/io/Search.h"
@@ -92,26 +92,25 @@ std::optional<int> helpOrBadOptions(const Args& a, const QString& help) {
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
 
-// The open book, closed again when the subcommand ends.
-struct Book {
-    ~Book() { db::closeDatabase(); }
+// The open book, closed again when the subcommand ends, and which program's it is.
+struct Book : db::Book {
     app::Program program = app::Program::Bank;
 };
 
 // Opens the book and tells which program's it is by its journal's columns.
 bool openBook(const QString& path, bool readOnly, Book& book) {
     QString error;
-    if (!db::openDatabase(path, &error, readOnly)) {
+    if (!book.open(path, &error, readOnly)) {
         tell(error);
         return false;
     }
-    if (!readOnly && db::isReadOnly()) {
-        const QString why = db::bookRefusesWrites();
+    if (!readOnly && book.isReadOnly()) {
+        const QString why = book.refusesWrites();
         tell(why.isEmpty() ? QStringLiteral("データベースに書き込めません: %1").arg(shown(path))
                            : QStringLiteral("%1: %2").arg(why, shown(path)));
         return false;
     }
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     QSet<QString> columns;
     if (q.exec(QStringLiteral("PRAGMA table_info(S01)")))
         while (q.next()) columns.insert(q.value(1).toString().toUpper());
@@ -192,9 +191,9 @@ int runExport(const QStringList& args) {
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
-    const io::ExportTable t = table == QLatin1String("journal")   ? io::journalTable(book.program, span)
-                              : table == QLatin1String("masters") ? io::mastersTable(book.program)
-                                                                  : io::totalsTable(book.program, span, bank);
+    const io::ExportTable t = table == QLatin1String("journal")   ? io::journalTable(book, book.program, span)
+                              : table == QLatin1String("masters") ? io::mastersTable(book, book.program)
+                                                                  : io::totalsTable(book, book.program, span, bank);
     if (!t.ok) {
         tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), t.error));
         return kUsage;
@@ -287,7 +286,7 @@ int importOwn(const Args& a, const QString& help) {
     Book book;
     if (!openBook(a.positional[0], false, book)) return kUsage;
     const io::ImportReport r = io::importOwnExport(
-        book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,
+        book, book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,
         a.positional[1], encoding);
     tellAll(r.lines());
     if (r.ok) return kDone;
@@ -385,7 +384,7 @@ int runImport(const QStringList& args) {
     }
     if (const QString bad = m.check(); !bad.isEmpty()) return usage(help, bad);
 
-    const io::ImportPreview preview = io::previewStatement(a.positional[1], m, target);
+    const io::ImportPreview preview = io::previewStatement(book, a.positional[1], m, target);
     if (!preview.ok) {
         tell(preview.error);
         return kUsage;
@@ -409,7 +408,7 @@ int runImport(const QStringList& args) {
                  .arg(preview.count(io::RowStatus::Unreadable)));
         return preview.canApply() ? kDone : kFinding;
     }
-    const io::ImportReport r = io::applyStatement(preview);
+    const io::ImportReport r = io::applyStatement(book, preview);
     tellAll(r.lines());
     if (r.ok) return kDone;
     return r.hasFindings() ? kFinding : kUsage;
@@ -455,7 +454,7 @@ int runSearch(const QStringList& args) {
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     const bool bank = book.program == app::Program::Bank;
-    const io::SearchResult r = io::search(book.program, q);
+    const io::SearchResult r = io::search(book, book.program, q);
     if (!r.ok) {
         tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), r.error));
         return kUsage;

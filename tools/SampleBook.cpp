@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/AppState.h"
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 
 namespace sample {
 namespace {
@@ -42,14 +42,14 @@ std::vector<int> weightedPicks(const Item (&items)[N]) {
 
 }  // namespace
 
-bool fillSample(app::Program p, int rows, QString* error) {
+bool fillSample(db::Book& book, app::Program p, int rows, QString* error) {
     std::mt19937 rng(20240401u);
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         if (error) *error = QStringLiteral("cannot start a transaction");
         return false;
     }
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     auto run = [&](const QString& sql, const QVariantList& binds) {
         if (!q.prepare(sql)) return false;
         for (const QVariant& v : binds) q.addBindValue(v);
@@ -85,7 +85,7 @@ bool fillSample(app::Program p, int rows, QString* error) {
     std::uniform_int_distribution<size_t> pick(0, picks.size() - 1);
     const QString notes[] = {QString(), QString(), QStringLiteral("メモ"), QStringLiteral("現金")};
 
-    QSqlQuery ins(db::connection());
+    QSqlQuery ins(book.connection());
     ins.prepare(bank ? QStringLiteral("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,?,?,?,?)")
                      : QStringLiteral("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,?,?,?,?)"));
     qint64 zanBank[4] = {0, 0, 0, 0};

@@ -19,7 +19,6 @@
 #include "core/AppState.h"
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/io/Export.h"
 #include "core/io/Search.h"
@@ -104,11 +103,12 @@ QString sampleDb(const QString& dir, app::Program p, int rows) {
     if (QFileInfo::exists(path)) return path;
     std::fprintf(stderr, "making %s ...\n", qPrintable(path));
     QString error;
-    if (!db::createBook(p, path, &error) || !db::openDatabase(path, &error) || !sample::fillSample(p, rows, &error)) {
+    db::Book book;
+    if (!db::createBook(p, path, &error) || !book.open(path, &error) || !sample::fillSample(book, p, rows, &error)) {
         std::fprintf(stderr, "bench: %s\n", qPrintable(error));
         std::exit(1);
     }
-    db::closeDatabase();
+    book.close();
     return path;
 }
 
@@ -118,11 +118,12 @@ QString middleMonth() { return QDate::currentDate().addYears(-5).toString(QStrin
 void benchBank(const QString& path, int n) {
     const double userGoal = n <= 100000 ? 10.0 : 50.0;
     QString error;
-    db::openDatabase(path, &error);
+    db::Book book;
+    book.open(path, &error);
     Plain plain(path);
     const QString month = middleMonth();
     const auto range = ledger::monthRange(month.left(4), month.mid(5, 2));
-    report(n, QStringLiteral("bank: one bank's month"), medianMs([&] { ledger::readBankMonth(1, month); }),
+    report(n, QStringLiteral("bank: one bank's month"), medianMs([&] { ledger::readBankMonth(book, 1, month); }),
            medianMs([&] {
                plain.rows(
                    "SELECT S01.CD,K_DATE,K_CD,T02.NM,T02.KIND,KINGAKU,BIKO FROM S01 LEFT JOIN T02 ON T02.CD=K_CD "
@@ -130,7 +131,7 @@ void benchBank(const QString& path, int n) {
                    {1, range.from, range.to});
            }),
            userGoal);
-    report(n, QStringLiteral("bank: Recalc_BankZan of one bank"), medianMs([&] { ledger::Recalc_BankZan(1); }),
+    report(n, QStringLiteral("bank: Recalc_BankZan of one bank"), medianMs([&] { ledger::Recalc_BankZan(book, 1); }),
            medianMs([&] {
                plain.exec("BEGIN");
                plain.rows(
@@ -141,15 +142,15 @@ void benchBank(const QString& path, int n) {
                plain.exec("COMMIT");
            }),
            userGoal);
-    qint64 next = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")) + 1;
+    qint64 next = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("CD")) + 1;
     const QString day = month + QStringLiteral("/15");
     report(
         n, QStringLiteral("bank: insert one row with its recalculation"),
         medianMs([&] {
-            ledger::writeEntry({next, day, 1, 3, 1234, QStringLiteral("bench")});
-            db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
+            ledger::writeEntry(book, {next, day, 1, 3, 1234, QStringLiteral("bench")});
+            book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
             ++next;
-        }) - medianMs([&] { db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
+        }) - medianMs([&] { book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
         medianMs([&] {
             plain.exec("BEGIN");
             plain.rows("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,1,3,1234,'bench')", {next, day});
@@ -162,12 +163,12 @@ void benchBank(const QString& path, int n) {
             plain.rows("DELETE FROM S01 WHERE CD=?", {next++});
         }) - medianMs([&] { plain.rows("DELETE FROM S01 WHERE CD=?", {next++}); }),
         userGoal);
-    ledger::Recalc_BankZan(1);
+    ledger::Recalc_BankZan(book, 1);
     const QString year = month.left(4);
     const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
     const auto yr = ledger::yearRange(year);
     report(n, QStringLiteral("bank: yearly totals of one bank"),
-           medianMs([&] { ledger::periodTotals(app::Program::Bank, 1, *period); }), medianMs([&] {
+           medianMs([&] { ledger::periodTotals(book, app::Program::Bank, 1, *period); }), medianMs([&] {
                plain.rows(
                    "SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
                    "GROUP BY K_CD",
@@ -175,7 +176,7 @@ void benchBank(const QString& path, int n) {
            }),
            userGoal);
     report(n, QStringLiteral("bank: yearly balance series"),
-           medianMs([&] { ledger::readSeries(app::Program::Bank, 1, 0, *period); }), medianMs([&] {
+           medianMs([&] { ledger::readSeries(book, app::Program::Bank, 1, 0, *period); }), medianMs([&] {
                plain.rows(
                    "SELECT substr(K_DATE,6,2), SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
                    "FROM S01 LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
@@ -183,17 +184,19 @@ void benchBank(const QString& path, int n) {
                    {1, yr.from, yr.to});
            }),
            userGoal);
-    db::closeDatabase();
+    book.close();
 }
 
 void benchPurse(const QString& path, int n) {
     const double userGoal = n <= 100000 ? 10.0 : 50.0;
     QString error;
-    db::openDatabase(path, &error);
+    db::Book book;
+    book.open(path, &error);
     Plain plain(path);
-    const qint64 pages = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
+    const qint64 pages = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("P_CD"));
     const qint64 page = pages / 2;
-    report(n, QStringLiteral("purse: Show_Page of a page"), medianMs([&] { ledger::readPage(page); }), medianMs([&] {
+    report(n, QStringLiteral("purse: Show_Page of a page"), medianMs([&] { ledger::readPage(book, page); }),
+           medianMs([&] {
                plain.rows(
                    "SELECT S01.CD,K_DATE,K_CD,T01.NM,T01.KIND,KINGAKU,S01.ZAN,BIKO FROM S01 "
                    "LEFT JOIN T01 ON T01.CD=K_CD WHERE P_CD=? ORDER BY K_DATE,S01.CD",
@@ -224,7 +227,7 @@ void benchPurse(const QString& path, int n) {
         plain.exec("COMMIT");
     };
     const double rewriteFloor = medianMs(floorRecalc, 5);
-    report(n, QStringLiteral("purse: Recalc_Zan over all pages"), medianMs([&] { ledger::Recalc_Zan(1); }, 5),
+    report(n, QStringLiteral("purse: Recalc_Zan over all pages"), medianMs([&] { ledger::Recalc_Zan(book, 1); }, 5),
            rewriteFloor, n <= 100000 ? 300.0 : 3000.0);
     // The worst case: every stored balance is wrong and is rewritten.
     {
@@ -233,23 +236,23 @@ void benchPurse(const QString& path, int n) {
             plain.exec("UPDATE S01 SET ZAN=0");
             QElapsedTimer timer;
             timer.start();
-            ledger::Recalc_Zan(1);
+            ledger::Recalc_Zan(book, 1);
             t.push_back(timer.nsecsElapsed() / 1e6);
         }
         std::sort(t.begin(), t.end());
         report(n, QStringLiteral("purse: Recalc_Zan, every balance rewritten"), t[t.size() / 2], rewriteFloor,
                n <= 100000 ? 300.0 : 3000.0);
     }
-    ledger::Recalc_Zan(1);  // the chain right again after the worst case above
-    qint64 next = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")) + 1;
+    ledger::Recalc_Zan(book, 1);  // the chain right again after the worst case above
+    qint64 next = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("CD")) + 1;
     // A new row at the end of the last page: nothing after it moves.
-    const QString day = db::scalar(QStringLiteral("SELECT MAX(K_DATE) FROM S01")).toString();
+    const QString day = book.scalar(QStringLiteral("SELECT MAX(K_DATE) FROM S01")).toString();
     report(n, QStringLiteral("purse: insert one row on the last page"),
            medianMs([&] {
-               ledger::writeEntry({next, pages, day, 3, 500, QStringLiteral("bench")});
-               db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
+               ledger::writeEntry(book, {next, pages, day, 3, 500, QStringLiteral("bench")});
+               book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
                ++next;
-           }) - medianMs([&] { db::execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
+           }) - medianMs([&] { book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
            medianMs([&] {
                plain.exec("BEGIN");
                plain.rows("SELECT ZAN FROM S01 WHERE P_CD=? ORDER BY K_DATE DESC, CD DESC LIMIT 1", {pages});
@@ -263,14 +266,14 @@ void benchPurse(const QString& path, int n) {
     // The floor is the same statements through the C API; the goal is to stay well under
     // rewriting every balance.
     {
-        const QString first = db::scalar(QStringLiteral("SELECT MIN(K_DATE) FROM S01 WHERE P_CD=1")).toString();
+        const QString first = book.scalar(QStringLiteral("SELECT MIN(K_DATE) FROM S01 WHERE P_CD=1")).toString();
         std::vector<double> ours, floor;
         for (int i = 0; i < 5; ++i) {
             QElapsedTimer timer;
             timer.start();
-            ledger::writeEntry({next, 1, first, 1, 500, QStringLiteral("bench")});
+            ledger::writeEntry(book, {next, 1, first, 1, 500, QStringLiteral("bench")});
             ours.push_back(timer.nsecsElapsed() / 1e6);
-            ledger::deleteEntries(next, std::nullopt);
+            ledger::deleteEntries(book, next, std::nullopt);
             ++next;
             timer.restart();
             plain.exec("BEGIN");
@@ -283,7 +286,7 @@ void benchPurse(const QString& path, int n) {
             plain.rows("UPDATE S01 SET ZAN=ZAN+500 WHERE (P_CD,K_DATE,CD) > (1,?,?)", {first, next});
             plain.exec("COMMIT");
             floor.push_back(timer.nsecsElapsed() / 1e6);
-            ledger::deleteEntries(next, std::nullopt);
+            ledger::deleteEntries(book, next, std::nullopt);
             ++next;
         }
         std::sort(ours.begin(), ours.end());
@@ -294,13 +297,13 @@ void benchPurse(const QString& path, int n) {
     const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
     const auto yr = ledger::yearRange(year);
     report(n, QStringLiteral("purse: yearly totals of all categories"),
-           medianMs([&] { ledger::periodTotals(app::Program::Purse, 0, *period); }), medianMs([&] {
+           medianMs([&] { ledger::periodTotals(book, app::Program::Purse, 0, *period); }), medianMs([&] {
                plain.rows("SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE K_DATE>=? AND K_DATE<? GROUP BY K_CD",
                           {yr.from, yr.to});
            }),
            userGoal);
     report(n, QStringLiteral("purse: yearly balance series"),
-           medianMs([&] { ledger::readSeries(app::Program::Purse, 0, 0, *period); }), medianMs([&] {
+           medianMs([&] { ledger::readSeries(book, app::Program::Purse, 0, 0, *period); }), medianMs([&] {
                plain.rows(
                    "SELECT substr(K_DATE,6,2), SUM(CASE WHEN T01.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
                    "FROM S01 LEFT JOIN T01 ON T01.CD=K_CD WHERE K_DATE>=? AND K_DATE<? "
@@ -308,20 +311,21 @@ void benchPurse(const QString& path, int n) {
                    {yr.from, yr.to});
            }),
            userGoal);
-    db::closeDatabase();
+    book.close();
 }
 
 // Searching the whole book for a word in the notes: SQLite scans every row. The floor is the
 // plain statement listing the rows whose note holds the word, names joined, in date order.
 void benchSearch(const QString& path, app::Program p, int n) {
     QString error;
-    db::openDatabase(path, &error, true);
+    db::Book book;
+    book.open(path, &error, true);
     Plain plain(path);
     const bool bank = p == app::Program::Bank;
     io::SearchQuery query;
     query.text = QStringLiteral("メモ");
     long long hits = 0;
-    const double ours = medianMs([&] { hits = io::search(p, query).hits.size(); });
+    const double ours = medianMs([&] { hits = io::search(book, p, query).hits.size(); });
     const double floor = medianMs([&] {
         plain.rows(bank ? "SELECT S01.CD,K_DATE,B_CD,T01.NM,K_CD,T02.NM,T02.KIND,KINGAKU,BIKO FROM S01 "
                           "LEFT JOIN T01 ON T01.CD=B_CD LEFT JOIN T02 ON T02.CD=K_CD "
@@ -332,17 +336,18 @@ void benchSearch(const QString& path, app::Program p, int n) {
     });
     report(n, QStringLiteral("%1: search a word in the notes (%2 hits)").arg(bank ? "bank" : "purse").arg(hits), ours,
            floor, n <= 100000 ? 100.0 : 0.0);
-    db::closeDatabase();
+    book.close();
 }
 
 // The whole household journal to a CSV file, names beside codes. The floor is the plain statement
 // reading the same rows and names; what ours adds is the text of every cell and the file.
 void benchExport(const QString& path, int n) {
     QString error;
-    db::openDatabase(path, &error, true);
+    db::Book book;
+    book.open(path, &error, true);
     Plain plain(path);
     const QString out = QFileInfo(path).absolutePath() + QStringLiteral("/export.csv");
-    const double ours = medianMs([&] { io::writeTable(io::journalTable(app::Program::Purse), out); }, 3);
+    const double ours = medianMs([&] { io::writeTable(io::journalTable(book, app::Program::Purse), out); }, 3);
     const double floor = medianMs(
         [&] {
             plain.rows(
@@ -353,14 +358,15 @@ void benchExport(const QString& path, int n) {
         3);
     QFile::remove(out);
     report(n, QStringLiteral("purse: export the whole journal"), ours, floor, n <= 100000 ? 2000.0 : 0.0);
-    db::closeDatabase();
+    book.close();
 }
 
 // The copy a program makes when it opens a book that changed: backupBook through the program's
 // connection, beside sqlite3_backup of the same book through the plain connection into a file.
 void benchBackup(const QString& path, int n) {
     QString error;
-    db::openDatabase(path, &error);
+    db::Book book;
+    book.open(path, &error);
     const QString folder = db::backupFolder(path);
     const int reps = std::min(g_reps, 7);
     db::BackupOptions options;
@@ -368,10 +374,10 @@ void benchBackup(const QString& path, int n) {
     std::vector<double> ours, floor;
     for (int i = 0; i <= reps; ++i) {  // the first of each is a warm-up
         // A small change, so that the copy is not skipped.
-        db::execute(QStringLiteral("UPDATE S01 SET BIKO=? WHERE CD=1"), {QStringLiteral("bench %1").arg(i)});
+        book.execute(QStringLiteral("UPDATE S01 SET BIKO=? WHERE CD=1"), {QStringLiteral("bench %1").arg(i)});
         QElapsedTimer timer;
         timer.start();
-        const db::BackupResult r = db::backupBook(options);
+        const db::BackupResult r = db::backupBook(book, options);
         const double t = timer.nsecsElapsed() / 1e6;
         if (r.outcome != db::BackupOutcome::Made) {
             std::fprintf(stderr, "bench: no backup: %s\n", qPrintable(r.error));
@@ -395,7 +401,7 @@ void benchBackup(const QString& path, int n) {
             if (i > 0) floor.push_back(timer.nsecsElapsed() / 1e6);
         }
     }
-    db::closeDatabase();
+    book.close();
     QDir(folder).removeRecursively();
     std::sort(ours.begin(), ours.end());
     std::sort(floor.begin(), floor.end());

@@ -19,7 +19,6 @@
 #include "core/care/Upgrade.h"
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
-#include "core/db/Database.h"
 #include "core/ledger/Check.h"
 #include "core/ledger/Masters.h"
 #include "tools/KakeiboIo.h"
@@ -148,9 +147,10 @@ int runInit(const QStringList& args) {
         return kTrouble;
     }
     if (preset || sample > 0) {
-        const bool filled = db::openDatabase(path, &error) && (preset ? ledger::registerStandardMasters(program, &error)
-                                                                      : sample::fillSample(program, sample, &error));
-        db::closeDatabase();
+        db::Book book;
+        const bool filled = book.open(path, &error) && (preset ? ledger::registerStandardMasters(book, program, &error)
+                                                               : sample::fillSample(book, program, sample, &error));
+        book.close();
         if (!filled) {
             complain(QStringLiteral("%1: %2").arg(shown(path), error));
             QFile::remove(path);
@@ -164,25 +164,25 @@ int runInit(const QStringList& args) {
 // ---- backup ------------------------------------------------------------------------------------
 
 // Opens a book for writing, with its lock; says why not (a program using it, a read-only file).
-bool openForWriting(const QString& path) {
+bool openForWriting(db::Book& book, const QString& path) {
     QString error;
-    if (!db::openDatabase(path, &error)) {
+    if (!book.open(path, &error)) {
         complain(error);
         return false;
     }
-    if (db::isReadOnly()) {
-        const QString why = db::bookRefusesWrites();
+    if (book.isReadOnly()) {
+        const QString why = book.refusesWrites();
         complain(why.isEmpty() ? QStringLiteral("書き込めないため読み取り専用でしか開けません: %1").arg(shown(path))
                                : QStringLiteral("%1: %2").arg(why, shown(path)));
-        db::closeDatabase();
+        book.close();
         return false;
     }
     return true;
 }
 
 // Makes a backup of the open book and says what happened.
-bool backUp() {
-    const db::BackupResult b = db::backupBook();
+bool backUp(db::Book& book) {
+    const db::BackupResult b = db::backupBook(book);
     switch (b.outcome) {
         case db::BackupOutcome::Made:
             say(QStringLiteral("バックアップを作成しました: %1").arg(shown(b.path)));
@@ -191,7 +191,7 @@ bool backUp() {
             say(QStringLiteral("前回のバックアップから変更がないため作成しません: %1").arg(shown(b.path)));
             break;
         case db::BackupOutcome::ReadOnly:
-            complain(QStringLiteral("読み取り専用のためバックアップしません: %1").arg(shown(db::databasePath())));
+            complain(QStringLiteral("読み取り専用のためバックアップしません: %1").arg(shown(book.path())));
             return false;
         case db::BackupOutcome::Failed:
             complain(b.error);
@@ -220,9 +220,10 @@ int runBackup(const QStringList& args) {
         return kTrouble;
     }
     app::setProduct(program);  // the setting [backup] keep is the program's
-    if (!openForWriting(files[0])) return kTrouble;
-    const bool ok = backUp();
-    db::closeDatabase();
+    db::Book book;
+    if (!openForWriting(book, files[0])) return kTrouble;
+    const bool ok = backUp(book);
+    book.close();
     return ok ? kDone : kTrouble;
 }
 
@@ -306,8 +307,9 @@ int runCheck(const QStringList& args) {
     // Only reading: a connection of its own, read-only, also while a program uses the book.
     if (!flags.contains(QStringLiteral("--repair"))) return report(ledger::checkFile(program, path), path);
 
-    if (!openForWriting(path)) return kTrouble;
-    const ledger::CheckResult before = ledger::checkBook(program);
+    db::Book book;
+    if (!openForWriting(book, path)) return kTrouble;
+    const ledger::CheckResult before = ledger::checkBook(book, program);
     bool repairable = before.ran && !before.of(ledger::FindingKind::WrongBalance).isEmpty();
     // A value that is not a whole number (an amount stored as text) would count as 0: balances
     // recomputed over it would be wrong again once the value is put right, so they wait for that.
@@ -318,23 +320,23 @@ int runCheck(const QStringList& args) {
     if (!repairable) {
         if (before.ran && !before.findings.isEmpty())
             say(QStringLiteral("残高の計算し直しでは直せないため、何も変えていません"));
-        db::closeDatabase();
+        book.close();
         return report(before, path);
     }
-    if (!backUp()) {
+    if (!backUp(book)) {
         complain(QStringLiteral("バックアップを作れないため、修復しません: %1").arg(shown(path)));
-        db::closeDatabase();
+        book.close();
         return kTrouble;
     }
-    const ledger::Repair repair = ledger::repairBalances(program);
+    const ledger::Repair repair = ledger::repairBalances(book, program);
     if (!repair.ok) {
         complain(QStringLiteral("残高を計算し直せません: %1 (%2)").arg(shown(path), repair.error));
-        db::closeDatabase();
+        book.close();
         return kTrouble;
     }
     say(QStringLiteral("残高を %1 件計算し直しました").arg(repair.changed));
-    const ledger::CheckResult after = ledger::checkBook(program);
-    db::closeDatabase();
+    const ledger::CheckResult after = ledger::checkBook(book, program);
+    book.close();
     return report(after, path);
 }
 
@@ -360,9 +362,10 @@ int runUpgrade(const QStringList& args) {
         return kTrouble;
     }
     app::setProduct(program);  // the setting [backup] keep is the program's
-    if (!openForWriting(path)) return kTrouble;
-    const care::UpgradeResult r = care::upgradeBook(program);
-    db::closeDatabase();
+    db::Book book;
+    if (!openForWriting(book, path)) return kTrouble;
+    const care::UpgradeResult r = care::upgradeBook(book, program);
+    book.close();
     switch (r.outcome) {
         case care::UpgradeOutcome::Current:
             say(QStringLiteral("データベースは最新です（バージョン %1）: %2").arg(r.from).arg(shown(path)));

@@ -4,7 +4,7 @@
 
 #include <QByteArray>
 
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 
 namespace app {
 namespace {
@@ -41,10 +41,10 @@ bool passwordMatches(const QString& stored, const QString& typed) {
                                     static_cast<unsigned long long>(plain.size())) == 0;
 }
 
-Upgrade upgradePassword(const QString& typed, QString* error) {
-    if (!db::isOpen() || db::isReadOnly()) return Upgrade::NotNeeded;
+Upgrade upgradePassword(db::Book& book, const QString& typed, QString* error) {
+    if (!book.isOpen() || book.isReadOnly()) return Upgrade::NotNeeded;
     bool ok = false;
-    const QVariant stored = db::scalar(QStringLiteral("SELECT PASSWORD FROM U01 WHERE CD=1"), {}, &ok);
+    const QVariant stored = book.scalar(QStringLiteral("SELECT PASSWORD FROM U01 WHERE CD=1"), {}, &ok);
     if (!ok) {
         if (error) *error = QStringLiteral("パスワードを読めません");
         return Upgrade::Failed;
@@ -58,7 +58,7 @@ Upgrade upgradePassword(const QString& typed, QString* error) {
         return Upgrade::Failed;
     }
     // Only the text that was read is replaced.
-    if (!db::execute(QStringLiteral("UPDATE U01 SET PASSWORD=? WHERE CD=1 AND PASSWORD=?"), {hash, text}, error))
+    if (!book.execute(QStringLiteral("UPDATE U01 SET PASSWORD=? WHERE CD=1 AND PASSWORD=?"), {hash, text}, error))
         return Upgrade::Failed;
     return Upgrade::Done;
 }

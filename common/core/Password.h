@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include "core/db/Book.h"
+
 namespace app {
 
 // The blank that stands for "no password".
@@ -31,6 +33,6 @@ enum class Upgrade {
 
 // On the open book: when U01.PASSWORD (CD 1) holds plain text equal to `typed`, replaces it
 // by its hash with a bound UPDATE. Called after the right password was typed at start-up.
-Upgrade upgradePassword(const QString& typed, QString* error = nullptr);
+Upgrade upgradePassword(db::Book& book, const QString& typed, QString* error = nullptr);
 
 }  // namespace app

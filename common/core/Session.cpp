@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 
 namespace app {
@@ -27,22 +27,22 @@ Session::Session(Program program, QObject* parent) : QObject(parent), m_program(
 Session::~Session() = default;
 
 bool Session::openBook(const QString& path, QString* error, bool readOnly) {
-    return db::openDatabase(path, error, readOnly);
+    return m_book.open(path, error, readOnly);
 }
 
 void Session::closeBook() {
     rs_T01.clear();
     rs_T02.clear();
     flg_T01 = flg_T02 = false;
-    db::closeDatabase();
+    m_book.close();
 }
 
 void Session::reopenMasters() {
     const bool bank = m_program == Program::Bank;
-    rs_T01.assign(ledger::readMasterList(bank ? ledger::Master::Bank : ledger::Master::Category));
+    rs_T01.assign(ledger::readMasterList(m_book, bank ? ledger::Master::Bank : ledger::Master::Category));
     flg_T01 = !rs_T01.isEmpty();
     if (bank) {
-        rs_T02.assign(ledger::readMasterList(ledger::Master::Item));
+        rs_T02.assign(ledger::readMasterList(m_book, ledger::Master::Item));
         flg_T02 = !rs_T02.isEmpty();
     }
 }

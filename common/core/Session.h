@@ -13,6 +13,7 @@
 
 #include "core/AppState.h"
 #include "core/Messages.h"
+#include "core/db/Book.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Undo.h"
 
@@ -42,9 +43,11 @@ class Session : public QObject {
     Program program() const { return m_program; }
     const ProductInfo& product() const { return productOf(m_program); }
 
-    // The book: opened as the program's one connection, with its lock; see db::openDatabase.
+    // The program's book, with its lock; see db::Book::open.
     bool openBook(const QString& path, QString* error, bool readOnly = false);
     void closeBook();
+    db::Book& book() { return m_book; }
+    const db::Book& book() const { return m_book; }
 
     // The masters as they were when last read: at start-up and when a master list closes with
     // 終了 (rs_T01: banks of the bank book or categories of the household book; rs_T02: items).
@@ -110,6 +113,7 @@ class Session : public QObject {
 
   private:
     Program m_program;
+    db::Book m_book;
     std::function<QDateTime()> m_clock;
     std::shared_ptr<MessageSink> m_messages;
     std::function<void(int)> m_endHandler;

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QWidget>
 
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 #include "core/settings/Settings.h"
 #include "ui/FormBase.h"
 #include "ui/Progress.h"
@@ -30,12 +30,12 @@ void BookCare::waitForCheck() {
 }
 
 void BookCare::copyNow(QWidget* window) {
-    m_book = db::databasePath();
-    if (!db::isOpen()) return;
+    m_book = m_session.book().path();
+    if (!m_session.book().isOpen()) return;
     {
         Hourglass wait;
         withProgress(window, QStringLiteral("バックアップを作成しています"), [this](const ledger::Progress& p) {
-            m_last = db::backupBook({}, [&p](int done, int total) {
+            m_last = db::backupBook(m_session.book(), {}, [&p](int done, int total) {
                 if (p) p(done, total);
             });
         });

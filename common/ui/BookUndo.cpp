@@ -4,7 +4,7 @@
 #include <QUndoCommand>
 #include <QWidget>
 
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 #include "core/ledger/Undo.h"
 #include "ui/FormBase.h"
 
@@ -14,13 +14,14 @@ namespace ui {
 // the first redo (which QUndoStack runs on push) does nothing.
 class ChangeCommand : public QUndoCommand {
   public:
-    ChangeCommand(app::Program program, ledger::BookChange change) : m_program(program), m_change(std::move(change)) {
+    ChangeCommand(db::Book& book, app::Program program, ledger::BookChange change)
+        : m_book(book), m_program(program), m_change(std::move(change)) {
         setText(m_change.what);
     }
-    void undo() override { m_result = ledger::undoChange(m_program, m_change, &m_error); }
+    void undo() override { m_result = ledger::undoChange(m_book, m_program, m_change, &m_error); }
     void redo() override {
         if (m_pushed) {
-            m_result = ledger::redoChange(m_program, m_change, &m_error);
+            m_result = ledger::redoChange(m_book, m_program, m_change, &m_error);
             return;
         }
         m_pushed = true;
@@ -31,6 +32,7 @@ class ChangeCommand : public QUndoCommand {
     qsizetype rows() const { return m_change.rows(); }
 
   private:
+    db::Book& m_book;
     app::Program m_program;
     ledger::BookChange m_change;
     bool m_pushed = false;
@@ -41,8 +43,9 @@ class ChangeCommand : public QUndoCommand {
 BookUndo::BookUndo(app::Session& session, QObject* parent) : QObject(parent), m_session(session) {
     // Changes are many but small; a long session still keeps only the recent ones.
     m_stack.setUndoLimit(200);
-    connect(&session, &app::Session::changeRecorded, this,
-            [this](const ledger::BookChange& change) { m_stack.push(new ChangeCommand(m_session.program(), change)); });
+    connect(&session, &app::Session::changeRecorded, this, [this](const ledger::BookChange& change) {
+        m_stack.push(new ChangeCommand(m_session.book(), m_session.program(), change));
+    });
     connect(&session, &app::Session::changesForgotten, this, [this] { m_stack.clear(); });
     // The line edit's own undo first: the typing in the focused box is the nearer mistake.
     setProgramShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this](QWidget* focus) {
@@ -75,7 +78,7 @@ void BookUndo::step(QWidget* from, bool back) {
             window, back ? QStringLiteral("元に戻す変更はありません") : QStringLiteral("やり直す変更はありません"));
         return;
     }
-    if (db::isReadOnly()) {
+    if (m_session.book().isReadOnly()) {
         m_session.show(window, QStringLiteral("読み取り専用で開きます"), app::Icon::Critical);
         return;
     }

@@ -19,8 +19,8 @@
 #include <QTimer>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/settings/Settings.h"
 #include "ui/Grid.h"
 #include "ui/Msg.h"
@@ -352,7 +352,7 @@ bool FormBase::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool FormBase::refuseReadOnly() {
-    if (!db::isReadOnly()) return false;
+    if (!book().isReadOnly()) return false;
     critical(QStringLiteral("読み取り専用で開きます"));
     return true;
 }

@@ -61,6 +61,8 @@ class FormBase : public QDialog {
 
     const QString& title() const { return m_title; }
     app::Session& session() const { return m_session; }
+    // The book the program works on.
+    db::Book& book() const { return m_session.book(); }
 
     // Messages of this window, with the product title.
     void info(const QString& text) { m_session.show(this, text, app::Icon::Information); }

@@ -115,7 +115,7 @@ GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
     setClockTitle([this] { return caption(); });
     m_period->showForMode(m_mode);
     if (m_bankCode) {
-        const qint64 first = db::Get_Min(QStringLiteral("T01"), QStringLiteral("CD"));
+        const qint64 first = db::Get_Min(book(), QStringLiteral("T01"), QStringLiteral("CD"));
         m_bankCode->setText(first >= 1 ? QString::number(first) : QString());
     }
     m_itemCode->setText(QStringLiteral("0"));
@@ -145,7 +145,7 @@ void GraphForm::Build_Series() {
     m_built = BuildKey{*bank, *item};
     const auto period = m_period->period(m_mode);
     if (!period) return;
-    const ledger::SeriesData data = ledger::readSeries(m_config.program, *bank, *item, *period);
+    const ledger::SeriesData data = ledger::readSeries(book(), m_config.program, *bank, *item, *period);
     if (data.isEmpty()) return;
     setChartData(data);
     m_series = data;

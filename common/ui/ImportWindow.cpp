@@ -304,7 +304,7 @@ void ImportWindow::refreshPreview() {
         m_preview.error = why;
     } else {
         Hourglass wait;
-        m_preview = io::previewStatement(m_file, m, m_target);
+        m_preview = io::previewStatement(book(), m_file, m, m_target);
     }
     fillPreview();
     showSummary();
@@ -379,13 +379,14 @@ void ImportWindow::runImport() {
     io::ImportReport report;
     {
         Hourglass wait;
-        report = io::applyStatement(m_preview);
+        report = io::applyStatement(book(), m_preview);
     }
     if (report.ok && report.added > 0) {
         // The rows as written, for the undo stack.
         const QString journal = QStringLiteral("S01");
         session().recordChange(ledger::rowsAdded(
-            journal, ledger::codesBetween(journal, report.firstNumber, report.lastNumber), QStringLiteral("取込")));
+            book(), journal, ledger::codesBetween(book(), journal, report.firstNumber, report.lastNumber),
+            QStringLiteral("取込")));
         QStringList months;
         for (const io::PreviewRow& r : m_preview.rows)
             if (r.ticked && !months.contains(r.date.left(7))) months << r.date.left(7);

@@ -131,13 +131,13 @@ void MonthBox::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
 }
 
-void ProposedNumber::propose(QLineEdit* box) {
-    m_number = std::max<qint64>(db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD")), 0) + 1;
+void ProposedNumber::propose(db::Book& book, QLineEdit* box) {
+    m_number = std::max<qint64>(db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("CD")), 0) + 1;
     box->setText(QString::number(m_number));
 }
 
-void ProposedNumber::keepNew(QLineEdit* box) {
-    if (box->text() == QString::number(m_number)) propose(box);
+void ProposedNumber::keepNew(db::Book& book, QLineEdit* box) {
+    if (box->text() == QString::number(m_number)) propose(book, box);
 }
 
 }  // namespace ui

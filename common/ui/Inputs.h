@@ -78,8 +78,8 @@ class MonthBox : public QLineEdit {
 // loaded row's, stays as it is.
 class ProposedNumber {
   public:
-    void propose(QLineEdit* box);
-    void keepNew(QLineEdit* box);
+    void propose(db::Book& book, QLineEdit* box);
+    void keepNew(db::Book& book, QLineEdit* box);
 
   private:
     qint64 m_number = 0;

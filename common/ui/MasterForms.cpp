@@ -12,8 +12,8 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Balances.h"
 #include "ui/CsvExport.h"
@@ -160,7 +160,7 @@ void MasterList::Fill_List() {
     // The cursor stays where it was (or on the new last row), so that the Delete key keeps
     // working after a reload.
     const int current = m_grid->row();
-    m_rows->setRows(ledger::readMasterList(m_desc.master));
+    m_rows->setRows(ledger::readMasterList(book(), m_desc.master));
     if (current > 0) m_grid->setRow(std::min(current, m_grid->rows() - 1));
 }
 
@@ -247,20 +247,20 @@ void MasterList::deleteByCode() {
     ledger::BookChange change;
     if (!row2) {
         if (ask(kAskDelete.arg(*from).arg(name1))) {
-            change = ledger::beginChange(table, {*from});
-            ok = ledger::Delete_Master(m_desc.master, *from, &error);
+            change = ledger::beginChange(book(), table, {*from});
+            ok = ledger::Delete_Master(book(), m_desc.master, *from, &error);
         }
     } else {
         const QString name2 = row2->nm;
         if (ask(kAskDeleteRange.arg(*from).arg(name1).arg(*to).arg(name2))) {
-            change = ledger::beginChange(table, ledger::codesBetween(table, *from, *to));
-            ok = ledger::Delete_MasterRange(m_desc.master, *from, *to, &error);
+            change = ledger::beginChange(book(), table, ledger::codesBetween(book(), table, *from, *to));
+            ok = ledger::Delete_MasterRange(book(), m_desc.master, *from, *to, &error);
         }
     }
     if (!ok) {
         critical(kCannotDelete);
     } else if (!change.parts.isEmpty()) {
-        ledger::finishChange(change);
+        ledger::finishChange(book(), change);
         session().recordChange(change);
     }
     // Whatever was answered, the grid shows what is stored.
@@ -418,7 +418,7 @@ void MasterDialog::Edit_Master(qint64 code) {
 }
 
 void MasterDialog::Clear_Master() {
-    m_cd->setText(QString::number(db::Get_Max(ledger::masterTable(m_desc.master), QStringLiteral("CD")) + 1));
+    m_cd->setText(QString::number(db::Get_Max(book(), ledger::masterTable(m_desc.master), QStringLiteral("CD")) + 1));
     m_nm->clear();
     if (m_zan) m_zan->setText(QStringLiteral("0"));
     if (m_kind) m_kind->setCurrentIndex(0);
@@ -426,7 +426,7 @@ void MasterDialog::Clear_Master() {
 
 bool MasterDialog::Load_Master(qint64 code) {
     db::Rs rs;
-    if (ledger::Find_Master(m_desc.master, code, rs) != db::kRows) return false;
+    if (ledger::Find_Master(book(), m_desc.master, code, rs) != db::kRows) return false;
     m_cd->setText(QString::number(code));
     m_nm->setText(db::To_Str(rs->field(QStringLiteral("NM")), QString()));
     if (m_zan) m_zan->setText(QString::number(db::To_Cur(rs->field(QStringLiteral("ZAN")), 0)));
@@ -461,13 +461,13 @@ void MasterDialog::write() {
         Set_FKeyEnabled(this, false);
         db::Rs rs;
         // A failed look-up counts as found: an update never adds a second row.
-        inserted = ledger::Find_Master(m_desc.master, *code, rs) == db::kEmpty;
+        inserted = ledger::Find_Master(book(), m_desc.master, *code, rs) == db::kEmpty;
         db::Close_Rs(rs);
-        ledger::BookChange change = ledger::beginChange(ledger::masterTable(m_desc.master), {*code});
-        ok = inserted ? ledger::Insert_Master(m_desc.master, *code, name, third)
-                      : ledger::Update_Master(m_desc.master, *code, name, third);
+        ledger::BookChange change = ledger::beginChange(book(), ledger::masterTable(m_desc.master), {*code});
+        ok = inserted ? ledger::Insert_Master(book(), m_desc.master, *code, name, third)
+                      : ledger::Update_Master(book(), m_desc.master, *code, name, third);
         if (ok) {
-            ledger::finishChange(change);
+            ledger::finishChange(book(), change);
             session().recordChange(change);
             if (m_list) m_list->showWritten(written, inserted);
             Clear_Master();
@@ -482,7 +482,7 @@ void MasterDialog::write() {
 void MasterDialog::previous() {
     const auto code = checkedCode();
     if (!code) return;
-    if (const auto n = ledger::previousCode(m_desc.master, *code)) {
+    if (const auto n = ledger::previousCode(book(), m_desc.master, *code)) {
         Load_Master(*n);
         m_cd->setFocus(Qt::OtherFocusReason);
     }
@@ -491,7 +491,7 @@ void MasterDialog::previous() {
 void MasterDialog::next() {
     const auto code = checkedCode();
     if (!code) return;
-    if (*code + 1 > db::Get_Max(ledger::masterTable(m_desc.master), QStringLiteral("CD"))) {
+    if (*code + 1 > db::Get_Max(book(), ledger::masterTable(m_desc.master), QStringLiteral("CD"))) {
         // Past the last row: a new row with the next code.
         {
             Hourglass wait;
@@ -502,15 +502,19 @@ void MasterDialog::next() {
         m_cd->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (const auto n = ledger::nextCode(m_desc.master, *code)) {
+    if (const auto n = ledger::nextCode(book(), m_desc.master, *code)) {
         Load_Master(*n);
         m_cd->setFocus(Qt::OtherFocusReason);
     }
 }
 
-void MasterDialog::first() { Load_Master(db::Get_Min(ledger::masterTable(m_desc.master), QStringLiteral("CD"))); }
+void MasterDialog::first() {
+    Load_Master(db::Get_Min(book(), ledger::masterTable(m_desc.master), QStringLiteral("CD")));
+}
 
-void MasterDialog::last() { Load_Master(db::Get_Max(ledger::masterTable(m_desc.master), QStringLiteral("CD"))); }
+void MasterDialog::last() {
+    Load_Master(db::Get_Max(book(), ledger::masterTable(m_desc.master), QStringLiteral("CD")));
+}
 
 void MasterDialog::recalc() {
     if (refuseReadOnly()) return;
@@ -519,7 +523,7 @@ void MasterDialog::recalc() {
     ledger::BankZan r;
     {
         Hourglass wait;
-        r = ledger::Recalc_BankZan(*code);
+        r = ledger::Recalc_BankZan(book(), *code);
     }
     if (r.ok) {
         m_zan->setText(QString::number(r.zan));

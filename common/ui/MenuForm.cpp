@@ -15,7 +15,6 @@
 #include "core/Password.h"
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Pages.h"
@@ -136,7 +135,7 @@ void form_Menu::offerStandardMasters() {
                                   : QStringLiteral("標準の科目（給与、食費、日用品など）を登録しますか？");
     if (session().show(nullptr, question, app::Icon::Question, app::Buttons::YesNo) != app::Answer::Yes) return;
     QString error;
-    if (!ledger::registerStandardMasters(session().program(), &error))
+    if (!ledger::registerStandardMasters(book(), session().program(), &error))
         session().show(nullptr, QStringLiteral("追加できません"), app::Icon::Critical);
 }
 
@@ -144,22 +143,22 @@ bool form_Menu::upgradeBook() {
     // A household book kept by an earlier version may hold balances that were left for a later
     // recalculation, or a chain broken by an empty page. Every write now keeps them right, so
     // they are made right once, the first time this version opens the book.
-    if (session().program() != app::Program::Purse || db::isReadOnly()) return false;
-    const QString book = db::databasePath();
-    if (settings::getBookSetting(book, QStringLiteral("chain"), QString()) == QStringLiteral("1")) return false;
+    if (session().program() != app::Program::Purse || book().isReadOnly()) return false;
+    const QString path = book().path();
+    if (settings::getBookSetting(path, QStringLiteral("chain"), QString()) == QStringLiteral("1")) return false;
     ledger::Recalc r;
     {
         Hourglass wait;
         withProgress(nullptr, QStringLiteral("差引を再計算しています"),
-                     [&r](const ledger::Progress& p) { r = ledger::Recalc_Zan(1, p); });
+                     [this, &r](const ledger::Progress& p) { r = ledger::Recalc_Zan(book(), 1, p); });
     }
-    if (r.ok) settings::saveBookSetting(book, QStringLiteral("chain"), QStringLiteral("1"));
+    if (r.ok) settings::saveBookSetting(path, QStringLiteral("chain"), QStringLiteral("1"));
     return true;
 }
 
 bool form_Menu::startUp(int* exitCode) {
     setWindowTitle(session().product().title);
-    if (!db::isOpen()) {
+    if (!book().isOpen()) {
         if (!prepareBook(exitCode)) return false;
         QString error;
         if (!session().openBook(app::databasePath(), &error)) {
@@ -168,13 +167,13 @@ bool form_Menu::startUp(int* exitCode) {
             return false;
         }
     }
-    if (db::isReadOnly()) session().show(nullptr, db::readOnlyMessage(), app::Icon::Information);
+    if (book().isReadOnly()) session().show(nullptr, book().readOnlyMessage(), app::Icon::Information);
     // A book made at this start: its masters may start from a standard set, asked before the
     // messages that an empty book brings.
-    if (m_newBook && !db::isReadOnly()) offerStandardMasters();
+    if (m_newBook && !book().isReadOnly()) offerStandardMasters();
     setUserName(QStringLiteral("未登録"));
     db::Rs u01;
-    if (db::Open_U01(u01) == db::kRows) {
+    if (db::Open_U01(book(), u01) == db::kRows) {
         session().setUserName(db::To_Str(u01->field(QStringLiteral("NM")), QString()));
         const QVariant pass = u01->field(QStringLiteral("PASSWORD"));
         if (pass.isValid() && pass.toString() != QStringLiteral(" ")) {
@@ -189,7 +188,7 @@ bool form_Menu::startUp(int* exitCode) {
             db::Close_Rs(u01);
             // A password kept as plain text by an earlier version becomes its hash now, before
             // the opening copy is written, so that no new copy holds the text.
-            app::upgradePassword(prompt.typed());
+            app::upgradePassword(book(), prompt.typed());
         }
         db::Close_Rs(u01);
     } else {

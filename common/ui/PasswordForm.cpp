@@ -48,7 +48,7 @@ void form_U0102::ok() {
     const QString wrong = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n");
     if (m_mode == 1) {
         db::Rs u01;
-        const bool have = db::Open_U01(u01) == db::kRows;
+        const bool have = db::Open_U01(m_session.book(), u01) == db::kRows;
         const QVariant stored = have ? u01->field(QStringLiteral("PASSWORD")) : QVariant();
         db::Close_Rs(u01);
         if (have && stored.isValid() && app::passwordMatches(stored.toString(), m_pass->text())) {

@@ -125,7 +125,7 @@ bool SearchWindow::runSearch() {
     io::SearchResult r;
     {
         Hourglass wait;
-        r = io::search(session().program(), q);
+        r = io::search(book(), session().program(), q);
     }
     if (!r.ok) {
         critical(r.error);

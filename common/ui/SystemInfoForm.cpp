@@ -6,8 +6,8 @@
 
 #include "core/AppState.h"
 #include "core/Password.h"
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Profile.h"
 #include "ui/MenuForm.h"
@@ -51,7 +51,7 @@ form_U0101::form_U0101(app::Session& session, const std::function<void(QDialog*)
 void form_U0101::showAbout() {
     // Where the open book lives, in full, so that the user can find it to copy or back it up.
     if (auto* path = findChild<QLabel*>(QStringLiteral("lbl_db_path"))) {
-        path->setText(QDir::toNativeSeparators(db::databasePath()));
+        path->setText(QDir::toNativeSeparators(book().path()));
         path->setToolTip(path->text());
     }
     const app::AuthorInfo& a = app::author();
@@ -80,7 +80,7 @@ void form_U0101::loadProfile() {
     if (m_syohizei) m_syohizei->setText(QStringLiteral("5"));
     m_pass->clear();
     m_storedPassword.reset();
-    if (const auto profile = ledger::readProfile()) {
+    if (const auto profile = ledger::readProfile(book())) {
         m_nm->setText(profile->name);
         if (m_syohizei) m_syohizei->setText(QString::number(db::To_Long(profile->rate, 5)));
         const QString pass = db::To_Str(profile->password, QString());
@@ -125,7 +125,7 @@ void form_U0101::saveProfile() {
         }
         ledger::ProfileWrite w;
         if (valid) {
-            w = ledger::writeProfile(m_syohizei != nullptr, m_nm->text(), rate, pass);
+            w = ledger::writeProfile(book(), m_syohizei != nullptr, m_nm->text(), rate, pass);
             if (!w.deleted) critical(QStringLiteral("削除できません"));
         }
         if (w.written) {

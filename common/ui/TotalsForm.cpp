@@ -12,8 +12,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/BankBook.h"
 #include "ui/CsvExport.h"
@@ -274,7 +274,7 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
     m_period->showForMode(m_mode);
     if (m_config.bankControls) {
         Fill_BankCombo();
-        const qint64 first = db::Get_Min(QStringLiteral("T01"), QStringLiteral("CD"));
+        const qint64 first = db::Get_Min(book(), QStringLiteral("T01"), QStringLiteral("CD"));
         if (first >= 1) Calc_Totals(first);
     } else {
         Calc_Totals();
@@ -301,7 +301,7 @@ void TotalsForm::showBank(qint64 code) {
     // The balance as stored now: the journal recomputes it after every change, while the shared
     // master record set is a copy taken when the masters were last opened.
     if (const ledger::MasterRow* bank = session().Seek_T01(code)) {
-        const auto zan = ledger::storedZan(code);
+        const auto zan = ledger::storedZan(book(), code);
         m_zan->setText(zan ? QString::number(*zan) : db::To_Str(bank->zan, QString()));
     }
 }
@@ -324,7 +324,7 @@ void TotalsForm::Calc_Totals(qint64 bankCode) {
         m_shownBank = bankCode;
     }
     const auto period = m_period->period(m_mode);
-    Fill_TotalGrid(period ? ledger::periodTotals(m_config.program, bankCode, *period) : ledger::TotalsTable{});
+    Fill_TotalGrid(period ? ledger::periodTotals(book(), m_config.program, bankCode, *period) : ledger::TotalsTable{});
 }
 
 void TotalsForm::Fill_TotalGrid(const ledger::TotalsTable& t) { m_table->setTable(t); }

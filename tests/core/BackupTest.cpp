@@ -8,7 +8,6 @@
 
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
-#include "core/db/Database.h"
 #include "core/ledger/Check.h"
 #include "core/settings/Settings.h"
 #include "support/TestEnv.h"
@@ -32,7 +31,7 @@ class BackupTest : public AppTest {
             {amount, amount});
     }
     static QDateTime At(int minute) { return QDateTime(QDate(2026, 12, 6), QTime(9, minute)); }
-    db::BackupResult Backup(QDateTime now, bool force = false) { return db::backupBook({0, force, now}); }
+    db::BackupResult Backup(QDateTime now, bool force = false) { return db::backupBook(book(), {0, force, now}); }
     // The journal rows of a file other than the open book.
     qint64 RowsIn(const QString& path) {
         sql("ATTACH DATABASE ? AS copy", {path});
@@ -49,7 +48,7 @@ class BackupTest : public AppTest {
 TEST_F(BackupTest, ACopyIsMadeOnceAndAgainOnlyAfterAChange) {
     QList<int> progress;
     const db::BackupResult first =
-        db::backupBook({0, false, At(30)}, [&](int done, int total) { progress << done << total; });
+        db::backupBook(book(), {0, false, At(30)}, [&](int done, int total) { progress << done << total; });
     ASSERT_EQ(first.outcome, db::BackupOutcome::Made) << first.error.toStdString();
     EXPECT_EQ(QFileInfo(first.path).fileName(), QStringLiteral("moneta-20261206-093000.mdb"));
     EXPECT_EQ(RowsIn(first.path), 1);
@@ -119,11 +118,11 @@ TEST_F(BackupTest, ARestoreKeepsTheBookAsItWasAndOpensTheRestoredOne) {
     Add(300);
     Add(200);
 
-    const db::RestoreResult r = db::restoreBook(old.path, Book(), app::Program::Purse);
+    const db::RestoreResult r = db::restoreBook(old.path, Book(), app::Program::Purse, {}, &book());
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_TRUE(r.reopened);
-    ASSERT_TRUE(db::isOpen());
-    EXPECT_FALSE(db::isReadOnly());
+    ASSERT_TRUE(book().isOpen());
+    EXPECT_FALSE(book().isReadOnly());
     EXPECT_EQ(value("SELECT count(*) FROM S01").toLongLong(), 1);
     EXPECT_EQ(RowsIn(r.keptCopy), 3) << "the book as it was is one more backup";
     bool listed = false;
@@ -138,11 +137,11 @@ TEST_F(BackupTest, ARestoreRefusesAReadOnlyBookOrABadFileAndTakesTheLockOfAClose
     const db::BackupResult good = Backup(At(0));
     ASSERT_TRUE(good.ok());
     // Opened read-only, the book is neither copied, even when asked to, nor replaced.
-    db::closeDatabase();
-    ASSERT_TRUE(db::openDatabase(Book(), nullptr, true));
+    book().close();
+    ASSERT_TRUE(book().open(Book(), nullptr, true));
     EXPECT_EQ(Backup(At(1), true).outcome, db::BackupOutcome::ReadOnly);
-    EXPECT_FALSE(db::restoreBook(good.path, Book(), app::Program::Purse).ok);
-    db::closeDatabase();
+    EXPECT_FALSE(db::restoreBook(good.path, Book(), app::Program::Purse, {}, &book()).ok);
+    book().close();
     const QByteArray bookBefore = fileBytes(Book());
 
     // A copy with its second page overwritten.

@@ -22,13 +22,13 @@ class BankBookTest : public AppTest {
 
 // The typed balance of the masters is replaced by the sum of the bank's rows.
 TEST_F(BankBookTest, ANewNumberAddsARowAnExistingOneIsReplacedAndBothBanksFollowAMove) {
-    Change c = writeEntry(journalEntry(1, 1, 1, 1000));
+    Change c = writeEntry(book(), journalEntry(1, 1, 1, 1000));
     ASSERT_TRUE(c.ok) << c.error.toStdString();
     EXPECT_TRUE(c.inserted);
     EXPECT_EQ(c.zan, 1000);
-    c = writeEntry(journalEntry(2, 1, 2, 300));
+    c = writeEntry(book(), journalEntry(2, 1, 2, 300));
     EXPECT_EQ(c.zan, 700);
-    c = writeEntry(journalEntry(1, 2, 1, 4000));
+    c = writeEntry(book(), journalEntry(1, 2, 1, 4000));
     ASSERT_TRUE(c.ok);
     EXPECT_FALSE(c.inserted);
     EXPECT_EQ(c.banks, (QList<qint64>{1, 2}));
@@ -44,13 +44,13 @@ TEST_F(BankBookTest, ARowWithAMissingItemOrKindCountsAsAnExpenseAndBlocksNoWrite
     addBankEntry(4, "2024/01/04", 2, 1, 300);
 
     // The orphan row of bank 1 subtracts, as the journal lists it under 支出; so does an item of no kind.
-    Change c = writeEntry(journalEntry(7, 1, 3, 10));
+    Change c = writeEntry(book(), journalEntry(7, 1, 3, 10));
     ASSERT_TRUE(c.ok) << c.error.toStdString();
     EXPECT_EQ(zan(1), 1000 - 300 - 10);
-    ASSERT_TRUE(deleteRecords(4).ok);
+    ASSERT_TRUE(deleteRecords(book(), 4).ok);
     EXPECT_EQ(zan(2), -300);
     // Mending the row's item gives it its own sign.
-    ASSERT_TRUE(writeEntry(journalEntry(3, 2, 1, 300)).ok);
+    ASSERT_TRUE(writeEntry(book(), journalEntry(3, 2, 1, 300)).ok);
     EXPECT_EQ(zan(2), 300);
 }
 
@@ -60,7 +60,7 @@ TEST_F(BankBookTest, AMonthOfOneBankInDateOrderWithMissingItemsAsExpense) {
     addBankEntry(7, "2001/02/05", 1, 99, 40);
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (8, '2001/02/28', 1, 2, NULL, NULL)");
 
-    const BankMonth m = readBankMonth(1, QStringLiteral("2001/02"));
+    const BankMonth m = readBankMonth(book(), 1, QStringLiteral("2001/02"));
     ASSERT_TRUE(m.ok) << m.error.toStdString();
     QList<qint64> cds;
     for (const BankMonthRow& r : m.rows) cds << r.cd;
@@ -72,25 +72,25 @@ TEST_F(BankBookTest, AMonthOfOneBankInDateOrderWithMissingItemsAsExpense) {
     EXPECT_FALSE(m.rows[3].amount.has_value());
 
     // Which dates fall in the month is monthRange's (ConvertTest); other banks are GridModelsTest's.
-    EXPECT_TRUE(readBankMonth(1, QStringLiteral("2001/00")).rows.isEmpty());
-    EXPECT_TRUE(readBankMonth(3, QStringLiteral("2001/02")).rows.isEmpty());
+    EXPECT_TRUE(readBankMonth(book(), 1, QStringLiteral("2001/00")).rows.isEmpty());
+    EXPECT_TRUE(readBankMonth(book(), 3, QStringLiteral("2001/02")).rows.isEmpty());
 }
 
 TEST_F(BankBookTest, RecordsAreFoundByNumberWithoutReadingTheJournal) {
-    EXPECT_EQ(findRecord(0).status, Lookup::EmptyJournal);
-    EXPECT_EQ(findRecord(5).status, Lookup::EmptyJournal);
+    EXPECT_EQ(findRecord(book(), 0).status, Lookup::EmptyJournal);
+    EXPECT_EQ(findRecord(book(), 5).status, Lookup::EmptyJournal);
     addBankEntry(3, "2024/01/03", 1, 1, 1000, QStringLiteral("memo"));
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (7, '2023/12/31', 2, 2, 300, NULL)");
-    RecordLookup l = findRecord(0);
+    RecordLookup l = findRecord(book(), 0);
     ASSERT_EQ(l.status, Lookup::Found);
     EXPECT_EQ(l.record.cd, 7);  // the highest number, not the latest date
     EXPECT_TRUE(l.record.note.isNull());
-    l = findRecord(3);
+    l = findRecord(book(), 3);
     ASSERT_EQ(l.status, Lookup::Found);
     EXPECT_EQ(l.record.date, QStringLiteral("2024/01/03"));
     EXPECT_EQ(l.record.amount.toLongLong(), 1000);
-    EXPECT_EQ(findRecord(4).status, Lookup::NotFound);
-    EXPECT_EQ(moveTarget(Move::Previous, 1), 1);
+    EXPECT_EQ(findRecord(book(), 4).status, Lookup::NotFound);
+    EXPECT_EQ(moveTarget(book(), Move::Previous, 1), 1);
 }
 
 }  // namespace

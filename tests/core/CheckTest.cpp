@@ -5,7 +5,7 @@
 #include <QThread>
 
 #include "core/db/Backup.h"
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 #include "core/ledger/Check.h"
 #include "support/TestEnv.h"
 #include "tools/SampleBook.h"
@@ -19,11 +19,11 @@ class CheckTest : public AppTest {
     void Sample(app::Program p, int rows = 120) {
         start(p);
         QString error;
-        ASSERT_TRUE(sample::fillSample(p, rows, &error)) << error.toStdString();
+        ASSERT_TRUE(sample::fillSample(book(), p, rows, &error)) << error.toStdString();
         m_program = p;
     }
     ledger::CheckResult Check() {
-        const ledger::CheckResult r = ledger::checkBook(m_program);
+        const ledger::CheckResult r = ledger::checkBook(book(), m_program);
         EXPECT_TRUE(r.ran) << r.error.toStdString();
         return r;
     }
@@ -48,7 +48,7 @@ TEST_F(CheckTest, EachSpoilingOfTheHouseholdBookIsNamedAndARepairRewritesOnlyThe
     Sample(app::Program::Purse);
     EXPECT_TRUE(Check().clean());
     // The household book's tables are not the bank book's.
-    EXPECT_FALSE(ledger::checkBook(app::Program::Bank, ledger::CheckDepth::Structure).clean());
+    EXPECT_FALSE(ledger::checkBook(book(), app::Program::Bank, ledger::CheckDepth::Structure).clean());
     sql("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5");
     sql("UPDATE S01 SET ZAN=0 WHERE CD=40");
     ledger::CheckResult r = Check();
@@ -57,7 +57,7 @@ TEST_F(CheckTest, EachSpoilingOfTheHouseholdBookIsNamedAndARepairRewritesOnlyThe
     EXPECT_EQ(balance.records, (QList<qint64>{5, 40}));
     EXPECT_TRUE(balance.describe().contains(QStringLiteral("記録番号: 5, 40"))) << balance.describe().toStdString();
     const QString before = JournalWithoutBalances();
-    const ledger::Repair repair = ledger::repairBalances(app::Program::Purse);
+    const ledger::Repair repair = ledger::repairBalances(book(), app::Program::Purse);
     ASSERT_TRUE(repair.ok) << repair.error.toStdString();
     EXPECT_EQ(repair.changed, 2);
     EXPECT_TRUE(Check().clean());
@@ -105,7 +105,7 @@ TEST_F(CheckTest, TheBankBookNamesTheBankAndTheOrphanRow) {
     EXPECT_TRUE(balance.records.contains(2));
     EXPECT_TRUE(balance.describe().contains(QStringLiteral("コード")));
 
-    const ledger::Repair repair = ledger::repairBalances(app::Program::Bank);
+    const ledger::Repair repair = ledger::repairBalances(book(), app::Program::Bank);
     ASSERT_TRUE(repair.ok) << repair.error.toStdString();
     EXPECT_GE(repair.changed, 1);
     EXPECT_TRUE(Check().of(FindingKind::WrongBalance).isEmpty());
@@ -115,7 +115,7 @@ TEST_F(CheckTest, TheBankBookNamesTheBankAndTheOrphanRow) {
 
 TEST_F(CheckTest, AFileIsCheckedInAWorkerThreadWhileTheBookStaysOpen) {
     Sample(app::Program::Purse, 300);
-    const db::BackupResult copy = db::backupBook();
+    const db::BackupResult copy = db::backupBook(book());
     ASSERT_TRUE(copy.ok()) << copy.error.toStdString();
     // Spoil the book after the copy: the copy's check must not see it.
     sql("UPDATE S01 SET ZAN=ZAN+1 WHERE CD=5");
@@ -127,7 +127,7 @@ TEST_F(CheckTest, AFileIsCheckedInAWorkerThreadWhileTheBookStaysOpen) {
     delete worker;
     EXPECT_TRUE(ofCopy.clean()) << (ofCopy.findings.isEmpty() ? ofCopy.error : ofCopy.findings[0].text).toStdString();
     EXPECT_EQ(Check().of(FindingKind::WrongBalance).size(), 1);
-    EXPECT_EQ(QSqlDatabase::connectionNames(), QStringList{QStringLiteral("kakeibo")})
+    EXPECT_EQ(QSqlDatabase::connectionNames(), QStringList{book().connection().connectionName()})
         << "the file's connection is gone";
 
     // Asked to stop (the program is closing), the check says it did not run: nothing to be told,

@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include "core/db/Book.h"
-#include "core/db/Database.h"
 #include "core/io/Export.h"
 #include "core/io/Import.h"
 #include "core/ledger/Totals.h"
@@ -36,9 +35,9 @@ class ExportTest : public AppTest {
         const ExportOptions options{encoding, true};
         const QString masters = dir() + QStringLiteral("/masters.csv");
         const QString journal = dir() + QStringLiteral("/journal.csv");
-        const ExportReport m = writeTable(mastersTable(p), masters, options);
+        const ExportReport m = writeTable(mastersTable(book(), p), masters, options);
         ASSERT_TRUE(m.ok) << m.lines().join('\n').toStdString();
-        const ExportReport j = writeTable(journalTable(p), journal, options);
+        const ExportReport j = writeTable(journalTable(book(), p), journal, options);
         ASSERT_TRUE(j.ok) << j.lines().join('\n').toStdString();
         const QStringList before = dump(p);
 
@@ -48,9 +47,9 @@ class ExportTest : public AppTest {
         ASSERT_TRUE(db::createBook(p, second, &error)) << error.toStdString();
         ASSERT_TRUE(session().openBook(second, &error)) << error.toStdString();
         // The journal refers to the masters; either order reads, masters first as a person would.
-        ImportReport r = importOwnExport(p, OwnTable::Masters, masters);
+        ImportReport r = importOwnExport(book(), p, OwnTable::Masters, masters);
         ASSERT_TRUE(r.ok) << r.lines().join('\n').toStdString();
-        r = importOwnExport(p, OwnTable::Journal, journal);
+        r = importOwnExport(book(), p, OwnTable::Journal, journal);
         ASSERT_TRUE(r.ok) << r.lines().join('\n').toStdString();
         EXPECT_EQ(r.added, j.rows);
         const QStringList after = dump(p);
@@ -97,7 +96,8 @@ TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesAreNamed) {
         "(2, '2024/05/01', 1, 2, 12.5, '絵文字😀'), (3, '2024/05/31', 1, 2, 800, NULL), (4, '2024/06/01', 1, 2, 1, "
         "NULL)");
 
-    const ExportTable may = journalTable(app::Program::Bank, {QStringLiteral("2024/05"), QStringLiteral("2024/05")});
+    const ExportTable may =
+        journalTable(book(), app::Program::Bank, {QStringLiteral("2024/05"), QStringLiteral("2024/05")});
     ASSERT_TRUE(may.ok);
     ASSERT_EQ(may.dataRows(), 2);
     EXPECT_EQ(may.csv.rows[1], (QStringList{"2", "2024/05/01", "1", "A銀行", "2", "食費", "", "12.5", "絵文字😀"}));
@@ -126,7 +126,8 @@ TEST_F(ExportTest, TotalsOfASpanAddUpItsMonthsAndYears) {
         "INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN) SELECT 2 * i + 1, i + 1, "
         "strftime('%Y/%m/05', '2022-11-01', '+' || i || ' months'), 1, 1000 + i, 0 FROM m UNION ALL "
         "SELECT 2 * i + 2, i + 1, strftime('%Y/%m/20', '2022-11-01', '+' || i || ' months'), 2, 10 * i, 0 FROM m");
-    const ExportTable t = totalsTable(app::Program::Purse, {QStringLiteral("2022/12"), QStringLiteral("2024/01")});
+    const ExportTable t =
+        totalsTable(book(), app::Program::Purse, {QStringLiteral("2022/12"), QStringLiteral("2024/01")});
     ASSERT_TRUE(t.ok) << t.error.toStdString();
     ASSERT_EQ(t.dataRows(), 3);
     // Months 1 to 14 of the rows: 1000 + i and 10 * i each.
@@ -135,8 +136,9 @@ TEST_F(ExportTest, TotalsOfASpanAddUpItsMonthsAndYears) {
     EXPECT_EQ(t.csv.rows[3][1], QStringLiteral("合計"));
     EXPECT_EQ(t.csv.rows[3][4], QStringLiteral("13055"));
     // A single month is what the totals window shows for it.
-    const ExportTable one = totalsTable(app::Program::Purse, {QStringLiteral("2023/03"), QStringLiteral("2023/03")});
-    const ledger::TotalsTable window = ledger::periodTotals(app::Program::Purse, 0, {0, 2023, 3});
+    const ExportTable one =
+        totalsTable(book(), app::Program::Purse, {QStringLiteral("2023/03"), QStringLiteral("2023/03")});
+    const ledger::TotalsTable window = ledger::periodTotals(book(), app::Program::Purse, 0, {0, 2023, 3});
     EXPECT_EQ(one.csv.rows.last()[4], QString::number(window.grandTotal));
 }
 

@@ -26,7 +26,7 @@ TEST_F(GridModelsTest, ABanksMonthShowsItsRowsWithAmountsUnderTheirKind) {
         "01',2,1,5,'')");
     models::BankMonthModel m;
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    m.setRows(ledger::readBankMonth(1, QStringLiteral("2024/05")).rows);
+    m.setRows(ledger::readBankMonth(book(), 1, QStringLiteral("2024/05")).rows);
     ASSERT_EQ(m.rowCount(), 3);
     EXPECT_EQ(cells(m, 0), (QStringList{"3", "2024/05/01", "1", "給与", "1000", "", ""}));
     EXPECT_EQ(cells(m, 1), (QStringList{"7", "2024/05/02", "2", "家賃", "", "300", "x"}));
@@ -47,7 +47,7 @@ TEST_F(GridModelsTest, AHouseholdPageShowsTheDayAndTheBalanceAndAnEmptyPageOneEm
         "(1,1,'2024/05/03',1,1000,1000,'pay'),(3,2,'2024/06/01',2,1,699,'')");
     models::PageModel m;
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    m.setRows(ledger::readPage(1).rows);
+    m.setRows(ledger::readPage(book(), 1).rows);
     ASSERT_EQ(m.rowCount(), 2);
     EXPECT_EQ(cells(m, 0), (QStringList{"1", "03", "1", "給料", "1000", "", "1000", "pay"}));
     EXPECT_EQ(cells(m, 1), (QStringList{"2", "04", "2", "食費", "", "300", "700", ""}));
@@ -55,7 +55,7 @@ TEST_F(GridModelsTest, AHouseholdPageShowsTheDayAndTheBalanceAndAnEmptyPageOneEm
     EXPECT_FALSE(m.rowOfRecord(3));
     EXPECT_EQ(m.rowAt(0)->kDate, QStringLiteral("2024/05/03"));
     for (int c : {4, 5, 6}) EXPECT_TRUE(right(m, 0, c)) << c;
-    m.setRows(ledger::readPage(5).rows);
+    m.setRows(ledger::readPage(book(), 5).rows);
     ASSERT_EQ(m.rowCount(), 1);
     EXPECT_EQ(cells(m, 0), QStringList(8, QString()));
     EXPECT_EQ(m.rowAt(0), nullptr);
@@ -66,7 +66,7 @@ TEST_F(GridModelsTest, AMasterListTakesWrittenRowsInPlaceOrAtTheEnd) {
     sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら',1000),(3,'みどり',NULL)");
     models::MasterListModel m(ledger::Master::Bank);
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    m.setRows(ledger::readMasterList(ledger::Master::Bank));
+    m.setRows(ledger::readMasterList(book(), ledger::Master::Bank));
     EXPECT_EQ(m.rowTexts(), (QList<QStringList>{{"1", "さくら", "1000"}, {"3", "みどり", ""}}));
     EXPECT_TRUE(right(m, 0, 2)) << "a balance is an amount";
     EXPECT_EQ(m.put({3, QStringLiteral("みどり信金"), 5, {}}, false), 1);

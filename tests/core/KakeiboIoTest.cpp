@@ -1,6 +1,6 @@
 #include <QLockFile>
 
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 #include "core/io/Csv.h"
 #include "support/TestEnv.h"
 #include "tools/KakeiboIo.h"

@@ -25,7 +25,8 @@ class PagesTest : public AppTest {
     // Every stored balance, in record-number order.
     QString zans() { return value("SELECT group_concat(ZAN, ' ') FROM (SELECT ZAN FROM S01 ORDER BY CD)").toString(); }
     void write(qint64 cd, qint64 page, const char* date, qint64 kCd, qint64 amount) {
-        const ledger::Written w = ledger::writeEntry({cd, page, QString::fromLatin1(date), kCd, amount, QString()});
+        const ledger::Written w =
+            ledger::writeEntry(book(), {cd, page, QString::fromLatin1(date), kCd, amount, QString()});
         ASSERT_TRUE(w.ok) << w.error.toStdString();
     }
 };
@@ -41,20 +42,21 @@ TEST_F(PagesTest, RecalculationChainsThroughPagesAndAcrossEmptyPagesFromWhereItS
     row(6, 4, "2024/07/02", 1, 5);
 
     QList<qint64> seen;
-    const ledger::Recalc r = ledger::Recalc_Zan(1, [&seen](qint64 done, qint64 total) { seen << done << total; });
+    const ledger::Recalc r =
+        ledger::Recalc_Zan(book(), 1, [&seen](qint64 done, qint64 total) { seen << done << total; });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(zans(), "1000 900 600 550 530 535");
     EXPECT_EQ(r.rowsChanged, 6);
     EXPECT_EQ(seen.mid(seen.size() - 2), (QList<qint64>{8, 8})) << "four pages, read and written";
     // A second pass finds nothing to change.
-    EXPECT_EQ(ledger::Recalc_Zan(1).rowsChanged, 0);
+    EXPECT_EQ(ledger::Recalc_Zan(book(), 1).rowsChanged, 0);
 
     sql("UPDATE S01 SET ZAN=100 WHERE CD=3");  // the last row of page 1: stale, and kept so
-    ASSERT_TRUE(ledger::Recalc_Zan(2).ok);
+    ASSERT_TRUE(ledger::Recalc_Zan(book(), 2).ok);
     EXPECT_EQ(zans(), "1000 900 100 50 30 35");
     // The first page recomputed holds no rows: the balance before it carries.
     sql("DELETE FROM S01 WHERE CD=4");
-    ASSERT_TRUE(ledger::Recalc_Zan(2).ok);
+    ASSERT_TRUE(ledger::Recalc_Zan(book(), 2).ok);
     EXPECT_EQ(zans(), "1000 900 100 80 85");
 }
 
@@ -63,7 +65,7 @@ TEST_F(PagesTest, ARowWithAMissingCategoryCountsAsAnExpense) {
     row(2, 1, "2024/04/02", 9, 100);
     row(3, 2, "2024/05/01", 2, 10);
     row(4, 2, "2024/05/02", 8, 10);
-    ASSERT_TRUE(ledger::Recalc_Zan(1).ok);
+    ASSERT_TRUE(ledger::Recalc_Zan(book(), 1).ok);
     EXPECT_TRUE(wrongPurseBalances().isEmpty());
     EXPECT_EQ(zan(4), 880);
     // It never blocks a write elsewhere in the chain.
@@ -71,7 +73,7 @@ TEST_F(PagesTest, ARowWithAMissingCategoryCountsAsAnExpense) {
     EXPECT_EQ(zan(4), 879);
 
     // The page still lists the row, without a name.
-    const ledger::PageRead page = ledger::readPage(1);
+    const ledger::PageRead page = ledger::readPage(book(), 1);
     ASSERT_TRUE(page.ok);
     ASSERT_EQ(page.rows.size(), 3);
     EXPECT_FALSE(page.rows[2].categoryKnown);
@@ -80,13 +82,13 @@ TEST_F(PagesTest, ARowWithAMissingCategoryCountsAsAnExpense) {
 }
 
 TEST_F(PagesTest, OpeningPageBeginsANewPageInANewMonthOnly) {
-    EXPECT_EQ(ledger::openingPage(5), 1);  // empty journal
+    EXPECT_EQ(ledger::openingPage(book(), 5), 1);  // empty journal
     EXPECT_EQ(settings::getSetting("lastMonth", ""), "5");
     row(1, 1, "2024/05/01", 1, 1000);
-    EXPECT_EQ(ledger::openingPage(5), 1);
-    EXPECT_EQ(ledger::openingPage(6), 2);
+    EXPECT_EQ(ledger::openingPage(book(), 5), 1);
+    EXPECT_EQ(ledger::openingPage(book(), 6), 2);
     // Nothing was written on page 2 yet: opening again in June stays on the highest page.
-    EXPECT_EQ(ledger::openingPage(6), 1);
+    EXPECT_EQ(ledger::openingPage(book(), 6), 1);
 }
 
 TEST_F(PagesTest, ABackDatedInsertGetsTheBalanceBeforeItAndShiftsEveryLaterOne) {
@@ -100,8 +102,8 @@ TEST_F(PagesTest, ABackDatedInsertGetsTheBalanceBeforeItAndShiftsEveryLaterOne) 
     EXPECT_EQ(zans(), "1500 1150 1050 500 1450");
     EXPECT_TRUE(wrongPurseBalances().isEmpty());
     // A category missing from the master is refused, and nothing is written.
-    EXPECT_FALSE(ledger::writeEntry({6, 1, "2024/04/02", 9, 10, QString()}).ok);
-    EXPECT_FALSE(ledger::entryExists(6));
+    EXPECT_FALSE(ledger::writeEntry(book(), {6, 1, "2024/04/02", 9, 10, QString()}).ok);
+    EXPECT_FALSE(ledger::entryExists(book(), 6));
 }
 
 // Each update, then a delete that empties the middle page, which carries the balance on.
@@ -121,7 +123,7 @@ TEST_F(PagesTest, UpdatesMovesAndAnEmptiedMiddlePageMoveEveryLaterBalance) {
         {{4, 1, "2024/04/01", 1, 1, QString()}, 291},      // from the last page to the first
     };
     for (const Step& s : steps) {
-        const ledger::Written w = ledger::writeEntry(s.e);
+        const ledger::Written w = ledger::writeEntry(book(), s.e);
         ASSERT_TRUE(w.ok) << w.error.toStdString();
         EXPECT_FALSE(w.inserted);
         EXPECT_EQ(zan(3), s.zan3) << s.e.cd << " " << s.e.kDate.toStdString();
@@ -129,27 +131,27 @@ TEST_F(PagesTest, UpdatesMovesAndAnEmptiedMiddlePageMoveEveryLaterBalance) {
     }
     EXPECT_EQ(value("SELECT P_CD FROM S01 WHERE CD=1").toLongLong(), 3);
 
-    const ledger::Deleted d = ledger::deleteEntries(3, std::nullopt);  // page 2's only row
+    const ledger::Deleted d = ledger::deleteEntries(book(), 3, std::nullopt);  // page 2's only row
     ASSERT_TRUE(d.ok) << d.error.toStdString();
     EXPECT_EQ(d.rowsDeleted, 1);
     EXPECT_EQ(zans(), "1301 301 1");
     EXPECT_EQ(wrongPurseBalances(), QList<qint64>{});
     // F8 finds nothing left to do.
-    EXPECT_EQ(ledger::Recalc_Zan(1).rowsChanged, 0);
+    EXPECT_EQ(ledger::Recalc_Zan(book(), 1).rowsChanged, 0);
 }
 
 TEST_F(PagesTest, KindChangesAndDeletedCategoriesMoveTheBalancesOfTheirRows) {
     write(1, 1, "2024/04/01", 1, 1000);
     write(2, 2, "2024/05/01", 3, 100);
     write(3, 3, "2024/06/01", 1, 10);
-    ASSERT_TRUE(ledger::Update_Master(ledger::Master::Category, 3, QStringLiteral("雑費"), 0));  // now income
+    ASSERT_TRUE(ledger::Update_Master(book(), ledger::Master::Category, 3, QStringLiteral("雑費"), 0));  // now income
     EXPECT_EQ(zan(3), 1110);
     // A deleted income category leaves its rows as expenses.
-    ASSERT_TRUE(ledger::Delete_Master(ledger::Master::Category, 1));
+    ASSERT_TRUE(ledger::Delete_Master(book(), ledger::Master::Category, 1));
     EXPECT_EQ(zan(1), -1000);
     EXPECT_EQ(zan(3), -910);
     // Its code registered again as income makes them income again.
-    ASSERT_TRUE(ledger::Insert_Master(ledger::Master::Category, 1, QStringLiteral("給料"), 0));
+    ASSERT_TRUE(ledger::Insert_Master(book(), ledger::Master::Category, 1, QStringLiteral("給料"), 0));
     EXPECT_EQ(wrongPurseBalances(), QList<qint64>{});
     EXPECT_EQ(zan(3), 1110);
 }
@@ -168,12 +170,13 @@ TEST_F(PagesTest, RandomChangesKeepEveryBalanceRight) {
             const QString date = QStringLiteral("2024/%1/%2")
                                      .arg(pick(1, 12), 2, 10, QLatin1Char('0'))
                                      .arg(pick(1, 28), 2, 10, QLatin1Char('0'));
-            const ledger::Written w = ledger::writeEntry({cd, pick(1, 6), date, pick(1, 3), pick(1, 5000), QString()});
+            const ledger::Written w =
+                ledger::writeEntry(book(), {cd, pick(1, 6), date, pick(1, 3), pick(1, 5000), QString()});
             ASSERT_TRUE(w.ok) << w.error.toStdString();
         } else {
             const qint64 from = pick(1, int(highest));
-            const ledger::Deleted d =
-                ledger::deleteEntries(from, what == 9 ? std::optional<qint64>(from + pick(0, 4)) : std::nullopt);
+            const ledger::Deleted d = ledger::deleteEntries(
+                book(), from, what == 9 ? std::optional<qint64>(from + pick(0, 4)) : std::nullopt);
             ASSERT_TRUE(d.ok) << d.error.toStdString();
         }
         ASSERT_EQ(wrongPurseBalances(), QList<qint64>{}) << "after step " << step;

@@ -4,7 +4,7 @@
 #include <QFile>
 
 #include "core/Password.h"
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -33,27 +33,27 @@ TEST_F(PasswordBookTest, PlainTextIsReplacedByItsHashAndLeavesNoTraceInTheFile) 
     const QByteArray plain("hunter2-plain-text");
     start(app::Program::Purse);
     sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'名前',8,' ')");
-    EXPECT_EQ(app::upgradePassword(app::kNoPassword), app::Upgrade::NotNeeded) << "the blank means none";
+    EXPECT_EQ(app::upgradePassword(book(), app::kNoPassword), app::Upgrade::NotNeeded) << "the blank means none";
     EXPECT_EQ(Stored(), app::kNoPassword);
     sql("UPDATE U01 SET PASSWORD=?", {QString::fromLatin1(plain)});
-    db::closeDatabase();
+    book().close();
     ASSERT_TRUE(fileBytes(app::databasePath()).contains(plain)) << "the book starts with the plain text";
 
     QString error;
-    ASSERT_TRUE(db::openDatabase(app::databasePath(), &error, true)) << error.toStdString();
-    EXPECT_EQ(app::upgradePassword(QString::fromLatin1(plain)), app::Upgrade::NotNeeded) << "a read-only book";
-    db::closeDatabase();
-    ASSERT_TRUE(db::openDatabase(app::databasePath(), &error)) << error.toStdString();
+    ASSERT_TRUE(book().open(app::databasePath(), &error, true)) << error.toStdString();
+    EXPECT_EQ(app::upgradePassword(book(), QString::fromLatin1(plain)), app::Upgrade::NotNeeded) << "a read-only book";
+    book().close();
+    ASSERT_TRUE(book().open(app::databasePath(), &error)) << error.toStdString();
     // A lone profile row's page is rebuilt on its own; freed pages elsewhere are zeroed only so.
     EXPECT_EQ(value("PRAGMA secure_delete").toInt(), 1);
-    EXPECT_EQ(app::upgradePassword(QStringLiteral("wrong")), app::Upgrade::NotNeeded);
+    EXPECT_EQ(app::upgradePassword(book(), QStringLiteral("wrong")), app::Upgrade::NotNeeded);
     EXPECT_EQ(Stored(), QString::fromLatin1(plain));
-    EXPECT_EQ(app::upgradePassword(QString::fromLatin1(plain)), app::Upgrade::Done);
+    EXPECT_EQ(app::upgradePassword(book(), QString::fromLatin1(plain)), app::Upgrade::Done);
     EXPECT_TRUE(app::isHashed(Stored()));
     EXPECT_TRUE(app::passwordMatches(Stored(), QString::fromLatin1(plain)));
-    EXPECT_EQ(app::upgradePassword(QString::fromLatin1(plain)), app::Upgrade::NotNeeded) << "a hash stays";
+    EXPECT_EQ(app::upgradePassword(book(), QString::fromLatin1(plain)), app::Upgrade::NotNeeded) << "a hash stays";
     EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("名前"));
-    db::closeDatabase();
+    book().close();
 
     EXPECT_FALSE(fileBytes(app::databasePath()).contains(plain));
     EXPECT_FALSE(QFile::exists(app::databasePath() + QStringLiteral("-journal")));

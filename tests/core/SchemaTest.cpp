@@ -10,7 +10,6 @@
 #include "core/care/Upgrade.h"
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
-#include "core/db/Database.h"
 #include "core/db/Schema.h"
 #include "support/TestEnv.h"
 
@@ -76,12 +75,12 @@ TEST(BookSchema, EveryTableIsKeyedByCdNoNameIsAKeywordAndTheDeliveredBooksAreThe
         const QString path = dir.filePath(QStringLiteral("book.mdb"));
         QString error;
         ASSERT_TRUE(db::createBook(p, path, &error)) << error.toStdString();
-        ASSERT_TRUE(db::openDatabase(path, &error)) << error.toStdString();
-        const db::SchemaState state = db::inspectSchema(db::connection(), s);
+        db::Book book;
+        ASSERT_TRUE(book.open(path, &error)) << error.toStdString();
+        const db::SchemaState state = db::inspectSchema(book.connection(), s);
         EXPECT_EQ(state.stored, db::kSchemaVersion);
         EXPECT_FALSE(state.partial());
-        EXPECT_EQ(shapeOf(db::connection()), shapeOfNewBook(s));
-        db::closeDatabase();
+        EXPECT_EQ(shapeOf(book.connection()), shapeOfNewBook(s));
     }
 }
 
@@ -100,58 +99,58 @@ class SchemaUpgrade : public AppTest {
 };
 
 TEST_F(SchemaUpgrade, AnOlderBookGrowsToTheShapeOfANewOneAfterACopyAndKeepsEveryRow) {
-    EXPECT_EQ(db::inspectSchema(db::connection(), m_next).version, 1) << "complete and unversioned is version 1";
-    const care::UpgradeResult r = care::upgradeBook(app::Program::Purse, m_next.version(), &m_next);
+    EXPECT_EQ(db::inspectSchema(book().connection(), m_next).version, 1) << "complete and unversioned is version 1";
+    const care::UpgradeResult r = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     ASSERT_EQ(r.outcome, care::UpgradeOutcome::Upgraded) << r.error.toStdString();
     EXPECT_EQ(r.from, 1);
     EXPECT_EQ(r.to, m_next.version());
     EXPECT_EQ(version(), m_next.version());
-    EXPECT_EQ(shapeOf(db::connection()), shapeOfNewBook(m_next));
+    EXPECT_EQ(shapeOf(book().connection()), shapeOfNewBook(m_next));
     EXPECT_EQ(value("SELECT group_concat(CD||K_DATE||KINGAKU||ZAN||BIKO) FROM S01").toString(),
               QStringLiteral("12024/05/0150005000a"));
     EXPECT_EQ(copies(), 1);
     EXPECT_EQ(r.backup, db::listBackups(app::databasePath()).value(0).path);
 
     // Once current, nothing more is written, not even a copy.
-    const care::UpgradeResult again = care::upgradeBook(app::Program::Purse, m_next.version(), &m_next);
+    const care::UpgradeResult again = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     EXPECT_EQ(again.outcome, care::UpgradeOutcome::Current);
     EXPECT_EQ(copies(), 1);
     // What this program calls current is the newest it knows: the upgraded book is newer.
-    EXPECT_TRUE(db::inspectSchema(db::connection(), m_next).newer());
+    EXPECT_TRUE(db::inspectSchema(book().connection(), m_next).newer());
 }
 
 TEST_F(SchemaUpgrade, AForeignTableOfTheSameNameFailsTheUpgradeAndNothingChanges) {
     sql("CREATE TABLE X01 (A TEXT)");
     sql("INSERT INTO X01 VALUES ('theirs')");
-    const QStringList before = shapeOf(db::connection());
-    const care::UpgradeResult r = care::upgradeBook(app::Program::Purse, m_next.version(), &m_next);
+    const QStringList before = shapeOf(book().connection());
+    const care::UpgradeResult r = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     EXPECT_EQ(r.outcome, care::UpgradeOutcome::Refused);
     EXPECT_TRUE(r.error.startsWith(QStringLiteral("データベースを更新できませんでした: "))) << r.error.toStdString();
     EXPECT_EQ(version(), 0);
-    EXPECT_EQ(shapeOf(db::connection()), before);
+    EXPECT_EQ(shapeOf(book().connection()), before);
     EXPECT_EQ(value("SELECT A FROM X01").toString(), QStringLiteral("theirs"));
 }
 
 TEST_F(SchemaUpgrade, ReadOnlyPartialAndTriggeredBooksAreRefusedUntouched) {
     QString error;
     ASSERT_TRUE(session().openBook(app::databasePath(), &error, true));
-    care::UpgradeResult r = care::upgradeBook(app::Program::Purse, m_next.version(), &m_next);
+    care::UpgradeResult r = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     EXPECT_EQ(r.outcome, care::UpgradeOutcome::Refused);
     EXPECT_TRUE(r.error.endsWith(QStringLiteral("読み取り専用で開きます"))) << r.error.toStdString();
 
     ASSERT_TRUE(session().openBook(app::databasePath(), &error));
     sql("ALTER TABLE S01 DROP COLUMN BIKO");
-    r = care::upgradeBook(app::Program::Purse, m_next.version(), &m_next);
+    r = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     EXPECT_EQ(r.outcome, care::UpgradeOutcome::Refused);
     EXPECT_TRUE(r.error.contains(QStringLiteral("S01.BIKO"))) << r.error.toStdString();
     sql("DROP TABLE S01");
-    r = care::upgradeBook(app::Program::Purse, m_next.version(), &m_next);
+    r = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     EXPECT_TRUE(r.error.contains(QStringLiteral("S01"))) << r.error.toStdString();
 
     sql("CREATE TRIGGER wipe AFTER INSERT ON T01 BEGIN DELETE FROM T01; END");
     ASSERT_TRUE(session().openBook(app::databasePath(), &error)) << error.toStdString();
-    EXPECT_EQ(db::readOnlyReason(), db::ReadOnlyReason::Trigger);
-    r = care::upgradeBook(app::Program::Purse, m_next.version(), &m_next);
+    EXPECT_EQ(book().readOnlyReason(), db::ReadOnlyReason::Trigger);
+    r = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     EXPECT_EQ(r.outcome, care::UpgradeOutcome::Refused);
     EXPECT_TRUE(r.error.contains(QStringLiteral("wipe"))) << r.error.toStdString();
     EXPECT_EQ(version(), 0);

@@ -27,10 +27,10 @@ class SearchTest : public AppTest {};
 TEST_F(SearchTest, FindsEveryRowWhoseNoteOrCategoryHoldsTheWord) {
     start(app::Program::Purse);
     QString error;
-    ASSERT_TRUE(sample::fillSample(app::Program::Purse, 3000, &error)) << error.toStdString();
+    ASSERT_TRUE(sample::fillSample(book(), app::Program::Purse, 3000, &error)) << error.toStdString();
     sql("UPDATE S01 SET BIKO = 'お昼のメモ書き' WHERE CD % 7 = 0");
     sql("UPDATE S01 SET BIKO = 'メモ' || CD WHERE CD % 11 = 0");
-    const SearchResult r = search(app::Program::Purse, text(QStringLiteral("メモ")));
+    const SearchResult r = search(book(), app::Program::Purse, text(QStringLiteral("メモ")));
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_GT(r.hits.size(), 700);
     EXPECT_EQ(
@@ -42,7 +42,7 @@ TEST_F(SearchTest, FindsEveryRowWhoseNoteOrCategoryHoldsTheWord) {
     q.minAmount = 1000;
     q.maxAmount = 2000;
     q.fromDate = value("SELECT MIN(K_DATE) FROM S01 WHERE CD > 1000").toString();
-    const SearchResult dined = search(app::Program::Purse, q);
+    const SearchResult dined = search(book(), app::Program::Purse, q);
     ASSERT_TRUE(dined.ok);
     EXPECT_EQ(numbers(dined), value("SELECT group_concat(CD) FROM (SELECT CD FROM S01 WHERE K_CD = 6 AND KINGAKU "
                                     "BETWEEN 1000 AND 2000 AND K_DATE >= ? ORDER BY CD)",
@@ -65,8 +65,9 @@ TEST_F(SearchTest, PercentUnderscoreAndBackslashAreFoundLiterally) {
     const std::pair<const char*, const char*> found[] = {
         {"50%", "1"}, {"a_b", "3"}, {"\\", "5"}, {"B_", "6"}, {"abc", "6"}};
     for (const auto& [word, cds] : found)
-        EXPECT_EQ(numbers(search(app::Program::Bank, text(QString::fromUtf8(word)))), QLatin1String(cds)) << word;
-    const SearchResult bank = search(app::Program::Bank, text(QStringLiteral("B_")));
+        EXPECT_EQ(numbers(search(book(), app::Program::Bank, text(QString::fromUtf8(word)))), QLatin1String(cds))
+            << word;
+    const SearchResult bank = search(book(), app::Program::Bank, text(QStringLiteral("B_")));
     ASSERT_EQ(bank.hits.size(), 1);
     EXPECT_EQ(bank.hits[0].bankName, QStringLiteral("B_信金"));
     EXPECT_EQ(bank.hits[0].amount, 100);

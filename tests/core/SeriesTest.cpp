@@ -33,10 +33,10 @@ TEST_F(SeriesTest, YearlySeriesHaveTwelveMonthsAndNoPointWhereNothingWasBooked) 
     addBankEntry(6, "2023/02/03", 1, 2, 7000);  // another year
     addBankEntry(7, "2024/05/10", 1, 2, 3500);  // the balance back to exactly 0
     addBankEntry(8, "2024/06/10", 1, 1, 100);
-    const SeriesData d = ledger::readSeries(app::Program::Bank, 1, 2, Period{1, 2024, 5});
+    const SeriesData d = ledger::readSeries(book(), app::Program::Bank, 1, 2, Period{1, 2024, 5});
     EXPECT_EQ(labels(d), (QStringList{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8", "/9", "/10", "/11", "/12"}));
     EXPECT_EQ(seriesValues(d), (QList<qint64>{3000, -1, 500, -1, 3500, -1, -1, -1, -1, -1, -1, -1}));
-    const SeriesData balance = ledger::readSeries(app::Program::Bank, 1, 0, Period{1, 2024, 1});
+    const SeriesData balance = ledger::readSeries(book(), app::Program::Bank, 1, 0, Period{1, 2024, 1});
     EXPECT_EQ(seriesValues(balance), (QList<qint64>{-3000, 4000, 3500, -1, -1, 100, -1, -1, -1, -1, -1, -1}));
 }
 
@@ -47,12 +47,12 @@ TEST_F(SeriesTest, MonthlySeriesHasOnePointPerEntryLabelledByDay) {
     addBankEntry(3, "2024/05/20", 1, 2, 300);
     addBankEntry(4, "2024/05/05", 1, 2, 800);
     addBankEntry(5, "2024/06/05", 1, 2, 800);
-    const SeriesData balance = ledger::readSeries(app::Program::Bank, 1, 0, Period{0, 2024, 5});
+    const SeriesData balance = ledger::readSeries(book(), app::Program::Bank, 1, 0, Period{0, 2024, 5});
     EXPECT_EQ(labels(balance), (QStringList{"/05", "/05", "/05", "/20"}));
     EXPECT_EQ(seriesValues(balance), (QList<qint64>{5000, 3800, 3000, 2700}));
-    EXPECT_EQ(seriesValues(ledger::readSeries(app::Program::Bank, 1, 2, Period{0, 2024, 5})),
+    EXPECT_EQ(seriesValues(ledger::readSeries(book(), app::Program::Bank, 1, 2, Period{0, 2024, 5})),
               (QList<qint64>{1200, 800, 300}));
-    EXPECT_TRUE(ledger::readSeries(app::Program::Bank, 2, 0, Period{0, 2024, 5}).isEmpty());
+    EXPECT_TRUE(ledger::readSeries(book(), app::Program::Bank, 2, 0, Period{0, 2024, 5}).isEmpty());
 }
 
 TEST_F(SeriesTest, HouseholdBalanceSkipsEntriesOfUnknownCategories) {
@@ -61,9 +61,10 @@ TEST_F(SeriesTest, HouseholdBalanceSkipsEntriesOfUnknownCategories) {
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/05/01',1,10000,0),(2,2,'2024/05/02',9,999,0),(3,2,'2024/05/03',2,400,0),(4,2,'2024/05/"
         "04',2,NULL,0)");
-    EXPECT_EQ(seriesValues(ledger::readSeries(app::Program::Purse, 0, 0, Period{0, 2024, 5})),
+    EXPECT_EQ(seriesValues(ledger::readSeries(book(), app::Program::Purse, 0, 0, Period{0, 2024, 5})),
               (QList<qint64>{10000, 10000, 9600, 9600}));
-    EXPECT_EQ(seriesValues(ledger::readSeries(app::Program::Purse, 0, 2, Period{0, 2024, 5})), (QList<qint64>{400, -1}))
+    EXPECT_EQ(seriesValues(ledger::readSeries(book(), app::Program::Purse, 0, 2, Period{0, 2024, 5})),
+              (QList<qint64>{400, -1}))
         << "an amount that is not a number is no point";
 }
 

@@ -21,7 +21,7 @@ QByteArray bankStatement() {
 
 class ImportTest : public AppTest {
   protected:
-    ImportPreview preview(const QByteArray& csv) { return previewStatementBytes(csv, m_mapping, m_target); }
+    ImportPreview preview(const QByteArray& csv) { return previewStatementBytes(book(), csv, m_mapping, m_target); }
     qint64 count() { return value("SELECT COUNT(*) FROM S01").toLongLong(); }
     ImportMapping m_mapping;
     ImportTarget m_target;
@@ -73,12 +73,12 @@ TEST_F(BankImportTest, ShiftJisStatementWithEraDatesGoesIntoTheBankUnderCodesTha
     // A window changed a deposit's item to an expense item: nothing is written.
     ImportPreview changed = p;
     changed.rows[1].code = 2;
-    const ImportReport refused = applyStatement(changed);
+    const ImportReport refused = applyStatement(book(), changed);
     EXPECT_FALSE(refused.ok);
     EXPECT_TRUE(refused.error.contains(QStringLiteral("3 行目")));
     EXPECT_EQ(count(), 1);
 
-    const ImportReport r = applyStatement(p);
+    const ImportReport r = applyStatement(book(), p);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.added, 3);
     EXPECT_EQ(r.firstNumber, 8);
@@ -113,7 +113,7 @@ TEST_F(BankImportTest, AnUnreadableLineWritesNothingAndIsNamed) {
     ASSERT_TRUE(p.ok);
     ASSERT_EQ(p.rows.size(), 5);
     EXPECT_TRUE(p.rows[2].reason.contains(QStringLiteral("12a"))) << p.rows[2].reason.toStdString();
-    const ImportReport r = applyStatement(p);
+    const ImportReport r = applyStatement(book(), p);
     EXPECT_FALSE(r.ok);
     ASSERT_EQ(r.refused.size(), 3);
     EXPECT_EQ(r.refused[0].line, 3);
@@ -161,7 +161,7 @@ TEST_F(ImportTest, HouseholdRowsAreNumberedByDateAndAnEmptyPageTakesTheMonthOfMo
     ImportPreview p = preview("2024/05/20,-800,a\n2024/05/01,3000,b\n2024/06/02,-300,c\n");
     ASSERT_TRUE(p.ok) << p.error.toStdString();
     EXPECT_EQ(p.target.pageMonth, QStringLiteral("2024/05"));  // the page's first row
-    ImportReport r = applyStatement(p);
+    ImportReport r = applyStatement(book(), p);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.leftOut, 1);
     // Numbered in date order after the highest, on page 2.
@@ -173,7 +173,7 @@ TEST_F(ImportTest, HouseholdRowsAreNumberedByDateAndAnEmptyPageTakesTheMonthOfMo
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.target.pageMonth, QStringLiteral("2024/07"));
     EXPECT_EQ(p.tickedCount(), 2);
-    ASSERT_TRUE(applyStatement(p).ok);
+    ASSERT_TRUE(applyStatement(book(), p).ok);
     // The last balance holds both imports, so page 3's row in between was recalculated too.
     EXPECT_EQ(value("SELECT ZAN FROM S01 WHERE CD = 7").toLongLong(), 8500 + 3000 - 800 - 2 - 3);
     EXPECT_TRUE(wrongPurseBalances().isEmpty());

@@ -38,11 +38,11 @@ TEST_F(TotalsTest, OneBanksMonthByItemWithCountsAveragesAndGrandTotal) {
     addBankEntry(9, "2024/05/04", 1, 99, 800);
     addBankEntry(10, "2024/5/04", 1, 1, 800);
 
-    EXPECT_EQ(texts(ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5})),
+    EXPECT_EQ(texts(ledger::periodTotals(book(), app::Program::Bank, 1, Period{0, 2024, 5})),
               (QStringList{"1 給与 収入 1 5000 5000", "2 食費 支出 3 -3000 -1000", "2000"}));
-    EXPECT_EQ(texts(ledger::periodTotals(app::Program::Bank, 1, Period{1, 2024, 5})).value(1),
+    EXPECT_EQ(texts(ledger::periodTotals(book(), app::Program::Bank, 1, Period{1, 2024, 5})).value(1),
               QStringLiteral("2 食費 支出 5 -4800 -960"));
-    EXPECT_TRUE(ledger::periodTotals(app::Program::Bank, 1, Period{0, 2023, 5}).lines.isEmpty());
+    EXPECT_TRUE(ledger::periodTotals(book(), app::Program::Bank, 1, Period{0, 2023, 5}).lines.isEmpty());
 }
 
 TEST_F(TotalsTest, ZeroSumsAreLeftOutAndAveragesTruncateTowardZero) {
@@ -64,7 +64,7 @@ TEST_F(TotalsTest, AmountsThatAreNotNumbersCountButAddNothingAndSumsPassThirtyTw
     addBankEntry(3, "2024/05/03", 1, 1, QStringLiteral("abc"));
     addBankEntry(4, "2024/05/04", 1, 1, QVariant());
     addBankEntry(5, "2024/05/05", 1, 3, 10.4);
-    EXPECT_EQ(texts(ledger::periodTotals(app::Program::Bank, 1, Period{0, 2024, 5})),
+    EXPECT_EQ(texts(ledger::periodTotals(book(), app::Program::Bank, 1, Period{0, 2024, 5})),
               (QStringList{"1 給与 収入 4 4000000000 1000000000", "3 雑費 支出 1 -10 -10", "3999999990"}));
 }
 
@@ -74,9 +74,9 @@ TEST_F(TotalsTest, HouseholdBookTotalsAllPagesByCategory) {
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/01/05',2,300,0),(2,2,'2024/02/05',2,500,0),(3,3,'2024/03/05',1,10000,0),"
         "(4,3,'2023/12/31',2,999,0),(5,3,'2024/03/06',5,999,0)");
-    EXPECT_EQ(texts(ledger::periodTotals(app::Program::Purse, 0, Period{1, 2024, 1})),
+    EXPECT_EQ(texts(ledger::periodTotals(book(), app::Program::Purse, 0, Period{1, 2024, 1})),
               (QStringList{"1 小遣い 収入 1 10000 10000", "2 食費 支出 2 -800 -400", "9200"}));
-    EXPECT_EQ(ledger::periodTotals(app::Program::Purse, 0, Period{0, 2024, 2}).grandTotal, -500);
+    EXPECT_EQ(ledger::periodTotals(book(), app::Program::Purse, 0, Period{0, 2024, 2}).grandTotal, -500);
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 #include <QTest>
 
 #include "core/db/Book.h"
-#include "core/db/Database.h"
 #include "core/settings/Settings.h"
 #include "purse/PurseJournal.h"
 #include "purse/PurseWindows.h"
@@ -50,7 +49,7 @@ class BookSafetyTest : public AppTest {
 TEST_F(BookSafetyTest, ABookInUseEndsTheStartUpAndAReadOnlyOneRefusesEverySave) {
     purseWithCategories();
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,5000,5000,'')");
-    db::closeDatabase();
+    book().close();
     QLockFile other(app::databasePath() + QStringLiteral(".lock"));
     ASSERT_TRUE(other.tryLock(0));
     ui::form_Menu inUse(session(), purse::menuConfig());
@@ -60,12 +59,12 @@ TEST_F(BookSafetyTest, ABookInUseEndsTheStartUpAndAReadOnlyOneRefusesEverySave) 
     const QString text = messages().takeTexts().value(0);
     EXPECT_TRUE(text.contains(QStringLiteral("moneta.mdb は他のプログラムで使用中です"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("dbinit"))) << "a book in use is not one to make";
-    EXPECT_EQ(db::lastOpenFailure(), db::OpenFailure::InUse);
+    EXPECT_EQ(book().lastOpenFailure(), db::OpenFailure::InUse);
     other.unlock();
 
     QString error;
     ASSERT_TRUE(session().openBook(app::databasePath(), &error, true)) << error.toStdString();
-    ASSERT_TRUE(db::isReadOnly());
+    ASSERT_TRUE(book().isReadOnly());
     ui::form_Menu menu(session(), purse::menuConfig());
     ASSERT_TRUE(menu.startUp(&code));
     EXPECT_EQ(messages().takeTexts().value(0), QStringLiteral("読み取り専用で開きます"));
@@ -172,7 +171,7 @@ TEST_F(BookSafetyTest, AnOldHouseholdBookIsRecomputedOnceAtItsFirstOpening) {
         "(2,3,'2024/05/01',2,100,-100,''),(3,3,'2024/05/02',2,50,999,'')");
     // An opening is the menu's start-up on the closed book.
     auto launch = [this] {
-        db::closeDatabase();
+        book().close();
         ui::form_Menu menu(session(), purse::menuConfig());
         int code = 0;
         EXPECT_TRUE(menu.startUp(&code));
@@ -200,7 +199,7 @@ TEST_F(BookSafetyTest, OnlyOpeningABookNeverChangesItsShapeAndNewerOrTriggeredBo
     };
     const QString old = shape();
     auto launch = [this] {
-        db::closeDatabase();
+        book().close();
         ui::form_Menu menu(session(), purse::menuConfig());
         int code = 0;
         EXPECT_TRUE(menu.startUp(&code));
@@ -213,16 +212,16 @@ TEST_F(BookSafetyTest, OnlyOpeningABookNeverChangesItsShapeAndNewerOrTriggeredBo
     EXPECT_EQ(shape(), old);
 
     sql("CREATE TRIGGER wipe AFTER INSERT ON S01 BEGIN DELETE FROM S01; END");
-    db::closeDatabase();
+    book().close();
     int code = 0;
     {
         ui::form_Menu menu(session(), purse::menuConfig());
         ASSERT_TRUE(menu.startUp(&code));
-        EXPECT_TRUE(db::isReadOnly());
+        EXPECT_TRUE(book().isReadOnly());
         EXPECT_EQ(messages().takeTexts().value(0),
                   QStringLiteral("このデータベースにはトリガー（wipe）があります。読み取り専用で開きます"));
     }
-    db::closeDatabase();
+    book().close();
     {
         // The test's own connection, since the program's refuses to write this book.
         QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("by-hand"));
@@ -235,7 +234,7 @@ TEST_F(BookSafetyTest, OnlyOpeningABookNeverChangesItsShapeAndNewerOrTriggeredBo
     QSqlDatabase::removeDatabase(QStringLiteral("by-hand"));
     ui::form_Menu menu(session(), purse::menuConfig());
     ASSERT_TRUE(menu.startUp(&code));
-    EXPECT_TRUE(db::isReadOnly());
+    EXPECT_TRUE(book().isReadOnly());
     EXPECT_EQ(messages().takeTexts().value(0),
               QStringLiteral("このデータベースは新しいバージョンのプログラムで作られています。読み取り専用で開きます"));
     auto* w = journal();

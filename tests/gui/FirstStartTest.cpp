@@ -13,7 +13,7 @@
 #include <QTest>
 
 #include "bank/BankWindows.h"
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/AppMain.h"
@@ -30,7 +30,7 @@ int mode(const QString& path) {
 class FirstStartTest : public AppTest {
   protected:
     bool launch(app::Program p) {
-        db::closeDatabase();
+        book().close();
         menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
         return menu->startUp(&exitCode);
     }
@@ -80,7 +80,7 @@ TEST_F(FirstStartTest, APurseWithoutBookMakesOnePrivateCopyAndOffersTheStandardC
     ASSERT_TRUE(launch(app::Program::Purse));
     const QString path = home + QStringLiteral("/Purse/moneta.mdb");
     ASSERT_TRUE(QFileInfo::exists(path));
-    EXPECT_EQ(db::databasePath(), QFileInfo(path).absoluteFilePath());
+    EXPECT_EQ(book().path(), QFileInfo(path).absoluteFilePath());
     EXPECT_EQ(mode(path), 0600) << "the book is the user's own";
     EXPECT_EQ(mode(home + QStringLiteral("/Purse")), 0700);
     // No question about making the book; the standard categories first, then the set-up messages.

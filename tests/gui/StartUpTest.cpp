@@ -13,7 +13,7 @@
 #include "bank/BankWindows.h"
 #include "core/Password.h"
 #include "core/db/Backup.h"
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 #include "core/settings/Settings.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
@@ -29,7 +29,7 @@ class StartUpTest : public AppTest {
   protected:
     // Starts the program's menu as main() does, the database closed until start-up opens it.
     bool launch(app::Program p) {
-        db::closeDatabase();
+        book().close();
         delete menu;
         menu = new ui::form_Menu(session(), p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
         return menu->startUp(&exitCode);
@@ -127,7 +127,7 @@ TEST_F(StartUpTest, AFilledBookStartsQuietlyButAClosedPromptOrThreeWrongPassword
     EXPECT_FALSE(launch(app::Program::Bank));
     EXPECT_NE(exitCode, 0);
     EXPECT_FALSE(menu->isVisible());
-    EXPECT_FALSE(db::isOpen());
+    EXPECT_FALSE(book().isOpen());
     const QString again = QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\nもう一度入力してください");
     EXPECT_EQ(messages().takeTexts(), (QStringList{again, again, QStringLiteral("ﾊﾟｽﾜｰﾄﾞが違います\r\n終了します")}));
 }
@@ -175,7 +175,7 @@ TEST_F(StartUpTest, AnOldPlainPasswordBecomesItsHashBeforeAnyCopyIsWritten) {
     EXPECT_TRUE(app::isHashed(value("SELECT PASSWORD FROM U01").toString()));
     key(Qt::Key_F10);
     EXPECT_EQ(m_endCode, 0);
-    ASSERT_FALSE(db::isOpen());
+    ASSERT_FALSE(book().isOpen());
     EXPECT_FALSE(fileBytes(app::databasePath()).contains("Sesame-42"));
     const QList<db::BackupInfo> copies = db::listBackups(app::databasePath());
     ASSERT_FALSE(copies.isEmpty());

@@ -11,7 +11,6 @@
 #include <QTimer>
 
 #include "core/db/Book.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "ui/Grid.h"
 
@@ -46,19 +45,18 @@ void AppTest::TearDown() {
     for (auto& w : windows)
         if (w) delete w.data();
     if (m_session) m_session->closeBook();
-    db::closeDatabase();
     m_session.reset();
     app::setProgramDir({});
 }
 
 void AppTest::sql(const QString& sql, const QVariantList& binds) {
     QString error;
-    ASSERT_TRUE(db::execute(sql, binds, &error)) << sql.toStdString() << ": " << error.toStdString();
+    ASSERT_TRUE(book().execute(sql, binds, &error)) << sql.toStdString() << ": " << error.toStdString();
 }
 
 QVariant AppTest::value(const QString& sql, const QVariantList& binds) {
     bool ok = false;
-    const QVariant v = db::scalar(sql, binds, &ok);
+    const QVariant v = book().scalar(sql, binds, &ok);
     EXPECT_TRUE(ok) << sql.toStdString();
     return v;
 }
@@ -72,10 +70,10 @@ void AppTest::addBankEntry(qint64 cd, const QString& date, qint64 bank, const QV
 namespace {
 
 // The codes (CD) of the rows a query finds.
-QList<qint64> codesFound(const QString& query) {
+QList<qint64> codesFound(db::Book& book, const QString& query) {
     QList<qint64> codes;
     db::Rs rs;
-    db::Open_Rs(rs, query);
+    db::Open_Rs(book, rs, query);
     for (; rs && !rs->endOfRows(); rs->moveNext()) codes << rs->field(QStringLiteral("CD")).toLongLong();
     return codes;
 }
@@ -83,17 +81,19 @@ QList<qint64> codesFound(const QString& query) {
 }  // namespace
 
 QList<qint64> AppTest::wrongPurseBalances() {
-    return codesFound(QStringLiteral(
-        "SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU "
-        "ELSE -S01.KINGAKU END) OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD) AS RUNNING "
-        "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD) WHERE ZAN IS NOT RUNNING ORDER BY CD"));
+    return codesFound(
+        book(), QStringLiteral(
+                    "SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU "
+                    "ELSE -S01.KINGAKU END) OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD) AS RUNNING "
+                    "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD) WHERE ZAN IS NOT RUNNING ORDER BY CD"));
 }
 
 QList<qint64> AppTest::wrongBankBalances() {
-    return codesFound(QStringLiteral(
-        "SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 THEN S01.KINGAKU "
-        "ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) "
-        "ORDER BY CD"));
+    return codesFound(
+        book(), QStringLiteral(
+                    "SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 THEN S01.KINGAKU "
+                    "ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) "
+                    "ORDER BY CD"));
 }
 
 void AppTest::setNow(const QDateTime& t) {

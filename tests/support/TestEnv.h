@@ -26,6 +26,8 @@ class AppTest : public ::testing::Test {
     app::Session& session() { return *m_session; }
     // What was shown, and the answers to give.
     app::ScriptedMessages& messages() { return *m_messages; }
+    // The session's book.
+    db::Book& book() { return m_session->book(); }
     void TearDown() override;
 
     // Runs a statement on the test database; fails the test on error.

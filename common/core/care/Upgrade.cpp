@@ -3,11 +3,11 @@
 #include <QDir>
 
 #include "core/db/Backup.h"
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 
 namespace care {
 
-UpgradeResult upgradeBook(app::Program program, int needed, const db::Schema* schema) {
+UpgradeResult upgradeBook(db::Book& book, app::Program program, int needed, const db::Schema* schema) {
     const db::Schema& target = schema ? *schema : db::bookSchema(program);
     UpgradeResult r;
     auto refuse = [&](const QString& why) {
@@ -15,8 +15,8 @@ UpgradeResult upgradeBook(app::Program program, int needed, const db::Schema* sc
         r.error = QStringLiteral("データベースを更新できませんでした: %1").arg(why);
         return r;
     };
-    if (!db::isOpen()) return refuse(QStringLiteral("データベースが開かれていません"));
-    QSqlDatabase c = db::connection();
+    if (!book.isOpen()) return refuse(QStringLiteral("データベースが開かれていません"));
+    QSqlDatabase c = book.connection();
     const db::SchemaState state = db::inspectSchema(c, target);
     if (!state.read) return refuse(state.error);
     r.from = r.to = state.version;
@@ -24,8 +24,8 @@ UpgradeResult upgradeBook(app::Program program, int needed, const db::Schema* sc
         r.outcome = UpgradeOutcome::Current;
         return r;
     }
-    if (db::isReadOnly()) {
-        const QString why = db::bookRefusesWrites();
+    if (book.isReadOnly()) {
+        const QString why = book.refusesWrites();
         return refuse(why.isEmpty() ? QStringLiteral("読み取り専用で開きます") : why);
     }
     if (state.partial())
@@ -34,7 +34,7 @@ UpgradeResult upgradeBook(app::Program program, int needed, const db::Schema* sc
         return refuse(QStringLiteral("トリガーがあります: %1").arg(state.triggers.join(QStringLiteral(", "))));
 
     // The copy first: the book as it was stays at hand whatever the upgrade does.
-    const db::BackupResult copy = db::backupBook();
+    const db::BackupResult copy = db::backupBook(book);
     if (!copy.ok() || copy.outcome == db::BackupOutcome::ReadOnly)
         return refuse(copy.error.isEmpty() ? QStringLiteral("バックアップを作成できません") : copy.error);
     r.backup = copy.path;

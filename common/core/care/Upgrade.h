@@ -8,7 +8,12 @@
 #include <QString>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/db/Schema.h"
+
+namespace db {
+class Book;
+}
 
 namespace care {
 
@@ -27,10 +32,11 @@ struct UpgradeResult {
     bool ok() const { return outcome != UpgradeOutcome::Refused; }
 };
 
-// Upgrades the program's open book when its version is below `needed`, up to the newest
+// Upgrades an open book when its version is below `needed`, up to the newest
 // version of `schema` (the program's own book description when null). A read-only book, a
 // partial one (its missing tables and columns named), a newer one and one with a trigger are
 // refused, and so is the upgrade when the copy before it cannot be made.
-UpgradeResult upgradeBook(app::Program program, int needed = db::kSchemaVersion, const db::Schema* schema = nullptr);
+UpgradeResult upgradeBook(db::Book& book, app::Program program, int needed = db::kSchemaVersion,
+                          const db::Schema* schema = nullptr);
 
 }  // namespace care

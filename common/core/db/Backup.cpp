@@ -23,7 +23,6 @@
 #include <memory>
 
 #include "core/db/Book.h"
-#include "core/db/Database.h"
 #include "core/db/Schema.h"
 #include "core/ledger/Check.h"
 #include "core/settings/Settings.h"
@@ -312,23 +311,23 @@ QString backupFolder(const QString& bookPath) {
     return QDir(QFileInfo(bookPath).absolutePath()).filePath(QStringLiteral("backup"));
 }
 
-BackupResult backupBook(const BackupOptions& options, const BackupProgress& progress) {
+BackupResult backupBook(Book& book, const BackupOptions& options, const BackupProgress& progress) {
     BackupResult r;
-    if (!isOpen()) {
+    if (!book.isOpen()) {
         r.error = QStringLiteral("データベースが開かれていません");
         return r;
     }
-    if (isReadOnly()) {
+    if (book.isReadOnly()) {
         r.outcome = BackupOutcome::ReadOnly;
         return r;
     }
-    sqlite3* h = sqliteHandle(connection());
+    sqlite3* h = book.handle();
     if (!h) {
         r.error =
-            QStringLiteral("バックアップを作成できません: %1 (SQLite の接続がありません)").arg(shown(databasePath()));
+            QStringLiteral("バックアップを作成できません: %1 (SQLite の接続がありません)").arg(shown(book.path()));
         return r;
     }
-    return copyThrough(h, databasePath(), options, progress);
+    return copyThrough(h, book.path(), options, progress);
 }
 
 QList<BackupInfo> listBackups(const QString& bookPath) {
@@ -339,7 +338,7 @@ QList<BackupInfo> listBackups(const QString& bookPath) {
 }
 
 RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, app::Program program,
-                          const BackupProgress& progress) {
+                          const BackupProgress& progress, Book* open) {
     RestoreResult r;
     auto fail = [&](const QString& why) {
         r.error = why;
@@ -350,8 +349,8 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
     if (QFileInfo(backupPath).absoluteFilePath() == abs ||
         (book.exists() && QFileInfo(backupPath).canonicalFilePath() == book.canonicalFilePath()))
         return fail(QStringLiteral("バックアップとデータベースが同じファイルです: %1").arg(shown(abs)));
-    const bool ours = isOpen() && QFileInfo(databasePath()).absoluteFilePath() == abs;
-    if (ours && isReadOnly()) return fail(QStringLiteral("読み取り専用のため復元できません: %1").arg(shown(abs)));
+    const bool ours = open && open->isOpen() && QFileInfo(open->path()).absoluteFilePath() == abs;
+    if (ours && open->isReadOnly()) return fail(QStringLiteral("読み取り専用のため復元できません: %1").arg(shown(abs)));
 
     // Not open here: the lock is taken for the time of the restore, as a program takes it.
     std::unique_ptr<QLockFile> lock;
@@ -400,7 +399,7 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
     tmp.close();
 
     if (book.exists()) {
-        const BackupResult kept = ours ? backupBook({}, progress) : keepClosedBook(abs, progress);
+        const BackupResult kept = ours ? backupBook(*open, {}, progress) : keepClosedBook(abs, progress);
         if (!kept.ok()) return fail(QStringLiteral("復元の前に今のデータベースを保存できません: %1").arg(kept.error));
         r.keptCopy = kept.path;
         r.keptEarlier = kept.outcome == BackupOutcome::Unchanged;
@@ -419,9 +418,9 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
     if (ours) {
         // Nothing was written through the connection since the copy above, so the old file
         // it still reads has nothing to give back; it is opened again on the new one.
-        closeDatabase();
+        open->close();
         QString error;
-        r.reopened = openDatabase(abs, &error);
+        r.reopened = open->open(abs, &error);
         if (!r.reopened) r.error = error;
     }
     r.ok = true;

@@ -46,9 +46,11 @@ struct BackupResult {
 // The folder the copies of a book go to: "backup" beside it.
 QString backupFolder(const QString& bookPath);
 
-// Copies the program's open book (db::connection()) into its backup folder. Never throws;
-// a full disk or a folder that cannot be written gives Failed with the reason.
-BackupResult backupBook(const BackupOptions& options = {}, const BackupProgress& progress = {});
+class Book;
+
+// Copies an open book into its backup folder, through its own connection. Never throws; a full
+// disk or a folder that cannot be written gives Failed with the reason.
+BackupResult backupBook(Book& book, const BackupOptions& options = {}, const BackupProgress& progress = {});
 
 struct BackupInfo {
     QString path;
@@ -73,11 +75,11 @@ struct RestoreResult {
 // is first kept as one more copy in the backup folder. The new file is written beside the book,
 // flushed to the disk, and renamed over it: the book is either the old one or the restored one.
 //
-// When the program's connection is open on the book, the caller holds its lock: the copy of
-// the old book is taken through that connection, and the connection is opened again on the
-// restored book afterwards. Otherwise the lock is taken here for the time of the restore, and
-// the restore is refused while another program holds it.
+// When `open` is the program's Book open on that file, the caller holds its lock: the copy of
+// the old book is taken through its connection, and it is opened again on the restored book
+// afterwards. Otherwise the lock is taken here for the time of the restore, and the restore is
+// refused while another program holds it.
 RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, app::Program program,
-                          const BackupProgress& progress = {});
+                          const BackupProgress& progress = {}, Book* open = nullptr);
 
 }  // namespace db

@@ -4,8 +4,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 
 namespace db {
 
@@ -26,10 +26,10 @@ QVariant RecordSet::field(const QString& name) const {
     return v;
 }
 
-int Open_Rs(Rs& rs, const QString& sql, const QVariantList& binds) {
+int Open_Rs(Book& book, Rs& rs, const QString& sql, const QVariantList& binds) {
     rs.reset();
-    if (!isOpen()) return kError;
-    QSqlQuery q(connection());
+    if (!book.isOpen()) return kError;
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return kError;
     for (const QVariant& v : binds) q.addBindValue(v);
@@ -60,27 +60,30 @@ bool isIdentifier(const QString& s) {
     return true;
 }
 
-qint64 extreme(const char* fn, const QString& table, const QString& field) {
+qint64 extreme(Book& book, const char* fn, const QString& table, const QString& field) {
     // Table and field names come from the program, never from the user; refuse anything else.
     if (!isIdentifier(table) || !isIdentifier(field)) return -1;
     bool ok = false;
-    const QVariant v = scalar(QStringLiteral("SELECT %1(%2) FROM %3").arg(QLatin1String(fn), field, table), {}, &ok);
+    const QVariant v =
+        book.scalar(QStringLiteral("SELECT %1(%2) FROM %3").arg(QLatin1String(fn), field, table), {}, &ok);
     if (!ok) return -1;
     // Null (an empty table) and anything not numeric give 0.
     return isNumeric(v) ? To_Long(v, 0) : 0;
 }
 }  // namespace
 
-qint64 Get_Max(const QString& table, const QString& field) { return extreme("Max", table, field); }
-qint64 Get_Min(const QString& table, const QString& field) { return extreme("Min", table, field); }
+qint64 Get_Max(Book& book, const QString& table, const QString& field) { return extreme(book, "Max", table, field); }
+qint64 Get_Min(Book& book, const QString& table, const QString& field) { return extreme(book, "Min", table, field); }
 
-int Open_U01(Rs& rs) { return Open_Rs(rs, QStringLiteral("SELECT * FROM U01 WHERE CD=1")); }
-int Open_T01(Rs& rs) { return Open_Rs(rs, QStringLiteral("SELECT * FROM T01 ORDER BY CD")); }
-int Open_T02(Rs& rs) { return Open_Rs(rs, QStringLiteral("SELECT * FROM T02 ORDER BY CD")); }
+int Open_U01(Book& book, Rs& rs) { return Open_Rs(book, rs, QStringLiteral("SELECT * FROM U01 WHERE CD=1")); }
+int Open_T01(Book& book, Rs& rs) { return Open_Rs(book, rs, QStringLiteral("SELECT * FROM T01 ORDER BY CD")); }
+int Open_T02(Book& book, Rs& rs) { return Open_Rs(book, rs, QStringLiteral("SELECT * FROM T02 ORDER BY CD")); }
 
-int Open_S01ByCd(Rs& rs, qint64 recordNumber) {
-    return Open_Rs(rs, QStringLiteral("SELECT * FROM S01 WHERE CD = ?"), {recordNumber});
+int Open_S01ByCd(Book& book, Rs& rs, qint64 recordNumber) {
+    return Open_Rs(book, rs, QStringLiteral("SELECT * FROM S01 WHERE CD = ?"), {recordNumber});
 }
-int Open_S01All(Rs& rs) { return Open_Rs(rs, QStringLiteral("SELECT * FROM S01 ORDER BY K_DATE,CD")); }
+int Open_S01All(Book& book, Rs& rs) {
+    return Open_Rs(book, rs, QStringLiteral("SELECT * FROM S01 ORDER BY K_DATE,CD"));
+}
 
 }  // namespace db

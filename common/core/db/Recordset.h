@@ -1,5 +1,5 @@
 #pragma once
-// Record sets opened from SQL text, and the shared routines built on them.
+// Record sets opened from SQL text on a book, and the shared routines built on them.
 // A record set holds the rows of its query as they were when it was opened; a cursor
 // moves over them in the query's order.
 
@@ -11,6 +11,8 @@
 #include <vector>
 
 namespace db {
+
+class Book;
 
 class RecordSet {
   public:
@@ -44,19 +46,19 @@ enum OpenResult : int { kRows = -1, kEmpty = 0, kError = 1 };
 
 // Opens the query into rs. kRows: open with at least one row; kEmpty: no rows (rs released);
 // kError: the query failed (rs released). Values go to the '?' placeholders in order.
-int Open_Rs(Rs& rs, const QString& sql, const QVariantList& binds = {});
+int Open_Rs(Book& book, Rs& rs, const QString& sql, const QVariantList& binds = {});
 void Close_Rs(Rs& rs);
 
 // Highest / lowest value of a field: 0 for an empty table or a Null result, -1 on error.
-qint64 Get_Max(const QString& table, const QString& field);
-qint64 Get_Min(const QString& table, const QString& field);
+qint64 Get_Max(Book& book, const QString& table, const QString& field);
+qint64 Get_Min(Book& book, const QString& table, const QString& field);
 
-int Open_U01(Rs& rs);
-int Open_T01(Rs& rs);
-int Open_T02(Rs& rs);
+int Open_U01(Book& book, Rs& rs);
+int Open_T01(Book& book, Rs& rs);
+int Open_T02(Book& book, Rs& rs);
 
 // Bank-book journal openers.
-int Open_S01ByCd(Rs& rs, qint64 recordNumber);
-int Open_S01All(Rs& rs);
+int Open_S01ByCd(Book& book, Rs& rs, qint64 recordNumber);
+int Open_S01All(Book& book, Rs& rs);
 
 }  // namespace db

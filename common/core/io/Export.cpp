@@ -8,8 +8,8 @@
 #include <QSqlQuery>
 #include <map>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Totals.h"
@@ -137,13 +137,13 @@ QStringList mastersHeader(app::Program program) {
     return header;
 }
 
-ExportTable journalTable(app::Program program, const MonthSpan& span) {
+ExportTable journalTable(db::Book& book, app::Program program, const MonthSpan& span) {
     const bool bank = program == app::Program::Bank;
     TableBuilder b(journalHeader(program));
     if (const QString why = checkSpan(span); !why.isEmpty()) return b.failed(why);
     QVariantList binds;
     const QString where = rangeWhere(spanRange(span), binds);
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     // Income as each journal window decides it: the bank book by the item's kind read as a
     // number, the household book as its balance chain counts (KIND = 0).
     const QString sql = bank ? QStringLiteral(
@@ -184,10 +184,10 @@ ExportTable journalTable(app::Program program, const MonthSpan& span) {
     return b.done();
 }
 
-ExportTable mastersTable(app::Program program) {
+ExportTable mastersTable(db::Book& book, app::Program program) {
     const bool bank = program == app::Program::Bank;
     TableBuilder b(mastersHeader(program));
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     if (bank) {
         if (!run(q, QStringLiteral("SELECT CD, NM, ZAN FROM T01 ORDER BY CD"), {})) return b.failed(readError(q));
         while (q.next()) {
@@ -218,7 +218,7 @@ ExportTable mastersTable(app::Program program) {
     return b.done();
 }
 
-ExportTable totalsTable(app::Program program, const MonthSpan& span, std::optional<qint64> bankCode) {
+ExportTable totalsTable(db::Book& book, app::Program program, const MonthSpan& span, std::optional<qint64> bankCode) {
     const bool bank = program == app::Program::Bank;
     QStringList header;
     if (bank) header << QStringLiteral("銀行ｺｰﾄﾞ") << QStringLiteral("銀行名");
@@ -232,9 +232,9 @@ ExportTable totalsTable(app::Program program, const MonthSpan& span, std::option
     // Open ends: the first and last months that hold a row.
     MonthSpan s = span;
     bool ok = false;
-    if (s.from.isEmpty()) s.from = db::scalar(QStringLiteral("SELECT substr(MIN(K_DATE), 1, 7) FROM S01")).toString();
+    if (s.from.isEmpty()) s.from = book.scalar(QStringLiteral("SELECT substr(MIN(K_DATE), 1, 7) FROM S01")).toString();
     if (s.to.isEmpty())
-        s.to = db::scalar(QStringLiteral("SELECT substr(MAX(K_DATE), 1, 7) FROM S01"), {}, &ok).toString();
+        s.to = book.scalar(QStringLiteral("SELECT substr(MAX(K_DATE), 1, 7) FROM S01"), {}, &ok).toString();
     const auto first = ledger::monthStart(s.from);
     const auto last = ledger::monthStart(s.to);
     // The span as whole years where it can, months at its ends: few queries over many years.
@@ -253,7 +253,7 @@ ExportTable totalsTable(app::Program program, const MonthSpan& span, std::option
 
     QList<std::pair<qint64, QString>> banks;
     if (bank) {
-        QSqlQuery q(db::connection());
+        QSqlQuery q(book.connection());
         const QString sql = bankCode ? QStringLiteral("SELECT CD, NM FROM T01 WHERE CD = ?")
                                      : QStringLiteral("SELECT CD, NM FROM T01 ORDER BY CD");
         if (!run(q, sql, bankCode ? QVariantList{*bankCode} : QVariantList{})) return b.failed(readError(q));
@@ -265,7 +265,7 @@ ExportTable totalsTable(app::Program program, const MonthSpan& span, std::option
     for (const auto& [code, name] : banks) {
         std::map<qint64, ledger::ItemSum> merged;
         for (const ledger::Period& p : periods) {
-            const auto sums = ledger::readItemSums(program, code, p);
+            const auto sums = ledger::readItemSums(book, program, code, p);
             if (!sums) return b.failed(QStringLiteral("データベースを読めません"));
             for (const ledger::ItemSum& one : *sums) {
                 auto [it, fresh] = merged.try_emplace(one.code, one);

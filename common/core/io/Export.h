@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/io/Csv.h"
 
 namespace io {
@@ -49,18 +50,19 @@ QString checkSpan(const MonthSpan& span);
 // stored value is read back unchanged and a spreadsheet's sums need no sign rule.
 // Household book, in page order: 番号, ページ, 日付, 科目ｺｰﾄﾞ, 科目名, 収入, 支出, 差引, 備考
 // (差引: the stored running balance).
-ExportTable journalTable(app::Program program, const MonthSpan& span = {});
+ExportTable journalTable(db::Book& book, app::Program program, const MonthSpan& span = {});
 QStringList journalHeader(app::Program program);
 
 // The masters. Bank book: 区分 (銀行 / 項目), ｺｰﾄﾞ, 名称, 種別, 種別名, 残高 — banks carry 残高,
 // items 種別 (0 income) and its name. Household book: 区分 (科目), ｺｰﾄﾞ, 名称, 種別, 種別名.
-ExportTable mastersTable(app::Program program);
+ExportTable mastersTable(db::Book& book, app::Program program);
 QStringList mastersHeader(app::Program program);
 
 // The totals per item (bank book: of each bank, or of one) or per category over the span (open
 // ends: from the first to the last month that holds a row), as the totals window counts them,
 // each bank (or the book) closed by a 合計 line.
-ExportTable totalsTable(app::Program program, const MonthSpan& span = {}, std::optional<qint64> bank = {});
+ExportTable totalsTable(db::Book& book, app::Program program, const MonthSpan& span = {},
+                        std::optional<qint64> bank = {});
 
 // A window's grid as it shows it: its header texts and its cells' texts.
 ExportTable gridTable(const QStringList& header, const QList<QStringList>& rows);

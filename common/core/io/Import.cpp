@@ -16,8 +16,8 @@
 #include <algorithm>
 #include <map>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/io/Export.h"
 #include "core/io/StatementDate.h"
@@ -39,8 +39,8 @@ struct Code {
     QString name;
     bool income = false;  // KIND 0; every other kind is an expense
 };
-std::optional<QHash<qint64, Code>> readCodes(app::Program program) {
-    QSqlQuery q(db::connection());
+std::optional<QHash<qint64, Code>> readCodes(db::Book& book, app::Program program) {
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     if (!q.exec(program == app::Program::Bank ? QStringLiteral("SELECT CD, NM, KIND FROM T02")
                                               : QStringLiteral("SELECT CD, NM, KIND FROM T01")))
@@ -195,7 +195,8 @@ int ImportPreview::tickedCount() const {
     return int(std::count_if(rows.begin(), rows.end(), [](const PreviewRow& r) { return r.ticked; }));
 }
 
-ImportPreview previewStatement(const QString& csvPath, const ImportMapping& mapping, const ImportTarget& target) {
+ImportPreview previewStatement(db::Book& book, const QString& csvPath, const ImportMapping& mapping,
+                               const ImportTarget& target) {
     QFile file(csvPath);
     if (!QFileInfo(csvPath).isFile() || !file.open(QIODevice::ReadOnly)) {
         ImportPreview p;
@@ -204,13 +205,14 @@ ImportPreview previewStatement(const QString& csvPath, const ImportMapping& mapp
         p.error = QStringLiteral("CSV ファイルを読めません: %1").arg(p.file);
         return p;
     }
-    ImportPreview p = previewStatementBytes(file.readAll(), mapping, target);
+    ImportPreview p = previewStatementBytes(book, file.readAll(), mapping, target);
     p.file = shownPath(csvPath);
     if (!p.ok) p.error = QStringLiteral("%1: %2").arg(p.file, p.error);
     return p;
 }
 
-ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& mapping, const ImportTarget& target) {
+ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const ImportMapping& mapping,
+                                    const ImportTarget& target) {
     ImportPreview p;
     p.target = target;
     const app::Program program = target.program;
@@ -219,13 +221,13 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
         p.error = why;
         return p;
     }
-    if (!db::isOpen()) {
+    if (!book.isOpen()) {
         p.error = QStringLiteral("データベースが開かれていません");
         return p;
     }
     if (bank) {
         bool ok = false;
-        const QVariant found = db::scalar(QStringLiteral("SELECT NM FROM T01 WHERE CD = ?"), {target.bank}, &ok);
+        const QVariant found = book.scalar(QStringLiteral("SELECT NM FROM T01 WHERE CD = ?"), {target.bank}, &ok);
         if (!ok || !found.isValid()) {
             p.error = QStringLiteral("銀行 %1 がありません").arg(target.bank);
             return p;
@@ -234,7 +236,7 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
         p.error = QStringLiteral("ページは 1 以上で指定してください");
         return p;
     }
-    const auto codes = readCodes(program);
+    const auto codes = readCodes(book, program);
     if (!codes) {
         p.error = QStringLiteral("データベースを読めません");
         return p;
@@ -353,7 +355,7 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
     QHash<QString, QList<Seen>> seen;  // "date|amount"
     auto key = [](const QString& date, qint64 amount) { return date + QLatin1Char('|') + QString::number(amount); };
     if (!minDate.isEmpty()) {
-        QSqlQuery q(db::connection());
+        QSqlQuery q(book.connection());
         q.setForwardOnly(true);
         q.prepare(bank
                       ? QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.KINGAKU, T02.KIND, T02.CD IS NOT NULL, S01.BIKO "
@@ -380,10 +382,11 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
     // The page's month (household book).
     QString month = target.pageMonth;
     if (!bank && month.isEmpty()) {
-        month = db::scalar(
+        month =
+            book.scalar(
                     QStringLiteral("SELECT substr(K_DATE, 1, 7) FROM S01 WHERE P_CD = ? ORDER BY K_DATE, CD LIMIT 1"),
                     {target.page})
-                    .toString();
+                .toString();
         if (month.isEmpty()) {
             std::map<QString, int> months;
             for (const PreviewRow& r : p.rows)
@@ -427,7 +430,7 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
 
 // ---------------------------------------------------------------- apply
 
-ImportReport applyStatement(const ImportPreview& preview) {
+ImportReport applyStatement(db::Book& book, const ImportPreview& preview) {
     ImportReport r;
     const ImportTarget& target = preview.target;
     const bool bank = target.program == app::Program::Bank;
@@ -445,11 +448,11 @@ ImportReport applyStatement(const ImportPreview& preview) {
         r.error = QStringLiteral("読めない行が %1 行あるため、何も書き込みませんでした").arg(r.refused.size());
         return r;
     }
-    if (!db::isOpen() || db::isReadOnly()) {
+    if (!book.isOpen() || book.isReadOnly()) {
         r.error = QStringLiteral("データベースに書き込めません");
         return r;
     }
-    const auto codes = readCodes(target.program);
+    const auto codes = readCodes(book, target.program);
     if (!codes) {
         r.error = QStringLiteral("データベースを読めません");
         return r;
@@ -468,12 +471,12 @@ ImportReport applyStatement(const ImportPreview& preview) {
     std::stable_sort(rows.begin(), rows.end(),
                      [](const PreviewRow* a, const PreviewRow* b) { return a->date < b->date; });
 
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         r.error = QStringLiteral("トランザクションを始められません");
         return r;
     }
-    const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
+    const qint64 highest = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("CD"));
     if (highest < 0) {
         r.error = QStringLiteral("データベースを読めません");
         return r;
@@ -482,7 +485,7 @@ ImportReport applyStatement(const ImportPreview& preview) {
         r.error = QStringLiteral("番号が上限 %1 を超えます").arg(db::kMaxRecordNumber);
         return r;
     }
-    QSqlQuery ins(db::connection());
+    QSqlQuery ins(book.connection());
     ins.prepare(
         bank ? QStringLiteral("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)")
              : QStringLiteral("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) "
@@ -503,13 +506,13 @@ ImportReport applyStatement(const ImportPreview& preview) {
     if (!rows.isEmpty()) {
         // The balances once, after all rows: per row it would be a pass over the bank each time.
         if (bank) {
-            const ledger::BankZan z = ledger::Recalc_BankZan(target.bank);
+            const ledger::BankZan z = ledger::Recalc_BankZan(book, target.bank);
             if (!z.ok) {
                 r.error = QStringLiteral("残高を計算できません: %1").arg(z.error);
                 return r;
             }
         } else {
-            const ledger::Recalc z = ledger::Recalc_Zan(target.page);
+            const ledger::Recalc z = ledger::Recalc_Zan(book, target.page);
             if (!z.ok) {
                 r.error = QStringLiteral("差引を計算できません: %1").arg(z.error);
                 return r;
@@ -578,7 +581,7 @@ void removeProfile(const ImportTarget& target, const QString& name) {
 
 // ---------------------------------------------------------------- own export
 
-ImportReport importOwnExport(app::Program program, OwnTable table, const QString& csvPath,
+ImportReport importOwnExport(db::Book& book, app::Program program, OwnTable table, const QString& csvPath,
                              std::optional<Encoding> encoding) {
     QFile file(csvPath);
     if (!QFileInfo(csvPath).isFile() || !file.open(QIODevice::ReadOnly)) {
@@ -587,17 +590,17 @@ ImportReport importOwnExport(app::Program program, OwnTable table, const QString
         r.fileUnreadable = true;
         return r;
     }
-    ImportReport r = importOwnExportBytes(program, table, file.readAll(), encoding);
+    ImportReport r = importOwnExportBytes(book, program, table, file.readAll(), encoding);
     if (!r.ok) r.error = QStringLiteral("%1: %2").arg(shownPath(csvPath), r.error);
     return r;
 }
 
-ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QByteArray& csv,
+ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable table, const QByteArray& csv,
                                   std::optional<Encoding> encoding) {
     ImportReport r;
     const bool bank = program == app::Program::Bank;
     const bool journal = table == OwnTable::Journal;
-    if (!db::isOpen() || db::isReadOnly()) {
+    if (!book.isOpen() || book.isReadOnly()) {
         r.error = QStringLiteral("データベースに書き込めません");
         return r;
     }
@@ -621,7 +624,7 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
                                        : QStringList{QStringLiteral("T01")};
     for (const QString& t : tables) {
         bool ok = false;
-        const qint64 n = db::scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(t), {}, &ok).toLongLong();
+        const qint64 n = book.scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(t), {}, &ok).toLongLong();
         if (!ok || n > 0) {
             r.error = ok ? QStringLiteral("%1が空の帳簿にだけ読み込めます (%2 行あります)")
                                .arg(journal ? QStringLiteral("仕訳") : QStringLiteral("マスター"))
@@ -704,12 +707,12 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
         return r;
     }
 
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         r.error = QStringLiteral("トランザクションを始められません");
         return r;
     }
-    QSqlQuery q[2] = {QSqlQuery(db::connection()), QSqlQuery(db::connection())};
+    QSqlQuery q[2] = {QSqlQuery(book.connection()), QSqlQuery(book.connection())};
     if (journal) {
         q[0].prepare(
             bank ? QStringLiteral("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (?, ?, ?, ?, ?, ?)")

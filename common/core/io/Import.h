@@ -2,9 +2,9 @@
 // Getting rows into the open book from CSV files.
 //
 // A statement (a bank's or a card company's CSV) goes into the bank book for one bank, or into
-// the household book onto one page, in two steps: previewStatement() reads every line and says
+// the household book onto one page, in two steps: previewStatement(book) reads every line and says
 // per line what would be added, with which item or category, and whether it is ticked (and why
-// not); a window lets the user change ticks and codes; applyStatement() writes the ticked rows
+// not); a window lets the user change ticks and codes; applyStatement(book) writes the ticked rows
 // in one transaction with new record numbers and the balances brought up to date.
 //
 // This program's own export (journal or masters) is read back into an empty book as it was.
@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/io/Csv.h"
 
 namespace io {
@@ -43,7 +44,7 @@ struct ImportMapping {
     qint64 withdrawalCode = 0;  // an expense item (category)
 
     // Why the columns cannot be used (Japanese); empty when they can. Codes are checked
-    // against the book by previewStatement().
+    // against the book by previewStatement(book).
     QString check() const;
     QString toJson() const;
     static std::optional<ImportMapping> fromJson(const QString& json);
@@ -94,8 +95,10 @@ struct ImportPreview {
 };
 
 // Reads every line of a statement and decides what each would become. Nothing is written.
-ImportPreview previewStatement(const QString& csvPath, const ImportMapping& mapping, const ImportTarget& target);
-ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& mapping, const ImportTarget& target);
+ImportPreview previewStatement(db::Book& book, const QString& csvPath, const ImportMapping& mapping,
+                               const ImportTarget& target);
+ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const ImportMapping& mapping,
+                                    const ImportTarget& target);
 
 struct Refusal {
     int line = 0;
@@ -120,7 +123,7 @@ struct ImportReport {
 // numbers from the highest + 1 on, in date and line order; the bank's balance (bank book) or
 // every running balance from the page on (household book) recomputed in the same transaction.
 // Writes nothing when a line was unreadable, a code is missing or its kind does not fit.
-ImportReport applyStatement(const ImportPreview& preview);
+ImportReport applyStatement(db::Book& book, const ImportPreview& preview);
 
 // Mappings saved under a name, in the settings' [import] section: per bank in the bank book,
 // one set for the household book.
@@ -133,9 +136,9 @@ void removeProfile(const ImportTarget& target, const QString& name);
 // (journal) or masters (masters) are empty, keeping codes, record numbers, pages and stored
 // balances. Every line is checked first; any refused line writes nothing.
 enum class OwnTable { Journal, Masters };
-ImportReport importOwnExport(app::Program program, OwnTable table, const QString& csvPath,
+ImportReport importOwnExport(db::Book& book, app::Program program, OwnTable table, const QString& csvPath,
                              std::optional<Encoding> encoding = std::nullopt);
-ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QByteArray& csv,
+ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable table, const QByteArray& csv,
                                   std::optional<Encoding> encoding = std::nullopt);
 
 // A statement's amount: digits with thousands separators, an optional sign (also ▲ or △ for

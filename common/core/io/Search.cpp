@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 
 namespace io {
 
@@ -23,9 +23,9 @@ QString containsPattern(const QString& text) {
     return p;
 }
 
-SearchResult search(app::Program program, const SearchQuery& query) {
+SearchResult search(db::Book& book, app::Program program, const SearchQuery& query) {
     SearchResult r;
-    if (!db::isOpen()) {
+    if (!book.isOpen()) {
         r.error = QStringLiteral("データベースが開かれていません");
         return r;
     }
@@ -76,7 +76,7 @@ SearchResult search(app::Program program, const SearchQuery& query) {
         bool income = false;
     };
     QHash<qint64, Name> codes, banks;
-    QSqlQuery m(db::connection());
+    QSqlQuery m(book.connection());
     m.setForwardOnly(true);
     if (!m.exec(QStringLiteral("SELECT CD, NM, KIND FROM %1").arg(items))) {
         r.error = m.lastError().text();
@@ -100,7 +100,7 @@ SearchResult search(app::Program program, const SearchQuery& query) {
         QStringLiteral("SELECT CD, K_DATE, %1, K_CD, KINGAKU, BIKO FROM S01%2 ORDER BY +K_DATE, CD")
             .arg(bank ? QStringLiteral("B_CD") : QStringLiteral("P_CD"),
                  where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")));
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) {
         r.error = q.lastError().text();

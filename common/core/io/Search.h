@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 
 namespace io {
 
@@ -44,7 +45,7 @@ struct SearchResult {
     QList<SearchHit> hits;  // in date and record-number order
 };
 
-SearchResult search(app::Program program, const SearchQuery& query);
+SearchResult search(db::Book& book, app::Program program, const SearchQuery& query);
 
 // A LIKE pattern (ESCAPE '\') finding the text anywhere, its %, _ and \ taken literally.
 QString containsPattern(const QString& text);

@@ -4,20 +4,20 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 
 namespace ledger {
 
-BankZan Recalc_BankZan(qint64 bankCode) {
+BankZan Recalc_BankZan(db::Book& book, qint64 bankCode) {
     BankZan r;
-    if (!db::isOpen()) {
+    if (!book.isOpen()) {
         r.error = QStringLiteral("database is not open");
         return r;
     }
     // The item kinds: a short list, read whole.
     QHash<qint64, qint64> kinds;
-    QSqlQuery k(db::connection());
+    QSqlQuery k(book.connection());
     k.setForwardOnly(true);
     if (!k.exec(QStringLiteral("SELECT CD, KIND FROM T02"))) {
         r.error = k.lastError().text();
@@ -26,7 +26,7 @@ BankZan Recalc_BankZan(qint64 bankCode) {
     while (k.next())
         if (!k.value(0).isNull()) kinds.insert(k.value(0).toLongLong(), db::To_Long(k.value(1), 1));
     // One sum per item, read from the (B_CD, K_CD, KINGAKU) index alone.
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT K_CD, SUM(KINGAKU) FROM S01 WHERE B_CD = ? GROUP BY K_CD"));
     q.addBindValue(bankCode);
@@ -46,15 +46,15 @@ BankZan Recalc_BankZan(qint64 bankCode) {
         r.error = q.lastError().text();
         return r;
     }
-    if (!db::execute(QStringLiteral("UPDATE T01 SET ZAN=? WHERE CD=?"), {total, bankCode}, &r.error)) return r;
+    if (!book.execute(QStringLiteral("UPDATE T01 SET ZAN=? WHERE CD=?"), {total, bankCode}, &r.error)) return r;
     r.ok = true;
     r.zan = total;
     return r;
 }
 
-bool recalcForItems(const QList<qint64>& codes, QString* error) {
+bool recalcForItems(db::Book& book, const QList<qint64>& codes, QString* error) {
     QList<qint64> banks;
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT DISTINCT B_CD FROM S01 WHERE K_CD = ? AND B_CD IS NOT NULL"));
     for (qint64 code : codes) {
@@ -67,7 +67,7 @@ bool recalcForItems(const QList<qint64>& codes, QString* error) {
             if (!banks.contains(q.value(0).toLongLong())) banks << q.value(0).toLongLong();
     }
     for (qint64 bank : banks) {
-        const BankZan z = Recalc_BankZan(bank);
+        const BankZan z = Recalc_BankZan(book, bank);
         if (!z.ok) {
             if (error) *error = z.error;
             return false;

@@ -4,8 +4,8 @@
 #include <QSqlQuery>
 #include <algorithm>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/Dates.h"
@@ -16,11 +16,11 @@ namespace {
 QString textOf(const QVariant& v) { return v.isNull() || !v.isValid() ? QString() : v.toString(); }
 
 // Recomputes each bank's balance inside the caller's transaction.
-bool recalcBanks(QList<qint64> banks, Change& c) {
+bool recalcBanks(db::Book& book, QList<qint64> banks, Change& c) {
     std::sort(banks.begin(), banks.end());
     banks.erase(std::unique(banks.begin(), banks.end()), banks.end());
     for (qint64 bank : banks) {
-        const BankZan z = Recalc_BankZan(bank);
+        const BankZan z = Recalc_BankZan(book, bank);
         if (!z.ok) {
             c.error = z.error;
             return false;
@@ -32,16 +32,16 @@ bool recalcBanks(QList<qint64> banks, Change& c) {
 
 }  // namespace
 
-BankMonth readBankMonth(qint64 bankCode, const QString& yyyymm) {
+BankMonth readBankMonth(db::Book& book, qint64 bankCode, const QString& yyyymm) {
     BankMonth m;
-    if (!db::isOpen()) {
+    if (!book.isOpen()) {
         m.error = QStringLiteral("database is not open");
         return m;
     }
     // The pattern yyyy/mm/* as a half-open range of K_DATE, read through (B_CD, K_DATE, CD)
     // with the item's name and kind joined in the same pass.
     const DateRange range = monthRange(yyyymm.left(4), yyyymm.mid(5));
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     q.prepare(
         QStringLiteral("SELECT S01.CD, S01.K_DATE, S01.K_CD, S01.KINGAKU, S01.BIKO, T02.CD, T02.NM, T02.KIND "
@@ -75,18 +75,18 @@ BankMonth readBankMonth(qint64 bankCode, const QString& yyyymm) {
     return m;
 }
 
-RecordLookup findRecord(qint64 n) {
+RecordLookup findRecord(db::Book& book, qint64 n) {
     RecordLookup l;
     db::Rs rs;
     int opened = db::kError;
     if (n == 0)
-        opened = db::Open_Rs(rs, QStringLiteral("SELECT * FROM S01 ORDER BY CD DESC LIMIT 1"));
+        opened = db::Open_Rs(book, rs, QStringLiteral("SELECT * FROM S01 ORDER BY CD DESC LIMIT 1"));
     else
-        opened = db::Open_S01ByCd(rs, n);
+        opened = db::Open_S01ByCd(book, rs, n);
     if (opened == db::kError) return l;
     if (opened == db::kEmpty) {
         bool ok = false;
-        const QVariant any = db::scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01)"), {}, &ok);
+        const QVariant any = book.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01)"), {}, &ok);
         if (!ok) return l;
         l.status = any.toInt() ? Lookup::NotFound : Lookup::EmptyJournal;
         return l;
@@ -102,36 +102,36 @@ RecordLookup findRecord(qint64 n) {
     return l;
 }
 
-qint64 moveTarget(Move move, qint64 current) {
+qint64 moveTarget(db::Book& book, Move move, qint64 current) {
     switch (move) {
         case Move::Previous:
             return current <= 1 ? current : current - 1;
         case Move::Next:
             return current + 1;
         case Move::First:
-            return db::Get_Min(QStringLiteral("S01"), QStringLiteral("CD"));
+            return db::Get_Min(book, QStringLiteral("S01"), QStringLiteral("CD"));
         case Move::Last:
-            return db::Get_Max(QStringLiteral("S01"), QStringLiteral("CD"));
+            return db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("CD"));
     }
     return current;
 }
 
-Change writeEntry(const JournalEntry& e) {
+Change writeEntry(db::Book& book, const JournalEntry& e) {
     Change c;
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         c.error = QStringLiteral("cannot start a transaction");
         return c;
     }
     // The bank the row belongs to now: its balance loses the row when the bank changes.
     bool ok = false;
-    const QVariant before = db::scalar(QStringLiteral("SELECT B_CD FROM S01 WHERE CD = ?"), {e.cd}, &ok);
+    const QVariant before = book.scalar(QStringLiteral("SELECT B_CD FROM S01 WHERE CD = ?"), {e.cd}, &ok);
     if (!ok) {
         c.error = QStringLiteral("cannot read record %1").arg(e.cd);
         return c;
     }
     const bool exists =
-        db::scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01 WHERE CD = ?)"), {e.cd}, &ok).toInt() != 0;
+        book.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM S01 WHERE CD = ?)"), {e.cd}, &ok).toInt() != 0;
     if (!ok) {
         c.error = QStringLiteral("cannot read record %1").arg(e.cd);
         return c;
@@ -139,16 +139,16 @@ Change writeEntry(const JournalEntry& e) {
     c.inserted = !exists;
     const QVariantList values{e.date, e.bank, e.item, e.amount, e.note, e.cd};
     const bool written =
-        exists ? db::execute(QStringLiteral("UPDATE S01 SET K_DATE=?, B_CD=?, K_CD=?, KINGAKU=?, BIKO=? WHERE CD=?"),
-                             values, &c.error)
-               : db::execute(QStringLiteral("INSERT INTO S01 (K_DATE, B_CD, K_CD, KINGAKU, BIKO, CD) "
-                                            "VALUES (?, ?, ?, ?, ?, ?)"),
-                             values, &c.error);
+        exists ? book.execute(QStringLiteral("UPDATE S01 SET K_DATE=?, B_CD=?, K_CD=?, KINGAKU=?, BIKO=? WHERE CD=?"),
+                              values, &c.error)
+               : book.execute(QStringLiteral("INSERT INTO S01 (K_DATE, B_CD, K_CD, KINGAKU, BIKO, CD) "
+                                             "VALUES (?, ?, ?, ?, ?, ?)"),
+                              values, &c.error);
     if (!written) return c;
     QList<qint64> banks{e.bank};
     if (exists && db::isNumeric(before)) banks << db::To_Long(before, 0);
-    if (!recalcBanks(banks, c)) return c;
-    const auto zan = storedZan(e.bank);
+    if (!recalcBanks(book, banks, c)) return c;
+    const auto zan = storedZan(book, e.bank);
     if (!tx.commit()) {
         c.banks.clear();
         c.error = QStringLiteral("cannot commit");
@@ -160,15 +160,15 @@ Change writeEntry(const JournalEntry& e) {
     return c;
 }
 
-Change deleteRecords(qint64 from, std::optional<qint64> to) {
+Change deleteRecords(db::Book& book, qint64 from, std::optional<qint64> to) {
     Change c;
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         c.error = QStringLiteral("cannot start a transaction");
         return c;
     }
     const qint64 last = to.value_or(from);
-    QSqlQuery owners(db::connection());
+    QSqlQuery owners(book.connection());
     owners.setForwardOnly(true);
     owners.prepare(QStringLiteral("SELECT DISTINCT B_CD FROM S01 WHERE CD BETWEEN ? AND ? AND B_CD IS NOT NULL"));
     owners.addBindValue(from);
@@ -181,7 +181,7 @@ Change deleteRecords(qint64 from, std::optional<qint64> to) {
     while (owners.next()) banks << db::To_Long(owners.value(0), 0);
     owners.finish();
 
-    QSqlQuery del(db::connection());
+    QSqlQuery del(book.connection());
     if (to) {
         del.prepare(QStringLiteral("DELETE FROM S01 WHERE CD BETWEEN ? AND ?"));
         del.addBindValue(from);
@@ -195,7 +195,7 @@ Change deleteRecords(qint64 from, std::optional<qint64> to) {
         return c;
     }
     const int deleted = del.numRowsAffected();
-    if (!recalcBanks(banks, c)) return c;
+    if (!recalcBanks(book, banks, c)) return c;
     if (!tx.commit()) {
         c.banks.clear();
         c.error = QStringLiteral("cannot commit");
@@ -206,9 +206,9 @@ Change deleteRecords(qint64 from, std::optional<qint64> to) {
     return c;
 }
 
-std::optional<qint64> storedZan(qint64 bankCode) {
+std::optional<qint64> storedZan(db::Book& book, qint64 bankCode) {
     bool ok = false;
-    const QVariant v = db::scalar(QStringLiteral("SELECT ZAN FROM T01 WHERE CD = ?"), {bankCode}, &ok);
+    const QVariant v = book.scalar(QStringLiteral("SELECT ZAN FROM T01 WHERE CD = ?"), {bankCode}, &ok);
     if (!ok || !db::isNumeric(v)) return std::nullopt;
     return db::To_Long(v, 0);
 }

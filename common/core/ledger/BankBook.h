@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <optional>
 
+#include "core/db/Book.h"
+
 namespace ledger {
 
 // One journal row of a bank's month, in the grid's terms.
@@ -30,7 +32,7 @@ struct BankMonth {
 
 // The rows of one bank dated in the month "yyyy/mm" (any text: a month that no stored
 // date carries, such as "2001/00", simply lists nothing).
-BankMonth readBankMonth(qint64 bankCode, const QString& yyyymm);
+BankMonth readBankMonth(db::Book& book, qint64 bankCode, const QString& yyyymm);
 
 // A journal row as the entry area loads it; fields are Null where the row holds Null.
 struct JournalRecord {
@@ -50,11 +52,11 @@ struct RecordLookup {
 
 // The row with record number n, or with the highest record number when n is 0. Reads that
 // one row only, however long the journal is.
-RecordLookup findRecord(qint64 n);
+RecordLookup findRecord(db::Book& book, qint64 n);
 
 // The record number each move asks for, from the number shown.
 enum class Move { Previous, Next, First, Last };
-qint64 moveTarget(Move move, qint64 current);
+qint64 moveTarget(db::Book& book, Move move, qint64 current);
 
 // What the entry area writes. The caller has checked every value.
 struct JournalEntry {
@@ -78,13 +80,13 @@ struct Change {
 
 // Replaces the row with the entry's record number when it exists, adds it otherwise, and
 // recomputes the balance of the entry's bank and of the bank the row belonged to before.
-Change writeEntry(const JournalEntry& e);
+Change writeEntry(db::Book& book, const JournalEntry& e);
 
 // Deletes record `from`, or every record from `from` to `to` inclusive, and recomputes the
 // balance of every bank that owned a deleted row.
-Change deleteRecords(qint64 from, std::optional<qint64> to = std::nullopt);
+Change deleteRecords(db::Book& book, qint64 from, std::optional<qint64> to = std::nullopt);
 
 // T01.ZAN of a bank as stored now; empty when the bank is not in T01 or ZAN is Null.
-std::optional<qint64> storedZan(qint64 bankCode);
+std::optional<qint64> storedZan(db::Book& book, qint64 bankCode);
 
 }  // namespace ledger

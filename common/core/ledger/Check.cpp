@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 #include "core/db/Schema.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/Pages.h"
@@ -327,8 +327,8 @@ CheckResult checkConnection(app::Program program, const QSqlDatabase& connection
     return Checker(program, connection).run(depth);
 }
 
-CheckResult checkBook(app::Program program, CheckDepth depth) {
-    return checkConnection(program, db::connection(), depth);
+CheckResult checkBook(db::Book& book, app::Program program, CheckDepth depth) {
+    return checkConnection(program, book.connection(), depth);
 }
 
 CheckResult checkFile(app::Program program, const QString& path, CheckDepth depth, const std::atomic<bool>* stop) {
@@ -409,18 +409,17 @@ bool programOfTables(const QSqlDatabase& connection, app::Program* program) {
     return false;
 }
 
-Repair repairBalances(app::Program program) {
+Repair repairBalances(db::Book& book, app::Program program) {
     Repair r;
-    if (!db::isOpen()) {
+    if (!book.isOpen()) {
         r.error = QStringLiteral("データベースが開かれていません");
         return r;
     }
-    if (db::isReadOnly()) {
-        r.error =
-            QStringLiteral("読み取り専用のため修復できません: %1").arg(QDir::toNativeSeparators(db::databasePath()));
+    if (book.isReadOnly()) {
+        r.error = QStringLiteral("読み取り専用のため修復できません: %1").arg(QDir::toNativeSeparators(book.path()));
         return r;
     }
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         r.error = QStringLiteral("トランザクションを開始できません");
         return r;
@@ -428,7 +427,7 @@ Repair repairBalances(app::Program program) {
     if (program == app::Program::Bank) {
         QList<QPair<qint64, QVariant>> banks;
         {
-            QSqlQuery q(db::connection());
+            QSqlQuery q(book.connection());
             q.setForwardOnly(true);
             if (!q.exec(QStringLiteral("SELECT CD, ZAN FROM T01 ORDER BY CD"))) {
                 r.error = q.lastError().text();
@@ -437,7 +436,7 @@ Repair repairBalances(app::Program program) {
             while (q.next()) banks.append({q.value(0).toLongLong(), q.value(1)});
         }
         for (const auto& bank : banks) {
-            const BankZan z = Recalc_BankZan(bank.first);
+            const BankZan z = Recalc_BankZan(book, bank.first);
             if (!z.ok) {
                 r.error = z.error;
                 return r;
@@ -446,7 +445,7 @@ Repair repairBalances(app::Program program) {
             if (before.isNull() || before.typeId() == QMetaType::QString || before.toLongLong() != z.zan) ++r.changed;
         }
     } else {
-        const Recalc rc = Recalc_Zan(1);
+        const Recalc rc = Recalc_Zan(book, 1);
         if (!rc.ok) {
             r.error = rc.error;
             return r;

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 
 namespace ledger {
 
@@ -61,8 +62,8 @@ struct CheckResult {
 // everything.
 enum class CheckDepth { Structure, Full };
 
-// The check on the program's open book (db::connection()).
-CheckResult checkBook(app::Program program, CheckDepth depth = CheckDepth::Full);
+// The check on the program's open book (book.connection()).
+CheckResult checkBook(db::Book& book, app::Program program, CheckDepth depth = CheckDepth::Full);
 // The check on any open connection, from the thread that opened it.
 CheckResult checkConnection(app::Program program, const QSqlDatabase& connection, CheckDepth depth = CheckDepth::Full);
 // The check on a file, opened read-only as a connection of its own for the call: safe in a
@@ -89,6 +90,6 @@ struct Repair {
 
 // Recomputes every stored balance of the program's open book in one transaction (bank: each
 // bank's T01.ZAN; household book: every S01.ZAN from page 1 on), changing nothing else.
-Repair repairBalances(app::Program program);
+Repair repairBalances(db::Book& book, app::Program program);
 
 }  // namespace ledger

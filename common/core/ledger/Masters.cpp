@@ -4,8 +4,8 @@
 #include <QSqlQuery>
 #include <functional>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/Pages.h"
 
@@ -15,14 +15,14 @@ QString masterTable(Master m) { return m == Master::Item ? QStringLiteral("T02")
 
 QString thirdField(Master m) { return m == Master::Bank ? QStringLiteral("ZAN") : QStringLiteral("KIND"); }
 
-int openMasterList(Master m, db::Rs& rs) {
-    return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 ORDER BY CD").arg(masterTable(m)));
+int openMasterList(db::Book& book, Master m, db::Rs& rs) {
+    return db::Open_Rs(book, rs, QStringLiteral("SELECT * FROM %1 ORDER BY CD").arg(masterTable(m)));
 }
 
-QList<MasterRow> readMasterList(Master m) {
+QList<MasterRow> readMasterList(db::Book& book, Master m) {
     QList<MasterRow> rows;
     db::Rs rs;
-    if (openMasterList(m, rs) != db::kRows) return rows;
+    if (openMasterList(book, m, rs) != db::kRows) return rows;
     for (rs->moveFirst(); !rs->endOfRows(); rs->moveNext()) {
         const QVariant cd = rs->field(QStringLiteral("CD"));
         if (!cd.isValid()) continue;
@@ -32,15 +32,15 @@ QList<MasterRow> readMasterList(Master m) {
     return rows;
 }
 
-int Find_Master(Master m, qint64 code, db::Rs& rs) {
-    return db::Open_Rs(rs, QStringLiteral("SELECT * FROM %1 WHERE CD=?").arg(masterTable(m)), {code});
+int Find_Master(db::Book& book, Master m, qint64 code, db::Rs& rs) {
+    return db::Open_Rs(book, rs, QStringLiteral("SELECT * FROM %1 WHERE CD=?").arg(masterTable(m)), {code});
 }
 
 namespace {
 // One look-up through the primary key instead of probing code after code across a gap.
-std::optional<int> nearest(Master m, const char* fn, const char* op, qint64 code) {
+std::optional<int> nearest(db::Book& book, Master m, const char* fn, const char* op, qint64 code) {
     bool ok = false;
-    const QVariant v = db::scalar(
+    const QVariant v = book.scalar(
         QStringLiteral("SELECT %1(CD) FROM %2 WHERE CD %3 ?").arg(QLatin1String(fn), masterTable(m), QLatin1String(op)),
         {code}, &ok);
     if (!ok || !db::isNumeric(v)) return std::nullopt;
@@ -48,15 +48,15 @@ std::optional<int> nearest(Master m, const char* fn, const char* op, qint64 code
 }
 }  // namespace
 
-std::optional<int> previousCode(Master m, qint64 code) { return nearest(m, "MAX", "<", code); }
-std::optional<int> nextCode(Master m, qint64 code) { return nearest(m, "MIN", ">", code); }
+std::optional<int> previousCode(db::Book& book, Master m, qint64 code) { return nearest(book, m, "MAX", "<", code); }
+std::optional<int> nextCode(db::Book& book, Master m, qint64 code) { return nearest(book, m, "MIN", ">", code); }
 
 namespace {
 
 // The codes among `codes` whose rows count as income now (KIND 0 in the master).
-QSet<qint64> incomeCodes(Master m, qint64 from, qint64 to, bool* ok) {
+QSet<qint64> incomeCodes(db::Book& book, Master m, qint64 from, qint64 to, bool* ok) {
     QSet<qint64> out;
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT CD FROM %1 WHERE CD BETWEEN ? AND ? AND KIND = 0").arg(masterTable(m)));
     q.addBindValue(from);
@@ -68,21 +68,21 @@ QSet<qint64> incomeCodes(Master m, qint64 from, qint64 to, bool* ok) {
 
 // A change of the items or categories in codes from..to, run with the balances that depend on
 // them: a row's sign follows its item's kind, and a row whose item is gone counts as an expense.
-bool writeKinds(Master m, qint64 from, qint64 to, QString* error, const std::function<bool()>& write) {
-    db::Transaction tx;
+bool writeKinds(db::Book& book, Master m, qint64 from, qint64 to, QString* error, const std::function<bool()>& write) {
+    db::Transaction tx(book);
     if (!tx.ok()) {
         if (error) *error = QStringLiteral("transaction");
         return false;
     }
     bool ok = true;
-    const QSet<qint64> before = m == Master::Bank ? QSet<qint64>() : incomeCodes(m, from, to, &ok);
+    const QSet<qint64> before = m == Master::Bank ? QSet<qint64>() : incomeCodes(book, m, from, to, &ok);
     if (!ok) {
         if (error) *error = QStringLiteral("cannot read the master");
         return false;
     }
     if (!write()) return false;
     if (m != Master::Bank) {
-        const QSet<qint64> after = incomeCodes(m, from, to, &ok);
+        const QSet<qint64> after = incomeCodes(book, m, from, to, &ok);
         if (!ok) {
             if (error) *error = QStringLiteral("cannot read the master");
             return false;
@@ -90,7 +90,8 @@ bool writeKinds(Master m, qint64 from, qint64 to, QString* error, const std::fun
         const QSet<qint64> changed = (before - after) + (after - before);
         if (!changed.isEmpty()) {
             const QList<qint64> codes(changed.begin(), changed.end());
-            if (!(m == Master::Item ? recalcForItems(codes, error) : recalcForCategories(codes, error))) return false;
+            if (!(m == Master::Item ? recalcForItems(book, codes, error) : recalcForCategories(book, codes, error)))
+                return false;
         }
     }
     if (!tx.commit()) {
@@ -102,31 +103,31 @@ bool writeKinds(Master m, qint64 from, qint64 to, QString* error, const std::fun
 
 }  // namespace
 
-bool Insert_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
-    return writeKinds(m, code, code, error, [&] {
-        return db::execute(
+bool Insert_Master(db::Book& book, Master m, int code, const QString& name, qint64 third, QString* error) {
+    return writeKinds(book, m, code, code, error, [&] {
+        return book.execute(
             QStringLiteral("INSERT INTO %1 (CD,NM,%2) values (?,?,?)").arg(masterTable(m), thirdField(m)),
             {code, name, third}, error);
     });
 }
 
-bool Update_Master(Master m, int code, const QString& name, qint64 third, QString* error) {
-    return writeKinds(m, code, code, error, [&] {
-        return db::execute(QStringLiteral("UPDATE %1 SET NM=?,%2=? WHERE CD=?").arg(masterTable(m), thirdField(m)),
-                           {name, third, code}, error);
+bool Update_Master(db::Book& book, Master m, int code, const QString& name, qint64 third, QString* error) {
+    return writeKinds(book, m, code, code, error, [&] {
+        return book.execute(QStringLiteral("UPDATE %1 SET NM=?,%2=? WHERE CD=?").arg(masterTable(m), thirdField(m)),
+                            {name, third, code}, error);
     });
 }
 
-bool Delete_Master(Master m, int code, QString* error) {
-    return writeKinds(m, code, code, error, [&] {
-        return db::execute(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(masterTable(m)), {code}, error);
+bool Delete_Master(db::Book& book, Master m, int code, QString* error) {
+    return writeKinds(book, m, code, code, error, [&] {
+        return book.execute(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(masterTable(m)), {code}, error);
     });
 }
 
-bool Delete_MasterRange(Master m, int from, int to, QString* error) {
-    return writeKinds(m, from, to, error, [&] {
-        return db::execute(QStringLiteral("DELETE FROM %1 WHERE CD BETWEEN ? AND ?").arg(masterTable(m)), {from, to},
-                           error);
+bool Delete_MasterRange(db::Book& book, Master m, int from, int to, QString* error) {
+    return writeKinds(book, m, from, to, error, [&] {
+        return book.execute(QStringLiteral("DELETE FROM %1 WHERE CD BETWEEN ? AND ?").arg(masterTable(m)), {from, to},
+                            error);
     });
 }
 
@@ -144,15 +145,15 @@ QList<StandardEntry> standardMasters(app::Program p) {
                                           "水道光熱費", "通信費", "保険", "税金", "雑費"});
 }
 
-bool registerStandardMasters(app::Program p, QString* error) {
+bool registerStandardMasters(db::Book& book, app::Program p, QString* error) {
     const Master m = p == app::Program::Bank ? Master::Item : Master::Category;
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         if (error) *error = QStringLiteral("transaction");
         return false;
     }
     bool ok = false;
-    const QVariant rows = db::scalar(QStringLiteral("SELECT count(*) FROM %1").arg(masterTable(m)), {}, &ok);
+    const QVariant rows = book.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(masterTable(m)), {}, &ok);
     if (!ok || rows.toLongLong() != 0) {
         if (error)
             *error = ok ? QStringLiteral("the master already holds rows") : QStringLiteral("cannot read the master");
@@ -160,7 +161,7 @@ bool registerStandardMasters(app::Program p, QString* error) {
     }
     int code = 0;
     for (const StandardEntry& e : standardMasters(p))
-        if (!Insert_Master(m, ++code, e.name, e.kind, error)) return false;
+        if (!Insert_Master(book, m, ++code, e.name, e.kind, error)) return false;
     if (!tx.commit()) {
         if (error) *error = QStringLiteral("commit");
         return false;

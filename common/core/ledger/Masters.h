@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/db/Recordset.h"
 
 namespace ledger {
@@ -27,21 +28,21 @@ struct MasterRow {
 };
 
 // The whole master in code order (opener result of db::Open_Rs).
-int openMasterList(Master m, db::Rs& rs);
+int openMasterList(db::Book& book, Master m, db::Rs& rs);
 // The whole master in code order, read through openMasterList; empty on an error.
-QList<MasterRow> readMasterList(Master m);
+QList<MasterRow> readMasterList(db::Book& book, Master m);
 // The row of one code (opener result).
-int Find_Master(Master m, qint64 code, db::Rs& rs);
+int Find_Master(db::Book& book, Master m, qint64 code, db::Rs& rs);
 // The nearest stored code below / above the given one; nullopt when there is none or on error.
-std::optional<int> previousCode(Master m, qint64 code);
-std::optional<int> nextCode(Master m, qint64 code);
+std::optional<int> previousCode(db::Book& book, Master m, qint64 code);
+std::optional<int> nextCode(db::Book& book, Master m, qint64 code);
 
 // One row; third is ZAN for banks and KIND otherwise. False with *error on any failure.
-bool Insert_Master(Master m, int code, const QString& name, qint64 third, QString* error = nullptr);
-bool Update_Master(Master m, int code, const QString& name, qint64 third, QString* error = nullptr);
-bool Delete_Master(Master m, int code, QString* error = nullptr);
+bool Insert_Master(db::Book& book, Master m, int code, const QString& name, qint64 third, QString* error = nullptr);
+bool Update_Master(db::Book& book, Master m, int code, const QString& name, qint64 third, QString* error = nullptr);
+bool Delete_Master(db::Book& book, Master m, int code, QString* error = nullptr);
 // Every code from `from` to `to` inclusive, as typed: nothing when from is above to.
-bool Delete_MasterRange(Master m, int from, int to, QString* error = nullptr);
+bool Delete_MasterRange(db::Book& book, Master m, int from, int to, QString* error = nullptr);
 
 // A standard set of items (bank book) or categories (household book) with their kinds, for a
 // new book: written into the empty master in one transaction. Refuses when the master holds rows.
@@ -50,7 +51,7 @@ struct StandardEntry {
     qint64 kind;  // 0 income, 1 expense
 };
 QList<StandardEntry> standardMasters(app::Program p);
-bool registerStandardMasters(app::Program p, QString* error = nullptr);
+bool registerStandardMasters(db::Book& book, app::Program p, QString* error = nullptr);
 
 // The text of a kind, wherever a kind is shown: "収入" (0), "支出" (1), empty for 2 and for no
 // kind; another stored number as its number, so that an odd kind is seen. Every kind but 0 counts

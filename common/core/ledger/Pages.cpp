@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
 
@@ -16,8 +16,8 @@ namespace {
 
 const QString kLastMonth = QStringLiteral("lastMonth");
 
-QSqlQuery prepared(const char* sql) {
-    QSqlQuery q(db::connection());
+QSqlQuery prepared(db::Book& book, const char* sql) {
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     q.prepare(QString::fromLatin1(sql));
     return q;
@@ -34,10 +34,11 @@ const char* const kSignedAmountSql =
     "CASE WHEN T01.KIND = 0 THEN COALESCE(S01.KINGAKU, 0) ELSE -COALESCE(S01.KINGAKU, 0) END";
 
 // The row as it stands in the chain now; nullopt when it is not there (or on an error).
-std::optional<ChainRow> chainRow(qint64 cd, QString* error) {
-    QSqlQuery q = prepared(
-        "SELECT S01.P_CD, S01.K_DATE, CASE WHEN T01.KIND = 0 THEN COALESCE(S01.KINGAKU, 0) "
-        "ELSE -COALESCE(S01.KINGAKU, 0) END FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD WHERE S01.CD = ?");
+std::optional<ChainRow> chainRow(db::Book& book, qint64 cd, QString* error) {
+    QSqlQuery q =
+        prepared(book,
+                 "SELECT S01.P_CD, S01.K_DATE, CASE WHEN T01.KIND = 0 THEN COALESCE(S01.KINGAKU, 0) "
+                 "ELSE -COALESCE(S01.KINGAKU, 0) END FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD WHERE S01.CD = ?");
     q.addBindValue(cd);
     if (!q.exec() || !q.next()) {
         if (error && q.lastError().isValid()) *error = q.lastError().text();
@@ -46,8 +47,8 @@ std::optional<ChainRow> chainRow(qint64 cd, QString* error) {
     return ChainRow{{db::To_Long(q.value(0), 0), q.value(1).toString(), cd}, db::To_Long(q.value(2), 0)};
 }
 
-std::optional<qint64> categoryKind(qint64 code, QString* error) {
-    QSqlQuery k = prepared("SELECT KIND FROM T01 WHERE CD=?");
+std::optional<qint64> categoryKind(db::Book& book, qint64 code, QString* error) {
+    QSqlQuery k = prepared(book, "SELECT KIND FROM T01 WHERE CD=?");
     k.addBindValue(code);
     if (!k.exec()) {
         failed(k, error);
@@ -63,24 +64,25 @@ std::optional<qint64> categoryKind(qint64 code, QString* error) {
 // Adds `delta` to the stored balance of every row strictly after `from` and, when given,
 // strictly before `to`. An open-ended shift over many pages goes a few pages at a time, so that
 // a caller can show how far it is.
-bool shift(const ChainKey& from, const std::optional<ChainKey>& to, qint64 delta, QString* error,
+bool shift(db::Book& book, const ChainKey& from, const std::optional<ChainKey>& to, qint64 delta, QString* error,
            const Progress& progress) {
     if (delta == 0) return true;
     if (to) {
         QSqlQuery q = prepared(
+            book,
             "UPDATE S01 SET ZAN = ZAN + ? WHERE (P_CD, K_DATE, CD) > (?, ?, ?) AND (P_CD, K_DATE, CD) < (?, ?, ?)");
         for (const QVariant& v : QVariantList{delta, from.page, from.date, from.cd, to->page, to->date, to->cd})
             q.addBindValue(v);
         return q.exec() || failed(q, error);
     }
     // The rest of the starting page, then the later pages in slices.
-    QSqlQuery q = prepared("UPDATE S01 SET ZAN = ZAN + ? WHERE (P_CD, K_DATE, CD) > (?, ?, ?) AND P_CD = ?");
+    QSqlQuery q = prepared(book, "UPDATE S01 SET ZAN = ZAN + ? WHERE (P_CD, K_DATE, CD) > (?, ?, ?) AND P_CD = ?");
     for (const QVariant& v : QVariantList{delta, from.page, from.date, from.cd, from.page}) q.addBindValue(v);
     if (!q.exec()) return failed(q, error);
-    const qint64 last = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
+    const qint64 last = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("P_CD"));
     if (last <= from.page) return true;
     constexpr qint64 kSlice = 12;
-    QSqlQuery pages = prepared("UPDATE S01 SET ZAN = ZAN + ? WHERE P_CD >= ? AND P_CD <= ?");
+    QSqlQuery pages = prepared(book, "UPDATE S01 SET ZAN = ZAN + ? WHERE P_CD >= ? AND P_CD <= ?");
     const qint64 total = last - from.page;
     for (qint64 p = from.page + 1; p <= last; p += kSlice) {
         pages.bindValue(0, delta);
@@ -99,14 +101,15 @@ bool operator<(const ChainKey& a, const ChainKey& b) {
 }
 bool operator==(const ChainKey& a, const ChainKey& b) { return a.page == b.page && a.date == b.date && a.cd == b.cd; }
 
-PageRead readPage(qint64 page) {
+PageRead readPage(db::Book& book, qint64 page) {
     PageRead r;
-    if (!db::isOpen()) {
+    if (!book.isOpen()) {
         r.error = QStringLiteral("database is not open");
         return r;
     }
     // Through the (P_CD, K_DATE, CD) index, already in the page's order.
     QSqlQuery q = prepared(
+        book,
         "SELECT S01.CD, S01.K_DATE, S01.K_CD, T01.CD IS NOT NULL, T01.NM, T01.KIND, S01.KINGAKU, S01.ZAN, S01.BIKO "
         "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD WHERE S01.P_CD=? ORDER BY S01.K_DATE, S01.CD");
     q.addBindValue(page);
@@ -132,10 +135,10 @@ PageRead readPage(qint64 page) {
     return r;
 }
 
-std::optional<qint64> balanceBefore(const ChainKey& key, QString* error) {
-    QSqlQuery q = prepared(
-        "SELECT ZAN FROM S01 WHERE (P_CD, K_DATE, CD) < (?, ?, ?) AND P_CD >= 1 "
-        "ORDER BY P_CD DESC, K_DATE DESC, CD DESC LIMIT 1");
+std::optional<qint64> balanceBefore(db::Book& book, const ChainKey& key, QString* error) {
+    QSqlQuery q = prepared(book,
+                           "SELECT ZAN FROM S01 WHERE (P_CD, K_DATE, CD) < (?, ?, ?) AND P_CD >= 1 "
+                           "ORDER BY P_CD DESC, K_DATE DESC, CD DESC LIMIT 1");
     q.addBindValue(key.page);
     q.addBindValue(key.date);
     q.addBindValue(key.cd);
@@ -146,22 +149,23 @@ std::optional<qint64> balanceBefore(const ChainKey& key, QString* error) {
     return q.next() ? db::To_Long(q.value(0), 0) : 0;
 }
 
-std::optional<qint64> previousBalance(qint64 page, QString* error) {
+std::optional<qint64> previousBalance(db::Book& book, qint64 page, QString* error) {
     if (page <= 1) return 0;
     // Before every row of the page: an empty date sorts before any stored one.
-    return balanceBefore({page, QString(""), 0}, error);
+    return balanceBefore(book, {page, QString(""), 0}, error);
 }
 
-std::optional<qint64> Compute_Zan(qint64 page, qint64 amount, qint64 kind, QString* error) {
+std::optional<qint64> Compute_Zan(db::Book& book, qint64 page, qint64 amount, qint64 kind, QString* error) {
     // After every row of the page.
-    const auto before = balanceBefore({page + 1, QString(""), 0}, error);
+    const auto before = balanceBefore(book, {page + 1, QString(""), 0}, error);
     if (!before) return std::nullopt;
     return applyKind(*before, amount, kind);
 }
 
-std::optional<ChainRow> chainRowOf(qint64 cd, QString* error) { return chainRow(cd, error); }
+std::optional<ChainRow> chainRowOf(db::Book& book, qint64 cd, QString* error) { return chainRow(book, cd, error); }
 
-bool restoreChain(QList<ChainRow> removed, QList<ChainRow> added, QString* error, const Progress& progress) {
+bool restoreChain(db::Book& book, QList<ChainRow> removed, QList<ChainRow> added, QString* error,
+                  const Progress& progress) {
     struct Event {
         ChainKey key;
         qint64 delta;
@@ -176,16 +180,16 @@ bool restoreChain(QList<ChainRow> removed, QList<ChainRow> added, QString* error
         sum += events[i].delta;
         if (i + 1 < events.size()) {
             if (events[i].key == events[i + 1].key) continue;
-            if (!shift(events[i].key, events[i + 1].key, sum, error, {})) return false;
-        } else if (!shift(events[i].key, std::nullopt, sum, error, progress)) {
+            if (!shift(book, events[i].key, events[i + 1].key, sum, error, {})) return false;
+        } else if (!shift(book, events[i].key, std::nullopt, sum, error, progress)) {
             return false;
         }
     }
     // The added rows last, in chain order: each one's predecessor is right by then.
     std::sort(added.begin(), added.end(), [](const ChainRow& a, const ChainRow& b) { return a.key < b.key; });
-    QSqlQuery set = prepared("UPDATE S01 SET ZAN=? WHERE CD=?");
+    QSqlQuery set = prepared(book, "UPDATE S01 SET ZAN=? WHERE CD=?");
     for (const ChainRow& r : added) {
-        const auto before = balanceBefore(r.key, error);
+        const auto before = balanceBefore(book, r.key, error);
         if (!before) return false;
         set.bindValue(0, *before + r.amount);
         set.bindValue(1, r.key.cd);
@@ -194,20 +198,20 @@ bool restoreChain(QList<ChainRow> removed, QList<ChainRow> added, QString* error
     return true;
 }
 
-Recalc Recalc_Zan(qint64 fromPage, const Progress& progress) {
+Recalc Recalc_Zan(db::Book& book, qint64 fromPage, const Progress& progress) {
     Recalc r;
     if (fromPage < 1) fromPage = 1;
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         r.error = QStringLiteral("cannot start a transaction");
         return r;
     }
-    const auto carried = previousBalance(fromPage, &r.error);
+    const auto carried = previousBalance(book, fromPage, &r.error);
     if (!carried) return r;
-    const qint64 lastPage = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
+    const qint64 lastPage = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("P_CD"));
 
     // One pass over the pages in order, each page in K_DATE, CD order (the page index).
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT S01.CD, S01.P_CD, %1, S01.ZAN FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
                              "WHERE S01.P_CD >= ? ORDER BY S01.P_CD, S01.K_DATE, S01.CD")
@@ -245,7 +249,7 @@ Recalc Recalc_Zan(qint64 fromPage, const Progress& progress) {
     }
     q.finish();
 
-    QSqlQuery u(db::connection());
+    QSqlQuery u(book.connection());
     if (!u.prepare(QStringLiteral("UPDATE S01 SET ZAN=? WHERE CD=?"))) {
         r.error = u.lastError().text();
         return r;
@@ -273,13 +277,13 @@ Recalc Recalc_Zan(qint64 fromPage, const Progress& progress) {
     return r;
 }
 
-qint64 lastPage() {
-    const qint64 p = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
+qint64 lastPage(db::Book& book) {
+    const qint64 p = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("P_CD"));
     return p < 1 ? 1 : p;
 }
 
-qint64 openingPage(int presentMonth) {
-    const qint64 highest = db::Get_Max(QStringLiteral("S01"), QStringLiteral("P_CD"));
+qint64 openingPage(db::Book& book, int presentMonth) {
+    const qint64 highest = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("P_CD"));
     // A journal that cannot be read is not an empty one: remember nothing, show page 1.
     if (highest < 0) return 1;
     const auto choice = settings::chooseJournalPage(highest, settings::getNumber(kLastMonth, 1), presentMonth);
@@ -287,30 +291,30 @@ qint64 openingPage(int presentMonth) {
     return choice.page;
 }
 
-bool entryExists(qint64 cd) {
+bool entryExists(db::Book& book, qint64 cd) {
     bool ok = false;
-    const QVariant v = db::scalar(QStringLiteral("SELECT 1 FROM S01 WHERE CD=?"), {cd}, &ok);
+    const QVariant v = book.scalar(QStringLiteral("SELECT 1 FROM S01 WHERE CD=?"), {cd}, &ok);
     return ok && v.isValid();
 }
 
-Written writeEntry(const Entry& e) {
+Written writeEntry(db::Book& book, const Entry& e) {
     Written w;
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         w.error = QStringLiteral("cannot start a transaction");
         return w;
     }
-    const auto kind = categoryKind(e.kCd, &w.error);
+    const auto kind = categoryKind(book, e.kCd, &w.error);
     if (!kind) return w;
     QString readError;
-    const std::optional<ChainRow> before = chainRow(e.cd, &readError);
+    const std::optional<ChainRow> before = chainRow(book, e.cd, &readError);
     if (!before && !readError.isEmpty()) {
         w.error = readError;
         return w;
     }
     w.inserted = !before;
     const ChainRow after{{e.page, e.kDate, e.cd}, applyKind(0, e.kingaku, *kind)};
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     if (w.inserted) {
         q.prepare(QStringLiteral("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,?,?,0,?)"));
         for (const QVariant& v : QVariantList{e.cd, e.page, e.kDate, e.kCd, e.kingaku, e.biko}) q.addBindValue(v);
@@ -324,9 +328,9 @@ Written writeEntry(const Entry& e) {
         return w;
     }
     const QList<ChainRow> removed = before ? QList<ChainRow>{*before} : QList<ChainRow>{};
-    if (!restoreChain(removed, {after}, &w.error)) return w;
+    if (!restoreChain(book, removed, {after}, &w.error)) return w;
     bool ok = false;
-    w.zan = db::To_Long(db::scalar(QStringLiteral("SELECT ZAN FROM S01 WHERE CD=?"), {e.cd}, &ok), 0);
+    w.zan = db::To_Long(book.scalar(QStringLiteral("SELECT ZAN FROM S01 WHERE CD=?"), {e.cd}, &ok), 0);
     if (!tx.commit()) {
         w.error = QStringLiteral("commit failed");
         return w;
@@ -335,15 +339,15 @@ Written writeEntry(const Entry& e) {
     return w;
 }
 
-Deleted deleteEntries(qint64 from, std::optional<qint64> to, const Progress& progress) {
+Deleted deleteEntries(db::Book& book, qint64 from, std::optional<qint64> to, const Progress& progress) {
     Deleted d;
     const qint64 last = to.value_or(from);
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         d.error = QStringLiteral("cannot start a transaction");
         return d;
     }
-    QSqlQuery rows(db::connection());
+    QSqlQuery rows(book.connection());
     rows.setForwardOnly(true);
     rows.prepare(QStringLiteral("SELECT S01.CD, S01.P_CD, S01.K_DATE, %1 FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
                                 "WHERE S01.CD BETWEEN ? AND ?")
@@ -359,7 +363,7 @@ Deleted deleteEntries(qint64 from, std::optional<qint64> to, const Progress& pro
         removed.append({{db::To_Long(rows.value(1), 0), rows.value(2).toString(), rows.value(0).toLongLong()},
                         db::To_Long(rows.value(3), 0)});
     rows.finish();
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.prepare(QStringLiteral("DELETE FROM S01 WHERE CD BETWEEN ? AND ?"));
     q.addBindValue(from);
     q.addBindValue(last);
@@ -368,7 +372,7 @@ Deleted deleteEntries(qint64 from, std::optional<qint64> to, const Progress& pro
         return d;
     }
     d.rowsDeleted = q.numRowsAffected();
-    if (!restoreChain(removed, {}, &d.error, progress)) return d;
+    if (!restoreChain(book, removed, {}, &d.error, progress)) return d;
     if (!tx.commit()) {
         d.error = QStringLiteral("commit failed");
         return d;
@@ -377,11 +381,11 @@ Deleted deleteEntries(qint64 from, std::optional<qint64> to, const Progress& pro
     return d;
 }
 
-bool recalcForCategories(const QList<qint64>& codes, QString* error, const Progress& progress) {
+bool recalcForCategories(db::Book& book, const QList<qint64>& codes, QString* error, const Progress& progress) {
     qint64 first = 0;
     for (qint64 code : codes) {
         bool ok = false;
-        const QVariant p = db::scalar(QStringLiteral("SELECT MIN(P_CD) FROM S01 WHERE K_CD=?"), {code}, &ok);
+        const QVariant p = book.scalar(QStringLiteral("SELECT MIN(P_CD) FROM S01 WHERE K_CD=?"), {code}, &ok);
         if (!ok) {
             if (error) *error = QStringLiteral("cannot read the journal");
             return false;
@@ -389,7 +393,7 @@ bool recalcForCategories(const QList<qint64>& codes, QString* error, const Progr
         if (db::isNumeric(p) && (first == 0 || db::To_Long(p, 0) < first)) first = db::To_Long(p, 0);
     }
     if (first == 0) return true;
-    const Recalc r = Recalc_Zan(first, progress);
+    const Recalc r = Recalc_Zan(book, first, progress);
     if (!r.ok && error) *error = r.error;
     return r.ok;
 }

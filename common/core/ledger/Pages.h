@@ -13,6 +13,8 @@
 #include <functional>
 #include <optional>
 
+#include "core/db/Book.h"
+
 namespace ledger {
 
 // Called now and then by long recomputations: how far they are, in pages.
@@ -44,7 +46,7 @@ struct PageRead {
 };
 
 // The rows of one page, categories joined in the same query.
-PageRead readPage(qint64 page);
+PageRead readPage(db::Book& book, qint64 page);
 
 // A place in the chain.
 struct ChainKey {
@@ -57,15 +59,15 @@ bool operator==(const ChainKey& a, const ChainKey& b);
 
 // The stored balance of the last row before a place in the chain; 0 when there is none.
 // nullopt on a database error.
-std::optional<qint64> balanceBefore(const ChainKey& key, QString* error = nullptr);
+std::optional<qint64> balanceBefore(db::Book& book, const ChainKey& key, QString* error = nullptr);
 
 // The balance a page starts from: that of the last row of the nearest earlier page that holds
 // rows; 0 for page 1 and when no earlier page holds one. nullopt on a database error.
-std::optional<qint64> previousBalance(qint64 page, QString* error = nullptr);
+std::optional<qint64> previousBalance(db::Book& book, qint64 page, QString* error = nullptr);
 
 // The balance of a new row added after the last row of a page (its amount signed by the kind).
 // nullopt on a database error.
-std::optional<qint64> Compute_Zan(qint64 page, qint64 amount, qint64 kind, QString* error = nullptr);
+std::optional<qint64> Compute_Zan(db::Book& book, qint64 page, qint64 amount, qint64 kind, QString* error = nullptr);
 
 // Rows taken out of the chain and put into it by a change, with their amounts signed as the
 // balance counts them. Added rows are already written at their place.
@@ -76,12 +78,12 @@ struct ChainRow {
 
 // A row's place in the chain and its signed amount, as it stands now; nullopt when there is no
 // such row (or on an error, which is then set).
-std::optional<ChainRow> chainRowOf(qint64 cd, QString* error = nullptr);
+std::optional<ChainRow> chainRowOf(db::Book& book, qint64 cd, QString* error = nullptr);
 
 // Makes the stored balances right again after rows were removed and added (inside the caller's
 // transaction): the rows between two changed places shift by the sum of the changes before
 // them, and each added row gets the balance before it plus its amount.
-bool restoreChain(QList<ChainRow> removed, QList<ChainRow> added, QString* error = nullptr,
+bool restoreChain(db::Book& book, QList<ChainRow> removed, QList<ChainRow> added, QString* error = nullptr,
                   const Progress& progress = {});
 
 struct Recalc {
@@ -94,15 +96,15 @@ struct Recalc {
 // Recomputes the running balance of every row from the first row of `fromPage` to the end of the
 // journal, in one pass and one transaction, writing only the balances that differ. Pages before
 // `fromPage` are not touched; the chain starts from their stored last balance.
-Recalc Recalc_Zan(qint64 fromPage, const Progress& progress = {});
+Recalc Recalc_Zan(db::Book& book, qint64 fromPage, const Progress& progress = {});
 
 // The page shown when the journal window opens: the highest page, or a new page one above it
 // when the window is opened in another calendar month than the last time ("lastMonth").
 // An empty journal starts at page 1. Remembers the present month when it decides a new page.
-qint64 openingPage(int presentMonth);
+qint64 openingPage(db::Book& book, int presentMonth);
 
 // The highest page number; at least 1, so that an empty journal shows page 1.
-qint64 lastPage();
+qint64 lastPage(db::Book& book);
 
 // One row as the entry area writes it.
 struct Entry {
@@ -114,7 +116,7 @@ struct Entry {
     QString biko;
 };
 
-bool entryExists(qint64 cd);
+bool entryExists(db::Book& book, qint64 cd);
 
 struct Written {
     bool ok = false;
@@ -127,7 +129,7 @@ struct Written {
 // Writes the row with the entry's record number: replaces it (moving it to e.page) when it
 // exists, adds it otherwise; every balance it changes is stored with it. The category must be
 // in T01.
-Written writeEntry(const Entry& e);
+Written writeEntry(db::Book& book, const Entry& e);
 
 struct Deleted {
     bool ok = false;
@@ -137,10 +139,11 @@ struct Deleted {
 
 // Deletes the rows numbered from..to (one row when to is nullopt), and every balance after them
 // follows, in one transaction.
-Deleted deleteEntries(qint64 from, std::optional<qint64> to, const Progress& progress = {});
+Deleted deleteEntries(db::Book& book, qint64 from, std::optional<qint64> to, const Progress& progress = {});
 
 // After a category's kind changed or categories were deleted: recomputes from the first page
 // that holds a row of one of the codes (inside the caller's transaction).
-bool recalcForCategories(const QList<qint64>& codes, QString* error = nullptr, const Progress& progress = {});
+bool recalcForCategories(db::Book& book, const QList<qint64>& codes, QString* error = nullptr,
+                         const Progress& progress = {});
 
 }  // namespace ledger

@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <optional>
 
+#include "core/db/Book.h"
+
 namespace ledger {
 
 struct Profile {
@@ -15,7 +17,7 @@ struct Profile {
 };
 
 // The row of CD 1; nullopt when there is none (or on an error).
-std::optional<Profile> readProfile();
+std::optional<Profile> readProfile(db::Book& book);
 
 struct ProfileWrite {
     bool deleted = false;  // the old rows went
@@ -24,6 +26,7 @@ struct ProfileWrite {
 
 // Replaces the profile by one row, in one transaction: the old one stays when the new one
 // cannot be written. `rate` is written only when `withRate` (the household book).
-ProfileWrite writeProfile(bool withRate, const QString& name, const QVariant& rate, const QString& password);
+ProfileWrite writeProfile(db::Book& book, bool withRate, const QString& name, const QVariant& rate,
+                          const QString& password);
 
 }  // namespace ledger

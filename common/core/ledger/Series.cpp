@@ -3,8 +3,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 
 namespace ledger {
 
@@ -45,7 +45,7 @@ SeriesData monthlySeries(const QList<EntryRow>& rows, bool balance) {
     return data;
 }
 
-SeriesData readSeries(app::Program program, qint64 bankCode, qint64 itemCode, const Period& period) {
+SeriesData readSeries(db::Book& book, app::Program program, qint64 bankCode, qint64 itemCode, const Period& period) {
     const bool bank = program == app::Program::Bank;
     const bool balance = itemCode < 1;
     const DateRange range = periodRange(period);
@@ -74,7 +74,7 @@ SeriesData readSeries(app::Program program, qint64 bankCode, qint64 itemCode, co
               join + where + QStringLiteral(" ORDER BY S01.K_DATE, S01.CD");
     }
 
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return {};
     if (bank) q.addBindValue(bankCode);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+#include "core/db/Book.h"
 #include "core/ledger/Totals.h"
 
 namespace ledger {
@@ -43,6 +44,6 @@ SeriesData monthlySeries(const QList<EntryRow>& rows, bool balance);
 // Reads the period with one query and builds its series. itemCode below 1 gives the balance
 // series; bankCode is used by the bank book only. Empty when the period has no entries for the
 // selection or the query fails (no chart).
-SeriesData readSeries(app::Program program, qint64 bankCode, qint64 itemCode, const Period& period);
+SeriesData readSeries(db::Book& book, app::Program program, qint64 bankCode, qint64 itemCode, const Period& period);
 
 }  // namespace ledger

@@ -4,8 +4,8 @@
 #include <QSqlQuery>
 #include <algorithm>
 
+#include "core/db/Book.h"
 #include "core/db/Convert.h"
-#include "core/db/Database.h"
 #include "core/ledger/Masters.h"
 
 namespace ledger {
@@ -48,7 +48,8 @@ TotalsTable makeTotals(QList<ItemSum> sums) {
     return t;
 }
 
-std::optional<QList<ItemSum>> readItemSums(app::Program program, qint64 bankCode, const Period& period) {
+std::optional<QList<ItemSum>> readItemSums(db::Book& book, app::Program program, qint64 bankCode,
+                                           const Period& period) {
     const bool bank = program == app::Program::Bank;
     const DateRange range = periodRange(period);
     // One pass over the period through the date index (bank book: bank and date); the sums
@@ -60,7 +61,7 @@ std::optional<QList<ItemSum>> readItemSums(app::Program program, qint64 bankCode
             "JOIN %2 AS I ON I.CD = G.K_CD ORDER BY G.K_CD")
             .arg(yenSql(QStringLiteral("KINGAKU")), bank ? QStringLiteral("T02") : QStringLiteral("T01"),
                  bank ? QStringLiteral("B_CD = ? AND ") : QString());
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return std::nullopt;
     if (bank) q.addBindValue(bankCode);
@@ -81,8 +82,8 @@ std::optional<QList<ItemSum>> readItemSums(app::Program program, qint64 bankCode
     return sums;
 }
 
-TotalsTable periodTotals(app::Program program, qint64 bankCode, const Period& period) {
-    const auto sums = readItemSums(program, bankCode, period);
+TotalsTable periodTotals(db::Book& book, app::Program program, qint64 bankCode, const Period& period) {
+    const auto sums = readItemSums(book, program, bankCode, period);
     return sums ? makeTotals(*sums) : TotalsTable{};
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 #include "core/ledger/Dates.h"
 
 namespace ledger {
@@ -60,10 +61,10 @@ QString yenSql(const QString& column);
 // bank book: the entries of one bank by item of T02; household book: all entries by category
 // of T01. Entries without an item, or whose item is not in the master, are not counted.
 // nullopt when the query fails.
-std::optional<QList<ItemSum>> readItemSums(app::Program program, qint64 bankCode, const Period& period);
+std::optional<QList<ItemSum>> readItemSums(db::Book& book, app::Program program, qint64 bankCode, const Period& period);
 
 // Reads and computes in one: the table of a bank's (bank book) or of all entries (household
 // book) of the period. A failed query gives an empty table.
-TotalsTable periodTotals(app::Program program, qint64 bankCode, const Period& period);
+TotalsTable periodTotals(db::Book& book, app::Program program, qint64 bankCode, const Period& period);
 
 }  // namespace ledger

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/db/Database.h"
+#include "core/db/Book.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/Pages.h"
 
@@ -39,9 +39,10 @@ class Upkeep {
     // A column derived from the rows (a balance): it may have moved since, and is computed again.
     virtual bool derived(const QString& /*column*/) const { return false; }
     // Before the rows `going` leave the book.
-    virtual bool before(const QList<RowImage>& /*going*/, QString* /*error*/) { return true; }
+    virtual bool before(db::Book& /*book*/, const QList<RowImage>& /*going*/, QString* /*error*/) { return true; }
     // After `going` left and `coming` came back.
-    virtual bool after(const QList<RowImage>& /*going*/, const QList<RowImage>& /*coming*/, QString* /*error*/) {
+    virtual bool after(db::Book& /*book*/, const QList<RowImage>& /*going*/, const QList<RowImage>& /*coming*/,
+                       QString* /*error*/) {
         return true;
     }
 };
@@ -52,22 +53,22 @@ bool isBalance(const QString& column) { return column.compare(QStringLiteral("ZA
 class HouseholdJournal : public Upkeep {
   public:
     bool derived(const QString& column) const override { return isBalance(column); }
-    bool before(const QList<RowImage>& going, QString* error) override {
+    bool before(db::Book& book, const QList<RowImage>& going, QString* error) override {
         for (const RowImage& r : going) {
-            const auto row = chainRowOf(r.cd, error);
+            const auto row = chainRowOf(book, r.cd, error);
             if (!row) return false;
             m_removed << *row;
         }
         return true;
     }
-    bool after(const QList<RowImage>&, const QList<RowImage>& coming, QString* error) override {
+    bool after(db::Book& book, const QList<RowImage>&, const QList<RowImage>& coming, QString* error) override {
         QList<ChainRow> added;
         for (const RowImage& r : coming) {
-            const auto row = chainRowOf(r.cd, error);
+            const auto row = chainRowOf(book, r.cd, error);
             if (!row) return false;
             added << *row;
         }
-        return restoreChain(m_removed, added, error);
+        return restoreChain(book, m_removed, added, error);
     }
 
   private:
@@ -78,13 +79,13 @@ class HouseholdJournal : public Upkeep {
 class BankJournal : public Upkeep {
   public:
     explicit BankJournal(int bankColumn) : m_bank(bankColumn) {}
-    bool after(const QList<RowImage>& going, const QList<RowImage>& coming, QString* error) override {
+    bool after(db::Book& book, const QList<RowImage>& going, const QList<RowImage>& coming, QString* error) override {
         QSet<qint64> banks;
         if (m_bank >= 0)
             for (const RowImage& r : going + coming)
                 if (!r.values.value(m_bank).isNull()) banks.insert(r.values.value(m_bank).toLongLong());
         for (qint64 bank : banks) {
-            const BankZan z = Recalc_BankZan(bank);
+            const BankZan z = Recalc_BankZan(book, bank);
             if (!z.ok) return failed(z.error, error);
         }
         return true;
@@ -98,9 +99,9 @@ class BankJournal : public Upkeep {
 class Banks : public Upkeep {
   public:
     bool derived(const QString& column) const override { return isBalance(column); }
-    bool after(const QList<RowImage>&, const QList<RowImage>& coming, QString* error) override {
+    bool after(db::Book& book, const QList<RowImage>&, const QList<RowImage>& coming, QString* error) override {
         for (qint64 bank : codesOf(coming)) {
-            const BankZan z = Recalc_BankZan(bank);
+            const BankZan z = Recalc_BankZan(book, bank);
             if (!z.ok) return failed(z.error, error);
         }
         return true;
@@ -111,11 +112,12 @@ class Banks : public Upkeep {
 class KindMaster : public Upkeep {
   public:
     explicit KindMaster(app::Program program) : m_program(program) {}
-    bool after(const QList<RowImage>& going, const QList<RowImage>& coming, QString* error) override {
+    bool after(db::Book& book, const QList<RowImage>& going, const QList<RowImage>& coming, QString* error) override {
         QList<qint64> codes = codesOf(going);
         for (qint64 cd : codesOf(coming))
             if (!codes.contains(cd)) codes << cd;
-        return m_program == app::Program::Bank ? recalcForItems(codes, error) : recalcForCategories(codes, error);
+        return m_program == app::Program::Bank ? recalcForItems(book, codes, error)
+                                               : recalcForCategories(book, codes, error);
     }
 
   private:
@@ -145,13 +147,13 @@ bool sameRow(const ChangePart& part, const Upkeep& upkeep, const RowImage& a, co
 }
 
 // Whether the book holds `now` of the part exactly, and none of the rows of `then` besides.
-UndoResult holds(const ChangePart& part, const Upkeep& upkeep, const QList<RowImage>& now, const QList<RowImage>& then,
-                 QString* error) {
+UndoResult holds(db::Book& book, const ChangePart& part, const Upkeep& upkeep, const QList<RowImage>& now,
+                 const QList<RowImage>& then, QString* error) {
     QList<qint64> codes = codesOf(now);
     for (qint64 cd : codesOf(then))
         if (!codes.contains(cd)) codes << cd;
     QString readError;
-    const QList<RowImage> current = readRows(part.table, codes, nullptr, &readError);
+    const QList<RowImage> current = readRows(book, part.table, codes, nullptr, &readError);
     if (!readError.isEmpty()) {
         failed(readError, error);
         return UndoResult::Failed;
@@ -164,8 +166,9 @@ UndoResult holds(const ChangePart& part, const Upkeep& upkeep, const QList<RowIm
     return UndoResult::Done;
 }
 
-bool writeRows(const ChangePart& part, const QList<RowImage>& going, const QList<RowImage>& coming, QString* error) {
-    QSqlQuery del(db::connection());
+bool writeRows(db::Book& book, const ChangePart& part, const QList<RowImage>& going, const QList<RowImage>& coming,
+               QString* error) {
+    QSqlQuery del(book.connection());
     del.prepare(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(part.table));
     for (const RowImage& r : going) {
         del.bindValue(0, r.cd);
@@ -173,7 +176,7 @@ bool writeRows(const ChangePart& part, const QList<RowImage>& going, const QList
     }
     QStringList marks;
     for (int i = 0; i < part.columns.size(); ++i) marks << QStringLiteral("?");
-    QSqlQuery ins(db::connection());
+    QSqlQuery ins(book.connection());
     ins.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                     .arg(part.table, part.columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
     for (const RowImage& r : coming) {
@@ -185,9 +188,9 @@ bool writeRows(const ChangePart& part, const QList<RowImage>& going, const QList
 
 // Replaces, in every part, the rows as the change left them by the rows as they were (undo), or
 // the other way round (redo), with the upkeep of each table; one transaction for all.
-UndoResult replaceRows(app::Program program, const BookChange& change, bool back, QString* error) {
+UndoResult replaceRows(db::Book& book, app::Program program, const BookChange& change, bool back, QString* error) {
     if (change.isEmpty()) return UndoResult::Done;
-    db::Transaction tx;
+    db::Transaction tx(book);
     if (!tx.ok()) {
         failed(QStringLiteral("cannot start a transaction"), error);
         return UndoResult::Failed;
@@ -197,18 +200,18 @@ UndoResult replaceRows(app::Program program, const BookChange& change, bool back
     std::vector<std::unique_ptr<Upkeep>> upkeeps;
     for (const ChangePart& part : change.parts) {
         upkeeps.push_back(upkeepOf(program, part));
-        const UndoResult h = holds(part, *upkeeps.back(), nowOf(part), thenOf(part), error);
+        const UndoResult h = holds(book, part, *upkeeps.back(), nowOf(part), thenOf(part), error);
         if (h != UndoResult::Done) return h;
     }
     for (int i = 0; i < change.parts.size(); ++i)
-        if (!upkeeps[i]->before(nowOf(change.parts[i]), error)) return UndoResult::Failed;
+        if (!upkeeps[i]->before(book, nowOf(change.parts[i]), error)) return UndoResult::Failed;
     // Every part's rows go before any come back: a row may move between parts' keys.
     for (const ChangePart& part : change.parts)
-        if (!writeRows(part, nowOf(part), {}, error)) return UndoResult::Failed;
+        if (!writeRows(book, part, nowOf(part), {}, error)) return UndoResult::Failed;
     for (const ChangePart& part : change.parts)
-        if (!writeRows(part, {}, thenOf(part), error)) return UndoResult::Failed;
+        if (!writeRows(book, part, {}, thenOf(part), error)) return UndoResult::Failed;
     for (int i = 0; i < change.parts.size(); ++i)
-        if (!upkeeps[i]->after(nowOf(change.parts[i]), thenOf(change.parts[i]), error)) return UndoResult::Failed;
+        if (!upkeeps[i]->after(book, nowOf(change.parts[i]), thenOf(change.parts[i]), error)) return UndoResult::Failed;
     if (!tx.commit()) {
         failed(QStringLiteral("commit failed"), error);
         return UndoResult::Failed;
@@ -216,10 +219,10 @@ UndoResult replaceRows(app::Program program, const BookChange& change, bool back
     return UndoResult::Done;
 }
 
-ChangePart partOf(const QString& table, const QList<qint64>& cds) {
+ChangePart partOf(db::Book& book, const QString& table, const QList<qint64>& cds) {
     ChangePart p;
     p.table = table;
-    p.before = readRows(table, cds, &p.columns);
+    p.before = readRows(book, table, cds, &p.columns);
     // The codes the change may add, for finishChange.
     for (qint64 cd : cds) p.after << RowImage{cd, {}};
     return p;
@@ -245,9 +248,10 @@ const ChangePart* BookChange::part(const QString& table) const {
     return nullptr;
 }
 
-QList<RowImage> readRows(const QString& table, const QList<qint64>& cds, QStringList* columns, QString* error) {
+QList<RowImage> readRows(db::Book& book, const QString& table, const QList<qint64>& cds, QStringList* columns,
+                         QString* error) {
     QList<RowImage> rows;
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT * FROM %1 WHERE CD=?").arg(table))) {
         if (error) *error = q.lastError().text();
@@ -271,9 +275,9 @@ QList<RowImage> readRows(const QString& table, const QList<qint64>& cds, QString
     return rows;
 }
 
-QList<qint64> codesBetween(const QString& table, qint64 from, qint64 to) {
+QList<qint64> codesBetween(db::Book& book, const QString& table, qint64 from, qint64 to) {
     QList<qint64> codes;
-    QSqlQuery q(db::connection());
+    QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT CD FROM %1 WHERE CD BETWEEN ? AND ? ORDER BY CD").arg(table));
     q.addBindValue(from);
@@ -283,23 +287,23 @@ QList<qint64> codesBetween(const QString& table, qint64 from, qint64 to) {
     return codes;
 }
 
-BookChange beginChange(const QString& table, const QList<qint64>& cds, const QString& what) {
+BookChange beginChange(db::Book& book, const QString& table, const QList<qint64>& cds, const QString& what) {
     BookChange c;
     c.what = what;
-    c.parts << partOf(table, cds);
+    c.parts << partOf(book, table, cds);
     return c;
 }
 
-void addToChange(BookChange& change, const QString& table, const QList<qint64>& cds) {
-    change.parts << partOf(table, cds);
+void addToChange(db::Book& book, BookChange& change, const QString& table, const QList<qint64>& cds) {
+    change.parts << partOf(book, table, cds);
 }
 
-void finishChange(BookChange& change) {
+void finishChange(db::Book& book, BookChange& change) {
     bool before = false;
     bool after = false;
     for (ChangePart& p : change.parts) {
         QStringList columns;
-        p.after = readRows(p.table, codesOf(p.after), &columns);
+        p.after = readRows(book, p.table, codesOf(p.after), &columns);
         if (p.columns.isEmpty()) p.columns = columns;
         before = before || !p.before.isEmpty();
         after = after || !p.after.isEmpty();
@@ -308,22 +312,22 @@ void finishChange(BookChange& change) {
         change.what = !before ? QStringLiteral("追加") : !after ? QStringLiteral("削除") : QStringLiteral("更新");
 }
 
-BookChange rowsAdded(const QString& table, const QList<qint64>& cds, const QString& what) {
+BookChange rowsAdded(db::Book& book, const QString& table, const QList<qint64>& cds, const QString& what) {
     BookChange c;
     c.what = what;
     ChangePart p;
     p.table = table;
-    p.after = readRows(table, cds, &p.columns);
+    p.after = readRows(book, table, cds, &p.columns);
     c.parts << p;
     return c;
 }
 
-UndoResult undoChange(app::Program program, const BookChange& change, QString* error) {
-    return replaceRows(program, change, true, error);
+UndoResult undoChange(db::Book& book, app::Program program, const BookChange& change, QString* error) {
+    return replaceRows(book, program, change, true, error);
 }
 
-UndoResult redoChange(app::Program program, const BookChange& change, QString* error) {
-    return replaceRows(program, change, false, error);
+UndoResult redoChange(db::Book& book, app::Program program, const BookChange& change, QString* error) {
+    return replaceRows(book, program, change, false, error);
 }
 
 }  // namespace ledger

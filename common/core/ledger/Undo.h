@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include "core/AppState.h"
+#include "core/db/Book.h"
 
 namespace ledger {
 
@@ -40,26 +41,26 @@ struct BookChange {
 };
 
 // The rows of `table` with these codes (CD), as they are now; rows that do not exist are left out.
-QList<RowImage> readRows(const QString& table, const QList<qint64>& cds, QStringList* columns = nullptr,
+QList<RowImage> readRows(db::Book& book, const QString& table, const QList<qint64>& cds, QStringList* columns = nullptr,
                          QString* error = nullptr);
 // The codes (CD) of the rows from..to of a table, as they are now.
-QList<qint64> codesBetween(const QString& table, qint64 from, qint64 to);
+QList<qint64> codesBetween(db::Book& book, const QString& table, qint64 from, qint64 to);
 
 // Reads the rows of the codes before a change is made; `finishChange` reads them again after
 // it, and names the change by what it did when `what` is empty: 追加 (rows that were not there),
 // 削除 (rows that are gone) or 更新.
-BookChange beginChange(const QString& table, const QList<qint64>& cds, const QString& what = {});
+BookChange beginChange(db::Book& book, const QString& table, const QList<qint64>& cds, const QString& what = {});
 // Adds the rows of another table to a change begun, before the change is made.
-void addToChange(BookChange& change, const QString& table, const QList<qint64>& cds);
-void finishChange(BookChange& change);
+void addToChange(db::Book& book, BookChange& change, const QString& table, const QList<qint64>& cds);
+void finishChange(db::Book& book, BookChange& change);
 // A change that added these rows of a table, already written.
-BookChange rowsAdded(const QString& table, const QList<qint64>& cds, const QString& what = {});
+BookChange rowsAdded(db::Book& book, const QString& table, const QList<qint64>& cds, const QString& what = {});
 
 enum class UndoResult { Done, Changed, Failed };
 
 // Takes the change back (undo) or makes it again (redo). `Changed`: the book no longer holds the
 // rows as the change left them; nothing was written.
-UndoResult undoChange(app::Program program, const BookChange& change, QString* error = nullptr);
-UndoResult redoChange(app::Program program, const BookChange& change, QString* error = nullptr);
+UndoResult undoChange(db::Book& book, app::Program program, const BookChange& change, QString* error = nullptr);
+UndoResult redoChange(db::Book& book, app::Program program, const BookChange& change, QString* error = nullptr);
 
 }  // namespace ledger
