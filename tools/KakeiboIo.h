@@ -6,7 +6,7 @@
 //   1  a finding: refused lines, characters the encoding lacks, values that are not whole
 //      numbers, a book that is not empty for an own-export import
 //   2  bad usage, or a book or CSV file that cannot be read
-// Every subcommand opens the book with db::openDatabase, which takes its lock and refuses while
+// Every subcommand opens the book as a db::Book, which takes its lock and refuses while
 // a program holds it; export and search open it read-only.
 
 #include <QStringList>
