@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/Messages.h"
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
 #include "core/io/Export.h"
@@ -72,7 +73,7 @@ Args parseArgs(const QStringList& args, const QStringList& valued, const QString
                 return a;
             }
         } else {
-            a.error = QStringLiteral("知らないオプションです: %1").arg(s);
+            a.error = QStringLiteral("知らないオプションです: %1").arg(app::clip(s));
             return a;
         }
     }
@@ -129,7 +130,10 @@ bool openBook(const QString& path, bool readOnly, Book& book) {
 std::optional<qint64> wholeOption(const Args& a, const QString& name, qint64 low, QString* why) {
     const auto v = db::parseWhole(a.value(name));
     if (!v || *v < low) {
-        *why = QStringLiteral("--%1 には %2 以上の整数を指定してください: %3").arg(name).arg(low).arg(a.value(name));
+        *why = QStringLiteral("--%1 には %2 以上の整数を指定してください: %3")
+                   .arg(name)
+                   .arg(low)
+                   .arg(app::clip(a.value(name)));
         return std::nullopt;
     }
     return v;
@@ -137,7 +141,9 @@ std::optional<qint64> wholeOption(const Args& a, const QString& name, qint64 low
 
 std::optional<io::Encoding> encodingOption(const Args& a, QString* why) {
     const auto e = io::parseEncoding(a.value(QStringLiteral("encoding")));
-    if (!e) *why = QStringLiteral("--encoding は utf8 か sjis です: %1").arg(a.value(QStringLiteral("encoding")));
+    if (!e)
+        *why =
+            QStringLiteral("--encoding は utf8 か sjis です: %1").arg(app::clip(a.value(QStringLiteral("encoding"))));
     return e;
 }
 
@@ -258,7 +264,9 @@ QString statusMark(const io::PreviewRow& r) {
 
 void printRow(const io::PreviewRow& r) {
     if (r.status == io::RowStatus::Unreadable) {
-        say(QStringLiteral("%1 行目\t×\t%2\t%3").arg(r.line).arg(r.reason, oneLine(r.fields.join(QLatin1Char(',')))));
+        say(QStringLiteral("%1 行目\t×\t%2\t%3")
+                .arg(r.line)
+                .arg(r.reason, oneLine(app::clip(r.fields.join(QLatin1Char(',')), 80))));
         return;
     }
     QString line = QStringLiteral("%1 行目\t%2\t%3\t%4\t%5 %6\t%7")
@@ -266,7 +274,7 @@ void printRow(const io::PreviewRow& r) {
                        .arg(statusMark(r), r.date)
                        .arg(r.amount)
                        .arg(r.code)
-                       .arg(r.codeName, oneLine(r.description));
+                       .arg(r.codeName, oneLine(app::clip(r.description, 80)));
     if (!r.reason.isEmpty()) line += QStringLiteral("\t(%1)").arg(r.reason);
     say(line);
 }
@@ -339,7 +347,7 @@ int runImport(const QStringList& args) {
         if (saved)
             m = *saved;
         else if (!given)
-            return usage(help, QStringLiteral("取り込み方「%1」は保存されていません").arg(profile));
+            return usage(help, QStringLiteral("取り込み方「%1」は保存されていません").arg(app::clip(profile)));
     } else if (!given) {
         return usage(help, QStringLiteral("列を指定するか、保存した取り込み方を --profile で指定してください"));
     }
@@ -377,7 +385,8 @@ int runImport(const QStringList& args) {
         for (const QString& r : a.values.value(QStringLiteral("rule"))) {
             const int eq = int(r.lastIndexOf(QLatin1Char('=')));
             const auto code = eq > 0 ? db::parseWhole(r.mid(eq + 1)) : std::nullopt;
-            if (!code || *code < 1) return usage(help, QStringLiteral("--rule は 文字=コード の形です: %1").arg(r));
+            if (!code || *code < 1)
+                return usage(help, QStringLiteral("--rule は 文字=コード の形です: %1").arg(app::clip(r)));
             m.rules.append({r.left(eq), *code});
         }
     }
@@ -390,7 +399,7 @@ int runImport(const QStringList& args) {
     }
     if (!profile.isEmpty() && given) {
         io::saveProfile(target, profile, m);
-        tell(QStringLiteral("取り込み方を「%1」として保存しました").arg(profile));
+        tell(QStringLiteral("取り込み方を「%1」として保存しました").arg(app::clip(profile)));
     }
     const bool dryRun = a.flags.contains(QStringLiteral("dry-run"));
     tell(QStringLiteral("%1 を %2 として読みました%3")

@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "core/AppState.h"
+#include "core/Messages.h"
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
 #include "core/db/Database.h"
@@ -67,7 +68,7 @@ bool split(const QStringList& args, const QStringList& flags, QStringList* posit
     for (const QString& a : args) {
         if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
             if (!flags.contains(a)) {
-                *why = QStringLiteral("知らないオプションです: %1").arg(a);
+                *why = QStringLiteral("知らないオプションです: %1").arg(app::clip(a));
                 return false;
             }
             *given << a;
@@ -113,7 +114,7 @@ int runInit(const QStringList& args) {
     else if (args[0] == QLatin1String("purse"))
         program = app::Program::Purse;
     else
-        return badUsage(help, QStringLiteral("bank か purse を指定してください: %1").arg(args[0]));
+        return badUsage(help, QStringLiteral("bank か purse を指定してください: %1").arg(app::clip(args[0])));
     const QString dir = args[1];
     int sample = 0;
     bool ifAbsent = false;
@@ -129,7 +130,7 @@ int runInit(const QStringList& args) {
         } else if (args[i] == QLatin1String("--preset")) {
             preset = true;
         } else {
-            return badUsage(help, QStringLiteral("知らない引数です: %1").arg(args[i]));
+            return badUsage(help, QStringLiteral("知らない引数です: %1").arg(app::clip(args[i])));
         }
     }
     // The sample brings its own masters.
@@ -408,7 +409,7 @@ int main(int argc, char** argv) {
     }
     for (const Command& c : kCommands)
         if (args[0] == QLatin1String(c.name)) return c.run(args.mid(1));
-    complain(QStringLiteral("知らないコマンドです: %1").arg(args[0]));
+    complain(QStringLiteral("知らないコマンドです: %1").arg(app::clip(args[0])));
     usage(stderr);
     return kTrouble;
 }

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <map>
 
+#include "core/Messages.h"
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
 #include "core/ledger/Dates.h"
@@ -56,7 +57,7 @@ class TableBuilder {
                                  QStringLiteral("%1 行目 %2 列 (%3): 整数でない値「%4」をそのまま書き出しました")
                                      .arg(r + 1)
                                      .arg(c + 1)
-                                     .arg(column, text)});
+                                     .arg(column, app::clip(text))});
         }
         m_row << text;
     }

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/Messages.h"
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
@@ -252,7 +253,9 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
     }
     for (const ImportRule& r : mapping.rules) {
         if (!codes->contains(r.code)) {
-            p.error = QStringLiteral("規則「%1」の%2 %3 がありません").arg(r.contains, codeWord(program)).arg(r.code);
+            p.error = QStringLiteral("規則「%1」の%2 %3 がありません")
+                          .arg(app::clip(r.contains), codeWord(program))
+                          .arg(r.code);
             return p;
         }
     }
@@ -289,7 +292,7 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
         auto field = [&](int column) { return column > 0 ? rec.fields[column - 1].trimmed() : QString(); };
         const auto date = parseStatementDate(field(mapping.dateColumn));
         if (!date) {
-            refuse(QStringLiteral("日付「%1」を読めません").arg(field(mapping.dateColumn)));
+            refuse(QStringLiteral("日付「%1」を読めません").arg(app::clip(field(mapping.dateColumn))));
             continue;
         }
         row.date = *date;
@@ -297,8 +300,9 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
             bool empty = false;
             const auto a = parseStatementAmount(field(mapping.amountColumn), &empty);
             if (!a || empty) {
-                refuse(empty ? QStringLiteral("金額がありません")
-                             : QStringLiteral("金額「%1」が数ではありません").arg(field(mapping.amountColumn)));
+                refuse(
+                    empty ? QStringLiteral("金額がありません")
+                          : QStringLiteral("金額「%1」が数ではありません").arg(app::clip(field(mapping.amountColumn))));
                 continue;
             }
             row.amount = *a;
@@ -309,7 +313,7 @@ ImportPreview previewStatementBytes(const QByteArray& csv, const ImportMapping& 
             if (!in || !out) {
                 refuse(QStringLiteral("%1の金額「%2」が数ではありません")
                            .arg(!in ? QStringLiteral("入金") : QStringLiteral("出金"),
-                                field(!in ? mapping.depositColumn : mapping.withdrawalColumn)));
+                                app::clip(field(!in ? mapping.depositColumn : mapping.withdrawalColumn))));
                 continue;
             }
             if (inEmpty && outEmpty) {
@@ -662,7 +666,8 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
         const qint64 cd = rec.fields[journal ? 0 : 1].toLongLong(&whole);
         if (!whole) {
             refuse(QStringLiteral("%1「%2」が整数ではありません")
-                       .arg(journal ? QStringLiteral("番号") : QStringLiteral("ｺｰﾄﾞ"), rec.fields[journal ? 0 : 1]));
+                       .arg(journal ? QStringLiteral("番号") : QStringLiteral("ｺｰﾄﾞ"),
+                            app::clip(rec.fields[journal ? 0 : 1])));
             continue;
         }
         int into = 0;
@@ -670,11 +675,11 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
             if (rec.fields[0] == QStringLiteral("項目"))
                 into = 1;
             else if (rec.fields[0] != QStringLiteral("銀行")) {
-                refuse(QStringLiteral("区分「%1」は 銀行 でも 項目 でもありません").arg(rec.fields[0]));
+                refuse(QStringLiteral("区分「%1」は 銀行 でも 項目 でもありません").arg(app::clip(rec.fields[0])));
                 continue;
             }
         } else if (!journal && rec.fields[0] != QStringLiteral("科目")) {
-            refuse(QStringLiteral("区分「%1」は 科目 ではありません").arg(rec.fields[0]));
+            refuse(QStringLiteral("区分「%1」は 科目 ではありません").arg(app::clip(rec.fields[0])));
             continue;
         }
         if (codes[into].contains(cd)) {

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <atomic>
 
+#include "core/Messages.h"
 #include "core/db/Database.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/Pages.h"
@@ -104,7 +105,9 @@ class Checker {
         if (ok && said == QStringList{QStringLiteral("ok")}) return;
         Finding f;
         f.kind = FindingKind::Damaged;
-        const QString detail = ok ? said.mid(0, 3).join(QStringLiteral(" / ")) : q.lastError().text();
+        QStringList first;
+        for (const QString& s : said.mid(0, 3)) first << app::clip(s, 80);
+        const QString detail = ok ? first.join(QStringLiteral(" / ")) : q.lastError().text();
         f.text = QStringLiteral("データベースファイルが壊れています（%1）").arg(detail);
         m_result.findings << f;
     }
