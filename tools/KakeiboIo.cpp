@@ -158,20 +158,24 @@ QString oneLine(QString s) {
 
 const char* const kExportHelp =
     "使い方: kakeibo export FILE --table journal|masters|totals [--from yyyy/mm] [--to yyyy/mm]\n"
-    "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom]\n"
+    "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom] [--raw]\n"
     "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals) を CSV で書き出します。\n"
     "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
     "  --bank N      totals: 銀行帳で一つの銀行だけ\n"
     "  --out         書き出すファイル (権限 0600)。省略すると標準出力へ\n"
     "  --encoding    utf8 (既定。ファイルには BOM を付けます) か sjis (Windows の Shift_JIS)\n"
     "  --no-bom      UTF-8 のファイルに BOM を付けません\n"
+    "  --raw         備考や名称を記録のままに書きます (先頭の ' を付けません)\n"
+    "  備考や名称などの文字の欄が = + - @ タブ 改行(CR) ' で始まるときは、表計算ソフトが式として\n"
+    "  実行しないよう先頭に ' を一つ付けます。金額・残高・コード・日付には付けません。\n"
+    "  --table journal|masters で読み込むときはこの ' を一つ取り除きます。\n"
     "終了状態: 0 成功、1 整数でない値や書けない文字がある、2 使い方の誤りや読めないファイル";
 
 }  // namespace
 
 int runExport(const QStringList& args) {
     const QString help = QString::fromUtf8(kExportHelp);
-    const Args a = parseArgs(args, {"table", "from", "to", "bank", "out", "encoding"}, {"help", "no-bom"});
+    const Args a = parseArgs(args, {"table", "from", "to", "bank", "out", "encoding"}, {"help", "no-bom", "raw"});
     if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
     const QString table = a.value(QStringLiteral("table"));
@@ -199,6 +203,7 @@ int runExport(const QStringList& args) {
     const io::ExportTable t = table == QLatin1String("journal")   ? io::journalTable(book.program, span)
                               : table == QLatin1String("masters") ? io::mastersTable(book.program)
                                                                   : io::totalsTable(book.program, span, bank);
+    options.raw = a.flags.contains(QStringLiteral("raw"));
     if (!t.ok) {
         tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), t.error));
         return kUsage;
@@ -242,7 +247,7 @@ const char* const kImportHelp =
     "                       [--encoding sjis|utf8] [--skip N] [--date-col N]\n"
     "                       (--amount-col N | --in-col N --out-col N) [--text-col N]\n"
     "                       [--item-in CODE] [--item-out CODE] [--rule 文字=CODE]...\n"
-    "       kakeibo import FILE CSV --table journal|masters [--encoding sjis|utf8]\n"
+    "       kakeibo import FILE CSV --table journal|masters [--encoding sjis|utf8] [--raw]\n"
     "  銀行やカード会社の明細 CSV を、銀行帳では銀行 N に、家計簿ではページ N に取り込みます。\n"
     "  列は 1 から数えます。--amount-col は符号付きの金額 (入金が正)、--in-col と --out-col は\n"
     "  入金と出金の金額。--text-col の摘要は備考に入ります。\n"
@@ -270,6 +275,8 @@ void printRow(const io::PreviewRow& r) {
         return;
     }
     QString line = QStringLiteral("%1 行目\t%2\t%3\t%4\t%5 %6\t%7")
+    "  そのとき文字の欄の先頭の ' を一つ取り除きます (書き出しが式よけに付けたもの)。\n"
+    "  --raw         --table: ' を取り除かずにそのまま読み込みます (export --raw で書き出したもの)\n"
                        .arg(r.line)
                        .arg(statusMark(r), r.date)
                        .arg(r.amount)
@@ -294,7 +301,7 @@ int importOwn(const Args& a, const QString& help) {
     if (!openBook(a.positional[0], false, book)) return kUsage;
     const io::ImportReport r = io::importOwnExport(
         book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,
-        a.positional[1], encoding);
+        a.positional[1], encoding, a.flags.contains(QStringLiteral("raw")));
     tellAll(r.lines());
     if (r.ok) return kDone;
     return r.fileUnreadable ? kUsage : kFinding;
@@ -308,7 +315,7 @@ int runImport(const QStringList& args) {
         parseArgs(args,
                   {"bank", "page", "month", "profile", "encoding", "skip", "date-col", "amount-col", "in-col",
                    "out-col", "text-col", "item-in", "item-out", "category-in", "category-out", "rule", "table"},
-                  {"help", "dry-run"});
+                  {"help", "dry-run", "raw"});
     if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 2) return usage(help, QStringLiteral("帳簿のファイルと CSV ファイルを指定してください"));
     if (a.has(QStringLiteral("table"))) return importOwn(a, help);
@@ -327,6 +334,9 @@ int runImport(const QStringList& args) {
         target.pageMonth = a.value(QStringLiteral("month"));
         if (!io::checkSpan({target.pageMonth, QString()}).isEmpty())
             return usage(help, QStringLiteral("--month は yyyy/mm の形で指定してください"));
+    // A statement's text is always taken as it stands: there is no guard to keep.
+    if (a.flags.contains(QStringLiteral("raw")))
+        return usage(help, QStringLiteral("--raw は --table と一緒に使います"));
     }
 
     // The mapping: the saved profile, then what the options say.

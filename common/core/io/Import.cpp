@@ -583,7 +583,7 @@ void removeProfile(const ImportTarget& target, const QString& name) {
 // ---------------------------------------------------------------- own export
 
 ImportReport importOwnExport(app::Program program, OwnTable table, const QString& csvPath,
-                             std::optional<Encoding> encoding) {
+                             std::optional<Encoding> encoding, bool raw) {
     QFile file(csvPath);
     if (!QFileInfo(csvPath).isFile() || !file.open(QIODevice::ReadOnly)) {
         ImportReport r;
@@ -591,13 +591,13 @@ ImportReport importOwnExport(app::Program program, OwnTable table, const QString
         r.fileUnreadable = true;
         return r;
     }
-    ImportReport r = importOwnExportBytes(program, table, file.readAll(), encoding);
+    ImportReport r = importOwnExportBytes(program, table, file.readAll(), encoding, raw);
     if (!r.ok) r.error = QStringLiteral("%1: %2").arg(shownPath(csvPath), r.error);
     return r;
 }
 
 ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QByteArray& csv,
-                                  std::optional<Encoding> encoding) {
+                                  std::optional<Encoding> encoding, bool raw) {
     ImportReport r;
     const bool bank = program == app::Program::Bank;
     const bool journal = table == OwnTable::Journal;
@@ -612,6 +612,9 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
         return r;
     }
     const QStringList header = journal ? journalHeader(program) : mastersHeader(program);
+    const QSet<int> textColumns = raw       ? QSet<int>()
+                                  : journal ? journalTextColumns(program)
+                                            : mastersTextColumns(program);
     if (file.records.isEmpty() || file.records.first().fields != header) {
         r.error =
             QStringLiteral("このプログラムが書き出した%1の CSV ではありません (1 行目が %2 ではありません)")
@@ -660,6 +663,11 @@ ImportReport importOwnExportBytes(app::Program program, OwnTable table, const QB
         auto value = [&](int c) -> QVariant {
             // A null QString would be bound as Null: empty text must be a non-null one.
             if (rec.fields[c].isEmpty()) return rec.emptyText.contains(c) ? QVariant(QStringLiteral("")) : QVariant();
+            // A guarded ' alone leaves empty text, which must stay text.
+            if (textColumns.contains(c)) {
+                const QString text = unguardFormula(rec.fields[c]);
+                return QVariant(text.isEmpty() ? QStringLiteral("") : text);
+            }
             return rec.fields[c];
         };
         bool whole = false;
