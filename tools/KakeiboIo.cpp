@@ -173,6 +173,20 @@ const char* const kExportHelp =
 
 }  // namespace
 
+bool settleJournal(const QString& path, bool* inUse) {
+    const db::JournalResult r = db::rollBackJournal(path);
+    if (inUse) *inUse = r.outcome == db::JournalOutcome::InUse;
+    switch (r.outcome) {
+        case db::JournalOutcome::None:
+        case db::JournalOutcome::RolledBack:
+        case db::JournalOutcome::InUse:
+            return true;
+        default:
+            tell(r.message);
+            return false;
+    }
+}
+
 int runExport(const QStringList& args) {
     const QString help = QString::fromUtf8(kExportHelp);
     const Args a = parseArgs(args, {"table", "from", "to", "bank", "out", "encoding"}, {"help", "no-bom", "raw"});
@@ -189,6 +203,7 @@ int runExport(const QStringList& args) {
         options.encoding = *e;
     }
     options.bom = !a.flags.contains(QStringLiteral("no-bom"));
+    options.raw = a.flags.contains(QStringLiteral("raw"));
     std::optional<qint64> bank;
     if (a.has(QStringLiteral("bank"))) {
         bank = wholeOption(a, QStringLiteral("bank"), 1, &why);
@@ -197,13 +212,13 @@ int runExport(const QStringList& args) {
     const io::MonthSpan span{a.value(QStringLiteral("from")), a.value(QStringLiteral("to"))};
     if (const QString bad = io::checkSpan(span); !bad.isEmpty()) return usage(help, bad);
 
+    if (!settleJournal(a.positional[0])) return kUsage;
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
     const io::ExportTable t = table == QLatin1String("journal")   ? io::journalTable(book.program, span)
                               : table == QLatin1String("masters") ? io::mastersTable(book.program)
                                                                   : io::totalsTable(book.program, span, bank);
-    options.raw = a.flags.contains(QStringLiteral("raw"));
     if (!t.ok) {
         tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), t.error));
         return kUsage;
@@ -260,6 +275,8 @@ const char* const kImportHelp =
     "  同じ日付・金額で摘要が同じか含み合う行 (帳簿に、またはファイルの前の行に) は重複として、\n"
     "  家計簿でページの月と違う月の行は取り込みません。読めない行が一つでもあれば何も書き込みません。\n"
     "  --table はこのプログラムが書き出した仕訳 / マスターを、空の帳簿にそのまま読み込みます。\n"
+    "  そのとき文字の欄の先頭の ' を一つ取り除きます (書き出しが式よけに付けたもの)。\n"
+    "  --raw         --table: ' を取り除かずにそのまま読み込みます (export --raw で書き出したもの)\n"
     "終了状態: 0 成功、1 読めない行がある・帳簿が空でない、2 使い方の誤りや読めないファイル";
 
 QString statusMark(const io::PreviewRow& r) {
@@ -275,8 +292,6 @@ void printRow(const io::PreviewRow& r) {
         return;
     }
     QString line = QStringLiteral("%1 行目\t%2\t%3\t%4\t%5 %6\t%7")
-    "  そのとき文字の欄の先頭の ' を一つ取り除きます (書き出しが式よけに付けたもの)。\n"
-    "  --raw         --table: ' を取り除かずにそのまま読み込みます (export --raw で書き出したもの)\n"
                        .arg(r.line)
                        .arg(statusMark(r), r.date)
                        .arg(r.amount)
@@ -319,6 +334,9 @@ int runImport(const QStringList& args) {
     if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 2) return usage(help, QStringLiteral("帳簿のファイルと CSV ファイルを指定してください"));
     if (a.has(QStringLiteral("table"))) return importOwn(a, help);
+    // A statement's text is always taken as it stands: there is no guard to keep.
+    if (a.flags.contains(QStringLiteral("raw")))
+        return usage(help, QStringLiteral("--raw は --table と一緒に使います"));
 
     if (a.has(QStringLiteral("bank")) == a.has(QStringLiteral("page")))
         return usage(help, QStringLiteral("--bank (銀行帳) か --page (家計簿) のどちらかを指定してください"));
@@ -334,9 +352,6 @@ int runImport(const QStringList& args) {
         target.pageMonth = a.value(QStringLiteral("month"));
         if (!io::checkSpan({target.pageMonth, QString()}).isEmpty())
             return usage(help, QStringLiteral("--month は yyyy/mm の形で指定してください"));
-    // A statement's text is always taken as it stands: there is no guard to keep.
-    if (a.flags.contains(QStringLiteral("raw")))
-        return usage(help, QStringLiteral("--raw は --table と一緒に使います"));
     }
 
     // The mapping: the saved profile, then what the options say.
@@ -469,6 +484,7 @@ int runSearch(const QStringList& args) {
         q.bank = wholeOption(a, QStringLiteral("bank"), 1, &why);
         if (!q.bank) return usage(help, why);
     }
+    if (!settleJournal(a.positional[0])) return kUsage;
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     const bool bank = book.program == app::Program::Bank;

@@ -295,14 +295,26 @@ int runCheck(const QStringList& args) {
     if (!split(args, {QStringLiteral("--repair")}, &files, &flags, &why)) return badUsage(help, why);
     if (files.size() != 1) return badUsage(help);
     const QString path = files[0];
+    const bool repairing = flags.contains(QStringLiteral("--repair"));
+    bool inUse = false;
+    if (!repairing && !settleJournal(path, &inUse)) return kTrouble;
     app::Program program;
     if (!programOf(path, &program, &why)) {
+        // The journal of a killed writer that the program holding the book has not put back.
+        if (inUse) why = QStringLiteral("%1 は他のプログラムで使用中です").arg(shown(path));
         complain(why);
         return kTrouble;
     }
     app::setProduct(program);
     // Only reading: a connection of its own, read-only, also while a program uses the book.
-    if (!flags.contains(QStringLiteral("--repair"))) return report(ledger::checkFile(program, path), path);
+    if (!repairing) {
+        const ledger::CheckResult c = ledger::checkFile(program, path);
+        if (!c.ran && inUse) {
+            complain(QStringLiteral("%1 は他のプログラムで使用中です").arg(shown(path)));
+            return kTrouble;
+        }
+        return report(c, path);
+    }
 
     if (!openForWriting(path)) return kTrouble;
     const ledger::CheckResult before = ledger::checkBook(program);
@@ -347,6 +359,7 @@ int runListBackups(const QStringList& args) {
     QString why;
     if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
     if (files.size() != 1) return badUsage(help);
+    if (!settleJournal(files[0])) return kTrouble;
     const QList<db::BackupInfo> list = db::listBackups(files[0]);
     if (list.isEmpty()) {
         say(QStringLiteral("バックアップはありません: %1").arg(shown(db::backupFolder(files[0]))));
