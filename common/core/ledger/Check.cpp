@@ -59,8 +59,9 @@ class Checker {
 
     CheckResult run(CheckDepth depth) {
         m_result.ran = true;
-        integrity();
+        if (depth != CheckDepth::Types) integrity();
         const bool complete = structure();
+        if (depth == CheckDepth::Types && complete) types();
         if (depth == CheckDepth::Full && complete) {
             types();
             orphans();
@@ -301,6 +302,10 @@ CheckResult checkConnection(app::Program program, const QSqlDatabase& connection
 
 CheckResult checkBook(app::Program program, CheckDepth depth) {
     return checkConnection(program, db::connection(), depth);
+}
+
+bool wrongTypesHold(app::Program program) {
+    return !checkBook(program, CheckDepth::Types).of(FindingKind::WrongType).isEmpty();
 }
 
 CheckResult checkFile(app::Program program, const QString& path, CheckDepth depth, const std::atomic<bool>* stop) {
