@@ -450,6 +450,7 @@ void form_S0101::recalculate() {
         refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
         return;
     }
+    if (!session().mayWriteOnItsOwn(this, true)) return;
     ui::Hourglass wait;
     const ledger::BankZan z = ledger::Recalc_BankZan(book(), *bank);
     if (z.ok) {

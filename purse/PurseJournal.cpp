@@ -321,6 +321,7 @@ void form_S0101::input() {
 
 void form_S0101::recalculate() {
     if (refuseReadOnly()) return;
+    if (!session().mayWriteOnItsOwn(this, true)) return;
     ledger::Recalc r;
     {
         ui::Hourglass wait;
@@ -427,7 +428,7 @@ void form_S0101::Print_Journal() {
 
 void form_S0101::closeJournal() {
     // Every write keeps the balances; this pass only confirms them.
-    if (!m_rows->rows().isEmpty() && !book().isReadOnly()) {
+    if (!m_rows->rows().isEmpty() && !book().isReadOnly() && session().mayWriteOnItsOwn(this)) {
         ledger::Recalc r;
         {
             ui::Hourglass wait;

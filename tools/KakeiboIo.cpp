@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "core/AppState.h"
+#include "core/Messages.h"
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/io/Export.h"
@@ -72,7 +73,7 @@ Args parseArgs(const QStringList& args, const QStringList& valued, const QString
                 return a;
             }
         } else {
-            a.error = QStringLiteral("知らないオプションです: %1").arg(s);
+            a.error = QStringLiteral("知らないオプションです: %1").arg(app::clip(s));
             return a;
         }
     }
@@ -130,7 +131,10 @@ bool openBook(const QString& path, bool readOnly, Book& book) {
 std::optional<qint64> wholeOption(const Args& a, const QString& name, qint64 low, QString* why) {
     const auto v = db::parseWhole(a.value(name));
     if (!v || *v < low) {
-        *why = QStringLiteral("--%1 には %2 以上の整数を指定してください: %3").arg(name).arg(low).arg(a.value(name));
+        *why = QStringLiteral("--%1 には %2 以上の整数を指定してください: %3")
+                   .arg(name)
+                   .arg(low)
+                   .arg(app::clip(a.value(name)));
         return std::nullopt;
     }
     return v;
@@ -138,7 +142,9 @@ std::optional<qint64> wholeOption(const Args& a, const QString& name, qint64 low
 
 std::optional<io::Encoding> encodingOption(const Args& a, QString* why) {
     const auto e = io::parseEncoding(a.value(QStringLiteral("encoding")));
-    if (!e) *why = QStringLiteral("--encoding は utf8 か sjis です: %1").arg(a.value(QStringLiteral("encoding")));
+    if (!e)
+        *why =
+            QStringLiteral("--encoding は utf8 か sjis です: %1").arg(app::clip(a.value(QStringLiteral("encoding"))));
     return e;
 }
 
@@ -153,20 +159,38 @@ QString oneLine(QString s) {
 
 const char* const kExportHelp =
     "使い方: kakeibo export FILE --table journal|masters|totals [--from yyyy/mm] [--to yyyy/mm]\n"
-    "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom]\n"
+    "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom] [--raw]\n"
     "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals) を CSV で書き出します。\n"
     "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
     "  --bank N      totals: 銀行帳で一つの銀行だけ\n"
     "  --out         書き出すファイル (権限 0600)。省略すると標準出力へ\n"
     "  --encoding    utf8 (既定。ファイルには BOM を付けます) か sjis (Windows の Shift_JIS)\n"
     "  --no-bom      UTF-8 のファイルに BOM を付けません\n"
+    "  --raw         備考や名称を記録のままに書きます (先頭の ' を付けません)\n"
+    "  備考や名称などの文字の欄が = + - @ タブ 改行(CR) ' で始まるときは、表計算ソフトが式として\n"
+    "  実行しないよう先頭に ' を一つ付けます。金額・残高・コード・日付には付けません。\n"
+    "  --table journal|masters で読み込むときはこの ' を一つ取り除きます。\n"
     "終了状態: 0 成功、1 整数でない値や書けない文字がある、2 使い方の誤りや読めないファイル";
 
 }  // namespace
 
+bool settleJournal(const QString& path, bool* inUse) {
+    const db::JournalResult r = db::rollBackJournal(path);
+    if (inUse) *inUse = r.outcome == db::JournalOutcome::InUse;
+    switch (r.outcome) {
+        case db::JournalOutcome::None:
+        case db::JournalOutcome::RolledBack:
+        case db::JournalOutcome::InUse:
+            return true;
+        default:
+            tell(r.message);
+            return false;
+    }
+}
+
 int runExport(const QStringList& args) {
     const QString help = QString::fromUtf8(kExportHelp);
-    const Args a = parseArgs(args, {"table", "from", "to", "bank", "out", "encoding"}, {"help", "no-bom"});
+    const Args a = parseArgs(args, {"table", "from", "to", "bank", "out", "encoding"}, {"help", "no-bom", "raw"});
     if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
     const QString table = a.value(QStringLiteral("table"));
@@ -180,6 +204,7 @@ int runExport(const QStringList& args) {
         options.encoding = *e;
     }
     options.bom = !a.flags.contains(QStringLiteral("no-bom"));
+    options.raw = a.flags.contains(QStringLiteral("raw"));
     std::optional<qint64> bank;
     if (a.has(QStringLiteral("bank"))) {
         bank = wholeOption(a, QStringLiteral("bank"), 1, &why);
@@ -188,6 +213,7 @@ int runExport(const QStringList& args) {
     const io::MonthSpan span{a.value(QStringLiteral("from")), a.value(QStringLiteral("to"))};
     if (const QString bad = io::checkSpan(span); !bad.isEmpty()) return usage(help, bad);
 
+    if (!settleJournal(a.positional[0])) return kUsage;
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
@@ -237,7 +263,7 @@ const char* const kImportHelp =
     "                       [--encoding sjis|utf8] [--skip N] [--date-col N]\n"
     "                       (--amount-col N | --in-col N --out-col N) [--text-col N]\n"
     "                       [--item-in CODE] [--item-out CODE] [--rule 文字=CODE]...\n"
-    "       kakeibo import FILE CSV --table journal|masters [--encoding sjis|utf8]\n"
+    "       kakeibo import FILE CSV --table journal|masters [--encoding sjis|utf8] [--raw]\n"
     "  銀行やカード会社の明細 CSV を、銀行帳では銀行 N に、家計簿ではページ N に取り込みます。\n"
     "  列は 1 から数えます。--amount-col は符号付きの金額 (入金が正)、--in-col と --out-col は\n"
     "  入金と出金の金額。--text-col の摘要は備考に入ります。\n"
@@ -250,6 +276,8 @@ const char* const kImportHelp =
     "  同じ日付・金額で摘要が同じか含み合う行 (帳簿に、またはファイルの前の行に) は重複として、\n"
     "  家計簿でページの月と違う月の行は取り込みません。読めない行が一つでもあれば何も書き込みません。\n"
     "  --table はこのプログラムが書き出した仕訳 / マスターを、空の帳簿にそのまま読み込みます。\n"
+    "  そのとき文字の欄の先頭の ' を一つ取り除きます (書き出しが式よけに付けたもの)。\n"
+    "  --raw         --table: ' を取り除かずにそのまま読み込みます (export --raw で書き出したもの)\n"
     "終了状態: 0 成功、1 読めない行がある・帳簿が空でない、2 使い方の誤りや読めないファイル";
 
 QString statusMark(const io::PreviewRow& r) {
@@ -259,7 +287,9 @@ QString statusMark(const io::PreviewRow& r) {
 
 void printRow(const io::PreviewRow& r) {
     if (r.status == io::RowStatus::Unreadable) {
-        say(QStringLiteral("%1 行目\t×\t%2\t%3").arg(r.line).arg(r.reason, oneLine(r.fields.join(QLatin1Char(',')))));
+        say(QStringLiteral("%1 行目\t×\t%2\t%3")
+                .arg(r.line)
+                .arg(r.reason, oneLine(app::clip(r.fields.join(QLatin1Char(',')), 80))));
         return;
     }
     QString line = QStringLiteral("%1 行目\t%2\t%3\t%4\t%5 %6\t%7")
@@ -267,7 +297,7 @@ void printRow(const io::PreviewRow& r) {
                        .arg(statusMark(r), r.date)
                        .arg(r.amount)
                        .arg(r.code)
-                       .arg(r.codeName, oneLine(r.description));
+                       .arg(r.codeName, oneLine(app::clip(r.description, 80)));
     if (!r.reason.isEmpty()) line += QStringLiteral("\t(%1)").arg(r.reason);
     say(line);
 }
@@ -287,7 +317,7 @@ int importOwn(const Args& a, const QString& help) {
     if (!openBook(a.positional[0], false, book)) return kUsage;
     const io::ImportReport r = io::importOwnExport(
         book, book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,
-        a.positional[1], encoding);
+        a.positional[1], encoding, a.flags.contains(QStringLiteral("raw")));
     tellAll(r.lines());
     if (r.ok) return kDone;
     return r.fileUnreadable ? kUsage : kFinding;
@@ -301,10 +331,13 @@ int runImport(const QStringList& args) {
         parseArgs(args,
                   {"bank", "page", "month", "profile", "encoding", "skip", "date-col", "amount-col", "in-col",
                    "out-col", "text-col", "item-in", "item-out", "category-in", "category-out", "rule", "table"},
-                  {"help", "dry-run"});
+                  {"help", "dry-run", "raw"});
     if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 2) return usage(help, QStringLiteral("帳簿のファイルと CSV ファイルを指定してください"));
     if (a.has(QStringLiteral("table"))) return importOwn(a, help);
+    // A statement's text is always taken as it stands: there is no guard to keep.
+    if (a.flags.contains(QStringLiteral("raw")))
+        return usage(help, QStringLiteral("--raw は --table と一緒に使います"));
 
     if (a.has(QStringLiteral("bank")) == a.has(QStringLiteral("page")))
         return usage(help, QStringLiteral("--bank (銀行帳) か --page (家計簿) のどちらかを指定してください"));
@@ -340,7 +373,7 @@ int runImport(const QStringList& args) {
         if (saved)
             m = *saved;
         else if (!given)
-            return usage(help, QStringLiteral("取り込み方「%1」は保存されていません").arg(profile));
+            return usage(help, QStringLiteral("取り込み方「%1」は保存されていません").arg(app::clip(profile)));
     } else if (!given) {
         return usage(help, QStringLiteral("列を指定するか、保存した取り込み方を --profile で指定してください"));
     }
@@ -378,7 +411,8 @@ int runImport(const QStringList& args) {
         for (const QString& r : a.values.value(QStringLiteral("rule"))) {
             const int eq = int(r.lastIndexOf(QLatin1Char('=')));
             const auto code = eq > 0 ? db::parseWhole(r.mid(eq + 1)) : std::nullopt;
-            if (!code || *code < 1) return usage(help, QStringLiteral("--rule は 文字=コード の形です: %1").arg(r));
+            if (!code || *code < 1)
+                return usage(help, QStringLiteral("--rule は 文字=コード の形です: %1").arg(app::clip(r)));
             m.rules.append({r.left(eq), *code});
         }
     }
@@ -391,7 +425,7 @@ int runImport(const QStringList& args) {
     }
     if (!profile.isEmpty() && given) {
         io::saveProfile(target, profile, m);
-        tell(QStringLiteral("取り込み方を「%1」として保存しました").arg(profile));
+        tell(QStringLiteral("取り込み方を「%1」として保存しました").arg(app::clip(profile)));
     }
     const bool dryRun = a.flags.contains(QStringLiteral("dry-run"));
     tell(QStringLiteral("%1 を %2 として読みました%3")
@@ -451,6 +485,7 @@ int runSearch(const QStringList& args) {
         q.bank = wholeOption(a, QStringLiteral("bank"), 1, &why);
         if (!q.bank) return usage(help, why);
     }
+    if (!settleJournal(a.positional[0])) return kUsage;
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     const bool bank = book.program == app::Program::Bank;

@@ -11,6 +11,13 @@
 
 #include <QStringList>
 
+// Before a command that only reads: a rollback journal left beside the book by a writer killed
+// in the middle of a transaction is played back (db::rollBackJournal), else the book could not
+// be read. False, with the reason written to stderr, when it cannot be (the book or its folder
+// not writable, a copy in a backup folder). A book whose lock a program holds is left to the
+// command. `inUse` is set then.
+bool settleJournal(const QString& path, bool* inUse = nullptr);
+
 int runExport(const QStringList& args);
 int runImport(const QStringList& args);
 int runSearch(const QStringList& args);

@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "core/AppState.h"
+#include "core/Messages.h"
 #include "core/care/Upgrade.h"
 #include "core/db/Backup.h"
 #include "core/db/Book.h"
@@ -67,7 +68,7 @@ bool split(const QStringList& args, const QStringList& flags, QStringList* posit
     for (const QString& a : args) {
         if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
             if (!flags.contains(a)) {
-                *why = QStringLiteral("知らないオプションです: %1").arg(a);
+                *why = QStringLiteral("知らないオプションです: %1").arg(app::clip(a));
                 return false;
             }
             *given << a;
@@ -113,7 +114,7 @@ int runInit(const QStringList& args) {
     else if (args[0] == QLatin1String("purse"))
         program = app::Program::Purse;
     else
-        return badUsage(help, QStringLiteral("bank か purse を指定してください: %1").arg(args[0]));
+        return badUsage(help, QStringLiteral("bank か purse を指定してください: %1").arg(app::clip(args[0])));
     const QString dir = args[1];
     int sample = 0;
     bool ifAbsent = false;
@@ -129,7 +130,7 @@ int runInit(const QStringList& args) {
         } else if (args[i] == QLatin1String("--preset")) {
             preset = true;
         } else {
-            return badUsage(help, QStringLiteral("知らない引数です: %1").arg(args[i]));
+            return badUsage(help, QStringLiteral("知らない引数です: %1").arg(app::clip(args[i])));
         }
     }
     // The sample brings its own masters.
@@ -298,14 +299,26 @@ int runCheck(const QStringList& args) {
     if (!split(args, {QStringLiteral("--repair")}, &files, &flags, &why)) return badUsage(help, why);
     if (files.size() != 1) return badUsage(help);
     const QString path = files[0];
+    const bool repairing = flags.contains(QStringLiteral("--repair"));
+    bool inUse = false;
+    if (!repairing && !settleJournal(path, &inUse)) return kTrouble;
     app::Program program;
     if (!programOf(path, &program, &why)) {
+        // The journal of a killed writer that the program holding the book has not put back.
+        if (inUse) why = QStringLiteral("%1 は他のプログラムで使用中です").arg(shown(path));
         complain(why);
         return kTrouble;
     }
     app::setProduct(program);
     // Only reading: a connection of its own, read-only, also while a program uses the book.
-    if (!flags.contains(QStringLiteral("--repair"))) return report(ledger::checkFile(program, path), path);
+    if (!repairing) {
+        const ledger::CheckResult c = ledger::checkFile(program, path);
+        if (!c.ran && inUse) {
+            complain(QStringLiteral("%1 は他のプログラムで使用中です").arg(shown(path)));
+            return kTrouble;
+        }
+        return report(c, path);
+    }
 
     db::Book book;
     if (!openForWriting(book, path)) return kTrouble;
@@ -395,6 +408,7 @@ int runListBackups(const QStringList& args) {
     QString why;
     if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
     if (files.size() != 1) return badUsage(help);
+    if (!settleJournal(files[0])) return kTrouble;
     const QList<db::BackupInfo> list = db::listBackups(files[0]);
     if (list.isEmpty()) {
         say(QStringLiteral("バックアップはありません: %1").arg(shown(db::backupFolder(files[0]))));
@@ -458,7 +472,7 @@ int main(int argc, char** argv) {
     }
     for (const Command& c : kCommands)
         if (args[0] == QLatin1String(c.name)) return c.run(args.mid(1));
-    complain(QStringLiteral("知らないコマンドです: %1").arg(args[0]));
+    complain(QStringLiteral("知らないコマンドです: %1").arg(app::clip(args[0])));
     usage(stderr);
     return kTrouble;
 }

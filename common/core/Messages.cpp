@@ -4,6 +4,16 @@
 
 namespace app {
 
+QString clip(const QString& value, int chars) {
+    // Cheap for the usual short value: UTF-16 units are at least as many as characters.
+    if (value.size() <= chars) return value;
+    qsizetype at = 0;
+    for (int n = 0; n < chars && at < value.size(); ++n)
+        at += value[at].isHighSurrogate() && at + 1 < value.size() && value[at + 1].isLowSurrogate() ? 2 : 1;
+    if (at >= value.size()) return value;
+    return value.left(at) + QStringLiteral("…");
+}
+
 FileChoice MessageSink::chooseFile(QObject*, const FileRequest&) { return {}; }
 
 Answer ScriptedMessages::show(QObject*, const QString& title, const QString& text, Icon icon, Buttons buttons) {

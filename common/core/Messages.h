@@ -29,6 +29,11 @@ struct FileChoice {
     bool cancelled() const { return path.isEmpty(); }
 };
 
+// A value quoted in a message (a field of a refused line, a name typed), cut to about `chars`
+// characters with "…" when longer: a 10 MB field must not become a 10 MB message. Counted and
+// cut by characters, never inside one (a surrogate pair stays whole).
+QString clip(const QString& value, int chars = 40);
+
 class MessageSink {
   public:
     virtual ~MessageSink() = default;

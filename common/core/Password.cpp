@@ -41,6 +41,14 @@ bool passwordMatches(const QString& stored, const QString& typed) {
                                     static_cast<unsigned long long>(plain.size())) == 0;
 }
 
+bool passwordNeedsUpgrade(db::Book& book, const QString& typed) {
+    if (!book.isOpen() || book.isReadOnly()) return false;
+    bool ok = false;
+    const QVariant stored = book.scalar(QStringLiteral("SELECT PASSWORD FROM U01 WHERE CD=1"), {}, &ok);
+    const QString text = stored.toString();
+    return ok && !stored.isNull() && text != kNoPassword && !text.isEmpty() && !isHashed(text) && text == typed;
+}
+
 Upgrade upgradePassword(db::Book& book, const QString& typed, QString* error) {
     if (!book.isOpen() || book.isReadOnly()) return Upgrade::NotNeeded;
     bool ok = false;

@@ -34,5 +34,7 @@ enum class Upgrade {
 // On the open book: when U01.PASSWORD (CD 1) holds plain text equal to `typed`, replaces it
 // by its hash with a bound UPDATE. Called after the right password was typed at start-up.
 Upgrade upgradePassword(db::Book& book, const QString& typed, QString* error = nullptr);
+// Whether upgradePassword would write: U01.PASSWORD holds `typed` as plain text in a writable book.
+bool passwordNeedsUpgrade(db::Book& book, const QString& typed);
 
 }  // namespace app

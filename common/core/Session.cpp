@@ -1,10 +1,12 @@
 #include "core/Session.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
+#include "core/ledger/Check.h"
 
 namespace app {
 void MasterCache::assign(QList<ledger::MasterRow> rows) {
@@ -27,7 +29,23 @@ Session::Session(Program program, QObject* parent) : QObject(parent), m_program(
 Session::~Session() = default;
 
 bool Session::openBook(const QString& path, QString* error, bool readOnly) {
+    m_wrongTypesTold = false;
     return m_book.open(path, error, readOnly);
+}
+
+bool Session::mayWriteOnItsOwn(QObject* parent, bool tellEveryTime) {
+    if (!m_book.isOpen() || !ledger::wrongTypesHold(m_book, m_program)) return true;
+    if (tellEveryTime || !m_wrongTypesTold) {
+        m_wrongTypesTold = true;
+        show(parent,
+             QStringLiteral("金額などに整数でない値（文字、小数、Null）があるため、残高の再計算など、プログラムが"
+                            "自動で行う書き込みをしませんでした。データベースは変えていません。\n\n"
+                            "問題の一覧を見るには、次のコマンドを実行してください:\n"
+                            "kakeibo check \"%1\"")
+                 .arg(QDir::toNativeSeparators(m_book.path())),
+             Icon::Exclamation);
+    }
+    return false;
 }
 
 void Session::closeBook() {

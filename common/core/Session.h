@@ -48,6 +48,11 @@ class Session : public QObject {
     void closeBook();
     db::Book& book() { return m_book; }
     const db::Book& book() const { return m_book; }
+    // Whether the program may write the book on its own (a recalculation at opening or at 終了,
+    // the password's upgrade): not while a value has the wrong type (ledger::wrongTypesHold), as
+    // balances computed over it would be wrong. The first refusal of an opening is told, with
+    // the command that lists the findings; `tellEveryTime` tells each one (F8 asked for it).
+    bool mayWriteOnItsOwn(QObject* parent, bool tellEveryTime = false);
 
     // The masters as they were when last read: at start-up and when a master list closes with
     // 終了 (rs_T01: banks of the bank book or categories of the household book; rs_T02: items).
@@ -118,6 +123,7 @@ class Session : public QObject {
     std::shared_ptr<MessageSink> m_messages;
     std::function<void(int)> m_endHandler;
     std::function<void(const QString&)> m_urlOpener;
+    bool m_wrongTypesTold = false;
 };
 
 }  // namespace app

@@ -32,7 +32,10 @@ QString safeFileName(QString name) {
 GridExport modelExport(const models::GridModel& model, const QString& fileName) {
     GridExport out;
     out.fileName = fileName;
-    for (int c = 0; c < model.columnCount(); ++c) out.header << model.headerText(c);
+    for (int c = 0; c < model.columnCount(); ++c) {
+        out.header << model.headerText(c);
+        if (model.columnKind(c) == models::ColumnKind::Text) out.textColumns.insert(c);
+    }
     for (const QStringList& cells : model.rowTexts())
         if (std::any_of(cells.begin(), cells.end(), [](const QString& t) { return !t.isEmpty(); })) out.rows << cells;
     return out;
@@ -64,7 +67,7 @@ void exportCsv(FormBase* form, const GridExport& what) {
     io::ExportReport report;
     {
         Hourglass wait;
-        report = io::writeTable(io::gridTable(what.header, what.rows), choice.path, options);
+        report = io::writeTable(io::gridTable(what.header, what.rows, what.textColumns), choice.path, options);
     }
     const QString text = report.lines().join(QLatin1Char('\n'));
     if (!report.ok)

@@ -3,6 +3,7 @@
 // The user chooses the file and, with it, the encoding; the rows come from the grid's model.
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -25,7 +26,8 @@ extern const QString kCsvShiftJisFilter;
 struct GridExport {
     QStringList header;
     QList<QStringList> rows;
-    QString fileName;  // proposed, without a folder; characters a file name cannot hold are replaced
+    QSet<int> textColumns;  // columns of free text, by the model's column kinds
+    QString fileName;       // proposed, without a folder; characters a file name cannot hold are replaced
 };
 
 // The model's header and the texts of its rows, rows of empty cells (spacing lines, the empty row

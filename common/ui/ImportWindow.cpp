@@ -11,6 +11,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
+#include "core/Messages.h"
 #include "core/db/Convert.h"
 #include "core/ledger/Undo.h"
 #include "ui/Inputs.h"
@@ -415,7 +416,7 @@ void ImportWindow::loadProfile() {
     const QString name = ui->profileCombo->currentText().trimmed();
     const auto m = io::loadProfile(m_target, name);
     if (!m) {
-        refuse(ui->profileCombo, QStringLiteral("取り込み方「%1」は保存されていません").arg(name));
+        refuse(ui->profileCombo, QStringLiteral("取り込み方「%1」は保存されていません").arg(app::clip(name)));
         return;
     }
     showMapping(*m);
@@ -435,13 +436,13 @@ void ImportWindow::saveProfile() {
     }
     io::saveProfile(m_target, name, m);
     fillProfiles(name);
-    session().status(this, QStringLiteral("取り込み方「%1」を保存しました").arg(name));
+    session().status(this, QStringLiteral("取り込み方「%1」を保存しました").arg(app::clip(name)));
 }
 
 void ImportWindow::removeProfile() {
     const QString name = ui->profileCombo->currentText().trimmed();
     if (!io::profileNames(m_target).contains(name)) return;
-    if (!confirm(QStringLiteral("取り込み方「%1」を削除しますか？").arg(name))) return;
+    if (!confirm(QStringLiteral("取り込み方「%1」を削除しますか？").arg(app::clip(name)))) return;
     io::removeProfile(m_target, name);
     fillProfiles(QString());
 }

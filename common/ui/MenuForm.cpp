@@ -146,6 +146,9 @@ bool form_Menu::upgradeBook() {
     if (session().program() != app::Program::Purse || book().isReadOnly()) return false;
     const QString path = book().path();
     if (settings::getBookSetting(path, QStringLiteral("chain"), QString()) == QStringLiteral("1")) return false;
+    // Balances over amounts stored as text would count them as 0: this waits for them to be
+    // put right (the setting stays unset, so it runs at a later opening).
+    if (!session().mayWriteOnItsOwn(nullptr)) return false;
     ledger::Recalc r;
     {
         Hourglass wait;
@@ -187,8 +190,10 @@ bool form_Menu::startUp(int* exitCode) {
             }
             db::Close_Rs(u01);
             // A password kept as plain text by an earlier version becomes its hash now, before
-            // the opening copy is written, so that no new copy holds the text.
-            app::upgradePassword(book(), prompt.typed());
+            // the opening copy is written, so that no new copy holds the text. A book that
+            // another tool left with values of the wrong type is left as it was found.
+            if (app::passwordNeedsUpgrade(book(), prompt.typed()) && session().mayWriteOnItsOwn(nullptr))
+                app::upgradePassword(book(), prompt.typed());
         }
         db::Close_Rs(u01);
     } else {

@@ -51,6 +51,12 @@ class SearchWindow::HitsModel : public models::GridModel {
     int dataRows() const override { return static_cast<int>(m_hits.size()); }
     bool rightAligned(int, int column) const override { return column == 3 || (!m_bank && column == 1); }
 
+  public:
+    models::ColumnKind columnKind(int column) const override {
+        if (column == 0) return models::ColumnKind::Date;
+        return rightAligned(0, column) ? models::ColumnKind::Number : models::ColumnKind::Text;
+    }
+
   private:
     bool m_bank;
     QList<io::SearchHit> m_hits;

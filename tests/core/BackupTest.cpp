@@ -1,6 +1,10 @@
 // Backups of the open book and restoring one: made only after a change, the newest kept,
 // private files, and a restore that refuses what is not a sound book of the program.
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -110,6 +114,48 @@ TEST_F(BackupTest, TheNewestCopiesAreKeptAndNothingElseIsDeleted) {
     EXPECT_EQ(back.removed, QStringList{made[2]});
 }
 
+// A backup killed before its rename leaves its temporary file; the next backup under the lock
+// removes exactly such files of this book, and no listing or count ever takes one for a copy.
+TEST_F(BackupTest, WhatKilledBackupsLeaveIsRemovedByTheNextOneAndNothingElse) {
+    // Enough pages for the copy to take several steps, so that it can die between two.
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL "
+        "SELECT i+1 FROM n WHERE i < 8000) SELECT i,1,'2024/05/01',2,1,0,hex(randomblob(100)) FROM n");
+    for (int kill = 0; kill < 8; ++kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            db::backupBook(book(), {0, true, At(kill)}, [](int done, int total) {
+                if (done > 0 && done < total) ::kill(::getpid(), SIGKILL);
+            });
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "killed in the middle of the copy";
+    }
+    const QDir folder(Folder());
+    // Each killed backup removed the one before it: the last one's file is left.
+    ASSERT_EQ(folder.entryList(QDir::Files).filter(QStringLiteral(".kakeibo-tmp")).size(), 1);
+    EXPECT_TRUE(db::listBackups(Book()).isEmpty());
+    // An earlier version's leftover, the other program's, and files that only look alike.
+    const QStringList others = {QStringLiteral("bank.copy-AbC123.kakeibo-tmp"), QStringLiteral("moneta.tmp-AbC12"),
+                                QStringLiteral("moneta.copy-AbC123.kakeibo-tmp.txt"), QStringLiteral("notes.txt")};
+    for (const QString& name : others) ASSERT_TRUE(writeFile(folder.filePath(name)));
+    ASSERT_TRUE(writeFile(folder.filePath(QStringLiteral("moneta.tmp-Q1w2E3")), "old"));
+    ASSERT_TRUE(folder.mkdir(QStringLiteral("moneta.copy-ZZZZZZ.kakeibo-tmp")));
+
+    QSettings(settings::storeLocation(), QSettings::IniFormat).setValue(QStringLiteral("backup/keep"), 1);
+    const db::BackupResult good = Backup(At(30));
+    ASSERT_EQ(good.outcome, db::BackupOutcome::Made) << good.error.toStdString();
+    EXPECT_TRUE(good.removed.isEmpty()) << "leftovers are not copies";
+    QStringList expected = others;
+    expected << QFileInfo(good.path).fileName() << QStringLiteral("moneta.last");
+    expected.sort();
+    EXPECT_EQ(folder.entryList(QDir::Files, QDir::Name), expected);
+    EXPECT_TRUE(folder.exists(QStringLiteral("moneta.copy-ZZZZZZ.kakeibo-tmp"))) << "a folder is not removed";
+    EXPECT_EQ(RowsIn(good.path), 8000);
+}
+
 // ---- restoring -----------------------------------------------------------------------------------
 
 TEST_F(BackupTest, ARestoreKeepsTheBookAsItWasAndOpensTheRestoredOne) {
@@ -171,6 +217,18 @@ TEST_F(BackupTest, ARestoreRefusesAReadOnlyBookOrABadFileAndTakesTheLockOfAClose
     EXPECT_EQ(ledger::checkFile(app::Program::Purse, damaged).of(ledger::FindingKind::Damaged).size(), 1);
     EXPECT_TRUE(fileBytes(Book()) == bookBefore) << "the book is untouched";
     EXPECT_EQ(db::listBackups(Book()).size(), 1) << "nothing was copied or kept for a refused restore";
+
+    // A copy with a rollback journal beside it is being written: refused, and left as it is.
+    const QString journal = good.path + QStringLiteral("-journal");
+    ASSERT_TRUE(writeFile(journal, QByteArray(512, '\0')));
+    const QByteArray copyBefore = fileBytes(good.path);
+    const db::RestoreResult writing = db::restoreBook(good.path, Book(), app::Program::Purse);
+    EXPECT_TRUE(writing.refused);
+    EXPECT_TRUE(writing.error.contains(QStringLiteral("バックアップが書き込みの途中です")))
+        << writing.error.toStdString();
+    EXPECT_TRUE(fileBytes(good.path) == copyBefore && QFile::exists(journal));
+    EXPECT_TRUE(fileBytes(Book()) == bookBefore);
+    QFile::remove(journal);
 
     // A closed book: the lock is taken for the restore and given back; unchanged since its
     // newest copy, that copy stands for the book as it was.

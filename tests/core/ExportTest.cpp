@@ -60,7 +60,9 @@ class ExportTest : public AppTest {
 
 const char* const kNotes =
     "('comma, here'), ('quote \"x\" and \"\"'), ('line1' || char(10) || 'line2'), "
-    "('crlf' || char(13, 10) || 'end'), (NULL), (''), ('  padded  '), ('～－①')";
+    "('crlf' || char(13, 10) || 'end'), (NULL), (''), ('  padded  '), ('～－①'), "
+    "('=HYPERLINK(\"http://x\",\"y\")'), ('+cmd'), ('@SUM(1+1)'), ('-2+3'), ('''quoted'), (''''), "
+    "(char(9) || 'tab'), (char(13) || 'cr')";
 
 TEST_F(ExportTest, BankBookRoundTripIsIdentical) {
     start(app::Program::Bank);
@@ -86,6 +88,41 @@ TEST_F(ExportTest, HouseholdBookRoundTripIsIdentical) {
     sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES (50, 3, '2024/03/31', 9, 1.25, NULL, "
         "'x😀')");
     roundTrip(app::Program::Purse, Encoding::Utf8);
+}
+
+// A text that a spreadsheet would run gets one ' by its column; numbers never, even negative.
+TEST_F(ExportTest, FormulaLikeTextGetsOneQuoteByItsColumnUnlessRaw) {
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '=給料', 0), (2, '食費', 1)");
+    sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES "
+        "(1, 1, '2024/05/01', 2, 500, -500, '=HYPERLINK(\"http://x\",\"y\")'), "
+        "(2, 1, '2024/05/02', 1, -7, -507, 'plain -1'), (3, 1, '2024/05/03', 2, 1, -508, '''x')");
+    const QString journal = QString::fromUtf8(encodeTable(journalTable(book(), app::Program::Purse), {}, nullptr));
+    EXPECT_TRUE(journal.contains(QStringLiteral(",\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"\r\n")))
+        << journal.toStdString();
+    EXPECT_TRUE(journal.contains(QStringLiteral(",食費,,500,-500,")) &&
+                journal.contains(QStringLiteral(",-7,,-507,plain -1")))
+        << journal.toStdString();
+    EXPECT_TRUE(journal.contains(QStringLiteral(",''x\r\n")));
+    EXPECT_TRUE(journal.contains(QStringLiteral(",'=給料,")));
+    const QString masters = QString::fromUtf8(encodeTable(mastersTable(book(), app::Program::Purse), {}, nullptr));
+    EXPECT_TRUE(masters.contains(QStringLiteral("科目,1,'=給料,0,"))) << masters.toStdString();
+
+    ExportOptions raw;
+    raw.raw = true;
+    const QString plain = QString::fromUtf8(encodeTable(journalTable(book(), app::Program::Purse), raw, nullptr));
+    EXPECT_TRUE(plain.contains(QStringLiteral(",\"=HYPERLINK(")) && plain.contains(QStringLiteral(",'x\r\n")));
+    // A grid's export guards the columns its model calls text, and only those.
+    const ExportTable grid = gridTable({"a", "b"}, {{"-1", "-1"}, {"@x", "@x"}}, QSet<int>{1});
+    EXPECT_EQ(QString::fromUtf8(encodeTable(grid, {Encoding::Utf8, false}, nullptr)),
+              QStringLiteral("a,b\r\n-1,'-1\r\n@x,'@x\r\n"));
+
+    // Read back raw, the quote stays: --raw is for both sides together.
+    const QString path = dir() + QStringLiteral("/journal.csv");
+    ASSERT_TRUE(writeTable(journalTable(book(), app::Program::Purse), path).ok);
+    sql("DELETE FROM S01");
+    ASSERT_TRUE(importOwnExport(book(), app::Program::Purse, OwnTable::Journal, path, std::nullopt, true).ok);
+    EXPECT_EQ(value("SELECT BIKO FROM S01 WHERE CD=3").toString(), QStringLiteral("''x"));
 }
 
 TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesAreNamed) {

@@ -1,10 +1,13 @@
 // The command-line tool as a user runs it: the built kakeibo and dbinit, their exit status and
 // what they say; a running purse from the build holds a book's lock.
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -249,6 +252,104 @@ TEST_F(KakeiboCli, UpgradeSaysWhenCurrentAndNewerOrTriggeredBooksAreNeverWritten
                                 QStringLiteral("journal"), Path(QStringLiteral("none.csv"))});
     EXPECT_EQ(import.code, 2);
     EXPECT_TRUE(import.err.contains(QStringLiteral("トリガー（wipe）"))) << import.err.toStdString();
+}
+
+// A writer killed in the middle of a transaction, after some of its pages reached the book: the
+// book and its rollback journal as they lay at that moment, copied while a transaction is open.
+TEST_F(KakeiboCli, AHalfWrittenChangeIsRolledBackBeforeAReadingCommandReads) {
+    const QString book = Sample(5000);
+    const QByteArray clean = fileBytes(book);
+    QStringList folders;
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        c.setDatabaseName(book);
+        ASSERT_TRUE(c.open());
+        QSqlQuery q(c);
+        // A small cache spills the changed pages into the book before the commit.
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA cache_size=10")));
+        ASSERT_TRUE(q.exec(QStringLiteral("BEGIN")));
+        ASSERT_TRUE(q.exec(QStringLiteral("UPDATE S01 SET BIKO='half', KINGAKU=KINGAKU+1")));
+        for (const char* name : {"check", "export", "search", "list", "used", "locked", "backup"}) {
+            const QString folder = Path(QStringLiteral("hot-%1").arg(QLatin1String(name)));
+            const QString into =
+                QLatin1String(name) == QLatin1String("backup") ? folder + QStringLiteral("/backup") : folder;
+            ASSERT_TRUE(QDir().mkpath(into));
+            ASSERT_TRUE(QFile::copy(book, into + QStringLiteral("/moneta.mdb")));
+            ASSERT_TRUE(QFile::copy(book + QStringLiteral("-journal"), into + QStringLiteral("/moneta.mdb-journal")));
+            folders << into;
+        }
+        ASSERT_TRUE(q.exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    ASSERT_FALSE(fileBytes(folders[0] + QStringLiteral("/moneta.mdb")) == clean) << "pages reached the book";
+
+    const QStringList commands[] = {{QStringLiteral("check")},
+                                    {QStringLiteral("export"), QStringLiteral("--table"), QStringLiteral("journal")},
+                                    {QStringLiteral("search"), QStringLiteral("half")},
+                                    {QStringLiteral("list-backups")}};
+    for (int i = 0; i < 4; ++i) {
+        const QString hot = folders[i] + QStringLiteral("/moneta.mdb");
+        QStringList args = commands[i];
+        args.insert(1, hot);
+        const Ran r = Kakeibo(args);
+        EXPECT_EQ(r.code, 0) << args.join(' ').toStdString() << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(hot + QStringLiteral("-journal"))) << args.join(' ').toStdString();
+        EXPECT_FALSE(QFile::exists(hot + QStringLiteral(".lock"))) << "the lock is given back";
+        EXPECT_EQ(sql(hot, QStringLiteral("SELECT count(*) FROM S01 WHERE BIKO='half'")).toInt(), 0);
+    }
+    EXPECT_TRUE(fileBytes(folders[0] + QStringLiteral("/moneta.mdb")) == clean) << "the half change is gone";
+
+    // A living program holds the lock: the book is in use, and nothing is touched.
+    const QString used = folders[4] + QStringLiteral("/moneta.mdb");
+    {
+        QLockFile lock(used + QStringLiteral(".lock"));
+        ASSERT_TRUE(lock.tryLock(0));
+        for (const QStringList& args :
+             {QStringList{QStringLiteral("check"), used},
+              QStringList{QStringLiteral("export"), used, QStringLiteral("--table"), QStringLiteral("masters")}}) {
+            const Ran r = Kakeibo(args);
+            EXPECT_EQ(r.code, 2);
+            EXPECT_TRUE(r.err.contains(QStringLiteral("%1 は他のプログラムで使用中です").arg(used)))
+                << r.err.toStdString();
+        }
+        EXPECT_TRUE(QFile::exists(used + QStringLiteral("-journal")));
+    }
+    // A folder that cannot be written: said so.
+    if (::geteuid() != 0) {
+        const QString locked = folders[5] + QStringLiteral("/moneta.mdb");
+        QFile::setPermissions(folders[5], QFile::ReadOwner | QFile::ExeOwner);
+        const Ran r = Kakeibo({QStringLiteral("check"), locked});
+        QFile::setPermissions(folders[5], QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("書き込めない"))) << r.err.toStdString();
+        EXPECT_TRUE(QFile::exists(locked + QStringLiteral("-journal")));
+    }
+    // A copy in a backup folder is never changed.
+    const QString copy = folders[6] + QStringLiteral("/moneta.mdb");
+    const QByteArray copyBytes = fileBytes(copy);
+    const Ran inBackup = Kakeibo({QStringLiteral("check"), copy});
+    EXPECT_EQ(inBackup.code, 2);
+    EXPECT_TRUE(inBackup.err.contains(QStringLiteral("バックアップが書き込みの途中です")))
+        << inBackup.err.toStdString();
+    EXPECT_TRUE(fileBytes(copy) == copyBytes && QFile::exists(copy + QStringLiteral("-journal")));
+}
+
+// A refused statement line quotes its values cut short: a huge field never becomes a huge message.
+TEST_F(KakeiboCli, AHugeAmountIsRefusedInAShortMessage) {
+    const QString book = Sample(20);
+    const QString in = sql(book, QStringLiteral("SELECT min(CD) FROM T01 WHERE KIND=0")).toString();
+    const QString out = sql(book, QStringLiteral("SELECT min(CD) FROM T01 WHERE KIND<>0")).toString();
+    const QString csv = Path(QStringLiteral("huge.csv"));
+    ASSERT_TRUE(writeFile(csv, "2024/05/01," + QByteArray(200000, '9') + "x,スーパー\n2024/05/02,-300,店\n"));
+    const QByteArray before = fileBytes(book);
+    const Ran r = Kakeibo({QStringLiteral("import"), book, csv, QStringLiteral("--page"), QStringLiteral("1"),
+                           QStringLiteral("--amount-col"), QStringLiteral("2"), QStringLiteral("--text-col"),
+                           QStringLiteral("3"), QStringLiteral("--item-in"), in, QStringLiteral("--item-out"), out});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_LT(r.out.size() + r.err.size(), 4000) << r.err.left(300).toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("金額「99999"))) << r.err.left(300).toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("…」"))) << r.err.left(300).toStdString();
+    EXPECT_TRUE(fileBytes(book) == before);
 }
 
 }  // namespace

@@ -122,6 +122,19 @@ TEST_F(BankImportTest, AnUnreadableLineWritesNothingAndIsNamed) {
     EXPECT_EQ(count(), 1);
 }
 
+// A statement's description is stored as it stands, a leading ' included (only our own export
+// guards text). A long value is quoted cut to 40 characters, never inside one.
+TEST_F(BankImportTest, AStatementsTextStaysAsItIsAndLongValuesAreQuotedShort) {
+    m_mapping.skipLines = 0;
+    const QString longDate = QString(39, QChar(0x3042)) + QStringLiteral("😀") + QString(20, QChar(0x3044));
+    const ImportPreview p = preview(("2024/05/05,'=x,,10\n" + longDate + ",B,,1\n").toUtf8());
+    ASSERT_EQ(p.rows.size(), 2);
+    EXPECT_EQ(p.rows[0].description, QStringLiteral("'=x"));
+    EXPECT_EQ(p.rows[1].reason, QStringLiteral("日付「%1😀…」を読めません").arg(QString(39, QChar(0x3042))))
+        << p.rows[1].reason.toStdString();
+    EXPECT_EQ(app::clip(QString(40, QLatin1Char('x'))), QString(40, QLatin1Char('x')));
+}
+
 TEST_F(BankImportTest, ProfilesAreKeptPerBankInTheImportSection) {
     saveProfile(m_target, QStringLiteral("カード/明細"), m_mapping);
     EXPECT_EQ(loadProfile(m_target, QStringLiteral("カード/明細")).value_or(ImportMapping{}).toJson(),

@@ -244,4 +244,30 @@ TEST_F(BookSafetyTest, OnlyOpeningABookNeverChangesItsShapeAndNewerOrTriggeredBo
     w->close();
 }
 
+// A book another tool left with amounts stored as text: a balance computed over them would count
+// them as 0. Nothing the program writes on its own touches it, F8 neither, and the user is told.
+TEST_F(BookSafetyTest, ABookWithTextAmountsIsLeftAsFoundByEveryWriteOfTheProgramsOwn) {
+    purseWithCategories();
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,'1,000',0,''),"
+        "(2,1,'2024/05/02',2,300,999,'')");
+    book().close();
+    const QByteArray found = fileBytes(app::databasePath());
+    {
+        ui::form_Menu menu(session(), purse::menuConfig());
+        int code = 0;
+        ASSERT_TRUE(menu.startUp(&code));
+        QStringList told = messages().takeTexts().filter(QStringLiteral("kakeibo check \""));
+        ASSERT_EQ(told.size(), 1) << "the recalculation at opening is skipped, and said once";
+        EXPECT_TRUE(told[0].contains(app::databasePath())) << told[0].toStdString();
+
+        auto* w = journal();
+        press(w, Qt::Key_F8);
+        EXPECT_EQ(messages().takeTexts().filter(QStringLiteral("kakeibo check \"")).size(), 1) << "F8 says it";
+        press(w, Qt::Key_F10);
+        EXPECT_TRUE(messages().takeTexts().filter(QStringLiteral("kakeibo check \"")).isEmpty()) << "once is enough";
+        menu.exit();
+    }
+    EXPECT_TRUE(fileBytes(app::databasePath()) == found) << "byte for byte as found";
+}
+
 }  // namespace

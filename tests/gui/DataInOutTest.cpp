@@ -97,7 +97,7 @@ class DataInOutTest : public AppTest {
 TEST_F(DataInOutTest, CtrlEWritesEachGridsRowsAsUtf8OrRefusesShiftJisNamingWhatItLacks) {
     bankBook();
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES "
-        "(1, '2024/05/05', 1, 1, 1234567, '給料, 5月'), (2, '2024/05/06', 1, 2, 300, NULL), "
+        "(1, '2024/05/05', 1, 1, 1234567, '給料, 5月'), (2, '2024/05/06', 1, 2, 300, '=1+1'), "
         "(3, '2024/05/07', 2, 2, 1000, 'other bank'), (4, '2024/05/08', 1, 2, 800, '寿司🍣')");
     auto* w = open<bank::form_S0101>();
     QStringList menu;
@@ -117,7 +117,7 @@ TEST_F(DataInOutTest, CtrlEWritesEachGridsRowsAsUtf8OrRefusesShiftJisNamingWhatI
     // utf8Lines drops three bytes: without the byte order mark the header would lose 番.
     EXPECT_EQ(utf8Lines(fileBytes(path)),
               (QStringList{"番号,日付,科目ｺｰﾄﾞ,科目名,収入,支出,備考", "1,2024/05/05,1,給与,1234567,,\"給料, 5月\"",
-                           "2,2024/05/06,2,食費,,300,", "4,2024/05/08,2,食費,,800,寿司🍣"}));
+                           "2,2024/05/06,2,食費,,300,'=1+1", "4,2024/05/08,2,食費,,800,寿司🍣"}));
     EXPECT_EQ(child<QLineEdit>(w, "txt_biko")->text(), QStringLiteral("memo"));
     EXPECT_TRUE(messages().takeTexts().isEmpty());
     const QStringList notes = messages().takeStatuses();

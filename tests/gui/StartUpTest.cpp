@@ -189,6 +189,21 @@ TEST_F(StartUpTest, AnOldPlainPasswordBecomesItsHashBeforeAnyCopyIsWritten) {
     EXPECT_EQ(session().passwordFailures, 1);
 }
 
+// A book another tool left with amounts stored as text is left as it was found: even its plain
+// password waits until the book is mended, and the user is told why.
+TEST_F(StartUpTest, APlainPasswordWaitsWhileTheBookHoldsTextAmounts) {
+    start(app::Program::Bank);
+    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Sesame-42')");
+    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'A銀行','1,000')");
+    book().close();
+    const QByteArray found = fileBytes(app::databasePath());
+    answerPrompt({QStringLiteral("Sesame-42")});
+    ASSERT_TRUE(launch(app::Program::Bank));
+    EXPECT_EQ(messages().takeTexts().filter(QStringLiteral("kakeibo check")).size(), 1);
+    key(Qt::Key_F10);
+    EXPECT_TRUE(fileBytes(app::databasePath()) == found);
+}
+
 TEST_F(StartUpTest, OpeningAndClosingCopyTheBookOnlyWhenItChangedAndKeepTheNewest) {
     start(app::Program::Purse);
     sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");

@@ -48,6 +48,31 @@ bool syncPath(const QString& path) {
     return ok;
 }
 
+// Temporary files in the backup folder: "<stem>.copy-XXXXXX.kakeibo-tmp" (a copy being written)
+// and "<stem>.restore-XXXXXX.kakeibo-tmp" (a restored book before it takes the book's place).
+// Earlier versions wrote copies as "<stem>.tmp-XXXXXX". A writer killed before its rename leaves
+// one behind; only these names are ever removed, and only by the holder of the book's lock.
+const QString kTempSuffix = QStringLiteral(".kakeibo-tmp");
+
+QString tempTemplate(const QString& bookPath, const char* what) {
+    return QDir(backupFolder(bookPath))
+        .filePath(stemOf(bookPath) + QLatin1Char('.') + QLatin1String(what) + QStringLiteral("-XXXXXX") + kTempSuffix);
+}
+
+QStringList removeLeftoversBut(const QString& bookPath, const QString& spare) {
+    const QString stem = QRegularExpression::escape(stemOf(bookPath));
+    const QRegularExpression ours(
+        QStringLiteral("^%1\\.(?:(?:copy|restore)-[A-Za-z0-9]{6}\\.kakeibo-tmp|tmp-[A-Za-z0-9]{6})$").arg(stem));
+    QStringList removed;
+    const QDir dir(backupFolder(bookPath));
+    // Files only: a folder or a link of that name is not ours to delete.
+    for (const QFileInfo& f : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        if (!ours.match(f.fileName()).hasMatch() || f.absoluteFilePath() == spare) continue;
+        if (QFile::remove(f.absoluteFilePath())) removed << f.absoluteFilePath();
+    }
+    return removed;
+}
+
 struct Copy {
     QString path;
     QString stamp;  // yyyyMMdd-HHmmss
@@ -208,6 +233,8 @@ BackupResult storeCopy(const QString& bookPath, const BackupOptions& options,
         r.error = QStringLiteral("バックアップのフォルダーを作成できません: %1").arg(shown(folder));
         return r;
     }
+    // The caller holds the book's lock: no other writer of this book's temporary files lives.
+    if (options.cleanUp) removeLeftovers(bookPath);
     const Mark mark = markOf(bookPath);
     const QList<Copy> before = copiesOf(bookPath);
     if (!options.force && !before.isEmpty() && sidecarSays(bookPath, mark, QFileInfo(before.first().path).fileName())) {
@@ -217,7 +244,7 @@ BackupResult storeCopy(const QString& bookPath, const BackupOptions& options,
     }
 
     // Created with mode 0600; removed again unless it gets its name.
-    QTemporaryFile tmp(QDir(folder).filePath(stem + QStringLiteral(".tmp-XXXXXX")));
+    QTemporaryFile tmp(tempTemplate(bookPath, "copy"));
     if (!tmp.open()) {
         r.error = QStringLiteral("バックアップを作成できません: %1 (%2)").arg(shown(folder), tmp.errorString());
         return r;
@@ -276,7 +303,7 @@ BackupResult copyThrough(sqlite3* source, const QString& bookPath, const BackupO
 // The copy of a book that no connection of this process has open (the caller holds its lock):
 // through a connection of its own, which first rolls back what a crashed program left half
 // written; a file SQLite cannot read at all is copied byte for byte.
-BackupResult keepClosedBook(const QString& bookPath, const BackupProgress& progress) {
+BackupResult keepClosedBook(const QString& bookPath, const BackupOptions& options, const BackupProgress& progress) {
     static std::atomic<int> serial{0};
     const QString name = QStringLiteral("kakeibo-keep-%1").arg(++serial);
     BackupResult r;
@@ -289,7 +316,7 @@ BackupResult keepClosedBook(const QString& bookPath, const BackupProgress& progr
             sqlite3* h = sqliteHandle(c);
             if (h && probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
                 probe = QSqlQuery();
-                r = copyThrough(h, bookPath, {}, progress);
+                r = copyThrough(h, bookPath, options, progress);
                 copied = true;
             }
         }
@@ -297,7 +324,7 @@ BackupResult keepClosedBook(const QString& bookPath, const BackupProgress& progr
     }
     QSqlDatabase::removeDatabase(name);
     if (copied) return r;
-    BackupOptions always;
+    BackupOptions always = options;
     always.force = true;
     return storeCopy(bookPath, always, [&](const QString& target, QString* why) {
         QFile out(target);
@@ -306,6 +333,8 @@ BackupResult keepClosedBook(const QString& bookPath, const BackupProgress& progr
 }
 
 }  // namespace
+
+QStringList removeLeftovers(const QString& bookPath) { return removeLeftoversBut(bookPath, QString()); }
 
 QString backupFolder(const QString& bookPath) {
     return QDir(QFileInfo(bookPath).absolutePath()).filePath(QStringLiteral("backup"));
@@ -367,6 +396,12 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
         QFile::setPermissions(abs + QStringLiteral(".lock"), kPrivate);
     }
 
+    // A copy with a rollback journal beside it is being written by someone: it is neither read
+    // nor rolled back here (that would change the backup).
+    if (QFileInfo::exists(backupPath + QStringLiteral("-journal"))) {
+        r.refused = true;
+        return fail(QStringLiteral("バックアップが書き込みの途中です: %1").arg(shown(backupPath)));
+    }
     // A newer book is one this program must not write, be it the one replaced or the one
     // restored: the restore would leave the user with a book the program only reads.
     if (book.exists() && !ours) {
@@ -389,9 +424,15 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
                         .arg(shown(backupPath), app::productOf(program).databaseFile, why));
     }
 
-    // The new book, written whole beside the old one before anything else happens: the copy
-    // of the old book below may delete old backups, the one being restored among them.
-    QTemporaryFile tmp(abs + QStringLiteral(".restore-XXXXXX"));
+    // The new book, written whole in the backup folder before anything else happens: the copy
+    // of the old book below may delete old backups, the one being restored among them. A
+    // restore killed before its rename leaves it there, for the next holder of the lock to
+    // remove.
+    if (!makePrivatePath(backupFolder(abs)))
+        return fail(QStringLiteral("バックアップのフォルダーを作成できません: %1").arg(shown(backupFolder(abs))));
+    // A leftover named as the one to restore from is not taken away from under it.
+    removeLeftoversBut(abs, QFileInfo(backupPath).absoluteFilePath());
+    QTemporaryFile tmp(tempTemplate(abs, "restore"));
     if (!tmp.open())
         return fail(QStringLiteral("復元できません: %1 (%2)").arg(shown(book.absolutePath()), tmp.errorString()));
     QString why;
@@ -399,7 +440,11 @@ RestoreResult restoreBook(const QString& backupPath, const QString& bookPath, ap
     tmp.close();
 
     if (book.exists()) {
-        const BackupResult kept = ours ? backupBook(*open, {}, progress) : keepClosedBook(abs, progress);
+        // The restored book waits in the backup folder under a temporary name: not to be cleaned.
+        BackupOptions keepTemp;
+        keepTemp.cleanUp = false;
+        const BackupResult kept =
+            ours ? backupBook(*open, keepTemp, progress) : keepClosedBook(abs, keepTemp, progress);
         if (!kept.ok()) return fail(QStringLiteral("復元の前に今のデータベースを保存できません: %1").arg(kept.error));
         r.keptCopy = kept.path;
         r.keptEarlier = kept.outcome == BackupOutcome::Unchanged;

@@ -23,9 +23,10 @@ namespace db {
 using BackupProgress = std::function<void(int done, int total)>;
 
 struct BackupOptions {
-    int keep = 0;        // copies to keep; 0: the setting [backup] keep (settings::backupKeep)
-    bool force = false;  // copy even when the book has not changed since the newest copy
-    QDateTime now;       // the time in the copy's name; invalid: the present time
+    int keep = 0;         // copies to keep; 0: the setting [backup] keep (settings::backupKeep)
+    bool force = false;   // copy even when the book has not changed since the newest copy
+    QDateTime now;        // the time in the copy's name; invalid: the present time
+    bool cleanUp = true;  // first remove what killed writers left in the folder (removeLeftovers)
 };
 
 enum class BackupOutcome {
@@ -52,13 +53,20 @@ class Book;
 // disk or a folder that cannot be written gives Failed with the reason.
 BackupResult backupBook(Book& book, const BackupOptions& options = {}, const BackupProgress& progress = {});
 
+// Removes the temporary files a backup or a restore of this book left in its backup folder when
+// it was killed before its final rename: files only, named as only those are named, nothing
+// else. The caller holds the book's lock, so that no living writer's file is taken. Returns the
+// files removed.
+QStringList removeLeftovers(const QString& bookPath);
+
 struct BackupInfo {
     QString path;
     QDateTime time;  // from the name (local time)
     qint64 size = 0;
 };
 
-// The copies of a book (files in its backup folder named after its stem), newest first.
+// The copies of a book (files in its backup folder named after its stem), newest first; never a
+// temporary file.
 QList<BackupInfo> listBackups(const QString& bookPath);
 
 struct RestoreResult {

@@ -1,5 +1,6 @@
 #include "core/db/Book.h"
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -37,6 +38,45 @@ bool canWrite(const QString& path) {
     return probe.open();
 }
 
+JournalResult rollBackJournal(const QString& path) {
+    JournalResult r;
+    const QFileInfo info(path);
+    const QString abs = info.absoluteFilePath();
+    const QString shown = QDir::toNativeSeparators(abs);
+    if (!QFileInfo::exists(abs + QStringLiteral("-journal")) || !info.isFile()) return r;
+    auto say = [&](JournalOutcome o, const QString& text) {
+        r.outcome = o;
+        r.message = text;
+        return r;
+    };
+    // Copies are written without a journal: one beside a copy belongs to someone writing it.
+    if (QFileInfo(info.absolutePath()).fileName() == QLatin1String("backup"))
+        return say(JournalOutcome::InBackup, QStringLiteral("バックアップが書き込みの途中です: %1").arg(shown));
+    QLockFile lock(abs + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            return say(JournalOutcome::InUse, QStringLiteral("%1 は他のプログラムで使用中です").arg(shown));
+        return say(JournalOutcome::NotWritable,
+                   QStringLiteral("%1 のフォルダーに書き込めないため、中断された書き込みを元に戻せません").arg(shown));
+    }
+    QFile::setPermissions(abs + QStringLiteral(".lock"), QFile::ReadOwner | QFile::WriteOwner);
+    if (!canWrite(abs))
+        return say(
+            JournalOutcome::NotWritable,
+            QStringLiteral("%1 またはそのフォルダーに書き込めないため、中断された書き込みを元に戻せません").arg(shown));
+    sqlite3* h = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(abs).constData(), &h, SQLITE_OPEN_READWRITE, nullptr);
+    // The first read finds the journal hot and plays it back.
+    if (rc == SQLITE_OK) rc = sqlite3_exec(h, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    const QString why = QString::fromUtf8(h ? sqlite3_errmsg(h) : sqlite3_errstr(rc));
+    sqlite3_close(h);
+    if (rc != SQLITE_OK)
+        return say(JournalOutcome::Failed,
+                   QStringLiteral("中断された書き込みを元に戻せません: %1 (%2)").arg(shown, why));
+    r.outcome = JournalOutcome::RolledBack;
+    return r;
+}
 sqlite3* sqliteHandle(const QSqlDatabase& c) {
     const QVariant v = c.driver() ? c.driver()->handle() : QVariant();
     if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;

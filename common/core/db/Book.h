@@ -110,6 +110,26 @@ class Transaction {
 // Whether a file, and the folder it lies in, can be written now: judged by trying (the
 // rollback journal needs the folder too).
 bool canWrite(const QString& path);
+// A writer killed in the middle of a transaction leaves a rollback journal beside the book
+// ("<file>-journal"); SQLite rolls it back when the book is next opened for writing, but a
+// read-only connection cannot ("attempt to write a readonly database"), and the book would look
+// broken to a command that only reads. This does what the next writer would: under the book's
+// lock it opens the book for writing once, so that SQLite puts back the pages the journal
+// holds, and closes it again.
+enum class JournalOutcome {
+    None,         // no journal lies beside the book
+    RolledBack,   // it was there and the book is as before the killed transaction
+    InUse,        // a program holds the book's lock: the journal may be its own, left alone
+    NotWritable,  // the book or its folder cannot be written: nothing can be put back
+    InBackup,     // the file lies in a backup folder: a copy is never changed
+    Failed,       // SQLite could not open the book
+};
+struct JournalResult {
+    JournalOutcome outcome = JournalOutcome::None;
+    QString message;  // Japanese, naming the file; empty for None and RolledBack
+};
+JournalResult rollBackJournal(const QString& path);
+
 // The SQLite handle under a Qt connection; null when the connection is not SQLite's or not open.
 sqlite3* sqliteHandle(const QSqlDatabase& c);
 

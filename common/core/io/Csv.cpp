@@ -272,16 +272,38 @@ QString csvRecordText(const QStringList& fields) {
     return line;
 }
 
-EncodedCsv encodeCsv(const CsvTable& table, Encoding encoding, bool bom) {
+bool looksLikeFormula(const QString& text) {
+    if (text.isEmpty()) return false;
+    switch (text.front().unicode()) {
+        case '=':
+        case '+':
+        case '-':
+        case '@':
+        case '\t':
+        case '\r':
+        case '\'':
+            return true;
+        default:
+            return false;
+    }
+}
+
+QString guardFormula(const QString& text) { return looksLikeFormula(text) ? QLatin1Char('\'') + text : text; }
+
+QString unguardFormula(const QString& text) { return text.startsWith(QLatin1Char('\'')) ? text.mid(1) : text; }
+
+EncodedCsv encodeCsv(const CsvTable& table, Encoding encoding, bool bom, bool raw) {
     EncodedCsv e;
     if (encoding == Encoding::Utf8 && bom) e.bytes.append(kBom);
     QString field;
+    QString guarded;
     QList<char32_t> missing;
     for (int r = 0; r < table.rows.size(); ++r) {
         const QStringList& row = table.rows[r];
         for (int c = 0; c < row.size(); ++c) {
             if (c) e.bytes.append(',');
-            const QString& f = row[c];
+            const bool guard = !raw && r > 0 && table.textColumns.contains(c) && looksLikeFormula(row[c]);
+            const QString& f = guard ? (guarded = QLatin1Char('\'') + row[c]) : row[c];
             const bool emptyText =
                 f.isEmpty() && !table.emptyText.isEmpty() && table.emptyText.contains(CsvTable::cellKey(r, c));
             if (emptyText) {

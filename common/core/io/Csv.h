@@ -29,9 +29,23 @@ QString encodingLabel(Encoding e);
 
 // ---------------------------------------------------------------- writing
 
+// A spreadsheet opening a CSV file takes a cell that begins with = + - @, a tab or a carriage
+// return as a formula, and a crafted text (a statement's description comes from a third party)
+// could run there. Free-text cells are therefore written with one leading ' when they begin
+// with one of those or with ' itself (so that reading back takes exactly one away). Which
+// cells are free text is said by their column, never guessed from the value: an amount, a
+// balance, a code or a date is written as it is, even when negative.
+bool looksLikeFormula(const QString& text);
+// The text as written into a free-text cell: with one ' in front when it looks like a formula.
+QString guardFormula(const QString& text);
+// The text of a free-text cell as read back from this program's own file: one leading ' less.
+QString unguardFormula(const QString& text);
+
 // A table to write: rows of fields (a header is simply the first row).
 struct CsvTable {
     QList<QStringList> rows;
+    // Free-text columns (from 0): their cells below the header are guarded (guardFormula).
+    QSet<int> textColumns;
     // Cells holding empty text rather than no value, keyed by cellKey(row, column) (from 0).
     QSet<quint64> emptyText;
     static quint64 cellKey(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
@@ -51,9 +65,10 @@ struct EncodedCsv {
 };
 
 // The file's bytes. UTF-8 starts with a byte order mark when `bom` is set (spreadsheets then
-// read it as UTF-8); shiftJIS has none. Encoded field by field: a character the encoding lacks
+// read it as UTF-8); shiftJIS has none. `raw` writes free-text cells unguarded (for scripts that
+// want the stored text). Encoded field by field: a character the encoding lacks
 // is left out of the bytes and named in `unencodable`, never replaced by another.
-EncodedCsv encodeCsv(const CsvTable& table, Encoding encoding, bool bom = true);
+EncodedCsv encodeCsv(const CsvTable& table, Encoding encoding, bool bom = true, bool raw = false);
 
 // One record's text without its line end.
 QString csvRecordText(const QStringList& fields);

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <map>
 
+#include "core/Messages.h"
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/ledger/Dates.h"
@@ -39,9 +40,10 @@ QString textOf(const QVariant& v) {
 // whole numbers and are not.
 class TableBuilder {
   public:
-    explicit TableBuilder(const QStringList& header) {
+    TableBuilder(const QStringList& header, QSet<int> textColumns) {
         m_t.csv.rows.reserve(1024);
         m_t.csv.rows << header;
+        m_t.csv.textColumns = std::move(textColumns);
     }
     void beginRow() { m_row = QStringList(); }
     // A stored value; `number`: a code, amount or balance, expected to be a whole number.
@@ -56,7 +58,7 @@ class TableBuilder {
                                  QStringLiteral("%1 行目 %2 列 (%3): 整数でない値「%4」をそのまま書き出しました")
                                      .arg(r + 1)
                                      .arg(c + 1)
-                                     .arg(column, text)});
+                                     .arg(column, app::clip(text))});
         }
         m_row << text;
     }
@@ -130,6 +132,12 @@ QStringList journalHeader(app::Program program) {
             QStringLiteral("支出"),     QStringLiteral("差引"),   QStringLiteral("備考")};
 }
 
+QSet<int> journalTextColumns(app::Program program) {
+    return program == app::Program::Bank ? QSet<int>{3, 5, 8} : QSet<int>{4, 8};
+}
+
+QSet<int> mastersTextColumns(app::Program) { return {0, 2, 4}; }
+
 QStringList mastersHeader(app::Program program) {
     QStringList header{QStringLiteral("区分"), QStringLiteral("ｺｰﾄﾞ"), QStringLiteral("名称"), QStringLiteral("種別"),
                        QStringLiteral("種別名")};
@@ -139,7 +147,7 @@ QStringList mastersHeader(app::Program program) {
 
 ExportTable journalTable(db::Book& book, app::Program program, const MonthSpan& span) {
     const bool bank = program == app::Program::Bank;
-    TableBuilder b(journalHeader(program));
+    TableBuilder b(journalHeader(program), journalTextColumns(program));
     if (const QString why = checkSpan(span); !why.isEmpty()) return b.failed(why);
     QVariantList binds;
     const QString where = rangeWhere(spanRange(span), binds);
@@ -186,7 +194,7 @@ ExportTable journalTable(db::Book& book, app::Program program, const MonthSpan& 
 
 ExportTable mastersTable(db::Book& book, app::Program program) {
     const bool bank = program == app::Program::Bank;
-    TableBuilder b(mastersHeader(program));
+    TableBuilder b(mastersHeader(program), mastersTextColumns(program));
     QSqlQuery q(book.connection());
     if (bank) {
         if (!run(q, QStringLiteral("SELECT CD, NM, ZAN FROM T01 ORDER BY CD"), {})) return b.failed(readError(q));
@@ -226,7 +234,8 @@ ExportTable totalsTable(db::Book& book, app::Program program, const MonthSpan& s
            << (bank ? QStringLiteral("項目名") : QStringLiteral("科目名"))
            << (bank ? QStringLiteral("項目分類") : QStringLiteral("科目分類")) << QStringLiteral("件数")
            << QStringLiteral("金額") << QStringLiteral("平均");
-    TableBuilder b(header);
+    // 銀行名, 項目 (科目) 名 and 分類 are free text; codes, counts and amounts are not.
+    TableBuilder b(header, bank ? QSet<int>{1, 3, 4} : QSet<int>{1, 2});
     if (const QString why = checkSpan(span); !why.isEmpty()) return b.failed(why);
 
     // Open ends: the first and last months that hold a row.
@@ -306,8 +315,9 @@ ExportTable totalsTable(db::Book& book, app::Program program, const MonthSpan& s
     return b.done();
 }
 
-ExportTable gridTable(const QStringList& header, const QList<QStringList>& rows) {
+ExportTable gridTable(const QStringList& header, const QList<QStringList>& rows, const QSet<int>& textColumns) {
     ExportTable t;
+    t.csv.textColumns = textColumns;
     t.csv.rows.reserve(rows.size() + 1);
     t.csv.rows << header;
     t.csv.rows.append(rows);
@@ -316,7 +326,7 @@ ExportTable gridTable(const QStringList& header, const QList<QStringList>& rows)
 }
 
 QByteArray encodeTable(const ExportTable& table, const ExportOptions& options, QList<CellProblem>* problems) {
-    EncodedCsv e = encodeCsv(table.csv, options.encoding, options.bom);
+    EncodedCsv e = encodeCsv(table.csv, options.encoding, options.bom, options.raw);
     if (problems) {
         const QStringList header = table.csv.rows.isEmpty() ? QStringList() : table.csv.rows.first();
         for (const Unencodable& u : e.unencodable)

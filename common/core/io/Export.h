@@ -52,6 +52,10 @@ QString checkSpan(const MonthSpan& span);
 // (差引: the stored running balance).
 ExportTable journalTable(db::Book& book, app::Program program, const MonthSpan& span = {});
 QStringList journalHeader(app::Program program);
+// The free-text columns of the journal (names, 備考) and of the masters (区分, 名称, 種別名),
+// from 0: written guarded against formulas (see guardFormula), read back without the guard.
+QSet<int> journalTextColumns(app::Program program);
+QSet<int> mastersTextColumns(app::Program program);
 
 // The masters. Bank book: 区分 (銀行 / 項目), ｺｰﾄﾞ, 名称, 種別, 種別名, 残高 — banks carry 残高,
 // items 種別 (0 income) and its name. Household book: 区分 (科目), ｺｰﾄﾞ, 名称, 種別, 種別名.
@@ -64,12 +68,14 @@ QStringList mastersHeader(app::Program program);
 ExportTable totalsTable(db::Book& book, app::Program program, const MonthSpan& span = {},
                         std::optional<qint64> bank = {});
 
-// A window's grid as it shows it: its header texts and its cells' texts.
-ExportTable gridTable(const QStringList& header, const QList<QStringList>& rows);
+// A window's grid as it shows it: its header texts and its cells' texts; `textColumns` are the
+// columns its model calls free text.
+ExportTable gridTable(const QStringList& header, const QList<QStringList>& rows, const QSet<int>& textColumns);
 
 struct ExportOptions {
     Encoding encoding = Encoding::Utf8;
-    bool bom = true;  // UTF-8 only
+    bool bom = true;   // UTF-8 only
+    bool raw = false;  // free text as stored, without the guard against formulas
 };
 
 struct ExportReport {

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/Messages.h"
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
@@ -254,7 +255,9 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
     }
     for (const ImportRule& r : mapping.rules) {
         if (!codes->contains(r.code)) {
-            p.error = QStringLiteral("規則「%1」の%2 %3 がありません").arg(r.contains, codeWord(program)).arg(r.code);
+            p.error = QStringLiteral("規則「%1」の%2 %3 がありません")
+                          .arg(app::clip(r.contains), codeWord(program))
+                          .arg(r.code);
             return p;
         }
     }
@@ -291,7 +294,7 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
         auto field = [&](int column) { return column > 0 ? rec.fields[column - 1].trimmed() : QString(); };
         const auto date = parseStatementDate(field(mapping.dateColumn));
         if (!date) {
-            refuse(QStringLiteral("日付「%1」を読めません").arg(field(mapping.dateColumn)));
+            refuse(QStringLiteral("日付「%1」を読めません").arg(app::clip(field(mapping.dateColumn))));
             continue;
         }
         row.date = *date;
@@ -299,8 +302,9 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
             bool empty = false;
             const auto a = parseStatementAmount(field(mapping.amountColumn), &empty);
             if (!a || empty) {
-                refuse(empty ? QStringLiteral("金額がありません")
-                             : QStringLiteral("金額「%1」が数ではありません").arg(field(mapping.amountColumn)));
+                refuse(
+                    empty ? QStringLiteral("金額がありません")
+                          : QStringLiteral("金額「%1」が数ではありません").arg(app::clip(field(mapping.amountColumn))));
                 continue;
             }
             row.amount = *a;
@@ -311,7 +315,7 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
             if (!in || !out) {
                 refuse(QStringLiteral("%1の金額「%2」が数ではありません")
                            .arg(!in ? QStringLiteral("入金") : QStringLiteral("出金"),
-                                field(!in ? mapping.depositColumn : mapping.withdrawalColumn)));
+                                app::clip(field(!in ? mapping.depositColumn : mapping.withdrawalColumn))));
                 continue;
             }
             if (inEmpty && outEmpty) {
@@ -582,7 +586,7 @@ void removeProfile(const ImportTarget& target, const QString& name) {
 // ---------------------------------------------------------------- own export
 
 ImportReport importOwnExport(db::Book& book, app::Program program, OwnTable table, const QString& csvPath,
-                             std::optional<Encoding> encoding) {
+                             std::optional<Encoding> encoding, bool raw) {
     QFile file(csvPath);
     if (!QFileInfo(csvPath).isFile() || !file.open(QIODevice::ReadOnly)) {
         ImportReport r;
@@ -590,13 +594,13 @@ ImportReport importOwnExport(db::Book& book, app::Program program, OwnTable tabl
         r.fileUnreadable = true;
         return r;
     }
-    ImportReport r = importOwnExportBytes(book, program, table, file.readAll(), encoding);
+    ImportReport r = importOwnExportBytes(book, program, table, file.readAll(), encoding, raw);
     if (!r.ok) r.error = QStringLiteral("%1: %2").arg(shownPath(csvPath), r.error);
     return r;
 }
 
 ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable table, const QByteArray& csv,
-                                  std::optional<Encoding> encoding) {
+                                  std::optional<Encoding> encoding, bool raw) {
     ImportReport r;
     const bool bank = program == app::Program::Bank;
     const bool journal = table == OwnTable::Journal;
@@ -611,6 +615,9 @@ ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable
         return r;
     }
     const QStringList header = journal ? journalHeader(program) : mastersHeader(program);
+    const QSet<int> textColumns = raw       ? QSet<int>()
+                                  : journal ? journalTextColumns(program)
+                                            : mastersTextColumns(program);
     if (file.records.isEmpty() || file.records.first().fields != header) {
         r.error =
             QStringLiteral("このプログラムが書き出した%1の CSV ではありません (1 行目が %2 ではありません)")
@@ -659,13 +666,19 @@ ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable
         auto value = [&](int c) -> QVariant {
             // A null QString would be bound as Null: empty text must be a non-null one.
             if (rec.fields[c].isEmpty()) return rec.emptyText.contains(c) ? QVariant(QStringLiteral("")) : QVariant();
+            // A guarded ' alone leaves empty text, which must stay text.
+            if (textColumns.contains(c)) {
+                const QString text = unguardFormula(rec.fields[c]);
+                return QVariant(text.isEmpty() ? QStringLiteral("") : text);
+            }
             return rec.fields[c];
         };
         bool whole = false;
         const qint64 cd = rec.fields[journal ? 0 : 1].toLongLong(&whole);
         if (!whole) {
             refuse(QStringLiteral("%1「%2」が整数ではありません")
-                       .arg(journal ? QStringLiteral("番号") : QStringLiteral("ｺｰﾄﾞ"), rec.fields[journal ? 0 : 1]));
+                       .arg(journal ? QStringLiteral("番号") : QStringLiteral("ｺｰﾄﾞ"),
+                            app::clip(rec.fields[journal ? 0 : 1])));
             continue;
         }
         int into = 0;
@@ -673,11 +686,11 @@ ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable
             if (rec.fields[0] == QStringLiteral("項目"))
                 into = 1;
             else if (rec.fields[0] != QStringLiteral("銀行")) {
-                refuse(QStringLiteral("区分「%1」は 銀行 でも 項目 でもありません").arg(rec.fields[0]));
+                refuse(QStringLiteral("区分「%1」は 銀行 でも 項目 でもありません").arg(app::clip(rec.fields[0])));
                 continue;
             }
         } else if (!journal && rec.fields[0] != QStringLiteral("科目")) {
-            refuse(QStringLiteral("区分「%1」は 科目 ではありません").arg(rec.fields[0]));
+            refuse(QStringLiteral("区分「%1」は 科目 ではありません").arg(app::clip(rec.fields[0])));
             continue;
         }
         if (codes[into].contains(cd)) {

@@ -134,12 +134,14 @@ void removeProfile(const ImportTarget& target, const QString& name);
 
 // This program's own export (journalTable / mastersTable) read back into a book whose journal
 // (journal) or masters (masters) are empty, keeping codes, record numbers, pages and stored
-// balances. Every line is checked first; any refused line writes nothing.
+// balances. Every line is checked first; any refused line writes nothing. A free-text cell loses
+// the one leading ' the export put before a text that looks like a formula (guardFormula);
+// `raw` reads a file exported raw, taking the text as it stands.
 enum class OwnTable { Journal, Masters };
 ImportReport importOwnExport(db::Book& book, app::Program program, OwnTable table, const QString& csvPath,
-                             std::optional<Encoding> encoding = std::nullopt);
+                             std::optional<Encoding> encoding = std::nullopt, bool raw = false);
 ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable table, const QByteArray& csv,
-                                  std::optional<Encoding> encoding = std::nullopt);
+                                  std::optional<Encoding> encoding = std::nullopt, bool raw = false);
 
 // A statement's amount: digits with thousands separators, an optional sign (also ▲ or △ for
 // minus), ¥ or 円 around it, full-width forms; a fraction only of zeros. nullopt when it is not

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "core/Messages.h"
 #include "core/db/Book.h"
 #include "core/db/Schema.h"
 #include "core/ledger/Balances.h"
@@ -37,8 +38,9 @@ class Checker {
 
     CheckResult run(CheckDepth depth) {
         m_result.ran = true;
-        integrity();
+        if (depth != CheckDepth::Types) integrity();
         const bool complete = structure();
+        if (depth == CheckDepth::Types && complete) types();
         if (depth == CheckDepth::Full && complete) {
             foreignObjects();
             types();
@@ -84,7 +86,9 @@ class Checker {
         if (ok && said == QStringList{QStringLiteral("ok")}) return;
         Finding f;
         f.kind = FindingKind::Damaged;
-        const QString detail = ok ? said.mid(0, 3).join(QStringLiteral(" / ")) : q.lastError().text();
+        QStringList first;
+        for (const QString& s : said.mid(0, 3)) first << app::clip(s, 80);
+        const QString detail = ok ? first.join(QStringLiteral(" / ")) : q.lastError().text();
         f.text = QStringLiteral("データベースファイルが壊れています（%1）").arg(detail);
         m_result.findings << f;
     }
@@ -329,6 +333,10 @@ CheckResult checkConnection(app::Program program, const QSqlDatabase& connection
 
 CheckResult checkBook(db::Book& book, app::Program program, CheckDepth depth) {
     return checkConnection(program, book.connection(), depth);
+}
+
+bool wrongTypesHold(db::Book& book, app::Program program) {
+    return !checkBook(book, program, CheckDepth::Types).of(FindingKind::WrongType).isEmpty();
 }
 
 CheckResult checkFile(app::Program program, const QString& path, CheckDepth depth, const std::atomic<bool>* stop) {

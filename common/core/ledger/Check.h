@@ -58,12 +58,16 @@ struct CheckResult {
     QList<Finding> of(FindingKind kind) const;
 };
 
-// How far a check goes: the file and its tables only (what a restore asks of a backup), or
-// everything.
-enum class CheckDepth { Structure, Full };
+// How far a check goes: the file and its tables only (what a restore asks of a backup), the
+// tables and the types of their values (without the slow integrity check), or everything.
+enum class CheckDepth { Structure, Types, Full };
 
 // The check on the program's open book (book.connection()).
 CheckResult checkBook(db::Book& book, app::Program program, CheckDepth depth = CheckDepth::Full);
+// True while the open book holds a value of the wrong type (the WrongType finding: an amount
+// stored as text, a fraction or Null). A balance computed over it would count it as 0, so the
+// programs then write nothing on their own (recalculations, the password's upgrade).
+bool wrongTypesHold(db::Book& book, app::Program program);
 // The check on any open connection, from the thread that opened it.
 CheckResult checkConnection(app::Program program, const QSqlDatabase& connection, CheckDepth depth = CheckDepth::Full);
 // The check on a file, opened read-only as a connection of its own for the call: safe in a

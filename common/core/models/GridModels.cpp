@@ -60,6 +60,10 @@ QList<QStringList> GridModel::rowTexts() const {
 
 bool GridModel::rightAligned(int, int) const { return false; }
 
+ColumnKind GridModel::columnKind(int column) const {
+    return rightAligned(0, column) ? ColumnKind::Number : ColumnKind::Text;
+}
+
 // ---- TextTableModel ----------------------------------------------------------------------------
 
 void TextTableModel::setRows(int rows) {
@@ -145,6 +149,11 @@ QString BankMonthModel::text(int row, int column) const {
 
 bool BankMonthModel::rightAligned(int, int column) const { return column == 4 || column == 5; }
 
+ColumnKind BankMonthModel::columnKind(int column) const {
+    if (column == 1) return ColumnKind::Date;
+    return column == 3 || column == 6 ? ColumnKind::Text : ColumnKind::Number;
+}
+
 // ---- PageModel ---------------------------------------------------------------------------------
 
 void PageModel::setRows(QList<ledger::PageRow> rows) {
@@ -191,6 +200,11 @@ QString PageModel::text(int row, int column) const {
 }
 
 bool PageModel::rightAligned(int, int column) const { return column >= 4 && column <= 6; }
+
+ColumnKind PageModel::columnKind(int column) const {
+    if (column == 1) return ColumnKind::Date;
+    return column == 3 || column == 7 ? ColumnKind::Text : ColumnKind::Number;
+}
 
 // ---- MasterListModel ---------------------------------------------------------------------------
 
@@ -245,6 +259,11 @@ bool MasterListModel::rightAligned(int, int column) const {
     return column == 0 || (column == 2 && m_master == ledger::Master::Bank);
 }
 
+ColumnKind MasterListModel::columnKind(int column) const {
+    // ｺｰﾄﾞ and a bank's balance are numbers; the name and a kind's name are text.
+    return rightAligned(0, column) ? ColumnKind::Number : ColumnKind::Text;
+}
+
 // ---- TotalsModel -------------------------------------------------------------------------------
 
 void TotalsModel::setTable(ledger::TotalsTable table) {
@@ -282,6 +301,11 @@ QString TotalsModel::text(int row, int column) const {
 bool TotalsModel::rightAligned(int, int column) const {
     // The code, the count, the labels 合計 / 総合計 and the amounts.
     return column == 0 || column >= 3;
+}
+
+ColumnKind TotalsModel::columnKind(int column) const {
+    const int label = m_count ? 4 : 3;
+    return column == 1 || column == 2 || column == label ? ColumnKind::Text : ColumnKind::Number;
 }
 
 }  // namespace models

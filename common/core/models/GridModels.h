@@ -15,10 +15,16 @@
 
 namespace models {
 
+// What a column holds. A CSV file guards free text against being run as a formula and writes
+// numbers and dates as they are (io::guardFormula), so the kind is the column's, not the value's.
+enum class ColumnKind { Text, Number, Date };
+
 // A grid's table: a header row and data rows of texts with their alignment.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
   public:
+    // By default a right-aligned column (amounts, codes, balances) holds numbers, any other text.
+    virtual ColumnKind columnKind(int column) const;
     explicit GridModel(int columns, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -71,6 +77,7 @@ class BankMonthModel : public GridModel {
     // The row shown at data row `row` (from 0); null past the end.
     const ledger::BankMonthRow* rowAt(int row) const;
     QString text(int row, int column) const override;
+    ColumnKind columnKind(int column) const override;
 
   protected:
     int dataRows() const override { return static_cast<int>(m_rows.size()); }
@@ -93,6 +100,7 @@ class PageModel : public GridModel {
     // The data row (from 0) of a record number; nullopt when the page does not hold it.
     std::optional<int> rowOfRecord(qint64 cd) const;
     QString text(int row, int column) const override;
+    ColumnKind columnKind(int column) const override;
 
   protected:
     int dataRows() const override { return m_rows.isEmpty() ? 1 : static_cast<int>(m_rows.size()); }
@@ -115,6 +123,7 @@ class MasterListModel : public GridModel {
     const ledger::MasterRow* rowAt(int row) const;
     std::optional<int> rowOfCode(qint64 code) const;
     QString text(int row, int column) const override;
+    ColumnKind columnKind(int column) const override;
 
   protected:
     int dataRows() const override { return static_cast<int>(m_rows.size()); }
@@ -136,6 +145,7 @@ class TotalsModel : public GridModel {
     void clear() { setTable({}); }
     const ledger::TotalsTable& table() const { return m_table; }
     QString text(int row, int column) const override;
+    ColumnKind columnKind(int column) const override;
 
   protected:
     int dataRows() const override;
