@@ -1,6 +1,7 @@
 #include "tools/KakeiboIo.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -261,19 +262,28 @@ namespace {
 const char* const kImportHelp =
     "使い方: kakeibo import FILE CSV (--bank N | --page N [--month yyyy/mm]) [--profile NAME] [--dry-run]\n"
     "                       [--encoding sjis|utf8] [--skip N] [--date-col N]\n"
-    "                       (--amount-col N | --in-col N --out-col N) [--text-col N]\n"
+    "                       (--amount-col N | --in-col N --out-col N) [--negate] [--text-col N[,N]...]\n"
+    "                       [--balance-col N] [--skip-if COL=VALUE]...\n"
     "                       [--item-in CODE] [--item-out CODE] [--rule 文字=CODE]...\n"
     "       kakeibo import FILE CSV --table journal|masters [--encoding sjis|utf8] [--raw]\n"
+    "       kakeibo import --list-profiles\n"
     "  銀行やカード会社の明細 CSV を、銀行帳では銀行 N に、家計簿ではページ N に取り込みます。\n"
     "  列は 1 から数えます。--amount-col は符号付きの金額 (入金が正)、--in-col と --out-col は\n"
-    "  入金と出金の金額。--text-col の摘要は備考に入ります。\n"
+    "  入金と出金の金額 (「-」だけの欄は空)。--negate は正の金額を出金に (カードの明細)。\n"
+    "  --text-col の摘要は備考に入ります (2,3 なら空でない欄を空白でつないで)。\n"
+    "  --balance-col           明細の残高の列: 行の合計と食い違う最初の行を知らせます\n"
+    "  --skip-if COL=VALUE     列 COL (番号か見出しの名前) が VALUE の行を読み飛ばします (何度でも)\n"
+    "  日付の欄が空か数字のない行 (名義や合計の行) は読み飛ばして行番号を示します。\n"
+    "  日付が新しい順のファイルは古い順に (同じ日の行は逆順に) 取り込みます。\n"
     "  --item-in / --item-out  規則に当たらない入金 / 出金の項目 (家計簿では科目。\n"
     "                          --category-in / --category-out とも書けます)\n"
     "  --rule 文字=CODE        摘要にその文字を含む行をその項目に (最初に当たった規則)\n"
     "  --month                 家計簿: ページの月 (省略するとページの最初の行の月)\n"
-    "  --profile NAME          指定した取り込み方をその名前で保存し、名前だけなら保存したものを使います\n"
+    "  --profile NAME          指定した取り込み方をその名前で保存し、名前だけなら保存したものを使います。\n"
+    "                          保存したものがなければ組み込みの形 (--list-profiles) を使います\n"
+    "  列も --profile も指定しないときは、見出しの行から組み込みの形を選びます\n"
     "  --dry-run               書き込まずに、各行をどう取り込むかを表示します\n"
-    "  同じ日付・金額で摘要が同じか含み合う行 (帳簿に、またはファイルの前の行に) は重複として、\n"
+    "  帳簿に同じ日付・金額で摘要が同じか含み合う行があれば (帳簿の 1 行がファイルの 1 行に) 重複として、\n"
     "  家計簿でページの月と違う月の行は取り込みません。読めない行が一つでもあれば何も書き込みません。\n"
     "  --table はこのプログラムが書き出した仕訳 / マスターを、空の帳簿にそのまま読み込みます。\n"
     "  そのとき文字の欄の先頭の ' を一つ取り除きます (書き出しが式よけに付けたもの)。\n"
@@ -286,6 +296,10 @@ QString statusMark(const io::PreviewRow& r) {
 }
 
 void printRow(const io::PreviewRow& r) {
+    if (r.status == io::RowStatus::NotARow || r.status == io::RowStatus::Skipped) {
+        say(QStringLiteral("%1 行目\t－\t%2\t%3").arg(r.line).arg(r.reason, oneLine(r.fields.join(QLatin1Char(',')))));
+        return;
+    }
     if (r.status == io::RowStatus::Unreadable) {
         say(QStringLiteral("%1 行目\t×\t%2\t%3")
                 .arg(r.line)
@@ -306,8 +320,9 @@ int importOwn(const Args& a, const QString& help) {
     const QString table = a.value(QStringLiteral("table"));
     if (table != QLatin1String("journal") && table != QLatin1String("masters"))
         return usage(help, QStringLiteral("--table は journal か masters です"));
-    for (const char* other : {"bank", "page", "month", "profile", "skip", "date-col", "amount-col", "in-col", "out-col",
-                              "text-col", "item-in", "item-out", "category-in", "category-out", "rule", "dry-run"})
+    for (const char* other :
+         {"bank", "page", "month", "profile", "skip", "date-col", "amount-col", "in-col", "out-col", "text-col",
+          "balance-col", "skip-if", "negate", "item-in", "item-out", "category-in", "category-out", "rule", "dry-run"})
         if (a.has(QString::fromLatin1(other)))
             return usage(help, QStringLiteral("--table と --%1 は一緒に使えません").arg(QString::fromLatin1(other)));
     std::optional<io::Encoding> encoding;
@@ -327,12 +342,17 @@ int importOwn(const Args& a, const QString& help) {
 
 int runImport(const QStringList& args) {
     const QString help = QString::fromUtf8(kImportHelp);
-    const Args a =
-        parseArgs(args,
-                  {"bank", "page", "month", "profile", "encoding", "skip", "date-col", "amount-col", "in-col",
-                   "out-col", "text-col", "item-in", "item-out", "category-in", "category-out", "rule", "table"},
-                  {"help", "dry-run", "raw"});
+    const Args a = parseArgs(
+        args,
+        {"bank", "page", "month", "profile", "encoding", "skip", "date-col", "amount-col", "in-col", "out-col",
+         "text-col", "balance-col", "skip-if", "item-in", "item-out", "category-in", "category-out", "rule", "table"},
+        {"help", "dry-run", "negate", "list-profiles", "raw"});
     if (const auto status = helpOrBadOptions(a, help)) return *status;
+    if (a.flags.contains(QStringLiteral("list-profiles"))) {
+        for (const io::StatementLayout& l : io::statementLayouts())
+            say(QStringLiteral("%1\t%2\t%3").arg(l.name, l.label, l.description));
+        return kDone;
+    }
     if (a.positional.size() != 2) return usage(help, QStringLiteral("帳簿のファイルと CSV ファイルを指定してください"));
     if (a.has(QStringLiteral("table"))) return importOwn(a, help);
     // A statement's text is always taken as it stands: there is no guard to keep.
@@ -356,10 +376,14 @@ int runImport(const QStringList& args) {
     }
 
     // The mapping: the saved profile, then what the options say.
-    const QStringList mappingOptions{"encoding", "skip",    "date-col", "amount-col",  "in-col",       "out-col",
-                                     "text-col", "item-in", "item-out", "category-in", "category-out", "rule"};
-    const bool given =
-        std::any_of(mappingOptions.begin(), mappingOptions.end(), [&](const QString& o) { return a.has(o); });
+    const QStringList columnOptions{"encoding", "skip",     "date-col",    "amount-col", "in-col",
+                                    "out-col",  "text-col", "balance-col", "skip-if",    "negate"};
+    const QStringList mappingOptions =
+        columnOptions + QStringList{"item-in", "item-out", "category-in", "category-out", "rule"};
+    auto anyOf = [&](const QStringList& options) {
+        return std::any_of(options.begin(), options.end(), [&](const QString& o) { return a.has(o); });
+    };
+    const bool given = anyOf(mappingOptions);
     const QString profile = a.value(QStringLiteral("profile"));
 
     Book book;
@@ -367,15 +391,26 @@ int runImport(const QStringList& args) {
     if (book.program != target.program)
         return usage(help, book.program == app::Program::Bank ? QStringLiteral("銀行帳には --bank で取り込みます")
                                                               : QStringLiteral("家計簿には --page で取り込みます"));
+    // The statement's first lines tell a built-in layout's columns.
+    QByteArray head;
+    if (QFile f(a.positional[1]); f.open(QIODevice::ReadOnly)) head = f.read(64 * 1024);
     io::ImportMapping m;
     if (!profile.isEmpty()) {
         const auto saved = io::loadProfile(target, profile);
+        const io::StatementLayout* layout = io::findLayout(profile);
         if (saved)
             m = *saved;
+        else if (layout)
+            m = io::layoutMapping(*layout, head);
         else if (!given)
             return usage(help, QStringLiteral("取り込み方「%1」は保存されていません").arg(app::clip(profile)));
-    } else if (!given) {
-        return usage(help, QStringLiteral("列を指定するか、保存した取り込み方を --profile で指定してください"));
+    } else if (!anyOf(columnOptions)) {
+        if (const auto layout = io::detectLayout(head)) {
+            m = layout->mapping;
+            tell(QStringLiteral("見出しの行から「%1」(%2) の形として読みます").arg(layout->label, layout->name));
+        } else if (!given) {
+            return usage(help, QStringLiteral("列を指定するか、保存した取り込み方を --profile で指定してください"));
+        }
     }
     if (a.has(QStringLiteral("encoding"))) {
         m.encoding = encodingOption(a, &why);
@@ -388,12 +423,31 @@ int runImport(const QStringList& args) {
     };
     const Column columns[] = {{"skip", &m.skipLines, 0},           {"date-col", &m.dateColumn, 1},
                               {"amount-col", &m.amountColumn, 1},  {"in-col", &m.depositColumn, 1},
-                              {"out-col", &m.withdrawalColumn, 1}, {"text-col", &m.textColumn, 0}};
+                              {"out-col", &m.withdrawalColumn, 1}, {"balance-col", &m.balanceColumn, 0}};
     for (const Column& c : columns) {
         if (!a.has(QString::fromLatin1(c.option))) continue;
         const auto v = wholeOption(a, QString::fromLatin1(c.option), c.low, &why);
         if (!v) return usage(help, why);
         *c.field = int(std::min<qint64>(*v, 100000));
+    }
+    if (a.has(QStringLiteral("text-col"))) {
+        m.textColumns.clear();
+        for (const QString& part : a.value(QStringLiteral("text-col")).split(QLatin1Char(','))) {
+            const auto v = db::parseWhole(part);
+            if (!v || *v < 0 || *v > 100000)
+                return usage(help, QStringLiteral("--text-col は列の番号を , で区切って指定します: %1")
+                                       .arg(a.value(QStringLiteral("text-col"))));
+            if (*v > 0) m.textColumns << int(*v);
+        }
+    }
+    if (a.flags.contains(QStringLiteral("negate"))) m.negate = true;
+    if (a.has(QStringLiteral("skip-if"))) {
+        m.skipIf.clear();
+        for (const QString& c : a.values.value(QStringLiteral("skip-if"))) {
+            const int eq = int(c.indexOf(QLatin1Char('=')));
+            if (eq <= 0) return usage(help, QStringLiteral("--skip-if は 列=値 の形です: %1").arg(c));
+            m.skipIf.append({c.left(eq), c.mid(eq + 1)});
+        }
     }
     // One way of giving the amount replaces the other.
     if (a.has(QStringLiteral("amount-col"))) m.depositColumn = m.withdrawalColumn = 0;
@@ -433,6 +487,8 @@ int runImport(const QStringList& args) {
                   target.program == app::Program::Purse
                       ? QStringLiteral(" (ページ %1、%2)").arg(target.page).arg(preview.target.pageMonth)
                       : QString()));
+    if (preview.newestFirst) tell(QStringLiteral("日付が新しい順のファイルです: 古い順に取り込みます"));
+    if (const QString note = preview.balanceNote(); !note.isEmpty()) tell(note);
     for (const io::PreviewRow& r : preview.rows)
         if (dryRun || !r.ticked) printRow(r);
     if (dryRun) {

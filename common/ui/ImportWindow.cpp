@@ -1,10 +1,13 @@
 #include "ui/ImportWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -21,7 +24,7 @@ namespace ui {
 namespace {
 
 // Columns of the preview.
-enum PreviewColumn { kTick, kLine, kDate, kDeposit, kWithdrawal, kText, kCode, kReason };
+enum PreviewColumn { kTick, kLine, kDate, kDeposit, kWithdrawal, kText, kCode, kReason, kBalance, kRunningTotal };
 // Columns of the rules.
 enum RuleColumn { kContains, kRuleCode };
 
@@ -29,6 +32,9 @@ constexpr int kCodeRole = Qt::UserRole;           // the code a cell shows
 constexpr int kDirectionRole = Qt::UserRole + 1;  // 1: a deposit's code, 2: a withdrawal's; none: any code
 
 const QColor kUnreadableColor{255, 224, 224};
+const QColor kPassedOverColor{236, 236, 236};
+// Columns a statement has at least, offered to be added to the description.
+constexpr int kTextColumnsOffered = 10;
 
 bool isIncome(const ledger::MasterRow& m) { return db::isNumeric(m.kind) && db::To_Long(m.kind, 1) == 0; }
 
@@ -152,6 +158,24 @@ ImportWindow::ImportWindow(app::Session& session, const io::ImportTarget& target
     for (QComboBox* c : {ui->depositCodeCombo, ui->withdrawalCodeCombo})
         connect(c, QOverload<int>::of(&QComboBox::currentIndexChanged), this, again);
     connect(ui->rulesTable, &QTableWidget::itemChanged, this, again);
+    connect(ui->negateCheck, &QCheckBox::toggled, this, again);
+    connect(ui->balanceSpin, QOverload<int>::of(&QSpinBox::valueChanged), this, again);
+    connect(ui->moreTextList, &QListWidget::itemChanged, this, again);
+    connect(ui->skipIfTable, &QTableWidget::itemChanged, this, again);
+    connect(ui->addSkipIfButton, &QPushButton::clicked, this, [this] {
+        addSkipIf(QString(), QString());
+        ui->skipIfTable->setFocus();
+        ui->skipIfTable->setCurrentCell(ui->skipIfTable->rowCount() - 1, 0);
+        ui->skipIfTable->editItem(ui->skipIfTable->currentItem());
+    });
+    connect(ui->removeSkipIfButton, &QPushButton::clicked, this, [this] {
+        const int row = ui->skipIfTable->currentRow();
+        if (row < 0) return;
+        ui->skipIfTable->removeRow(row);
+        refreshPreview();
+    });
+    for (const io::StatementLayout& l : io::statementLayouts()) ui->layoutCombo->addItem(l.label, l.name);
+    connect(ui->layoutCombo, QOverload<int>::of(&QComboBox::activated), this, [this] { useLayout(); });
     connect(ui->addRuleButton, &QPushButton::clicked, this, [this] {
         addRule(QString(), ui->withdrawalCodeCombo->currentData().toLongLong());
         ui->rulesTable->setFocus();
@@ -186,9 +210,9 @@ ImportWindow::ImportWindow(app::Session& session, const io::ImportTarget& target
     connect(ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
 
     // Enter moves on, as everywhere; in the name of a way of reading it loads it.
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->encodingCombo, ui->skipSpin, ui->dateSpin, ui->textSpin,
-                                                      ui->amountSpin, ui->depositSpin, ui->withdrawalSpin,
-                                                      ui->depositCodeCombo, ui->withdrawalCodeCombo})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui->encodingCombo, ui->skipSpin, ui->dateSpin, ui->textSpin, ui->amountSpin, ui->depositSpin,
+             ui->withdrawalSpin, ui->depositCodeCombo, ui->withdrawalCodeCombo, ui->layoutCombo, ui->balanceSpin})
         onEnter(w);
     onEnter(ui->profileCombo, [this] {
         if (ui->profileCombo->findText(ui->profileCombo->currentText().trimmed()) >= 0) loadProfile();
@@ -200,7 +224,7 @@ ImportWindow::ImportWindow(app::Session& session, const io::ImportTarget& target
     m_quiet = true;
     io::ImportMapping start;
     start.amountColumn = 2;
-    start.textColumn = 3;
+    start.textColumns = {3};
     start.depositCode = ui->depositCodeCombo->itemData(0).toLongLong();
     start.withdrawalCode = ui->withdrawalCodeCombo->itemData(0).toLongLong();
     showMapping(start);
@@ -229,6 +253,7 @@ bool ImportWindow::chooseFile() {
     m_file = choice.path;
     ui->fileEdit->setText(m_file);
     refreshPreview();
+    proposeLayout();
     return true;
 }
 
@@ -246,7 +271,20 @@ io::ImportMapping ImportWindow::mapping() const {
     }
     m.skipLines = ui->skipSpin->value();
     m.dateColumn = ui->dateSpin->value();
-    m.textColumn = ui->textSpin->value();
+    if (ui->textSpin->value() > 0) m.textColumns << ui->textSpin->value();
+    for (int i = 0; i < ui->moreTextList->count(); ++i) {
+        const QListWidgetItem* item = ui->moreTextList->item(i);
+        const int column = item->data(Qt::UserRole).toInt();
+        if (item->checkState() == Qt::Checked && !m.textColumns.contains(column)) m.textColumns << column;
+    }
+    m.balanceColumn = ui->balanceSpin->value();
+    m.negate = ui->negateCheck->isChecked();
+    for (int r = 0; r < ui->skipIfTable->rowCount(); ++r) {
+        const QTableWidgetItem* column = ui->skipIfTable->item(r, 0);
+        const QTableWidgetItem* value = ui->skipIfTable->item(r, 1);
+        if (column && !column->text().trimmed().isEmpty())
+            m.skipIf.append({column->text().trimmed(), value ? value->text().trimmed() : QString()});
+    }
     if (ui->signedRadio->isChecked()) {
         m.amountColumn = ui->amountSpin->value();
     } else {
@@ -270,7 +308,13 @@ void ImportWindow::showMapping(const io::ImportMapping& m) {
     ui->encodingCombo->setCurrentIndex(!m.encoding ? 0 : *m.encoding == io::Encoding::Utf8 ? 1 : 2);
     ui->skipSpin->setValue(m.skipLines);
     ui->dateSpin->setValue(m.dateColumn);
-    ui->textSpin->setValue(m.textColumn);
+    ui->textSpin->setValue(m.textColumns.value(0));
+    m_moreText = m.textColumns.mid(1);
+    fillTextColumns();
+    ui->balanceSpin->setValue(m.balanceColumn);
+    ui->negateCheck->setChecked(m.negate);
+    ui->skipIfTable->setRowCount(0);
+    for (const io::SkipCondition& c : m.skipIf) addSkipIf(c.column, c.value);
     if (m.amountColumn > 0) {
         ui->amountSpin->setValue(m.amountColumn);
         ui->signedRadio->setChecked(true);
@@ -295,6 +339,63 @@ void ImportWindow::addRule(const QString& contains, qint64 code) {
     ui->rulesTable->setItem(row, kRuleCode, codeCell(codes, code, 0));
 }
 
+void ImportWindow::addSkipIf(const QString& column, const QString& value) {
+    const QSignalBlocker block(ui->skipIfTable);
+    const int row = ui->skipIfTable->rowCount();
+    ui->skipIfTable->insertRow(row);
+    ui->skipIfTable->setItem(row, 0, new QTableWidgetItem(column));
+    ui->skipIfTable->setItem(row, 1, new QTableWidgetItem(value));
+}
+
+void ImportWindow::fillTextColumns() {
+    // As many columns as the statement has (at least a few), named by its header when it has one.
+    int columns = std::max<int>(kTextColumnsOffered, int(m_preview.header.size()));
+    for (const io::PreviewRow& r : m_preview.rows) columns = std::max<int>(columns, int(r.fields.size()));
+    for (int c : m_moreText) columns = std::max(columns, c);
+    QListWidget* list = ui->moreTextList;
+    const QSignalBlocker block(list);
+    list->clear();
+    for (int c = 1; c <= columns; ++c) {
+        const QString name = m_preview.header.value(c - 1).trimmed();
+        auto* item =
+            new QListWidgetItem(name.isEmpty() ? QString::number(c) : QStringLiteral("%1 %2").arg(c).arg(name));
+        item->setData(Qt::UserRole, c);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(m_moreText.contains(c) ? Qt::Checked : Qt::Unchecked);
+        list->addItem(item);
+    }
+}
+
+void ImportWindow::proposeLayout() {
+    QFile file(m_file);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const auto layout = io::detectLayout(file.read(64 * 1024));
+    if (!layout) return;
+    {
+        const QSignalBlocker block(ui->layoutCombo);
+        ui->layoutCombo->setCurrentIndex(ui->layoutCombo->findData(layout->name));
+    }
+    // A saved way of reading that reads the file whole is the user's choice and stays.
+    const bool savedLoaded = io::profileNames(m_target).contains(ui->profileCombo->currentText().trimmed());
+    if (savedLoaded && m_preview.ok && m_preview.count(io::RowStatus::Unreadable) == 0) return;
+    useLayout();
+}
+
+void ImportWindow::useLayout() {
+    const io::StatementLayout* layout = io::findLayout(ui->layoutCombo->currentData().toString());
+    if (!layout) return;
+    QByteArray head;
+    if (QFile file(m_file); !m_file.isEmpty() && file.open(QIODevice::ReadOnly)) head = file.read(64 * 1024);
+    // The layout says how to read; which codes the rows get stays as the window shows it.
+    io::ImportMapping m = io::layoutMapping(*layout, head);
+    const io::ImportMapping now = mapping();
+    m.rules = now.rules;
+    m.depositCode = now.depositCode;
+    m.withdrawalCode = now.withdrawalCode;
+    showMapping(m);
+    refreshPreview();
+}
+
 void ImportWindow::refreshPreview() {
     if (m_quiet) return;
     const io::ImportMapping m = mapping();
@@ -307,6 +408,11 @@ void ImportWindow::refreshPreview() {
         Hourglass wait;
         m_preview = io::previewStatement(book(), m_file, m, m_target);
     }
+    m_moreText.clear();
+    for (int i = 0; i < ui->moreTextList->count(); ++i)
+        if (ui->moreTextList->item(i)->checkState() == Qt::Checked)
+            m_moreText << ui->moreTextList->item(i)->data(Qt::UserRole).toInt();
+    fillTextColumns();
     fillPreview();
     showSummary();
 }
@@ -321,12 +427,14 @@ void ImportWindow::fillPreview() {
         const io::PreviewRow& r = m_preview.rows[i];
         auto* tick = fixedCell(QString());
         t->setItem(i, kLine, fixedCell(QString::number(r.line), true));
-        if (r.status == io::RowStatus::Unreadable) {
-            // Nothing can be ticked: the line as it was read, and why it cannot be.
+        if (r.status == io::RowStatus::Unreadable || r.status == io::RowStatus::NotARow ||
+            r.status == io::RowStatus::Skipped) {
+            // Nothing can be ticked: the line as it was read, and why it cannot be (or is passed over).
             t->setItem(i, kText, fixedCell(r.fields.join(QStringLiteral(", "))));
             for (int c = 0; c < t->columnCount(); ++c) {
                 if (!t->item(i, c)) t->setItem(i, c, c == kTick ? tick : fixedCell(QString()));
-                t->item(i, c)->setBackground(kUnreadableColor);
+                t->item(i, c)->setBackground(r.status == io::RowStatus::Unreadable ? kUnreadableColor
+                                                                                   : kPassedOverColor);
             }
             t->item(i, kReason)->setText(r.reason);
             continue;
@@ -340,7 +448,16 @@ void ImportWindow::fillPreview() {
         t->setItem(i, kText, fixedCell(r.description));
         t->setItem(i, kCode, codeCell(codes, r.code, r.amount > 0 ? 1 : 2));
         t->setItem(i, kReason, fixedCell(r.reason));
+        if (r.balance) t->setItem(i, kBalance, fixedCell(QString::number(*r.balance), true));
+        t->setItem(i, kRunningTotal, fixedCell(QString::number(r.runningTotal), true));
+        if (r.line == m_preview.balancePartsAt)
+            for (int c : {kBalance, kRunningTotal}) t->item(i, c)->setBackground(kUnreadableColor);
     }
+    // The balances only when the statement has them; the reason column then stays the last.
+    const bool balances = std::any_of(m_preview.rows.begin(), m_preview.rows.end(),
+                                      [](const io::PreviewRow& r) { return r.balance.has_value(); });
+    t->setColumnHidden(kBalance, !balances);
+    t->setColumnHidden(kRunningTotal, !balances);
     // The reason, last, takes the width that is left.
     for (int c = 0; c < t->columnCount() - 1; ++c) t->resizeColumnToContents(c);
 }
@@ -361,12 +478,16 @@ void ImportWindow::showSummary() {
     int duplicatesTicked = 0;
     for (const io::PreviewRow& r : m_preview.rows)
         if (r.status == io::RowStatus::Duplicate && r.ticked) ++duplicatesTicked;
-    const int other = int(m_preview.rows.size()) - ticked - unreadable - (duplicates - duplicatesTicked);
+    const int passedOver = m_preview.count(io::RowStatus::NotARow) + m_preview.count(io::RowStatus::Skipped);
+    const int other = int(m_preview.rows.size()) - ticked - unreadable - passedOver - (duplicates - duplicatesTicked);
     QString text = QStringLiteral("%1 (%2) を読みました。取り込む %3 件、重複 %4 件、ほかに取り込まない %5 件")
                        .arg(m_preview.file, io::encodingLabel(m_preview.encoding))
                        .arg(ticked)
                        .arg(duplicates - duplicatesTicked)
                        .arg(other);
+    if (passedOver) text += QStringLiteral("、読み飛ばす行 %1 行").arg(passedOver);
+    if (m_preview.newestFirst) text += QStringLiteral("。日付が新しい順のため古い順に取り込みます");
+    if (const QString note = m_preview.balanceNote(); !note.isEmpty()) text += QStringLiteral("。") + note;
     if (unreadable) text += QStringLiteral("。読めない行が %1 行あり、このままでは何も書き込めません").arg(unreadable);
     ui->summaryLabel->setText(text);
 }

@@ -42,6 +42,14 @@ class ImportWindow : public FormBase {
     io::ImportMapping mapping() const;
     void showMapping(const io::ImportMapping& m);
     void addRule(const QString& contains, qint64 code);
+    void addSkipIf(const QString& column, const QString& value);
+    // The columns that can be added to the description, ticked as m_moreText says.
+    void fillTextColumns();
+    // The layout the file's header names, chosen in the window; used unless a saved way of
+    // reading already reads the file.
+    void proposeLayout();
+    // Reads the file as the chosen built-in layout says, keeping the codes and rules.
+    void useLayout();
     void fillPreview();
     void showSummary();
     void fillProfiles(const QString& current);
@@ -55,7 +63,9 @@ class ImportWindow : public FormBase {
     QString m_where;
     QString m_file;
     io::ImportPreview m_preview;
-    bool m_quiet = false;  // the widgets are being filled: no preview for every change
+    bool m_quiet = false;
+    QList<int> m_moreText;  // description columns after the first  // the widgets are being filled: no preview for
+                            // every change
 };
 
 // Ctrl+I in a journal: refuses in a read-only book, asks for the statement and opens the window on

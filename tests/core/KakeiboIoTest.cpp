@@ -28,6 +28,17 @@ class KakeiboIoTest : public AppTest {
         session().closeBook();
         return n;
     }
+    // The journal as "date|code|amount|note", in record number order.
+    QString booked() {
+        QString error;
+        EXPECT_TRUE(session().openBook(m_book, &error));
+        const QString rows = value(
+                                 "SELECT group_concat(x, ';') FROM (SELECT K_DATE || '|' || K_CD || '|' || KINGAKU "
+                                 "|| '|' || BIKO AS x FROM S01 ORDER BY CD)")
+                                 .toString();
+        session().closeBook();
+        return rows;
+    }
     QString m_book;
 };
 
@@ -72,6 +83,60 @@ TEST_F(KakeiboIoTest, ImportReusesItsProfileAndExportGoesBackOnlyIntoAnEmptyJour
     holder.unlock();
     EXPECT_EQ(runSearch({"--help"}), 0);
     EXPECT_EQ(runSearch({m_book}), 2);
+}
+
+// A card statement: a card holder's line, two purchases, a refund and a total line.
+const char* const kCard =
+    "ご利用日,ご利用店名,ご利用者,支払区分,ご利用金額,お支払金額,備考\r\n"
+    ",山田 太郎 様,,,,,\r\n"
+    "2024/05/03,ｱﾏｿﾞﾝ,本人,1回,\"1,980\",\"1,980\",\r\n"
+    "2024/05/03,ｱﾏｿﾞﾝ,本人,1回,\"1,980\",\"1,980\",\r\n"
+    "2024/05/08,ｱﾏｿﾞﾝ 返品,本人,1回,-500,-500,\r\n"
+    ",合計,,,\"3,460\",,\r\n";
+
+TEST_F(KakeiboIoTest, NegateBooksCardPurchasesAsExpenseAndTheRefundAsIncome) {
+    const QString csv = write("card.csv", io::encodeShiftJis(QString::fromUtf8(kCard)));
+    const QStringList columns{"--skip",    "1", "--amount-col", "5", "--text-col", "2,3",
+                              "--item-in", "1", "--item-out",   "2"};
+    EXPECT_EQ(runImport(QStringList{m_book, csv, "--bank", "1", "--negate"} + columns), 0);
+    EXPECT_EQ(booked(), QStringLiteral("2024/05/03|2|1980|ｱﾏｿﾞﾝ 本人;2024/05/03|2|1980|ｱﾏｿﾞﾝ 本人;"
+                                       "2024/05/08|1|500|ｱﾏｿﾞﾝ 返品 本人"));
+    EXPECT_EQ(runImport({"--list-profiles"}), 0);
+}
+
+TEST_F(KakeiboIoTest, SkipConditionsLeaveOutAHouseholdAppsTransfersAndUncountedRows) {
+    const QString csv =
+        write("mf.csv", io::encodeShiftJis(QStringLiteral("計算対象,日付,内容,金額（円）,保有金融機関,振替\r\n"
+                                                          "1,2024/05/20,ｺﾝﾋﾞﾆ,-580,A銀行,0\r\n"
+                                                          "1,2024/05/26,カード引き落とし,-30000,A銀行,1\r\n"
+                                                          "0,2024/05/27,立替,-2000,現金,0\r\n"
+                                                          "1,2024/05/28 10:00,給与,250000,A銀行,0\r\n")));
+    EXPECT_EQ(runImport({m_book,         csv, "--bank",     "1", "--skip",    "1",      "--date-col", "2",
+                         "--amount-col", "4", "--text-col", "3", "--skip-if", "振替=1", "--skip-if",  "計算対象=0",
+                         "--item-in",    "1", "--item-out", "2"}),
+              0);
+    EXPECT_EQ(booked(), QStringLiteral("2024/05/20|2|580|ｺﾝﾋﾞﾆ;2024/05/28|1|250000|給与"));
+    // A condition's column must be in the header.
+    EXPECT_EQ(runImport({m_book, csv, "--bank", "1", "--skip", "1", "--date-col", "2", "--amount-col", "4", "--skip-if",
+                         "メモ=1", "--item-in", "1", "--item-out", "2"}),
+              2);
+}
+
+class KakeiboIoPurseTest : public KakeiboIoTest {
+  protected:
+    void SetUp() override {
+        start(app::Program::Purse);
+        sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '買い物', 1)");
+        session().closeBook();
+        m_book = app::databasePath();
+    }
+};
+
+TEST_F(KakeiboIoPurseTest, TheCardProfileBooksPurchasesAsExpenseOnTheHouseholdPage) {
+    const QString csv = write("card.csv", io::encodeShiftJis(QString::fromUtf8(kCard)));
+    EXPECT_EQ(runImport({m_book, csv, "--page", "1", "--profile", "card", "--category-in", "1", "--category-out", "2"}),
+              0);
+    EXPECT_EQ(booked(), QStringLiteral("2024/05/03|2|1980|ｱﾏｿﾞﾝ;2024/05/03|2|1980|ｱﾏｿﾞﾝ;2024/05/08|1|500|ｱﾏｿﾞﾝ 返品"));
 }
 
 }  // namespace

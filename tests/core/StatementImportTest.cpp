@@ -38,7 +38,7 @@ class BankImportTest : public ImportTest {
         sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (7, '2024/05/01', 2, 2, 100, NULL)");
         m_mapping.skipLines = 1;
         m_mapping.dateColumn = 1;
-        m_mapping.textColumn = 2;
+        m_mapping.textColumns = {2};
         m_mapping.depositColumn = 3;
         m_mapping.withdrawalColumn = 4;
         m_mapping.rules = {{QStringLiteral("カード"), 3}, {QStringLiteral("給与"), 1}, {QStringLiteral("給与"), 2}};
@@ -89,19 +89,46 @@ TEST_F(BankImportTest, ShiftJisStatementWithEraDatesGoesIntoTheBankUnderCodesTha
 }
 
 // Re-reading a whole statement is the import window's test; here the finer cases.
-TEST_F(BankImportTest, ALineRepeatingAnEarlierOneOrAStoredNoteIsADuplicate) {
-    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (20, '2024/06/03', 1, 2, 500, 'スーパー')");
+TEST_F(BankImportTest, EachBookRowIsTheDuplicateOfOneLineAndTheFilesOwnLinesNeverAre) {
+    sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (20, '2024/06/03', 1, 2, 500, 'スーパー'), "
+        "(21, '2024/06/05', 1, 2, 10000, 'ﾌﾘｺﾐ'), (22, '2024/06/06', 1, 2, 10000, 'ATM'), "
+        "(23, '2024/06/06', 1, 2, 10000, NULL)");
     m_mapping.skipLines = 0;
-    const ImportPreview p = preview(QStringLiteral("2024/06/01,パン,,300\n2024/06/01,パン,,300\n"
-                                                   "2024/06/03,スーパー 六月,,500\n2024/06/03,スーパー,,501\n")
+    const ImportPreview p = preview(QStringLiteral("2024/06/01,ATM,,10000\n2024/06/01,ATM,,10000\n"
+                                                   "2024/06/03,スーパー 六月,,500\n2024/06/03,スーパー,,501\n"
+                                                   "2024/06/05,,,10000\n"
+                                                   "2024/06/06,ATM,,10000\n2024/06/06,ATM,,10000\n"
+                                                   "2024/06/06,,,10000\n2024/06/06,,,10000\n")
                                         .toUtf8());
     ASSERT_TRUE(p.ok);
-    EXPECT_TRUE(p.rows[0].ticked);
-    EXPECT_EQ(p.rows[1].status, RowStatus::Duplicate);
-    EXPECT_TRUE(p.rows[1].reason.contains(QStringLiteral("1 行目")));
-    EXPECT_EQ(p.rows[2].status, RowStatus::Duplicate);  // the stored note is part of the line's
-    EXPECT_TRUE(p.rows[2].reason.contains(QStringLiteral("番号 20")));
-    EXPECT_TRUE(p.rows[3].ticked);  // another amount
+    const std::pair<bool, qint64> expected[] = {
+        {true, 0},   {true, 0},  // two equal withdrawals in the file, none in the book
+        {false, 20}, {true, 0},  // the stored note is part of the line's; another amount
+        {true, 0},               // an empty description is no part of the transfer's
+        {false, 22}, {true, 0},  // the book holds one of the two
+        {false, 23}, {true, 0},  // empty matches only empty, once
+    };
+    ASSERT_EQ(p.rows.size(), int(std::size(expected)));
+    for (int i = 0; i < p.rows.size(); ++i) {
+        EXPECT_EQ(p.rows[i].ticked, expected[i].first) << "line " << p.rows[i].line;
+        EXPECT_EQ(p.rows[i].matched, expected[i].second) << "line " << p.rows[i].line;
+        if (expected[i].second) {
+            EXPECT_TRUE(p.rows[i].reason.contains(QStringLiteral("番号 %1").arg(expected[i].second)));
+        }
+    }
+}
+
+TEST_F(BankImportTest, TwoEqualWithdrawalsAddTwoRowsAndTheSameFileAgainAddsNone) {
+    m_mapping.skipLines = 0;
+    const QByteArray csv = "2024/06/01,ATM,,10000\r\n2024/06/01,ATM,,10000\r\n";
+    ImportReport r = applyStatement(book(), preview(csv));
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.added, 2);
+    EXPECT_EQ(value("SELECT ZAN FROM T01 WHERE CD = 1").toLongLong(), -20000);
+    r = applyStatement(book(), preview(csv));
+    EXPECT_EQ(r.added, 0);
+    EXPECT_EQ(r.duplicates, 2);
+    EXPECT_EQ(count(), 3);
 }
 
 TEST_F(BankImportTest, AnUnreadableLineWritesNothingAndIsNamed) {
@@ -126,16 +153,22 @@ TEST_F(BankImportTest, AnUnreadableLineWritesNothingAndIsNamed) {
 // guards text). A long value is quoted cut to 40 characters, never inside one.
 TEST_F(BankImportTest, AStatementsTextStaysAsItIsAndLongValuesAreQuotedShort) {
     m_mapping.skipLines = 0;
-    const QString longDate = QString(39, QChar(0x3042)) + QStringLiteral("😀") + QString(20, QChar(0x3044));
+    // Digits make it a date that cannot be read (a cell without any is a line passed over).
+    const QString longDate =
+        QStringLiteral("1") + QString(38, QChar(0x3042)) + QStringLiteral("😀") + QString(20, QChar(0x3044));
     const ImportPreview p = preview(("2024/05/05,'=x,,10\n" + longDate + ",B,,1\n").toUtf8());
     ASSERT_EQ(p.rows.size(), 2);
     EXPECT_EQ(p.rows[0].description, QStringLiteral("'=x"));
-    EXPECT_EQ(p.rows[1].reason, QStringLiteral("日付「%1😀…」を読めません").arg(QString(39, QChar(0x3042))))
+    EXPECT_EQ(p.rows[1].reason, QStringLiteral("日付「1%1😀…」を読めません").arg(QString(38, QChar(0x3042))))
         << p.rows[1].reason.toStdString();
     EXPECT_EQ(app::clip(QString(40, QLatin1Char('x'))), QString(40, QLatin1Char('x')));
 }
 
-TEST_F(BankImportTest, ProfilesAreKeptPerBankInTheImportSection) {
+TEST_F(BankImportTest, ProfilesAreKeptPerBankInTheImportSectionWithEveryOption) {
+    m_mapping.textColumns = {2, 5};
+    m_mapping.balanceColumn = 5;
+    m_mapping.negate = true;
+    m_mapping.skipIf = {{QStringLiteral("振替"), QStringLiteral("1")}, {QStringLiteral("1"), QStringLiteral("0")}};
     saveProfile(m_target, QStringLiteral("カード/明細"), m_mapping);
     EXPECT_EQ(loadProfile(m_target, QStringLiteral("カード/明細")).value_or(ImportMapping{}).toJson(),
               m_mapping.toJson());
@@ -146,6 +179,9 @@ TEST_F(BankImportTest, ProfilesAreKeptPerBankInTheImportSection) {
     EXPECT_TRUE(ini.childGroups().contains(QStringLiteral("import")));
     ini.beginGroup(QStringLiteral("setting"));
     EXPECT_TRUE(ini.allKeys().isEmpty());
+    // A profile saved before lists of text columns still reads.
+    EXPECT_EQ(ImportMapping::fromJson(QStringLiteral("{\"amountCol\":2,\"textCol\":3}")).value().textColumns,
+              QList<int>{3});
 }
 
 TEST(StatementAmount, FormsBanksWrite) {
@@ -155,9 +191,12 @@ TEST(StatementAmount, FormsBanksWrite) {
     for (const auto& [in, v] : good) EXPECT_EQ(parseStatementAmount(QString::fromUtf8(in)), v) << in;
     for (const char* in : {"12a", "1,23", "1.5", "--1", "¥", "▲-3"})
         EXPECT_FALSE(parseStatementAmount(QString::fromUtf8(in))) << in;
-    bool empty = false;
-    EXPECT_EQ(parseStatementAmount(QStringLiteral("  "), &empty), 0);
-    EXPECT_TRUE(empty);
+    // The cell a row does not use: blank, or a lone dash of any width.
+    for (const char* in : {"  ", "-", "−", " － "}) {
+        bool empty = false;
+        EXPECT_EQ(parseStatementAmount(QString::fromUtf8(in), &empty), 0) << in;
+        EXPECT_TRUE(empty) << in;
+    }
 }
 
 TEST_F(ImportTest, HouseholdRowsAreNumberedByDateAndAnEmptyPageTakesTheMonthOfMostRows) {
@@ -166,7 +205,7 @@ TEST_F(ImportTest, HouseholdRowsAreNumberedByDateAndAnEmptyPageTakesTheMonthOfMo
     sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN) VALUES (1, 1, '2024/04/25', 1, 10000, 10000), "
         "(2, 2, '2024/05/02', 2, 1000, 9000), (3, 3, '2024/06/01', 2, 500, 8500)");
     m_mapping.amountColumn = 2;
-    m_mapping.textColumn = 3;
+    m_mapping.textColumns = {3};
     m_mapping.depositCode = 1;
     m_mapping.withdrawalCode = 2;
     m_target.program = app::Program::Purse;
@@ -190,6 +229,208 @@ TEST_F(ImportTest, HouseholdRowsAreNumberedByDateAndAnEmptyPageTakesTheMonthOfMo
     // The last balance holds both imports, so page 3's row in between was recalculated too.
     EXPECT_EQ(value("SELECT ZAN FROM S01 WHERE CD = 7").toLongLong(), 8500 + 3000 - 800 - 2 - 3);
     EXPECT_TRUE(wrongPurseBalances().isEmpty());
+}
+
+// ---------------------------------------------------------------- the layouts people download
+
+struct LayoutCase {
+    const char* layout;
+    enum { Utf8, Utf8Bom, ShiftJis } encoding;
+    const char* text;
+    QStringList rows;    // "date|signed amount|description", in the order they are booked
+    QList<int> notRows;  // lines passed over as no rows
+    int skipped;         // rows a skip condition passed over
+    bool newestFirst;
+};
+
+const LayoutCase kLayoutCases[] = {
+    {"city-bank",
+     LayoutCase::ShiftJis,
+     "\"日付\",\"摘要\",\"摘要内容\",\"支払い金額\",\"預かり金額\",\"差引残高\",\"メモ\",\"未資金化区分\","
+     "\"入払区分\"\r\n"
+     "\"2024/5/1\",\"ｶｰﾄﾞ\",\"ｾﾌﾞﾝｲﾚﾌﾞﾝ\",\"1,200\",\"\",\"98,800\",\"\",\"\",\"\"\r\n"
+     "\"2024/5/2\",\"振込\",\"ｶ)ﾔﾏﾀﾞｼｮｳｼﾞ\",\"\",\"250,000\",\"348,800\",\"\",\"\",\"\"\r\n"
+     "\"2024/5/2\",\"ATM\",\"\",\"10,000\",\"\",\"338,800\",\"\",\"\",\"\"\r\n"
+     "\"2024/5/2\",\"ATM\",\"\",\"10,000\",\"\",\"328,800\",\"\",\"\",\"\"\r\n",
+     {"2024/05/01|-1200|ｶｰﾄﾞ ｾﾌﾞﾝｲﾚﾌﾞﾝ", "2024/05/02|250000|振込 ｶ)ﾔﾏﾀﾞｼｮｳｼﾞ", "2024/05/02|-10000|ATM",
+      "2024/05/02|-10000|ATM"},
+     {},
+     0,
+     false},
+    {"postal-bank",
+     LayoutCase::ShiftJis,
+     "口座番号,10100-12345671\r\nお名前,ﾕｳﾁﾖ ﾀﾛｳ\r\n照会期間,20240501,20240531\r\n"
+     "取引日,受入金額（円）,払出金額（円）,詳細１,詳細２,現在（貸付）高\r\n"
+     "20240507,,\"3,000\",ATM,,\"47,000\"\r\n"
+     "20240510,\"5,000\",,振替,ﾃｽﾄ ﾊﾅｺ,\"52,000\"\r\n",
+     {"2024/05/07|-3000|ATM", "2024/05/10|5000|振替 ﾃｽﾄ ﾊﾅｺ"},
+     {},
+     0,
+     false},
+    {"net-bank",
+     LayoutCase::Utf8Bom,
+     "取引日,入出金(円),取引後残高(円),入出金内容\n"
+     "20240520,-500,9500,ｺﾝﾋﾞﾆ\n20240515,3000,10000,ﾌﾘｺﾐ ﾔﾏﾀﾞ\n20240515,-1000,7000,ATM\n20240510,8000,8000,ﾌﾘｺﾐ\n",
+     {"2024/05/10|8000|ﾌﾘｺﾐ", "2024/05/15|-1000|ATM", "2024/05/15|3000|ﾌﾘｺﾐ ﾔﾏﾀﾞ", "2024/05/20|-500|ｺﾝﾋﾞﾆ"},
+     {},
+     0,
+     true},
+    {"net-bank",
+     LayoutCase::ShiftJis,
+     "取引日,入出金（円）,取引後残高（円）,入出金内容\r\n"
+     "2024/05/01,\"-1,980\",\"18,020\",ｱﾏｿﾞﾝ\r\n2024/05/25,\"+250,000\",\"268,020\",ｷﾕｳﾖ ｶ)ﾃｽﾄ\r\n",
+     {"2024/05/01|-1980|ｱﾏｿﾞﾝ", "2024/05/25|250000|ｷﾕｳﾖ ｶ)ﾃｽﾄ"},
+     {},
+     0,
+     false},
+    {"card",
+     LayoutCase::ShiftJis,
+     "ご利用日,ご利用店名,ご利用者,支払区分,ご利用金額,お支払金額,備考\r\n"
+     ",山田 太郎 様,4980-****-****-1234,,,,\r\n"
+     "2024/05/03,ｱﾏｿﾞﾝ,本人,1回,\"1,980\",\"1,980\",\r\n"
+     "2024/05/03,ｱﾏｿﾞﾝ,本人,1回,\"1,980\",\"1,980\",\r\n"
+     "2024/05/08,ｱﾏｿﾞﾝ 返品,本人,1回,\"-1,980\",\"-1,980\",\r\n"
+     ",小計,,,\"1,980\",\"1,980\",\r\n"
+     "【家族カード】山田 花子 様,,,,,,\r\n"
+     "2024/05/10,ｽｰﾊﾟｰ,家族,1回,\"4,500\",\"4,500\",\r\n"
+     ",合計,,,\"6,480\",\"6,480\",\r\n",
+     {"2024/05/03|-1980|ｱﾏｿﾞﾝ", "2024/05/03|-1980|ｱﾏｿﾞﾝ", "2024/05/08|1980|ｱﾏｿﾞﾝ 返品", "2024/05/10|-4500|ｽｰﾊﾟｰ"},
+     {2, 6, 7, 9},
+     0,
+     false},
+    {"household-app",
+     LayoutCase::ShiftJis,
+     "\"計算対象\",\"日付\",\"内容\",\"金額（円）\",\"保有金融機関\",\"大項目\",\"中項目\",\"メモ\",\"振替\",\"ID\"\r\n"
+     "\"1\",\"2024/05/28\",\"ATM\",\"-10000\",\"A銀行\",\"現金\",\"ATM\",\"\",\"0\",\"a5\"\r\n"
+     "\"0\",\"2024/05/27\",\"立替\",\"-2000\",\"現金\",\"その他\",\"立替金\",\"\",\"0\",\"a4\"\r\n"
+     "\"1\",\"2024/05/26\",\"カード引き落とし\",\"-30000\",\"A銀行\",\"未分類\",\"未分類\",\"\",\"1\",\"a3\"\r\n"
+     "\"1\",\"2024/05/25\",\"給与\",\"250000\",\"A銀行\",\"収入\",\"給与\",\"\",\"0\",\"a2\"\r\n"
+     "\"1\",\"2024/05/20\",\"ｾﾌﾞﾝ-ｲﾚﾌﾞﾝ\",\"-580\",\"楽天カード\",\"食費\",\"食料品\",\"\",\"0\",\"a1\"\r\n",
+     {"2024/05/20|-580|ｾﾌﾞﾝ-ｲﾚﾌﾞﾝ", "2024/05/25|250000|給与", "2024/05/28|-10000|ATM"},
+     {},
+     2,
+     true},
+    {"payment-app",
+     LayoutCase::Utf8,
+     "取引日,出金金額（円）,入金金額（円）,海外出金金額,通貨,変換レート（円）,利用国,取引内容,取引先,取引方法,"
+     "支払い区分,利用者,取引番号\n"
+     "2024/05/29 08:10:00,-,\"3,000\",-,-,-,-,チャージ,A銀行,銀行口座,-,-,0002\n"
+     "2024/05/28 19:02:11,\"1,200\",-,-,-,-,-,支払い,ｾﾌﾞﾝ-ｲﾚﾌﾞﾝ,残高,-,-,0001\n",
+     {"2024/05/28|-1200|支払い ｾﾌﾞﾝ-ｲﾚﾌﾞﾝ", "2024/05/29|3000|チャージ A銀行"},
+     {},
+     0,
+     true},
+};
+
+QByteArray encoded(const LayoutCase& c) {
+    const QString text = QString::fromUtf8(c.text);
+    if (c.encoding == LayoutCase::ShiftJis) return encodeShiftJis(text);
+    return (c.encoding == LayoutCase::Utf8Bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
+}
+
+TEST_F(BankImportTest, EachCommonLayoutIsKnownByItsHeaderAndReadRowByRow) {
+    for (int i = 0; i < int(std::size(kLayoutCases)); ++i) {
+        const LayoutCase& c = kLayoutCases[i];
+        SCOPED_TRACE(std::string(c.layout) + " #" + std::to_string(i));
+        const qint64 bank = 10 + i;  // a bank each: no case sees another's rows
+        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (?, 'X', 0)", {bank});
+        const QByteArray csv = encoded(c);
+        const auto layout = detectLayout(csv);
+        ASSERT_TRUE(layout);
+        EXPECT_EQ(layout->name, QString::fromLatin1(c.layout));
+        m_mapping = layout->mapping;
+        m_mapping.depositCode = 4;
+        m_mapping.withdrawalCode = 5;
+        m_target.bank = bank;
+        const ImportPreview p = preview(csv);
+        ASSERT_TRUE(p.ok) << p.error.toStdString();
+        EXPECT_EQ(p.encoding, c.encoding == LayoutCase::ShiftJis ? Encoding::ShiftJis : Encoding::Utf8);
+        EXPECT_EQ(p.newestFirst, c.newestFirst);
+        EXPECT_EQ(p.balancePartsAt, 0) << p.balanceNote().toStdString();
+        QStringList rows;
+        QList<int> notRows;
+        for (const PreviewRow& r : p.rows) {
+            if (r.status == RowStatus::NotARow) notRows << r.line;
+            if (r.ticked) rows << QStringLiteral("%1|%2|%3").arg(r.date).arg(r.amount).arg(r.description);
+        }
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(notRows, c.notRows);
+        EXPECT_EQ(p.count(RowStatus::Skipped), c.skipped);
+        EXPECT_EQ(p.count(RowStatus::Unreadable), 0);
+
+        const ImportReport r = applyStatement(book(), p);
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.notRows.size(), c.notRows.size());
+        EXPECT_EQ(r.skipped, c.skipped);
+        // Booked in that order, a refund (negative on a card) as income.
+        EXPECT_EQ(value("SELECT group_concat(x, ';') FROM (SELECT S01.K_DATE || '|' || "
+                        "(CASE T02.KIND WHEN 0 THEN KINGAKU ELSE -KINGAKU END) || '|' || BIKO AS x "
+                        "FROM S01 JOIN T02 ON T02.CD = S01.K_CD WHERE B_CD = ? ORDER BY S01.CD)",
+                        {bank})
+                      .toString(),
+                  c.rows.join(QLatin1Char(';')));
+    }
+    EXPECT_TRUE(wrongBankBalances().isEmpty());
+}
+
+TEST_F(BankImportTest, BalanceColumnSaysWhereTheStatementAndTheRowsPart) {
+    // The third line's balance does not follow: a line is missing before it.
+    m_mapping = {};
+    m_mapping.skipLines = 1;
+    m_mapping.amountColumn = 2;
+    m_mapping.balanceColumn = 3;
+    m_mapping.depositCode = 4;
+    m_mapping.withdrawalCode = 5;
+    const ImportPreview p = preview("日付,金額,残高\n2024/05/01,-100,900\n2024/05/02,-100,800\n2024/05/03,-100,600\n");
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.balancePartsAt, 4);
+    EXPECT_EQ(p.rows[2].runningTotal, 700);
+    EXPECT_TRUE(p.balanceNote().contains(QStringLiteral("4 行目"))) << p.balanceNote().toStdString();
+}
+
+TEST_F(BankImportTest, RulesMatchAsPeopleTypeAndTheNoteKeepsTheBanksText) {
+    m_mapping.skipLines = 0;
+    m_mapping.rules = {{QStringLiteral("カード"), 3}, {QStringLiteral("キュウヨ"), 1}, {QStringLiteral("ｼｮｯﾌﾟ"), 2}};
+    const ImportPreview p = preview(QStringLiteral("2024/05/01,ｶ-ﾄﾞ ｼﾖｳ,,100\n2024/05/02,カ－ド,,100\n"
+                                                   "2024/05/03,ｷﾕｳﾖ,100,\n2024/05/04,ショップ,,100\n"
+                                                   "2024/05/05,カ,,100\n")
+                                        .toUtf8());
+    ASSERT_TRUE(p.ok);
+    const qint64 codes[] = {3, 3, 1, 2, 5};
+    for (int i = 0; i < p.rows.size(); ++i) EXPECT_EQ(p.rows[i].code, codes[i]) << p.rows[i].line;
+    EXPECT_EQ(p.rows[0].description, QStringLiteral("ｶ-ﾄﾞ ｼﾖｳ"));
+}
+
+TEST_F(BankImportTest, ASkipConditionOnAColumnTheHeaderLacksRefusesTheFile) {
+    m_mapping.skipIf = {{QStringLiteral("振替"), QStringLiteral("1")}};
+    const ImportPreview p = preview(bankStatement());
+    EXPECT_FALSE(p.ok);
+    EXPECT_TRUE(p.error.contains(QStringLiteral("振替"))) << p.error.toStdString();
+}
+
+TEST_F(ImportTest, NewestFirstIntoAHouseholdPageGivesTheSameBalancesAsOldestFirst) {
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費', 1)");
+    m_mapping.amountColumn = 2;
+    m_mapping.textColumns = {3};
+    m_mapping.depositCode = 1;
+    m_mapping.withdrawalCode = 2;
+    m_target.program = app::Program::Purse;
+    m_target.page = 1;
+    auto booked = [&](const QByteArray& csv) {
+        const ImportReport r = applyStatement(book(), preview(csv));
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        const QString rows =
+            value(
+                "SELECT group_concat(x, ';') FROM (SELECT K_DATE || '|' || BIKO || '|' || ZAN AS x FROM S01 "
+                "ORDER BY CD)")
+                .toString();
+        sql("DELETE FROM S01");
+        return rows;
+    };
+    const QString oldest = booked("2024/05/01,1000,a\n2024/05/02,-300,b\n2024/05/02,-900,c\n2024/05/03,500,d\n");
+    EXPECT_EQ(oldest, QStringLiteral("2024/05/01|a|1000;2024/05/02|b|700;2024/05/02|c|-200;2024/05/03|d|300"));
+    EXPECT_EQ(booked("2024/05/03,500,d\n2024/05/02,-900,c\n2024/05/02,-300,b\n2024/05/01,1000,a\n"), oldest);
 }
 
 }  // namespace

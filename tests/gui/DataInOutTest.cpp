@@ -4,10 +4,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
@@ -16,6 +18,7 @@
 
 #include "bank/BankJournal.h"
 #include "bank/BankWindows.h"
+#include "core/io/Csv.h"
 #include "core/ledger/Undo.h"
 #include "purse/PurseJournal.h"
 #include "support/TestEnv.h"
@@ -219,6 +222,47 @@ TEST_F(DataInOutTest, BankStatementGoesIntoTheChosenBankOnceAndNotAtAllWithABadA
     EXPECT_EQ(messages().takeTexts(), QStringList{"追加した行はありません\n重複のため 2 件を取り込みませんでした"});
     EXPECT_EQ(count(), 2);
     EXPECT_EQ(changes.size(), 1);
+}
+
+TEST_F(DataInOutTest, ACardStatementIsRecognisedAndReadWithTheWindowsNewChoices) {
+    bankBook();
+    auto* w = open<bank::form_S0101>();
+    typeEnter(child(w, "txt_b_cd"), "1");
+    const QString csv =
+        file("card.csv",
+             io::encodeShiftJis(QStringLiteral("ご利用日,ご利用店名,ご利用者,支払区分,ご利用金額,お支払金額,備考\r\n"
+                                               ",山田 太郎 様,,,,,\r\n"
+                                               "2024/05/03,ｱﾏｿﾞﾝ,本人,1回,\"1,980\",\"1,980\",\r\n"
+                                               "2024/05/08,ｱﾏｿﾞﾝ 返品,本人,1回,-500,-500,\r\n"
+                                               "2024/05/09,ｽｰﾊﾟｰ,家族,1回,700,700,\r\n"
+                                               ",合計,,,\"2,180\",,\r\n")));
+    importWith(csv, [&](ui::ImportWindow* iw) {
+        EXPECT_EQ(child<QComboBox>(iw, "layoutCombo")->currentData().toString(), QStringLiteral("card"));
+        EXPECT_TRUE(child<QCheckBox>(iw, "negateCheck")->isChecked());
+        EXPECT_EQ(child<QSpinBox>(iw, "skipSpin")->value(), 1);
+        EXPECT_EQ(iw->preview().tickedCount(), 3);
+        auto* table = child<QTableWidget>(iw, "previewTable");
+        EXPECT_EQ(table->item(0, 7)->text(), QStringLiteral("日付のない行です"));
+        // The card user's name joins the description; the family card's rows are left out.
+        auto* more = child<QListWidget>(iw, "moreTextList");
+        ASSERT_GE(more->count(), 3);
+        EXPECT_EQ(more->item(2)->text(), QStringLiteral("3 ご利用者"));
+        more->item(2)->setCheckState(Qt::Checked);
+        QTest::mouseClick(child<QPushButton>(iw, "addSkipIfButton"), Qt::LeftButton);
+        auto* conditions = child<QTableWidget>(iw, "skipIfTable");
+        conditions->item(0, 1)->setText(QStringLiteral("家族"));
+        conditions->item(0, 0)->setText(QStringLiteral("ご利用者"));
+        EXPECT_EQ(iw->preview().tickedCount(), 2);
+        QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
+    });
+    EXPECT_EQ(messages().takeTexts(),
+              QStringList{"2 件を追加しました (番号 1～2)\n条件に当たった 1 件を読み飛ばしました\n"
+                          "2 行目: 読み飛ばしました (日付のない行です)\n"
+                          "6 行目: 読み飛ばしました (日付のない行です)"});
+    EXPECT_EQ(value("SELECT group_concat(K_DATE || '|' || K_CD || '|' || KINGAKU || '|' || BIKO, ';') "
+                    "FROM (SELECT * FROM S01 ORDER BY CD)")
+                  .toString(),
+              QStringLiteral("2024/05/03|2|1980|ｱﾏｿﾞﾝ 本人;2024/05/08|1|500|ｱﾏｿﾞﾝ 返品 本人"));
 }
 
 // ---------------------------------------------------------------- search

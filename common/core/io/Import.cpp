@@ -33,7 +33,33 @@ constexpr int kMaxColumn = 1000;
 // Matching of descriptions: case and the width of kana and letters make no difference.
 QString matchForm(const QString& s) { return s.normalized(QString::NormalizationForm_KC).toCaseFolded(); }
 
-bool sameOrContaining(const QString& a, const QString& b) { return a.contains(b) || b.contains(a); }
+// Rules are typed as people type and compared with what banks print: besides width and case,
+// the long-vowel mark's look-alikes are one mark and small kana are full-size (ｷﾕｳﾖ, キュウヨ).
+QString ruleForm(const QString& s) {
+    QString t = matchForm(s);
+    for (QChar& c : t) {
+        const char16_t u = c.unicode();
+        if (u == u'-' || u == 0x2212 || (u >= 0x2010 && u <= 0x2015) || u == 0xFF0D) c = QChar(0x30FC);
+        // ぁぃぅぇぉ ァィゥェォ: the small one is the odd code point before the full one.
+        else if (((u >= 0x3041 && u <= 0x304A) || (u >= 0x30A1 && u <= 0x30AA)) && (u & 1))
+            c = QChar(char16_t(u + 1));
+        else if (u == 0x3063 || u == 0x30C3 || u == 0x3083 || u == 0x3085 || u == 0x3087 || u == 0x30E3 ||
+                 u == 0x30E5 || u == 0x30E7 || u == 0x308E || u == 0x30EE)
+            c = QChar(char16_t(u + 1));  // っ ッ ゃ ゅ ょ ャ ュ ョ ゎ ヮ
+        else if (u == 0x3095 || u == 0x30F5)
+            c = QChar(char16_t(u == 0x3095 ? 0x304B : 0x30AB));  // ゕ ヵ
+        else if (u == 0x3096 || u == 0x30F6)
+            c = QChar(char16_t(u == 0x3096 ? 0x3051 : 0x30B1));  // ゖ ヶ
+    }
+    return t;
+}
+
+// A header cell or a condition's value as compared: NFKC, trimmed, without what brackets hold
+// ("受入金額（円）" is 受入金額, "現在（貸付）高" is 現在高).
+QString headerForm(const QString& s) {
+    static const QRegularExpression bracketed(QStringLiteral("\\([^)]*\\)|\\s"));
+    return matchForm(s).remove(bracketed);
+}
 
 // The item master (bank book) or the category master (household book).
 struct Code {
@@ -101,6 +127,8 @@ bool exec(QSqlQuery& q, const QVariantList& binds, QString* error) {
 
 std::optional<qint64> parseStatementAmount(const QString& text, bool* empty) {
     QString t = db::typedNumber(text).trimmed();
+    // A lone dash (-, −, －) is how apps and banks fill the cell a row does not use.
+    if (t == QLatin1String("-")) t.clear();
     if (empty) *empty = t.isEmpty();
     if (t.isEmpty()) return 0;
     // One sign at most: ▲ (or △), - or +, before or after the yen mark.
@@ -132,8 +160,15 @@ QString ImportMapping::check() const {
     auto bad = [](int c) { return c < 0 || c > kMaxColumn; };
     if (skipLines < 0) return QStringLiteral("読み飛ばす行数が負です");
     if (dateColumn < 1 || bad(dateColumn)) return QStringLiteral("日付の列を 1 以上で指定してください");
-    if (bad(amountColumn) || bad(depositColumn) || bad(withdrawalColumn) || bad(textColumn))
+    if (bad(amountColumn) || bad(depositColumn) || bad(withdrawalColumn) || bad(balanceColumn) ||
+        std::any_of(textColumns.begin(), textColumns.end(), [&](int c) { return c < 1 || bad(c); }))
         return QStringLiteral("列の番号が範囲外です");
+    for (const SkipCondition& c : skipIf) {
+        bool number = false;
+        const int n = c.column.trimmed().toInt(&number);
+        if (c.column.trimmed().isEmpty() || (number && (n < 1 || bad(n))))
+            return QStringLiteral("読み飛ばす条件には列 (番号か見出しの名前) を指定してください");
+    }
     const bool one = amountColumn > 0;
     const bool two = depositColumn > 0 || withdrawalColumn > 0;
     if (one == two || (two && (depositColumn == 0 || withdrawalColumn == 0)))
@@ -153,7 +188,22 @@ QString ImportMapping::toJson() const {
     o[QStringLiteral("amountCol")] = amountColumn;
     o[QStringLiteral("inCol")] = depositColumn;
     o[QStringLiteral("outCol")] = withdrawalColumn;
-    o[QStringLiteral("textCol")] = textColumn;
+    // One text column stays a number, as profiles saved before lists were possible hold it.
+    if (textColumns.size() == 1) {
+        o[QStringLiteral("textCol")] = textColumns.first();
+    } else {
+        QJsonArray cols;
+        for (int c : textColumns) cols.append(c);
+        o[QStringLiteral("textCol")] = cols;
+    }
+    if (balanceColumn) o[QStringLiteral("balanceCol")] = balanceColumn;
+    if (negate) o[QStringLiteral("negate")] = true;
+    if (!skipIf.isEmpty()) {
+        QJsonArray conds;
+        for (const SkipCondition& c : skipIf)
+            conds.append(QJsonObject{{QStringLiteral("col"), c.column}, {QStringLiteral("value"), c.value}});
+        o[QStringLiteral("skipIf")] = conds;
+    }
     o[QStringLiteral("codeIn")] = depositCode;
     o[QStringLiteral("codeOut")] = withdrawalCode;
     QJsonArray rs;
@@ -177,7 +227,17 @@ std::optional<ImportMapping> ImportMapping::fromJson(const QString& json) {
     m.amountColumn = o.value(QStringLiteral("amountCol")).toInt();
     m.depositColumn = o.value(QStringLiteral("inCol")).toInt();
     m.withdrawalColumn = o.value(QStringLiteral("outCol")).toInt();
-    m.textColumn = o.value(QStringLiteral("textCol")).toInt();
+    const QJsonValue text = o.value(QStringLiteral("textCol"));
+    if (text.isArray()) {
+        for (const QJsonValue& v : text.toArray()) m.textColumns << v.toInt();
+    } else if (text.toInt() > 0) {
+        m.textColumns << text.toInt();
+    }
+    m.balanceColumn = o.value(QStringLiteral("balanceCol")).toInt();
+    m.negate = o.value(QStringLiteral("negate")).toBool();
+    for (const QJsonValue& v : o.value(QStringLiteral("skipIf")).toArray())
+        m.skipIf.append({v.toObject().value(QStringLiteral("col")).toString(),
+                         v.toObject().value(QStringLiteral("value")).toString()});
     m.depositCode = o.value(QStringLiteral("codeIn")).toInteger();
     m.withdrawalCode = o.value(QStringLiteral("codeOut")).toInteger();
     for (const QJsonValue& v : o.value(QStringLiteral("rules")).toArray())
@@ -211,6 +271,36 @@ ImportPreview previewStatement(db::Book& book, const QString& csvPath, const Imp
     if (!p.ok) p.error = QStringLiteral("%1: %2").arg(p.file, p.error);
     return p;
 }
+
+namespace {
+
+// The lines passed over at the top, as fields (a preamble need not be CSV: each line on its own).
+QList<QStringList> topLines(const QByteArray& csv, std::optional<Encoding> encoding, int count) {
+    QList<QStringList> out;
+    if (count <= 0) return out;
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
+    const QStringList lines = decodeText(csv, encoding).text.split(lineEnd);
+    for (int k = 0; k < count && k < lines.size(); ++k) {
+        const QList<CsvRecord> r = parseCsv(lines[k]);
+        out << (r.isEmpty() ? QStringList() : r.first().fields);
+    }
+    return out;
+}
+
+// A condition's column from 0: its number, or where the header lines name it (the lowest such
+// line first); -1 when no header line names it.
+int conditionColumn(const SkipCondition& c, const QList<QStringList>& top) {
+    bool number = false;
+    const int n = c.column.trimmed().toInt(&number);
+    if (number) return n - 1;
+    const QString name = headerForm(c.column);
+    for (int k = int(top.size()) - 1; k >= 0; --k)
+        for (int i = 0; i < top[k].size(); ++i)
+            if (headerForm(top[k][i]) == name) return i;
+    return -1;
+}
+
+}  // namespace
 
 ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const ImportMapping& mapping,
                                     const ImportTarget& target) {
@@ -267,12 +357,25 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
         return p;
     }
     p.encoding = file.encoding;
+    const QList<QStringList> top = topLines(csv, file.encoding, mapping.skipLines);
+    for (int k = int(top.size()) - 1; k >= 0 && p.header.isEmpty(); --k)
+        if (!top[k].join(QString()).trimmed().isEmpty()) p.header = top[k];
+    QList<std::pair<int, QString>> conditions;  // column from 0, value
+    for (const SkipCondition& c : mapping.skipIf) {
+        const int column = conditionColumn(c, top);
+        if (column < 0) {
+            p.error = QStringLiteral("読み飛ばす条件の列「%1」が見出しの行にありません").arg(c.column);
+            return p;
+        }
+        conditions.append({column, headerForm(c.value)});
+    }
 
     // Every line on its own: its fields, date, amount, description and code.
     QList<QString> ruleTexts;
-    for (const ImportRule& r : mapping.rules) ruleTexts << matchForm(r.contains.trimmed());
-    const int needed = std::max({mapping.dateColumn, mapping.amountColumn, mapping.depositColumn,
-                                 mapping.withdrawalColumn, mapping.textColumn});
+    for (const ImportRule& r : mapping.rules) ruleTexts << ruleForm(r.contains.trimmed());
+    int needed = std::max({mapping.dateColumn, mapping.amountColumn, mapping.depositColumn, mapping.withdrawalColumn,
+                           mapping.balanceColumn});
+    for (int c : mapping.textColumns) needed = std::max(needed, c);
     for (const CsvRecord& rec : file.records) {
         if (rec.isBlank() && rec.problem.isEmpty()) continue;
         PreviewRow row;
@@ -283,18 +386,41 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
             row.reason = why;
             p.rows << row;
         };
+        auto passOver = [&](RowStatus status, const QString& why) {
+            row.status = status;
+            row.reason = why;
+            p.rows << row;
+        };
         if (!rec.problem.isEmpty()) {
             refuse(rec.problem);
+            continue;
+        }
+        auto field = [&](int column) {
+            return column > 0 && column <= rec.fields.size() ? rec.fields[column - 1].trimmed() : QString();
+        };
+        // A card holder's line, a total, a separator: no date, so no row. Digits that are no date
+        // still stop the file, as they may be a row read wrongly.
+        const QString dateCell = field(mapping.dateColumn);
+        if (!std::any_of(dateCell.begin(), dateCell.end(), [](QChar c) { return c.isDigit(); })) {
+            passOver(RowStatus::NotARow, dateCell.isEmpty()
+                                             ? QStringLiteral("日付のない行です")
+                                             : QStringLiteral("日付のない行です (「%1」)").arg(app::clip(dateCell)));
+            continue;
+        }
+        const auto matches = std::find_if(conditions.begin(), conditions.end(),
+                                          [&](const auto& c) { return headerForm(field(c.first + 1)) == c.second; });
+        if (matches != conditions.end()) {
+            const SkipCondition& c = mapping.skipIf[int(matches - conditions.begin())];
+            passOver(RowStatus::Skipped, QStringLiteral("条件 %1=%2 で読み飛ばしました").arg(c.column, c.value));
             continue;
         }
         if (rec.fields.size() < needed) {
             refuse(QStringLiteral("列が足りません (%1 列あり、%2 列目が必要です)").arg(rec.fields.size()).arg(needed));
             continue;
         }
-        auto field = [&](int column) { return column > 0 ? rec.fields[column - 1].trimmed() : QString(); };
-        const auto date = parseStatementDate(field(mapping.dateColumn));
+        const auto date = parseStatementDate(dateCell);
         if (!date) {
-            refuse(QStringLiteral("日付「%1」を読めません").arg(app::clip(field(mapping.dateColumn))));
+            refuse(QStringLiteral("日付「%1」を読めません").arg(app::clip(dateCell)));
             continue;
         }
         row.date = *date;
@@ -328,10 +454,19 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
             }
             row.amount = *in - *out;
         }
-        row.description = field(mapping.textColumn);
+        if (mapping.negate) row.amount = -row.amount;
+        if (mapping.balanceColumn > 0) {
+            bool empty = false;
+            const auto b = parseStatementAmount(field(mapping.balanceColumn), &empty);
+            if (b && !empty) row.balance = *b;
+        }
+        QStringList texts;
+        for (int c : mapping.textColumns)
+            if (!field(c).isEmpty()) texts << field(c);
+        row.description = texts.join(QLatin1Char(' '));
         const bool deposit = row.amount > 0;
         row.code = deposit ? mapping.depositCode : mapping.withdrawalCode;
-        const QString text = matchForm(row.description);
+        const QString text = ruleForm(row.description);
         for (int k = 0; k < mapping.rules.size(); ++k) {
             const qint64 code = mapping.rules[k].code;
             if (text.contains(ruleTexts[k]) && codes->value(code).income == deposit) {
@@ -342,21 +477,43 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
         row.codeName = codes->value(row.code).name;
         p.rows << row;
     }
+    auto isRow = [](const PreviewRow& r) {
+        return r.status != RowStatus::Unreadable && r.status != RowStatus::NotARow && r.status != RowStatus::Skipped;
+    };
 
-    // Duplicates: the same date and signed amount (and bank) with an equal or containing
-    // description, in the book or earlier in the file. The book is read once over the file's dates.
+    // Newest first: dates that only fall are the account's moves backwards. Reversed whole, rows of
+    // one day come in the order they happened, and running balances move as the account did.
+    {
+        QString previous;
+        bool rises = false, falls = false;
+        for (const PreviewRow& r : p.rows) {
+            if (!isRow(r)) continue;
+            if (!previous.isEmpty() && r.date > previous) rises = true;
+            if (!previous.isEmpty() && r.date < previous) falls = true;
+            previous = r.date;
+        }
+        if (falls && !rises) {
+            std::reverse(p.rows.begin(), p.rows.end());
+            p.newestFirst = true;
+        }
+    }
+
+    // Duplicates only of rows already in the book: the same date and signed amount (and bank) and
+    // an equal description, or one holding the other (banks shorten them) when neither is empty.
+    // Each book row answers for one line of the file, so two equal withdrawals in the file stay two
+    // unless the book holds two. The book is read once over the file's dates.
     QString minDate, maxDate;
     for (const PreviewRow& r : p.rows) {
-        if (r.status == RowStatus::Unreadable) continue;
+        if (!isRow(r)) continue;
         if (minDate.isEmpty() || r.date < minDate) minDate = r.date;
         if (maxDate.isEmpty() || r.date > maxDate) maxDate = r.date;
     }
-    struct Seen {
+    struct Stored {
         QString text;
-        qint64 cd;  // record number in the book; 0 for a line of the file
-        int line;
+        qint64 cd;
+        bool taken = false;
     };
-    QHash<QString, QList<Seen>> seen;  // "date|amount"
+    QHash<QString, QList<Stored>> stored;  // "date|amount"
     auto key = [](const QString& date, qint64 amount) { return date + QLatin1Char('|') + QString::number(amount); };
     if (!minDate.isEmpty()) {
         QSqlQuery q(book.connection());
@@ -378,8 +535,8 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
         while (q.next()) {
             const bool income = q.value(4).toBool() && db::isNumeric(q.value(3)) && db::To_Long(q.value(3), 1) == 0;
             const qint64 amount = db::To_Cur(q.value(2), 0);
-            seen[key(q.value(1).toString(), income ? amount : -amount)].append(
-                {matchForm(q.value(5).toString().trimmed()), q.value(0).toLongLong(), 0});
+            stored[key(q.value(1).toString(), income ? amount : -amount)].append(
+                {matchForm(q.value(5).toString().trimmed()), q.value(0).toLongLong()});
         }
     }
 
@@ -394,7 +551,7 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
         if (month.isEmpty()) {
             std::map<QString, int> months;
             for (const PreviewRow& r : p.rows)
-                if (r.status != RowStatus::Unreadable) ++months[r.date.left(7)];
+                if (isRow(r)) ++months[r.date.left(7)];
             int most = 0;
             for (const auto& [m, n] : months)
                 if (n > most) {
@@ -405,19 +562,30 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
         p.target.pageMonth = month;
     }
 
-    for (PreviewRow& r : p.rows) {
-        if (r.status == RowStatus::Unreadable) continue;
-        const QString text = matchForm(r.description);
-        QList<Seen>& same = seen[key(r.date, r.amount)];
-        for (const Seen& s : same) {
-            if (!sameOrContaining(text, s.text)) continue;
-            r.status = RowStatus::Duplicate;
-            // The description may hold the other one's or be held in it (banks shorten them).
-            r.reason = s.cd ? QStringLiteral("同じ日付・金額で摘要の重なる行が帳簿にあります (番号 %1)").arg(s.cd)
-                            : QStringLiteral("%1 行目と日付・金額が同じで、摘要が重なります").arg(s.line);
-            break;
+    // Equal descriptions first, so that a shortened one does not take the book row an equal one
+    // would have matched.
+    for (const bool containing : {false, true}) {
+        for (PreviewRow& r : p.rows) {
+            if (!isRow(r) || r.status == RowStatus::Duplicate) continue;
+            const QString text = matchForm(r.description);
+            for (Stored& s : stored[key(r.date, r.amount)]) {
+                if (s.taken) continue;
+                const bool same = containing ? !text.isEmpty() && !s.text.isEmpty() &&
+                                                   (text.contains(s.text) || s.text.contains(text))
+                                             : text == s.text;
+                if (!same) continue;
+                s.taken = true;
+                r.status = RowStatus::Duplicate;
+                r.matched = s.cd;
+                r.reason = QStringLiteral("同じ日付・金額で摘要の%1行が帳簿にあります (番号 %2)")
+                               .arg(containing ? QStringLiteral("重なる") : QStringLiteral("同じ"))
+                               .arg(s.cd);
+                break;
+            }
         }
-        same.append({text, 0, r.line});
+    }
+
+    for (PreviewRow& r : p.rows) {
         if (r.status != RowStatus::Ready) continue;
         if (!bank && r.date.left(7) != month) {
             r.status = RowStatus::OtherMonth;
@@ -428,8 +596,35 @@ ImportPreview previewStatementBytes(db::Book& book, const QByteArray& csv, const
         }
         r.ticked = r.status == RowStatus::Ready;
     }
+
+    // The statement's balance against the total of its rows, from the balance before its first
+    // row: where they part, a row is missing, read twice or read with the wrong sign.
+    if (mapping.balanceColumn > 0) {
+        std::optional<qint64> opening;
+        qint64 moved = 0;
+        for (PreviewRow& r : p.rows) {
+            if (!isRow(r)) continue;
+            moved += r.amount;
+            if (!opening && r.balance) opening = *r.balance - moved;
+            r.runningTotal = opening.value_or(0) + moved;
+            if (opening && r.balance && *r.balance != r.runningTotal && !p.balancePartsAt) p.balancePartsAt = r.line;
+        }
+    }
     p.ok = true;
     return p;
+}
+
+QString ImportPreview::balanceNote() const {
+    const auto first =
+        std::find_if(rows.begin(), rows.end(), [](const PreviewRow& r) { return r.balance.has_value(); });
+    if (first == rows.end()) return QString();
+    if (!balancePartsAt) return QStringLiteral("明細の残高と行の合計は最後まで合っています");
+    const auto at =
+        std::find_if(rows.begin(), rows.end(), [this](const PreviewRow& r) { return r.line == balancePartsAt; });
+    return QStringLiteral("明細の残高と行の合計は %1 行目で分かれます (明細 %2、合計 %3)")
+        .arg(balancePartsAt)
+        .arg(*at->balance)
+        .arg(at->runningTotal);
 }
 
 // ---------------------------------------------------------------- apply
@@ -445,6 +640,10 @@ ImportReport applyStatement(db::Book& book, const ImportPreview& preview) {
     for (const PreviewRow& row : preview.rows) {
         if (row.status == RowStatus::Unreadable)
             r.refused.append({row.line, row.reason});
+        else if (row.status == RowStatus::NotARow)
+            r.notRows.append({row.line, row.reason});
+        else if (row.status == RowStatus::Skipped)
+            ++r.skipped;
         else if (!row.ticked)
             ++(row.status == RowStatus::Duplicate ? r.duplicates : r.leftOut);
     }
@@ -548,8 +747,143 @@ QStringList ImportReport::lines() const {
     // When nothing was written, only the lines that stopped it are worth reading.
     if (ok && duplicates) out << QStringLiteral("重複のため %1 件を取り込みませんでした").arg(duplicates);
     if (ok && leftOut) out << QStringLiteral("チェックのない %1 件を取り込みませんでした").arg(leftOut);
+    if (ok && skipped) out << QStringLiteral("条件に当たった %1 件を読み飛ばしました").arg(skipped);
+    if (ok)
+        for (const Refusal& f : notRows)
+            out << QStringLiteral("%1 行目: 読み飛ばしました (%2)").arg(f.line).arg(f.reason);
     for (const Refusal& f : refused) out << QStringLiteral("%1 行目: %2").arg(f.line).arg(f.reason);
     return out;
+}
+
+// ---------------------------------------------------------------- built-in layouts
+
+namespace {
+
+struct LayoutDef {
+    const char* name;
+    const char16_t* label;
+    const char16_t* description;
+    int headerLine;             // where the header usually is, from 1
+    const char16_t* header;     // as the layout writes it
+    const char16_t* signature;  // the header's names that tell the layout from others
+    const char16_t* date;
+    const char16_t* amount;  // or in and out
+    const char16_t* in;
+    const char16_t* out;
+    const char16_t* text;  // names, "," between them
+    const char16_t* balance;
+    bool negate;
+    const char16_t* skipIf;  // "name=value", "," between them
+};
+
+// Most specific first: the payment app's out/in names also appear in some banks' headers.
+const LayoutDef kLayouts[] = {
+    {"payment-app", u"決済アプリ", u"取引日時、出金/入金の列、使わない欄は「-」", 1,
+     u"取引日,出金金額（円）,入金金額（円）,海外出金金額,通貨,変換レート（円）,利用国,取引内容,取引先,取引方法,"
+     u"支払い区分,利用者,取引番号",
+     u"取引日,出金金額,入金金額,取引先", u"取引日", nullptr, u"入金金額", u"出金金額", u"取引内容,取引先", nullptr,
+     false, nullptr},
+    {"household-app", u"家計簿アプリ", u"符号付きの金額、振替と計算対象外の行は読み飛ばし", 1,
+     u"計算対象,日付,内容,金額（円）,保有金融機関,大項目,中項目,メモ,振替,ID", u"計算対象,日付,金額,振替", u"日付",
+     u"金額", nullptr, nullptr, u"内容", nullptr, false, u"振替=1,計算対象=0"},
+    {"city-bank", u"都市銀行", u"支払い金額/預かり金額の列、摘要と摘要内容", 1,
+     u"日付,摘要,摘要内容,支払い金額,預かり金額,差引残高,メモ,未資金化区分,入払区分", u"摘要内容,支払い金額,預かり金額",
+     u"日付", nullptr, u"預かり金額", u"支払い金額", u"摘要,摘要内容", u"差引残高", false, nullptr},
+    {"postal-bank", u"ゆうちょ銀行", u"口座の行のあとに見出し、受入金額/払出金額、yyyymmdd の日付", 4,
+     u"取引日,受入金額（円）,払出金額（円）,詳細１,詳細２,現在（貸付）高", u"受入金額,払出金額", u"取引日", nullptr,
+     u"受入金額", u"払出金額", u"詳細1,詳細2", u"現在高", false, nullptr},
+    {"net-bank", u"ネット銀行", u"符号付きの入出金の列 (UTF-8 / Shift_JIS)", 1,
+     u"取引日,入出金（円）,取引後残高（円）,入出金内容", u"取引日,入出金,入出金内容", u"取引日", u"入出金", nullptr,
+     nullptr, u"入出金内容", u"取引後残高", false, nullptr},
+    {"card", u"カード明細", u"正の金額が支払い、名義と合計の行は読み飛ばし", 1,
+     u"ご利用日,ご利用店名,ご利用者,支払区分,ご利用金額,お支払金額,備考", u"ご利用日,ご利用店名,ご利用金額",
+     u"ご利用日", u"ご利用金額", nullptr, nullptr, u"ご利用店名", nullptr, true, nullptr},
+};
+
+QStringList names(const char16_t* list) {
+    return list ? QString::fromUtf16(list).split(QLatin1Char(','), Qt::SkipEmptyParts) : QStringList();
+}
+
+// The layout's columns in a header line; nullopt when the line is not its header.
+std::optional<ImportMapping> fitLayout(const LayoutDef& d, const QStringList& header) {
+    QStringList cells;
+    for (const QString& h : header) cells << headerForm(h);
+    auto column = [&](const QString& name) { return int(cells.indexOf(headerForm(name))) + 1; };
+    for (const QString& n : names(d.signature))
+        if (!column(n)) return std::nullopt;
+    ImportMapping m;
+    m.dateColumn = column(QString::fromUtf16(d.date));
+    if (d.amount) {
+        m.amountColumn = column(QString::fromUtf16(d.amount));
+    } else {
+        m.depositColumn = column(QString::fromUtf16(d.in));
+        m.withdrawalColumn = column(QString::fromUtf16(d.out));
+    }
+    for (const QString& n : names(d.text))
+        if (column(n)) m.textColumns << column(n);
+    if (d.balance) m.balanceColumn = column(QString::fromUtf16(d.balance));
+    m.negate = d.negate;
+    for (const QString& c : names(d.skipIf))
+        m.skipIf.append({c.section(QLatin1Char('='), 0, 0), c.section(QLatin1Char('='), 1)});
+    if (!m.dateColumn || !(m.amountColumn || (m.depositColumn && m.withdrawalColumn))) return std::nullopt;
+    return m;
+}
+
+// A header is looked for among the first lines: a preamble is a few lines, never a page.
+constexpr int kHeaderSearch = 30;
+
+QList<QStringList> firstLines(const QByteArray& csv) { return topLines(csv, std::nullopt, kHeaderSearch); }
+
+}  // namespace
+
+const QList<StatementLayout>& statementLayouts() {
+    static const QList<StatementLayout> layouts = [] {
+        QList<StatementLayout> out;
+        for (const LayoutDef& d : kLayouts) {
+            const QList<CsvRecord> header = parseCsv(QString::fromUtf16(d.header));
+            ImportMapping m = fitLayout(d, header.first().fields).value_or(ImportMapping{});
+            m.skipLines = d.headerLine;
+            out.append(
+                {QString::fromLatin1(d.name), QString::fromUtf16(d.label), QString::fromUtf16(d.description), m});
+        }
+        return out;
+    }();
+    return layouts;
+}
+
+const StatementLayout* findLayout(const QString& nameOrLabel) {
+    for (const StatementLayout& l : statementLayouts())
+        if (l.name == nameOrLabel || l.label == nameOrLabel) return &l;
+    return nullptr;
+}
+
+std::optional<StatementLayout> detectLayout(const QByteArray& csv) {
+    const QList<QStringList> lines = firstLines(csv);
+    for (int k = 0; k < lines.size(); ++k) {
+        for (int i = 0; i < int(std::size(kLayouts)); ++i) {
+            auto m = fitLayout(kLayouts[i], lines[k]);
+            if (!m) continue;
+            m->skipLines = k + 1;
+            StatementLayout l = statementLayouts()[i];
+            l.mapping = *m;
+            return l;
+        }
+    }
+    return std::nullopt;
+}
+
+ImportMapping layoutMapping(const StatementLayout& layout, const QByteArray& csv) {
+    const QList<QStringList> lines = firstLines(csv);
+    for (int i = 0; i < int(std::size(kLayouts)); ++i) {
+        if (QString::fromLatin1(kLayouts[i].name) != layout.name) continue;
+        for (int k = 0; k < lines.size(); ++k) {
+            if (auto m = fitLayout(kLayouts[i], lines[k])) {
+                m->skipLines = k + 1;
+                return *m;
+            }
+        }
+    }
+    return layout.mapping;
 }
 
 // ---------------------------------------------------------------- profiles

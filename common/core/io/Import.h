@@ -2,9 +2,9 @@
 // Getting rows into the open book from CSV files.
 //
 // A statement (a bank's or a card company's CSV) goes into the bank book for one bank, or into
-// the household book onto one page, in two steps: previewStatement(book) reads every line and says
+// the household book onto one page, in two steps: previewStatement() reads every line and says
 // per line what would be added, with which item or category, and whether it is ticked (and why
-// not); a window lets the user change ticks and codes; applyStatement(book) writes the ticked rows
+// not); a window lets the user change ticks and codes; applyStatement() writes the ticked rows
 // in one transaction with new record numbers and the balances brought up to date.
 //
 // This program's own export (journal or masters) is read back into an empty book as it was.
@@ -20,11 +20,18 @@
 
 namespace io {
 
-// "A description containing this goes to that item (category)". Matching ignores case and
-// the width of kana and letters (ｶｰﾄﾞ matches カード).
+// "A description containing this goes to that item (category)". Matching ignores case, the
+// width of kana and letters, the look-alikes of the long-vowel mark (ー ｰ - − ‐ － ―) and small
+// kana (ｶ-ﾄﾞ and カ－ド match カード, ｷﾕｳﾖ matches キュウヨ).
 struct ImportRule {
     QString contains;
     qint64 code = 0;
+};
+
+// "Rows whose cell in this column holds this are passed over" (a household app's transfers).
+struct SkipCondition {
+    QString column;  // the column's number from 1, or its name in the header line
+    QString value;   // compared with the cell, both trimmed and in NFKC
 };
 
 // How a statement's columns are read. Columns are counted from 1; 0 means "none".
@@ -35,7 +42,10 @@ struct ImportMapping {
     int amountColumn = 0;   // one signed amount: deposits positive, withdrawals negative
     int depositColumn = 0;  // or separate deposit and withdrawal amounts
     int withdrawalColumn = 0;
-    int textColumn = 0;  // the description, stored in 備考
+    QList<int> textColumns;  // the description, stored in 備考: the cells joined with a space
+    int balanceColumn = 0;   // the statement's balance, compared with the running total
+    bool negate = false;     // positive amounts are expenses (card statements)
+    QList<SkipCondition> skipIf;
     // The first rule whose text the description contains chooses the code, if the code's kind
     // fits the row (an income code for a deposit, an expense code for a withdrawal); else the
     // default of the row's direction.
@@ -44,7 +54,7 @@ struct ImportMapping {
     qint64 withdrawalCode = 0;  // an expense item (category)
 
     // Why the columns cannot be used (Japanese); empty when they can. Codes are checked
-    // against the book by previewStatement(book).
+    // against the book by previewStatement().
     QString check() const;
     QString toJson() const;
     static std::optional<ImportMapping> fromJson(const QString& json);
@@ -63,10 +73,12 @@ struct ImportTarget {
 // Why a line is not ticked.
 enum class RowStatus {
     Ready,       // ticked
-    Duplicate,   // already in the book, or earlier in the same file
+    Duplicate,   // already in the book (each book row counts for one line of the file)
     OtherMonth,  // household book: dated outside the page's month
     Zero,        // an amount of 0
     Unreadable,  // the line cannot be read; nothing is written while one is left
+    NotARow,     // the date cell is empty or holds no digit (a card holder's or a total line)
+    Skipped,     // a skip condition matched
 };
 
 struct PreviewRow {
@@ -79,7 +91,10 @@ struct PreviewRow {
     QString codeName;
     bool ticked = false;  // to be written; a window may change it
     RowStatus status = RowStatus::Ready;
-    QString reason;  // why it is not ticked / cannot be read (Japanese); empty when ticked
+    QString reason;                 // why it is not ticked / cannot be read (Japanese); empty when ticked
+    qint64 matched = 0;             // a duplicate: the book row's record number
+    std::optional<qint64> balance;  // the statement's balance on this line
+    qint64 runningTotal = 0;        // the balance the rows up to this one give
 };
 
 struct ImportPreview {
@@ -88,7 +103,13 @@ struct ImportPreview {
     QString file;
     Encoding encoding = Encoding::Utf8;
     ImportTarget target;     // with the page's month decided
-    QList<PreviewRow> rows;  // one per line that is not blank, in file order
+    QList<PreviewRow> rows;  // one per line that is not blank, in file order (oldest first:
+                             // a newest-first file's lines reversed)
+    QStringList header;      // the last line passed over at the top, as fields
+    bool newestFirst = false;
+    int balancePartsAt = 0;       // the first line where the statement's balance and the running total
+                                  // differ; 0 when they agree or there is no balance column
+    QString balanceNote() const;  // Japanese; empty without a balance column
     int count(RowStatus s) const;
     int tickedCount() const;
     bool canApply() const { return ok && count(RowStatus::Unreadable) == 0; }
@@ -112,6 +133,8 @@ struct ImportReport {
     int added = 0;
     int duplicates = 0;      // duplicates left unticked
     int leftOut = 0;         // other rows left unticked (another month, 0 yen, unticked by hand)
+    int skipped = 0;         // rows a skip condition passed over
+    QList<Refusal> notRows;  // lines passed over as no rows, with why
     QList<Refusal> refused;  // lines that could not be read: nothing was written
     qint64 firstNumber = 0;  // record numbers given to the added rows
     qint64 lastNumber = 0;
@@ -124,6 +147,23 @@ struct ImportReport {
 // every running balance from the page on (household book) recomputed in the same transaction.
 // Writes nothing when a line was unreadable, a code is missing or its kind does not fit.
 ImportReport applyStatement(db::Book& book, const ImportPreview& preview);
+
+// The layouts Japanese banks, card companies and apps write, built in: known by their header
+// line, their columns found by the header's names.
+struct StatementLayout {
+    QString name;           // for --profile: "city-bank"
+    QString label;          // Japanese, for the window
+    QString description;    // Japanese, one line
+    ImportMapping mapping;  // columns as the layout usually has them; no codes, no rules
+};
+const QList<StatementLayout>& statementLayouts();
+// By name or label; nullptr when there is none.
+const StatementLayout* findLayout(const QString& nameOrLabel);
+// The layout the file's header line says, with its columns as this file has them and the
+// lines down to the header skipped; nullopt when no layout's header is among the first lines.
+std::optional<StatementLayout> detectLayout(const QByteArray& csv);
+// The layout's mapping fitted to this file's header (when the file has it).
+ImportMapping layoutMapping(const StatementLayout& layout, const QByteArray& csv);
 
 // Mappings saved under a name, in the settings' [import] section: per bank in the bank book,
 // one set for the household book.

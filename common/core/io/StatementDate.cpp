@@ -41,7 +41,10 @@ std::optional<Era> findEra(const QString& letterOrName) {
 
 std::optional<QString> parseStatementDate(const QString& text) {
     // Full-width digits, slashes and dashes as ASCII (NFKC also spells out ㍻ and ㋿); no blanks.
-    QString t = db::typedNumber(text);
+    QString t = db::typedNumber(text).trimmed();
+    // Payment apps and card statements add the time of day: the date is what is booked.
+    static const QRegularExpression time(QStringLiteral("(?:\\s+|T)\\d{1,2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?$"));
+    t.remove(time);
     t.remove(QRegularExpression(QStringLiteral("\\s")));
     if (t.isEmpty()) return std::nullopt;
 
@@ -64,13 +67,9 @@ std::optional<QString> parseStatementDate(const QString& text) {
     const int n = m.captured(2) == QStringLiteral("元") ? 1 : m.captured(2).toInt();
     if (n < 1) return std::nullopt;
     const auto date = realDate(era->firstYear + n - 1, m.captured(3).toInt(), m.captured(4).toInt());
+    // An era's dates stay valid after the next era begins (H31.5.7, H32.1.1): counted on by the
+    // same arithmetic, as offices and banks keep printing them.
     if (!date || *date < era->first) return std::nullopt;
-    // Before the next era begins.
-    for (int k = 1; k < int(std::size(kEras)); ++k) {
-        if (QChar(kEras[k].letter) != era->letter) continue;
-        const EraDef& next = kEras[k - 1];
-        if (*date >= QDate(next.y, next.m, next.d)) return std::nullopt;
-    }
     return dateText(*date);
 }
 
