@@ -16,12 +16,12 @@
 #include "core/ledger/Dates.h"
 #include "core/ledger/Undo.h"
 #include "ui/CsvExport.h"
-#include "ui/Grid.h"
 #include "ui/ImportWindow.h"
-#include "ui/Inputs.h"
 #include "ui/MenuForm.h"
 #include "ui/PrintWriters.h"
 #include "ui/SearchWindow.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Inputs.h"
 #include "ui_BankJournal.h"
 
 namespace bank {

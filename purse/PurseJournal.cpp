@@ -18,13 +18,13 @@
 #include "core/ledger/Undo.h"
 #include "purse/PurseWindows.h"
 #include "ui/CsvExport.h"
-#include "ui/Grid.h"
 #include "ui/ImportWindow.h"
-#include "ui/Inputs.h"
 #include "ui/MenuForm.h"
 #include "ui/PrintWriters.h"
-#include "ui/Progress.h"
 #include "ui/SearchWindow.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Inputs.h"
+#include "ui/shell/Progress.h"
 #include "ui_PurseJournal.h"
 
 namespace purse {

@@ -11,7 +11,7 @@
 #include <QUrl>
 #include <cstdio>
 
-#include "ui/Msg.h"
+#include "ui/shell/Msg.h"
 
 namespace ui {
 

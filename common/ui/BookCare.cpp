@@ -7,8 +7,8 @@
 
 #include "core/db/Database.h"
 #include "core/settings/Settings.h"
-#include "ui/FormBase.h"
-#include "ui/Progress.h"
+#include "ui/shell/FormBase.h"
+#include "ui/shell/Progress.h"
 
 namespace ui {
 namespace {

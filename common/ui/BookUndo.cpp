@@ -6,7 +6,7 @@
 
 #include "core/db/Database.h"
 #include "core/ledger/Undo.h"
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 
 namespace ui {
 

@@ -8,8 +8,8 @@
 #include "core/io/Export.h"
 #include "core/models/GridModels.h"
 #include "core/settings/Settings.h"
-#include "ui/FormBase.h"
-#include "ui/Grid.h"
+#include "ui/shell/FormBase.h"
+#include "ui/shell/Grid.h"
 
 namespace ui {
 

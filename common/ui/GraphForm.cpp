@@ -14,8 +14,8 @@
 
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
-#include "ui/Inputs.h"
 #include "ui/TotalsForm.h"
+#include "ui/shell/Inputs.h"
 
 namespace ui {
 namespace {

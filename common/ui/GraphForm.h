@@ -7,7 +7,7 @@
 
 #include "core/AppState.h"
 #include "core/ledger/Series.h"
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 
 class QChart;
 class QChartView;

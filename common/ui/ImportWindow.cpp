@@ -13,7 +13,7 @@
 
 #include "core/db/Convert.h"
 #include "core/ledger/Undo.h"
-#include "ui/Inputs.h"
+#include "ui/shell/Inputs.h"
 #include "ui_Import.h"
 
 namespace ui {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "core/io/Import.h"
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 
 namespace Ui {
 class Import;

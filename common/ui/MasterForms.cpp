@@ -17,11 +17,11 @@
 #include "core/db/Recordset.h"
 #include "core/ledger/Balances.h"
 #include "ui/CsvExport.h"
-#include "ui/Grid.h"
-#include "ui/Inputs.h"
 #include "ui/MenuForm.h"
-#include "ui/Msg.h"
 #include "ui/PrintWriters.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Inputs.h"
+#include "ui/shell/Msg.h"
 
 namespace ui {
 namespace {

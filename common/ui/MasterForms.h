@@ -10,7 +10,7 @@
 #include "core/ledger/PrintLayout.h"
 #include "core/ledger/Undo.h"
 #include "core/models/GridModels.h"
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 
 class QComboBox;
 class QFrame;

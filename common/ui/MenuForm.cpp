@@ -22,7 +22,7 @@
 #include "core/settings/Settings.h"
 #include "ui/HelpWindow.h"
 #include "ui/PasswordForm.h"
-#include "ui/Progress.h"
+#include "ui/shell/Progress.h"
 
 namespace ui {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "ui/BookCare.h"
 #include "ui/BookUndo.h"
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 
 class QLabel;
 

@@ -8,7 +8,7 @@
 
 #include "core/Password.h"
 #include "core/db/Recordset.h"
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 #include "ui_Password.h"
 
 namespace ui {

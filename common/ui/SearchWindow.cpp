@@ -10,7 +10,7 @@
 #include "core/io/StatementDate.h"
 #include "core/models/GridModels.h"
 #include "ui/CsvExport.h"
-#include "ui/Grid.h"
+#include "ui/shell/Grid.h"
 #include "ui_Search.h"
 
 namespace ui {

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "core/io/Search.h"
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 
 namespace Ui {
 class Search;

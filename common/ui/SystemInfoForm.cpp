@@ -11,8 +11,8 @@
 #include "core/db/Recordset.h"
 #include "core/ledger/Profile.h"
 #include "ui/MenuForm.h"
-#include "ui/Msg.h"
 #include "ui/PasswordForm.h"
+#include "ui/shell/Msg.h"
 
 namespace ui {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 
 class QLineEdit;
 

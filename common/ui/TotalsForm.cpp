@@ -17,10 +17,10 @@
 #include "core/db/Recordset.h"
 #include "core/ledger/BankBook.h"
 #include "ui/CsvExport.h"
-#include "ui/Grid.h"
-#include "ui/Inputs.h"
-#include "ui/Msg.h"
 #include "ui/PrintWriters.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Inputs.h"
+#include "ui/shell/Msg.h"
 
 namespace ui {
 namespace {

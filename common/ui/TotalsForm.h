@@ -9,8 +9,8 @@
 #include "core/AppState.h"
 #include "core/ledger/Totals.h"
 #include "core/models/GridModels.h"
-#include "ui/FormBase.h"
-#include "ui/Inputs.h"
+#include "ui/shell/FormBase.h"
+#include "ui/shell/Inputs.h"
 
 class QComboBox;
 class QDialog;

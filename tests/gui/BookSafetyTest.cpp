@@ -21,8 +21,8 @@
 #include "purse/PurseJournal.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/Grid.h"
 #include "ui/MenuForm.h"
+#include "ui/shell/Grid.h"
 
 namespace {
 

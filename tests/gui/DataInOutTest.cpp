@@ -20,10 +20,10 @@
 #include "purse/PurseJournal.h"
 #include "support/TestEnv.h"
 #include "ui/CsvExport.h"
-#include "ui/Grid.h"
 #include "ui/ImportWindow.h"
-#include "ui/Inputs.h"
 #include "ui/SearchWindow.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Inputs.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/AppMain.h"
-#include "ui/Msg.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

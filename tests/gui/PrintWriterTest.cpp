@@ -7,8 +7,8 @@
 
 #include "support/TestEnv.h"
 #include "ui/AppMain.h"
-#include "ui/Msg.h"
 #include "ui/PrintWriters.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

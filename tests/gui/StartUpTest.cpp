@@ -18,7 +18,7 @@
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/HelpWindow.h"
-#include "ui/Msg.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/Progress.h"
+#include "ui/shell/Progress.h"
 
 #include <QElapsedTimer>
 #include <QProgressDialog>

@@ -1,4 +1,4 @@
-#include "ui/Msg.h"
+#include "ui/shell/Msg.h"
 
 #include <QFileDialog>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "ui/Grid.h"
+#include "ui/shell/Grid.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "ui/Inputs.h"
+#include "ui/shell/Inputs.h"
 
 #include <QKeyEvent>
 #include <algorithm>
@@ -6,7 +6,7 @@
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Dates.h"
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 
 namespace ui {
 

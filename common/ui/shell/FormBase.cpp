@@ -1,4 +1,4 @@
-#include "ui/FormBase.h"
+#include "ui/shell/FormBase.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -22,8 +22,8 @@
 #include "core/db/Convert.h"
 #include "core/db/Database.h"
 #include "core/settings/Settings.h"
-#include "ui/Grid.h"
-#include "ui/Msg.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Msg.h"
 
 namespace ui {
 
