@@ -6,8 +6,8 @@
 #include <map>
 #include <memory>
 
-#include "ui/BookCare.h"
-#include "ui/BookUndo.h"
+#include "ui/care/BookCare.h"
+#include "ui/care/BookUndo.h"
 #include "ui/shell/FormBase.h"
 
 class QLabel;

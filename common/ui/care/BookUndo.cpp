@@ -1,4 +1,4 @@
-#include "ui/BookUndo.h"
+#include "ui/care/BookUndo.h"
 
 #include <QLineEdit>
 #include <QUndoCommand>

@@ -1,4 +1,4 @@
-#include "ui/BookCare.h"
+#include "ui/care/BookCare.h"
 
 #include <QCoreApplication>
 #include <QDate>
