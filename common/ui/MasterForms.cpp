@@ -18,7 +18,7 @@
 #include "core/ledger/Balances.h"
 #include "ui/CsvExport.h"
 #include "ui/MenuForm.h"
-#include "ui/PrintWriters.h"
+#include "ui/print/PrintWriters.h"
 #include "ui/shell/Grid.h"
 #include "ui/shell/Inputs.h"
 #include "ui/shell/Msg.h"

@@ -17,7 +17,7 @@
 #include "core/db/Recordset.h"
 #include "core/ledger/BankBook.h"
 #include "ui/CsvExport.h"
-#include "ui/PrintWriters.h"
+#include "ui/print/PrintWriters.h"
 #include "ui/shell/Grid.h"
 #include "ui/shell/Inputs.h"
 #include "ui/shell/Msg.h"

@@ -7,7 +7,7 @@
 
 #include "support/TestEnv.h"
 #include "ui/AppMain.h"
-#include "ui/PrintWriters.h"
+#include "ui/print/PrintWriters.h"
 #include "ui/shell/Msg.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/PrintWriters.h"
+#include "ui/print/PrintWriters.h"
 
 #include <QApplication>
 #include <QDir>
