@@ -2,12 +2,12 @@
 // What each program's own window classes are made of: the shared windows with their values by
 // program, and the helpers that hand them the program's Designer layouts and classes.
 
-#include "ui/GraphForm.h"
 #include "ui/MasterForms.h"
 #include "ui/MenuForm.h"
 #include "ui/PasswordForm.h"
 #include "ui/SystemInfoForm.h"
 #include "ui/TotalsForm.h"
+#include "ui/graph/GraphForm.h"
 
 namespace ui {
 

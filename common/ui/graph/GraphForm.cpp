@@ -1,4 +1,4 @@
-#include "ui/GraphForm.h"
+#include "ui/graph/GraphForm.h"
 
 #include <QCategoryAxis>
 #include <QChart>
