@@ -6,8 +6,8 @@
 #include "ui/MenuForm.h"
 #include "ui/PasswordForm.h"
 #include "ui/SystemInfoForm.h"
-#include "ui/TotalsForm.h"
 #include "ui/graph/GraphForm.h"
+#include "ui/totals/TotalsForm.h"
 
 namespace ui {
 

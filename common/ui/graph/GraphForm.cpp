@@ -14,8 +14,8 @@
 
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
-#include "ui/TotalsForm.h"
 #include "ui/shell/Inputs.h"
+#include "ui/totals/TotalsForm.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/TotalsForm.h"
+#include "ui/totals/TotalsForm.h"
 
 #include <QComboBox>
 #include <QDate>
