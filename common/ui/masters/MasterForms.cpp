@@ -1,4 +1,4 @@
-#include "ui/MasterForms.h"
+#include "ui/masters/MasterForms.h"
 
 #include <QApplication>
 #include <QComboBox>
