@@ -3,7 +3,7 @@
 // here gives one of them this program's Designer layout and the window's name.
 
 #include "purse/PurseJournal.h"
-#include "ui/ProgramWindows.h"
+#include "ui/menu/ProgramWindows.h"
 
 namespace purse {
 

@@ -16,7 +16,7 @@
 #include "core/db/Database.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/AppMain.h"
+#include "ui/menu/AppMain.h"
 #include "ui/shell/Msg.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "core/db/Recordset.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/MenuForm.h"
+#include "ui/menu/MenuForm.h"
 #include "ui/shell/Grid.h"
 #include "ui/shell/Msg.h"
 

@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 
 #include "support/TestEnv.h"
-#include "ui/AppMain.h"
+#include "ui/menu/AppMain.h"
 #include "ui/print/PrintWriters.h"
 #include "ui/shell/Msg.h"
 

@@ -17,7 +17,7 @@
 #include "core/settings/Settings.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/HelpWindow.h"
+#include "ui/menu/HelpWindow.h"
 #include "ui/shell/Msg.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "core/Password.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/SystemInfoForm.h"
+#include "ui/menu/SystemInfoForm.h"
 #include "ui/shell/Msg.h"
 
 namespace {

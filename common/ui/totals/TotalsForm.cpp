@@ -16,7 +16,7 @@
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/BankBook.h"
-#include "ui/CsvExport.h"
+#include "ui/io/CsvExport.h"
 #include "ui/print/PrintWriters.h"
 #include "ui/shell/Grid.h"
 #include "ui/shell/Inputs.h"

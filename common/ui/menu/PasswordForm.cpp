@@ -1,4 +1,4 @@
-#include "ui/PasswordForm.h"
+#include "ui/menu/PasswordForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>

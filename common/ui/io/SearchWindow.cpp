@@ -1,4 +1,4 @@
-#include "ui/SearchWindow.h"
+#include "ui/io/SearchWindow.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,7 +9,7 @@
 #include "core/db/Convert.h"
 #include "core/io/StatementDate.h"
 #include "core/models/GridModels.h"
-#include "ui/CsvExport.h"
+#include "ui/io/CsvExport.h"
 #include "ui/shell/Grid.h"
 #include "ui_Search.h"
 

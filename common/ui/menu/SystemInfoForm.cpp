@@ -1,4 +1,4 @@
-#include "ui/SystemInfoForm.h"
+#include "ui/menu/SystemInfoForm.h"
 
 #include <QDir>
 #include <QLabel>
@@ -10,8 +10,8 @@
 #include "core/db/Database.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Profile.h"
-#include "ui/MenuForm.h"
-#include "ui/PasswordForm.h"
+#include "ui/menu/MenuForm.h"
+#include "ui/menu/PasswordForm.h"
 #include "ui/shell/Msg.h"
 
 namespace ui {

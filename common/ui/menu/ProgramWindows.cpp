@@ -1,7 +1,7 @@
 // What the bank book's and the household book's shared windows differ in, besides their
 // Designer layouts: captions, headings, widths and flags, the two programs side by side.
 
-#include "ui/ProgramWindows.h"
+#include "ui/menu/ProgramWindows.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/ImportWindow.h"
+#include "ui/io/ImportWindow.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "core/AppState.h"
-#include "ui/MenuForm.h"
+#include "ui/menu/MenuForm.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/HelpWindow.h"
+#include "ui/menu/HelpWindow.h"
 
 #include <QFile>
 #include <QFileInfo>

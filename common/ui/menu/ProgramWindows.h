@@ -2,11 +2,11 @@
 // What each program's own window classes are made of: the shared windows with their values by
 // program, and the helpers that hand them the program's Designer layouts and classes.
 
-#include "ui/MenuForm.h"
-#include "ui/PasswordForm.h"
-#include "ui/SystemInfoForm.h"
 #include "ui/graph/GraphForm.h"
 #include "ui/masters/MasterForms.h"
+#include "ui/menu/MenuForm.h"
+#include "ui/menu/PasswordForm.h"
+#include "ui/menu/SystemInfoForm.h"
 #include "ui/totals/TotalsForm.h"
 
 namespace ui {

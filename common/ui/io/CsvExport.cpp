@@ -1,4 +1,4 @@
-#include "ui/CsvExport.h"
+#include "ui/io/CsvExport.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "ui/MenuForm.h"
+#include "ui/menu/MenuForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,8 +20,8 @@
 #include "core/ledger/Masters.h"
 #include "core/ledger/Pages.h"
 #include "core/settings/Settings.h"
-#include "ui/HelpWindow.h"
-#include "ui/PasswordForm.h"
+#include "ui/menu/HelpWindow.h"
+#include "ui/menu/PasswordForm.h"
 #include "ui/shell/Progress.h"
 
 namespace ui {

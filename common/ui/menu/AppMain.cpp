@@ -1,4 +1,4 @@
-#include "ui/AppMain.h"
+#include "ui/menu/AppMain.h"
 
 #include <QApplication>
 #include <QDesktopServices>
