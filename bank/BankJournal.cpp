@@ -15,6 +15,7 @@
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Undo.h"
+#include "core/models/JournalModels.h"
 #include "ui/io/CsvExport.h"
 #include "ui/io/ImportWindow.h"
 #include "ui/io/SearchWindow.h"

@@ -16,6 +16,7 @@
 #include "core/ledger/Dates.h"
 #include "core/ledger/Pages.h"
 #include "core/ledger/Undo.h"
+#include "core/models/JournalModels.h"
 #include "purse/PurseWindows.h"
 #include "ui/io/CsvExport.h"
 #include "ui/io/ImportWindow.h"

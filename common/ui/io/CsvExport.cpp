@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "core/io/Export.h"
-#include "core/models/GridModels.h"
+#include "core/models/GridModel.h"
 #include "core/settings/Settings.h"
 #include "ui/shell/FormBase.h"
 #include "ui/shell/Grid.h"

@@ -8,53 +8,12 @@
 
 #include "core/db/Convert.h"
 #include "core/io/StatementDate.h"
-#include "core/models/GridModels.h"
+#include "core/models/SearchModels.h"
 #include "ui/io/CsvExport.h"
 #include "ui/shell/Grid.h"
 #include "ui_Search.h"
 
 namespace ui {
-
-// The rows found: 日付, 銀行 (ページ), 項目 (科目), 金額 (income positive, expense negative), 備考.
-class SearchWindow::HitsModel : public models::GridModel {
-  public:
-    HitsModel(app::Program program, QObject* parent) : GridModel(5, parent), m_bank(program == app::Program::Bank) {}
-
-    void setHits(QList<io::SearchHit> hits) {
-        beginResetModel();
-        m_hits = std::move(hits);
-        endResetModel();
-    }
-    const QList<io::SearchHit>& hits() const { return m_hits; }
-
-    QString text(int row, int column) const override {
-        if (row < 0 || row >= m_hits.size()) return {};
-        const io::SearchHit& h = m_hits[row];
-        switch (column) {
-            case 0:
-                return h.date;
-            case 1:
-                if (!m_bank) return QString::number(h.page);
-                return h.bankName.isEmpty() ? QString::number(h.bank) : h.bankName;
-            case 2:
-                return h.codeName.isEmpty() ? QString::number(h.code) : h.codeName;
-            case 3:
-                return h.amount ? QString::number(*h.amount) : QString();
-            case 4:
-                return h.note;
-            default:
-                return {};
-        }
-    }
-
-  protected:
-    int dataRows() const override { return static_cast<int>(m_hits.size()); }
-    bool rightAligned(int, int column) const override { return column == 3 || (!m_bank && column == 1); }
-
-  private:
-    bool m_bank;
-    QList<io::SearchHit> m_hits;
-};
 
 SearchWindow::SearchWindow(app::Session& session, Visit visit, QWidget* parent)
     : FormBase(session, QStringLiteral("検索"), parent), ui(std::make_unique<Ui::Search>()), m_visit(std::move(visit)) {
@@ -65,7 +24,7 @@ SearchWindow::SearchWindow(app::Session& session, Visit visit, QWidget* parent)
     // Dates may be typed as 令和6年5月3日: only the amounts are number boxes.
     for (QLineEdit* e : {ui->minAmountEdit, ui->maxAmountEdit}) markNumeric(e);
 
-    m_hits = new HitsModel(session.program(), this);
+    m_hits = new models::SearchHitsModel(session.program(), this);
     ui->hitGrid->setGridModel(m_hits);
     ui->hitGrid->setHeader(0, QStringLiteral("日付"), 1300);
     ui->hitGrid->setHeader(1, bank ? QStringLiteral("銀行") : QStringLiteral("ページ"), bank ? 1600 : 800);
@@ -77,14 +36,14 @@ SearchWindow::SearchWindow(app::Session& session, Visit visit, QWidget* parent)
     // Enter in a box searches; with rows found the focus goes to the first, where Enter shows it.
     for (QLineEdit* e : {ui->textEdit, ui->minAmountEdit, ui->maxAmountEdit, ui->fromDateEdit, ui->toDateEdit})
         onEnter(e, [this] {
-            if (runSearch() && !m_hits->hits().isEmpty()) ui->hitGrid->setFocus(Qt::OtherFocusReason);
+            if (runSearch() && !m_hits->rows().isEmpty()) ui->hitGrid->setFocus(Qt::OtherFocusReason);
             return false;
         });
     connect(ui->searchButton, &QPushButton::clicked, this, &SearchWindow::runSearch);
     connect(ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
     // Enter and a double-click (QAbstractItemView::activated) show the row in the journal.
     connect(ui->hitGrid, &QAbstractItemView::activated, this, [this](const QModelIndex& i) {
-        if (i.isValid() && i.row() < m_hits->hits().size() && m_visit) m_visit(m_hits->hits()[i.row()]);
+        if (i.isValid() && i.row() < m_hits->rows().size() && m_visit) m_visit(m_hits->rows()[i.row()]);
     });
     setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), [this] { focusQuery(); });
     addCsvExport(this, ui->hitGrid, [this] { return modelExport(*m_hits, QStringLiteral("検索結果.csv")); });
@@ -92,7 +51,7 @@ SearchWindow::SearchWindow(app::Session& session, Visit visit, QWidget* parent)
 
 SearchWindow::~SearchWindow() = default;
 
-const QList<io::SearchHit>& SearchWindow::hits() const { return m_hits->hits(); }
+const QList<io::SearchHit>& SearchWindow::hits() const { return m_hits->rows(); }
 FlexGrid* SearchWindow::grid() const { return ui->hitGrid; }
 
 void SearchWindow::focusQuery() {
@@ -131,7 +90,7 @@ bool SearchWindow::runSearch() {
         critical(r.error);
         return false;
     }
-    m_hits->setHits(r.hits);
+    m_hits->setRows(r.hits);
     ui->countLabel->setText(QStringLiteral("%1 件").arg(r.hits.size()));
     if (!r.hits.isEmpty()) ui->hitGrid->setRow(1);
     return true;

@@ -10,6 +10,9 @@
 #include "core/io/Search.h"
 #include "ui/shell/FormBase.h"
 
+namespace models {
+class SearchHitsModel;
+}
 namespace Ui {
 class Search;
 }
@@ -38,9 +41,8 @@ class SearchWindow : public FormBase {
     void keyPressEvent(QKeyEvent* e) override;
 
   private:
-    class HitsModel;
     std::unique_ptr<Ui::Search> ui;
-    HitsModel* m_hits = nullptr;
+    models::SearchHitsModel* m_hits = nullptr;
     Visit m_visit;
 };
 

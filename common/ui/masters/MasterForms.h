@@ -9,7 +9,7 @@
 #include "core/ledger/Masters.h"
 #include "core/ledger/PrintLayout.h"
 #include "core/ledger/Undo.h"
-#include "core/models/GridModels.h"
+#include "core/models/MasterModels.h"
 #include "ui/shell/FormBase.h"
 
 class QComboBox;

@@ -7,7 +7,7 @@
 #include <QTableView>
 #include <QVariant>
 
-#include "core/models/GridModels.h"
+#include "core/models/GridModel.h"
 
 namespace ui {
 

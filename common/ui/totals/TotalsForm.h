@@ -8,7 +8,7 @@
 
 #include "core/AppState.h"
 #include "core/ledger/Totals.h"
-#include "core/models/GridModels.h"
+#include "core/models/TotalsModels.h"
 #include "ui/shell/FormBase.h"
 #include "ui/shell/Inputs.h"
 
