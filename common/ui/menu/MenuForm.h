@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "ui/care/BookCare.h"
 #include "ui/care/BookUndo.h"
@@ -31,15 +32,14 @@ struct MenuConfig {
 
 // Creates one of a program's windows, the menu its parent.
 using WindowCreator = std::function<FormBase*(app::Session&, QWidget* menu)>;
-// The windows a program's menu opens; none where a creator is empty.
-struct MenuWindows {
-    WindowCreator journal;                     // form_S0101
-    WindowCreator totals;                      // form_S01T0101, monthly and yearly
-    WindowCreator graph;                       // form_Graph, monthly and yearly
-    WindowCreator master1;                     // form_T0101
-    WindowCreator master2;                     // form_T0201
-    std::function<void(QDialog*)> systemInfo;  // the layout of form_U0101
+// A window the menu opens: the targets that open it (a month's and a year's button open one
+// window) and how it is made.
+struct MenuWindow {
+    std::vector<MenuTarget> targets;
+    WindowCreator create;
 };
+// The windows a program's menu opens; a target that no entry names opens nothing.
+using MenuWindows = std::vector<MenuWindow>;
 // The program's captions and messages (in ProgramWindows.cpp, beside the other windows' ones)
 // with its layout and windows.
 MenuConfig menuConfig(app::Program program, std::function<void(QDialog*)> setupUi, MenuWindows windows);

@@ -3,6 +3,8 @@
 
 #include "ui/menu/ProgramWindows.h"
 
+#include <algorithm>
+
 namespace ui {
 namespace {
 
@@ -17,27 +19,6 @@ QString firstMissing(app::Program p) {
     return isBank(p) ? QStringLiteral("銀行を設定してください") : QStringLiteral("科目を設定してください");
 }
 QString secondMissing(app::Program p) { return isBank(p) ? QStringLiteral("項目を設定してください") : QString(); }
-
-// The creator of the window a menu target opens: the month and year targets share one.
-const WindowCreator* creatorFor(const MenuWindows& w, MenuTarget t) {
-    switch (t) {
-        case MenuTarget::Journal:
-            return &w.journal;
-        case MenuTarget::MonthTotals:
-        case MenuTarget::YearTotals:
-            return &w.totals;
-        case MenuTarget::MonthGraph:
-        case MenuTarget::YearGraph:
-            return &w.graph;
-        case MenuTarget::Master1:
-            return &w.master1;
-        case MenuTarget::Master2:
-            return &w.master2;
-        case MenuTarget::SystemInfo:
-            break;
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -107,9 +88,10 @@ MenuConfig menuConfig(app::Program program, std::function<void(QDialog*)> setupU
     c.master2Missing = secondMissing(program);
     c.modeless = !bank;
     c.create = [w = std::move(windows)](MenuTarget t, app::Session& session, QWidget* menu) -> FormBase* {
-        if (t == MenuTarget::SystemInfo) return new form_U0101(session, w.systemInfo, menu);
-        const WindowCreator* create = creatorFor(w, t);
-        return create && *create ? (*create)(session, menu) : nullptr;
+        for (const MenuWindow& window : w)
+            if (std::find(window.targets.begin(), window.targets.end(), t) != window.targets.end())
+                return window.create ? window.create(session, menu) : nullptr;
+        return nullptr;
     };
     return c;
 }
