@@ -76,7 +76,6 @@ void BookCare::startCheck(QWidget* window, const QString& copy) {
         [this, result] {
             tellCheck(*result);
             delete result;
-            emit checkFinished();
         },
         Qt::QueuedConnection);
     m_check->start(QThread::LowPriority);

@@ -22,12 +22,6 @@ class BookCare : public QObject {
     explicit BookCare(app::Session& session, QObject* parent = nullptr);
     ~BookCare() override;
 
-    // The copy at opening, on the program's own connection, with progress for a big book (the
-    // window is not usable meanwhile); then the weekly check when one is due.
-    void atOpening(QWidget* window) {
-        copyNow(window);
-        checkWhenDue(window);
-    }
     // A copy now, when the book changed since the newest one.
     void copyNow(QWidget* window);
     // The check of the newest copy in a worker thread, when the last one is a week old.
@@ -36,13 +30,9 @@ class BookCare : public QObject {
     void atClosing(QWidget* window);
     // Waits for a check still running (tests; the end of the program).
     void waitForCheck();
-    const db::BackupResult& lastBackup() const { return m_last; }
 
     // Days between two checks.
     static constexpr int kCheckDays = 7;
-
-  signals:
-    void checkFinished();
 
   private:
     void startCheck(QWidget* window, const QString& copy);

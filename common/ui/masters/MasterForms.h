@@ -62,7 +62,6 @@ class MasterList : public FormBase {
     FlexGrid* grid() const { return m_grid; }
     // The entry dialog, created on first use.
     MasterDialog* dialog();
-    int selRow() const { return m_selRow; }
 
     // Reads the whole master into the grid.
     void Fill_List();

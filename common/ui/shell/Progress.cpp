@@ -6,10 +6,9 @@
 
 namespace ui {
 namespace {
-int g_delayMs = 500;
-}
-
-void setProgressDelay(int ms) { g_delayMs = ms; }
+// How long the work runs before the dialog shows (ms): short work never flashes a dialog.
+constexpr int kDelayMs = 500;
+}  // namespace
 
 void withProgress(QWidget* parent, const QString& label, const std::function<void(const ledger::Progress&)>& work) {
     std::unique_ptr<QProgressDialog> dialog;
@@ -17,7 +16,7 @@ void withProgress(QWidget* parent, const QString& label, const std::function<voi
     clock.start();
     const ledger::Progress progress = [&](qint64 done, qint64 total) {
         if (!dialog) {
-            if (clock.elapsed() < g_delayMs) return;
+            if (clock.elapsed() < kDelayMs) return;
             dialog = std::make_unique<QProgressDialog>(parent);
             dialog->setObjectName(QStringLiteral("frm_progress"));
             dialog->setWindowTitle(label);

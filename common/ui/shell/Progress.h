@@ -16,7 +16,4 @@ namespace ui {
 // Runs `work`, handing it a progress callback (done and total, in pages).
 void withProgress(QWidget* parent, const QString& label, const std::function<void(const ledger::Progress&)>& work);
 
-// How long the work runs before the dialog shows (ms). Tests set 0.
-void setProgressDelay(int ms);
-
 }  // namespace ui
