@@ -5,8 +5,8 @@
 #include <QString>
 #include <memory>
 
-#include "ui/FormBase.h"
-#include "ui/Inputs.h"
+#include "ui/shell/FormBase.h"
+#include "ui/shell/Inputs.h"
 
 namespace io {
 struct SearchHit;

@@ -13,31 +13,17 @@ namespace bank {
 
 using ui::setupFrom;
 
-void setupSystemInfo(QDialog* w) { Ui::BankSystemInfo().setupUi(w); }
+void setupSystemInfo(QDialog* w) { setupFrom<Ui::BankSystemInfo>(w); }
 
 ui::MenuConfig menuConfig() {
-    ui::MenuWindows windows;
-    windows.journal = createJournal;
-    windows.totals = ui::newWindow<form_S01T0101>;
-    windows.graph = ui::newWindow<form_Graph>;
-    windows.master1 = ui::newWindow<form_T0101>;
-    windows.master2 = ui::newWindow<form_T0201>;
-    windows.systemInfo = setupSystemInfo;
-    return ui::menuConfig(app::Program::Bank, setupFrom<Ui::BankMenu>, windows);
+    return ui::programMenu<Ui::BankMenu, Ui::BankSystemInfo, form_S01T0101, form_Graph>(
+        app::Program::Bank, createJournal,
+        {ui::menuWindow<form_T0101>({ui::MenuTarget::Master1}), ui::menuWindow<form_T0201>({ui::MenuTarget::Master2})});
 }
 
-form_S01T0101::form_S01T0101(app::Session& session, QWidget* parent)
-    : ui::TotalsForm(session, ui::totalsConfig(app::Program::Bank, setupFrom<Ui::BankTotals>), parent) {}
-
-form_Graph::form_Graph(app::Session& session, QWidget* parent)
-    : ui::GraphForm(session, ui::graphConfig(app::Program::Bank, setupFrom<Ui::BankGraph>), parent) {}
-
-form_T0101::form_T0101(app::Session& session, QWidget* parent)
-    : ui::MasterList(session, ui::masterDesc<Ui::BankList, Ui::BankDialog, form_T0102>(ledger::Master::Bank), parent) {}
-form_T0102::form_T0102(ui::MasterList* list) : ui::MasterDialog(list->desc(), list) {}
-
-form_T0201::form_T0201(app::Session& session, QWidget* parent)
-    : ui::MasterList(session, ui::masterDesc<Ui::ItemList, Ui::ItemDialog, form_T0202>(ledger::Master::Item), parent) {}
-form_T0202::form_T0202(ui::MasterList* list) : ui::MasterDialog(list->desc(), list) {}
+ui::TotalsConfig totals() { return ui::totalsConfig(app::Program::Bank, setupFrom<Ui::BankTotals>); }
+ui::GraphConfig graph() { return ui::graphConfig(app::Program::Bank, setupFrom<Ui::BankGraph>); }
+ui::MasterDesc banks() { return ui::masterDesc<Ui::BankList, Ui::BankDialog>(ledger::Master::Bank); }
+ui::MasterDesc items() { return ui::masterDesc<Ui::ItemList, Ui::ItemDialog>(ledger::Master::Item); }
 
 }  // namespace bank

@@ -11,28 +11,15 @@ namespace purse {
 
 using ui::setupFrom;
 
-void setupSystemInfo(QDialog* w) { Ui::PurseSystemInfo().setupUi(w); }
+void setupSystemInfo(QDialog* w) { setupFrom<Ui::PurseSystemInfo>(w); }
 
 ui::MenuConfig menuConfig() {
-    ui::MenuWindows windows;
-    windows.journal = createJournal;
-    windows.totals = ui::newWindow<form_S01T0101>;
-    windows.graph = ui::newWindow<form_Graph>;
-    windows.master1 = ui::newWindow<form_T0101>;
-    windows.systemInfo = setupSystemInfo;
-    return ui::menuConfig(app::Program::Purse, setupFrom<Ui::PurseMenu>, windows);
+    return ui::programMenu<Ui::PurseMenu, Ui::PurseSystemInfo, form_S01T0101, form_Graph>(
+        app::Program::Purse, createJournal, {ui::menuWindow<form_T0101>({ui::MenuTarget::Master1})});
 }
 
-form_S01T0101::form_S01T0101(app::Session& session, QWidget* parent)
-    : ui::TotalsForm(session, ui::totalsConfig(app::Program::Purse, setupFrom<Ui::PurseTotals>), parent) {}
-
-form_Graph::form_Graph(app::Session& session, QWidget* parent)
-    : ui::GraphForm(session, ui::graphConfig(app::Program::Purse, setupFrom<Ui::PurseGraph>), parent) {}
-
-form_T0101::form_T0101(app::Session& session, QWidget* parent)
-    : ui::MasterList(
-          session, ui::masterDesc<Ui::CategoryList, Ui::CategoryDialog, form_T0102>(ledger::Master::Category), parent) {
-}
-form_T0102::form_T0102(ui::MasterList* list) : ui::MasterDialog(list->desc(), list) {}
+ui::TotalsConfig totals() { return ui::totalsConfig(app::Program::Purse, setupFrom<Ui::PurseTotals>); }
+ui::GraphConfig graph() { return ui::graphConfig(app::Program::Purse, setupFrom<Ui::PurseGraph>); }
+ui::MasterDesc categories() { return ui::masterDesc<Ui::CategoryList, Ui::CategoryDialog>(ledger::Master::Category); }
 
 }  // namespace purse

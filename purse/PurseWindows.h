@@ -1,15 +1,11 @@
 #pragma once
-// The windows of the household program. The shared windows (common/ui) do the work; each class
-// here gives one of them this program's Designer layout and the window's name.
+// The windows of the household program. The shared windows (common/ui) do the work; each name
+// here is one of them with this program's values and Designer layout.
 
 #include "purse/PurseJournal.h"
-#include "ui/ProgramWindows.h"
+#include "ui/menu/ProgramWindows.h"
 
 namespace purse {
-
-using form_Menu = ui::form_Menu;
-using form_U0101 = ui::form_U0101;  // system information
-using form_U0102 = ui::form_U0102;  // password
 
 // The menu: its layout, captions and the windows it opens.
 ui::MenuConfig menuConfig();
@@ -17,28 +13,18 @@ ui::MenuConfig menuConfig();
 void setupSystemInfo(QDialog* w);
 ui::FormBase* createJournal(app::Session& session, QWidget* menu);  // form_S0101
 
-class form_S01T0101 : public ui::TotalsForm {  // all entries by category, in the session's period mode
-    Q_OBJECT
-  public:
-    explicit form_S01T0101(app::Session& session, QWidget* parent = nullptr);
-};
+// This program's values and Designer layouts of the windows below.
+ui::TotalsConfig totals();
+ui::GraphConfig graph();
+ui::MasterDesc categories();
 
-class form_Graph : public ui::GraphForm {  // a category or the balance, in the session's period mode
-    Q_OBJECT
-  public:
-    explicit form_Graph(app::Session& session, QWidget* parent = nullptr);
-};
-
-class form_T0101 : public ui::MasterList {  // category master list
-    Q_OBJECT
-  public:
-    explicit form_T0101(app::Session& session, QWidget* parent = nullptr);
-};
-
-class form_T0102 : public ui::MasterDialog {  // category entry dialog
-    Q_OBJECT
-  public:
-    explicit form_T0102(ui::MasterList* list);
-};
+using form_Menu = ui::form_Menu;
+using form_U0101 = ui::form_U0101;  // system information
+using form_U0102 = ui::form_U0102;  // password
+// All entries by category, and a category or the balance as a graph, in the session's period mode.
+using form_S01T0101 = ui::ProgramWindow<ui::TotalsForm, totals>;
+using form_Graph = ui::ProgramWindow<ui::GraphForm, graph>;
+using form_T0101 = ui::ProgramWindow<ui::MasterList, categories>;  // category master list
+using form_T0102 = ui::MasterDialog;                               // category entry dialog
 
 }  // namespace purse

@@ -1,4 +1,4 @@
 #include "purse/PurseWindows.h"
-#include "ui/AppMain.h"
+#include "ui/menu/AppMain.h"
 
 int main(int argc, char** argv) { return ui::runProgram(argc, argv, app::Program::Purse, purse::menuConfig); }

@@ -29,7 +29,7 @@
 #include "core/ledger/Totals.h"
 #include "purse/PurseWindows.h"
 #include "tools/SampleBook.h"
-#include "ui/Msg.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <cstdio>
+#include <optional>
 
 #include "core/AppState.h"
 #include "core/Messages.h"
@@ -79,6 +80,18 @@ bool split(const QStringList& args, const QStringList& flags, QStringList* posit
     return true;
 }
 
+// The words of a command that takes `count` files and the options `known`: its files and the
+// options given. Where the command ends at once (help asked for, or the words are off), the
+// status it ends with.
+std::optional<int> readWords(const QStringList& args, const Help& help, const QStringList& known, int count,
+                             QStringList* files, QStringList* flags) {
+    if (askedForHelp(args, help)) return kDone;
+    QString why;
+    if (!split(args, known, files, flags, &why)) return badUsage(help, why);
+    if (files->size() != count) return badUsage(help);
+    return std::nullopt;
+}
+
 // Which program a book belongs to: by its file name (bank.mdb, moneta.mdb), else by its tables
 // (the household journal has pages, S01.P_CD; the bank journal has banks, S01.B_CD).
 bool programOf(const QString& path, app::Program* program, QString* why) {
@@ -95,6 +108,14 @@ bool programOf(const QString& path, app::Program* program, QString* why) {
     if (!opened) return false;
     if (!known) *why = QStringLiteral("%1 が bank と purse のどちらのデータベースか判別できません").arg(shown(path));
     return known;
+}
+
+// programOf, saying on stderr why a book's program cannot be told.
+bool programSaid(const QString& path, app::Program* program) {
+    QString why;
+    if (programOf(path, program, &why)) return true;
+    complain(why);
+    return false;
 }
 
 // ---- init ----------------------------------------------------------------------------------------
@@ -210,16 +231,10 @@ int runBackup(const QStringList& args) {
             "<名前>-yyyyMMdd-HHmmss.mdb として作ります。前回のバックアップから変更がなければ\n"
             "作りません。設定 [backup] keep（既定 10）の数だけ新しいものを残し、古いものを削除します。\n"
             "bank と purse の区別はファイル名（bank.mdb / moneta.mdb）で、それ以外の名前では表の列で判断します。")};
-    if (askedForHelp(args, help)) return kDone;
     QStringList files, flags;
-    QString why;
-    if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
-    if (files.size() != 1) return badUsage(help);
+    if (const std::optional<int> end = readWords(args, help, {}, 1, &files, &flags)) return *end;
     app::Program program;
-    if (!programOf(files[0], &program, &why)) {
-        complain(why);
-        return kTrouble;
-    }
+    if (!programSaid(files[0], &program)) return kTrouble;
     app::setProduct(program);  // the setting [backup] keep is the program's
     db::Book book;
     if (!openForWriting(book, files[0])) return kTrouble;
@@ -238,11 +253,9 @@ int runRestore(const QStringList& args) {
                        "今の FILE は backup/ にもう一つのバックアップとして残します。\n"
                        "プログラムが FILE を使用中のときは何もしません（終了状態 2）。\n"
                        "BACKUP が使えないときは終了状態 1 です。")};
-    if (askedForHelp(args, help)) return kDone;
     QStringList files, flags;
+    if (const std::optional<int> end = readWords(args, help, {}, 2, &files, &flags)) return *end;
     QString why;
-    if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
-    if (files.size() != 2) return badUsage(help);
     const QString backup = files[0];
     const QString book = files[1];
     if (!QFileInfo(backup).isFile()) {
@@ -293,16 +306,15 @@ int runCheck(const QStringList& args) {
                        "マスターにない銀行・項目・科目の記録、計算と合わない残高。問題があれば終了状態 1 です。\n"
                        "  --repair  FILE を使用中でなければ、バックアップを作ってから残高だけを一度に計算し直し、\n"
                        "            もう一度調べます。ほかの値は変えません。")};
-    if (askedForHelp(args, help)) return kDone;
     QStringList files, flags;
-    QString why;
-    if (!split(args, {QStringLiteral("--repair")}, &files, &flags, &why)) return badUsage(help, why);
-    if (files.size() != 1) return badUsage(help);
+    if (const std::optional<int> end = readWords(args, help, {QStringLiteral("--repair")}, 1, &files, &flags))
+        return *end;
     const QString path = files[0];
     const bool repairing = flags.contains(QStringLiteral("--repair"));
     bool inUse = false;
     if (!repairing && !settleJournal(path, &inUse)) return kTrouble;
     app::Program program;
+    QString why;
     if (!programOf(path, &program, &why)) {
         // The journal of a killed writer that the program holding the book has not put back.
         if (inUse) why = QStringLiteral("%1 は他のプログラムで使用中です").arg(shown(path));
@@ -363,17 +375,11 @@ int runUpgrade(const QStringList& args) {
                        "既にある表と記録は変えません。最新のときは何もしません。\n"
                        "更新したとき、または既に最新のときは終了状態 0、できないときは 2 です。")
             .arg(db::kSchemaVersion)};
-    if (askedForHelp(args, help)) return kDone;
     QStringList files, flags;
-    QString why;
-    if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
-    if (files.size() != 1) return badUsage(help);
+    if (const std::optional<int> end = readWords(args, help, {}, 1, &files, &flags)) return *end;
     const QString path = files[0];
     app::Program program;
-    if (!programOf(path, &program, &why)) {
-        complain(why);
-        return kTrouble;
-    }
+    if (!programSaid(path, &program)) return kTrouble;
     app::setProduct(program);  // the setting [backup] keep is the program's
     db::Book book;
     if (!openForWriting(book, path)) return kTrouble;
@@ -403,11 +409,8 @@ int runListBackups(const QStringList& args) {
     const Help help{QStringLiteral("kakeibo list-backups FILE"),
                     QStringLiteral("データベース FILE のバックアップ（同じフォルダーの backup/）を新しい順に、\n"
                                    "作成日時と大きさとともに表示します。FILE はなくてもかまいません。")};
-    if (askedForHelp(args, help)) return kDone;
     QStringList files, flags;
-    QString why;
-    if (!split(args, {}, &files, &flags, &why)) return badUsage(help, why);
-    if (files.size() != 1) return badUsage(help);
+    if (const std::optional<int> end = readWords(args, help, {}, 1, &files, &flags)) return *end;
     if (!settleJournal(files[0])) return kTrouble;
     const QList<db::BackupInfo> list = db::listBackups(files[0]);
     if (list.isEmpty()) {

@@ -2,7 +2,9 @@
 
 #include <QAbstractItemModelTester>
 
-#include "core/models/GridModels.h"
+#include "core/models/JournalModels.h"
+#include "core/models/MasterModels.h"
+#include "core/models/TotalsModels.h"
 #include "support/TestEnv.h"
 
 namespace {

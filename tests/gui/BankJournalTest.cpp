@@ -8,8 +8,8 @@
 
 #include "bank/BankJournal.h"
 #include "support/TestEnv.h"
-#include "ui/Grid.h"
-#include "ui/Inputs.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Inputs.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "purse/PurseJournal.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/Grid.h"
-#include "ui/MenuForm.h"
+#include "ui/menu/MenuForm.h"
+#include "ui/shell/Grid.h"
 
 namespace {
 

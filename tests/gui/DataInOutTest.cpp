@@ -22,11 +22,11 @@
 #include "core/ledger/Undo.h"
 #include "purse/PurseJournal.h"
 #include "support/TestEnv.h"
-#include "ui/CsvExport.h"
-#include "ui/Grid.h"
-#include "ui/ImportWindow.h"
-#include "ui/Inputs.h"
-#include "ui/SearchWindow.h"
+#include "ui/io/CsvExport.h"
+#include "ui/io/ImportWindow.h"
+#include "ui/io/SearchWindow.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Inputs.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "core/db/Book.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/AppMain.h"
-#include "ui/Msg.h"
+#include "ui/menu/AppMain.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

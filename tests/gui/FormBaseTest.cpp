@@ -7,9 +7,9 @@
 
 #include "core/settings/Settings.h"
 #include "support/TestEnv.h"
-#include "ui/FormBase.h"
-#include "ui/Grid.h"
-#include "ui/Inputs.h"
+#include "ui/shell/FormBase.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Inputs.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "bank/BankWindows.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/Grid.h"
-#include "ui/Msg.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "core/db/Recordset.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/Grid.h"
-#include "ui/MenuForm.h"
-#include "ui/Msg.h"
+#include "ui/menu/MenuForm.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "core/settings/Settings.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/FormBase.h"
-#include "ui/Msg.h"
+#include "ui/shell/FormBase.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <QRegularExpression>
 
 #include "support/TestEnv.h"
-#include "ui/AppMain.h"
-#include "ui/Msg.h"
-#include "ui/PrintWriters.h"
+#include "ui/menu/AppMain.h"
+#include "ui/print/PrintWriters.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

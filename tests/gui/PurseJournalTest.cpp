@@ -9,7 +9,7 @@
 #include "core/settings/Settings.h"
 #include "purse/PurseJournal.h"
 #include "support/TestEnv.h"
-#include "ui/Grid.h"
+#include "ui/shell/Grid.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include "core/settings/Settings.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/HelpWindow.h"
-#include "ui/Msg.h"
+#include "ui/menu/HelpWindow.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

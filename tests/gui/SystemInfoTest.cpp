@@ -9,8 +9,8 @@
 #include "core/Password.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
-#include "ui/Msg.h"
-#include "ui/SystemInfoForm.h"
+#include "ui/menu/SystemInfoForm.h"
+#include "ui/shell/Msg.h"
 
 namespace {
 

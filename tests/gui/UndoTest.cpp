@@ -7,8 +7,8 @@
 #include "bank/BankWindows.h"
 #include "purse/PurseJournal.h"
 #include "support/TestEnv.h"
-#include "ui/BookUndo.h"
-#include "ui/Grid.h"
+#include "ui/care/BookUndo.h"
+#include "ui/shell/Grid.h"
 
 // Undo and redo as the user reaches them: Ctrl+Z and Ctrl+Shift+Z in the windows.
 namespace {

@@ -12,7 +12,7 @@
 
 #include "core/db/Book.h"
 #include "core/db/Recordset.h"
-#include "ui/Grid.h"
+#include "ui/shell/Grid.h"
 
 void AppTest::start(app::Program program, bool openDb) {
     ASSERT_TRUE(m_dir.isValid());

@@ -24,13 +24,9 @@ class RecordSet {
     void moveNext() {
         if (m_pos < recordCount()) ++m_pos;
     }
-    // Index of the current row (0-based); recordCount() when past the last row.
-    int position() const { return m_pos; }
-    void moveTo(int row) { m_pos = row < 0 ? 0 : (row > recordCount() ? recordCount() : row); }
     // Value of a field of the current row by (case-insensitive) name: a number, a text, or
     // Null (an invalid QVariant) when the field is Null, unknown, or there is no current row.
     QVariant field(const QString& name) const;
-    bool hasField(const QString& name) const { return column(name) >= 0; }
 
   private:
     int column(const QString& name) const;

@@ -263,15 +263,6 @@ QByteArray encodeShiftJis(const QString& text, QList<char32_t>* missing) {
     return out;
 }
 
-QString csvRecordText(const QStringList& fields) {
-    QString line;
-    for (int c = 0; c < fields.size(); ++c) {
-        if (c) line.append(QLatin1Char(','));
-        line.append(needsQuotes(fields[c]) ? quoted(fields[c]) : fields[c]);
-    }
-    return line;
-}
-
 bool looksLikeFormula(const QString& text) {
     if (text.isEmpty()) return false;
     switch (text.front().unicode()) {
@@ -469,19 +460,6 @@ CsvFile readCsvBytes(const QByteArray& bytes, std::optional<Encoding> encoding, 
             r.problem = QStringLiteral("%1 として読めない文字があります").arg(encodingLabel(d.encoding));
     }
     f.ok = true;
-    return f;
-}
-
-CsvFile readCsvFile(const QString& path, std::optional<Encoding> encoding, int skipLines) {
-    QFile file(path);
-    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        CsvFile f;
-        f.error = QStringLiteral("CSV ファイルを読めません: %1").arg(shown);
-        return f;
-    }
-    CsvFile f = readCsvBytes(file.readAll(), encoding, skipLines);
-    if (!f.ok) f.error = QStringLiteral("%1: %2").arg(shown, f.error);
     return f;
 }
 

@@ -70,9 +70,6 @@ struct EncodedCsv {
 // is left out of the bytes and named in `unencodable`, never replaced by another.
 EncodedCsv encodeCsv(const CsvTable& table, Encoding encoding, bool bom = true, bool raw = false);
 
-// One record's text without its line end.
-QString csvRecordText(const QStringList& fields);
-
 // Windows-31J, both ways. Before encoding, the characters that Linux input methods and
 // converters give for the CP932 ones are taken as those (〜 U+301C as ～ U+FF5E, − U+2212 as
 // － U+FF0D, and likewise ‖ ¢ £ ¬ —), so that text typed here can be written; reading gives the
@@ -117,7 +114,6 @@ struct CsvFile {
     QList<CsvRecord> records;  // a record holding unreadable bytes has its problem set
 };
 CsvFile readCsvBytes(const QByteArray& bytes, std::optional<Encoding> encoding = std::nullopt, int skipLines = 0);
-CsvFile readCsvFile(const QString& path, std::optional<Encoding> encoding = std::nullopt, int skipLines = 0);
 
 // How a character is named in messages: 「😀」(U+1F600).
 QString describeChar(char32_t ch);

@@ -1,0 +1,99 @@
+#include "ui/menu/AppMain.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyleFactory>
+#include <QTranslator>
+#include <QUrl>
+#include <cstdio>
+
+#include "ui/shell/Msg.h"
+
+namespace ui {
+
+bool parseOptions(int& argc, char** argv, QString* error) {
+    int out = 1;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--data-dir")) {
+            if (i + 1 >= argc) {
+                if (error) *error = QStringLiteral("--data-dir needs a folder");
+                return false;
+            }
+            app::setDataDir(QString::fromLocal8Bit(argv[++i]));
+        } else if (a.startsWith(QLatin1String("--data-dir="))) {
+            app::setDataDir(a.mid(11));
+        } else if (a == QLatin1String("--print-dir")) {
+            if (i + 1 >= argc) {
+                if (error) *error = QStringLiteral("--print-dir needs a folder");
+                return false;
+            }
+            app::setPrintDir(QString::fromLocal8Bit(argv[++i]));
+        } else if (a.startsWith(QLatin1String("--print-dir="))) {
+            app::setPrintDir(a.mid(12));
+        } else {
+            argv[out++] = argv[i];
+        }
+    }
+    argc = out;
+    return true;
+}
+
+void applyLook() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    const QStringList families = QFontDatabase::families();
+    for (const char* f : {"IPAPGothic", "IPAGothic", "IPAexGothic"}) {
+        if (families.contains(QLatin1String(f))) {
+            QFont font{QString::fromLatin1(f)};
+            font.setPointSize(10);
+            QApplication::setFont(font);
+            break;
+        }
+    }
+}
+
+void loadQtTranslations() {
+    static QTranslator* translator = nullptr;
+    if (translator) return;
+    translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+
+int runProgram(int argc, char** argv, app::Program program, std::function<MenuConfig()> config) {
+    app::surviveFileSizeLimit();
+    app::setProduct(program);
+    QString error;
+    if (!parseOptions(argc, argv, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    QApplication qapp(argc, argv);
+    // No organisation: the per-user data folder is ~/.local/share/Bank or ~/.local/share/Purse.
+    QCoreApplication::setOrganizationName(QString());
+    QCoreApplication::setApplicationName(app::product().settingsApp);
+    // The desktop entry and icon the window belongs to.
+    const QString id = QStringLiteral("org.example.kakeibo.") + app::product().settingsApp;
+    QGuiApplication::setDesktopFileName(id);
+    QIcon icon;
+    for (const char* size : {"64", "256"})
+        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(id, QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
+    loadQtTranslations();
+    applyLook();
+    app::resolveDataDir();
+    app::Session session(program);
+    session.setMessages(std::make_shared<MessageBoxes>());
+    session.setUrlOpener([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
+    form_Menu menu(session, config());
+    int code = 0;
+    if (!menu.startUp(&code)) return code;
+    return qapp.exec();
+}
+
+}  // namespace ui

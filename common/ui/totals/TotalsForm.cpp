@@ -1,0 +1,359 @@
+#include "ui/totals/TotalsForm.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "core/db/Book.h"
+#include "core/db/Convert.h"
+#include "core/db/Recordset.h"
+#include "core/ledger/BankBook.h"
+#include "ui/io/CsvExport.h"
+#include "ui/print/PrintWriters.h"
+#include "ui/shell/Grid.h"
+#include "ui/shell/Inputs.h"
+#include "ui/shell/Msg.h"
+
+namespace ui {
+namespace {
+
+constexpr int kMinYear = 1900;
+constexpr int kMaxYear = 9999;
+
+QString yearText(qint64 y) { return QStringLiteral("%1").arg(y, 4, 10, QLatin1Char('0')); }
+QString monthText(qint64 m) { return QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0')); }
+
+std::optional<qint64> validYear(const QString& t) {
+    const auto y = db::parseWhole(t);
+    if (!y || *y < kMinYear || *y > kMaxYear) return std::nullopt;
+    return y;
+}
+std::optional<qint64> validMonth(const QString& t) {
+    const auto m = db::parseWhole(t);
+    if (!m || *m < 1 || *m > 12) return std::nullopt;
+    return m;
+}
+bool filledNumeric(const QLineEdit* e) { return !e->text().isEmpty() && db::isNumeric(e->text()); }
+
+// Rewrites a box's text without moving the caret relative to the end of the text.
+void rewrite(QLineEdit* e, const QString& text) {
+    if (e->text() == text) return;
+    const int fromEnd = e->text().size() - e->cursorPosition();
+    e->setText(text);
+    e->setCursorPosition(std::max(0, static_cast<int>(text.size()) - fromEnd));
+}
+
+// A widget the window's layout must hold; a layout without it is a programming error.
+template <class T>
+T* part(const QObject* in, const char* name) {
+    T* w = in->findChild<T*>(QLatin1String(name));
+    if (!w) qFatal("%s: the layout has no %s", qPrintable(in->objectName()), name);
+    return w;
+}
+
+}  // namespace
+
+// ---- period frames ----------------------------------------------------------------------
+
+PeriodControls::PeriodControls(FormBase* form) : QObject(form), m_form(form) {
+    m_monthFrame = part<QFrame>(form, "frm_syukei_mode_0");
+    auto* cmd4 = part<QPushButton>(m_monthFrame, "Command4");
+    m_month = part<QLineEdit>(m_monthFrame, "txt_date2");
+    markNumeric(m_month);
+    auto* cmd1 = part<QPushButton>(m_monthFrame, "Command1");
+
+    m_yearFrame = part<QFrame>(form, "frm_syukei_mode_1");
+    auto* cmd3 = part<QPushButton>(m_yearFrame, "Command3");
+    m_year = part<QLineEdit>(m_yearFrame, "txt_date1");
+    markNumeric(m_year);
+    auto* cmd2 = part<QPushButton>(m_yearFrame, "Command2");
+    // The layout gives the step buttons no focus: pressing one leaves the focus where it is, so
+    // that an invalid box is not left.
+
+    connect(cmd1, &QPushButton::clicked, this, [this] { stepMonth(1); });
+    connect(cmd4, &QPushButton::clicked, this, [this] { stepMonth(-1); });
+    connect(cmd2, &QPushButton::clicked, this, [this] { stepYear(1); });
+    connect(cmd3, &QPushButton::clicked, this, [this] { stepYear(-1); });
+
+    form->onEnter(m_year, [this] {
+        if (!checkYear(true) || !filledNumeric(m_month)) return false;
+        emit recompute();
+        return true;
+    });
+    form->onEnter(m_month, [this] {
+        if (!checkMonth(true) || !filledNumeric(m_year)) return false;
+        emit recompute();
+        return true;
+    });
+    form->onLeave(m_year, [this] { return checkYear(false); });
+    form->onLeave(m_month, [this] { return checkMonth(false); });
+    form->onShiftLeft(m_month, m_year);
+    m_year->installEventFilter(this);
+    m_month->installEventFilter(this);
+}
+
+bool PeriodControls::eventFilter(QObject* watched, QEvent* e) {
+    // Before each key takes effect a valid box is written in its format ("0000" / "00").
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+            if (watched == m_year) {
+                if (const auto y = validYear(m_year->text())) rewrite(m_year, yearText(*y));
+            } else if (watched == m_month) {
+                if (const auto m = validMonth(m_month->text())) rewrite(m_month, monthText(*m));
+            }
+        }
+    }
+    return QObject::eventFilter(watched, e);
+}
+
+void PeriodControls::refuseNow(const QString& text, bool tellNow) { m_form->refuseText(text, tellNow); }
+
+bool PeriodControls::checkYear(bool tellNow) {
+    if (const auto y = validYear(m_year->text())) {
+        rewrite(m_year, yearText(*y));
+        return true;
+    }
+    refuseNow(QStringLiteral("年は1900～9999の整数で入力してください"), tellNow);
+    return false;
+}
+
+bool PeriodControls::checkMonth(bool tellNow) {
+    if (const auto m = validMonth(m_month->text())) {
+        rewrite(m_month, monthText(*m));
+        return true;
+    }
+    refuseNow(QStringLiteral("月は1～12の整数で入力してください"), tellNow);
+    return false;
+}
+
+void PeriodControls::setToday() {
+    const QDate today = m_form->session().now().date();
+    m_year->setText(yearText(today.year()));
+    m_month->setText(monthText(today.month()));
+}
+
+void PeriodControls::showForMode(int mode) {
+    m_monthFrame->setVisible(mode == 0);
+    m_yearFrame->setVisible(true);
+}
+
+void PeriodControls::place(int monthLeft, int yearLeft) {
+    m_monthFrame->move(monthLeft, m_monthFrame->y());
+    m_yearFrame->move(yearLeft, m_yearFrame->y());
+}
+
+std::optional<ledger::Period> PeriodControls::period(int mode) const {
+    const auto y = validYear(m_year->text());
+    const auto m = validMonth(m_month->text());
+    if (!y || !m) return std::nullopt;
+    return ledger::Period{mode, static_cast<int>(*y), static_cast<int>(*m)};
+}
+
+void PeriodControls::stepMonth(int n) {
+    // The month cycles within the year: the year box is left as it is.
+    const auto p = period(0);
+    if (!p) return;
+    const QDate d = QDate(p->year, p->month, 1).addMonths(n);
+    m_month->setText(monthText(d.month()));
+    m_month->setFocus(Qt::OtherFocusReason);
+    if (filledNumeric(m_year)) emit recompute();
+}
+
+void PeriodControls::stepYear(int n) {
+    const auto p = period(0);
+    if (!p) return;
+    const int y = p->year + n;
+    if (y < kMinYear || y > kMaxYear) return;
+    m_year->setText(yearText(y));
+    m_year->setFocus(Qt::OtherFocusReason);
+    if (filledNumeric(m_month)) emit recompute();
+}
+
+// ---- totals window ----------------------------------------------------------------------
+
+namespace {
+QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringLiteral("月"); }
+}  // namespace
+
+TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent)
+    : FormBase(session, config.captionHead + modeWord(session.periodMode) + QStringLiteral("合計"), parent),
+      m_config(std::move(config)) {
+    if (m_config.setupUi) m_config.setupUi(this);
+    m_mode = session.periodMode == 1 ? 1 : 0;
+    setWindowTitle(caption());
+
+    m_period = new PeriodControls(this);
+    connect(m_period, &PeriodControls::recompute, this, &TotalsForm::recompute);
+
+    if (m_config.bankControls) {
+        m_bankCode = part<QLineEdit>(this, "txt_b_cd");
+        markNumeric(m_bankCode);
+        m_bankName = part<QComboBox>(this, "cmb_b_nm");
+        m_zan = part<QLabel>(this, "lbl_zan");
+        CodePair::Options bank;
+        bank.refusal = kBankCodeRefusal;
+        bank.chosen = [this](qint64 code) {
+            Hourglass wait;
+            m_table->clear();
+            Calc_Totals(code);
+        };
+        bank.isShown = [this](qint64 code) { return m_shownBank && *m_shownBank == code; };
+        m_bankPair = new CodePair(this, m_bankCode, m_bankName, bank);
+        onShiftLeft(m_bankCode, m_period->yearBox());
+    }
+
+    const bool count = m_config.countColumn;
+    m_grid = part<FlexGrid>(this, "grd_S01");
+    m_table = new models::TotalsModel(count, this);
+    m_grid->setGridModel(m_table);
+    int c = 0;
+    m_grid->setHeader(c++, m_config.codeHeader, 1200);
+    m_grid->setHeader(c++, m_config.nameHeader, m_config.nameWidth);
+    m_grid->setHeader(c++, m_config.kindHeader, 1000);
+    if (count) m_grid->setHeader(c++, QStringLiteral("件数"), 400);
+    m_grid->setHeader(c++, QString(), 1850);
+    m_grid->setHeader(c++, QStringLiteral("金額"), 1500);
+    m_grid->setHeader(c++, QStringLiteral("平均"), 1500);
+    setFillWidget(m_grid);
+    addCsvExport(this, m_grid, [this] {
+        QString name = caption() + QLatin1Char('_') + yearBox()->text();
+        if (m_mode == 0) name += QLatin1Char('-') + monthBox()->text();
+        if (m_shownBank) name += QStringLiteral("_銀行%1").arg(*m_shownBank);
+        return modelExport(*m_table, name + QStringLiteral(".csv"));
+    });
+
+    createFKeyBar(8, height() - 57, width() - 16);
+    setFKey(2, QStringLiteral("一覧印刷"), [this] {
+        if (!m_side) {
+            printRun();
+            return;
+        }
+        m_side->move((width() - m_side->width()) / 2, (height() - m_side->height()) / 2);
+        m_side->show();
+        m_side->raise();
+        m_side->findChild<QPushButton*>(QStringLiteral("Command6"))->setFocus();
+    });
+    setFKey(10, QStringLiteral("終了"), [this] { close(); });
+
+    if (m_config.printSide) {
+        // Which side of the sheet the first page goes on: a front page has the wider margin.
+        m_side = part<QFrame>(this, "frm_select_omote");
+        m_front = part<QRadioButton>(m_side, "Option1_0");
+        auto* back = part<QRadioButton>(m_side, "Option1_1");
+        auto* print = part<QPushButton>(m_side, "Command6");
+        auto* cancel = part<QPushButton>(m_side, "Command8");
+        connect(print, &QPushButton::clicked, this, [this] {
+            m_side->hide();
+            FormBase::printRun(m_front->isChecked(), [this] { Print_Totals(); });
+        });
+        connect(cancel, &QPushButton::clicked, this, [this] { m_side->hide(); });
+        m_side->hide();
+        // The frame lies over the function-key bar, made after the layout, and its buttons
+        // follow the bar's in the Tab order.
+        m_side->raise();
+        setTabOrder(fKey(10), m_front);
+        setTabOrder(m_front, back);
+        setTabOrder(back, print);
+        setTabOrder(print, cancel);
+    }
+
+    m_period->setToday();
+    setLayoutKeys(QStringLiteral("S01T01"), m_grid, QStringLiteral("grd_S01T01ColWidth"), 6);
+    restoreLayout();
+    setClockTitle(
+        [this] { return m_config.clockWithMode ? caption() : m_config.captionHead + QStringLiteral("合計"); });
+    m_period->showForMode(m_mode);
+    if (m_config.bankControls) {
+        Fill_BankCombo();
+        const qint64 first = db::Get_Min(book(), QStringLiteral("T01"), QStringLiteral("CD"));
+        if (first >= 1) Calc_Totals(first);
+    } else {
+        Calc_Totals();
+    }
+}
+
+QString TotalsForm::caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("合計"); }
+
+void TotalsForm::reopen() {
+    // A window that says 月 while it computes a year would mislead: it follows the new mode
+    // at once, its frames, caption and table included.
+    const int mode = session().periodMode == 1 ? 1 : 0;
+    if (mode == m_mode) return;
+    m_mode = mode;
+    setWindowTitle(caption());
+    m_period->showForMode(m_mode);
+    recompute();
+}
+
+void TotalsForm::Fill_BankCombo() { fillCodeCombo(m_bankName, session().rs_T01); }
+
+void TotalsForm::showBank(qint64 code) {
+    if (!m_bankPair || !m_bankPair->select(code)) return;
+    // The balance as stored now: the journal recomputes it after every change, while the shared
+    // master record set is a copy taken when the masters were last opened.
+    if (const ledger::MasterRow* bank = session().Seek_T01(code)) {
+        const auto zan = ledger::storedZan(book(), code);
+        m_zan->setText(zan ? QString::number(*zan) : db::To_Str(bank->zan, QString()));
+    }
+}
+
+void TotalsForm::recompute() {
+    Hourglass wait;
+    m_table->clear();
+    if (!m_config.bankControls) {
+        Calc_Totals();
+        return;
+    }
+    const auto code = db::parseWhole(m_bankCode->text());
+    if (code && *code >= 1 && *code <= db::kMaxCode) Calc_Totals(*code);
+}
+
+void TotalsForm::Calc_Totals(qint64 bankCode) {
+    if (m_config.bankControls) {
+        m_bankCode->setText(QString::number(bankCode));
+        showBank(bankCode);
+        m_shownBank = bankCode;
+    }
+    const auto period = m_period->period(m_mode);
+    Fill_TotalGrid(period ? ledger::periodTotals(book(), m_config.program, bankCode, *period) : ledger::TotalsTable{});
+}
+
+void TotalsForm::Fill_TotalGrid(const ledger::TotalsTable& t) { m_table->setTable(t); }
+
+void TotalsForm::printRun() {
+    FormBase::printRun(session().flg_Front, [this] { Print_Totals(); });
+}
+
+void TotalsForm::Print_Totals() {
+    const bool bank = m_config.program == app::Program::Bank;
+    const QString year = yearBox()->text();
+    const QString month = monthBox()->text();
+    const int mode = m_mode;
+    printDocument(session(), this, bank ? QStringLiteral("銀行項目別合計") : QStringLiteral("科目別合計"),
+                  [this, bank, year, month, mode](print::PageWriter& out) {
+                      const print::Rows rows = m_table->rowTexts();
+                      // The bank book's totals carry no side: always the back-side margin.
+                      return bank ? print::printBankTotals(out, year, month, mode, rows)
+                                  : print::printPurseTotals(out, year, month, mode, rows, session().flg_Front);
+                  });
+}
+
+void TotalsForm::layoutControls() {
+    FormBase::layoutControls();
+    if (m_config.framesRight && m_period) {
+        // Side by side, the year frame 5 from the right edge.
+        const int yearLeft = width() - m_period->yearFrame()->width() - 5;
+        m_period->place(yearLeft - m_period->monthFrame()->width(), yearLeft);
+    }
+}
+
+}  // namespace ui
