@@ -17,7 +17,7 @@
 
 #include "bank/BankWindows.h"
 #include "core/AppState.h"
-#include "core/db/Backup.h"
+#include "core/care/Backup.h"
 #include "core/db/Book.h"
 #include "core/db/Recordset.h"
 #include "core/io/Export.h"

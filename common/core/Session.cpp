@@ -6,7 +6,7 @@
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
-#include "core/ledger/Check.h"
+#include "core/care/Check.h"
 
 namespace app {
 void MasterCache::assign(QList<ledger::MasterRow> rows) {

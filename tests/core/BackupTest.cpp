@@ -10,9 +10,9 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include "core/db/Backup.h"
+#include "core/care/Backup.h"
 #include "core/db/Book.h"
-#include "core/ledger/Check.h"
+#include "core/care/Check.h"
 #include "core/settings/Settings.h"
 #include "support/TestEnv.h"
 

@@ -4,9 +4,9 @@
 #include <QSqlQuery>
 #include <QThread>
 
-#include "core/db/Backup.h"
+#include "core/care/Backup.h"
 #include "core/db/Book.h"
-#include "core/ledger/Check.h"
+#include "core/care/Check.h"
 #include "support/TestEnv.h"
 #include "tools/SampleBook.h"
 

@@ -12,7 +12,7 @@
 
 #include "bank/BankWindows.h"
 #include "core/Password.h"
-#include "core/db/Backup.h"
+#include "core/care/Backup.h"
 #include "core/db/Book.h"
 #include "core/settings/Settings.h"
 #include "purse/PurseWindows.h"

@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "core/db/Backup.h"
+#include "core/care/Backup.h"
 #include "core/db/Book.h"
 
 namespace care {

@@ -9,8 +9,8 @@
 #include <QThread>
 
 #include "core/Session.h"
-#include "core/db/Backup.h"
-#include "core/ledger/Check.h"
+#include "core/care/Backup.h"
+#include "core/care/Check.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "core/db/Backup.h"
+#include "core/care/Backup.h"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -24,7 +24,7 @@
 
 #include "core/db/Book.h"
 #include "core/db/Schema.h"
-#include "core/ledger/Check.h"
+#include "core/care/Check.h"
 #include "core/settings/Settings.h"
 
 namespace db {

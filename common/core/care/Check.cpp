@@ -1,4 +1,4 @@
-#include "core/ledger/Check.h"
+#include "core/care/Check.h"
 
 #include <sqlite3.h>
 
