@@ -410,11 +410,11 @@ void benchBackup(const QString& path, int n) {
 }
 
 void benchStartUp(const QString& path, app::Program p, int n) {
-    app::setDataDir(QFileInfo(path).absolutePath());
     const double ours = medianMs(
         [&] {
             // The session's messages are scripted: a start-up message must not wait for a person.
             app::Session session(p);
+            session.setDataDir(QFileInfo(path).absolutePath());
             session.setEndHandler([](int) {});
             auto* menu = new ui::form_Menu(session, p == app::Program::Bank ? bank::menuConfig() : purse::menuConfig());
             int code = 0;

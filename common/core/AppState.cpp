@@ -21,10 +21,6 @@ const ProductInfo kPurse{Program::Purse,
                          QStringLiteral("purse.hlp"),
                          QStringLiteral("purse")};
 ProductInfo g_product = kBank;
-QString g_dataDir;
-bool g_dataDirFromOption = false;
-QString g_programDir;
-QString g_printDir;
 }  // namespace
 
 const ProductInfo& product() { return g_product; }
@@ -40,39 +36,37 @@ BookPlace chooseBookPlace(const QString& optionDir, const QString& programDir, c
     return {userDataDir, false};
 }
 
-QString programDir() { return g_programDir.isEmpty() ? QCoreApplication::applicationDirPath() : g_programDir; }
-void setProgramDir(const QString& dir) { g_programDir = dir; }
+QString Places::programFolder() const {
+    return programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
+}
 
-QString dataDir() {
-    if (!g_dataDir.isEmpty()) return g_dataDir;
-    return programDir();
-}
-void setDataDir(const QString& dir) {
-    g_dataDir = dir;
-    g_dataDirFromOption = !dir.isEmpty();
-}
-void resolveDataDir() {
-    if (g_dataDirFromOption) return;
+QString Places::dataFolder() const { return dataDir.isEmpty() ? programFolder() : dataDir; }
+
+void Places::resolveDataDir(const ProductInfo& product) {
+    if (dataDirFromOption) return;
     // The per-user folder is named after the application alone (no organisation), so that it
     // is ~/.local/share/Bank or ~/.local/share/Purse.
-    const BookPlace place =
-        chooseBookPlace(QString(), programDir(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                        g_product.databaseFile);
-    g_dataDir = place.dir;
+    dataDir = chooseBookPlace(QString(), programFolder(),
+                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), product.databaseFile)
+                  .dir;
 }
-bool dataDirFromOption() { return g_dataDirFromOption; }
-QString databasePath() { return QDir(dataDir()).filePath(g_product.databaseFile); }
-QString shareDir() { return QDir::cleanPath(programDir() + QStringLiteral("/../share/") + g_product.name); }
-QString helpPath() {
-    const QStringList candidates = {QDir(dataDir()).filePath(g_product.helpFile),
-                                    QDir(programDir()).filePath(g_product.helpFile),
-                                    QDir(shareDir()).filePath(g_product.helpFile)};
+
+QString Places::databasePath(const ProductInfo& product) const {
+    return QDir(dataFolder()).filePath(product.databaseFile);
+}
+
+QString Places::shareDir(const ProductInfo& product) const {
+    return QDir::cleanPath(programFolder() + QStringLiteral("/../share/") + product.name);
+}
+
+QString Places::helpPath(const ProductInfo& product) const {
+    const QStringList candidates = {QDir(dataFolder()).filePath(product.helpFile),
+                                    QDir(programFolder()).filePath(product.helpFile),
+                                    QDir(shareDir(product)).filePath(product.helpFile)};
     for (const QString& c : candidates)
         if (QFileInfo(c).isFile()) return c;
     return candidates.first();
 }
-QString printDir() { return g_printDir; }
-void setPrintDir(const QString& dir) { g_printDir = dir; }
 
 const AuthorInfo& author() {
     static const AuthorInfo info{QStringLiteral("Ver.1.21"), QStringLiteral("家計簿工房"),

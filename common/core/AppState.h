@@ -30,27 +30,30 @@ struct BookPlace {
 BookPlace chooseBookPlace(const QString& optionDir, const QString& programDir, const QString& userDataDir,
                           const QString& bookFile);
 
-// The folder of the database (and of the user's own help file). Until resolveDataDir() or
-// setDataDir() it is the program's own folder.
-QString dataDir();
-void setDataDir(const QString& dir);
-// Chooses the data folder as chooseBookPlace does, for the running program.
-void resolveDataDir();
-// Whether the data folder was named with --data-dir (or set by setDataDir with a folder).
-bool dataDirFromOption();
-QString databasePath();
-// The help file: the one in the data folder, else the one beside the program, else the one
-// installed with it (<program folder>/../share/<name>/); the first of them when none exists.
-QString helpPath();
-// The folder of the installed read-only files: <program folder>/../share/<name>.
-QString shareDir();
-// The program's own folder (QCoreApplication::applicationDirPath()); tests set another.
-QString programDir();
-void setProgramDir(const QString& dir);
-// The folder printouts are written to as PDF files instead of going to a printer; empty: none
-// chosen (the printer, or a "print" folder beside the database when there is no printer).
-QString printDir();
-void setPrintDir(const QString& dir);
+// Where one running program finds its files: the book's folder, the program's own folder and the
+// folder printouts go to. The session holds them; a test sets its own.
+struct Places {
+    // The folder of the database (and of the user's own help file); empty until chosen: the
+    // program's own folder.
+    QString dataDir;
+    bool dataDirFromOption = false;  // named with --data-dir
+    // The program's own folder; empty: QCoreApplication::applicationDirPath().
+    QString programDir;
+    // The folder printouts are written to as PDF files instead of going to a printer; empty: none
+    // chosen (the printer, or a "print" folder beside the database when there is no printer).
+    QString printDir;
+
+    QString programFolder() const;
+    QString dataFolder() const;
+    // Chooses the data folder as chooseBookPlace does, unless --data-dir named one.
+    void resolveDataDir(const ProductInfo& product);
+    QString databasePath(const ProductInfo& product) const;
+    // The folder of the installed read-only files: <program folder>/../share/<name>.
+    QString shareDir(const ProductInfo& product) const;
+    // The help file: the one in the data folder, else the one beside the program, else the one
+    // installed with it; the first of them when none exists.
+    QString helpPath(const ProductInfo& product) const;
+};
 
 // Version and author shown on the system-information window (placeholders).
 struct AuthorInfo {

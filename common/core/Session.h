@@ -48,6 +48,15 @@ class Session : public QObject {
     void closeBook();
     db::Book& book() { return m_book; }
     const db::Book& book() const { return m_book; }
+
+    // Where the program finds its files (see app::Places).
+    Places places;
+    QString databasePath() const { return places.databasePath(product()); }
+    QString helpPath() const { return places.helpPath(product()); }
+    void setDataDir(const QString& dir) {
+        places.dataDir = dir;
+        places.dataDirFromOption = !dir.isEmpty();
+    }
     // Whether the program may write the book on its own (a recalculation at opening or at 終了,
     // the password's upgrade): not while a value has the wrong type (ledger::wrongTypesHold), as
     // balances computed over it would be wrong. The first refusal of an opening is told, with

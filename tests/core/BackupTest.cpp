@@ -43,7 +43,7 @@ class BackupTest : public AppTest {
         sql("DETACH DATABASE copy");
         return n;
     }
-    QString Book() const { return app::databasePath(); }
+    QString Book() { return session().databasePath(); }
     QString Folder() const { return QDir(dir()).filePath(QStringLiteral("backup")); }
 };
 

@@ -15,7 +15,7 @@ class KakeiboIoTest : public AppTest {
         sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0)");
         sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
         session().closeBook();
-        m_book = app::databasePath();
+        m_book = session().databasePath();
     }
     QString write(const QString& name, const QByteArray& bytes) {
         EXPECT_TRUE(writeFile(dir() + QLatin1Char('/') + name, bytes));
@@ -128,7 +128,7 @@ class KakeiboIoPurseTest : public KakeiboIoTest {
         start(app::Program::Purse);
         sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '買い物', 1)");
         session().closeBook();
-        m_book = app::databasePath();
+        m_book = session().databasePath();
     }
 };
 

@@ -37,13 +37,13 @@ TEST_F(PasswordBookTest, PlainTextIsReplacedByItsHashAndLeavesNoTraceInTheFile) 
     EXPECT_EQ(Stored(), app::kNoPassword);
     sql("UPDATE U01 SET PASSWORD=?", {QString::fromLatin1(plain)});
     book().close();
-    ASSERT_TRUE(fileBytes(app::databasePath()).contains(plain)) << "the book starts with the plain text";
+    ASSERT_TRUE(fileBytes(session().databasePath()).contains(plain)) << "the book starts with the plain text";
 
     QString error;
-    ASSERT_TRUE(book().open(app::databasePath(), &error, true)) << error.toStdString();
+    ASSERT_TRUE(book().open(session().databasePath(), &error, true)) << error.toStdString();
     EXPECT_EQ(app::upgradePassword(book(), QString::fromLatin1(plain)), app::Upgrade::NotNeeded) << "a read-only book";
     book().close();
-    ASSERT_TRUE(book().open(app::databasePath(), &error)) << error.toStdString();
+    ASSERT_TRUE(book().open(session().databasePath(), &error)) << error.toStdString();
     // A lone profile row's page is rebuilt on its own; freed pages elsewhere are zeroed only so.
     EXPECT_EQ(value("PRAGMA secure_delete").toInt(), 1);
     EXPECT_EQ(app::upgradePassword(book(), QStringLiteral("wrong")), app::Upgrade::NotNeeded);
@@ -55,8 +55,8 @@ TEST_F(PasswordBookTest, PlainTextIsReplacedByItsHashAndLeavesNoTraceInTheFile) 
     EXPECT_EQ(value("SELECT NM FROM U01 WHERE CD=1").toString(), QStringLiteral("名前"));
     book().close();
 
-    EXPECT_FALSE(fileBytes(app::databasePath()).contains(plain));
-    EXPECT_FALSE(QFile::exists(app::databasePath() + QStringLiteral("-journal")));
+    EXPECT_FALSE(fileBytes(session().databasePath()).contains(plain));
+    EXPECT_FALSE(QFile::exists(session().databasePath() + QStringLiteral("-journal")));
 }
 
 }  // namespace

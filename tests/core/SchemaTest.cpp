@@ -94,7 +94,7 @@ class SchemaUpgrade : public AppTest {
         sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,5000,5000,'a')");
     }
     int version() { return value("PRAGMA user_version").toInt(); }
-    int copies() { return db::listBackups(app::databasePath()).size(); }
+    int copies() { return db::listBackups(session().databasePath()).size(); }
     const db::Schema m_next = nextSchema();
 };
 
@@ -109,7 +109,7 @@ TEST_F(SchemaUpgrade, AnOlderBookGrowsToTheShapeOfANewOneAfterACopyAndKeepsEvery
     EXPECT_EQ(value("SELECT group_concat(CD||K_DATE||KINGAKU||ZAN||BIKO) FROM S01").toString(),
               QStringLiteral("12024/05/0150005000a"));
     EXPECT_EQ(copies(), 1);
-    EXPECT_EQ(r.backup, db::listBackups(app::databasePath()).value(0).path);
+    EXPECT_EQ(r.backup, db::listBackups(session().databasePath()).value(0).path);
 
     // Once current, nothing more is written, not even a copy.
     const care::UpgradeResult again = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
@@ -133,12 +133,12 @@ TEST_F(SchemaUpgrade, AForeignTableOfTheSameNameFailsTheUpgradeAndNothingChanges
 
 TEST_F(SchemaUpgrade, ReadOnlyPartialAndTriggeredBooksAreRefusedUntouched) {
     QString error;
-    ASSERT_TRUE(session().openBook(app::databasePath(), &error, true));
+    ASSERT_TRUE(session().openBook(session().databasePath(), &error, true));
     care::UpgradeResult r = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     EXPECT_EQ(r.outcome, care::UpgradeOutcome::Refused);
     EXPECT_TRUE(r.error.endsWith(QStringLiteral("読み取り専用で開きます"))) << r.error.toStdString();
 
-    ASSERT_TRUE(session().openBook(app::databasePath(), &error));
+    ASSERT_TRUE(session().openBook(session().databasePath(), &error));
     sql("ALTER TABLE S01 DROP COLUMN BIKO");
     r = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     EXPECT_EQ(r.outcome, care::UpgradeOutcome::Refused);
@@ -148,7 +148,7 @@ TEST_F(SchemaUpgrade, ReadOnlyPartialAndTriggeredBooksAreRefusedUntouched) {
     EXPECT_TRUE(r.error.contains(QStringLiteral("S01"))) << r.error.toStdString();
 
     sql("CREATE TRIGGER wipe AFTER INSERT ON T01 BEGIN DELETE FROM T01; END");
-    ASSERT_TRUE(session().openBook(app::databasePath(), &error)) << error.toStdString();
+    ASSERT_TRUE(session().openBook(session().databasePath(), &error)) << error.toStdString();
     EXPECT_EQ(book().readOnlyReason(), db::ReadOnlyReason::Trigger);
     r = care::upgradeBook(book(), app::Program::Purse, m_next.version(), &m_next);
     EXPECT_EQ(r.outcome, care::UpgradeOutcome::Refused);

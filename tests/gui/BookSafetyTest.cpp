@@ -50,7 +50,7 @@ TEST_F(BookSafetyTest, ABookInUseEndsTheStartUpAndAReadOnlyOneRefusesEverySave) 
     purseWithCategories();
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,5000,5000,'')");
     book().close();
-    QLockFile other(app::databasePath() + QStringLiteral(".lock"));
+    QLockFile other(session().databasePath() + QStringLiteral(".lock"));
     ASSERT_TRUE(other.tryLock(0));
     ui::form_Menu inUse(session(), purse::menuConfig());
     int code = 0;
@@ -63,7 +63,7 @@ TEST_F(BookSafetyTest, ABookInUseEndsTheStartUpAndAReadOnlyOneRefusesEverySave) 
     other.unlock();
 
     QString error;
-    ASSERT_TRUE(session().openBook(app::databasePath(), &error, true)) << error.toStdString();
+    ASSERT_TRUE(session().openBook(session().databasePath(), &error, true)) << error.toStdString();
     ASSERT_TRUE(book().isReadOnly());
     ui::form_Menu menu(session(), purse::menuConfig());
     ASSERT_TRUE(menu.startUp(&code));
@@ -92,7 +92,7 @@ TEST_F(BookSafetyTest, AWriteBeyondTheFileSizeLimitFailsLikeAFullDisk) {
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit low = old;
-    low.rlim_cur = static_cast<rlim_t>(QFileInfo(app::databasePath()).size());
+    low.rlim_cur = static_cast<rlim_t>(QFileInfo(session().databasePath()).size());
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
     typeFields(w, {{"txt_day", "2"}, {"txt_k_cd", "2"}, {"txt_kingaku", "300"}});
     box(w, "txt_biko")->setText(QString(30000, QLatin1Char('x')));  // more than the file may grow by
@@ -206,7 +206,7 @@ TEST_F(BookSafetyTest, OnlyOpeningABookNeverChangesItsShapeAndNewerOrTriggeredBo
         messages().takeTexts();
         menu.close();
         QString error;
-        EXPECT_TRUE(session().openBook(app::databasePath(), &error)) << error.toStdString();
+        EXPECT_TRUE(session().openBook(session().databasePath(), &error)) << error.toStdString();
     };
     launch();
     EXPECT_EQ(shape(), old);
@@ -225,7 +225,7 @@ TEST_F(BookSafetyTest, OnlyOpeningABookNeverChangesItsShapeAndNewerOrTriggeredBo
     {
         // The test's own connection, since the program's refuses to write this book.
         QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("by-hand"));
-        c.setDatabaseName(app::databasePath());
+        c.setDatabaseName(session().databasePath());
         ASSERT_TRUE(c.open());
         QSqlQuery q(c);
         ASSERT_TRUE(q.exec(QStringLiteral("DROP TRIGGER wipe")));
@@ -251,14 +251,14 @@ TEST_F(BookSafetyTest, ABookWithTextAmountsIsLeftAsFoundByEveryWriteOfTheProgram
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/01',1,'1,000',0,''),"
         "(2,1,'2024/05/02',2,300,999,'')");
     book().close();
-    const QByteArray found = fileBytes(app::databasePath());
+    const QByteArray found = fileBytes(session().databasePath());
     {
         ui::form_Menu menu(session(), purse::menuConfig());
         int code = 0;
         ASSERT_TRUE(menu.startUp(&code));
         QStringList told = messages().takeTexts().filter(QStringLiteral("kakeibo check \""));
         ASSERT_EQ(told.size(), 1) << "the recalculation at opening is skipped, and said once";
-        EXPECT_TRUE(told[0].contains(app::databasePath())) << told[0].toStdString();
+        EXPECT_TRUE(told[0].contains(session().databasePath())) << told[0].toStdString();
 
         auto* w = journal();
         press(w, Qt::Key_F8);
@@ -267,7 +267,7 @@ TEST_F(BookSafetyTest, ABookWithTextAmountsIsLeftAsFoundByEveryWriteOfTheProgram
         EXPECT_TRUE(messages().takeTexts().filter(QStringLiteral("kakeibo check \"")).isEmpty()) << "once is enough";
         menu.exit();
     }
-    EXPECT_TRUE(fileBytes(app::databasePath()) == found) << "byte for byte as found";
+    EXPECT_TRUE(fileBytes(session().databasePath()) == found) << "byte for byte as found";
 }
 
 }  // namespace

@@ -39,13 +39,12 @@ class FirstStartTest : public AppTest {
         qputenv("XDG_DATA_HOME", home.toLocal8Bit());
         QCoreApplication::setOrganizationName(QString());
         QCoreApplication::setApplicationName(app::product().settingsApp);
-        app::setDataDir({});
-        app::resolveDataDir();
+        session().setDataDir({});
+        session().places.resolveDataDir(session().product());
     }
     void TearDown() override {
         AppTest::TearDown();
         qunsetenv("XDG_DATA_HOME");
-        app::setDataDir({});
     }
     QStringList names(const char* table) {
         return value(QStringLiteral("SELECT group_concat(NM || ':' || KIND) FROM (SELECT * FROM %1 ORDER BY CD)")
@@ -76,7 +75,7 @@ TEST_F(FirstStartTest, APurseWithoutBookMakesOnePrivateCopyAndOffersTheStandardC
     start(app::Program::Purse, false);
     const QString home = dir() + QStringLiteral("/home/.local/share");
     withoutDataDirOption(home);
-    EXPECT_EQ(app::dataDir(), home + QStringLiteral("/Purse"));
+    EXPECT_EQ(session().places.dataFolder(), home + QStringLiteral("/Purse"));
     ASSERT_TRUE(launch(app::Program::Purse));
     const QString path = home + QStringLiteral("/Purse/moneta.mdb");
     ASSERT_TRUE(QFileInfo::exists(path));

@@ -21,10 +21,10 @@ class PrintWiringTest : public AppTest {
   protected:
     void begin(app::Program p) {
         start(p);
-        app::setPrintDir(dir() + QStringLiteral("/out"));
+        session().places.printDir = dir() + QStringLiteral("/out");
     }
     void TearDown() override {
-        app::setPrintDir(QString());
+        session().places.printDir = QString();
         AppTest::TearDown();
     }
     ui::FormBase* Show(ui::FormBase* w) { return window = shown(w); }

@@ -23,7 +23,7 @@ class PrintWriterTest : public AppTest {
   protected:
     void SetUp() override { start(app::Program::Bank, false); }
     void TearDown() override {
-        app::setPrintDir(QString());
+        session().places.printDir = QString();
         AppTest::TearDown();
     }
     QStringList pdfs(const QString& dir) const { return QDir(dir).entryList({QStringLiteral("*.pdf")}, QDir::Files); }
@@ -35,7 +35,7 @@ class PrintWriterTest : public AppTest {
 // says so.
 TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded) {
     const QString folder = dir() + QStringLiteral("/out");
-    app::setPrintDir(folder);
+    session().places.printDir = folder;
     bool front = true;
     const auto layout = [&](print::PageWriter& out) {
         return print::Print_List(out, print::MasterList::Banks, banks(61), front);
@@ -77,7 +77,7 @@ TEST_F(PrintWriterTest, OnePdfHoldsEverySheetOfTheCustomSizeWithTheFontEmbedded)
 
     // A folder that cannot be made (a file stands in its way).
     ASSERT_TRUE(writeFile(dir() + QStringLiteral("/file")));
-    app::setPrintDir(dir() + QStringLiteral("/file/print"));
+    session().places.printDir = dir() + QStringLiteral("/file/print");
     front = true;
     EXPECT_FALSE(ui::printDocument(session(), nullptr, QStringLiteral("銀行マスター"), layout));
     failed = messages().takeShown();
@@ -116,8 +116,9 @@ TEST_F(PrintWriterTest, PrintDirOptionIsReadFromTheCommandLine) {
     char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data()};
     int argc = 4;
     QString error;
-    ASSERT_TRUE(ui::parseOptions(argc, argv, &error));
-    EXPECT_EQ(app::printDir(), QStringLiteral("/tmp/x y"));
+    app::Places places;
+    ASSERT_TRUE(ui::parseOptions(argc, argv, places, &error));
+    EXPECT_EQ(places.printDir, QStringLiteral("/tmp/x y"));
     ASSERT_EQ(argc, 2);
     EXPECT_STREQ(argv[1], "--other");
 }

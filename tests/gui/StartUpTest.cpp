@@ -98,7 +98,7 @@ TEST_F(StartUpTest, AnEmptyHouseholdBookAsksOnlyForItsCategoriesAndItsWindowsCom
 
     key(Qt::Key_F9);
     EXPECT_EQ(menu->findChild<ui::HelpWindow*>(), nullptr);
-    ASSERT_TRUE(writeFile(app::helpPath(), "<html><body><h1>目次</h1></body></html>"));
+    ASSERT_TRUE(writeFile(session().helpPath(), "<html><body><h1>目次</h1></body></html>"));
     menu->help();
     auto* help = menu->findChild<ui::HelpWindow*>();
     ASSERT_NE(help, nullptr);
@@ -142,29 +142,29 @@ TEST_F(StartUpTest, AMissingBookIsMadeOnlyAfterYesAndAForeignFileIsNamedAndLeftA
     const QList<ui::Shown> shown = messages().takeShown();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
-    EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(app::databasePath())));
+    EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(session().databasePath())));
     EXPECT_TRUE(shown[1].text.contains(QStringLiteral("moneta.mdb")));
     EXPECT_TRUE(shown[1].text.contains(QStringLiteral("dbinit purse")));
     EXPECT_EQ(shown[1].icon, ui::Icon::Critical);
-    EXPECT_FALSE(QFile::exists(app::databasePath()));
+    EXPECT_FALSE(QFile::exists(session().databasePath()));
 
     messages().pushAnswer(ui::Answer::Yes);  // make the book
     messages().pushAnswer(ui::Answer::No);   // no standard categories
     ASSERT_TRUE(launch(app::Program::Purse));
     EXPECT_EQ(messages().takeShown().value(0).text, shown[0].text);
-    EXPECT_TRUE(QFile::exists(app::databasePath()));
+    EXPECT_TRUE(QFile::exists(session().databasePath()));
     EXPECT_EQ(value("SELECT count(*) FROM T01").toInt(), 0);
     key(Qt::Key_F10);
 
-    ASSERT_TRUE(writeFile(app::databasePath(), QByteArray(4096, 'x')));
+    ASSERT_TRUE(writeFile(session().databasePath(), QByteArray(4096, 'x')));
     EXPECT_FALSE(launch(app::Program::Purse));
     EXPECT_TRUE(messages().takeTexts().value(0).contains(QStringLiteral("moneta.mdb")));
-    EXPECT_EQ(QFileInfo(app::databasePath()).size(), 4096);
+    EXPECT_EQ(QFileInfo(session().databasePath()).size(), 4096);
 }
 
 // ---- what the program does for the book on its own ------------------------------------------
 
-int backups() { return int(db::listBackups(app::databasePath()).size()); }
+int backups(const app::Session& session) { return int(db::listBackups(session.databasePath()).size()); }
 
 // The right password opens the menu, the mistakes before it counted; F10 ends the program.
 TEST_F(StartUpTest, AnOldPlainPasswordBecomesItsHashBeforeAnyCopyIsWritten) {
@@ -176,8 +176,8 @@ TEST_F(StartUpTest, AnOldPlainPasswordBecomesItsHashBeforeAnyCopyIsWritten) {
     key(Qt::Key_F10);
     EXPECT_EQ(m_endCode, 0);
     ASSERT_FALSE(book().isOpen());
-    EXPECT_FALSE(fileBytes(app::databasePath()).contains("Sesame-42"));
-    const QList<db::BackupInfo> copies = db::listBackups(app::databasePath());
+    EXPECT_FALSE(fileBytes(session().databasePath()).contains("Sesame-42"));
+    const QList<db::BackupInfo> copies = db::listBackups(session().databasePath());
     ASSERT_FALSE(copies.isEmpty());
     for (const db::BackupInfo& b : copies)
         EXPECT_FALSE(fileBytes(b.path).contains("Sesame-42")) << b.path.toStdString();
@@ -196,12 +196,12 @@ TEST_F(StartUpTest, APlainPasswordWaitsWhileTheBookHoldsTextAmounts) {
     sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Sesame-42')");
     sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'A銀行','1,000')");
     book().close();
-    const QByteArray found = fileBytes(app::databasePath());
+    const QByteArray found = fileBytes(session().databasePath());
     answerPrompt({QStringLiteral("Sesame-42")});
     ASSERT_TRUE(launch(app::Program::Bank));
     EXPECT_EQ(messages().takeTexts().filter(QStringLiteral("kakeibo check")).size(), 1);
     key(Qt::Key_F10);
-    EXPECT_TRUE(fileBytes(app::databasePath()) == found);
+    EXPECT_TRUE(fileBytes(session().databasePath()) == found);
 }
 
 TEST_F(StartUpTest, OpeningAndClosingCopyTheBookOnlyWhenItChangedAndKeepTheNewest) {
@@ -213,16 +213,16 @@ TEST_F(StartUpTest, OpeningAndClosingCopyTheBookOnlyWhenItChangedAndKeepTheNewes
         key(Qt::Key_F10);
     };
     openAndClose({});
-    EXPECT_EQ(backups(), 1);
+    EXPECT_EQ(backups(session()), 1);
     openAndClose({});
-    EXPECT_EQ(backups(), 1) << "nothing changed";
+    EXPECT_EQ(backups(session()), 1) << "nothing changed";
     openAndClose(QStringLiteral("INSERT INTO T01 (CD,NM,KIND) VALUES (2,'食費',1)"));
-    EXPECT_EQ(backups(), 2);
+    EXPECT_EQ(backups(session()), 2);
 
     QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Purse"), QStringLiteral("Purse"))
         .setValue(QStringLiteral("backup/keep"), 3);
     for (int i = 3; i <= 7; ++i) openAndClose(QStringLiteral("INSERT INTO T01 (CD,NM,KIND) VALUES (%1,'x',1)").arg(i));
-    EXPECT_EQ(backups(), 3);
+    EXPECT_EQ(backups(session()), 3);
 }
 
 TEST_F(StartUpTest, ACopyThatCannotBeWrittenIsSaidOnceAndTheBookOpensAnyway) {
@@ -230,7 +230,7 @@ TEST_F(StartUpTest, ACopyThatCannotBeWrittenIsSaidOnceAndTheBookOpensAnyway) {
     sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,' ')");
     sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
     // A file where the backup folder should be: no copy can go there.
-    ASSERT_TRUE(writeFile(db::backupFolder(app::databasePath())));
+    ASSERT_TRUE(writeFile(db::backupFolder(session().databasePath())));
     EXPECT_TRUE(launch(app::Program::Purse));
     EXPECT_TRUE(menu->isVisible());
     const QStringList shown = messages().takeTexts();
@@ -247,7 +247,7 @@ TEST_F(StartUpTest, TheWeeklyCheckOfTheFreshCopyNamesWhatIsWrongAndTheRepair) {
     sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (5,1,'2024/05/01',1,100,101,NULL)");
     // The book was made right by this version before: only the check can see the wrong balance.
-    settings::saveBookSetting(app::databasePath(), QStringLiteral("chain"), QStringLiteral("1"));
+    settings::saveBookSetting(session().databasePath(), QStringLiteral("chain"), QStringLiteral("1"));
     launch(app::Program::Purse);
     menu->care().waitForCheck();
     const QStringList shown = messages().takeTexts();
@@ -280,7 +280,7 @@ TEST_F(StartUpTest, AnOlderBookIsCopiedAsFoundThenMendedOnceAndTheCheckStaysQuie
     EXPECT_TRUE(wrongPurseBalances().isEmpty());
 
     QList<qint64> copied;
-    for (const db::BackupInfo& b : db::listBackups(app::databasePath())) {
+    for (const db::BackupInfo& b : db::listBackups(session().databasePath())) {
         const QString name = QStringLiteral("copy");
         {
             QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);

@@ -45,7 +45,7 @@ class SystemInfoTest : public AppTest {
 TEST_F(SystemInfoTest, TheBankProfileKeepsTheNameAsTypedAndANewPasswordOnlyOnceConfirmed) {
     openTarget(app::Program::Bank);
     EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("lbl_db_path"))->text(),
-              QDir::toNativeSeparators(QFileInfo(app::databasePath()).absoluteFilePath()));
+              QDir::toNativeSeparators(QFileInfo(session().databasePath()).absoluteFilePath()));
     QStringList opened;
     session().setUrlOpener([&opened](const QString& url) { opened << url; });
     for (const char* name : {"Label4_0", "Label4_1", "Label4_3"})

@@ -24,15 +24,15 @@ void AppTest::start(app::Program program, bool openDb) {
     m_session->setMessages(m_messages);
     m_session->setEndHandler([this](int code) { m_endCode = code; });
     m_session->setUrlOpener([](const QString&) {});
-    app::setDataDir(m_dir.path());
+    session().setDataDir(m_dir.path());
     // The program's own folder holds nothing: the build's help files and books stay out of the test.
     QDir(m_dir.path()).mkpath(QStringLiteral("program"));
-    app::setProgramDir(m_dir.filePath(QStringLiteral("program")));
+    session().places.programDir = m_dir.filePath(QStringLiteral("program"));
     setNow(QDateTime(QDate(2024, 5, 17), QTime(9, 30)));
     if (openDb) {
         QString error;
-        ASSERT_TRUE(db::createBook(program, app::databasePath(), &error)) << error.toStdString();
-        ASSERT_TRUE(m_session->openBook(app::databasePath(), &error)) << error.toStdString();
+        ASSERT_TRUE(db::createBook(program, session().databasePath(), &error)) << error.toStdString();
+        ASSERT_TRUE(m_session->openBook(session().databasePath(), &error)) << error.toStdString();
     }
 }
 
@@ -46,7 +46,6 @@ void AppTest::TearDown() {
         if (w) delete w.data();
     if (m_session) m_session->closeBook();
     m_session.reset();
-    app::setProgramDir({});
 }
 
 void AppTest::sql(const QString& sql, const QVariantList& binds) {

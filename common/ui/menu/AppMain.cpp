@@ -15,7 +15,7 @@
 
 namespace ui {
 
-bool parseOptions(int& argc, char** argv, QString* error) {
+bool parseOptions(int& argc, char** argv, app::Places& places, QString* error) {
     int out = 1;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -24,17 +24,19 @@ bool parseOptions(int& argc, char** argv, QString* error) {
                 if (error) *error = QStringLiteral("--data-dir needs a folder");
                 return false;
             }
-            app::setDataDir(QString::fromLocal8Bit(argv[++i]));
+            places.dataDir = QString::fromLocal8Bit(argv[++i]);
+            places.dataDirFromOption = true;
         } else if (a.startsWith(QLatin1String("--data-dir="))) {
-            app::setDataDir(a.mid(11));
+            places.dataDir = a.mid(11);
+            places.dataDirFromOption = !places.dataDir.isEmpty();
         } else if (a == QLatin1String("--print-dir")) {
             if (i + 1 >= argc) {
                 if (error) *error = QStringLiteral("--print-dir needs a folder");
                 return false;
             }
-            app::setPrintDir(QString::fromLocal8Bit(argv[++i]));
+            places.printDir = QString::fromLocal8Bit(argv[++i]);
         } else if (a.startsWith(QLatin1String("--print-dir="))) {
-            app::setPrintDir(a.mid(12));
+            places.printDir = a.mid(12);
         } else {
             argv[out++] = argv[i];
         }
@@ -69,7 +71,8 @@ int runProgram(int argc, char** argv, app::Program program, std::function<MenuCo
     app::surviveFileSizeLimit();
     app::setProduct(program);
     QString error;
-    if (!parseOptions(argc, argv, &error)) {
+    app::Places places;
+    if (!parseOptions(argc, argv, places, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
@@ -86,8 +89,9 @@ int runProgram(int argc, char** argv, app::Program program, std::function<MenuCo
     QApplication::setWindowIcon(icon);
     loadQtTranslations();
     applyLook();
-    app::resolveDataDir();
+    places.resolveDataDir(app::productOf(program));
     app::Session session(program);
+    session.places = places;
     session.setMessages(std::make_shared<MessageBoxes>());
     session.setUrlOpener([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
     form_Menu menu(session, config());

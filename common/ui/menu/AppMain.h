@@ -10,7 +10,7 @@ namespace ui {
 
 // Reads the program's own options (--data-dir DIR, --print-dir DIR) and removes them from the arguments.
 // Returns false with a usage text for an option it cannot read.
-bool parseOptions(int& argc, char** argv, QString* error);
+bool parseOptions(int& argc, char** argv, app::Places& places, QString* error);
 // The look every window shares (style, Japanese font).
 void applyLook();
 // Qt's own texts (standard buttons and dialogs) in Japanese, for the whole run.

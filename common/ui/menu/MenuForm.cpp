@@ -96,23 +96,23 @@ void form_Menu::setUserName(const QString& name) {
 
 void form_Menu::tellCannotOpen(const QString& error) {
     // Only a book that is not there can be made; one in use or damaged is named as it is.
-    const bool missing = !QFileInfo::exists(app::databasePath());
+    const bool missing = !QFileInfo::exists(session().databasePath());
     const QString text =
         missing
-            ? error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, app::dataDir())
+            ? error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, session().places.dataFolder())
             : error;
     std::fprintf(stderr, "%s\n", qPrintable(text));
     session().show(nullptr, text, app::Icon::Critical);
 }
 
 bool form_Menu::prepareBook(int* exitCode) {
-    const QString path = app::databasePath();
+    const QString path = session().databasePath();
     const QFileInfo info(path);
     // Something that is there but cannot be opened is reported when it is opened, never replaced.
     if (info.exists() || info.isSymLink()) return true;
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
     // A folder named on the command line may be a mistyped one: ask before making a book there.
-    if (app::dataDirFromOption() &&
+    if (session().places.dataDirFromOption &&
         session().show(nullptr, QStringLiteral("%1 にデータベースがありません。\n新しく作成しますか？").arg(shown),
                        app::Icon::Question, app::Buttons::YesNo) != app::Answer::Yes) {
         tellCannotOpen(QStringLiteral("データベースファイルがありません: %1").arg(shown));
@@ -164,7 +164,7 @@ bool form_Menu::startUp(int* exitCode) {
     if (!book().isOpen()) {
         if (!prepareBook(exitCode)) return false;
         QString error;
-        if (!session().openBook(app::databasePath(), &error)) {
+        if (!session().openBook(session().databasePath(), &error)) {
             tellCannotOpen(error);
             if (exitCode) *exitCode = 2;
             return false;
@@ -271,7 +271,7 @@ void form_Menu::openTarget(MenuTarget t) {
 }
 
 void form_Menu::help() {
-    const QString path = app::helpPath();
+    const QString path = session().helpPath();
     if (!QFileInfo(path).isFile()) return;
     auto* help = findChild<HelpWindow*>();
     if (!help) help = new HelpWindow(this);

@@ -227,7 +227,7 @@ QString pdfPath(const QString& dir, const QString& what, const QDateTime& now) {
 
 bool printDocument(app::Session& session, QWidget* parent, const QString& what,
                    const std::function<bool(print::PageWriter&)>& layout) {
-    QString dir = app::printDir();
+    QString dir = session.places.printDir;
     if (dir.isEmpty()) {
         const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
         if (!printer.isNull()) {
@@ -236,7 +236,7 @@ bool printDocument(app::Session& session, QWidget* parent, const QString& what,
             tell(session, parent, QStringLiteral("印刷できません。\n") + out.error(), true);
             return false;
         }
-        dir = QDir(app::dataDir()).filePath(QStringLiteral("print"));
+        dir = QDir(session.places.dataFolder()).filePath(QStringLiteral("print"));
     }
     if (!db::makePrivatePath(dir)) {
         tell(session, parent,
