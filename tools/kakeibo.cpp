@@ -18,10 +18,10 @@
 
 #include "core/AppState.h"
 #include "core/Messages.h"
-#include "core/care/Upgrade.h"
 #include "core/care/Backup.h"
-#include "core/db/Book.h"
 #include "core/care/Check.h"
+#include "core/care/Upgrade.h"
+#include "core/db/Book.h"
 #include "core/ledger/Masters.h"
 #include "tools/KakeiboIo.h"
 #include "tools/SampleBook.h"

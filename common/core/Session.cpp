@@ -3,10 +3,10 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include "core/care/Check.h"
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
-#include "core/care/Check.h"
 
 namespace app {
 void MasterCache::assign(QList<ledger::MasterRow> rows) {
@@ -24,6 +24,11 @@ const ledger::MasterRow* MasterCache::find(qint64 code) const {
 Session::Session(Program program, QObject* parent) : QObject(parent), m_program(program) {
     setProduct(program);
     m_messages = std::make_shared<ScriptedMessages>();
+    // The masters as read are the session's: rows of theirs that changed behind the windows
+    // (an undo, a redo) are read again before the windows show the book again.
+    connect(&m_book, &db::Book::changed, this, [this](const QString& table) {
+        if (table == QLatin1String("T01") || table == QLatin1String("T02")) reopenMasters();
+    });
 }
 
 Session::~Session() = default;

@@ -115,15 +115,12 @@ class Session : public QObject {
     // Something changed the book that the kept changes cannot be taken back across (a restore,
     // a refused undo): the undo stack forgets them.
     void forgetChanges() { emit changesForgotten(); }
-    // The book changed behind the open windows (an undo or a redo): they show it again.
-    void bookChangedBehind() { emit bookChanged(); }
 
   signals:
     void menuEnabled(bool on);
     void userNameChanged(const QString& name);
     void changeRecorded(const ledger::BookChange& change);
     void changesForgotten();
-    void bookChanged();
 
   private:
     Program m_program;

@@ -11,8 +11,8 @@
 #include <QSettings>
 
 #include "core/care/Backup.h"
-#include "core/db/Book.h"
 #include "core/care/Check.h"
+#include "core/db/Book.h"
 #include "core/settings/Settings.h"
 #include "support/TestEnv.h"
 

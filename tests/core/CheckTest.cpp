@@ -5,8 +5,8 @@
 #include <QThread>
 
 #include "core/care/Backup.h"
-#include "core/db/Book.h"
 #include "core/care/Check.h"
+#include "core/db/Book.h"
 #include "support/TestEnv.h"
 #include "tools/SampleBook.h"
 

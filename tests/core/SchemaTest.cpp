@@ -7,8 +7,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
-#include "core/care/Upgrade.h"
 #include "core/care/Backup.h"
+#include "core/care/Upgrade.h"
 #include "core/db/Book.h"
 #include "core/db/Schema.h"
 #include "support/TestEnv.h"

@@ -22,9 +22,9 @@
 #include <cstring>
 #include <memory>
 
+#include "core/care/Check.h"
 #include "core/db/Book.h"
 #include "core/db/Schema.h"
-#include "core/care/Check.h"
 #include "core/settings/Settings.h"
 
 namespace db {

@@ -30,6 +30,11 @@ class ChangeCommand : public QUndoCommand {
     ledger::UndoResult result() const { return m_result; }
     const QString& error() const { return m_error; }
     qsizetype rows() const { return m_change.rows(); }
+    QStringList tables() const {
+        QStringList out;
+        for (const ledger::ChangePart& p : m_change.parts) out << p.table;
+        return out;
+    }
 
   private:
     db::Book& m_book;
@@ -86,6 +91,7 @@ void BookUndo::step(QWidget* from, bool back) {
     const auto* command = static_cast<const ChangeCommand*>(m_stack.command(index));
     const QString what = command->text();
     const qsizetype rows = command->rows();
+    const QStringList tables = command->tables();
     if (back)
         m_stack.undo();
     else
@@ -109,9 +115,9 @@ void BookUndo::step(QWidget* from, bool back) {
             m_session.show(window, QStringLiteral("元に戻せません。\n") + error, app::Icon::Critical);
             break;
     }
-    // The grids, balances and lists show the book as it is now.
-    m_session.reopenMasters();
-    m_session.bookChangedBehind();
+    // The grids, balances and lists show the book as it is now: every table of the change is
+    // announced, whatever came of it, since a refused step also forgot the kept changes.
+    for (const QString& table : tables) m_session.book().announce(table);
 }
 
 }  // namespace ui

@@ -509,6 +509,7 @@ void ImportWindow::runImport() {
         session().recordChange(ledger::rowsAdded(
             book(), journal, ledger::codesBetween(book(), journal, report.firstNumber, report.lastNumber),
             QStringLiteral("取込")));
+        book().announce(journal);
         QStringList months;
         for (const io::PreviewRow& r : m_preview.rows)
             if (r.ticked && !months.contains(r.date.left(7))) months << r.date.left(7);

@@ -97,10 +97,9 @@ void form_Menu::setUserName(const QString& name) {
 void form_Menu::tellCannotOpen(const QString& error) {
     // Only a book that is not there can be made; one in use or damaged is named as it is.
     const bool missing = !QFileInfo::exists(session().databasePath());
-    const QString text =
-        missing
-            ? error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"").arg(session().product().name, session().places.dataFolder())
-            : error;
+    const QString text = missing ? error + QStringLiteral("\n\n作成するには: dbinit %1 \"%2\"")
+                                               .arg(session().product().name, session().places.dataFolder())
+                                 : error;
     std::fprintf(stderr, "%s\n", qPrintable(text));
     session().show(nullptr, text, app::Icon::Critical);
 }

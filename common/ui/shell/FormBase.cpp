@@ -187,7 +187,8 @@ FormBase::FormBase(app::Session& session, const QString& title, QWidget* parent)
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &FormBase::tickClock);
-    connect(&session, &app::Session::bookChanged, this, [this] {
+    // Rows changed behind the window (an undo, a redo, an import): it shows the book again.
+    connect(&session.book(), &db::Book::changed, this, [this] {
         if (isVisible()) showBookAgain();
     });
 }
