@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "core/io/RecurringCsv.h"
 #include "core/ledger/Recurring.h"
 #include "core/ledger/Undo.h"
 #include "support/TestEnv.h"
@@ -227,7 +228,7 @@ TEST_F(RecurringBook, TwoMonthsDuePostOnceWithTheirBalancesAndUndoAsOneStep) {
     EXPECT_EQ(ledger::dueOccurrences(book(), app::Program::Bank, today).rows.size(), 2);
 }
 
-TEST_F(RecurringBook, AGapAZeroAmountOrAReadOnlyBookWritesNothing) {
+TEST_F(RecurringBook, AGapOrAZeroAmountWritesNothing) {
     bankBook();
     add(rent());
     const auto due = ledger::dueOccurrences(book(), app::Program::Bank, d("2024/04/30")).rows;
@@ -286,6 +287,32 @@ TEST_F(RecurringBook, HouseholdRowsGoOntoThePageShownAndTheBalancesAfterMove) {
     ASSERT_EQ(ledger::undoChange(book(), app::Program::Purse, p.change), ledger::UndoResult::Done);
     EXPECT_EQ(rows(), 2);
     EXPECT_TRUE(wrongPurseBalances().isEmpty());
+}
+
+TEST_F(RecurringBook, AReadOnlyBookNeverAsksAndNeverPosts) {
+    bankBook();
+    add(rent());
+    EXPECT_TRUE(ledger::postingRefusal(book()).isEmpty());
+    QString error;
+    ASSERT_TRUE(session().openBook(book().path(), &error, true)) << error.toStdString();
+    EXPECT_FALSE(ledger::postingRefusal(book()).isEmpty());
+    const auto due = ledger::dueOccurrences(book(), app::Program::Bank, d("2024/04/30")).rows;
+    EXPECT_FALSE(ledger::postOccurrences(book(), app::Program::Bank, due).ok);
+    EXPECT_EQ(rows(), 0);
+}
+
+TEST_F(RecurringBook, ImportedRulesKeepTheirNextDateAndOneBadLineWritesNothing) {
+    bankBook();
+    const QByteArray header = "番号,銀行ｺｰﾄﾞ,項目ｺｰﾄﾞ,金額,備考,日,間隔,開始日,終了日,次回日,休日\n";
+    const QByteArray good = "1,1,2,80000,'=家賃,27,1,2024/03/01,,2024/05/27,2\n";
+    const io::ImportReport bad = io::importRecurringBytes(book(), app::Program::Bank,
+                                                          header + good + "2,1,2,500,,27,1,2024/03/01,,2024/05/26,0\n");
+    EXPECT_FALSE(bad.ok);
+    ASSERT_EQ(bad.refused.size(), 1);  // the next date is off the schedule
+    EXPECT_EQ(value("SELECT COUNT(*) FROM R01").toInt(), 0);
+    const io::ImportReport r = io::importRecurringBytes(book(), app::Program::Bank, header + good);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(value("SELECT N_DATE || BIKO FROM R01 WHERE CD=1").toString(), QStringLiteral("2024/05/27=家賃"));
 }
 
 TEST_F(RecurringBook, ABookWithoutTheTableHasNothingDueAndTakesNoRule) {

@@ -244,12 +244,6 @@ bool inBackupFolder(db::Book& book) {
     return QFileInfo(QFileInfo(book.path()).absolutePath()).fileName() == QLatin1String("backup");
 }
 
-QString cannotPost(db::Book& book) {
-    if (const QString why = cannotWrite(book); !why.isEmpty()) return why;
-    if (inBackupFolder(book)) return QStringLiteral("バックアップのデータベースには定期入力を記入しません");
-    return {};
-}
-
 Posting refusedPosting(const QString& why) {
     Posting p;
     p.error = why;
@@ -257,6 +251,12 @@ Posting refusedPosting(const QString& why) {
 }
 
 }  // namespace
+
+QString postingRefusal(db::Book& book) {
+    if (const QString why = cannotWrite(book); !why.isEmpty()) return why;
+    if (inBackupFolder(book)) return QStringLiteral("バックアップのデータベースには定期入力を記入しません");
+    return {};
+}
 
 RuleProblem checkRule(db::Book& book, app::Program program, const RecurringRule& r) {
     if (program == app::Program::Bank) {
@@ -354,7 +354,7 @@ DueList dueOccurrences(db::Book& book, app::Program program, const QDate& today)
 }
 
 Posting postOccurrences(db::Book& book, app::Program program, const QList<Occurrence>& chosen, qint64 page) {
-    if (const QString why = cannotPost(book); !why.isEmpty()) return refusedPosting(why);
+    if (const QString why = postingRefusal(book); !why.isEmpty()) return refusedPosting(why);
     const bool bank = program == app::Program::Bank;
     if (!bank && page < 1) return refusedPosting(QStringLiteral("ページは1以上の整数で入力してください"));
 
@@ -460,7 +460,7 @@ Posting postOccurrences(db::Book& book, app::Program program, const QList<Occurr
 }
 
 Posting skipOccurrence(db::Book& book, qint64 rule, const QDate& date) {
-    if (const QString why = cannotPost(book); !why.isEmpty()) return refusedPosting(why);
+    if (const QString why = postingRefusal(book); !why.isEmpty()) return refusedPosting(why);
     QString error;
     const auto r = readRule(book, rule, &error);
     if (!r) return refusedPosting(error);

@@ -160,6 +160,11 @@ struct DueList {
     QString error;
 };
 
+// Why rows cannot be posted into this book now (read-only, without R01, a copy in backup/);
+// empty when they can. The journal asks about due rows only when this is empty: a read-only book
+// never asks.
+QString postingRefusal(db::Book& book);
+
 // Every occurrence of every rule due on `today`. A book without R01 has none.
 DueList dueOccurrences(db::Book& book, app::Program program, const QDate& today);
 
