@@ -81,6 +81,8 @@ const YearCalendar kPublished[] = {
       "2026/11/23 勤労感謝の日"}},
 };
 
+void PrintTo(const YearCalendar& y, std::ostream* os) { *os << y.year; }
+
 class PublishedCalendar : public ::testing::TestWithParam<YearCalendar> {};
 
 TEST_P(PublishedCalendar, EveryDayOffOfTheYearAndNoOther) {

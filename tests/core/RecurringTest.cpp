@@ -127,6 +127,8 @@ struct BadRule {
     RuleBox box;
 };
 
+void PrintTo(const BadRule& b, std::ostream* os) { *os << b.what; }
+
 class RuleProblems : public ::testing::TestWithParam<BadRule> {};
 
 TEST_P(RuleProblems, NameTheBox) {
