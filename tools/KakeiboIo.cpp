@@ -15,8 +15,10 @@
 #include "core/db/Convert.h"
 #include "core/io/Export.h"
 #include "core/io/Import.h"
+#include "core/io/RecurringCsv.h"
 #include "core/io/Search.h"
 #include "core/io/StatementDate.h"
+#include "core/ledger/Recurring.h"
 
 namespace {
 
@@ -159,9 +161,10 @@ QString oneLine(QString s) {
 // ---------------------------------------------------------------- export
 
 const char* const kExportHelp =
-    "使い方: kakeibo export FILE --table journal|masters|totals [--from yyyy/mm] [--to yyyy/mm]\n"
+    "使い方: kakeibo export FILE --table journal|masters|totals|recurring [--from yyyy/mm] [--to yyyy/mm]\n"
     "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom] [--raw]\n"
-    "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals) を CSV で書き出します。\n"
+    "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals)、定期入力 (recurring) を\n"
+    "  CSV で書き出します。\n"
     "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
     "  --bank N      totals: 銀行帳で一つの銀行だけ\n"
     "  --out         書き出すファイル (権限 0600)。省略すると標準出力へ\n"
@@ -195,8 +198,9 @@ int runExport(const QStringList& args) {
     if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
     const QString table = a.value(QStringLiteral("table"));
-    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals"))
-        return usage(help, QStringLiteral("--table は journal, masters, totals のどれかです"));
+    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals") &&
+        table != QLatin1String("recurring"))
+        return usage(help, QStringLiteral("--table は journal, masters, totals, recurring のどれかです"));
     QString why;
     io::ExportOptions options;
     if (a.has(QStringLiteral("encoding"))) {
@@ -218,9 +222,10 @@ int runExport(const QStringList& args) {
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
-    const io::ExportTable t = table == QLatin1String("journal")   ? io::journalTable(book, book.program, span)
-                              : table == QLatin1String("masters") ? io::mastersTable(book, book.program)
-                                                                  : io::totalsTable(book, book.program, span, bank);
+    const io::ExportTable t = table == QLatin1String("journal")     ? io::journalTable(book, book.program, span)
+                              : table == QLatin1String("masters")   ? io::mastersTable(book, book.program)
+                              : table == QLatin1String("recurring") ? io::recurringTable(book, book.program)
+                                                                    : io::totalsTable(book, book.program, span, bank);
     if (!t.ok) {
         tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), t.error));
         return kUsage;
@@ -265,7 +270,7 @@ const char* const kImportHelp =
     "                       (--amount-col N | --in-col N --out-col N) [--negate] [--text-col N[,N]...]\n"
     "                       [--balance-col N] [--skip-if COL=VALUE]...\n"
     "                       [--item-in CODE] [--item-out CODE] [--rule 文字=CODE]...\n"
-    "       kakeibo import FILE CSV --table journal|masters [--encoding sjis|utf8] [--raw]\n"
+    "       kakeibo import FILE CSV --table journal|masters|recurring [--encoding sjis|utf8] [--raw]\n"
     "       kakeibo import --list-profiles\n"
     "  銀行やカード会社の明細 CSV を、銀行帳では銀行 N に、家計簿ではページ N に取り込みます。\n"
     "  列は 1 から数えます。--amount-col は符号付きの金額 (入金が正)、--in-col と --out-col は\n"
@@ -285,7 +290,7 @@ const char* const kImportHelp =
     "  --dry-run               書き込まずに、各行をどう取り込むかを表示します\n"
     "  帳簿に同じ日付・金額で摘要が同じか含み合う行があれば (帳簿の 1 行がファイルの 1 行に) 重複として、\n"
     "  家計簿でページの月と違う月の行は取り込みません。読めない行が一つでもあれば何も書き込みません。\n"
-    "  --table はこのプログラムが書き出した仕訳 / マスターを、空の帳簿にそのまま読み込みます。\n"
+    "  --table はこのプログラムが書き出した仕訳 / マスター / 定期入力を、空の帳簿にそのまま読み込みます。\n"
     "  そのとき文字の欄の先頭の ' を一つ取り除きます (書き出しが式よけに付けたもの)。\n"
     "  --raw         --table: ' を取り除かずにそのまま読み込みます (export --raw で書き出したもの)\n"
     "終了状態: 0 成功、1 読めない行がある・帳簿が空でない、2 使い方の誤りや読めないファイル";
@@ -318,8 +323,8 @@ void printRow(const io::PreviewRow& r) {
 
 int importOwn(const Args& a, const QString& help) {
     const QString table = a.value(QStringLiteral("table"));
-    if (table != QLatin1String("journal") && table != QLatin1String("masters"))
-        return usage(help, QStringLiteral("--table は journal か masters です"));
+    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("recurring"))
+        return usage(help, QStringLiteral("--table は journal, masters, recurring のどれかです"));
     for (const char* other :
          {"bank", "page", "month", "profile", "skip", "date-col", "amount-col", "in-col", "out-col", "text-col",
           "balance-col", "skip-if", "negate", "item-in", "item-out", "category-in", "category-out", "rule", "dry-run"})
@@ -330,6 +335,22 @@ int importOwn(const Args& a, const QString& help) {
     if (a.has(QStringLiteral("encoding")) && !(encoding = encodingOption(a, &why))) return usage(help, why);
     Book book;
     if (!openBook(a.positional[0], false, book)) return kUsage;
+    if (table == QLatin1String("recurring")) {
+        if (!ledger::holdsRules(book)) {
+            tell(QStringLiteral("このデータベースには定期入力の表がありません。kakeibo upgrade %1 で更新してください")
+                     .arg(shown(a.positional[0])));
+            return kUsage;
+        }
+        QFile file(a.positional[1]);
+        if (!QFileInfo(a.positional[1]).isFile() || !file.open(QIODevice::ReadOnly)) {
+            tell(QStringLiteral("CSV ファイルを読めません: %1").arg(shown(a.positional[1])));
+            return kUsage;
+        }
+        const io::ImportReport r = io::importRecurringBytes(book, book.program, file.readAll(), encoding,
+                                                            a.flags.contains(QStringLiteral("raw")));
+        tellAll(r.lines());
+        return r.ok ? kDone : r.fileUnreadable ? kUsage : kFinding;
+    }
     const io::ImportReport r = io::importOwnExport(
         book, book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,
         a.positional[1], encoding, a.flags.contains(QStringLiteral("raw")));
@@ -561,5 +582,240 @@ int runSearch(const QStringList& args) {
                 .arg(h.codeName, h.amount ? QString::number(*h.amount) : QString(), oneLine(h.note)));
     }
     tell(QStringLiteral("%1 件").arg(r.hits.size()));
+    return kDone;
+}
+
+// ---------------------------------------------------------------- recurring
+
+namespace {
+
+const char* const kRecurringHelp =
+    "使い方: kakeibo recurring FILE list\n"
+    "       kakeibo recurring FILE add --item CODE|NAME --amount N --day D [--every M]\n"
+    "                       [--start yyyy/mm/dd] [--end yyyy/mm/dd] [--shift none|before|after]\n"
+    "                       [--bank N] [--note TEXT]\n"
+    "       kakeibo recurring FILE delete CD\n"
+    "       kakeibo recurring FILE post --until yyyy/mm/dd [--page N] [--dry-run]\n"
+    "  定期入力 (毎月の給与や家賃など) の一覧・登録・削除と、記入です。\n"
+    "  --day         1～31 (ない日は月末)、99 は月末   --every  1, 2, 3, 6, 12 か月ごと (既定 1)\n"
+    "  --start       開始日 (既定は今日)   --end  終了日 (既定はなし)\n"
+    "  --shift       土日・祝日・年末年始 (12/31～1/3) に当たる日を、before 前の営業日 /\n"
+    "                after 次の営業日にします (既定 none)\n"
+    "  --bank N      銀行帳: 記入する銀行 (必須)\n"
+    "  post          --until の日までに来た回 (休日をずらした日で数えます) を一度に記入し、\n"
+    "                書いた行を表示します。家計簿では --page N のページに記入します (必須)。\n"
+    "  --dry-run     post: 書き込まずに、記入する行を表示します\n"
+    "  list, add, delete, post は帳簿のロックを取ります。backup/ の中の帳簿には記入しません。\n"
+    "終了状態: 0 成功、2 使い方の誤り・正しくない値・読めないファイル・使用中・更新が必要な帳簿";
+
+// The rules' table needs a newer book: said with the command that makes it.
+bool refuseWithoutRules(Book& book, const QString& path) {
+    if (ledger::holdsRules(book)) return false;
+    tell(QStringLiteral("このデータベースには定期入力の表がありません。kakeibo upgrade %1 で更新してください")
+             .arg(shown(path)));
+    return true;
+}
+
+// The name of a master code, for the lines printed.
+QString masterName(Book& book, const QString& table, qint64 code) {
+    return book.scalar(QStringLiteral("SELECT NM FROM %1 WHERE CD=?").arg(table), {code}).toString();
+}
+
+QString itemTable(const Book& book) {
+    return book.program == app::Program::Bank ? QStringLiteral("T02") : QStringLiteral("T01");
+}
+
+// An item or category given by its code or by its exact name.
+std::optional<qint64> itemOption(Book& book, const QString& given, QString* why) {
+    if (const auto code = db::parseCode(given)) return *code;
+    QSqlQuery q(book.connection());
+    q.prepare(QStringLiteral("SELECT CD FROM %1 WHERE NM=? ORDER BY CD").arg(itemTable(book)));
+    q.addBindValue(given);
+    QList<qint64> found;
+    if (q.exec())
+        while (q.next()) found << q.value(0).toLongLong();
+    if (found.size() == 1) return found.first();
+    *why = found.isEmpty() ? QStringLiteral("--item「%1」という名前はマスターにありません").arg(app::clip(given))
+                           : QStringLiteral("--item「%1」という名前が %2 件あります: コードで指定してください")
+                                 .arg(app::clip(given))
+                                 .arg(found.size());
+    return std::nullopt;
+}
+
+void printOccurrence(Book& book, const ledger::Occurrence& o) {
+    const bool bank = book.program == app::Program::Bank;
+    QString line = QStringLiteral("%1\t定期入力 %2").arg(ledger::bookDateText(o.posted)).arg(o.rule);
+    if (bank) line += QStringLiteral("\t%1 %2").arg(o.bank).arg(masterName(book, QStringLiteral("T01"), o.bank));
+    line += QStringLiteral("\t%1 %2\t%3\t%4")
+                .arg(o.item)
+                .arg(masterName(book, itemTable(book), o.item))
+                .arg(o.amount)
+                .arg(oneLine(o.note));
+    say(line);
+}
+
+int recurringList(Book& book) {
+    const bool bank = book.program == app::Program::Bank;
+    const ledger::RuleList rules = ledger::readRules(book);
+    if (!rules.ok) {
+        tell(rules.error);
+        return kUsage;
+    }
+    say(QStringLiteral("番号\t次回\t日程\t休日\t%1%2\t金額\t開始日\t終了日\t備考")
+            .arg(bank ? QStringLiteral("銀行\t") : QString(), bank ? QStringLiteral("項目") : QStringLiteral("科目")));
+    for (const ledger::RecurringRule& r : rules.rules) {
+        QString line = QStringLiteral("%1\t%2\t%3\t%4\t")
+                           .arg(r.cd)
+                           .arg(ledger::isFinished(r) ? QStringLiteral("終了") : r.next, ledger::scheduleText(r),
+                                ledger::shiftText(r.shift));
+        if (bank) line += QStringLiteral("%1 %2\t").arg(r.bank).arg(masterName(book, QStringLiteral("T01"), r.bank));
+        line += QStringLiteral("%1 %2\t%3\t%4\t%5\t%6")
+                    .arg(r.item)
+                    .arg(masterName(book, itemTable(book), r.item))
+                    .arg(r.amount)
+                    .arg(r.start, r.end, oneLine(r.note));
+        say(line);
+    }
+    tell(QStringLiteral("%1 件").arg(rules.rules.size()));
+    return kDone;
+}
+
+int recurringAdd(Book& book, const Args& a, const QString& help) {
+    const bool bank = book.program == app::Program::Bank;
+    QString why;
+    for (const char* need : {"item", "amount", "day"})
+        if (!a.has(QString::fromLatin1(need)))
+            return usage(help, QStringLiteral("--%1 を指定してください").arg(QString::fromLatin1(need)));
+    if (bank != a.has(QStringLiteral("bank")))
+        return usage(help, bank ? QStringLiteral("銀行帳では --bank を指定してください")
+                                : QStringLiteral("--bank は銀行帳だけです"));
+    ledger::RecurringRule r;
+    const auto item = itemOption(book, a.value(QStringLiteral("item")), &why);
+    if (!item) return usage(help, why);
+    r.item = *item;
+    const auto amount = db::parseYen(a.value(QStringLiteral("amount")));
+    if (!amount) return usage(help, QStringLiteral("--amount は円単位の整数で指定してください"));
+    r.amount = *amount;
+    const auto day = db::parseWhole(a.value(QStringLiteral("day")));
+    if (!day) return usage(help, QStringLiteral("--day は 1～31 か 99 で指定してください"));
+    r.day = int(std::clamp<qint64>(*day, -1, 100));
+    if (a.has(QStringLiteral("every"))) {
+        const auto every = db::parseWhole(a.value(QStringLiteral("every")));
+        if (!every) return usage(help, QStringLiteral("--every は 1, 2, 3, 6, 12 のいずれかです"));
+        r.every = int(std::clamp<qint64>(*every, -1, 100));
+    }
+    if (bank) {
+        const auto b = wholeOption(a, QStringLiteral("bank"), 1, &why);
+        if (!b) return usage(help, why);
+        r.bank = *b;
+    }
+    // The tool has no session: "today" is the machine's date, as the user running it sees it.
+    r.start =
+        a.has(QStringLiteral("start")) ? a.value(QStringLiteral("start")) : ledger::bookDateText(QDate::currentDate());
+    r.end = a.value(QStringLiteral("end"));
+    const QString shift = a.has(QStringLiteral("shift")) ? a.value(QStringLiteral("shift")) : QStringLiteral("none");
+    const QStringList shifts{QStringLiteral("none"), QStringLiteral("before"), QStringLiteral("after")};
+    if (!shifts.contains(shift)) return usage(help, QStringLiteral("--shift は none, before, after のいずれかです"));
+    r.shift = int(shifts.indexOf(shift));
+    r.note = a.value(QStringLiteral("note"));
+    const ledger::RuleWrite w = ledger::addRule(book, book.program, r);
+    if (!w.ok) {
+        tell(w.error);
+        return kUsage;
+    }
+    const ledger::RuleList rules = ledger::readRules(book);
+    for (const ledger::RecurringRule& x : rules.rules)
+        if (x.cd == w.cd)
+            say(QStringLiteral("定期入力 %1 を登録しました（%2、次回 %3）")
+                    .arg(w.cd)
+                    .arg(ledger::scheduleText(x), x.next));
+    return kDone;
+}
+
+int recurringPost(Book& book, const Args& a, const QString& help, bool dryRun) {
+    const bool bank = book.program == app::Program::Bank;
+    const auto until = ledger::bookDate(a.value(QStringLiteral("until")));
+    if (!until) return usage(help, QStringLiteral("--until yyyy/mm/dd を指定してください"));
+    qint64 page = 0;
+    QString why;
+    if (bank && a.has(QStringLiteral("page"))) return usage(help, QStringLiteral("--page は家計簿だけです"));
+    if (!bank) {
+        if (!a.has(QStringLiteral("page")))
+            return usage(help, QStringLiteral("家計簿では記入するページを --page N で指定してください"));
+        const auto p = wholeOption(a, QStringLiteral("page"), 1, &why);
+        if (!p) return usage(help, why);
+        page = *p;
+    }
+    const ledger::DueList due = ledger::dueOccurrences(book, book.program, *until);
+    if (!due.ok) {
+        tell(due.error);
+        return kUsage;
+    }
+    for (const ledger::Occurrence& o : due.rows) printOccurrence(book, o);
+    if (dryRun) {
+        tell(QStringLiteral("試しに数えただけで、何も書き込んでいません: 記入する行 %1 件").arg(due.rows.size()));
+        return kDone;
+    }
+    const ledger::Posting p = ledger::postOccurrences(book, book.program, due.rows, page);
+    if (!p.ok) {
+        tell(p.error);
+        return kUsage;
+    }
+    tell(p.rows ? QStringLiteral("%1 件を記入しました (番号 %2～%3)").arg(p.rows).arg(p.firstNumber).arg(p.lastNumber)
+                : QStringLiteral("記入する行はありません"));
+    return kDone;
+}
+
+}  // namespace
+
+int runRecurring(const QStringList& args) {
+    const QString help = QString::fromUtf8(kRecurringHelp);
+    const Args a =
+        parseArgs(args, {"item", "amount", "day", "every", "start", "end", "shift", "bank", "note", "until", "page"},
+                  {"help", "dry-run"});
+    if (const auto status = helpOrBadOptions(a, help)) return *status;
+    if (a.positional.size() < 2)
+        return usage(help, QStringLiteral("帳簿のファイルと list, add, delete, post のどれかを指定してください"));
+    const QString path = a.positional[0];
+    const QString verb = a.positional[1];
+    const QStringList verbs{QStringLiteral("list"), QStringLiteral("add"), QStringLiteral("delete"),
+                            QStringLiteral("post")};
+    if (!verbs.contains(verb)) return usage(help, QStringLiteral("知らない操作です: %1").arg(app::clip(verb)));
+    if (a.positional.size() != (verb == QLatin1String("delete") ? 3 : 2))
+        return usage(help, verb == QLatin1String("delete")
+                               ? QStringLiteral("削除する定期入力の番号を一つ指定してください")
+                               : QStringLiteral("引数が多すぎます"));
+    // Options that belong to another verb are a mistake, not something to ignore.
+    const QStringList own = verb == QLatin1String("add")
+                                ? QStringList{"item", "amount", "day", "every", "start", "end", "shift", "bank", "note"}
+                            : verb == QLatin1String("post") ? QStringList{"until", "page", "dry-run"}
+                                                            : QStringList{};
+    for (const QString& o : QStringList{"item", "amount", "day", "every", "start", "end", "shift", "bank", "note",
+                                        "until", "page", "dry-run"})
+        if (a.has(o) && !own.contains(o)) return usage(help, QStringLiteral("%1 に --%2 は使えません").arg(verb, o));
+
+    const bool dryRun = a.flags.contains(QStringLiteral("dry-run"));
+    if (verb == QLatin1String("post") &&
+        QFileInfo(QFileInfo(path).absolutePath()).fileName() == QLatin1String("backup")) {
+        tell(QStringLiteral("バックアップのデータベースには定期入力を記入しません: %1").arg(shown(path)));
+        return kUsage;
+    }
+    const bool reading = verb == QLatin1String("list") || dryRun;
+    if (reading && !settleJournal(path)) return kUsage;
+    Book book;
+    if (!openBook(path, reading, book)) return kUsage;
+    if (refuseWithoutRules(book, path)) return kUsage;
+    if (verb == QLatin1String("list")) return recurringList(book);
+    if (verb == QLatin1String("add")) return recurringAdd(book, a, help);
+    if (verb == QLatin1String("post")) return recurringPost(book, a, help, dryRun);
+    const auto cd = db::parseCode(a.positional[2]);
+    if (!cd)
+        return usage(help, QStringLiteral("定期入力の番号は 1～32767 の整数です: %1").arg(app::clip(a.positional[2])));
+    const ledger::RuleWrite w = ledger::deleteRule(book, *cd);
+    if (!w.ok) {
+        tell(w.error);
+        return kUsage;
+    }
+    say(QStringLiteral("定期入力 %1 を削除しました").arg(*cd));
     return kDone;
 }

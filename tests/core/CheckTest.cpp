@@ -140,3 +140,30 @@ TEST_F(CheckTest, AFileIsCheckedInAWorkerThreadWhileTheBookStaysOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+// Recurring rules: a missing master, impossible values and a next date off the schedule are
+// named by the rule's code; a finished rule is sound.
+TEST_F(CheckTest, RecurringRulesWithMissingMastersOrImpossibleDatesAreNamed) {
+    Sample(app::Program::Purse);
+    const QString insert = QStringLiteral(
+        "INSERT INTO R01 (CD,B_CD,K_CD,KINGAKU,BIKO,DAY,EVERY,S_DATE,E_DATE,N_DATE,SHIFT) VALUES "
+        "(?,0,?,1000,NULL,27,?,'2024/01/01',?,?,2)");
+    const qint64 category = value("SELECT MIN(CD) FROM T01").toLongLong();
+    sql(insert, {1, category, 1, "", "2024/05/27"});            // sound
+    sql(insert, {2, category, 1, "2024/03/31", "2024/04/27"});  // finished: sound
+    sql(insert, {3, 9999, 1, "", "2024/05/27"});                // no such category
+    sql(insert, {4, category, 4, "", "2024/05/27"});            // interval 4
+    sql(insert, {5, category, 2, "", "2024/04/27"});            // every two months: January, March, May
+    sql(insert, {6, category, 1, "", "2023/12/27"});            // before the start
+    const ledger::CheckResult r = Check();
+    ASSERT_EQ(r.of(FindingKind::Orphan).size(), 1);
+    EXPECT_EQ(r.of(FindingKind::Orphan)[0].records, (QList<qint64>{3}));
+    QList<qint64> bad;
+    for (const ledger::Finding& f : r.of(FindingKind::BadRule)) bad << f.records;
+    std::sort(bad.begin(), bad.end());
+    EXPECT_EQ(bad, (QList<qint64>{4, 5, 6}));
+}
+
+}  // namespace

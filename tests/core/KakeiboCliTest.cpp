@@ -353,3 +353,68 @@ TEST_F(KakeiboCli, AHugeAmountIsRefusedInAShortMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Recurring entries from the command line: a rule added, what is due shown without writing,
+// then posted once; a copy in backup/ and a book not yet upgraded are refused.
+TEST_F(KakeiboCli, RecurringPostsWhatIsDueOnceAndNeverIntoACopy) {
+    const QString dir = Path(QStringLiteral("bank"));
+    ASSERT_EQ(Kakeibo({QStringLiteral("init"), QStringLiteral("bank"), dir, QStringLiteral("--preset")}).code, 0);
+    const QString book = dir + QStringLiteral("/bank.mdb");
+    sql(book, QStringLiteral("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0)"));
+    const QString rent = sql(book, QStringLiteral("SELECT MIN(CD) FROM T02 WHERE KIND=1")).toString();
+    auto recurring = [&](const QString& file, QStringList args) {
+        return Kakeibo(QStringList{QStringLiteral("recurring"), file} + args);
+    };
+    const QStringList add{"add",     "--item",     rent,      "--amount", "80000",  "--day", "27",
+                          "--start", "2024/03/01", "--shift", "after",    "--note", "家賃"};
+    const Ran noBank = recurring(book, add + QStringList{"--bank", "9"});
+    EXPECT_EQ(noBank.code, 2);
+    EXPECT_TRUE(noBank.err.contains(QStringLiteral("銀行"))) << noBank.err.toStdString();
+    const Ran added = recurring(book, add + QStringList{"--bank", "1"});
+    ASSERT_EQ(added.code, 0) << added.err.toStdString();
+    EXPECT_TRUE(recurring(book, {"list"}).out.contains(QStringLiteral("2024/03/27")));
+
+    const Ran dry = recurring(book, {"post", "--until", "2024/04/30", "--dry-run"});
+    EXPECT_EQ(dry.code, 0) << dry.err.toStdString();
+    EXPECT_EQ(dry.out.count(QStringLiteral("定期入力 1")), 2) << dry.out.toStdString();
+    EXPECT_EQ(sql(book, QStringLiteral("SELECT COUNT(*) FROM S01")).toInt(), 0);
+
+    // A copy of the book in backup/ never takes the rows.
+    QDir(dir).mkpath(QStringLiteral("backup"));
+    ASSERT_TRUE(QFile::copy(book, dir + QStringLiteral("/backup/bank.mdb")));
+    EXPECT_EQ(recurring(dir + QStringLiteral("/backup/bank.mdb"), {"post", "--until", "2024/04/30"}).code, 2);
+
+    const Ran posted = recurring(book, {"post", "--until", "2024/04/30"});
+    ASSERT_EQ(posted.code, 0) << posted.err.toStdString();
+    EXPECT_TRUE(posted.out.contains(QStringLiteral("2024/04/30"))) << posted.out.toStdString();
+    EXPECT_EQ(sql(book, QStringLiteral("SELECT ZAN FROM T01 WHERE CD=1")).toLongLong(), -160000);
+    EXPECT_EQ(recurring(book, {"post", "--until", "2024/04/30"}).code, 0);
+    EXPECT_EQ(sql(book, QStringLiteral("SELECT COUNT(*) FROM S01")).toInt(), 2);
+
+    // The rules go to another book with their next date.
+    const QString csv = Path(QStringLiteral("rules.csv"));
+    ASSERT_EQ(Kakeibo({"export", book, "--table", "recurring", "--out", csv}).code, 0);
+    const QString other = Path(QStringLiteral("other"));
+    ASSERT_EQ(Kakeibo({QStringLiteral("init"), QStringLiteral("bank"), other, QStringLiteral("--preset")}).code, 0);
+    sql(other + QStringLiteral("/bank.mdb"), QStringLiteral("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0)"));
+    const Ran imported = Kakeibo({"import", other + QStringLiteral("/bank.mdb"), csv, "--table", "recurring"});
+    EXPECT_EQ(imported.code, 0) << imported.err.toStdString();
+    EXPECT_EQ(sql(other + QStringLiteral("/bank.mdb"), QStringLiteral("SELECT N_DATE || BIKO FROM R01")).toString(),
+              QStringLiteral("2024/05/27家賃"));
+
+    sql(book, QStringLiteral("PRAGMA user_version = 1"));
+    const Ran old = recurring(book, {"list"});
+    EXPECT_EQ(old.code, 2);
+    EXPECT_TRUE(old.err.contains(QStringLiteral("kakeibo upgrade"))) << old.err.toStdString();
+}
+
+TEST_F(KakeiboCli, RecurringPostInAHouseholdBookNeedsItsPage) {
+    const QString book = Sample(0);
+    const Ran r = Kakeibo({"recurring", book, "post", "--until", "2024/04/30"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("--page"))) << r.err.toStdString();
+}
+
+}  // namespace

@@ -16,6 +16,7 @@
 #include "core/db/Schema.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/Pages.h"
+#include "core/ledger/Recurring.h"
 
 namespace ledger {
 namespace {
@@ -46,6 +47,7 @@ class Checker {
             types();
             orphans();
             balances();
+            if (m_schema.table(QStringLiteral("R01"))) recurringRules();
         }
         return m_result;
     }
@@ -260,6 +262,52 @@ class Checker {
                                "ORDER BY CD"),
                 QStringLiteral("科目"));
         }
+    }
+
+    // Rules whose masters are gone would be refused when due; rules with impossible values or a
+    // next date off their schedule would post at the wrong time, or twice.
+    void recurringRules() {
+        Finding f;
+        f.kind = FindingKind::Orphan;
+        f.table = QStringLiteral("R01");
+        f.byCode = true;
+        const QString missing =
+            QStringLiteral("SELECT CD FROM R01 WHERE NOT EXISTS (SELECT 1 FROM %1 WHERE %1.CD = R01.%2) ORDER BY CD");
+        if (isBank()) {
+            f.text = QStringLiteral("項目マスター（T02）にない項目の定期入力があります");
+            rowsFinding(f, missing.arg(QStringLiteral("T02"), QStringLiteral("K_CD")), QStringLiteral("定期入力"));
+            f.text = QStringLiteral("銀行マスター（T01）にない銀行の定期入力があります");
+            rowsFinding(f, missing.arg(QStringLiteral("T01"), QStringLiteral("B_CD")), QStringLiteral("定期入力"));
+        } else {
+            f.text = QStringLiteral("科目マスター（T01）にない科目の定期入力があります");
+            rowsFinding(f, missing.arg(QStringLiteral("T01"), QStringLiteral("K_CD")), QStringLiteral("定期入力"));
+        }
+        const RuleList rules = readRules(m_c);
+        if (!rules.ok) {
+            Finding u;
+            u.kind = FindingKind::Unreadable;
+            u.text = QStringLiteral("定期入力を調べられません: %1").arg(rules.error);
+            m_result.findings << u;
+            return;
+        }
+        QList<Finding> faults;  // one per kind of fault, with its rules
+        for (const RecurringRule& r : rules.rules) {
+            const QString fault = ruleFault(m_program, r);
+            if (fault.isEmpty()) continue;
+            const QString text = QStringLiteral("定期入力（R01）に正しくない値があります: %1").arg(fault);
+            auto it = std::find_if(faults.begin(), faults.end(), [&](const Finding& x) { return x.text == text; });
+            if (it == faults.end()) {
+                Finding b;
+                b.kind = FindingKind::BadRule;
+                b.table = QStringLiteral("R01");
+                b.byCode = true;
+                b.text = text;
+                faults << b;
+                it = faults.end() - 1;
+            }
+            add(*it, r.cd);
+        }
+        m_result.findings << faults;
     }
 
     // Income (kind 0) adds; every other kind, and a row whose item or category is missing,

@@ -16,6 +16,15 @@ SchemaIndex index(const char* name, const char* table, QStringList columns, int 
     return {QLatin1String(name), QLatin1String(table), std::move(columns), unique, version};
 }
 
+// Recurring entries (定期入力), both programs alike: B_CD is 0 in the household book. Version 3:
+// version 2 is the budget table B01, added alongside.
+SchemaTable recurringRules() {
+    return {QStringLiteral("R01"),
+            3,
+            {key(), number("B_CD"), number("K_CD"), number("KINGAKU"), text("BIKO"), number("DAY"), number("EVERY"),
+             text("S_DATE"), text("E_DATE"), text("N_DATE"), number("SHIFT")}};
+}
+
 Schema bankSchema() {
     Schema s;
     s.tables = {
@@ -25,6 +34,7 @@ Schema bankSchema() {
         {QStringLiteral("S01"),
          1,
          {key(), text("K_DATE"), number("B_CD"), number("K_CD"), number("KINGAKU"), text("BIKO")}},
+        recurringRules(),
     };
     s.indexes = {
         // One bank's month or year is a range of K_DATE within one B_CD.
@@ -44,6 +54,7 @@ Schema purseSchema() {
         {QStringLiteral("S01"),
          1,
          {key(), number("P_CD"), text("K_DATE"), number("K_CD"), number("KINGAKU"), number("ZAN"), text("BIKO")}},
+        recurringRules(),
     };
     s.indexes = {
         // A page is read in K_DATE, CD order; totals and graphs read a period of K_DATE.
