@@ -16,6 +16,13 @@ SchemaIndex index(const char* name, const char* table, QStringList columns, int 
     return {QLatin1String(name), QLatin1String(table), std::move(columns), unique, version};
 }
 
+// Version 2: budgets, one amount per category (household book) or item (bank book) and period:
+// YM '' for every month, 'yyyy/mm' for one month, 'yyyy' for a year.
+void addBudgets(Schema& s) {
+    s.tables << SchemaTable{QStringLiteral("B01"), 2, {key(), number("K_CD"), text("YM"), number("KINGAKU")}};
+    s.indexes << index("B01_ITEM_YM", "B01", {"K_CD", "YM"}, 2, true);
+}
+
 Schema bankSchema() {
     Schema s;
     s.tables = {
@@ -33,6 +40,7 @@ Schema bankSchema() {
         // A bank's balance is summed per item from this index alone.
         index("S01_BANK_ITEM", "S01", {"B_CD", "K_CD", "KINGAKU"}),
     };
+    addBudgets(s);
     return s;
 }
 
@@ -51,6 +59,7 @@ Schema purseSchema() {
         index("S01_DATE", "S01", {"K_DATE", "CD"}),
         index("S01_ITEM_DATE", "S01", {"K_CD", "K_DATE", "CD"}),
     };
+    addBudgets(s);
     return s;
 }
 

@@ -21,7 +21,7 @@
 namespace db {
 
 // The newest version of the book this program knows; one counter for both programs.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 struct SchemaColumn {
     QString name;
