@@ -31,6 +31,7 @@ enum class FindingKind {
     Unreadable,     // a query of the check failed (e.g. a sum beyond 64 bits)
     Trigger,        // a trigger: no book of ours has one, and it could change what a write does
     Foreign,        // a table, view or index that no version of the book has
+    BadBudget,      // a budget row of a form no window writes (its period, its amount, both kinds)
 };
 
 struct Finding {

@@ -242,6 +242,66 @@ bool printPurseTotals(PageWriter& out, const QString& year, const QString& month
     return Print_Totals(out, cols, year, month, periodMode, rows, &front);
 }
 
+bool printBudgetReport(PageWriter& out, const QString& title, const Rows& rows, bool* front) {
+    // Columns of the report grid: code, name, kind, 予算, 実績, 差額, 消化率, 超過, 残り1日あたり.
+    int w = 1;
+    auto head = [&](Sheet& s, int m) {
+        s.title(m + 20, title);
+        w = s.digitWidth();
+        s.headings({{m + 6, QStringLiteral("科目")},
+                    {m + 30, QStringLiteral("予算")},
+                    {m + 42, QStringLiteral("実績")},
+                    {m + 54, QStringLiteral("差額")},
+                    {m + 61, QStringLiteral("消化率")},
+                    {m + 74, QStringLiteral("残り1日")}});
+    };
+    auto row = [&](Sheet& s, int m, const QStringList& cells) {
+        s.setFont(12, false);
+        s.tab(m + 1, cellText(cells, 0));
+        s.tab(m + 6, cellText(cells, 1));
+        s.tabRight(m + 35, w, cellText(cells, 3));
+        s.tabRight(m + 47, w, cellText(cells, 4));
+        s.tabRight(m + 59, w, cellText(cells, 5));
+        s.tabRight(m + 66, w, cellText(cells, 6));
+        s.tab(m + 68, cellText(cells, 7));
+        s.tabRight(m + 80, w, cellText(cells, 8));
+        s.endRow();
+        return 1;
+    };
+    return printSheets(out, rows, front, head, row);
+}
+
+bool printBudgetPlan(PageWriter& out, const QString& title, const Rows& rows, bool* front) {
+    // Columns of the plan grid: code, name, kind, 毎月, 1月 … 12月, 年額. A category takes three
+    // lines: its name with 毎月 and 年額, then its months six to a line.
+    int w = 1;
+    auto head = [&](Sheet& s, int m) {
+        s.title(m + 20, title);
+        w = s.digitWidth();
+        s.headings(
+            {{m + 6, QStringLiteral("科目")}, {m + 40, QStringLiteral("毎月")}, {m + 60, QStringLiteral("年額")}});
+    };
+    auto row = [&](Sheet& s, int m, const QStringList& cells) {
+        s.setFont(10, false);
+        s.tab(m + 1, cellText(cells, 0));
+        s.tab(m + 6, cellText(cells, 1));
+        s.tab(m + 30, cellText(cells, 2));
+        s.tabRight(m + 48, w, cellText(cells, 3));
+        s.tabRight(m + 68, w, cellText(cells, 16));
+        s.endRow();
+        for (int half = 0; half < 2; ++half) {
+            for (int i = 0; i < 6; ++i) {
+                const int month = half * 6 + i + 1;
+                s.tab(m + 6 + i * 13, QStringLiteral("%1月").arg(month));
+                s.tabRight(m + 18 + i * 13, w, cellText(cells, 3 + month));
+            }
+            s.endRow();
+        }
+        return 3;
+    };
+    return printSheets(out, rows, front, head, row);
+}
+
 // Recorder
 
 bool Recorder::beginPage() {
