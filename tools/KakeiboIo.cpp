@@ -17,6 +17,8 @@
 #include "core/io/Import.h"
 #include "core/io/Search.h"
 #include "core/io/StatementDate.h"
+#include "core/ledger/Budget.h"
+#include "tools/KakeiboBudget.h"
 
 namespace {
 
@@ -159,7 +161,7 @@ QString oneLine(QString s) {
 // ---------------------------------------------------------------- export
 
 const char* const kExportHelp =
-    "使い方: kakeibo export FILE --table journal|masters|totals [--from yyyy/mm] [--to yyyy/mm]\n"
+    "使い方: kakeibo export FILE --table journal|masters|totals|budget [--from yyyy/mm] [--to yyyy/mm]\n"
     "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom] [--raw]\n"
     "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals) を CSV で書き出します。\n"
     "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
@@ -195,8 +197,9 @@ int runExport(const QStringList& args) {
     if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
     const QString table = a.value(QStringLiteral("table"));
-    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals"))
-        return usage(help, QStringLiteral("--table は journal, masters, totals のどれかです"));
+    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals") &&
+        table != QLatin1String("budget"))
+        return usage(help, QStringLiteral("--table は journal, masters, totals, budget のどれかです"));
     QString why;
     io::ExportOptions options;
     if (a.has(QStringLiteral("encoding"))) {
@@ -218,7 +221,11 @@ int runExport(const QStringList& args) {
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
-    const io::ExportTable t = table == QLatin1String("journal")   ? io::journalTable(book, book.program, span)
+    if (table == QLatin1String("budget") && !ledger::hasBudgets(book))
+        return usage(help, QStringLiteral("予算の表がありません。先に kakeibo upgrade %1 で更新してください")
+                               .arg(shown(a.positional[0])));
+    const io::ExportTable t = table == QLatin1String("budget")    ? budgetTable(book, book.program)
+                              : table == QLatin1String("journal") ? io::journalTable(book, book.program, span)
                               : table == QLatin1String("masters") ? io::mastersTable(book, book.program)
                                                                   : io::totalsTable(book, book.program, span, bank);
     if (!t.ok) {
@@ -265,7 +272,7 @@ const char* const kImportHelp =
     "                       (--amount-col N | --in-col N --out-col N) [--negate] [--text-col N[,N]...]\n"
     "                       [--balance-col N] [--skip-if COL=VALUE]...\n"
     "                       [--item-in CODE] [--item-out CODE] [--rule 文字=CODE]...\n"
-    "       kakeibo import FILE CSV --table journal|masters [--encoding sjis|utf8] [--raw]\n"
+    "       kakeibo import FILE CSV --table journal|masters|budget [--encoding sjis|utf8] [--raw]\n"
     "       kakeibo import --list-profiles\n"
     "  銀行やカード会社の明細 CSV を、銀行帳では銀行 N に、家計簿ではページ N に取り込みます。\n"
     "  列は 1 から数えます。--amount-col は符号付きの金額 (入金が正)、--in-col と --out-col は\n"
@@ -318,8 +325,8 @@ void printRow(const io::PreviewRow& r) {
 
 int importOwn(const Args& a, const QString& help) {
     const QString table = a.value(QStringLiteral("table"));
-    if (table != QLatin1String("journal") && table != QLatin1String("masters"))
-        return usage(help, QStringLiteral("--table は journal か masters です"));
+    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("budget"))
+        return usage(help, QStringLiteral("--table は journal, masters, budget のどれかです"));
     for (const char* other :
          {"bank", "page", "month", "profile", "skip", "date-col", "amount-col", "in-col", "out-col", "text-col",
           "balance-col", "skip-if", "negate", "item-in", "item-out", "category-in", "category-out", "rule", "dry-run"})
@@ -330,6 +337,19 @@ int importOwn(const Args& a, const QString& help) {
     if (a.has(QStringLiteral("encoding")) && !(encoding = encodingOption(a, &why))) return usage(help, why);
     Book book;
     if (!openBook(a.positional[0], false, book)) return kUsage;
+    if (table == QLatin1String("budget")) {
+        // Budgets go into an empty budget table only, as the journal into an empty book.
+        if (!ledger::hasBudgets(book))
+            return usage(help, QStringLiteral("予算の表がありません。先に kakeibo upgrade %1 で更新してください")
+                                   .arg(shown(a.positional[0])));
+        QString error;
+        if (!importBudgetTable(book, a.positional[1], encoding, a.flags.contains(QStringLiteral("raw")), &error)) {
+            tell(error);
+            return kFinding;
+        }
+        tell(QStringLiteral("予算を読み込みました: %1").arg(shown(a.positional[0])));
+        return kDone;
+    }
     const io::ImportReport r = io::importOwnExport(
         book, book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,
         a.positional[1], encoding, a.flags.contains(QStringLiteral("raw")));
