@@ -59,7 +59,8 @@ bool fillSampleBudgets(db::Book& book, app::Program p, const Item* items, int it
     const int lastExpense = itemCount;
     for (int i = 0; i < itemCount; ++i) {
         if (items[i].kind != 0 && i + 1 == lastExpense) {
-            if (!add(i + 1, QStringLiteral("%1").arg(year), (items[i].low + items[i].high) / 2 * 12)) break;
+            const qint64 perYear = (items[i].low + items[i].high) / 2 * std::max(1, items[i].perMonth) * 12;
+            if (!add(i + 1, QStringLiteral("%1").arg(year), perYear / 1000 * 1000)) break;
             continue;
         }
         const qint64 usual = (items[i].low + items[i].high) / 2 * std::max(1, items[i].perMonth) / 100 * 100;

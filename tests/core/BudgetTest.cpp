@@ -86,6 +86,25 @@ TEST_F(BudgetTest, DecemberOverItsOwnBudgetNovemberAgainstTheDefault) {
     EXPECT_FALSE(line(nov, "食費")->over);
 }
 
+// A bank budget covers its item in every bank; an item of a kind other than 0 is an expense.
+TEST_F(BudgetTest, ABankBudgetCoversItsItemInEveryBank) {
+    start(app::Program::Bank);
+    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
+    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'電気代',7)");
+    ASSERT_TRUE(ledger::writeBudget(book(), 2, "", 8000).ok);
+    addBankEntry(1, "2024/07/01", 1, 2, 5000);
+    addBankEntry(2, "2024/07/15", 2, 2, 4000);
+    addBankEntry(3, "2024/07/20", 2, 1, 200000);  // income without a budget still shows
+    const auto r = ledger::budgetReport(book(), app::Program::Bank, Period{0, 2024, 7}, QDate(2030, 1, 1));
+    const BudgetLine* power = line(r, "電気代");
+    ASSERT_TRUE(power);
+    EXPECT_EQ(power->actual, 9000);
+    EXPECT_TRUE(power->over);
+    ASSERT_TRUE(line(r, "給与"));
+    EXPECT_EQ(line(r, "給与")->budget, 0);
+    EXPECT_FALSE(line(r, "給与")->over);
+}
+
 TEST_F(BudgetTest, AYearlyBudgetCountsWithItsYearAndStandsApartInAMonth) {
     purseBook();
     set(3, "2024", 120000);

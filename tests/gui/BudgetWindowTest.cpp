@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QTest>
 
+#include "bank/BankWindows.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/budget/BudgetWindows.h"
@@ -148,6 +149,26 @@ TEST_F(BudgetWindowTest, AReadOnlyVersionOneBookShowsTheReasonInstead) {
     EXPECT_EQ(messages().takeTexts(), QStringList{book().readOnlyMessage()});
     EXPECT_FALSE(menu.openExtraWindow(0));
     EXPECT_EQ(value("PRAGMA user_version").toInt(), 1);
+}
+
+// In bank the windows are modal, as the menu's others; the report prints at once as PDF.
+TEST_F(BudgetWindowTest, BankOpensTheReportModallyAndPrintsItToTheFolder) {
+    start(app::Program::Bank);
+    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0)");
+    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'食費',1)");
+    session().reopenMasters();
+    app::setPrintDir(dir() + "/out");
+    ui::form_Menu menu(session(), bank::menuConfig());
+    bool modal = false;
+    whenModal([&](QWidget* w) {
+        modal = static_cast<QDialog*>(w)->isModal() && w->objectName() == QStringLiteral("BudgetReportWindow");
+        static_cast<ui::FormBase*>(w)->pressFKey(2);
+        static_cast<ui::FormBase*>(w)->pressFKey(10);
+    });
+    menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_B));
+    app::setPrintDir(QString());
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(QDir(dir() + "/out").entryList({"予算実績_*.pdf"}).size(), 1);
 }
 
 TEST_F(BudgetWindowTest, EmptyMastersGiveTheMenusOwnMessage) {

@@ -341,8 +341,9 @@ BudgetLine sumLine(BudgetLine::Type type, const QString& label, bool income, qin
     return l;
 }
 
-// Income lines and their sum, expense lines and theirs, and the balance of the two.
-void addBlock(QList<BudgetLine>& out, QList<BudgetLine> lines) {
+// Income lines and their sum, expense lines and theirs, and the balance of the two. A block of
+// its own (the yearly budgets) leaves out the sum of a kind it has no line of.
+void addBlock(QList<BudgetLine>& out, QList<BudgetLine> lines, bool everySum = true) {
     std::stable_sort(lines.begin(), lines.end(), [](const BudgetLine& a, const BudgetLine& b) {
         return a.income != b.income ? a.income : a.code < b.code;
     });
@@ -353,14 +354,16 @@ void addBlock(QList<BudgetLine>& out, QList<BudgetLine> lines) {
         ib += l.budget;
         ia += l.actual;
     }
-    out << sumLine(BudgetLine::Type::IncomeSum, QStringLiteral("収入計"), true, ib, ia);
+    const bool incomes = std::any_of(lines.begin(), lines.end(), [](const BudgetLine& l) { return l.income; });
+    if (everySum || incomes) out << sumLine(BudgetLine::Type::IncomeSum, QStringLiteral("収入計"), true, ib, ia);
     for (const BudgetLine& l : lines) {
         if (l.income) continue;
         out << l;
         eb += l.budget;
         ea += l.actual;
     }
-    out << sumLine(BudgetLine::Type::ExpenseSum, QStringLiteral("支出計"), false, eb, ea);
+    if (everySum || !incomes || std::any_of(lines.begin(), lines.end(), [](const BudgetLine& l) { return !l.income; }))
+        out << sumLine(BudgetLine::Type::ExpenseSum, QStringLiteral("支出計"), false, eb, ea);
     BudgetLine balance = sumLine(BudgetLine::Type::Balance, QStringLiteral("収支"), true, ib - eb, ia - ea);
     balance.rate.reset();  // a ratio of two differences says nothing
     out << balance;
@@ -384,17 +387,22 @@ BudgetReport budgetReport(db::Book& book, app::Program program, const Period& pe
     const DateRange range = periodRange(period);
     const QString yearFrom = yearRange(yearYm(period.year)).from;
     const QString filter = actualsFilter(program);
+    // A year's own sums are its sums so far: the second column is wanted by a month view only.
+    const QString yen = yenSql(QStringLiteral("KINGAKU"));
+    const bool year = period.mode == 1;
     const QString sql =
         QStringLiteral(
-            "SELECT G.K_CD, G.P, G.Y FROM (SELECT K_CD, SUM(CASE WHEN K_DATE >= ? THEN %1 ELSE 0 END) AS P, "
-            "SUM(%1) AS Y FROM S01 WHERE K_DATE >= ? AND K_DATE < ?%2 GROUP BY K_CD) AS G "
-            "JOIN %3 AS I ON I.CD = G.K_CD")
-            .arg(yenSql(QStringLiteral("KINGAKU")), filter.isEmpty() ? QString() : QStringLiteral(" AND ") + filter,
-                 budgetMaster(program));
+            "SELECT G.K_CD, G.P, G.Y FROM (SELECT K_CD, %1 AS P, %2 AS Y "
+            "FROM S01 WHERE K_DATE >= ? AND K_DATE < ?%3 GROUP BY K_CD) AS G "
+            "JOIN %4 AS I ON I.CD = G.K_CD")
+            .arg(year ? QStringLiteral("SUM(%1)").arg(yen)
+                      : QStringLiteral("SUM(CASE WHEN K_DATE >= ? THEN %1 ELSE 0 END)").arg(yen),
+                 year ? QStringLiteral("0") : QStringLiteral("SUM(%1)").arg(yen),
+                 filter.isEmpty() ? QString() : QStringLiteral(" AND ") + filter, budgetMaster(program));
     QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return report;
-    q.addBindValue(range.from);
+    if (!year) q.addBindValue(range.from);
     q.addBindValue(yearFrom);
     q.addBindValue(range.to);
     if (!q.exec()) return report;
@@ -428,9 +436,9 @@ BudgetReport budgetReport(db::Book& book, app::Program program, const Period& pe
         blank.type = BudgetLine::Type::Blank;
         BudgetLine heading;
         heading.type = BudgetLine::Type::Heading;
-        heading.name = QStringLiteral("年額予算（%1年1月～%2月）").arg(fourDigits(period.year)).arg(period.month);
+        heading.name = QStringLiteral("年額予算（1～%1月）").arg(period.month);
         report.lines << blank << heading;
-        addBlock(report.lines, yearly);
+        addBlock(report.lines, yearly, false);
     }
     report.ok = true;
     return report;

@@ -87,30 +87,30 @@ QFrame* sideFrame(FormBase* w, QRadioButton** front, QPushButton** print, QPushB
     return f;
 }
 
-// The period frames PeriodControls takes by name, as the totals windows' layouts hold them.
+// The period frames PeriodControls takes by name, as the totals windows' layouts hold them, each
+// with its word inside, so that the month's goes with its frame in a year view.
 void periodFrames(QWidget* w, int top) {
-    auto frame = [&](const char* name, int x, const char* box, const char* back, const char* next, int width) {
+    auto frame = [&](const char* name, int x, const QString& word, const char* box, const char* back, const char* next,
+                     int width) {
         auto* f = new QFrame(w);
         f->setObjectName(QLatin1String(name));
-        f->setGeometry(x, top, width + 70, 32);
+        f->setGeometry(x, top, width + 92, 32);
+        auto* label = new QLabel(word, f);
+        label->setGeometry(0, 6, 20, 20);
         auto* b = new QPushButton(QStringLiteral("<-"), f);
         b->setObjectName(QLatin1String(back));
-        b->setGeometry(0, 2, 30, 28);
+        b->setGeometry(22, 2, 30, 28);
         b->setFocusPolicy(Qt::NoFocus);
         auto* e = new QLineEdit(f);
         e->setObjectName(QLatin1String(box));
-        e->setGeometry(34, 2, width, 28);
+        e->setGeometry(56, 2, width, 28);
         auto* n = new QPushButton(QStringLiteral("+>"), f);
         n->setObjectName(QLatin1String(next));
-        n->setGeometry(38 + width, 2, 30, 28);
+        n->setGeometry(60 + width, 2, 30, 28);
         n->setFocusPolicy(Qt::NoFocus);
     };
-    auto* ly = new QLabel(QStringLiteral("年"), w);
-    ly->setGeometry(8, top + 6, 20, 20);
-    frame("frm_syukei_mode_1", 28, "txt_date1", "Command3", "Command2", 60);
-    auto* lm = new QLabel(QStringLiteral("月"), w);
-    lm->setGeometry(168, top + 6, 20, 20);
-    frame("frm_syukei_mode_0", 188, "txt_date2", "Command4", "Command1", 40);
+    frame("frm_syukei_mode_1", 8, QStringLiteral("年"), "txt_date1", "Command3", "Command2", 60);
+    frame("frm_syukei_mode_0", 176, QStringLiteral("月"), "txt_date2", "Command4", "Command1", 40);
 }
 
 }  // namespace
@@ -120,7 +120,7 @@ void periodFrames(QWidget* w, int top) {
 BudgetWindow::BudgetWindow(app::Session& session, QWidget* parent)
     : FormBase(session, QStringLiteral("予算設定"), parent) {
     setObjectName(QStringLiteral("BudgetWindow"));
-    resize(1000, 480);
+    resize(1080, 480);
     auto* label = new QLabel(QStringLiteral("年"), this);
     label->setGeometry(8, 12, 20, 20);
     m_year = new QLineEdit(this);
@@ -133,7 +133,7 @@ BudgetWindow::BudgetWindow(app::Session& session, QWidget* parent)
 
     m_grid = new FlexGrid(this);
     m_grid->setObjectName(QStringLiteral("budgetGrid"));
-    m_grid->setGeometry(8, 44, 984, 370);
+    m_grid->setGeometry(8, 44, 1064, 370);
     m_plan = new models::BudgetPlanModel(this);
     m_plan->setYear(session.now().date().year());
     m_grid->setGridModel(m_plan);
@@ -150,7 +150,7 @@ BudgetWindow::BudgetWindow(app::Session& session, QWidget* parent)
     m_grid->setColWidthTwips(1, 1800);
     m_grid->setColWidthTwips(2, 600);
     for (int c = models::BudgetPlanModel::kDefaultColumn; c <= models::BudgetPlanModel::kYearColumn; ++c)
-        m_grid->setColWidthTwips(c, c == models::BudgetPlanModel::kYearColumn ? 1200 : 1000);
+        m_grid->setColWidthTwips(c, c == models::BudgetPlanModel::kYearColumn ? 1200 : 880);
     setFillWidget(m_grid);
     // The cell is written once the editor has closed: the view must not be reset under it.
     m_plan->edited = [this](int row, int column, const QString& text) {
@@ -179,6 +179,8 @@ BudgetWindow::BudgetWindow(app::Session& session, QWidget* parent)
     setFKey(6, QStringLiteral("前年"), [this] { showYear(std::max(1900, year() - 1)); });
     setFKey(7, QStringLiteral("翌年"), [this] { showYear(std::min(9999, year() + 1)); });
     setFKey(10, QStringLiteral("終了"), [this] { close(); });
+    // The grid first: the window is opened to type budgets.
+    setTabOrder(m_grid, m_year);
     setLayoutKeys(QStringLiteral("B01Plan"));
     restoreLayout();
     showYear(m_plan->year());
