@@ -18,7 +18,9 @@
 #include "core/io/RecurringCsv.h"
 #include "core/io/Search.h"
 #include "core/io/StatementDate.h"
+#include "core/ledger/Budget.h"
 #include "core/ledger/Recurring.h"
+#include "tools/KakeiboBudget.h"
 
 namespace {
 
@@ -161,7 +163,7 @@ QString oneLine(QString s) {
 // ---------------------------------------------------------------- export
 
 const char* const kExportHelp =
-    "使い方: kakeibo export FILE --table journal|masters|totals|recurring [--from yyyy/mm] [--to yyyy/mm]\n"
+    "使い方: kakeibo export FILE --table journal|masters|totals|recurring|budget [--from yyyy/mm] [--to yyyy/mm]\n"
     "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom] [--raw]\n"
     "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals)、定期入力 (recurring) を\n"
     "  CSV で書き出します。\n"
@@ -199,8 +201,8 @@ int runExport(const QStringList& args) {
     if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
     const QString table = a.value(QStringLiteral("table"));
     if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals") &&
-        table != QLatin1String("recurring"))
-        return usage(help, QStringLiteral("--table は journal, masters, totals, recurring のどれかです"));
+        table != QLatin1String("recurring") && table != QLatin1String("budget"))
+        return usage(help, QStringLiteral("--table は journal, masters, totals, recurring, budget のどれかです"));
     QString why;
     io::ExportOptions options;
     if (a.has(QStringLiteral("encoding"))) {
@@ -222,7 +224,11 @@ int runExport(const QStringList& args) {
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
-    const io::ExportTable t = table == QLatin1String("journal")     ? io::journalTable(book, book.program, span)
+    if (table == QLatin1String("budget") && !ledger::hasBudgets(book))
+        return usage(help, QStringLiteral("予算の表がありません。先に kakeibo upgrade %1 で更新してください")
+                               .arg(shown(a.positional[0])));
+    const io::ExportTable t = table == QLatin1String("budget")      ? budgetTable(book, book.program)
+                              : table == QLatin1String("journal")   ? io::journalTable(book, book.program, span)
                               : table == QLatin1String("masters")   ? io::mastersTable(book, book.program)
                               : table == QLatin1String("recurring") ? io::recurringTable(book, book.program)
                                                                     : io::totalsTable(book, book.program, span, bank);
@@ -270,7 +276,7 @@ const char* const kImportHelp =
     "                       (--amount-col N | --in-col N --out-col N) [--negate] [--text-col N[,N]...]\n"
     "                       [--balance-col N] [--skip-if COL=VALUE]...\n"
     "                       [--item-in CODE] [--item-out CODE] [--rule 文字=CODE]...\n"
-    "       kakeibo import FILE CSV --table journal|masters|recurring [--encoding sjis|utf8] [--raw]\n"
+    "       kakeibo import FILE CSV --table journal|masters|recurring|budget [--encoding sjis|utf8] [--raw]\n"
     "       kakeibo import --list-profiles\n"
     "  銀行やカード会社の明細 CSV を、銀行帳では銀行 N に、家計簿ではページ N に取り込みます。\n"
     "  列は 1 から数えます。--amount-col は符号付きの金額 (入金が正)、--in-col と --out-col は\n"
@@ -323,8 +329,9 @@ void printRow(const io::PreviewRow& r) {
 
 int importOwn(const Args& a, const QString& help) {
     const QString table = a.value(QStringLiteral("table"));
-    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("recurring"))
-        return usage(help, QStringLiteral("--table は journal, masters, recurring のどれかです"));
+    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("recurring") &&
+        table != QLatin1String("budget"))
+        return usage(help, QStringLiteral("--table は journal, masters, recurring, budget のどれかです"));
     for (const char* other :
          {"bank", "page", "month", "profile", "skip", "date-col", "amount-col", "in-col", "out-col", "text-col",
           "balance-col", "skip-if", "negate", "item-in", "item-out", "category-in", "category-out", "rule", "dry-run"})
@@ -350,6 +357,19 @@ int importOwn(const Args& a, const QString& help) {
                                                             a.flags.contains(QStringLiteral("raw")));
         tellAll(r.lines());
         return r.ok ? kDone : r.fileUnreadable ? kUsage : kFinding;
+    }
+    if (table == QLatin1String("budget")) {
+        // Budgets go into an empty budget table only, as the journal into an empty book.
+        if (!ledger::hasBudgets(book))
+            return usage(help, QStringLiteral("予算の表がありません。先に kakeibo upgrade %1 で更新してください")
+                                   .arg(shown(a.positional[0])));
+        QString error;
+        if (!importBudgetTable(book, a.positional[1], encoding, a.flags.contains(QStringLiteral("raw")), &error)) {
+            tell(error);
+            return kFinding;
+        }
+        tell(QStringLiteral("予算を読み込みました: %1").arg(shown(a.positional[0])));
+        return kDone;
     }
     const io::ImportReport r = io::importOwnExport(
         book, book.program, table == QLatin1String("journal") ? io::OwnTable::Journal : io::OwnTable::Masters,

@@ -40,6 +40,40 @@ std::vector<int> weightedPicks(const Item (&items)[N]) {
     return picks;
 }
 
+// Budgets beside the journal: each expense a default near its usual month, one month raised
+// for the year-end, and the last expense a yearly budget, so that every kind of row is there.
+bool fillSampleBudgets(db::Book& book, app::Program p, const Item* items, int itemCount, int year, QString* error) {
+    if (book.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'B01'")).toLongLong() == 0)
+        return true;  // an older book's shape: no budgets to fill
+    (void)p;
+    QSqlQuery q(book.connection());
+    if (!q.prepare(QStringLiteral("INSERT INTO B01 (CD,K_CD,YM,KINGAKU) VALUES (?,?,?,?)"))) {
+        if (error) *error = q.lastError().text();
+        return false;
+    }
+    int cd = 0;
+    auto add = [&](int code, const QString& ym, qint64 amount) {
+        for (const QVariant& v : QVariantList{++cd, code, ym, amount}) q.addBindValue(v);
+        return q.exec();
+    };
+    const int lastExpense = itemCount;
+    for (int i = 0; i < itemCount; ++i) {
+        if (items[i].kind != 0 && i + 1 == lastExpense) {
+            const qint64 perYear = (items[i].low + items[i].high) / 2 * std::max(1, items[i].perMonth) * 12;
+            if (!add(i + 1, QStringLiteral("%1").arg(year), perYear / 1000 * 1000)) break;
+            continue;
+        }
+        const qint64 usual = (items[i].low + items[i].high) / 2 * std::max(1, items[i].perMonth) / 100 * 100;
+        if (!add(i + 1, QStringLiteral(""), usual)) break;
+        if (items[i].kind != 0 && !add(i + 1, QStringLiteral("%1/12").arg(year), usual * 3 / 2)) break;
+    }
+    if (q.lastError().isValid()) {
+        if (error) *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool fillSample(db::Book& book, app::Program p, int rows, QString* error) {
@@ -125,6 +159,7 @@ bool fillSample(db::Book& book, app::Program p, int rows, QString* error) {
     if (bank)
         for (int b = 1; b <= 3; ++b)
             if (!run("UPDATE T01 SET ZAN=? WHERE CD=?", {zanBank[b], b})) return failed();
+    if (!fillSampleBudgets(book, p, items, itemCount, end.year(), error)) return false;
     if (!tx.commit()) {
         if (error) *error = QStringLiteral("commit failed");
         return false;

@@ -23,6 +23,7 @@
 #include "core/care/Upgrade.h"
 #include "core/db/Book.h"
 #include "core/ledger/Masters.h"
+#include "tools/KakeiboBudget.h"
 #include "tools/KakeiboIo.h"
 #include "tools/SampleBook.h"
 
@@ -443,6 +444,7 @@ const Command kCommands[] = {
     {"export", runExport, "CSV に書き出す（明細・マスタ・集計）"},
     {"import", runImport, "CSV を取り込む（銀行の明細・書き出したファイル）"},
     {"search", runSearch, "明細を探す"},
+    {"budget", runBudget, "予算の一覧・設定・削除・予算実績"},
     {"recurring", runRecurring, "定期入力（一覧・登録・削除・記入）"},
 };
 

@@ -46,6 +46,7 @@ class Checker {
             foreignObjects();
             types();
             orphans();
+            budgets();
             balances();
             if (m_schema.table(QStringLiteral("R01"))) recurringRules();
         }
@@ -308,6 +309,40 @@ class Checker {
             add(*it, r.cd);
         }
         m_result.findings << faults;
+    }
+
+    // Budgets (B01, from version 2): rows of a deleted category are kept by the master (as its
+    // journal rows are) and named here so that they can be cleared.
+    void budgets() {
+        if (!m_schema.table(QStringLiteral("B01"))) return;
+        Finding f;
+        f.table = QStringLiteral("B01");
+        f.kind = FindingKind::Orphan;
+        f.text = isBank() ? QStringLiteral("項目マスター（T02）にない項目の予算があります")
+                          : QStringLiteral("科目マスター（T01）にない科目の予算があります");
+        rowsFinding(f,
+                    QStringLiteral("SELECT CD FROM B01 WHERE NOT EXISTS (SELECT 1 FROM %1 AS M WHERE M.CD = B01.K_CD) "
+                                   "ORDER BY CD")
+                        .arg(isBank() ? QStringLiteral("T02") : QStringLiteral("T01")),
+                    QStringLiteral("予算"));
+        f.kind = FindingKind::BadBudget;
+        f.text = QStringLiteral("B01.YM が空、yyyy/mm、yyyy のどれでもない予算があります");
+        rowsFinding(f,
+                    QStringLiteral("SELECT CD FROM B01 WHERE NOT (typeof(YM) = 'text' AND (YM = '' OR "
+                                   "(YM GLOB '[0-9][0-9][0-9][0-9]' AND YM <> '0000') OR "
+                                   "(YM GLOB '[0-9][0-9][0-9][0-9]/[0-1][0-9]' AND substr(YM, 1, 4) <> '0000' "
+                                   "AND substr(YM, 6, 2) BETWEEN '01' AND '12'))) ORDER BY CD"),
+                    QStringLiteral("予算の期間"));
+        f.text = QStringLiteral("一つの科目に月の予算と年額の予算の両方があります");
+        rowsFinding(f,
+                    QStringLiteral("SELECT CD FROM B01 WHERE K_CD IN (SELECT K_CD FROM B01 GROUP BY K_CD "
+                                   "HAVING MAX(length(YM) = 4) = 1 AND MAX(length(YM) <> 4) = 1) ORDER BY CD"),
+                    QStringLiteral("予算の種類"));
+        // A fraction or a text is named by the check of value types; a negative one only here.
+        f.text = QStringLiteral("B01.KINGAKU が負の予算があります");
+        rowsFinding(f,
+                    QStringLiteral("SELECT CD FROM B01 WHERE typeof(KINGAKU) = 'integer' AND KINGAKU < 0 ORDER BY CD"),
+                    QStringLiteral("予算の金額"));
     }
 
     // Income (kind 0) adds; every other kind, and a row whose item or category is missing,

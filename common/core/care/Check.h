@@ -32,6 +32,7 @@ enum class FindingKind {
     Trigger,        // a trigger: no book of ours has one, and it could change what a write does
     Foreign,        // a table, view or index that no version of the book has
     BadRule,        // a recurring entry (R01) with a value or next date it cannot have
+    BadBudget,      // a budget row of a form no window writes (its period, its amount, both kinds)
 };
 
 struct Finding {

@@ -25,6 +25,13 @@ SchemaTable recurringRules() {
              text("S_DATE"), text("E_DATE"), text("N_DATE"), number("SHIFT")}};
 }
 
+// Version 2: budgets, one amount per category (household book) or item (bank book) and period:
+// YM '' for every month, 'yyyy/mm' for one month, 'yyyy' for a year.
+void addBudgets(Schema& s) {
+    s.tables << SchemaTable{QStringLiteral("B01"), 2, {key(), number("K_CD"), text("YM"), number("KINGAKU")}};
+    s.indexes << index("B01_ITEM_YM", "B01", {"K_CD", "YM"}, 2, true);
+}
+
 Schema bankSchema() {
     Schema s;
     s.tables = {
@@ -43,6 +50,7 @@ Schema bankSchema() {
         // A bank's balance is summed per item from this index alone.
         index("S01_BANK_ITEM", "S01", {"B_CD", "K_CD", "KINGAKU"}),
     };
+    addBudgets(s);
     return s;
 }
 
@@ -62,6 +70,7 @@ Schema purseSchema() {
         index("S01_DATE", "S01", {"K_DATE", "CD"}),
         index("S01_ITEM_DATE", "S01", {"K_CD", "K_DATE", "CD"}),
     };
+    addBudgets(s);
     return s;
 }
 

@@ -21,7 +21,7 @@
 namespace db {
 
 // The newest version of the book this program knows; one counter for both programs. Version 2
-// is the budget table B01, added alongside; version 3 the recurring entries (R01).
+// is the budget table B01; version 3 the recurring entries (R01).
 constexpr int kSchemaVersion = 3;
 
 struct SchemaColumn {

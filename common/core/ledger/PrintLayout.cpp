@@ -242,6 +242,71 @@ bool printPurseTotals(PageWriter& out, const QString& year, const QString& month
     return Print_Totals(out, cols, year, month, periodMode, rows, &front);
 }
 
+bool printBudgetReport(PageWriter& out, const QString& title, const Rows& rows, bool* front) {
+    // Columns of the report grid: code, name, kind, 予算, 実績, 差額, 消化率, 超過, 残り1日あたり.
+    // Headings and rows in the same face, so that both count columns alike.
+    int w = 1;
+    auto head = [&](Sheet& s, int m) {
+        s.title(m + 20, title);
+        w = s.digitWidth();
+        s.headings({{m + 5, QStringLiteral("科目")},
+                    {m + 29, QStringLiteral("予算")},
+                    {m + 40, QStringLiteral("実績")},
+                    {m + 51, QStringLiteral("差額")},
+                    {m + 56, QStringLiteral("消化率")},
+                    {m + 64, QStringLiteral("超過")},
+                    {m + 70, QStringLiteral("残り1日")}});
+    };
+    auto row = [&](Sheet& s, int m, const QStringList& cells) {
+        s.setFont(14, false);
+        s.tab(m + 1, cellText(cells, 0));
+        s.tab(m + 5, cellText(cells, 1));
+        s.tabRight(m + 33, w, cellText(cells, 3));
+        s.tabRight(m + 44, w, cellText(cells, 4));
+        s.tabRight(m + 55, w, cellText(cells, 5));
+        s.tabRight(m + 62, w, cellText(cells, 6));
+        s.tab(m + 64, cellText(cells, 7));
+        s.tabRight(m + 78, w, cellText(cells, 8));
+        s.endRow();
+        return 1;
+    };
+    return printSheets(out, rows, front, head, row);
+}
+
+bool printBudgetPlan(PageWriter& out, const QString& title, const Rows& rows, bool* front) {
+    // Columns of the plan grid: code, name, kind, 毎月, 1月 … 12月, 年額. A category takes three
+    // lines: its name with 毎月 and 年額, then its months six to a line.
+    int w = 1;
+    auto head = [&](Sheet& s, int m) {
+        s.title(m + 20, title);
+        w = s.digitWidth();
+        s.headings(
+            {{m + 5, QStringLiteral("科目")}, {m + 40, QStringLiteral("毎月")}, {m + 56, QStringLiteral("年額")}});
+    };
+    auto row = [&](Sheet& s, int m, const QStringList& cells) {
+        s.setFont(14, false);
+        s.tab(m + 1, cellText(cells, 0));
+        s.tab(m + 5, cellText(cells, 1));
+        s.tab(m + 24, cellText(cells, 2));
+        s.tabRight(m + 44, w, cellText(cells, 3));
+        s.tabRight(m + 60, w, cellText(cells, 16));
+        s.nextLine();
+        for (int half = 0; half < 2; ++half) {
+            for (int i = 0; i < 6; ++i) {
+                const int month = half * 6 + i + 1;
+                s.tab(m + 5 + i * 12, QStringLiteral("%1月").arg(month));
+                s.tabRight(m + 16 + i * 12, w, cellText(cells, 3 + month));
+            }
+            if (half == 0)
+                s.nextLine();
+            else
+                s.endRow();
+        }
+        return 3;
+    };
+    return printSheets(out, rows, front, head, row);
+}
+
 // Recorder
 
 bool Recorder::beginPage() {

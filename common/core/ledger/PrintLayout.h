@@ -68,6 +68,12 @@ bool printBankTotals(PageWriter& out, const QString& year, const QString& month,
 bool printPurseTotals(PageWriter& out, const QString& year, const QString& month, int periodMode, const Rows& rows,
                       bool& front);
 
+// The budget report grid under `title` (columns as ledger::budgetHeader); sides as the household
+// totals when `front` is given, else every sheet with the back-side margin.
+bool printBudgetReport(PageWriter& out, const QString& title, const Rows& rows, bool* front);
+// The budget plan grid of a year (columns as models::BudgetPlanModel), three lines a category.
+bool printBudgetPlan(PageWriter& out, const QString& title, const Rows& rows, bool* front);
+
 // A writer that keeps what was placed, for tests and previews. Its font is of simple metrics:
 // `charWidth` columns for a half-width character, twice that for any other, and a line as high
 // as the point size (points / 12 lines).

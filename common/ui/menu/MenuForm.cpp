@@ -1,11 +1,13 @@
 #include "ui/menu/MenuForm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QUrl>
 #include <cstdio>
@@ -13,6 +15,7 @@
 
 #include "core/AppState.h"
 #include "core/Password.h"
+#include "core/care/Upgrade.h"
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
@@ -86,6 +89,15 @@ form_Menu::form_Menu(app::Session& session, MenuConfig config)
         connect(b, &QPushButton::clicked, this, &form_Menu::exit);
     setFKey(9, QStringLiteral("ヘルプ"), [this] { help(); });
     setFKey(10, QStringLiteral("終了"), [this] { exit(); });
+
+    if (!m_config.extras.empty()) {
+        setToolTip(QStringLiteral("右クリック: その他の機能"));
+        setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(this, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& at) { extrasMenu()->popup(mapToGlobal(at)); });
+        for (int i = 0; i < int(m_config.extras.size()); ++i)
+            setShortcut(m_config.extras[i].keys, [this, i] { openExtra(i); });
+    }
 }
 
 form_Menu::~form_Menu() = default;
@@ -267,6 +279,78 @@ void form_Menu::openTarget(MenuTarget t) {
         }
         if (!m_exiting) Set_MenuButtons(true);
     }
+}
+
+QMenu* form_Menu::extrasMenu() {
+    delete findChild<QMenu*>(QStringLiteral("extrasMenu"));
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("extrasMenu"));
+    menu->setToolTipsVisible(true);
+    for (int i = 0; i < int(m_config.extras.size()); ++i) {
+        const ExtraWindow& e = m_config.extras[i];
+        QAction* a = menu->addAction(e.caption + QLatin1Char('\t') + e.keys.toString(QKeySequence::NativeText));
+        const QString why = extraRefusal(i);
+        a->setEnabled(why.isEmpty());
+        a->setToolTip(why.isEmpty() ? e.caption : why);
+        connect(a, &QAction::triggered, this, [this, i] { openExtra(i); });
+    }
+    return menu;
+}
+
+QString form_Menu::extraRefusal(int index) const {
+    if (index < 0 || index >= int(m_config.extras.size())) return {};
+    if (m_config.extras[index].writes && book().isReadOnly()) return book().readOnlyMessage();
+    return {};
+}
+
+FormBase* form_Menu::openExtraWindow(int index) const {
+    const auto it = m_extras.find(index);
+    return it != m_extras.end() && it->second && it->second->isVisible() ? it->second.data() : nullptr;
+}
+
+void form_Menu::openExtra(int index) {
+    if (index < 0 || index >= int(m_config.extras.size()) || m_exiting) return;
+    const ExtraWindow& e = m_config.extras[index];
+    if (const QString why = extraRefusal(index); !why.isEmpty()) {
+        info(why);
+        return;
+    }
+    // The menu's own rule: no window of the book's rows while a master is empty.
+    if (!session().flg_T01) {
+        info(m_config.master1Missing);
+        return;
+    }
+    if (!m_config.master2Missing.isEmpty() && !session().flg_T02) {
+        info(m_config.master2Missing);
+        return;
+    }
+    if (FormBase* open = openExtraWindow(index)) {
+        open->showModeless();  // already open: brought forward
+        return;
+    }
+    if (e.needsVersion > 0) {
+        const care::UpgradeResult r = care::upgradeBook(book(), session().program(), e.needsVersion);
+        if (!r.ok()) {
+            critical(r.error);
+            return;
+        }
+    }
+    FormBase* w = e.create ? e.create(session(), this) : nullptr;
+    if (!w) return;
+    m_extras[index] = w;
+    // The windows of a group reach each other by the same keys as the menu.
+    for (int j = 0; j < int(m_config.extras.size()); ++j)
+        if (!e.group.isEmpty() && m_config.extras[j].group == e.group)
+            w->setShortcut(m_config.extras[j].keys, [this, j] { openExtra(j); });
+    if (m_config.modeless) {
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->showModeless();
+        return;
+    }
+    Set_MenuButtons(false);
+    w->showModal();
+    delete w;
+    if (!m_exiting) Set_MenuButtons(true);
 }
 
 void form_Menu::help() {

@@ -1,6 +1,7 @@
 #pragma once
 // The main menu: start-up, the hub that opens every window, and exit.
 
+#include <QKeySequence>
 #include <QPointer>
 #include <functional>
 #include <map>
@@ -12,11 +13,26 @@
 #include "ui/shell/FormBase.h"
 
 class QLabel;
+class QMenu;
 
 namespace ui {
 
 // The windows the menu opens, in the order of its buttons and keys F1 .. F8.
 enum class MenuTarget { Journal, MonthTotals, YearTotals, MonthGraph, YearGraph, SystemInfo, Master1, Master2 };
+
+// Creates one of a program's windows, the menu its parent.
+using WindowCreator = std::function<FormBase*(app::Session&, QWidget* menu)>;
+
+// A window beyond the original menu's buttons: listed on the menu's right-click menu with its
+// Ctrl shortcut, which works from the menu and from the windows of its group.
+struct ExtraWindow {
+    QString caption;       // "予算設定"
+    QKeySequence keys;     // Ctrl+Shift+B
+    QString group;         // windows of one group open each other by their shortcuts
+    bool writes = false;   // it only writes: disabled on a book that cannot be written
+    int needsVersion = 0;  // the book version it needs: the book is upgraded when it opens first
+    WindowCreator create;
+};
 
 struct MenuConfig {
     // Lays out the program's own menu: its captions, and whether it has a second master (cmd_T0201).
@@ -28,10 +44,8 @@ struct MenuConfig {
     bool modeless = false;   // purse: journal, totals, system information, master list
     // Creates the window for a target; null when the program has no such window.
     std::function<FormBase*(MenuTarget, app::Session&, QWidget* menu)> create;
+    std::vector<ExtraWindow> extras;  // in the order of the right-click menu
 };
-
-// Creates one of a program's windows, the menu its parent.
-using WindowCreator = std::function<FormBase*(app::Session&, QWidget* menu)>;
 // A window the menu opens: the targets that open it (a month's and a year's button open one
 // window) and how it is made.
 struct MenuWindow {
@@ -64,6 +78,13 @@ class form_Menu : public FormBase {
     // The window opened for a target, while it is open.
     FormBase* openWindow(MenuTarget t) const;
     BookUndo& undo() { return *m_undo; }
+
+    // The windows beyond the buttons: the right-click menu (made anew, each entry off with its
+    // reason as tooltip where it cannot be used), opening one, and why one cannot be opened now.
+    QMenu* extrasMenu();
+    void openExtra(int index);
+    QString extraRefusal(int index) const;
+    FormBase* openExtraWindow(int index) const;
     BookCare& care() { return *m_care; }
 
   protected:
@@ -83,6 +104,7 @@ class form_Menu : public FormBase {
     std::unique_ptr<BookCare> m_care;
     QLabel* m_userName = nullptr;
     std::map<MenuTarget, QPointer<FormBase>> m_windows;
+    std::map<int, QPointer<FormBase>> m_extras;
     bool m_exiting = false;
     bool m_newBook = false;
 };

@@ -87,6 +87,13 @@ MenuConfig menuConfig(app::Program program, std::function<void(QDialog*)> setupU
     c.master1Missing = firstMissing(program);
     c.master2Missing = secondMissing(program);
     c.modeless = !bank;
+    // Budgets: the report only reads; the plan writes and needs the book's budget table.
+    c.extras = {
+        {QStringLiteral("予算設定"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), QStringLiteral("budget"), true,
+         ledger::kBudgetVersion, newWindow<BudgetWindow>},
+        {QStringLiteral("予算実績"), QKeySequence(Qt::CTRL | Qt::Key_B), QStringLiteral("budget"), false, 0,
+         newWindow<BudgetReportWindow>},
+    };
     c.create = [w = std::move(windows)](MenuTarget t, app::Session& session, QWidget* menu) -> FormBase* {
         for (const MenuWindow& window : w)
             if (std::find(window.targets.begin(), window.targets.end(), t) != window.targets.end())

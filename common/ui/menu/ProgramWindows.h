@@ -2,6 +2,7 @@
 // What each program's own windows are made of: the shared windows with their values by
 // program, and the helpers that hand them the program's Designer layouts and classes.
 
+#include "ui/budget/BudgetWindows.h"
 #include "ui/graph/GraphForm.h"
 #include "ui/masters/MasterForms.h"
 #include "ui/menu/MenuForm.h"
