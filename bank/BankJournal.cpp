@@ -207,8 +207,9 @@ void form_S0101::build() {
                   [this] { importStatement(); });
     addGridAction(ui->grd_S01, QStringLiteral("検索..."), QKeySequence(Qt::CTRL | Qt::Key_F),
                   [this] { ui::openSearch(this, [this](const io::SearchHit& hit) { showHit(hit); }); });
-    // Money moved between two banks, written as a linked pair.
-    addGridAction(ui->grd_S01, QStringLiteral("振替..."), QKeySequence(Qt::CTRL | Qt::Key_T), [this] {
+    // Money moved between two banks, written as a linked pair. A key only: the grid's menu keeps
+    // its entries as they were.
+    setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), [this] {
         const auto bank = db::parseCode(ui->txt_b_cd->text());
         ui::openTransfer(this, bank && ui::findComboEntry(ui->cmb_b_nm, *bank) >= 0 ? *bank : 0);
     });
