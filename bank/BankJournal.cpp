@@ -14,6 +14,7 @@
 #include "core/ledger/Balances.h"
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Dates.h"
+#include "core/ledger/Transfer.h"
 #include "core/ledger/Undo.h"
 #include "core/models/JournalModels.h"
 #include "ui/io/CsvExport.h"
@@ -23,6 +24,7 @@
 #include "ui/print/PrintWriters.h"
 #include "ui/shell/Grid.h"
 #include "ui/shell/Inputs.h"
+#include "ui/transfer/TransferWindow.h"
 #include "ui_BankJournal.h"
 
 namespace bank {
@@ -33,7 +35,6 @@ const QString kRecordNumberText = QStringLiteral("レコード番号は1以上�
 
 const QString kInput = QStringLiteral("入力");
 const QString kUpdate = QStringLiteral("更新");
-const QString kJournal = QStringLiteral("S01");
 
 QString numberText(const QVariant& v) {
     if (!db::isNumeric(v)) return db::To_Str(v, QString());
@@ -186,6 +187,12 @@ void form_S0101::build() {
     });
     connect(ui->grd_S01, &ui::FlexGrid::doubleClicked, this, &form_S0101::gridDoubleClicked);
     connect(ui->grd_S01, &ui::FlexGrid::deletePressed, this, &form_S0101::gridDelete);
+    // A side of a transfer names its partner's banks when selected.
+    connect(ui->grd_S01, &ui::FlexGrid::currentRowChanged, this, [this](int row) {
+        const ledger::BankMonthRow* r = m_month->rowAt(row - 1);
+        const QString link = r ? m_month->linkText(r->cd) : QString();
+        if (!link.isEmpty()) session().status(this, link);
+    });
 
     // Data in and out: the month as CSV, a bank's statement, the search over the whole book.
     ui::addCsvExport(this, ui->grd_S01, [this] {
@@ -200,6 +207,12 @@ void form_S0101::build() {
                   [this] { importStatement(); });
     addGridAction(ui->grd_S01, QStringLiteral("検索..."), QKeySequence(Qt::CTRL | Qt::Key_F),
                   [this] { ui::openSearch(this, [this](const io::SearchHit& hit) { showHit(hit); }); });
+    // Money moved between two banks, written as a linked pair. A key only: the grid's menu keeps
+    // its entries as they were.
+    setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), [this] {
+        const auto bank = db::parseCode(ui->txt_b_cd->text());
+        ui::openTransfer(this, bank && ui::findComboEntry(ui->cmb_b_nm, *bank) >= 0 ? *bank : 0);
+    });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -307,11 +320,13 @@ void form_S0101::input() {
         e.item = *item;
         e.amount = *amount;
         e.note = ui->txt_biko->text();
-        ledger::BookChange change = ledger::beginChange(book(), kJournal, {e.cd});
-        const ledger::Change c = ledger::writeEntry(book(), e);
+        // A side of a transfer carries its partner along (ledger::writeJournalEntry).
+        const ledger::JournalWrite w = ledger::writeJournalEntry(book(), e);
+        const ledger::Change& c = w.change;
         if (c.ok) {
-            ledger::finishChange(book(), change);
-            session().recordChange(change);
+            session().recordChange(w.undo);
+            for (qint64 partner : w.partners)
+                session().status(this, QStringLiteral("振替の相手（番号 %1）も更新しました").arg(partner));
             if (c.inserted) Show_Record(0);
             Clear_Entry();
             m_month->clear();
@@ -320,6 +335,8 @@ void form_S0101::input() {
         } else {
             // Nothing was written: what was typed stays, to be written again.
             critical(c.inserted ? QStringLiteral("追加できません") : QStringLiteral("更新できません"));
+            // Why a side of a transfer was refused (its item, its partner's bank).
+            if (c.error.startsWith(QStringLiteral("振替"))) session().status(this, c.error);
             ui->cmd_input->setEnabled(true);
         }
         ui::Set_FKeyEnabled(this, true);
@@ -425,17 +442,20 @@ void form_S0101::deleteByNumber() {
         }
         to = *last;
     }
-    ledger::BookChange change =
-        ledger::beginChange(book(), kJournal, ledger::codesBetween(book(), kJournal, *from, to.value_or(*from)));
-    const ledger::Change c = ledger::deleteRecords(book(), *from, to);
-    if (c.ok) {
-        ledger::finishChange(book(), change);
-        session().recordChange(change);
-    } else {
+    // The partner of a side of a transfer goes with it, without a question (ledger::deleteJournalRecords).
+    const ledger::JournalWrite w = ledger::deleteJournalRecords(book(), *from, to);
+    if (w.change.ok)
+        session().recordChange(w.undo);
+    else
         critical(QStringLiteral("削除できません"));
-    }
     Show_Record(0);
     ui->frm_select_cd2->hide();
+    if (!w.partners.isEmpty()) {
+        QStringList numbers;
+        for (qint64 p : w.partners) numbers << QString::number(p);
+        session().status(this,
+                         QStringLiteral("振替の相手（番号 %1）も削除しました").arg(numbers.join(QStringLiteral(", "))));
+    }
 }
 
 void form_S0101::recalculate() {
@@ -473,6 +493,9 @@ void form_S0101::Fill_Grid() {
     }
     const ledger::BankMonth month = ledger::readBankMonth(book(), *bank, ui->txt_date->month());
     m_month->setRows(month.ok ? month.rows : QList<ledger::BankMonthRow>{});
+    QList<qint64> records;
+    for (const ledger::BankMonthRow& r : m_month->rows()) records << r.cd;
+    m_month->setLinkTexts(ledger::transferTexts(book(), records));
 }
 
 void form_S0101::gridDoubleClicked() {

@@ -18,8 +18,10 @@
 #include "core/io/RecurringCsv.h"
 #include "core/io/Search.h"
 #include "core/io/StatementDate.h"
+#include "core/io/TransferCsv.h"
 #include "core/ledger/Budget.h"
 #include "core/ledger/Recurring.h"
+#include "core/ledger/Transfer.h"
 #include "tools/KakeiboBudget.h"
 
 namespace {
@@ -163,10 +165,11 @@ QString oneLine(QString s) {
 // ---------------------------------------------------------------- export
 
 const char* const kExportHelp =
-    "使い方: kakeibo export FILE --table journal|masters|totals|recurring|budget [--from yyyy/mm] [--to yyyy/mm]\n"
+    "使い方: kakeibo export FILE --table journal|masters|totals|recurring|budget|transfer [--from yyyy/mm] [--to "
+    "yyyy/mm]\n"
     "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom] [--raw]\n"
     "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals)、定期入力 (recurring) を\n"
-    "  CSV で書き出します。\n"
+    "  CSV で書き出します。transfer は銀行帳の振替のつながり (出金と入金の記録番号) です。\n"
     "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
     "  --bank N      totals: 銀行帳で一つの銀行だけ\n"
     "  --out         書き出すファイル (権限 0600)。省略すると標準出力へ\n"
@@ -201,8 +204,9 @@ int runExport(const QStringList& args) {
     if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
     const QString table = a.value(QStringLiteral("table"));
     if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals") &&
-        table != QLatin1String("recurring") && table != QLatin1String("budget"))
-        return usage(help, QStringLiteral("--table は journal, masters, totals, recurring, budget のどれかです"));
+        table != QLatin1String("recurring") && table != QLatin1String("budget") && table != QLatin1String("transfer"))
+        return usage(help,
+                     QStringLiteral("--table は journal, masters, totals, recurring, budget, transfer のどれかです"));
     QString why;
     io::ExportOptions options;
     if (a.has(QStringLiteral("encoding"))) {
@@ -224,6 +228,8 @@ int runExport(const QStringList& args) {
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
+    if (table == QLatin1String("transfer") && book.program != app::Program::Bank)
+        return usage(help, QStringLiteral("--table transfer は銀行帳だけです"));
     if (table == QLatin1String("budget") && !ledger::hasBudgets(book))
         return usage(help, QStringLiteral("予算の表がありません。先に kakeibo upgrade %1 で更新してください")
                                .arg(shown(a.positional[0])));
@@ -231,6 +237,7 @@ int runExport(const QStringList& args) {
                               : table == QLatin1String("journal")   ? io::journalTable(book, book.program, span)
                               : table == QLatin1String("masters")   ? io::mastersTable(book, book.program)
                               : table == QLatin1String("recurring") ? io::recurringTable(book, book.program)
+                              : table == QLatin1String("transfer")  ? io::transferTable(book)
                                                                     : io::totalsTable(book, book.program, span, bank);
     if (!t.ok) {
         tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), t.error));
@@ -276,7 +283,7 @@ const char* const kImportHelp =
     "                       (--amount-col N | --in-col N --out-col N) [--negate] [--text-col N[,N]...]\n"
     "                       [--balance-col N] [--skip-if COL=VALUE]...\n"
     "                       [--item-in CODE] [--item-out CODE] [--rule 文字=CODE]...\n"
-    "       kakeibo import FILE CSV --table journal|masters|recurring|budget [--encoding sjis|utf8] [--raw]\n"
+    "       kakeibo import FILE CSV --table journal|masters|recurring|budget|transfer [--encoding sjis|utf8] [--raw]\n"
     "       kakeibo import --list-profiles\n"
     "  銀行やカード会社の明細 CSV を、銀行帳では銀行 N に、家計簿ではページ N に取り込みます。\n"
     "  列は 1 から数えます。--amount-col は符号付きの金額 (入金が正)、--in-col と --out-col は\n"
@@ -297,6 +304,7 @@ const char* const kImportHelp =
     "  帳簿に同じ日付・金額で摘要が同じか含み合う行があれば (帳簿の 1 行がファイルの 1 行に) 重複として、\n"
     "  家計簿でページの月と違う月の行は取り込みません。読めない行が一つでもあれば何も書き込みません。\n"
     "  --table はこのプログラムが書き出した仕訳 / マスター / 定期入力を、空の帳簿にそのまま読み込みます。\n"
+    "  transfer (銀行帳の振替のつながり) は仕訳を読み込んだ後に、振替のない帳簿に読み込みます。\n"
     "  そのとき文字の欄の先頭の ' を一つ取り除きます (書き出しが式よけに付けたもの)。\n"
     "  --raw         --table: ' を取り除かずにそのまま読み込みます (export --raw で書き出したもの)\n"
     "終了状態: 0 成功、1 読めない行がある・帳簿が空でない、2 使い方の誤りや読めないファイル";
@@ -330,8 +338,8 @@ void printRow(const io::PreviewRow& r) {
 int importOwn(const Args& a, const QString& help) {
     const QString table = a.value(QStringLiteral("table"));
     if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("recurring") &&
-        table != QLatin1String("budget"))
-        return usage(help, QStringLiteral("--table は journal, masters, recurring, budget のどれかです"));
+        table != QLatin1String("budget") && table != QLatin1String("transfer"))
+        return usage(help, QStringLiteral("--table は journal, masters, recurring, budget, transfer のどれかです"));
     for (const char* other :
          {"bank", "page", "month", "profile", "skip", "date-col", "amount-col", "in-col", "out-col", "text-col",
           "balance-col", "skip-if", "negate", "item-in", "item-out", "category-in", "category-out", "rule", "dry-run"})
@@ -342,6 +350,22 @@ int importOwn(const Args& a, const QString& help) {
     if (a.has(QStringLiteral("encoding")) && !(encoding = encodingOption(a, &why))) return usage(help, why);
     Book book;
     if (!openBook(a.positional[0], false, book)) return kUsage;
+    if (table == QLatin1String("transfer")) {
+        if (book.program != app::Program::Bank) return usage(help, QStringLiteral("--table transfer は銀行帳だけです"));
+        if (!ledger::holdsTransfers(book)) {
+            tell(QStringLiteral("このデータベースには振替の表がありません。kakeibo upgrade %1 で更新してください")
+                     .arg(shown(a.positional[0])));
+            return kUsage;
+        }
+        QFile file(a.positional[1]);
+        if (!QFileInfo(a.positional[1]).isFile() || !file.open(QIODevice::ReadOnly)) {
+            tell(QStringLiteral("CSV ファイルを読めません: %1").arg(shown(a.positional[1])));
+            return kUsage;
+        }
+        const io::ImportReport r = io::importTransferBytes(book, file.readAll(), encoding);
+        tellAll(r.lines());
+        return r.ok ? kDone : r.fileUnreadable ? kUsage : kFinding;
+    }
     if (table == QLatin1String("recurring")) {
         if (!ledger::holdsRules(book)) {
             tell(QStringLiteral("このデータベースには定期入力の表がありません。kakeibo upgrade %1 で更新してください")
@@ -603,6 +627,103 @@ int runSearch(const QStringList& args) {
     }
     tell(QStringLiteral("%1 件").arg(r.hits.size()));
     return kDone;
+}
+
+// ---------------------------------------------------------------- transfer
+
+namespace {
+
+const char* const kTransferHelp =
+    "使い方: kakeibo transfer FILE add --from N --to N --date yyyy/mm/dd --amount N [--note TEXT]\n"
+    "       kakeibo transfer FILE list [--from yyyy/mm] [--to yyyy/mm]\n"
+    "  銀行帳の振替 (銀行から銀行へ、カードの引き落としも) の登録と一覧です。\n"
+    "  add   銀行 --from から銀行 --to へ: 振替出金と振替入金の二つの記録とそのつながりを\n"
+    "        一度に書き、両方の銀行の残高を計算し直します。振替の項目が登録されていなければ、\n"
+    "        先に銀行帳の振替の画面 (Ctrl+T) で登録してください。\n"
+    "  list  振替の一覧 (--from, --to は月。両端を含む)\n"
+    "終了状態: 0 成功、2 使い方の誤り・正しくない値・読めないファイル・使用中・更新が必要な帳簿";
+
+int transferList(Book& book, const Args& a, const QString& help) {
+    const io::MonthSpan span{a.value(QStringLiteral("from")), a.value(QStringLiteral("to"))};
+    if (const QString bad = io::checkSpan(span); !bad.isEmpty()) return usage(help, bad);
+    const ledger::TransferList list = ledger::readTransfers(book, span.from, span.to);
+    if (!list.ok) {
+        tell(list.error);
+        return kUsage;
+    }
+    say(QStringLiteral("番号\t日付\t出金銀行\t入金銀行\t金額\t記録\t備考"));
+    for (const ledger::TransferRow& r : list.rows)
+        say(QStringLiteral("%1\t%2\t%3 %4\t%5 %6\t%7\t%8, %9\t%10")
+                .arg(r.link)
+                .arg(r.date)
+                .arg(r.fromBank)
+                .arg(r.fromName)
+                .arg(r.toBank)
+                .arg(r.toName)
+                .arg(r.amount)
+                .arg(r.outRecord)
+                .arg(r.inRecord)
+                .arg(oneLine(r.note)));
+    tell(QStringLiteral("%1 件").arg(list.rows.size()));
+    return kDone;
+}
+
+int transferAdd(Book& book, const Args& a, const QString& help) {
+    for (const char* need : {"from", "to", "date", "amount"})
+        if (!a.has(QString::fromLatin1(need)))
+            return usage(help, QStringLiteral("--%1 を指定してください").arg(QString::fromLatin1(need)));
+    QString why;
+    ledger::TransferEntry e;
+    const auto from = wholeOption(a, QStringLiteral("from"), 1, &why);
+    if (!from) return usage(help, why);
+    const auto to = wholeOption(a, QStringLiteral("to"), 1, &why);
+    if (!to) return usage(help, why);
+    e.from = *from;
+    e.to = *to;
+    if (!ledger::bookDate(a.value(QStringLiteral("date"))))
+        return usage(help, QStringLiteral("--date は yyyy/mm/dd の形の正しい日付で指定してください"));
+    e.date = a.value(QStringLiteral("date"));
+    const auto amount = db::parseYen(a.value(QStringLiteral("amount")));
+    if (!amount || *amount < 1) return usage(help, QStringLiteral("--amount は1以上の円単位の整数で指定してください"));
+    e.amount = *amount;
+    e.note = a.value(QStringLiteral("note"));
+    const ledger::TransferWrite w = ledger::writeTransfer(book, e);
+    if (!w.ok) {
+        tell(w.error);
+        return kUsage;
+    }
+    say(QStringLiteral("振替 %1 を登録しました（記録 %2, %3）").arg(w.link).arg(w.outRecord).arg(w.inRecord));
+    return kDone;
+}
+
+}  // namespace
+
+int runTransfer(const QStringList& args) {
+    const QString help = QString::fromUtf8(kTransferHelp);
+    const Args a = parseArgs(args, {"from", "to", "date", "amount", "note"}, {"help"});
+    if (const auto status = helpOrBadOptions(a, help)) return *status;
+    if (a.positional.size() != 2) return usage(help, QStringLiteral("帳簿のファイルと add か list を指定してください"));
+    const QString path = a.positional[0];
+    const QString verb = a.positional[1];
+    if (verb != QLatin1String("add") && verb != QLatin1String("list"))
+        return usage(help, QStringLiteral("知らない操作です: %1").arg(app::clip(verb)));
+    const bool reading = verb == QLatin1String("list");
+    for (const char* o : {"date", "amount", "note"})
+        if (reading && a.has(QString::fromLatin1(o)))
+            return usage(help, QStringLiteral("list に --%1 は使えません").arg(QString::fromLatin1(o)));
+    if (reading && !settleJournal(path)) return kUsage;
+    Book book;
+    if (!openBook(path, reading, book)) return kUsage;
+    if (book.program != app::Program::Bank) {
+        tell(QStringLiteral("振替は銀行帳だけです: %1").arg(shown(path)));
+        return kUsage;
+    }
+    if (!ledger::holdsTransfers(book)) {
+        tell(QStringLiteral("このデータベースには振替の表がありません。kakeibo upgrade %1 で更新してください")
+                 .arg(shown(path)));
+        return kUsage;
+    }
+    return reading ? transferList(book, a, help) : transferAdd(book, a, help);
 }
 
 // ---------------------------------------------------------------- recurring

@@ -23,3 +23,5 @@ int runImport(const QStringList& args);
 int runSearch(const QStringList& args);
 // The recurring entries: list, add, delete, and post what is due up to a date.
 int runRecurring(const QStringList& args);
+// Transfers between banks: add one, list them.
+int runTransfer(const QStringList& args);

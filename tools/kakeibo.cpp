@@ -299,19 +299,51 @@ int report(const ledger::CheckResult& c, const QString& path) {
     return kFinding;
 }
 
+// Removes the links the check reports, after a copy; the rows stay, and so does everything else.
+int repairLinks(db::Book& book, app::Program program, const ledger::CheckResult& before, const QString& path) {
+    if (!before.ran || before.of(ledger::FindingKind::BrokenLink).isEmpty()) {
+        if (before.ran && !before.findings.isEmpty())
+            say(QStringLiteral("取り除く振替のつながりはないため、何も変えていません"));
+        book.close();
+        return report(before, path);
+    }
+    if (!backUp(book)) {
+        complain(QStringLiteral("バックアップを作れないため、修復しません: %1").arg(shown(path)));
+        book.close();
+        return kTrouble;
+    }
+    const ledger::Repair repair = ledger::repairLinks(book);
+    if (!repair.ok) {
+        complain(QStringLiteral("振替のつながりを取り除けません: %1 (%2)").arg(shown(path), repair.error));
+        book.close();
+        return kTrouble;
+    }
+    say(QStringLiteral("振替のつながりを %1 件取り除きました（記録は残しています）").arg(repair.changed));
+    const ledger::CheckResult after = ledger::checkBook(book, program);
+    book.close();
+    return report(after, path);
+}
+
 int runCheck(const QStringList& args) {
     const Help help{
-        QStringLiteral("kakeibo check FILE [--repair]"),
-        QStringLiteral("データベース FILE を調べ、見つかった問題を記録番号（マスターはコード）とともに表示します:\n"
-                       "壊れたファイル、足りない表や列、数値であるべき所の文字や Null、正しくない日付、\n"
-                       "マスターにない銀行・項目・科目の記録、計算と合わない残高。問題があれば終了状態 1 です。\n"
-                       "  --repair  FILE を使用中でなければ、バックアップを作ってから残高だけを一度に計算し直し、\n"
-                       "            もう一度調べます。ほかの値は変えません。")};
+        QStringLiteral("kakeibo check FILE [--repair | --repair-links]"),
+        QStringLiteral(
+            "データベース FILE を調べ、見つかった問題を記録番号（マスターはコード）とともに表示します:\n"
+            "壊れたファイル、足りない表や列、数値であるべき所の文字や Null、正しくない日付、\n"
+            "マスターにない銀行・項目・科目の記録、計算と合わない残高。問題があれば終了状態 1 です。\n"
+            "  --repair  FILE を使用中でなければ、バックアップを作ってから残高だけを一度に計算し直し、\n"
+            "            もう一度調べます。ほかの値は変えません。\n"
+            "  --repair-links  銀行帳で、記録がない・日付や金額が合わない・同じ銀行どうし・項目が違う\n"
+            "            振替のつながり（F01）を、バックアップを作ってから取り除きます。記録は両方残します。")};
     QStringList files, flags;
-    if (const std::optional<int> end = readWords(args, help, {QStringLiteral("--repair")}, 1, &files, &flags))
+    if (const std::optional<int> end =
+            readWords(args, help, {QStringLiteral("--repair"), QStringLiteral("--repair-links")}, 1, &files, &flags))
         return *end;
     const QString path = files[0];
-    const bool repairing = flags.contains(QStringLiteral("--repair"));
+    const bool links = flags.contains(QStringLiteral("--repair-links"));
+    if (links && flags.contains(QStringLiteral("--repair")))
+        return badUsage(help, QStringLiteral("--repair と --repair-links は一緒に使えません"));
+    const bool repairing = flags.contains(QStringLiteral("--repair")) || links;
     bool inUse = false;
     if (!repairing && !settleJournal(path, &inUse)) return kTrouble;
     app::Program program;
@@ -336,6 +368,7 @@ int runCheck(const QStringList& args) {
     db::Book book;
     if (!openForWriting(book, path)) return kTrouble;
     const ledger::CheckResult before = ledger::checkBook(book, program);
+    if (links) return repairLinks(book, program, before, path);
     bool repairable = before.ran && !before.of(ledger::FindingKind::WrongBalance).isEmpty();
     // A value that is not a whole number (an amount stored as text) would count as 0: balances
     // recomputed over it would be wrong again once the value is put right, so they wait for that.
@@ -446,6 +479,7 @@ const Command kCommands[] = {
     {"search", runSearch, "明細を探す"},
     {"budget", runBudget, "予算の一覧・設定・削除・予算実績"},
     {"recurring", runRecurring, "定期入力（一覧・登録・削除・記入）"},
+    {"transfer", runTransfer, "銀行帳の振替（登録・一覧）"},
 };
 
 void usage(std::FILE* to) {

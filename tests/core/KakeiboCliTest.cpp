@@ -254,6 +254,53 @@ TEST_F(KakeiboCli, UpgradeSaysWhenCurrentAndNewerOrTriggeredBooksAreNeverWritten
     EXPECT_TRUE(import.err.contains(QStringLiteral("トリガー（wipe）"))) << import.err.toStdString();
 }
 
+// A transfer from the command line; a link an older program broke, found by the check and
+// forgotten by --repair-links with both rows kept; books that cannot take a transfer say why.
+TEST_F(KakeiboCli, TransferAddCheckRepairLinksAndTheBooksThatRefuseATransfer) {
+    const QString dir = Path(QStringLiteral("bank"));
+    ASSERT_EQ(Kakeibo({QStringLiteral("init"), QStringLiteral("bank"), dir}).code, 0);
+    const QString book = dir + QStringLiteral("/bank.mdb");
+    sql(book, QStringLiteral("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', 0)"));
+    sql(book, QStringLiteral("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '振替出金', 1), (2, '振替入金', 0)"));
+    sql(book, QStringLiteral("INSERT INTO F02 (CD, OUT_K_CD, IN_K_CD) VALUES (1, 1, 2)"));
+    const QStringList add{QStringLiteral("transfer"),   book,
+                          QStringLiteral("add"),        QStringLiteral("--from"),
+                          QStringLiteral("1"),          QStringLiteral("--to"),
+                          QStringLiteral("2"),          QStringLiteral("--date"),
+                          QStringLiteral("2024/05/10"), QStringLiteral("--amount"),
+                          QStringLiteral("30000")};
+    const Ran added = Kakeibo(add);
+    ASSERT_EQ(added.code, 0) << added.err.toStdString();
+    EXPECT_EQ(sql(book, QStringLiteral("SELECT group_concat(ZAN) FROM T01")).toString(),
+              QStringLiteral("-30000,30000"));
+    EXPECT_EQ(Kakeibo({QStringLiteral("check"), book}).code, 0);
+
+    sql(book, QStringLiteral("DELETE FROM S01 WHERE CD = 2"));
+    const Ran found = Kakeibo({QStringLiteral("check"), book});
+    EXPECT_EQ(found.code, 1);
+    EXPECT_TRUE(found.out.contains(QStringLiteral("振替（F01）: 振替の入金の記録がありません（コード: 1）")))
+        << found.out.toStdString();
+    const Ran mended = Kakeibo({QStringLiteral("check"), book, QStringLiteral("--repair-links")});
+    EXPECT_TRUE(mended.out.contains(QStringLiteral("バックアップを作成しました"))) << mended.out.toStdString();
+    EXPECT_TRUE(mended.out.contains(QStringLiteral("振替のつながりを 1 件取り除きました")));
+    EXPECT_FALSE(mended.out.contains(QStringLiteral("振替（F01）")));
+    EXPECT_EQ(sql(book, QStringLiteral("SELECT COUNT(*) FROM F01")).toInt(), 0);
+    EXPECT_EQ(sql(book, QStringLiteral("SELECT COUNT(*) FROM S01")).toInt(), 1);
+
+    // A book of a newer version is read only; an older one needs the upgrade first.
+    sql(book, QStringLiteral("PRAGMA user_version = 999"));
+    const Ran newer = Kakeibo(add);
+    EXPECT_EQ(newer.code, 2);
+    EXPECT_TRUE(newer.err.contains(QStringLiteral("新しいバージョン"))) << newer.err.toStdString();
+    sql(book, QStringLiteral("DROP TABLE F01"));
+    sql(book, QStringLiteral("DROP TABLE F02"));
+    sql(book, QStringLiteral("PRAGMA user_version = 3"));
+    const Ran older = Kakeibo(add);
+    EXPECT_EQ(older.code, 2);
+    EXPECT_TRUE(older.err.contains(QStringLiteral("kakeibo upgrade"))) << older.err.toStdString();
+    EXPECT_EQ(sql(book, QStringLiteral("SELECT COUNT(*) FROM S01")).toInt(), 1);
+}
+
 // A writer killed in the middle of a transaction, after some of its pages reached the book: the
 // book and its rollback journal as they lay at that moment, copied while a transaction is open.
 TEST_F(KakeiboCli, AHalfWrittenChangeIsRolledBackBeforeAReadingCommandReads) {

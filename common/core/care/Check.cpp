@@ -17,6 +17,7 @@
 #include "core/ledger/Balances.h"
 #include "core/ledger/Pages.h"
 #include "core/ledger/Recurring.h"
+#include "core/ledger/Transfer.h"
 
 namespace ledger {
 namespace {
@@ -49,6 +50,7 @@ class Checker {
             budgets();
             balances();
             if (m_schema.table(QStringLiteral("R01"))) recurringRules();
+            if (m_schema.table(QStringLiteral("F01"))) transferLinks();
         }
         return m_result;
     }
@@ -345,6 +347,35 @@ class Checker {
                     QStringLiteral("予算の金額"));
     }
 
+    // Pairs a program older than the transfers broke (one side deleted or changed): one finding
+    // per kind of fault, with the links' codes.
+    void transferLinks() {
+        const LinkFaults found = linkFaults(m_c);
+        if (!found.ok) {
+            Finding u;
+            u.kind = FindingKind::Unreadable;
+            u.text = QStringLiteral("振替を調べられません: %1").arg(found.error);
+            m_result.findings << u;
+            return;
+        }
+        QList<Finding> faults;
+        for (const LinkFault& fault : found.faults) {
+            const QString text = QStringLiteral("振替（F01）: %1").arg(fault.text);
+            auto it = std::find_if(faults.begin(), faults.end(), [&](const Finding& x) { return x.text == text; });
+            if (it == faults.end()) {
+                Finding b;
+                b.kind = FindingKind::BrokenLink;
+                b.table = QStringLiteral("F01");
+                b.byCode = true;
+                b.text = text;
+                faults << b;
+                it = faults.end() - 1;
+            }
+            add(*it, fault.link);
+        }
+        m_result.findings << faults;
+    }
+
     // Income (kind 0) adds; every other kind, and a row whose item or category is missing,
     // subtracts.
     void balances() {
@@ -498,6 +529,15 @@ bool programOfTables(const QSqlDatabase& connection, app::Program* program) {
         return true;
     }
     return false;
+}
+
+Repair repairLinks(db::Book& book) {
+    Repair r;
+    const LinkRepair done = removeBrokenLinks(book);
+    r.ok = done.ok;
+    r.changed = done.removed;
+    r.error = done.error;
+    return r;
 }
 
 Repair repairBalances(db::Book& book, app::Program program) {

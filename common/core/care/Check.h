@@ -33,6 +33,7 @@ enum class FindingKind {
     Foreign,        // a table, view or index that no version of the book has
     BadRule,        // a recurring entry (R01) with a value or next date it cannot have
     BadBudget,      // a budget row of a form no window writes (its period, its amount, both kinds)
+    BrokenLink,     // a transfer link (F01) whose rows are missing or no longer fit together
 };
 
 struct Finding {
@@ -93,6 +94,10 @@ struct Repair {
     qint64 changed = 0;  // balances rewritten: banks (bank book) or journal rows (household book)
     QString error;
 };
+
+// Forgets every transfer link the check reports (FindingKind::BrokenLink), keeping both rows:
+// one transaction; `changed` is the number of links removed.
+Repair repairLinks(db::Book& book);
 
 // Recomputes every stored balance of the program's open book in one transaction (bank: each
 // bank's T01.ZAN; household book: every S01.ZAN from page 1 on), changing nothing else.

@@ -32,6 +32,19 @@ void addBudgets(Schema& s) {
     s.indexes << index("B01_ITEM_YM", "B01", {"K_CD", "YM"}, 2, true);
 }
 
+// Transfers between banks (振替), bank book only: F01 links a withdrawal (OUT_CD) to its
+// deposit (IN_CD) by S01.CD, each row in one link at most; F02 holds the one row naming the two
+// items. Version 4: version 2 is the budget table B01, added alongside.
+constexpr int kTransferVersion = 4;
+
+SchemaTable transferLinks() {
+    return {QStringLiteral("F01"), kTransferVersion, {key(), number("OUT_CD"), number("IN_CD")}};
+}
+
+SchemaTable transferItems() {
+    return {QStringLiteral("F02"), kTransferVersion, {key(), number("OUT_K_CD"), number("IN_K_CD")}};
+}
+
 Schema bankSchema() {
     Schema s;
     s.tables = {
@@ -42,6 +55,8 @@ Schema bankSchema() {
          1,
          {key(), text("K_DATE"), number("B_CD"), number("K_CD"), number("KINGAKU"), text("BIKO")}},
         recurringRules(),
+        transferLinks(),
+        transferItems(),
     };
     s.indexes = {
         // One bank's month or year is a range of K_DATE within one B_CD.
@@ -49,8 +64,12 @@ Schema bankSchema() {
         index("S01_DATE", "S01", {"K_DATE", "CD"}),
         // A bank's balance is summed per item from this index alone.
         index("S01_BANK_ITEM", "S01", {"B_CD", "K_CD", "KINGAKU"}),
+        // A row is a side of one transfer at most; a row's link is found from either side.
+        index("F01_OUT", "F01", {"OUT_CD"}, kTransferVersion, true),
+        index("F01_IN", "F01", {"IN_CD"}, kTransferVersion, true),
     };
     addBudgets(s);
+    s.newest = kSchemaVersion;
     return s;
 }
 
@@ -71,6 +90,7 @@ Schema purseSchema() {
         index("S01_ITEM_DATE", "S01", {"K_CD", "K_DATE", "CD"}),
     };
     addBudgets(s);
+    s.newest = kSchemaVersion;
     return s;
 }
 
@@ -138,7 +158,7 @@ QString SchemaIndex::createStatement() const {
 }
 
 int Schema::version() const {
-    int v = 1;
+    int v = std::max(1, newest);
     for (const SchemaTable& t : tables) v = std::max(v, t.version);
     for (const SchemaIndex& i : indexes) v = std::max(v, i.version);
     return v;
@@ -152,6 +172,7 @@ const SchemaTable* Schema::table(const QString& name) const {
 
 Schema Schema::upTo(int v) const {
     Schema s;
+    s.newest = std::min(newest, v);
     for (const SchemaTable& t : tables)
         if (t.version <= v) s.tables << t;
     for (const SchemaIndex& i : indexes)

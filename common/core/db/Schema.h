@@ -21,8 +21,9 @@
 namespace db {
 
 // The newest version of the book this program knows; one counter for both programs. Version 2
-// is the budget table B01; version 3 the recurring entries (R01).
-constexpr int kSchemaVersion = 3;
+// is the budget table B01; version 3 the recurring entries (R01); version 4 the bank book's
+// transfers (F01, F02), which adds nothing to the household book.
+constexpr int kSchemaVersion = 4;
 
 struct SchemaColumn {
     QString name;
@@ -51,7 +52,10 @@ struct SchemaIndex {
 struct Schema {
     QList<SchemaTable> tables;
     QList<SchemaIndex> indexes;
-    // The highest version any table or index has.
+    // The newest version the book is counted at even when that version added nothing to it: a
+    // version may add tables to one program's book only, and both books count alike.
+    int newest = 1;
+    // The highest of `newest` and the version of any table or index.
     int version() const;
     const SchemaTable* table(const QString& name) const;
     // The tables and indexes a book of `version` holds.

@@ -28,6 +28,20 @@ QString BankMonthModel::cell(const ledger::BankMonthRow& r, int column) const {
     }
 }
 
+void BankMonthModel::setLinkTexts(QHash<qint64, QString> texts) {
+    m_links = std::move(texts);
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ToolTipRole});
+}
+
+QVariant BankMonthModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::ToolTipRole && index.isValid()) {
+        const ledger::BankMonthRow* r = rowAt(index.row());
+        const QString text = r ? m_links.value(r->cd) : QString();
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    return RowsModel::data(index, role);
+}
+
 bool BankMonthModel::rightAligned(int, int column) const { return column == 4 || column == 5; }
 
 ColumnKind BankMonthModel::columnKind(int column) const {

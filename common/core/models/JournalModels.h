@@ -1,6 +1,8 @@
 #pragma once
 // The journals' grids: one bank's month in the bank book, one page of the household book.
 
+#include <QHash>
+
 #include "core/ledger/BankBook.h"
 #include "core/ledger/Pages.h"
 #include "core/models/GridModel.h"
@@ -12,6 +14,11 @@ class BankMonthModel : public RowsModel<ledger::BankMonthRow> {
     Q_OBJECT
   public:
     explicit BankMonthModel(QObject* parent = nullptr) : RowsModel(7, parent) {}
+    // What a row that is a side of a transfer says of it ("振替: A銀行 → B銀行"), by record
+    // number: its tooltip; the columns stay as they are.
+    void setLinkTexts(QHash<qint64, QString> texts);
+    QString linkText(qint64 cd) const { return m_links.value(cd); }
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
   protected:
     QString cell(const ledger::BankMonthRow& r, int column) const override;
@@ -19,6 +26,9 @@ class BankMonthModel : public RowsModel<ledger::BankMonthRow> {
 
   public:
     ColumnKind columnKind(int column) const override;
+
+  private:
+    QHash<qint64, QString> m_links;
 };
 
 // One household page: 番号, 日付 (the day), 科目ｺｰﾄﾞ, 科目名, 収入, 支出, 差引, 備考. A page
