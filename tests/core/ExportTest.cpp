@@ -65,9 +65,8 @@ const char* const kNotes =
     "(char(9) || 'tab'), (char(13) || 'cr')";
 
 TEST_F(ExportTest, BankBookRoundTripIsIdentical) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行, \"本店\"', 12345), (2, NULL, NULL), (3, '', -5)");
-    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, 'なし', NULL), (4, '二', 2)");
+    startBank("(1, 'A銀行, \"本店\"', 12345), (2, NULL, NULL), (3, '', -5)",
+              "(1, '給与', 0), (2, '食費', 1), (3, 'なし', NULL), (4, '二', 2)");
     sql("CREATE TEMP TABLE N (T TEXT)");
     sql(QStringLiteral("INSERT INTO N VALUES %1").arg(kNotes));
     sql("INSERT INTO S01 (K_DATE, B_CD, K_CD, KINGAKU, BIKO) SELECT '2024/05/' || printf('%02d', rowid), "
@@ -78,8 +77,7 @@ TEST_F(ExportTest, BankBookRoundTripIsIdentical) {
 }
 
 TEST_F(ExportTest, HouseholdBookRoundTripIsIdentical) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費, 雑貨', 1), (3, '\"引用\"', 2)");
+    startPurse("(1, '小遣い', 0), (2, '食費, 雑貨', 1), (3, '\"引用\"', 2)");
     sql("CREATE TEMP TABLE N (T TEXT)");
     sql(QStringLiteral("INSERT INTO N VALUES %1").arg(kNotes));
     // The stored balances are kept as they are, right or not.
@@ -92,8 +90,7 @@ TEST_F(ExportTest, HouseholdBookRoundTripIsIdentical) {
 
 // A text that a spreadsheet would run gets one ' by its column; numbers never, even negative.
 TEST_F(ExportTest, FormulaLikeTextGetsOneQuoteByItsColumnUnlessRaw) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '=給料', 0), (2, '食費', 1)");
+    startPurse("(1, '=給料', 0), (2, '食費', 1)");
     sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES "
         "(1, 1, '2024/05/01', 2, 500, -500, '=HYPERLINK(\"http://x\",\"y\")'), "
         "(2, 1, '2024/05/02', 1, -7, -507, 'plain -1'), (3, 1, '2024/05/03', 2, 1, -508, '''x')");
@@ -126,9 +123,7 @@ TEST_F(ExportTest, FormulaLikeTextGetsOneQuoteByItsColumnUnlessRaw) {
 }
 
 TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesAreNamed) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0)");
-    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+    startBank("(1, 'A銀行', 0)", "(1, '給与', 0), (2, '食費', 1)");
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (1, '2024/04/30', 1, 1, 300000, NULL), "
         "(2, '2024/05/01', 1, 2, 12.5, '絵文字😀'), (3, '2024/05/31', 1, 2, 800, NULL), (4, '2024/06/01', 1, 2, 1, "
         "NULL)");
@@ -156,8 +151,7 @@ TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesAreNamed) {
 }
 
 TEST_F(ExportTest, TotalsOfASpanAddUpItsMonthsAndYears) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費', 1)");
+    startPurse("(1, '小遣い', 0), (2, '食費', 1)");
     // Rows from November 2022 to February 2024: months, a whole year, and months again.
     sql("WITH RECURSIVE m(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM m WHERE i < 15) "
         "INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN) SELECT 2 * i + 1, i + 1, "

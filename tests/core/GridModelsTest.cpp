@@ -45,8 +45,7 @@ TEST_F(GridModelsTest, ABanksMonthShowsItsRowsWithAmountsUnderTheirKind) {
 }
 
 TEST_F(GridModelsTest, AHouseholdPageShowsTheDayAndTheBalanceAndAnEmptyPageOneEmptyRow) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+    startPurse("(1,'給料',0),(2,'食費',1)");
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (2,1,'2024/05/04',2,300,700,''),"
         "(1,1,'2024/05/03',1,1000,1000,'pay'),(3,2,'2024/06/01',2,1,699,'')");
     models::PageModel m;
@@ -111,10 +110,7 @@ TEST_F(GridModelsTest, TotalsHaveAnEmptyRowAfterEachLineAndTheGrandTotalLast) {
 }
 
 TEST_F(GridModelsTest, AStatementsTickAndCodeChangedInThePreviewAreWhatIsWritten) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0)");
-    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, '雑費', 1)");
-    session().reopenMasters();
+    startBank("(1, 'A銀行', 0)", "(1, '給与', 0), (2, '食費', 1), (3, '雑費', 1)");
     io::ImportMapping mapping;
     mapping.amountColumn = 2;
     mapping.textColumns = {3};

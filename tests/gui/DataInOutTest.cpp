@@ -44,17 +44,8 @@ QStringList utf8Lines(const QByteArray& bytes) {
 
 class DataInOutTest : public AppTest {
   protected:
-    void bankBook() {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', 0)");
-        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
-        session().reopenMasters();
-    }
-    void purseBook() {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '給料', 0), (2, '食費', 1)");
-        session().reopenMasters();
-    }
+    void bankBook() { startBank("(1, 'A銀行', 0), (2, 'B銀行', 0)", "(1, '給与', 0), (2, '食費', 1)"); }
+    void purseBook() { startPurse("(1, '給料', 0), (2, '食費', 1)"); }
     QString file(const QString& name, const QByteArray& bytes = {}) {
         const QString path = dir() + QLatin1Char('/') + name;
         EXPECT_TRUE(bytes.isEmpty() || writeFile(path, bytes));
