@@ -24,8 +24,7 @@ const QFile::Permissions kOwnerRwx = QFile::ReadOwner | QFile::WriteOwner | QFil
 class BackupTest : public AppTest {
   protected:
     void SetUp() override {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+        startPurse("(1,'給料',0),(2,'食費',1)");
         Add(1000);
     }
     // Appends an income row of the same day, with its right balance.

@@ -9,9 +9,8 @@ namespace {
 class BankBookTest : public AppTest {
   protected:
     void SetUp() override {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)");
-        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, '雑費', NULL)");
+        startBank("(1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)",
+                  "(1, '給与', 0), (2, '食費', 1), (3, '雑費', NULL)");
     }
     qint64 zan(qint64 bank) { return value("SELECT ZAN FROM T01 WHERE CD = ?", {bank}).toLongLong(); }
     qint64 count() { return value("SELECT COUNT(*) FROM S01").toLongLong(); }

@@ -12,8 +12,20 @@ using namespace io;
 
 namespace {
 
+// Notes a CSV writer or a spreadsheet trips over: separators, quotes, line ends, formulas.
+const char* const kNotes =
+    "('comma, here'), ('quote \"x\" and \"\"'), ('line1' || char(10) || 'line2'), "
+    "('crlf' || char(13, 10) || 'end'), (NULL), (''), ('  padded  '), ('～－①'), "
+    "('=HYPERLINK(\"http://x\",\"y\")'), ('+cmd'), ('@SUM(1+1)'), ('-2+3'), ('''quoted'), (''''), "
+    "(char(9) || 'tab'), (char(13) || 'cr')";
+
 class ExportTest : public AppTest {
   protected:
+    // A temporary table N of those notes (T), for a journal to take them from.
+    void notesTable() {
+        sql("CREATE TEMP TABLE N (T TEXT)");
+        sql(QStringLiteral("INSERT INTO N VALUES %1").arg(kNotes));
+    }
     // Every row of the program's tables with each value's type (quote() tells 5, 5.0 and '5'
     // apart), in code order.
     QStringList dump(app::Program p) {
@@ -58,18 +70,10 @@ class ExportTest : public AppTest {
     }
 };
 
-const char* const kNotes =
-    "('comma, here'), ('quote \"x\" and \"\"'), ('line1' || char(10) || 'line2'), "
-    "('crlf' || char(13, 10) || 'end'), (NULL), (''), ('  padded  '), ('～－①'), "
-    "('=HYPERLINK(\"http://x\",\"y\")'), ('+cmd'), ('@SUM(1+1)'), ('-2+3'), ('''quoted'), (''''), "
-    "(char(9) || 'tab'), (char(13) || 'cr')";
-
 TEST_F(ExportTest, BankBookRoundTripIsIdentical) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行, \"本店\"', 12345), (2, NULL, NULL), (3, '', -5)");
-    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, 'なし', NULL), (4, '二', 2)");
-    sql("CREATE TEMP TABLE N (T TEXT)");
-    sql(QStringLiteral("INSERT INTO N VALUES %1").arg(kNotes));
+    startBank("(1, 'A銀行, \"本店\"', 12345), (2, NULL, NULL), (3, '', -5)",
+              "(1, '給与', 0), (2, '食費', 1), (3, 'なし', NULL), (4, '二', 2)");
+    notesTable();
     sql("INSERT INTO S01 (K_DATE, B_CD, K_CD, KINGAKU, BIKO) SELECT '2024/05/' || printf('%02d', rowid), "
         "1 + rowid % 2, 1 + rowid % 4, rowid * 1000, T FROM N");
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (100, '2024/06/01', 3, 99, 12.5, 'x'), "
@@ -78,10 +82,8 @@ TEST_F(ExportTest, BankBookRoundTripIsIdentical) {
 }
 
 TEST_F(ExportTest, HouseholdBookRoundTripIsIdentical) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費, 雑貨', 1), (3, '\"引用\"', 2)");
-    sql("CREATE TEMP TABLE N (T TEXT)");
-    sql(QStringLiteral("INSERT INTO N VALUES %1").arg(kNotes));
+    startPurse("(1, '小遣い', 0), (2, '食費, 雑貨', 1), (3, '\"引用\"', 2)");
+    notesTable();
     // The stored balances are kept as they are, right or not.
     sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) SELECT rowid * 3, 1 + rowid / 4, "
         "'2024/0' || (1 + rowid / 4) || '/1' || rowid, 1 + rowid % 3, rowid * 100, rowid * 7, T FROM N");
@@ -92,8 +94,7 @@ TEST_F(ExportTest, HouseholdBookRoundTripIsIdentical) {
 
 // A text that a spreadsheet would run gets one ' by its column; numbers never, even negative.
 TEST_F(ExportTest, FormulaLikeTextGetsOneQuoteByItsColumnUnlessRaw) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '=給料', 0), (2, '食費', 1)");
+    startPurse("(1, '=給料', 0), (2, '食費', 1)");
     sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN, BIKO) VALUES "
         "(1, 1, '2024/05/01', 2, 500, -500, '=HYPERLINK(\"http://x\",\"y\")'), "
         "(2, 1, '2024/05/02', 1, -7, -507, 'plain -1'), (3, 1, '2024/05/03', 2, 1, -508, '''x')");
@@ -126,9 +127,7 @@ TEST_F(ExportTest, FormulaLikeTextGetsOneQuoteByItsColumnUnlessRaw) {
 }
 
 TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesAreNamed) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0)");
-    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+    startBank("(1, 'A銀行', 0)", "(1, '給与', 0), (2, '食費', 1)");
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (1, '2024/04/30', 1, 1, 300000, NULL), "
         "(2, '2024/05/01', 1, 2, 12.5, '絵文字😀'), (3, '2024/05/31', 1, 2, 800, NULL), (4, '2024/06/01', 1, 2, 1, "
         "NULL)");
@@ -156,8 +155,7 @@ TEST_F(ExportTest, FilesAreOwnerOnlyAndOddValuesAreNamed) {
 }
 
 TEST_F(ExportTest, TotalsOfASpanAddUpItsMonthsAndYears) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費', 1)");
+    startPurse("(1, '小遣い', 0), (2, '食費', 1)");
     // Rows from November 2022 to February 2024: months, a whole year, and months again.
     sql("WITH RECURSIVE m(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM m WHERE i < 15) "
         "INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN) SELECT 2 * i + 1, i + 1, "

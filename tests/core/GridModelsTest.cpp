@@ -2,6 +2,8 @@
 
 #include <QAbstractItemModelTester>
 
+#include "core/io/Import.h"
+#include "core/models/ImportModels.h"
 #include "core/models/JournalModels.h"
 #include "core/models/MasterModels.h"
 #include "core/models/TotalsModels.h"
@@ -43,8 +45,7 @@ TEST_F(GridModelsTest, ABanksMonthShowsItsRowsWithAmountsUnderTheirKind) {
 }
 
 TEST_F(GridModelsTest, AHouseholdPageShowsTheDayAndTheBalanceAndAnEmptyPageOneEmptyRow) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+    startPurse("(1,'給料',0),(2,'食費',1)");
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (2,1,'2024/05/04',2,300,700,''),"
         "(1,1,'2024/05/03',1,1000,1000,'pay'),(3,2,'2024/06/01',2,1,699,'')");
     models::PageModel m;
@@ -106,6 +107,67 @@ TEST_F(GridModelsTest, TotalsHaveAnEmptyRowAfterEachLineAndTheGrandTotalLast) {
     EXPECT_EQ(purse.rowTexts().last(), (QStringList{"", "", "", "総合計", "4000", ""}));
     purse.clear();
     EXPECT_EQ(purse.rowCount(), 0);
+}
+
+TEST_F(GridModelsTest, AStatementsTickAndCodeChangedInThePreviewAreWhatIsWritten) {
+    startBank("(1, 'A銀行', 0)", "(1, '給与', 0), (2, '食費', 1), (3, '雑費', 1)");
+    io::ImportMapping mapping;
+    mapping.amountColumn = 2;
+    mapping.textColumns = {3};
+    mapping.depositCode = 1;
+    mapping.withdrawalCode = 2;
+    io::ImportTarget target;
+    target.bank = 1;
+    io::ImportPreview p = io::previewStatementBytes(
+        book(), "2024/05/10,1000,給与\r\n2024/05/12,-300,スーパー\r\n2024/05/13,-50,本\r\n合計,650,\r\n", mapping,
+        target);
+    ASSERT_TRUE(p.ok) << p.error.toStdString();
+    models::ImportPreviewModel m(session().rs_T02);
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    m.setPreview(p);
+    using P = models::ImportPreviewModel;
+    ASSERT_EQ(m.rowCount(), 4);
+    EXPECT_EQ(cells(m, 1), (QStringList{"", "2", "2024/05/12", "", "300", "スーパー", "2 食費", "", "", "0"}));
+
+    EXPECT_TRUE(m.setData(m.index(1, P::kTick), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_TRUE(m.setData(m.index(2, P::kCode), 3));
+    EXPECT_EQ(m.data(m.index(2, P::kCode)).toString(), QStringLiteral("3 雑費"));
+    // The total line is passed over: it can be neither ticked nor given a code.
+    EXPECT_FALSE(m.flags(m.index(3, P::kTick)) & Qt::ItemIsUserCheckable);
+    EXPECT_FALSE(m.setData(m.index(3, P::kTick), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_FALSE(m.setData(m.index(3, P::kCode), 2));
+
+    p.rows = m.rows();
+    EXPECT_TRUE(io::applyStatement(book(), p).ok);
+    EXPECT_EQ(value("SELECT group_concat(K_CD || '|' || KINGAKU || '|' || BIKO, ';') FROM S01").toString(),
+              QStringLiteral("1|1000|給与;3|50|本"));
+}
+
+TEST_F(GridModelsTest, ImportRulesAndConditionsLeftWithoutTextAreNoneAndTheRestAreTrimmed) {
+    start(app::Program::Bank);
+    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (2, '食費', 1)");
+    session().reopenMasters();
+    models::ImportRulesModel rules(session().rs_T02);
+    QAbstractItemModelTester ruleTester(&rules, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    // A rule with no text would match every description.
+    EXPECT_EQ(rules.append({}), 0);
+    EXPECT_EQ(rules.append({QStringLiteral("x"), 9}), 1);
+    EXPECT_TRUE(rules.setData(rules.index(1, models::ImportRulesModel::kContains), QStringLiteral(" ｶｰﾄﾞ ")));
+    EXPECT_TRUE(rules.setData(rules.index(1, models::ImportRulesModel::kCode), 2));
+    EXPECT_EQ(rules.data(rules.index(1, models::ImportRulesModel::kCode)).toString(), QStringLiteral("2 食費"));
+    ASSERT_EQ(rules.rules().size(), 1);
+    EXPECT_EQ(rules.rules()[0].contains, QStringLiteral("ｶｰﾄﾞ"));
+    EXPECT_EQ(rules.rules()[0].code, 2);
+    EXPECT_TRUE(rules.removeRow(1));
+    EXPECT_TRUE(rules.rules().isEmpty());
+
+    models::ImportSkipIfModel skipIf;
+    QAbstractItemModelTester skipTester(&skipIf, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    skipIf.setRows({{QString(), QStringLiteral("家族")}, {QStringLiteral("3"), QString()}});
+    EXPECT_TRUE(skipIf.setData(skipIf.index(1, 1), QStringLiteral(" 家族 ")));
+    ASSERT_EQ(skipIf.conditions().size(), 1);
+    EXPECT_EQ(skipIf.conditions()[0].column, QStringLiteral("3"));
+    EXPECT_EQ(skipIf.conditions()[0].value, QStringLiteral("家族"));
 }
 
 }  // namespace

@@ -11,9 +11,7 @@ namespace {
 class KakeiboIoTest : public AppTest {
   protected:
     void SetUp() override {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0)");
-        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+        startBank("(1, 'A銀行', 0)", "(1, '給与', 0), (2, '食費', 1)");
         session().closeBook();
         m_book = session().databasePath();
     }
@@ -125,8 +123,7 @@ TEST_F(KakeiboIoTest, SkipConditionsLeaveOutAHouseholdAppsTransfersAndUncountedR
 class KakeiboIoPurseTest : public KakeiboIoTest {
   protected:
     void SetUp() override {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '買い物', 1)");
+        startPurse("(1, '小遣い', 0), (2, '買い物', 1)");
         session().closeBook();
         m_book = session().databasePath();
     }

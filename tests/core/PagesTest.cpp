@@ -12,10 +12,7 @@ namespace {
 
 class PagesTest : public AppTest {
   protected:
-    void SetUp() override {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1),(3,'雑費',1)");
-    }
+    void SetUp() override { startPurse("(1,'給料',0),(2,'食費',1),(3,'雑費',1)"); }
     // A row with a deliberately wrong stored balance, so that a recalculation has to rewrite it.
     void row(qint64 cd, qint64 page, const char* date, qint64 kCd, qint64 amount, qint64 zan = -999) {
         sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,?,?,?,'')",

@@ -167,11 +167,7 @@ namespace {
 // Rules in a book: written, posted and taken back.
 class RecurringBook : public AppTest {
   protected:
-    void bankBook() {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
-        sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'家賃',1)");
-    }
+    void bankBook() { startBank("(1,'本店',0),(2,'支店',0)", "(1,'給与',0),(2,'家賃',1)"); }
     RecurringRule rent(qint64 bank = 1) {
         RecurringRule r = rule(27, "2024/03/01", 2);
         r.cd = 0;
@@ -270,8 +266,7 @@ TEST_F(RecurringBook, AChangedDayContinuesFromTheOldNextDate) {
 }
 
 TEST_F(RecurringBook, HouseholdRowsGoOntoThePageShownAndTheBalancesAfterMove) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'家賃',1)");
+    startPurse("(1,'給料',0),(2,'家賃',1)");
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES "
         "(1,1,'2024/03/01',1,300000,300000,NULL),(2,2,'2024/04/01',1,300000,600000,NULL)");
     RecurringRule r = rule(27, "2024/03/01", 2);

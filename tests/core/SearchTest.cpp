@@ -54,9 +54,7 @@ TEST_F(SearchTest, FindsEveryRowWhoseNoteOrCategoryHoldsTheWord) {
 }
 
 TEST_F(SearchTest, PercentUnderscoreAndBackslashAreFoundLiterally) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B_信金', 0)");
-    sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
+    startBank("(1, 'A銀行', 0), (2, 'B_信金', 0)", "(1, '給与', 0), (2, '食費', 1)");
     sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES "
         "(1, '2024/05/01', 1, 2, 100, '50%引き'), (2, '2024/05/02', 1, 2, 100, '5000引き'), "
         "(3, '2024/05/03', 1, 2, 100, 'a_b'), (4, '2024/05/04', 1, 2, 100, 'axb'), "

@@ -14,11 +14,7 @@ QStringList labels(const SeriesData& d) {
 
 class SeriesTest : public AppTest {
   protected:
-    void bankBook() {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
-        sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
-    }
+    void bankBook() { startBank("(1,'本店',0),(2,'支店',0)", "(1,'給与',0),(2,'食費',1)"); }
 };
 
 // An item's months each sum its entries; the balance runs on through the year. A month without
@@ -56,8 +52,7 @@ TEST_F(SeriesTest, MonthlySeriesHasOnePointPerEntryLabelledByDay) {
 }
 
 TEST_F(SeriesTest, HouseholdBalanceSkipsEntriesOfUnknownCategories) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
+    startPurse("(1,'小遣い',0),(2,'食費',1)");
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/05/01',1,10000,0),(2,2,'2024/05/02',9,999,0),(3,2,'2024/05/03',2,400,0),(4,2,'2024/05/"
         "04',2,NULL,0)");

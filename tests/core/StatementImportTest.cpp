@@ -22,6 +22,17 @@ QByteArray bankStatement() {
 class ImportTest : public AppTest {
   protected:
     ImportPreview preview(const QByteArray& csv) { return previewStatementBytes(book(), csv, m_mapping, m_target); }
+    // A household book with 小遣い (1, income) and 食費 (2, expense), and a statement of date,
+    // signed amount and description read onto this page.
+    void householdStatement(qint64 page) {
+        startPurse("(1, '小遣い', 0), (2, '食費', 1)");
+        m_mapping.amountColumn = 2;
+        m_mapping.textColumns = {3};
+        m_mapping.depositCode = 1;
+        m_mapping.withdrawalCode = 2;
+        m_target.program = app::Program::Purse;
+        m_target.page = page;
+    }
     qint64 count() { return value("SELECT COUNT(*) FROM S01").toLongLong(); }
     ImportMapping m_mapping;
     ImportTarget m_target;
@@ -30,10 +41,9 @@ class ImportTest : public AppTest {
 class BankImportTest : public ImportTest {
   protected:
     void SetUp() override {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', -100)");
-        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1), (3, 'カード', 1), "
-            "(4, '雑収入', 0), (5, '雑費', 1)");
+        startBank("(1, 'A銀行', 0), (2, 'B銀行', -100)",
+                  "(1, '給与', 0), (2, '食費', 1), (3, 'カード', 1), "
+                  "(4, '雑収入', 0), (5, '雑費', 1)");
         // Another bank's row holds the highest record number so far.
         sql("INSERT INTO S01 (CD, K_DATE, B_CD, K_CD, KINGAKU, BIKO) VALUES (7, '2024/05/01', 2, 2, 100, NULL)");
         m_mapping.skipLines = 1;
@@ -200,16 +210,9 @@ TEST(StatementAmount, FormsBanksWrite) {
 }
 
 TEST_F(ImportTest, HouseholdRowsAreNumberedByDateAndAnEmptyPageTakesTheMonthOfMostRows) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費', 1)");
+    householdStatement(2);
     sql("INSERT INTO S01 (CD, P_CD, K_DATE, K_CD, KINGAKU, ZAN) VALUES (1, 1, '2024/04/25', 1, 10000, 10000), "
         "(2, 2, '2024/05/02', 2, 1000, 9000), (3, 3, '2024/06/01', 2, 500, 8500)");
-    m_mapping.amountColumn = 2;
-    m_mapping.textColumns = {3};
-    m_mapping.depositCode = 1;
-    m_mapping.withdrawalCode = 2;
-    m_target.program = app::Program::Purse;
-    m_target.page = 2;
     ImportPreview p = preview("2024/05/20,-800,a\n2024/05/01,3000,b\n2024/06/02,-300,c\n");
     ASSERT_TRUE(p.ok) << p.error.toStdString();
     EXPECT_EQ(p.target.pageMonth, QStringLiteral("2024/05"));  // the page's first row
@@ -409,14 +412,7 @@ TEST_F(BankImportTest, ASkipConditionOnAColumnTheHeaderLacksRefusesTheFile) {
 }
 
 TEST_F(ImportTest, NewestFirstIntoAHouseholdPageGivesTheSameBalancesAsOldestFirst) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '小遣い', 0), (2, '食費', 1)");
-    m_mapping.amountColumn = 2;
-    m_mapping.textColumns = {3};
-    m_mapping.depositCode = 1;
-    m_mapping.withdrawalCode = 2;
-    m_target.program = app::Program::Purse;
-    m_target.page = 1;
+    householdStatement(1);
     auto booked = [&](const QByteArray& csv) {
         const ImportReport r = applyStatement(book(), preview(csv));
         EXPECT_TRUE(r.ok) << r.error.toStdString();

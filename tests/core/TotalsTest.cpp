@@ -16,11 +16,7 @@ QStringList texts(const ledger::TotalsTable& t) {
 
 class TotalsTest : public AppTest {
   protected:
-    void bankBook() {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
-        sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1),(3,'雑費',1),(7,'謎',5)");
-    }
+    void bankBook() { startBank("(1,'本店',0),(2,'支店',0)", "(1,'給与',0),(2,'食費',1),(3,'雑費',1),(7,'謎',5)"); }
 };
 
 TEST_F(TotalsTest, OneBanksMonthByItemWithCountsAveragesAndGrandTotal) {
@@ -69,8 +65,7 @@ TEST_F(TotalsTest, AmountsThatAreNotNumbersCountButAddNothingAndSumsPassThirtyTw
 }
 
 TEST_F(TotalsTest, HouseholdBookTotalsAllPagesByCategory) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
+    startPurse("(1,'小遣い',0),(2,'食費',1)");
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/01/05',2,300,0),(2,2,'2024/02/05',2,500,0),(3,3,'2024/03/05',1,10000,0),"
         "(4,3,'2023/12/31',2,999,0),(5,3,'2024/03/06',5,999,0)");

@@ -15,8 +15,7 @@ namespace {
 class UndoTest : public AppTest {
   protected:
     void SetUp() override {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+        startPurse("(1,'給料',0),(2,'食費',1)");
         for (const Entry& e : {Entry{1, 1, "2024/04/01", 1, 1000, "a"}, Entry{2, 1, "2024/04/05", 2, 100, "b, \"c\""},
                                Entry{3, 2, "2024/05/01", 2, 10, ""}, Entry{4, 2, "2024/05/02", 1, 5, "d"}})
             ASSERT_TRUE(writeEntry(book(), e).ok);

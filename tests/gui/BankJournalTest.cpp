@@ -16,10 +16,7 @@ namespace {
 class BankJournalTest : public AppTest {
   protected:
     void SetUp() override {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)");
-        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
-        session().reopenMasters();
+        startBank("(1, 'A銀行', 5000), (2, 'B銀行', 5000), (3, 'C銀行', 5000)", "(1, '給与', 0), (2, '食費', 1)");
     }
     void openTarget() {
         w = new bank::form_S0101(session());

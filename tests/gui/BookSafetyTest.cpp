@@ -27,11 +27,7 @@ namespace {
 
 class BookSafetyTest : public AppTest {
   protected:
-    void purseWithCategories() {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1),(3,'臨時収入',0)");
-        session().reopenMasters();
-    }
+    void purseWithCategories() { startPurse("(1,'給料',0),(2,'食費',1),(3,'臨時収入',0)"); }
     purse::form_S0101* journal() { return shown(new purse::form_S0101(session())); }
     QLineEdit* box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(QLatin1String(name)); }
     void write(QWidget* w, const QString& day, const QString& code, const QString& amount, const QString& note = {}) {
@@ -165,8 +161,7 @@ TEST_F(BookSafetyTest, FullWidthNumbersAreReadAndStoredPlainAndOnlyRealDaysAreTa
 // A book kept by an earlier version, with late balances and a chain broken by an empty page, is
 // made right once, at its first opening by this version.
 TEST_F(BookSafetyTest, AnOldHouseholdBookIsRecomputedOnceAtItsFirstOpening) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
+    startPurse("(1,'給料',0),(2,'食費',1)");
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/03/01',1,1000,1000,''),"
         "(2,3,'2024/05/01',2,100,-100,''),(3,3,'2024/05/02',2,50,999,'')");
     // An opening is the menu's start-up on the closed book.

@@ -13,7 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include "bank/BankJournal.h"
@@ -30,6 +30,11 @@
 
 namespace {
 
+// What a cell of one of the import window's tables holds, read from the table's model.
+QVariant cell(QWidget* window, const char* table, int row, int column, int role = Qt::DisplayRole) {
+    return child<QTableView>(window, table)->model()->index(row, column).data(role);
+}
+
 // A UTF-8 file's lines, after its byte order mark.
 QStringList utf8Lines(const QByteArray& bytes) {
     QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
@@ -39,17 +44,8 @@ QStringList utf8Lines(const QByteArray& bytes) {
 
 class DataInOutTest : public AppTest {
   protected:
-    void bankBook() {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD, NM, ZAN) VALUES (1, 'A銀行', 0), (2, 'B銀行', 0)");
-        sql("INSERT INTO T02 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
-        session().reopenMasters();
-    }
-    void purseBook() {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '給料', 0), (2, '食費', 1)");
-        session().reopenMasters();
-    }
+    void bankBook() { startBank("(1, 'A銀行', 0), (2, 'B銀行', 0)", "(1, '給与', 0), (2, '食費', 1)"); }
+    void purseBook() { startPurse("(1, '給料', 0), (2, '食費', 1)"); }
     QString file(const QString& name, const QByteArray& bytes = {}) {
         const QString path = dir() + QLatin1Char('/') + name;
         EXPECT_TRUE(bytes.isEmpty() || writeFile(path, bytes));
@@ -215,7 +211,7 @@ TEST_F(DataInOutTest, BankStatementGoesIntoTheChosenBankOnceAndNotAtAllWithABadA
     importWith(csv, [&](ui::ImportWindow* iw) {
         EXPECT_EQ(child<QSpinBox>(iw, "skipSpin")->value(), 1) << "the saved way of reading is loaded";
         EXPECT_EQ(iw->preview().tickedCount(), 0);
-        const QString reason = child<QTableWidget>(iw, "previewTable")->item(1, 7)->text();
+        const QString reason = cell(iw, "previewTable", 1, 7).toString();
         EXPECT_TRUE(reason.contains(QStringLiteral("帳簿にあります (番号 2)"))) << reason.toStdString();
         QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
     });
@@ -241,17 +237,16 @@ TEST_F(DataInOutTest, ACardStatementIsRecognisedAndReadWithTheWindowsNewChoices)
         EXPECT_TRUE(child<QCheckBox>(iw, "negateCheck")->isChecked());
         EXPECT_EQ(child<QSpinBox>(iw, "skipSpin")->value(), 1);
         EXPECT_EQ(iw->preview().tickedCount(), 3);
-        auto* table = child<QTableWidget>(iw, "previewTable");
-        EXPECT_EQ(table->item(0, 7)->text(), QStringLiteral("日付のない行です"));
+        EXPECT_EQ(cell(iw, "previewTable", 0, 7).toString(), QStringLiteral("日付のない行です"));
         // The card user's name joins the description; the family card's rows are left out.
         auto* more = child<QListWidget>(iw, "moreTextList");
         ASSERT_GE(more->count(), 3);
         EXPECT_EQ(more->item(2)->text(), QStringLiteral("3 ご利用者"));
         more->item(2)->setCheckState(Qt::Checked);
         QTest::mouseClick(child<QPushButton>(iw, "addSkipIfButton"), Qt::LeftButton);
-        auto* conditions = child<QTableWidget>(iw, "skipIfTable");
-        conditions->item(0, 1)->setText(QStringLiteral("家族"));
-        conditions->item(0, 0)->setText(QStringLiteral("ご利用者"));
+        QAbstractItemModel* conditions = child<QTableView>(iw, "skipIfTable")->model();
+        conditions->setData(conditions->index(0, 1), QStringLiteral("家族"));
+        conditions->setData(conditions->index(0, 0), QStringLiteral("ご利用者"));
         EXPECT_EQ(iw->preview().tickedCount(), 2);
         QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
     });
@@ -303,11 +298,17 @@ TEST_F(DataInOutTest, HouseholdImportKeepsToThePagesMonthAndSearchShowsAnotherPa
                              "2024/05/20,-500,コンビニ\r\n"
                              "2024/06/01,-800,翌月の買い物\r\n");
     importWith(csv, [&](ui::ImportWindow* iw) {
-        auto* table = child<QTableWidget>(iw, "previewTable");
-        EXPECT_EQ(table->item(0, 0)->checkState(), Qt::Checked);
-        EXPECT_EQ(table->item(1, 0)->checkState(), Qt::Unchecked);
-        EXPECT_EQ(table->item(1, 7)->text(), QStringLiteral("ページの月 (2024/05) と違う月です"));
+        EXPECT_EQ(cell(iw, "previewTable", 0, 0, Qt::CheckStateRole).toInt(), Qt::Checked);
+        EXPECT_EQ(cell(iw, "previewTable", 1, 0, Qt::CheckStateRole).toInt(), Qt::Unchecked);
+        EXPECT_EQ(cell(iw, "previewTable", 1, 7).toString(), QStringLiteral("ページの月 (2024/05) と違う月です"));
         EXPECT_TRUE(child<QLabel>(iw, "targetLabel")->text().contains(QStringLiteral("ページ 1 (2024/05)")));
+        // Space unticks the current row, whichever cell is current, and ticks it again.
+        auto* preview = child<QTableView>(iw, "previewTable");
+        preview->setCurrentIndex(preview->model()->index(0, 5));
+        press(preview, Qt::Key_Space);
+        EXPECT_EQ(iw->preview().tickedCount(), 0);
+        press(preview, Qt::Key_Space);
+        EXPECT_EQ(iw->preview().tickedCount(), 1);
         QTest::mouseClick(child<QPushButton>(iw, "importButton"), Qt::LeftButton);
     });
     // The later pages' balances follow the row added to page 1.

@@ -20,9 +20,7 @@ class GraphWindowTest : public AppTest {};
 // A line joins only neighbouring months that both have a value; the highest point has room
 // above it, and a point tells its period and value.
 TEST_F(GraphWindowTest, YearlyBankGraphSkipsEmptyMonthsAndFollowsTheChosenItemAndYear) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
-    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
+    startBank("(1,'本店',0),(2,'支店',0)", "(1,'給与',0),(2,'食費',1)");
     addBankEntry(1, "2024/01/25", 1, 1, 5000);
     addBankEntry(2, "2024/03/10", 1, 2, 2000);
     addBankEntry(3, "2024/03/11", 1, 2, 500);
@@ -87,8 +85,7 @@ TEST_F(GraphWindowTest, YearlyBankGraphSkipsEmptyMonthsAndFollowsTheChosenItemAn
 }
 
 TEST_F(GraphWindowTest, PurseMonthHasOnePointPerEntryLabelledByDay) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
+    startPurse("(1,'小遣い',0),(2,'食費',1)");
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
         "(1,1,'2024/05/05',1,10000,0),(2,1,'2024/05/05',2,300,0),(3,1,'2024/05/05',2,500,0),(4,2,'2024/05/"
         "20',2,200,0)");

@@ -73,8 +73,7 @@ TEST_F(MasterDialogTest, BankDialogSkipsGapsOffersANewCodeAfterTheLastAndRecompu
 
 // Next is F4 and previous F5 here; a write the book refuses keeps what was typed.
 TEST_F(MasterDialogTest, PurseCategoryDialogMovesByF4AndF5AndAFailedWriteKeepsWhatWasTyped) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0), (3,'食費',1)");
+    startPurse("(1,'給料',0), (3,'食費',1)");
     auto* d = openDialog<purse::form_T0101>();
     go(d, "1");
     press(d, Qt::Key_F4);

@@ -15,11 +15,7 @@ namespace {
 
 class PurseJournalTest : public AppTest {
   protected:
-    void SetUp() override {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'食費',1)");
-        session().reopenMasters();
-    }
+    void SetUp() override { startPurse("(1,'給料',0),(2,'食費',1)"); }
 
     purse::form_S0101* openTarget() { return shown(new purse::form_S0101(session())); }
     ui::FlexGrid* grid(QWidget* w) { return child<ui::FlexGrid>(w, "grd_S01"); }

@@ -205,8 +205,7 @@ TEST_F(StartUpTest, APlainPasswordWaitsWhileTheBookHoldsTextAmounts) {
 }
 
 TEST_F(StartUpTest, OpeningAndClosingCopyTheBookOnlyWhenItChangedAndKeepTheNewest) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
+    startPurse("(1,'給与',0)");
     auto openAndClose = [this](const QString& change) {
         launch(app::Program::Purse);
         if (!change.isEmpty()) sql(change);

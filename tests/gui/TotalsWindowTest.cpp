@@ -30,9 +30,7 @@ class Printing : public Form {
 class TotalsWindowTest : public AppTest {
   protected:
     void bankBook() {
-        start(app::Program::Bank);
-        sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',12345),(2,'支店',0)");
-        sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1),(3,'雑費',1)");
+        startBank("(1,'本店',12345),(2,'支店',0)", "(1,'給与',0),(2,'食費',1),(3,'雑費',1)");
         addBankEntry(1, "2024/05/01", 1, 2, 1000);
         addBankEntry(2, "2024/05/02", 1, 2, 1000);
         addBankEntry(3, "2024/05/03", 1, 2, 1000);
@@ -44,8 +42,7 @@ class TotalsWindowTest : public AppTest {
         session().reopenMasters();
     }
     void purseBook() {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'小遣い',0),(2,'食費',1)");
+        startPurse("(1,'小遣い',0),(2,'食費',1)");
         sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
             "(1,1,'2024/05/05',2,300,0),(2,2,'2024/05/06',2,500,0),(3,2,'2024/05/07',1,10000,0),"
             "(4,1,'2024/02/01',2,1000,0)");

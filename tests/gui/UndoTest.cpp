@@ -119,9 +119,7 @@ TEST_F(WindowUndoTest, AMasterRangeDeleteComesBackInTheListAndTheJournalsBalance
 }
 
 TEST_F(WindowUndoTest, HouseholdWritesAreUndoneWithTheirRunningBalances) {
-    start(app::Program::Purse);
-    sql("INSERT INTO T01 (CD, NM, KIND) VALUES (1, '給与', 0), (2, '食費', 1)");
-    session().reopenMasters();
+    startPurse("(1, '給与', 0), (2, '食費', 1)");
     undo = std::make_unique<ui::BookUndo>(session());
     auto* w = shown(new purse::form_S0101(session()));
     for (const auto& [code, amount] : {std::pair{"1", "5000"}, std::pair{"2", "300"}}) {

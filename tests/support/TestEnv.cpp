@@ -79,6 +79,19 @@ QList<qint64> codesFound(db::Book& book, const QString& query) {
 
 }  // namespace
 
+void AppTest::startBank(const QString& banks, const QString& items) {
+    start(app::Program::Bank);
+    sql(QStringLiteral("INSERT INTO T01 (CD, NM, ZAN) VALUES ") + banks);
+    sql(QStringLiteral("INSERT INTO T02 (CD, NM, KIND) VALUES ") + items);
+    session().reopenMasters();
+}
+
+void AppTest::startPurse(const QString& categories) {
+    start(app::Program::Purse);
+    sql(QStringLiteral("INSERT INTO T01 (CD, NM, KIND) VALUES ") + categories);
+    session().reopenMasters();
+}
+
 QList<qint64> AppTest::wrongPurseBalances() {
     return codesFound(
         book(), QStringLiteral(

@@ -22,6 +22,11 @@ class AppTest : public ::testing::Test {
   protected:
     // Program under test and whether its database file exists (and is opened).
     void start(app::Program program, bool openDb = true);
+    // A fresh bank book holding these banks and items, or a household book these categories,
+    // each the VALUES of its INSERT ("(1, 'A銀行', 0)": CD, NM and ZAN of a bank, CD, NM and KIND
+    // of an item or a category), with the session's masters read from them.
+    void startBank(const QString& banks, const QString& items);
+    void startPurse(const QString& categories);
     // The program's session: what its windows share.
     app::Session& session() { return *m_session; }
     // What was shown, and the answers to give.

@@ -647,10 +647,7 @@ ImportReport applyStatement(db::Book& book, const ImportPreview& preview) {
         else if (!row.ticked)
             ++(row.status == RowStatus::Duplicate ? r.duplicates : r.leftOut);
     }
-    if (!r.refused.isEmpty()) {
-        r.error = QStringLiteral("読めない行が %1 行あるため、何も書き込みませんでした").arg(r.refused.size());
-        return r;
-    }
+    if (!r.noneRefused()) return r;
     if (!book.isOpen() || book.isReadOnly()) {
         r.error = QStringLiteral("データベースに書き込めません");
         return r;
@@ -675,10 +672,7 @@ ImportReport applyStatement(db::Book& book, const ImportPreview& preview) {
                      [](const PreviewRow* a, const PreviewRow* b) { return a->date < b->date; });
 
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        r.error = QStringLiteral("トランザクションを始められません");
-        return r;
-    }
+    if (!r.begun(tx)) return r;
     const qint64 highest = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("CD"));
     if (highest < 0) {
         r.error = QStringLiteral("データベースを読めません");
@@ -722,17 +716,34 @@ ImportReport applyStatement(db::Book& book, const ImportPreview& preview) {
             }
         }
     }
-    if (!tx.commit()) {
-        r.error = QStringLiteral("書き込みを確定できません");
-        return r;
-    }
-    r.ok = true;
-    r.added = int(rows.size());
+    if (!r.committed(tx, int(rows.size()))) return r;
     if (r.added) {
         r.firstNumber = highest + 1;
         r.lastNumber = cd;
     }
     return r;
+}
+
+bool ImportReport::noneRefused() {
+    if (refused.isEmpty()) return true;
+    error = QStringLiteral("読めない行が %1 行あるため、何も書き込みませんでした").arg(refused.size());
+    return false;
+}
+
+bool ImportReport::begun(const db::Transaction& tx) {
+    if (tx.ok()) return true;
+    error = QStringLiteral("トランザクションを始められません");
+    return false;
+}
+
+bool ImportReport::committed(db::Transaction& tx, int rows) {
+    if (!tx.commit()) {
+        error = QStringLiteral("書き込みを確定できません");
+        return false;
+    }
+    ok = true;
+    added = rows;
+    return true;
 }
 
 QStringList ImportReport::lines() const {
@@ -919,6 +930,35 @@ void removeProfile(const ImportTarget& target, const QString& name) {
 
 // ---------------------------------------------------------------- own export
 
+std::optional<CsvFile> readOwnExport(const QByteArray& csv, std::optional<Encoding> encoding, const QStringList& header,
+                                     const QString& what, ImportReport& report) {
+    CsvFile file = readCsvBytes(csv, encoding);
+    if (!file.ok) {
+        report.error = file.error;
+    } else if (file.records.isEmpty() || file.records.first().fields != header) {
+        report.error = QStringLiteral("このプログラムが書き出した%1の CSV ではありません (1 行目が %2 ではありません)")
+                           .arg(what, header.join(QLatin1Char(',')));
+    } else {
+        return file;
+    }
+    report.fileUnreadable = true;
+    return std::nullopt;
+}
+
+bool ownExportRow(const CsvRecord& rec, int columns, ImportReport& report) {
+    if (!rec.problem.isEmpty()) {
+        report.refused.append({rec.line, rec.problem});
+        return false;
+    }
+    if (rec.isBlank()) return false;
+    if (rec.fields.size() != columns) {
+        report.refused.append(
+            {rec.line, QStringLiteral("列の数が %1 ではありません (%2 列)").arg(columns).arg(rec.fields.size())});
+        return false;
+    }
+    return true;
+}
+
 ImportReport importOwnExport(db::Book& book, app::Program program, OwnTable table, const QString& csvPath,
                              std::optional<Encoding> encoding, bool raw) {
     QFile file(csvPath);
@@ -942,23 +982,14 @@ ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable
         r.error = QStringLiteral("データベースに書き込めません");
         return r;
     }
-    const CsvFile file = readCsvBytes(csv, encoding);
-    if (!file.ok) {
-        r.error = file.error;
-        r.fileUnreadable = true;
-        return r;
-    }
     const QStringList header = journal ? journalHeader(program) : mastersHeader(program);
+    const std::optional<CsvFile> read =
+        readOwnExport(csv, encoding, header, journal ? QStringLiteral("仕訳") : QStringLiteral("マスター"), r);
+    if (!read) return r;
+    const CsvFile& file = *read;
     const QSet<int> textColumns = raw       ? QSet<int>()
                                   : journal ? journalTextColumns(program)
                                             : mastersTextColumns(program);
-    if (file.records.isEmpty() || file.records.first().fields != header) {
-        r.error =
-            QStringLiteral("このプログラムが書き出した%1の CSV ではありません (1 行目が %2 ではありません)")
-                .arg(journal ? QStringLiteral("仕訳") : QStringLiteral("マスター"), header.join(QLatin1Char(',')));
-        r.fileUnreadable = true;
-        return r;
-    }
     // Only into an empty journal (masters): what is there would mix with what comes.
     const QStringList tables = journal ? QStringList{QStringLiteral("S01")}
                                : bank  ? QStringList{QStringLiteral("T01"), QStringLiteral("T02")}
@@ -986,15 +1017,7 @@ ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable
     for (int k = 1; k < file.records.size(); ++k) {
         const CsvRecord& rec = file.records[k];
         auto refuse = [&](const QString& why) { r.refused.append({rec.line, why}); };
-        if (!rec.problem.isEmpty()) {
-            refuse(rec.problem);
-            continue;
-        }
-        if (rec.isBlank()) continue;
-        if (rec.fields.size() != header.size()) {
-            refuse(QStringLiteral("列の数が %1 ではありません (%2 列)").arg(header.size()).arg(rec.fields.size()));
-            continue;
-        }
+        if (!ownExportRow(rec, int(header.size()), r)) continue;
         // An empty field is no value; "" is empty text. Numbers go in as text and are stored as
         // the column's type makes them, exactly as they were when first written.
         auto value = [&](int c) -> QVariant {
@@ -1049,16 +1072,10 @@ ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable
         }
         inserts << ins;
     }
-    if (!r.refused.isEmpty()) {
-        r.error = QStringLiteral("読めない行が %1 行あるため、何も書き込みませんでした").arg(r.refused.size());
-        return r;
-    }
+    if (!r.noneRefused()) return r;
 
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        r.error = QStringLiteral("トランザクションを始められません");
-        return r;
-    }
+    if (!r.begun(tx)) return r;
     QSqlQuery q[2] = {QSqlQuery(book.connection()), QSqlQuery(book.connection())};
     if (journal) {
         q[0].prepare(
@@ -1077,12 +1094,7 @@ ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable
             return r;
         }
     }
-    if (!tx.commit()) {
-        r.error = QStringLiteral("書き込みを確定できません");
-        return r;
-    }
-    r.ok = true;
-    r.added = int(inserts.size());
+    if (!r.committed(tx, int(inserts.size()))) return r;
     return r;
 }
 

@@ -139,7 +139,12 @@ struct ImportReport {
     qint64 firstNumber = 0;  // record numbers given to the added rows
     qint64 lastNumber = 0;
     bool hasFindings() const { return !refused.isEmpty(); }
-    QStringList lines() const;  // Japanese, one line each: the outcome, then every refused line
+    // What every import that writes all or nothing goes through, in this order; each sets error
+    // and answers false when the import must stop there.
+    bool noneRefused();                             // no line was refused
+    bool begun(const db::Transaction& tx);          // the transaction began
+    bool committed(db::Transaction& tx, int rows);  // it was committed, `rows` added: ok
+    QStringList lines() const;                      // Japanese, one line each: the outcome, then every refused line
 };
 
 // Writes the preview's ticked rows (with the codes they hold) in one transaction: record
@@ -182,6 +187,15 @@ ImportReport importOwnExport(db::Book& book, app::Program program, OwnTable tabl
                              std::optional<Encoding> encoding = std::nullopt, bool raw = false);
 ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable table, const QByteArray& csv,
                                   std::optional<Encoding> encoding = std::nullopt, bool raw = false);
+
+// This program's own export of `what` (仕訳, マスター, 定期入力) read back: its lines when the CSV
+// reads and its first line is `header`; else nullopt, with the report saying why.
+std::optional<CsvFile> readOwnExport(const QByteArray& csv, std::optional<Encoding> encoding, const QStringList& header,
+                                     const QString& what, ImportReport& report);
+// Whether a line of this program's own export (a journal, masters or recurring entries) is a row
+// to read: false for a blank line, and for one refused into the report (the CSV cannot be read
+// there, or the line has not `columns` fields).
+bool ownExportRow(const CsvRecord& rec, int columns, ImportReport& report);
 
 // A statement's amount: digits with thousands separators, an optional sign (also ▲ or △ for
 // minus), ¥ or 円 around it, full-width forms; a fraction only of zeros. nullopt when it is not

@@ -60,19 +60,10 @@ ImportReport importRecurringBytes(db::Book& book, app::Program program, const QB
         r.error = kNoTable;
         return r;
     }
-    const CsvFile file = readCsvBytes(csv, encoding);
-    if (!file.ok) {
-        r.error = file.error;
-        r.fileUnreadable = true;
-        return r;
-    }
     const QStringList header = recurringHeader(program);
-    if (file.records.isEmpty() || file.records.first().fields != header) {
-        r.error = QStringLiteral("このプログラムが書き出した定期入力の CSV ではありません (1 行目が %1 ではありません)")
-                      .arg(header.join(QLatin1Char(',')));
-        r.fileUnreadable = true;
-        return r;
-    }
+    const std::optional<CsvFile> read = readOwnExport(csv, encoding, header, QStringLiteral("定期入力"), r);
+    if (!read) return r;
+    const CsvFile& file = *read;
     bool ok = false;
     const qint64 existing = book.scalar(QStringLiteral("SELECT COUNT(*) FROM R01"), {}, &ok).toLongLong();
     if (!ok || existing > 0) {
@@ -87,15 +78,7 @@ ImportReport importRecurringBytes(db::Book& book, app::Program program, const QB
     for (int k = 1; k < file.records.size(); ++k) {
         const CsvRecord& rec = file.records[k];
         auto refuse = [&](const QString& why) { r.refused.append({rec.line, why}); };
-        if (!rec.problem.isEmpty()) {
-            refuse(rec.problem);
-            continue;
-        }
-        if (rec.isBlank()) continue;
-        if (rec.fields.size() != header.size()) {
-            refuse(QStringLiteral("列の数が %1 ではありません (%2 列)").arg(header.size()).arg(rec.fields.size()));
-            continue;
-        }
+        if (!ownExportRow(rec, int(header.size()), r)) continue;
         QString bad;
         auto number = [&](int c) -> qint64 {
             const auto v = db::parseWhole(rec.fields[c]);
@@ -134,16 +117,10 @@ ImportReport importRecurringBytes(db::Book& book, app::Program program, const QB
         codes.insert(rule.cd);
         rules << rule;
     }
-    if (!r.refused.isEmpty()) {
-        r.error = QStringLiteral("読めない行が %1 行あるため、何も書き込みませんでした").arg(r.refused.size());
-        return r;
-    }
+    if (!r.noneRefused()) return r;
 
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        r.error = QStringLiteral("トランザクションを始められません");
-        return r;
-    }
+    if (!r.begun(tx)) return r;
     QSqlQuery q(book.connection());
     q.prepare(
         QStringLiteral("INSERT INTO R01 (CD, B_CD, K_CD, KINGAKU, BIKO, DAY, EVERY, S_DATE, E_DATE, N_DATE, SHIFT) "
@@ -166,12 +143,7 @@ ImportReport importRecurringBytes(db::Book& book, app::Program program, const QB
             return r;
         }
     }
-    if (!tx.commit()) {
-        r.error = QStringLiteral("書き込みを確定できません");
-        return r;
-    }
-    r.ok = true;
-    r.added = int(rules.size());
+    if (!r.committed(tx, int(rules.size()))) return r;
     return r;
 }
 

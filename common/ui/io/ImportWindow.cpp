@@ -12,24 +12,20 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
-#include <QTableWidget>
+#include <QTableView>
 
 #include "core/Messages.h"
 #include "core/db/Convert.h"
 #include "core/ledger/Undo.h"
+#include "core/models/ImportModels.h"
 #include "ui/shell/Inputs.h"
 #include "ui_Import.h"
 
 namespace ui {
 namespace {
 
-// Columns of the preview.
-enum PreviewColumn { kTick, kLine, kDate, kDeposit, kWithdrawal, kText, kCode, kReason, kBalance, kRunningTotal };
-// Columns of the rules.
-enum RuleColumn { kContains, kRuleCode };
-
-constexpr int kCodeRole = Qt::UserRole;           // the code a cell shows
-constexpr int kDirectionRole = Qt::UserRole + 1;  // 1: a deposit's code, 2: a withdrawal's; none: any code
+using Preview = models::ImportPreviewModel;
+using Rules = models::ImportRulesModel;
 
 const QColor kUnreadableColor{255, 224, 224};
 const QColor kPassedOverColor{236, 236, 236};
@@ -37,11 +33,6 @@ const QColor kPassedOverColor{236, 236, 236};
 constexpr int kTextColumnsOffered = 10;
 
 bool isIncome(const ledger::MasterRow& m) { return db::isNumeric(m.kind) && db::To_Long(m.kind, 1) == 0; }
-
-QString codeText(const app::MasterCache& codes, qint64 code) {
-    const ledger::MasterRow* m = codes.find(code);
-    return m ? QString::number(code) + QLatin1Char(' ') + m->nm : QString::number(code);
-}
 
 // The codes as "CD NM" entries: every one, or those of one direction (an income code for a
 // deposit, an expense code for a withdrawal).
@@ -53,39 +44,39 @@ void fillCodes(QComboBox* combo, const app::MasterCache& codes, int direction) {
             combo->addItem(QString::number(m.cd) + QLatin1Char(' ') + m.nm, m.cd);
 }
 
-QTableWidgetItem* fixedCell(const QString& text, bool right = false) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    if (right) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
+// The import tables' cells in the shade their model gives them: a line that cannot be read, one
+// passed over, the balances where they part.
+class ShadeDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
 
-QTableWidgetItem* codeCell(const app::MasterCache& codes, qint64 code, int direction) {
-    auto* item = new QTableWidgetItem(codeText(codes, code));
-    item->setData(kCodeRole, code);
-    if (direction) item->setData(kDirectionRole, direction);
-    return item;
-}
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto shade = models::Shade(index.data(models::kShadeRole).toInt());
+        if (shade == models::Shade::Unreadable) option->backgroundBrush = kUnreadableColor;
+        if (shade == models::Shade::PassedOver) option->backgroundBrush = kPassedOverColor;
+    }
+};
 
 // A code cell is changed in a combo of the codes that fit it.
-class CodeDelegate : public QStyledItemDelegate {
+class CodeDelegate : public ShadeDelegate {
   public:
-    CodeDelegate(const app::MasterCache& codes, QObject* parent) : QStyledItemDelegate(parent), m_codes(codes) {}
+    CodeDelegate(const app::MasterCache& codes, QObject* parent) : ShadeDelegate(parent), m_codes(codes) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
         auto* combo = new QComboBox(parent);
-        fillCodes(combo, m_codes, index.data(kDirectionRole).toInt());
+        fillCodes(combo, m_codes, index.data(models::kDirectionRole).toInt());
         return combo;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         auto* combo = static_cast<QComboBox*>(editor);
-        combo->setCurrentIndex(findComboEntry(combo, index.data(kCodeRole).toLongLong()));
+        combo->setCurrentIndex(findComboEntry(combo, index.data(models::kCodeRole).toLongLong()));
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
         const auto* combo = static_cast<QComboBox*>(editor);
         if (combo->currentIndex() < 0) return;
-        model->setData(index, combo->currentText(), Qt::DisplayRole);
-        model->setData(index, combo->currentData(), kCodeRole);
+        model->setData(index, combo->currentData(), Qt::EditRole);
     }
 
   private:
@@ -95,21 +86,23 @@ class CodeDelegate : public QStyledItemDelegate {
 // Space in the preview ticks or unticks the current row, whichever of its cells is current.
 class SpaceTicks : public QObject {
   public:
-    explicit SpaceTicks(QTableWidget* table) : QObject(table), m_table(table) { table->installEventFilter(this); }
+    explicit SpaceTicks(QTableView* table) : QObject(table), m_table(table) { table->installEventFilter(this); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_Space ||
             static_cast<QKeyEvent*>(e)->modifiers() != Qt::NoModifier)
             return QObject::eventFilter(watched, e);
-        QTableWidgetItem* tick = m_table->item(m_table->currentRow(), kTick);
-        if (tick && (tick->flags() & Qt::ItemIsUserCheckable))
-            tick->setCheckState(tick->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        QAbstractItemModel* model = m_table->model();
+        const QModelIndex tick = model->index(m_table->currentIndex().row(), Preview::kTick);
+        if (tick.flags() & Qt::ItemIsUserCheckable)
+            model->setData(tick, tick.data(Qt::CheckStateRole).toInt() == Qt::Checked ? Qt::Unchecked : Qt::Checked,
+                           Qt::CheckStateRole);
         return true;
     }
 
   private:
-    QTableWidget* m_table;
+    QTableView* m_table;
 };
 
 }  // namespace
@@ -122,19 +115,26 @@ ImportWindow::ImportWindow(app::Session& session, const io::ImportTarget& target
     ui->setupUi(this);
     setWindowTitle(title());
     const app::MasterCache& codes = m_target.program == app::Program::Bank ? session.rs_T02 : session.rs_T01;
+    m_previewRows = new models::ImportPreviewModel(codes, this);
+    m_rules = new models::ImportRulesModel(codes, this);
+    m_skipIf = new models::ImportSkipIfModel(this);
+    ui->previewTable->setModel(m_previewRows);
+    ui->rulesTable->setModel(m_rules);
+    ui->skipIfTable->setModel(m_skipIf);
 
     // The household book's words: 科目 where the bank book says 項目.
     for (QLabel* l : {ui->depositCodeLabel, ui->withdrawalCodeLabel, ui->ruleHint})
         l->setText(l->text().replace(QStringLiteral("項目"), codeWord()));
     ui->codeGroup->setTitle(ui->codeGroup->title().replace(QStringLiteral("項目"), codeWord()));
-    ui->rulesTable->horizontalHeaderItem(kRuleCode)->setText(codeWord());
-    ui->previewTable->horizontalHeaderItem(kCode)->setText(codeWord());
+    m_rules->setHeaderText(Rules::kCode, codeWord());
+    m_previewRows->setHeaderText(Preview::kCode, codeWord());
 
     fillCodes(ui->depositCodeCombo, codes, 1);
     fillCodes(ui->withdrawalCodeCombo, codes, 2);
-    ui->rulesTable->setItemDelegateForColumn(kRuleCode, new CodeDelegate(codes, this));
-    ui->rulesTable->setColumnWidth(kContains, 140);
-    ui->previewTable->setItemDelegateForColumn(kCode, new CodeDelegate(codes, this));
+    ui->rulesTable->setItemDelegateForColumn(Rules::kCode, new CodeDelegate(codes, this));
+    ui->rulesTable->setColumnWidth(Rules::kContains, 140);
+    ui->previewTable->setItemDelegate(new ShadeDelegate(this));
+    ui->previewTable->setItemDelegateForColumn(Preview::kCode, new CodeDelegate(codes, this));
     ui->previewTable->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                                       QAbstractItemView::EditKeyPressed);
     ui->previewTable->verticalHeader()->setDefaultSectionSize(20);
@@ -157,47 +157,25 @@ ImportWindow::ImportWindow(app::Session& session, const io::ImportTarget& target
     });
     for (QComboBox* c : {ui->depositCodeCombo, ui->withdrawalCodeCombo})
         connect(c, QOverload<int>::of(&QComboBox::currentIndexChanged), this, again);
-    connect(ui->rulesTable, &QTableWidget::itemChanged, this, again);
+    connect(m_rules, &QAbstractItemModel::dataChanged, this, again);
     connect(ui->negateCheck, &QCheckBox::toggled, this, again);
     connect(ui->balanceSpin, QOverload<int>::of(&QSpinBox::valueChanged), this, again);
     connect(ui->moreTextList, &QListWidget::itemChanged, this, again);
-    connect(ui->skipIfTable, &QTableWidget::itemChanged, this, again);
-    connect(ui->addSkipIfButton, &QPushButton::clicked, this, [this] {
-        addSkipIf(QString(), QString());
-        ui->skipIfTable->setFocus();
-        ui->skipIfTable->setCurrentCell(ui->skipIfTable->rowCount() - 1, 0);
-        ui->skipIfTable->editItem(ui->skipIfTable->currentItem());
-    });
-    connect(ui->removeSkipIfButton, &QPushButton::clicked, this, [this] {
-        const int row = ui->skipIfTable->currentRow();
-        if (row < 0) return;
-        ui->skipIfTable->removeRow(row);
-        refreshPreview();
-    });
+    connect(m_skipIf, &QAbstractItemModel::dataChanged, this, again);
+    connect(ui->addSkipIfButton, &QPushButton::clicked, this,
+            [this] { editNewRow(ui->skipIfTable, m_skipIf->append({}), 0); });
+    connect(ui->removeSkipIfButton, &QPushButton::clicked, this, [this] { removeCurrentRow(ui->skipIfTable); });
     for (const io::StatementLayout& l : io::statementLayouts()) ui->layoutCombo->addItem(l.label, l.name);
     connect(ui->layoutCombo, QOverload<int>::of(&QComboBox::activated), this, [this] { useLayout(); });
     connect(ui->addRuleButton, &QPushButton::clicked, this, [this] {
-        addRule(QString(), ui->withdrawalCodeCombo->currentData().toLongLong());
-        ui->rulesTable->setFocus();
-        ui->rulesTable->setCurrentCell(ui->rulesTable->rowCount() - 1, kContains);
-        ui->rulesTable->editItem(ui->rulesTable->currentItem());
+        const int row = m_rules->append({QString(), ui->withdrawalCodeCombo->currentData().toLongLong()});
+        editNewRow(ui->rulesTable, row, Rules::kContains);
     });
-    connect(ui->removeRuleButton, &QPushButton::clicked, this, [this] {
-        const int row = ui->rulesTable->currentRow();
-        if (row < 0) return;
-        ui->rulesTable->removeRow(row);
-        refreshPreview();
-    });
+    connect(ui->removeRuleButton, &QPushButton::clicked, this, [this] { removeCurrentRow(ui->rulesTable); });
 
-    connect(ui->previewTable, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        const int i = item->row();
-        if (i < 0 || i >= m_preview.rows.size()) return;
-        io::PreviewRow& row = m_preview.rows[i];
-        if (item->column() == kTick) row.ticked = item->checkState() == Qt::Checked;
-        if (item->column() == kCode) {
-            row.code = item->data(kCodeRole).toLongLong();
-            row.codeName = item->text().section(QLatin1Char(' '), 1);
-        }
+    // A tick or a code changed by hand: the rows to write are the preview's rows as they now stand.
+    connect(m_previewRows, &QAbstractItemModel::dataChanged, this, [this] {
+        m_preview.rows = m_previewRows->rows();
         showSummary();
     });
 
@@ -279,24 +257,14 @@ io::ImportMapping ImportWindow::mapping() const {
     }
     m.balanceColumn = ui->balanceSpin->value();
     m.negate = ui->negateCheck->isChecked();
-    for (int r = 0; r < ui->skipIfTable->rowCount(); ++r) {
-        const QTableWidgetItem* column = ui->skipIfTable->item(r, 0);
-        const QTableWidgetItem* value = ui->skipIfTable->item(r, 1);
-        if (column && !column->text().trimmed().isEmpty())
-            m.skipIf.append({column->text().trimmed(), value ? value->text().trimmed() : QString()});
-    }
+    m.skipIf = m_skipIf->conditions();
     if (ui->signedRadio->isChecked()) {
         m.amountColumn = ui->amountSpin->value();
     } else {
         m.depositColumn = ui->depositSpin->value();
         m.withdrawalColumn = ui->withdrawalSpin->value();
     }
-    for (int r = 0; r < ui->rulesTable->rowCount(); ++r) {
-        const QTableWidgetItem* text = ui->rulesTable->item(r, kContains);
-        const QTableWidgetItem* code = ui->rulesTable->item(r, kRuleCode);
-        if (text && code && !text->text().trimmed().isEmpty())
-            m.rules.append({text->text().trimmed(), code->data(kCodeRole).toLongLong()});
-    }
+    m.rules = m_rules->rules();
     m.depositCode = ui->depositCodeCombo->currentData().toLongLong();
     m.withdrawalCode = ui->withdrawalCodeCombo->currentData().toLongLong();
     return m;
@@ -313,8 +281,7 @@ void ImportWindow::showMapping(const io::ImportMapping& m) {
     fillTextColumns();
     ui->balanceSpin->setValue(m.balanceColumn);
     ui->negateCheck->setChecked(m.negate);
-    ui->skipIfTable->setRowCount(0);
-    for (const io::SkipCondition& c : m.skipIf) addSkipIf(c.column, c.value);
+    m_skipIf->setRows(m.skipIf);
     if (m.amountColumn > 0) {
         ui->amountSpin->setValue(m.amountColumn);
         ui->signedRadio->setChecked(true);
@@ -323,28 +290,23 @@ void ImportWindow::showMapping(const io::ImportMapping& m) {
         ui->withdrawalSpin->setValue(m.withdrawalColumn);
         ui->splitRadio->setChecked(true);
     }
-    ui->rulesTable->setRowCount(0);
-    for (const io::ImportRule& r : m.rules) addRule(r.contains, r.code);
+    m_rules->setRows(m.rules);
     ui->depositCodeCombo->setCurrentIndex(findComboEntry(ui->depositCodeCombo, m.depositCode));
     ui->withdrawalCodeCombo->setCurrentIndex(findComboEntry(ui->withdrawalCodeCombo, m.withdrawalCode));
     m_quiet = quiet;
 }
 
-void ImportWindow::addRule(const QString& contains, qint64 code) {
-    const app::MasterCache& codes = m_target.program == app::Program::Bank ? session().rs_T02 : session().rs_T01;
-    const QSignalBlocker block(ui->rulesTable);
-    const int row = ui->rulesTable->rowCount();
-    ui->rulesTable->insertRow(row);
-    ui->rulesTable->setItem(row, kContains, new QTableWidgetItem(contains));
-    ui->rulesTable->setItem(row, kRuleCode, codeCell(codes, code, 0));
+void ImportWindow::editNewRow(QTableView* table, int row, int column) {
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(row, column));
+    table->edit(table->currentIndex());
 }
 
-void ImportWindow::addSkipIf(const QString& column, const QString& value) {
-    const QSignalBlocker block(ui->skipIfTable);
-    const int row = ui->skipIfTable->rowCount();
-    ui->skipIfTable->insertRow(row);
-    ui->skipIfTable->setItem(row, 0, new QTableWidgetItem(column));
-    ui->skipIfTable->setItem(row, 1, new QTableWidgetItem(value));
+void ImportWindow::removeCurrentRow(QTableView* table) {
+    const int row = table->currentIndex().row();
+    if (row < 0) return;
+    table->model()->removeRow(row);
+    refreshPreview();
 }
 
 void ImportWindow::fillTextColumns() {
@@ -418,48 +380,15 @@ void ImportWindow::refreshPreview() {
 }
 
 void ImportWindow::fillPreview() {
-    const app::MasterCache& codes = m_target.program == app::Program::Bank ? session().rs_T02 : session().rs_T01;
-    QTableWidget* t = ui->previewTable;
-    const QSignalBlocker block(t);
-    t->setRowCount(0);
-    t->setRowCount(static_cast<int>(m_preview.rows.size()));
-    for (int i = 0; i < m_preview.rows.size(); ++i) {
-        const io::PreviewRow& r = m_preview.rows[i];
-        auto* tick = fixedCell(QString());
-        t->setItem(i, kLine, fixedCell(QString::number(r.line), true));
-        if (r.status == io::RowStatus::Unreadable || r.status == io::RowStatus::NotARow ||
-            r.status == io::RowStatus::Skipped) {
-            // Nothing can be ticked: the line as it was read, and why it cannot be (or is passed over).
-            t->setItem(i, kText, fixedCell(r.fields.join(QStringLiteral(", "))));
-            for (int c = 0; c < t->columnCount(); ++c) {
-                if (!t->item(i, c)) t->setItem(i, c, c == kTick ? tick : fixedCell(QString()));
-                t->item(i, c)->setBackground(r.status == io::RowStatus::Unreadable ? kUnreadableColor
-                                                                                   : kPassedOverColor);
-            }
-            t->item(i, kReason)->setText(r.reason);
-            continue;
-        }
-        tick->setFlags(tick->flags() | Qt::ItemIsUserCheckable);
-        tick->setCheckState(r.ticked ? Qt::Checked : Qt::Unchecked);
-        t->setItem(i, kTick, tick);
-        t->setItem(i, kDate, fixedCell(r.date));
-        t->setItem(i, kDeposit, fixedCell(r.amount >= 0 ? QString::number(r.amount) : QString(), true));
-        t->setItem(i, kWithdrawal, fixedCell(r.amount < 0 ? QString::number(-r.amount) : QString(), true));
-        t->setItem(i, kText, fixedCell(r.description));
-        t->setItem(i, kCode, codeCell(codes, r.code, r.amount > 0 ? 1 : 2));
-        t->setItem(i, kReason, fixedCell(r.reason));
-        if (r.balance) t->setItem(i, kBalance, fixedCell(QString::number(*r.balance), true));
-        t->setItem(i, kRunningTotal, fixedCell(QString::number(r.runningTotal), true));
-        if (r.line == m_preview.balancePartsAt)
-            for (int c : {kBalance, kRunningTotal}) t->item(i, c)->setBackground(kUnreadableColor);
-    }
+    QTableView* t = ui->previewTable;
+    m_previewRows->setPreview(m_preview);
     // The balances only when the statement has them; the reason column then stays the last.
     const bool balances = std::any_of(m_preview.rows.begin(), m_preview.rows.end(),
                                       [](const io::PreviewRow& r) { return r.balance.has_value(); });
-    t->setColumnHidden(kBalance, !balances);
-    t->setColumnHidden(kRunningTotal, !balances);
+    t->setColumnHidden(Preview::kBalance, !balances);
+    t->setColumnHidden(Preview::kRunningTotal, !balances);
     // The reason, last, takes the width that is left.
-    for (int c = 0; c < t->columnCount() - 1; ++c) t->resizeColumnToContents(c);
+    for (int c = 0; c < m_previewRows->columnCount() - 1; ++c) t->resizeColumnToContents(c);
 }
 
 void ImportWindow::showSummary() {

@@ -9,9 +9,15 @@
 #include "core/io/Import.h"
 #include "ui/shell/FormBase.h"
 
+class QTableView;
 namespace Ui {
 class Import;
 }
+namespace models {
+class ImportPreviewModel;
+class ImportRulesModel;
+class ImportSkipIfModel;
+}  // namespace models
 
 namespace ui {
 
@@ -41,8 +47,9 @@ class ImportWindow : public FormBase {
   private:
     io::ImportMapping mapping() const;
     void showMapping(const io::ImportMapping& m);
-    void addRule(const QString& contains, qint64 code);
-    void addSkipIf(const QString& column, const QString& value);
+    // A row just added to the rules or the conditions, opened for its first cell to be typed.
+    void editNewRow(QTableView* table, int row, int column);
+    void removeCurrentRow(QTableView* table);
     // The columns that can be added to the description, ticked as m_moreText says.
     void fillTextColumns();
     // The layout the file's header names, chosen in the window; used unless a saved way of
@@ -62,10 +69,12 @@ class ImportWindow : public FormBase {
     io::ImportTarget m_target;
     QString m_where;
     QString m_file;
-    io::ImportPreview m_preview;
-    bool m_quiet = false;
-    QList<int> m_moreText;  // description columns after the first  // the widgets are being filled: no preview for
-                            // every change
+    io::ImportPreview m_preview;  // its rows as the preview's model holds them, ticks and codes changed by hand
+    models::ImportPreviewModel* m_previewRows = nullptr;
+    models::ImportRulesModel* m_rules = nullptr;
+    models::ImportSkipIfModel* m_skipIf = nullptr;
+    bool m_quiet = false;   // the widgets are being filled: no preview for every change
+    QList<int> m_moreText;  // description columns after the first
 };
 
 // Ctrl+I in a journal: refuses in a read-only book, asks for the statement and opens the window on
