@@ -443,6 +443,7 @@ const Command kCommands[] = {
     {"export", runExport, "CSV に書き出す（明細・マスタ・集計）"},
     {"import", runImport, "CSV を取り込む（銀行の明細・書き出したファイル）"},
     {"search", runSearch, "明細を探す"},
+    {"year", runYear, "年間収支表を表示する"},
     {"recurring", runRecurring, "定期入力（一覧・登録・削除・記入）"},
 };
 
