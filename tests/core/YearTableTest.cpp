@@ -156,6 +156,31 @@ TEST_F(YearSpanTest, HooksLeaveRowsOutAndAddColumnsAndLines) {
     EXPECT_EQ(ledger::yearCells(*transfer).size(), ledger::yearHeader(t, app::Program::Purse).size());
 }
 
+TEST_F(YearSpanTest, PrintoutRepeatsTheHeaderOnEverySheetAndEndsAmountsAtTheirColumn) {
+    const ledger::YearTable t = Read(2026, 4);
+    print::Rows rows;
+    for (int i = 0; i < 40; ++i) rows << ledger::yearCells(t.lines[i % t.lines.size()]);
+    print::Recorder out;
+    ASSERT_TRUE(ledger::printYearTable(out, "年間収支表", ledger::yearHeader(t, app::Program::Purse), rows));
+    ASSERT_EQ(out.pageCount(), 2);
+    for (int page : {1, 2}) {
+        const auto placed = out.placedOn(page);
+        const auto april = std::find_if(placed.begin(), placed.end(), [](const auto& p) { return p.text == "4月"; });
+        ASSERT_NE(april, placed.end()) << page;
+        // The month's amounts end where its header ends.
+        for (const auto& p : placed)
+            if (p.line > april->line && p.text == QStringLiteral("-1000"))
+                EXPECT_DOUBLE_EQ(p.column + out.textWidth(p.text), april->column + out.textWidth("4月"));
+    }
+    // 36 lines a sheet: lines 0, 6, … 30 on the first, line 36 on the second.
+    const auto count = [&](int page) {
+        const auto placed = out.placedOn(page);
+        return std::count_if(placed.begin(), placed.end(), [](const auto& p) { return p.text == "給与"; });
+    };
+    EXPECT_EQ(count(1), 6);
+    EXPECT_EQ(count(2), 1);
+}
+
 // ---- the pie ----
 
 QString Shares(const QList<ledger::PieSlice>& slices) {

@@ -154,18 +154,18 @@ QStringList yearCells(const YearLine& line) {
 }
 
 bool printYearTable(print::PageWriter& out, const QString& title, const QStringList& header, const print::Rows& rows) {
-    // At 9 points a column is 9/14 of the design's: some 200 columns across A4 landscape, room for
-    // a 16-column name and fifteen 11-column amounts.
-    constexpr int kRowsPerSheet = 38;
-    constexpr double kName = 3, kFirstAmount = 20, kAmountWidth = 11;
+    // At 10 points a column is 10/14 of the design's: some 200 columns across A4 landscape, room
+    // for an 18-column name and fifteen amounts of up to ten digits and a sign.
+    constexpr int kRowsPerSheet = 36;
+    constexpr double kName = 3, kFirstAmount = 22, kAmountWidth = 11.5, kRowHeight = 1.1;
     const int sheets = std::max<int>(1, (int(rows.size()) + kRowsPerSheet - 1) / kRowsPerSheet);
     for (int s = 0; s < sheets; ++s) {
         if (!out.beginPage()) return false;
         out.setFont(14, true);
         out.putText(0, 3, title);
-        out.setFont(9, false);
+        out.setFont(10, false);
         const QString page = QStringLiteral("%1 / %2").arg(s + 1).arg(sheets);
-        out.putText(1, 190 - out.textWidth(page), page);
+        out.putText(1, kFirstAmount + 15 * kAmountWidth - out.textWidth(page), page);
         auto putRow = [&](double line, const QStringList& cells) {
             out.putText(line, kName, cells.value(1));
             for (int c = kYearFirstMonthColumn; c < cells.size(); ++c) {
@@ -175,7 +175,7 @@ bool printYearTable(print::PageWriter& out, const QString& title, const QStringL
         };
         putRow(3, header);
         for (int r = s * kRowsPerSheet; r < std::min<int>(rows.size(), (s + 1) * kRowsPerSheet); ++r)
-            putRow(4 + (r - s * kRowsPerSheet) * 0.8, rows[r]);
+            putRow(4 + (r - s * kRowsPerSheet) * kRowHeight, rows[r]);
         if (!out.endPage()) return false;
     }
     return true;

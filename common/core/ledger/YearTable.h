@@ -98,7 +98,7 @@ QStringList yearHeader(const YearTable& table, app::Program program);
 QStringList yearCells(const YearLine& line);
 constexpr int kYearFirstMonthColumn = 3;
 
-// The table on A4 landscape sheets: title, header and lines, 38 lines a sheet.
+// The table on A4 landscape sheets: title, header and lines, 36 lines a sheet.
 bool printYearTable(print::PageWriter& out, const QString& title, const QStringList& header, const print::Rows& rows);
 
 // ---- the pie --------------------------------------------------------------------------------
