@@ -141,6 +141,10 @@ TEST_F(YearWindowTest, PieOfTheTotalsMonthSharesOneHundredAndTellsOnHover) {
     EXPECT_TRUE(slices[0]->label().contains(QStringLiteral("1,500円")));
     emit slices[0]->hovered(true);
     EXPECT_TRUE(pie->hoverText().contains(QStringLiteral("食費 100%")));
+    session().places.printDir = dir() + QStringLiteral("/out");
+    press(pie, Qt::Key_F2);
+    session().places.printDir = QString();
+    EXPECT_EQ(QDir(dir() + QStringLiteral("/out")).entryList({QStringLiteral("*.pdf")}).size(), 1);
     // Income instead.
     auto* kind = child<QComboBox>(pie, "kindCombo");
     kind->setCurrentIndex(1);

@@ -227,12 +227,14 @@ QList<PieSlice> pieOfYear(const YearTable& table, bool income, int column) {
     return makePie(amounts);
 }
 
-bool printPieSlices(print::PageWriter& out, const QString& title, const QList<PieSlice>& slices) {
+bool printPieSlices(print::PageWriter& out, const QString& title, const QList<PieSlice>& slices, double pictureLines,
+                    const std::function<void(double line, double lines)>& picture) {
     if (!out.beginPage()) return false;
     out.setFont(14, true);
     out.putText(0, print::kBackMargin + 1, title);
     out.setFont(12, false);
-    double line = 2;
+    if (picture) picture(2, pictureLines);
+    double line = 2 + (picture ? pictureLines + 1 : 0);
     auto right = [&](double at, const QString& t) { out.putText(line, at - out.textWidth(t), t); };
     out.putText(line, print::kBackMargin + 1, QStringLiteral("名称"));
     right(50, QStringLiteral("金額"));

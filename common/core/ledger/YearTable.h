@@ -121,7 +121,9 @@ QList<PieSlice> makePie(const QList<PieSlice>& amounts);
 // column -1, the whole span. Expense lines count their spending (the negated amount).
 QList<PieSlice> pieOfYear(const YearTable& table, bool income, int column);
 
-// The slices as a list under a title (名称, 金額, 割合), on the design's sheet.
-bool printPieSlices(print::PageWriter& out, const QString& title, const QList<PieSlice>& slices);
+// The slices as a list under a title (名称, 金額, 割合), on the design's sheet. With `picture`,
+// the list leaves `pictureLines` free under the title and `picture` is given them to draw the pie.
+bool printPieSlices(print::PageWriter& out, const QString& title, const QList<PieSlice>& slices,
+                    double pictureLines = 0, const std::function<void(double line, double lines)>& picture = {});
 
 }  // namespace ledger

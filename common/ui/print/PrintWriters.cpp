@@ -121,6 +121,14 @@ void PainterWriter::putText(double line, double column, const QString& text) {
     m_painter.drawText(QPointF(x, top + fm.ascent()), text);
 }
 
+void PainterWriter::paintArea(double line, double lines, const std::function<void(QPainter&, const QRectF&)>& paint) {
+    if (!m_painter.isActive()) return;
+    const double unit = m_painter.device()->logicalDpiY() / 6.0;
+    m_painter.save();
+    paint(m_painter, QRectF(0, line * unit, m_painter.device()->width(), lines * unit));
+    m_painter.restore();
+}
+
 bool PainterWriter::endPage() {
     if (!m_open) return true;
     m_open = false;

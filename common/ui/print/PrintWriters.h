@@ -41,6 +41,9 @@ class PainterWriter : public print::PageWriter {
     void putText(double line, double column, const QString& text) override;
     bool endPage() override;
 
+    // Paints on the open sheet within the printable width, from `line` down by `lines` (a chart
+    // above a printed list); nothing when no sheet is open.
+    void paintArea(double line, double lines, const std::function<void(QPainter&, const QRectF&)>& paint);
     // Width of the printable area in columns of the current font (valid on an open sheet).
     double pageColumns() const;
     int pageCount() const { return m_pages; }

@@ -107,8 +107,16 @@ void PieForm::printPie() {
     const QString what = QStringLiteral("円グラフ ") + ui->spanLabel->text();
     const QList<ledger::PieSlice> rows = m_model->rows();
     printRun(session().flg_Front, [&] {
-        printDocument(session(), this, QStringLiteral("円グラフ"),
-                      [&](print::PageWriter& out) { return ledger::printPieSlices(out, what, rows); });
+        printDocument(session(), this, QStringLiteral("円グラフ"), [&](print::PageWriter& out) {
+            auto* painter = dynamic_cast<PainterWriter*>(&out);
+            if (!painter || rows.isEmpty()) return ledger::printPieSlices(out, what, rows);
+            // The pie as shown, above its list.
+            return ledger::printPieSlices(out, what, rows, 30, [&](double line, double lines) {
+                painter->paintArea(line, lines, [&](QPainter& p, const QRectF& area) {
+                    ui->pieChart->render(&p, area, QRect(), Qt::KeepAspectRatio);
+                });
+            });
+        });
     });
 }
 
