@@ -22,6 +22,7 @@
 #include "core/ledger/Budget.h"
 #include "core/ledger/Recurring.h"
 #include "core/ledger/Transfer.h"
+#include "core/ledger/YearTable.h"
 #include "tools/KakeiboBudget.h"
 
 namespace {
@@ -162,16 +163,82 @@ QString oneLine(QString s) {
     return s;
 }
 
+// ---------------------------------------------------------------- year
+
+// --year and --start-month as a span; nullopt with the reason when they cannot be used.
+std::optional<ledger::YearSpan> yearOptions(const Args& a, QString* why) {
+    if (!a.has(QStringLiteral("year"))) {
+        *why = QStringLiteral("--year yyyy を指定してください");
+        return std::nullopt;
+    }
+    const auto year = wholeOption(a, QStringLiteral("year"), 1900, why);
+    if (!year) return std::nullopt;
+    qint64 start = 1;
+    if (a.has(QStringLiteral("start-month"))) {
+        const auto m = wholeOption(a, QStringLiteral("start-month"), 1, why);
+        if (!m) return std::nullopt;
+        start = *m;
+    }
+    if (*year > 9998 || start > 12) {
+        *why = QStringLiteral("--year は 1900～9998、--start-month は 1～12 です");
+        return std::nullopt;
+    }
+    return ledger::YearSpan{int(*year), int(start)};
+}
+
+ledger::YearTable readYear(db::Book& book, app::Program program, const ledger::YearSpan& span,
+                           std::optional<qint64> bank) {
+    ledger::YearQuery q;
+    q.program = program;
+    q.span = span;
+    if (program == app::Program::Bank) q.bank = bank;
+    q.today = QDate::currentDate();
+    return ledger::readYearTable(book, q);
+}
+
+io::ExportTable yearExport(db::Book& book, app::Program program, const ledger::YearSpan& span,
+                           std::optional<qint64> bank) {
+    io::ExportTable t;
+    const ledger::YearTable y = readYear(book, program, span, bank);
+    if (!y.ok) {
+        t.error = QStringLiteral("データベースを読めません");
+        return t;
+    }
+    t.csv.rows << ledger::yearHeader(y, program);
+    for (const ledger::YearLine& l : y.lines) t.csv.rows << ledger::yearCells(l);
+    t.csv.textColumns = {1, 2};
+    t.ok = true;
+    return t;
+}
+
+// Columns as wide as their widest cell; a character outside ASCII and half-width katakana
+// takes two places on a terminal.
+int shownWidth(const QString& s) {
+    int w = 0;
+    for (const uint c : s.toUcs4()) w += (c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
+    return w;
+}
+
+const char* const kYearHelp =
+    "使い方: kakeibo year FILE --year yyyy [--start-month M] [--bank N]\n"
+    "  年間収支表: 科目 (銀行帳では項目) ごとの 12 か月、年計、月平均、収入計・支出計と収支。\n"
+    "  --start-month M  M 月から翌年 M-1 月まで (既定 1)\n"
+    "  --bank N         銀行帳: 一つの銀行だけ (省略するとすべての銀行)\n"
+    "  CSV には kakeibo export FILE --table year を使います。\n"
+    "終了状態: 0 成功、2 使い方の誤りや読めないファイル";
+
 // ---------------------------------------------------------------- export
 
 const char* const kExportHelp =
     "使い方: kakeibo export FILE --table journal|masters|totals|recurring|budget|transfer [--from yyyy/mm] [--to "
     "yyyy/mm]\n"
     "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom] [--raw]\n"
+    "       kakeibo export FILE --table year --year yyyy [--start-month M] [--bank N] [--out OUT.csv] ...\n"
     "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals)、定期入力 (recurring) を\n"
     "  CSV で書き出します。transfer は銀行帳の振替のつながり (出金と入金の記録番号) です。\n"
     "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
-    "  --bank N      totals: 銀行帳で一つの銀行だけ\n"
+    "  --bank N      totals, year: 銀行帳で一つの銀行だけ\n"
+    "  --year yyyy   year: 年間収支表の年 (--start-month M で M 月から 12 か月。既定 1)\n"
     "  --out         書き出すファイル (権限 0600)。省略すると標準出力へ\n"
     "  --encoding    utf8 (既定。ファイルには BOM を付けます) か sjis (Windows の Shift_JIS)\n"
     "  --no-bom      UTF-8 のファイルに BOM を付けません\n"
@@ -197,17 +264,68 @@ bool settleJournal(const QString& path, bool* inUse) {
     }
 }
 
+int runYear(const QStringList& args) {
+    const QString help = QString::fromUtf8(kYearHelp);
+    const Args a = parseArgs(args, {"year", "start-month", "bank"}, {"help"});
+    if (const auto status = helpOrBadOptions(a, help)) return *status;
+    if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
+    QString why;
+    const auto span = yearOptions(a, &why);
+    if (!span) return usage(help, why);
+    std::optional<qint64> bank;
+    if (a.has(QStringLiteral("bank"))) {
+        bank = wholeOption(a, QStringLiteral("bank"), 1, &why);
+        if (!bank) return usage(help, why);
+    }
+    if (!settleJournal(a.positional[0])) return kUsage;
+    Book book;
+    if (!openBook(a.positional[0], true, book)) return kUsage;
+    if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
+    const ledger::YearTable y = readYear(book, book.program, *span, bank);
+    if (!y.ok) {
+        tell(QStringLiteral("%1: データベースを読めません").arg(shown(a.positional[0])));
+        return kUsage;
+    }
+    QList<QStringList> rows{ledger::yearHeader(y, book.program)};
+    for (const ledger::YearLine& l : y.lines) rows << ledger::yearCells(l);
+    QList<int> widths(rows[0].size(), 0);
+    for (const QStringList& r : rows)
+        for (int c = 0; c < r.size(); ++c) widths[c] = std::max(widths[c], shownWidth(r[c]));
+    QString title = span->title();
+    if (book.program == app::Program::Bank)
+        title += bank ? QStringLiteral(" 銀行%1").arg(*bank) : QStringLiteral(" すべての銀行");
+    say(title);
+    for (const QStringList& r : rows) {
+        QString line;
+        for (int c = 0; c < r.size(); ++c) {
+            const QString pad(widths[c] - shownWidth(r[c]), QLatin1Char(' '));
+            // Names and kinds to the left, codes and amounts to the right.
+            line += (c == 1 || c == 2) ? r[c] + pad : pad + r[c];
+            if (c + 1 < r.size()) line += QStringLiteral("  ");
+        }
+        say(line);
+    }
+    return kDone;
+}
+
 int runExport(const QStringList& args) {
     const QString help = QString::fromUtf8(kExportHelp);
-    const Args a = parseArgs(args, {"table", "from", "to", "bank", "out", "encoding"}, {"help", "no-bom", "raw"});
+    const Args a = parseArgs(args, {"table", "from", "to", "bank", "out", "encoding", "year", "start-month"},
+                             {"help", "no-bom", "raw"});
     if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
     const QString table = a.value(QStringLiteral("table"));
     if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals") &&
-        table != QLatin1String("recurring") && table != QLatin1String("budget") && table != QLatin1String("transfer"))
-        return usage(help,
-                     QStringLiteral("--table は journal, masters, totals, recurring, budget, transfer のどれかです"));
+        table != QLatin1String("recurring") && table != QLatin1String("budget") && table != QLatin1String("transfer") &&
+        table != QLatin1String("year"))
+        return usage(help, QStringLiteral(
+                               "--table は journal, masters, totals, recurring, budget, transfer, year のどれかです"));
     QString why;
+    std::optional<ledger::YearSpan> yearSpan;
+    if (table == QLatin1String("year")) {
+        yearSpan = yearOptions(a, &why);
+        if (!yearSpan) return usage(help, why);
+    }
     io::ExportOptions options;
     if (a.has(QStringLiteral("encoding"))) {
         const auto e = encodingOption(a, &why);
@@ -233,7 +351,8 @@ int runExport(const QStringList& args) {
     if (table == QLatin1String("budget") && !ledger::hasBudgets(book))
         return usage(help, QStringLiteral("予算の表がありません。先に kakeibo upgrade %1 で更新してください")
                                .arg(shown(a.positional[0])));
-    const io::ExportTable t = table == QLatin1String("budget")      ? budgetTable(book, book.program)
+    const io::ExportTable t = yearSpan                              ? yearExport(book, book.program, *yearSpan, bank)
+                              : table == QLatin1String("budget")    ? budgetTable(book, book.program)
                               : table == QLatin1String("journal")   ? io::journalTable(book, book.program, span)
                               : table == QLatin1String("masters")   ? io::mastersTable(book, book.program)
                               : table == QLatin1String("recurring") ? io::recurringTable(book, book.program)

@@ -21,6 +21,8 @@ bool settleJournal(const QString& path, bool* inUse = nullptr);
 int runExport(const QStringList& args);
 int runImport(const QStringList& args);
 int runSearch(const QStringList& args);
+// The year at a glance (年間収支表) as a text table.
+int runYear(const QStringList& args);
 // The recurring entries: list, add, delete, and post what is due up to a date.
 int runRecurring(const QStringList& args);
 // Transfers between banks: add one, list them.

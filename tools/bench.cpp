@@ -29,6 +29,7 @@
 #include "core/ledger/Pages.h"
 #include "core/ledger/Series.h"
 #include "core/ledger/Totals.h"
+#include "core/ledger/YearTable.h"
 #include "purse/PurseWindows.h"
 #include "tools/SampleBook.h"
 #include "ui/shell/Msg.h"
@@ -326,6 +327,35 @@ void benchPurse(const QString& path, int n) {
     book.close();
 }
 
+// The year at a glance of a fiscal year in the middle of the sample (all banks of the bank book);
+// its floor is the same grouped statement alone, its rows stepped through the C API.
+void benchYear(const QString& path, app::Program p, int n) {
+    QString error;
+    db::Book book;
+    if (!book.open(path, &error)) return;
+    Plain plain(path);
+    const int year = middleMonth().left(4).toInt();
+    ledger::YearQuery q;
+    q.program = p;
+    q.span = {year, 4};
+    q.today = QDate::currentDate();
+    const QString sql =
+        QStringLiteral(
+            "SELECT G.K_CD, I.NM, I.KIND, G.M, G.S FROM (SELECT K_CD, substr(K_DATE, 1, 7) AS M, SUM(%1) AS S "
+            "FROM S01 WHERE K_DATE >= ? AND K_DATE < ? GROUP BY K_CD, M) AS G JOIN %2 AS I ON I.CD = G.K_CD "
+            "ORDER BY G.K_CD")
+            .arg(ledger::yenSql(QStringLiteral("KINGAKU")),
+                 p == app::Program::Bank ? QStringLiteral("T02") : QStringLiteral("T01"));
+    const QByteArray floorSql = sql.toUtf8();
+    const QString from = QStringLiteral("%1/04/01").arg(year), to = QStringLiteral("%1/04/01").arg(year + 1);
+    const double floor = medianMs([&] { plain.rows(floorSql.constData(), {from, to}); });
+    report(
+        n,
+        p == app::Program::Bank ? QStringLiteral("bank: year table of all banks") : QStringLiteral("purse: year table"),
+        medianMs([&] { ledger::readYearTable(book, q); }), floor, std::min(2 * floor, 20.0));
+    book.close();
+}
+
 // Searching the whole book for a word in the notes: SQLite scans every row. The floor is the
 // plain statement listing the rows whose note holds the word, names joined, in date order.
 void benchSearch(const QString& path, app::Program p, int n) {
@@ -457,7 +487,8 @@ int main(int argc, char** argv) {
     QString dir = QDir::temp().filePath(QStringLiteral("kakeibo-bench"));
     const QStringList args = qapp.arguments();
     QStringList only{QStringLiteral("bank"),    QStringLiteral("purse"),  QStringLiteral("backup"),
-                     QStringLiteral("startup"), QStringLiteral("search"), QStringLiteral("export")};
+                     QStringLiteral("startup"), QStringLiteral("search"), QStringLiteral("export"),
+                     QStringLiteral("year")};
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows") && i + 1 < args.size()) {
             sizes.clear();
@@ -471,7 +502,7 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: bench [--rows N,N,...] [--dir DIR] [--reps R] [--only "
-                         "bank,purse,backup,startup,search,export]\n");
+                         "bank,purse,backup,startup,search,export,year]\n");
             return 2;
         }
     }
@@ -482,9 +513,11 @@ int main(int argc, char** argv) {
         app::setProduct(app::Program::Bank);
         if (only.contains(QLatin1String("search"))) benchSearch(bankDb, app::Program::Bank, n);
         if (only.contains(QLatin1String("bank"))) benchBank(bankDb, n);
+        if (only.contains(QLatin1String("year"))) benchYear(bankDb, app::Program::Bank, n);
         app::setProduct(app::Program::Purse);
         if (only.contains(QLatin1String("search"))) benchSearch(purseDb, app::Program::Purse, n);
         if (only.contains(QLatin1String("purse"))) benchPurse(purseDb, n);
+        if (only.contains(QLatin1String("year"))) benchYear(purseDb, app::Program::Purse, n);
         if (only.contains(QLatin1String("backup"))) benchBackup(purseDb, n);
         if (only.contains(QLatin1String("export"))) benchExport(purseDb, n);
         if (only.contains(QLatin1String("startup"))) {

@@ -478,6 +478,7 @@ const Command kCommands[] = {
     {"import", runImport, "CSV を取り込む（銀行の明細・書き出したファイル）"},
     {"search", runSearch, "明細を探す"},
     {"budget", runBudget, "予算の一覧・設定・削除・予算実績"},
+    {"year", runYear, "年間収支表を表示する"},
     {"recurring", runRecurring, "定期入力（一覧・登録・削除・記入）"},
     {"transfer", runTransfer, "銀行帳の振替（登録・一覧）"},
 };

@@ -68,6 +68,10 @@ SearchResult search(db::Book& book, app::Program program, const SearchQuery& que
         where << QStringLiteral("S01.B_CD = ?");
         binds << *query.bank;
     }
+    if (query.code) {
+        where << QStringLiteral("S01.K_CD = ?");
+        binds << *query.code;
+    }
     // Names come from the masters, read whole (a few rows each), rather than joined to every
     // row found. The order by a sort of the rows found: walking the date index over the whole
     // journal would fetch every row at random.

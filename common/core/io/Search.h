@@ -24,6 +24,7 @@ struct SearchQuery {
     QString fromDate;
     QString toDate;
     std::optional<qint64> bank;  // bank book: one bank's rows only
+    std::optional<qint64> code;  // one item's (category's) rows only: a line of the year table
 };
 
 struct SearchHit {

@@ -81,6 +81,8 @@ bool SearchWindow::runSearch() {
         }
         *date = *d;
     }
+    q.code = m_code;
+    q.bank = m_bank;
     io::SearchResult r;
     {
         Hourglass wait;
@@ -94,6 +96,19 @@ bool SearchWindow::runSearch() {
     ui->countLabel->setText(QStringLiteral("%1 件").arg(r.hits.size()));
     if (!r.hits.isEmpty()) ui->hitGrid->setRow(1);
     return true;
+}
+
+void SearchWindow::searchItem(qint64 code, const QString& name, const QString& fromDate, const QString& toDate,
+                              std::optional<qint64> bank) {
+    m_code = code;
+    m_bank = bank;
+    setWindowTitle(title() + QStringLiteral(" - ") + name);
+    ui->textEdit->clear();
+    ui->minAmountEdit->clear();
+    ui->maxAmountEdit->clear();
+    ui->fromDateEdit->setText(fromDate);
+    ui->toDateEdit->setText(toDate);
+    runSearch();
 }
 
 void SearchWindow::keyPressEvent(QKeyEvent* e) {

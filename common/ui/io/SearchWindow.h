@@ -31,6 +31,11 @@ class SearchWindow : public FormBase {
 
     // Lists the rows the boxes ask for; false when a box holds what cannot be used (it is named).
     bool runSearch();
+    // The rows of one item (category) between two dates ("yyyy/mm/dd", both included), of one bank
+    // or every bank: what a cell of the year table stands for. The window's title names the item;
+    // the restriction holds until the window is closed.
+    void searchItem(qint64 code, const QString& name, const QString& fromDate, const QString& toDate,
+                    std::optional<qint64> bank);
     const QList<io::SearchHit>& hits() const;
     FlexGrid* grid() const;
     // The focus in the text box, its text selected, to type the next search.
@@ -44,6 +49,8 @@ class SearchWindow : public FormBase {
     std::unique_ptr<Ui::Search> ui;
     models::SearchHitsModel* m_hits = nullptr;
     Visit m_visit;
+    std::optional<qint64> m_code;
+    std::optional<qint64> m_bank;
 };
 
 // The journal's search window, made on first use and shown again afterwards, closed with the journal.

@@ -23,9 +23,14 @@ constexpr double kEdgeMm = 3;
 // The column the layouts are designed for at 14 points: 1/12 inch.
 constexpr double kColumnInch = 1.0 / 12;
 
-QPageSize sheetSize() {
+QPageSize sheetSize(Sheet sheet = Sheet::Design) {
+    if (sheet == Sheet::A4Landscape) return QPageSize(QPageSize::A4);
     return QPageSize(QSizeF(kSheetWidthMm, kSheetHeightMm), QPageSize::Millimeter, QStringLiteral("182 x 287 mm"),
                      QPageSize::ExactMatch);
+}
+
+QPageLayout::Orientation orientation(Sheet sheet) {
+    return sheet == Sheet::A4Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
 // The Japanese face the sheets are printed in; empty: the default face.
@@ -116,6 +121,14 @@ void PainterWriter::putText(double line, double column, const QString& text) {
     m_painter.drawText(QPointF(x, top + fm.ascent()), text);
 }
 
+void PainterWriter::paintArea(double line, double lines, const std::function<void(QPainter&, const QRectF&)>& paint) {
+    if (!m_painter.isActive()) return;
+    const double unit = m_painter.device()->logicalDpiY() / 6.0;
+    m_painter.save();
+    paint(m_painter, QRectF(0, line * unit, m_painter.device()->width(), lines * unit));
+    m_painter.restore();
+}
+
 bool PainterWriter::endPage() {
     if (!m_open) return true;
     m_open = false;
@@ -125,7 +138,8 @@ bool PainterWriter::endPage() {
 // ---------------------------------------------------------------------------------------------
 // PdfFileWriter
 
-PdfFileWriter::PdfFileWriter(const QString& path, const QString& title) : m_file(path), m_title(title) {}
+PdfFileWriter::PdfFileWriter(const QString& path, const QString& title, Sheet sheet)
+    : m_file(path), m_title(title), m_sheet(sheet) {}
 
 PdfFileWriter::~PdfFileWriter() {
     // The painter works on the PDF device: it ends before the device goes. An unfinished file is
@@ -151,8 +165,8 @@ bool PdfFileWriter::startSheet(QPainter& painter) {
     m_pdf->setResolution(1200);
     m_pdf->setTitle(m_title);
     m_pdf->setCreator(app::product().title);
-    m_pdf->setPageLayout(QPageLayout(sheetSize(), QPageLayout::Portrait, QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm),
-                                     QPageLayout::Millimeter));
+    m_pdf->setPageLayout(QPageLayout(sheetSize(m_sheet), orientation(m_sheet),
+                                     QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm), QPageLayout::Millimeter));
     if (!painter.begin(m_pdf.get())) {
         fail(QStringLiteral("PDF を作れません"));
         return false;
@@ -181,7 +195,8 @@ bool PdfFileWriter::finish() {
 // ---------------------------------------------------------------------------------------------
 // PrinterWriter
 
-PrinterWriter::PrinterWriter(const QPrinterInfo& printer, const QString& title) : m_info(printer), m_title(title) {}
+PrinterWriter::PrinterWriter(const QPrinterInfo& printer, const QString& title, Sheet sheet)
+    : m_info(printer), m_title(title), m_sheet(sheet) {}
 
 PrinterWriter::~PrinterWriter() {
     if (m_painter.isActive()) m_painter.end();
@@ -194,8 +209,8 @@ bool PrinterWriter::startSheet(QPainter& painter) {
     m_printer->setFullPage(false);
     // A printer without the custom size prints on its own paper from the same top-left corner;
     // the layout needs less than A5's width and A4's height.
-    m_printer->setPageSize(sheetSize());
-    m_printer->setPageOrientation(QPageLayout::Portrait);
+    m_printer->setPageSize(sheetSize(m_sheet));
+    m_printer->setPageOrientation(orientation(m_sheet));
     if (!painter.begin(m_printer.get())) {
         fail(QStringLiteral("プリンター %1 を使えません").arg(m_info.printerName()));
         return false;
@@ -226,12 +241,12 @@ QString pdfPath(const QString& dir, const QString& what, const QDateTime& now) {
 }
 
 bool printDocument(app::Session& session, QWidget* parent, const QString& what,
-                   const std::function<bool(print::PageWriter&)>& layout) {
+                   const std::function<bool(print::PageWriter&)>& layout, Sheet sheet) {
     QString dir = session.places.printDir;
     if (dir.isEmpty()) {
         const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
         if (!printer.isNull()) {
-            PrinterWriter out(printer, what);
+            PrinterWriter out(printer, what, sheet);
             if (layout(out)) return true;
             tell(session, parent, QStringLiteral("印刷できません。\n") + out.error(), true);
             return false;
@@ -247,7 +262,7 @@ bool printDocument(app::Session& session, QWidget* parent, const QString& what,
     bool ok = false;
     QString error;
     {
-        PdfFileWriter out(path, what);
+        PdfFileWriter out(path, what, sheet);
         ok = layout(out) && out.finish();
         error = out.error();
     }

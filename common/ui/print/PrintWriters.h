@@ -22,6 +22,10 @@ namespace ui {
 constexpr double kSheetWidthMm = 182;
 constexpr double kSheetHeightMm = 287;
 
+// The sheet a printout is laid out for: the design's 182 x 287 mm upright, or A4 landscape for
+// the wide tables (the year at a glance).
+enum class Sheet { Design, A4Landscape };
+
 // Draws positioned texts on sheets of 182 x 287 mm. A column is the average character width of
 // the current font, a line 1/6 inch, both from the top-left corner of the printable area.
 // The face is IPA Gothic (Japanese, embedded in PDF output), set a little narrower than usual so
@@ -37,6 +41,9 @@ class PainterWriter : public print::PageWriter {
     void putText(double line, double column, const QString& text) override;
     bool endPage() override;
 
+    // Paints on the open sheet within the printable width, from `line` down by `lines` (a chart
+    // above a printed list); nothing when no sheet is open.
+    void paintArea(double line, double lines, const std::function<void(QPainter&, const QRectF&)>& paint);
     // Width of the printable area in columns of the current font (valid on an open sheet).
     double pageColumns() const;
     int pageCount() const { return m_pages; }
@@ -60,7 +67,7 @@ class PainterWriter : public print::PageWriter {
 // All sheets of one printout into one PDF file, written whole or not at all.
 class PdfFileWriter : public PainterWriter {
   public:
-    PdfFileWriter(const QString& path, const QString& title);
+    PdfFileWriter(const QString& path, const QString& title, Sheet sheet = Sheet::Design);
     ~PdfFileWriter() override;
     // Ends the printout and writes the file; false with error() set when it could not be written.
     bool finish();
@@ -72,13 +79,14 @@ class PdfFileWriter : public PainterWriter {
   private:
     QSaveFile m_file;
     QString m_title;
+    Sheet m_sheet;
     std::unique_ptr<QPdfWriter> m_pdf;
 };
 
 // Every sheet a print job of its own on the given printer.
 class PrinterWriter : public PainterWriter {
   public:
-    PrinterWriter(const QPrinterInfo& printer, const QString& title);
+    PrinterWriter(const QPrinterInfo& printer, const QString& title, Sheet sheet = Sheet::Design);
     ~PrinterWriter() override;
 
   protected:
@@ -88,6 +96,7 @@ class PrinterWriter : public PainterWriter {
   private:
     QPrinterInfo m_info;
     QString m_title;
+    Sheet m_sheet;
     std::unique_ptr<QPrinter> m_printer;
 };
 
@@ -96,7 +105,7 @@ class PrinterWriter : public PainterWriter {
 // database) named after `what` and the present time; the user is told the file's path.
 // Failure is told with a critical message; returns whether the printout was completed.
 bool printDocument(app::Session& session, QWidget* parent, const QString& what,
-                   const std::function<bool(print::PageWriter&)>& layout);
+                   const std::function<bool(print::PageWriter&)>& layout, Sheet sheet = Sheet::Design);
 
 // The PDF file a printout of `what` gets in `dir` now: what_yyyyMMdd-HHmmss.pdf, with a number
 // added when that name is taken.

@@ -21,6 +21,7 @@
 #include "ui/shell/Grid.h"
 #include "ui/shell/Inputs.h"
 #include "ui/shell/Msg.h"
+#include "ui/year/YearForm.h"
 
 namespace ui {
 namespace {
@@ -229,6 +230,15 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
         if (m_mode == 0) name += QLatin1Char('-') + monthBox()->text();
         if (m_shownBank) name += QStringLiteral("_銀行%1").arg(*m_shownBank);
         return modelExport(*m_table, name + QStringLiteral(".csv"));
+    });
+
+    // The year at a glance (Ctrl+G) and the pie (Ctrl+P) of the period and bank shown here.
+    setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
+        if (const auto p = m_period->period(m_mode)) openYearTable(this, p->year, m_shownBank);
+    });
+    setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
+        if (const auto p = m_period->period(m_mode))
+            openPie(this, PieChoice{{p->year, 1}, m_shownBank, m_mode == 0 ? p->month - 1 : -1, false});
     });
 
     createFKeyBar(8, height() - 57, width() - 16);
