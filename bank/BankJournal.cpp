@@ -22,6 +22,7 @@
 #include "ui/io/SearchWindow.h"
 #include "ui/menu/MenuForm.h"
 #include "ui/print/PrintWriters.h"
+#include "ui/recurring/RecurringWindows.h"
 #include "ui/shell/Grid.h"
 #include "ui/shell/Inputs.h"
 #include "ui/transfer/TransferWindow.h"
@@ -213,6 +214,8 @@ void form_S0101::build() {
         const auto bank = db::parseCode(ui->txt_b_cd->text());
         ui::openTransfer(this, bank && ui::findComboEntry(ui->cmb_b_nm, *bank) >= 0 ? *bank : 0);
     });
+    // 定期入力の設定, as from the menu.
+    setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { ui::openRuleWindow(this); });
 }
 
 // ---------------------------------------------------------------------------------------

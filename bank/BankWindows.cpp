@@ -1,5 +1,6 @@
 #include "bank/BankWindows.h"
 
+#include "ui/recurring/RecurringWindows.h"
 #include "ui_BankDialog.h"
 #include "ui_BankGraph.h"
 #include "ui_BankList.h"
@@ -17,7 +18,13 @@ void setupSystemInfo(QDialog* w) { setupFrom<Ui::BankSystemInfo>(w); }
 
 ui::MenuConfig menuConfig() {
     return ui::programMenu<Ui::BankMenu, Ui::BankSystemInfo, form_S01T0101, form_Graph>(
-        app::Program::Bank, createJournal,
+        app::Program::Bank,
+        [](app::Session& session, QWidget* menu) {
+            // Due recurring entries are asked about once the journal shows.
+            ui::FormBase* journal = createJournal(session, menu);
+            ui::askDueWhenShown(journal);
+            return journal;
+        },
         {ui::menuWindow<form_T0101>({ui::MenuTarget::Master1}), ui::menuWindow<form_T0201>({ui::MenuTarget::Master2})});
 }
 

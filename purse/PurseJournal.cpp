@@ -23,6 +23,7 @@
 #include "ui/io/SearchWindow.h"
 #include "ui/menu/MenuForm.h"
 #include "ui/print/PrintWriters.h"
+#include "ui/recurring/RecurringWindows.h"
 #include "ui/shell/Grid.h"
 #include "ui/shell/Inputs.h"
 #include "ui/shell/Progress.h"
@@ -141,6 +142,8 @@ void form_S0101::build() {
                   [this] { importStatement(); });
     addGridAction(ui->grd_S01, QStringLiteral("検索..."), QKeySequence(Qt::CTRL | Qt::Key_F),
                   [this] { ui::openSearch(this, [this](const io::SearchHit& hit) { showHit(hit); }); });
+    // 定期入力の設定, as from the menu.
+    setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { ui::openRuleWindow(this); });
 }
 
 void form_S0101::keys() {

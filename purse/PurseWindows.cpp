@@ -1,5 +1,6 @@
 #include "purse/PurseWindows.h"
 
+#include "ui/recurring/RecurringWindows.h"
 #include "ui_CategoryDialog.h"
 #include "ui_CategoryList.h"
 #include "ui_PurseGraph.h"
@@ -15,7 +16,14 @@ void setupSystemInfo(QDialog* w) { setupFrom<Ui::PurseSystemInfo>(w); }
 
 ui::MenuConfig menuConfig() {
     return ui::programMenu<Ui::PurseMenu, Ui::PurseSystemInfo, form_S01T0101, form_Graph>(
-        app::Program::Purse, createJournal, {ui::menuWindow<form_T0101>({ui::MenuTarget::Master1})});
+        app::Program::Purse,
+        [](app::Session& session, QWidget* menu) -> ui::FormBase* {
+            // Due recurring entries are asked about once the journal shows, onto its page.
+            auto* journal = static_cast<form_S0101*>(createJournal(session, menu));
+            ui::askDueWhenShown(journal, [journal] { return journal->page(); });
+            return journal;
+        },
+        {ui::menuWindow<form_T0101>({ui::MenuTarget::Master1})});
 }
 
 ui::TotalsConfig totals() { return ui::totalsConfig(app::Program::Purse, setupFrom<Ui::PurseTotals>); }

@@ -93,6 +93,9 @@ MenuConfig menuConfig(app::Program program, std::function<void(QDialog*)> setupU
          ledger::kBudgetVersion, newWindow<BudgetWindow>},
         {QStringLiteral("予算実績"), QKeySequence(Qt::CTRL | Qt::Key_B), QStringLiteral("budget"), false, 0,
          newWindow<BudgetReportWindow>},
+        // Recurring entries: the rules are written here; their table comes with the book's upgrade.
+        {QStringLiteral("定期入力の設定"), QKeySequence(Qt::CTRL | Qt::Key_R), QStringLiteral("recurring"), true,
+         ledger::kRecurringVersion, newWindow<RuleWindow>},
     };
     c.create = [w = std::move(windows)](MenuTarget t, app::Session& session, QWidget* menu) -> FormBase* {
         for (const MenuWindow& window : w)

@@ -8,6 +8,7 @@
 #include "ui/menu/MenuForm.h"
 #include "ui/menu/PasswordForm.h"
 #include "ui/menu/SystemInfoForm.h"
+#include "ui/recurring/RecurringWindows.h"
 #include "ui/totals/TotalsForm.h"
 
 namespace ui {
