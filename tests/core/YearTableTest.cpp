@@ -168,9 +168,11 @@ TEST_F(YearSpanTest, PrintoutRepeatsTheHeaderOnEverySheetAndEndsAmountsAtTheirCo
         const auto april = std::find_if(placed.begin(), placed.end(), [](const auto& p) { return p.text == "4月"; });
         ASSERT_NE(april, placed.end()) << page;
         // The month's amounts end where its header ends.
-        for (const auto& p : placed)
-            if (p.line > april->line && p.text == QStringLiteral("-1000"))
+        for (const auto& p : placed) {
+            if (p.line > april->line && p.text == QStringLiteral("-1000")) {
                 EXPECT_DOUBLE_EQ(p.column + out.textWidth(p.text), april->column + out.textWidth("4月"));
+            }
+        }
     }
     // 36 lines a sheet: lines 0, 6, … 30 on the first, line 36 on the second.
     const auto count = [&](int page) {
