@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPieSeries>
 #include <QProcess>
 #include <QTest>
@@ -184,6 +185,71 @@ TEST_F(YearWindowTest, KakeiboYearPrintsTheWindowsNumbers) {
     EXPECT_TRUE(lines[1].contains(QStringLiteral("4月")));
     for (int i = 0; i < shownRows.size(); ++i)
         EXPECT_EQ(lines[i + 2].split(' ', Qt::SkipEmptyParts), shownRows[i]) << i;
+}
+
+// The main menu's right-click list: each entry with its key, as the menu itself is given them.
+static QStringList Entries(ui::form_Menu& menu) {
+    QStringList out;
+    for (QAction* a : menu.extrasMenu()->actions()) {
+        const QStringList parts = a->text().split(QLatin1Char('\t'));
+        out << parts.value(0) + QLatin1Char(' ') +
+                   QKeySequence::fromString(parts.value(1), QKeySequence::NativeText).toString();
+    }
+    return out;
+}
+
+TEST_F(YearWindowTest, TheMenusRightClickListShowsTheYearThePieAndInBankTheTransferWithTheirKeys) {
+    BankBook();
+    {
+        ui::form_Menu bankMenu(session(), bank::menuConfig());
+        EXPECT_EQ(Entries(bankMenu), (QStringList{"予算設定 Ctrl+Shift+B", "予算実績 Ctrl+B", "振替 Ctrl+T",
+                                                  "年間収支表 Ctrl+G", "円グラフ Ctrl+P"}));
+    }
+    session().closeBook();
+    start(app::Program::Purse);
+    ui::form_Menu purseMenu(session(), purse::menuConfig());
+    EXPECT_EQ(Entries(purseMenu),
+              (QStringList{"予算設定 Ctrl+Shift+B", "予算実績 Ctrl+B", "年間収支表 Ctrl+G", "円グラフ Ctrl+P"}));
+}
+
+TEST_F(YearWindowTest, CtrlGFromTheMenuOpensTheYearOfTodayModalInBankOverEveryBank) {
+    BankBook();
+    setNow(QDateTime(QDate(2024, 8, 1), QTime(9, 0)));
+    ui::form_Menu menu(session(), bank::menuConfig());
+    int year = 0;
+    bool modal = false, everyBank = false;
+    whenModal([&](QWidget* w) {
+        auto* form = qobject_cast<ui::YearForm*>(w);
+        modal = form && form->isModal();
+        year = form ? form->span().year : 0;
+        everyBank = form && !form->bank();
+        if (form) form->pressFKey(10);
+    });
+    ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_G)));
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(year, 2024);
+    EXPECT_TRUE(everyBank);
+}
+
+TEST_F(YearWindowTest, InPurseTheMenusYearAndPieStayOpenAndTheYearIsBroughtForward) {
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES (1,1,'2025/02/03',2,900,0)");
+    session().reopenMasters();
+    settings::saveSectionValue(QStringLiteral("year"), QStringLiteral("startMonth"), QStringLiteral("4"));
+    setNow(QDateTime(QDate(2025, 2, 10), QTime(9, 0)));
+    ui::form_Menu menu(session(), purse::menuConfig());
+    ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_G)));
+    auto* year = qobject_cast<ui::YearForm*>(menu.openExtraWindow(2));
+    ASSERT_TRUE(year && year->isVisible());
+    EXPECT_EQ(year->span().year, 2024) << "February lies in the year that began last April";
+    ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_G)));
+    EXPECT_EQ(menu.findChildren<ui::YearForm*>().size(), 1);
+    ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_P)));
+    auto* pie = qobject_cast<ui::PieForm*>(menu.openExtraWindow(3));
+    ASSERT_TRUE(pie);
+    ASSERT_EQ(pie->slices().size(), 1) << "this month's expense";
+    EXPECT_EQ(pie->slices()[0].amount, 900);
 }
 
 }  // namespace

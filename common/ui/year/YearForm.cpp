@@ -55,7 +55,7 @@ YearForm::YearForm(app::Session& session, int year, std::optional<qint64> bank, 
     ui->yearGrid->setHeader(1, m_model->headerText(1), 1800);
     ui->yearGrid->setHeader(2, m_model->headerText(2), 700);
     for (int c = ledger::kYearFirstMonthColumn; c < m_model->columnCount(); ++c)
-        ui->yearGrid->setHeader(c, m_model->headerText(c), 1100);
+        ui->yearGrid->setHeader(c, m_model->headerData(c, Qt::Horizontal).toString(), 1100);
     setFillWidget(ui->yearGrid);
 
     onEnter(ui->yearEdit, [this] {
@@ -172,6 +172,26 @@ YearForm* openYearTable(FormBase* from, int year, std::optional<qint64> bank) {
     }
     w->showModeless();
     return w;
+}
+
+namespace {
+// The span of the stored start month that `today` lies in: in February with start month 4, the
+// year that began last April.
+ledger::YearSpan currentSpan(const QDate& today) {
+    const int start = storedStartMonth();
+    return {today.month() < start ? today.year() - 1 : today.year(), start};
+}
+}  // namespace
+
+FormBase* newYearTable(app::Session& session, QWidget* menu) {
+    return new YearForm(session, currentSpan(session.now().date()).year, std::nullopt, menu);
+}
+
+FormBase* newPie(app::Session& session, QWidget* menu) {
+    const QDate today = session.now().date();
+    const ledger::YearSpan span = currentSpan(today);
+    const int column = (today.year() - span.year) * 12 + today.month() - span.startMonth;
+    return new PieForm(session, PieChoice{span, std::nullopt, column, false}, menu);
 }
 
 }  // namespace ui
