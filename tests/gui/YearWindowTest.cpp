@@ -1,6 +1,7 @@
 // The year at a glance and the pie, reached from the totals windows and driven by keys.
 
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 
 #include "bank/BankWindows.h"
 #include "core/db/Book.h"
+#include "core/ledger/Budget.h"
 #include "core/models/YearModels.h"
 #include "core/settings/Settings.h"
 #include "purse/PurseWindows.h"
@@ -185,6 +187,25 @@ TEST_F(YearWindowTest, KakeiboYearPrintsTheWindowsNumbers) {
     EXPECT_TRUE(lines[1].contains(QStringLiteral("4月")));
     for (int i = 0; i < shownRows.size(); ++i)
         EXPECT_EQ(lines[i + 2].split(' ', Qt::SkipEmptyParts), shownRows[i]) << i;
+}
+
+TEST_F(YearWindowTest, TheBudgetToggleAddsBudgetAndDifferenceOverEveryBankOnly) {
+    BankBook();
+    ASSERT_TRUE(ledger::writeBudget(book(), 2, "", 100).ok);
+    ui::YearForm w(session(), 2024, std::nullopt);
+    auto* check = child<QCheckBox>(&w, "budgetCheck");
+    ASSERT_TRUE(check->isEnabled());
+    const int before = w.grid()->gridModel()->columnCount();
+    check->setChecked(true);
+    ASSERT_EQ(w.grid()->gridModel()->columnCount(), before + 2);
+    EXPECT_EQ(w.grid()->gridModel()->headerData(before, Qt::Horizontal).toString(), QStringLiteral("予算"));
+    EXPECT_EQ(Cell(&w, "食費", before), -1200) << "twelve months of 100";
+    EXPECT_EQ(Cell(&w, "食費", before + 1), -1000) << "2,200 spent";
+    // A bank's budget covers every bank: one bank alone is not compared.
+    child<QComboBox>(&w, "bankCombo")->setCurrentIndex(1);
+    w.recompute();
+    EXPECT_FALSE(check->isEnabled());
+    EXPECT_EQ(w.grid()->gridModel()->columnCount(), before);
 }
 
 // The main menu's right-click list: each entry with its key, as the menu itself is given them.
