@@ -23,6 +23,7 @@
 #include "core/ledger/Recurring.h"
 #include "core/ledger/Transfer.h"
 #include "core/ledger/YearTable.h"
+#include "core/ledger/YearViews.h"
 #include "tools/KakeiboBudget.h"
 
 namespace {
@@ -187,13 +188,13 @@ std::optional<ledger::YearSpan> yearOptions(const Args& a, QString* why) {
 }
 
 ledger::YearTable readYear(db::Book& book, app::Program program, const ledger::YearSpan& span,
-                           std::optional<qint64> bank) {
+                           std::optional<qint64> bank, bool budgets = false) {
     ledger::YearQuery q;
     q.program = program;
     q.span = span;
     if (program == app::Program::Bank) q.bank = bank;
     q.today = QDate::currentDate();
-    return ledger::readYearTable(book, q);
+    return ledger::readYearView(book, q, budgets);
 }
 
 io::ExportTable yearExport(db::Book& book, app::Program program, const ledger::YearSpan& span,
@@ -220,10 +221,12 @@ int shownWidth(const QString& s) {
 }
 
 const char* const kYearHelp =
-    "使い方: kakeibo year FILE --year yyyy [--start-month M] [--bank N]\n"
+    "使い方: kakeibo year FILE --year yyyy [--start-month M] [--bank N] [--budget]\n"
     "  年間収支表: 科目 (銀行帳では項目) ごとの 12 か月、年計、月平均、収入計・支出計と収支。\n"
     "  --start-month M  M 月から翌年 M-1 月まで (既定 1)\n"
-    "  --bank N         銀行帳: 一つの銀行だけ (省略するとすべての銀行)\n"
+    "  --bank N         銀行帳: 一つの銀行だけ (省略するとすべての銀行。振替は収入・支出に入れず\n"
+    "                   振替の行に出します)\n"
+    "  --budget         予算と差額の列を付けます (銀行帳ではすべての銀行のときだけ)\n"
     "  CSV には kakeibo export FILE --table year を使います。\n"
     "終了状態: 0 成功、2 使い方の誤りや読めないファイル";
 
@@ -266,7 +269,7 @@ bool settleJournal(const QString& path, bool* inUse) {
 
 int runYear(const QStringList& args) {
     const QString help = QString::fromUtf8(kYearHelp);
-    const Args a = parseArgs(args, {"year", "start-month", "bank"}, {"help"});
+    const Args a = parseArgs(args, {"year", "start-month", "bank"}, {"help", "budget"});
     if (const auto status = helpOrBadOptions(a, help)) return *status;
     if (a.positional.size() != 1) return usage(help, QStringLiteral("帳簿のファイルを一つ指定してください"));
     QString why;
@@ -281,7 +284,7 @@ int runYear(const QStringList& args) {
     Book book;
     if (!openBook(a.positional[0], true, book)) return kUsage;
     if (bank && book.program != app::Program::Bank) return usage(help, QStringLiteral("--bank は銀行帳だけです"));
-    const ledger::YearTable y = readYear(book, book.program, *span, bank);
+    const ledger::YearTable y = readYear(book, book.program, *span, bank, a.flags.contains(QStringLiteral("budget")));
     if (!y.ok) {
         tell(QStringLiteral("%1: データベースを読めません").arg(shown(a.positional[0])));
         return kUsage;

@@ -7,10 +7,12 @@
 #include "core/care/Check.h"
 #include "core/care/Upgrade.h"
 #include "core/io/TransferCsv.h"
+#include "core/ledger/Budget.h"
 #include "core/ledger/Totals.h"
 #include "core/ledger/Transfer.h"
 #include "core/ledger/Undo.h"
 #include "support/TestEnv.h"
+#include "tools/KakeiboBudget.h"
 #include "tools/KakeiboIo.h"
 
 namespace {
@@ -120,6 +122,24 @@ TEST_F(TransferTest, ThirtyThousandFromAToBMovesBothBalancesAndCountsOnlyAsTrans
     EXPECT_EQ(ledger::transferTotal(book(), QStringLiteral("2024/06/01"), QStringLiteral("2024/07/01")), 0);
     EXPECT_EQ(ledger::transferTexts(book(), {1, 2, 3}).value(3), QStringLiteral("振替: A銀行 → B銀行"));
     EXPECT_FALSE(ledger::transferTexts(book(), {1}).contains(1));
+}
+
+TEST_F(TransferTest, BudgetAgainstActualLeavesTheTransferOutOfIncomeAndExpenseAndShowsItAsTransfer) {
+    ASSERT_TRUE(transfer().ok);
+    const ledger::Period may{0, 2024, 5};
+    const ledger::BudgetReport r = ledger::budgetReport(book(), app::Program::Bank, may, QDate(2030, 1, 1));
+    ASSERT_TRUE(r.ok);
+    QStringList lines;
+    for (const ledger::BudgetLine& l : r.lines) lines << QStringLiteral("%1=%2").arg(l.name).arg(l.actual);
+    EXPECT_EQ(lines, (QStringList{"給与=100000", "収入計=100000", "支出計=0", "収支=100000", "振替=30000"}));
+    // The command prints the same line, amount under 実績 only.
+    const QStringList printed = budgetReportLines(book(), app::Program::Bank, may, QDate(2030, 1, 1));
+    EXPECT_TRUE(printed.contains(QStringLiteral("\t振替\t\t\t30000\t\t\t\t"))) << printed.join('\n').toStdString();
+    // A month without a transfer shows the line at 0.
+    const auto june = ledger::budgetReport(book(), app::Program::Bank, {0, 2024, 6}, QDate(2030, 1, 1));
+    ASSERT_FALSE(june.lines.isEmpty());
+    EXPECT_EQ(june.lines.last().type, ledger::BudgetLine::Type::Transfer);
+    EXPECT_EQ(june.lines.last().actual, 0);
 }
 
 TEST_F(TransferTest, BadTransfersAreRefusedAndWriteNothing) {

@@ -3,14 +3,17 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
 #include "bank/BankJournal.h"
+#include "bank/BankWindows.h"
 #include "core/care/Backup.h"
 #include "core/ledger/Transfer.h"
 #include "support/TestEnv.h"
 #include "ui/care/BookUndo.h"
+#include "ui/menu/MenuForm.h"
 #include "ui/shell/Grid.h"
 #include "ui/transfer/TransferWindow.h"
 
@@ -158,6 +161,46 @@ TEST_F(TransferWindowTest, AnOlderBookIsUpgradedOnFirstUseAndAReadOnlyOneSaysWhy
     transfer(QStringLiteral("100"));
     EXPECT_EQ(messages().takeTexts(), QStringList{book().readOnlyMessage()});
     EXPECT_EQ(links(), QStringLiteral("2>3"));
+}
+
+// From the main menu no journal stands behind the window: the first bank pays, and an older book
+// is upgraded when the window opens.
+TEST_F(TransferWindowTest, CtrlTFromTheMenuUpgradesOpensModallyWithTheFirstBankAndWrites) {
+    sql("DROP TABLE F01");
+    sql("DROP TABLE F02");
+    sql("PRAGMA user_version = 3");
+    ui::form_Menu menu(session(), bank::menuConfig());
+    QString paying;
+    bool modal = false;
+    whenModal([&](QWidget* w) {
+        auto* form = qobject_cast<ui::TransferWindow*>(w);
+        if (!form) return;
+        modal = form->isModal();
+        paying = child<QLineEdit>(form, "fromCodeEdit")->text();
+        child<QLineEdit>(form, "toCodeEdit")->setText(QStringLiteral("2"));
+        child<QLineEdit>(form, "amountEdit")->setText(QStringLiteral("30000"));
+        form->pressFKey(1);
+        form->pressFKey(10);
+    });
+    ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_T)));
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(paying, QStringLiteral("1"));
+    EXPECT_EQ(links(), QStringLiteral("2>3"));
+    EXPECT_EQ(zan(2), 30000);
+}
+
+TEST_F(TransferWindowTest, OnAReadOnlyBookTheMenusTransferIsDisabledWithTheReason) {
+    QString error;
+    session().closeBook();
+    ASSERT_TRUE(session().openBook(session().databasePath(), &error, true)) << error.toStdString();
+    session().reopenMasters();
+    ui::form_Menu menu(session(), bank::menuConfig());
+    QAction* entry = nullptr;
+    for (QAction* a : menu.extrasMenu()->actions())
+        if (a->text().startsWith(QStringLiteral("振替\t"))) entry = a;
+    ASSERT_TRUE(entry);
+    EXPECT_FALSE(entry->isEnabled());
+    EXPECT_EQ(entry->toolTip(), book().readOnlyMessage());
 }
 
 }  // namespace

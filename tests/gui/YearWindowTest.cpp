@@ -1,15 +1,18 @@
 // The year at a glance and the pie, reached from the totals windows and driven by keys.
 
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPieSeries>
 #include <QProcess>
 #include <QTest>
 
 #include "bank/BankWindows.h"
 #include "core/db/Book.h"
+#include "core/ledger/Budget.h"
 #include "core/models/YearModels.h"
 #include "core/settings/Settings.h"
 #include "purse/PurseWindows.h"
@@ -184,6 +187,90 @@ TEST_F(YearWindowTest, KakeiboYearPrintsTheWindowsNumbers) {
     EXPECT_TRUE(lines[1].contains(QStringLiteral("4月")));
     for (int i = 0; i < shownRows.size(); ++i)
         EXPECT_EQ(lines[i + 2].split(' ', Qt::SkipEmptyParts), shownRows[i]) << i;
+}
+
+TEST_F(YearWindowTest, TheBudgetToggleAddsBudgetAndDifferenceOverEveryBankOnly) {
+    BankBook();
+    ASSERT_TRUE(ledger::writeBudget(book(), 2, "", 100).ok);
+    ui::YearForm w(session(), 2024, std::nullopt);
+    auto* check = child<QCheckBox>(&w, "budgetCheck");
+    ASSERT_TRUE(check->isEnabled());
+    const int before = w.grid()->gridModel()->columnCount();
+    check->setChecked(true);
+    ASSERT_EQ(w.grid()->gridModel()->columnCount(), before + 2);
+    EXPECT_EQ(w.grid()->gridModel()->headerData(before, Qt::Horizontal).toString(), QStringLiteral("予算"));
+    EXPECT_EQ(Cell(&w, "食費", before), -1200) << "twelve months of 100";
+    EXPECT_EQ(Cell(&w, "食費", before + 1), -1000) << "2,200 spent";
+    // A bank's budget covers every bank: one bank alone is not compared.
+    child<QComboBox>(&w, "bankCombo")->setCurrentIndex(1);
+    w.recompute();
+    EXPECT_FALSE(check->isEnabled());
+    EXPECT_EQ(w.grid()->gridModel()->columnCount(), before);
+}
+
+// The main menu's right-click list: each entry with its key, as the menu itself is given them.
+static QStringList Entries(ui::form_Menu& menu) {
+    QStringList out;
+    for (QAction* a : menu.extrasMenu()->actions()) {
+        const QStringList parts = a->text().split(QLatin1Char('\t'));
+        out << parts.value(0) + QLatin1Char(' ') +
+                   QKeySequence::fromString(parts.value(1), QKeySequence::NativeText).toString();
+    }
+    return out;
+}
+
+TEST_F(YearWindowTest, TheMenusRightClickListShowsTheYearThePieAndInBankTheTransferWithTheirKeys) {
+    BankBook();
+    {
+        ui::form_Menu bankMenu(session(), bank::menuConfig());
+        EXPECT_EQ(Entries(bankMenu), (QStringList{"予算設定 Ctrl+Shift+B", "予算実績 Ctrl+B", "定期入力の設定 Ctrl+R",
+                                                  "振替 Ctrl+T", "年間収支表 Ctrl+G", "円グラフ Ctrl+P"}));
+    }
+    session().closeBook();
+    start(app::Program::Purse);
+    ui::form_Menu purseMenu(session(), purse::menuConfig());
+    EXPECT_EQ(Entries(purseMenu), (QStringList{"予算設定 Ctrl+Shift+B", "予算実績 Ctrl+B", "定期入力の設定 Ctrl+R",
+                                               "年間収支表 Ctrl+G", "円グラフ Ctrl+P"}));
+}
+
+TEST_F(YearWindowTest, CtrlGFromTheMenuOpensTheYearOfTodayModalInBankOverEveryBank) {
+    BankBook();
+    setNow(QDateTime(QDate(2024, 8, 1), QTime(9, 0)));
+    ui::form_Menu menu(session(), bank::menuConfig());
+    int year = 0;
+    bool modal = false, everyBank = false;
+    whenModal([&](QWidget* w) {
+        auto* form = qobject_cast<ui::YearForm*>(w);
+        modal = form && form->isModal();
+        year = form ? form->span().year : 0;
+        everyBank = form && !form->bank();
+        if (form) form->pressFKey(10);
+    });
+    ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_G)));
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(year, 2024);
+    EXPECT_TRUE(everyBank);
+}
+
+TEST_F(YearWindowTest, InPurseTheMenusYearAndPieStayOpenAndTheYearIsBroughtForward) {
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1)");
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES (1,1,'2025/02/03',2,900,0)");
+    session().reopenMasters();
+    settings::saveSectionValue(QStringLiteral("year"), QStringLiteral("startMonth"), QStringLiteral("4"));
+    setNow(QDateTime(QDate(2025, 2, 10), QTime(9, 0)));
+    ui::form_Menu menu(session(), purse::menuConfig());
+    ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_G)));
+    auto* year = qobject_cast<ui::YearForm*>(menu.openExtraWindow(3));
+    ASSERT_TRUE(year && year->isVisible());
+    EXPECT_EQ(year->span().year, 2024) << "February lies in the year that began last April";
+    ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_G)));
+    EXPECT_EQ(menu.findChildren<ui::YearForm*>().size(), 1);
+    ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_P)));
+    auto* pie = qobject_cast<ui::PieForm*>(menu.openExtraWindow(4));
+    ASSERT_TRUE(pie);
+    ASSERT_EQ(pie->slices().size(), 1) << "this month's expense";
+    EXPECT_EQ(pie->slices()[0].amount, 900);
 }
 
 }  // namespace

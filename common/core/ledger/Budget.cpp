@@ -12,6 +12,7 @@
 #include "core/db/Convert.h"
 #include "core/db/Schema.h"
 #include "core/ledger/Masters.h"
+#include "core/ledger/Transfer.h"
 
 namespace ledger {
 namespace {
@@ -304,10 +305,11 @@ QString periodName(const Period& p) {
 
 namespace {
 
-// Rows of S01 kept out of 実績. In the bank book, the rows of a transfer between two of the
-// user's banks will be left out here once transfers link their two rows: they move money, they
-// do not spend it.
-QString actualsFilter(app::Program) { return QString(); }
+// Rows of S01 kept out of 実績. In the bank book, the two rows of a transfer between the user's
+// own banks: they move money, they do not spend it (the line 振替 shows it).
+QString actualsFilter(db::Book& book, app::Program program) {
+    return program == app::Program::Bank ? notLinkedCondition(book) : QString();
+}
 
 struct Actual {
     qint64 period = 0;  // within the period shown
@@ -386,7 +388,7 @@ BudgetReport budgetReport(db::Book& book, app::Program program, const Period& pe
     // join, as the totals windows leave them out.
     const DateRange range = periodRange(period);
     const QString yearFrom = yearRange(yearYm(period.year)).from;
-    const QString filter = actualsFilter(program);
+    const QString filter = actualsFilter(book, program);
     // A year's own sums are its sums so far: the second column is wanted by a month view only.
     const QString yen = yenSql(QStringLiteral("KINGAKU"));
     const bool year = period.mode == 1;
@@ -431,6 +433,15 @@ BudgetReport budgetReport(db::Book& book, app::Program program, const Period& pe
         main << l;
     }
     addBlock(report.lines, main);
+    if (bank && holdsTransfers(book)) {
+        const std::optional<qint64> moved = transferTotal(book, range.from, range.to);
+        if (!moved) return report;
+        BudgetLine transfer;
+        transfer.type = BudgetLine::Type::Transfer;
+        transfer.name = QStringLiteral("振替");
+        transfer.actual = *moved;
+        report.lines << transfer;
+    }
     if (!yearly.isEmpty()) {
         BudgetLine blank;
         blank.type = BudgetLine::Type::Blank;
@@ -454,6 +465,9 @@ QStringList budgetCells(const BudgetLine& l) {
     if (l.type == BudgetLine::Type::Blank) return QStringList(9, QString());
     if (l.type == BudgetLine::Type::Heading)
         return {QString(), l.name, QString(), QString(), QString(), QString(), QString(), QString(), QString()};
+    if (l.type == BudgetLine::Type::Transfer)
+        return {QString(), l.name,    QString(), QString(), QString::number(l.actual),
+                QString(), QString(), QString(), QString()};
     const bool item = l.type == BudgetLine::Type::Item;
     return {item ? QString::number(l.code) : QString(),
             l.name,

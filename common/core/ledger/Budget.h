@@ -97,7 +97,9 @@ bool insertBudgets(db::Book& book, const QList<BudgetEntry>& rows, QString* erro
 // ---- the report ------------------------------------------------------------------------------
 
 struct BudgetLine {
-    enum class Type { Item, IncomeSum, ExpenseSum, Balance, Heading, Blank };
+    // Transfer: the bank book's money moved between the user's own banks in the period (実績
+    // only), which is neither income nor expense.
+    enum class Type { Item, IncomeSum, ExpenseSum, Balance, Transfer, Heading, Blank };
     Type type = Type::Item;
     qint64 code = 0;
     QString name;  // the category, or the label of a sum or heading
@@ -122,7 +124,8 @@ struct BudgetReport {
 std::optional<qint64> consumption(qint64 actual, qint64 budget);
 
 // The report of a month (mode 0) or a year (mode 1): income lines, their sum, expense lines,
-// their sum, the balance; in a month view then the categories with a yearly budget, the year
+// their sum, the balance, in the bank book the line 振替 (the linked transfers of the period, left
+// out of every other line); in a month view then the categories with a yearly budget, the year
 // to the end of the month against it. `today` gives the current month its 残り1日あたり.
 BudgetReport budgetReport(db::Book& book, app::Program program, const Period& period, const QDate& today);
 

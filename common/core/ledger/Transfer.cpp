@@ -148,6 +148,23 @@ std::optional<qint64> transferTotal(db::Book& book, const QString& from, const Q
     return db::To_Long(v, 0);
 }
 
+std::optional<QHash<QString, qint64>> transferMonths(db::Book& book, const QString& from, const QString& to) {
+    QHash<QString, qint64> out;
+    if (!holdsTransfers(book)) return out;
+    QSqlQuery q(book.connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT substr(S01.K_DATE, 1, 7), COALESCE(SUM(S01.KINGAKU), 0) FROM F01 "
+                                  "JOIN S01 ON S01.CD = F01.OUT_CD WHERE S01.K_DATE >= ? AND S01.K_DATE < ? "
+                                  "GROUP BY 1")))
+        return std::nullopt;
+    q.addBindValue(from);
+    q.addBindValue(to);
+    if (!q.exec()) return std::nullopt;
+    while (q.next()) out.insert(q.value(0).toString(), db::To_Long(q.value(1), 0));
+    if (q.lastError().isValid()) return std::nullopt;
+    return out;
+}
+
 // ---- The items
 
 ItemsStatus transferItems(db::Book& book) {

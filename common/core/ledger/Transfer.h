@@ -52,6 +52,9 @@ QString notLinkedCondition(db::Book& book, const QString& alias = QStringLiteral
 std::optional<qint64> transferTotal(db::Book& book, const QString& from, const QString& to);
 // The same statement, for a view that builds its own query: one value, binds (from, to).
 QString transferTotalSql();
+// transferTotal per month ("yyyy/mm" → amount), in one grouped pass: a year's line 振替. Empty
+// for a book without F01; nullopt when it cannot be read.
+std::optional<QHash<QString, qint64>> transferMonths(db::Book& book, const QString& from, const QString& to);
 
 // ---- The two items ----
 

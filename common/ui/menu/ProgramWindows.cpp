@@ -5,6 +5,10 @@
 
 #include <algorithm>
 
+#include "core/ledger/Transfer.h"
+#include "ui/transfer/TransferWindow.h"
+#include "ui/year/YearForm.h"
+
 namespace ui {
 namespace {
 
@@ -97,6 +101,15 @@ MenuConfig menuConfig(app::Program program, std::function<void(QDialog*)> setupU
         {QStringLiteral("定期入力の設定"), QKeySequence(Qt::CTRL | Qt::Key_R), QStringLiteral("recurring"), true,
          ledger::kRecurringVersion, newWindow<RuleWindow>},
     };
+    // Transfers write two rows and their link, into a book that holds the link table.
+    if (bank)
+        c.extras.push_back({QStringLiteral("振替"), QKeySequence(Qt::CTRL | Qt::Key_T), QString(), true,
+                            ledger::kTransferVersion, newTransferWindow});
+    // The year table and the pie only read. No group: in the year table Ctrl+P is its own key,
+    // the pie of the month under the cursor.
+    c.extras.push_back(
+        {QStringLiteral("年間収支表"), QKeySequence(Qt::CTRL | Qt::Key_G), QString(), false, 0, newYearTable});
+    c.extras.push_back({QStringLiteral("円グラフ"), QKeySequence(Qt::CTRL | Qt::Key_P), QString(), false, 0, newPie});
     c.create = [w = std::move(windows)](MenuTarget t, app::Session& session, QWidget* menu) -> FormBase* {
         for (const MenuWindow& window : w)
             if (std::find(window.targets.begin(), window.targets.end(), t) != window.targets.end())

@@ -168,4 +168,11 @@ TransferWindow* openTransfer(FormBase* journal, qint64 fromBank) {
     return w;
 }
 
+FormBase* newTransferWindow(app::Session& session, QWidget* menu) {
+    auto* w = new TransferWindow(session, menu);
+    const QList<ledger::MasterRow>& banks = session.rs_T01.rows();
+    w->clearEntry(banks.isEmpty() ? 0 : banks.first().cd);
+    return w;
+}
+
 }  // namespace ui

@@ -38,4 +38,8 @@ class TransferWindow : public FormBase {
 // journal.
 TransferWindow* openTransfer(FormBase* journal, qint64 fromBank = 0);
 
+// The window as the main menu makes it (no journal behind it; the menu shows it itself): the
+// first bank of the master as the paying bank.
+FormBase* newTransferWindow(app::Session& session, QWidget* menu);
+
 }  // namespace ui

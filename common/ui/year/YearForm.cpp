@@ -1,10 +1,12 @@
 #include "ui/year/YearForm.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 
 #include "core/db/Convert.h"
+#include "core/ledger/YearViews.h"
 #include "core/models/YearModels.h"
 #include "core/settings/Settings.h"
 #include "ui/io/CsvExport.h"
@@ -55,7 +57,7 @@ YearForm::YearForm(app::Session& session, int year, std::optional<qint64> bank, 
     ui->yearGrid->setHeader(1, m_model->headerText(1), 1800);
     ui->yearGrid->setHeader(2, m_model->headerText(2), 700);
     for (int c = ledger::kYearFirstMonthColumn; c < m_model->columnCount(); ++c)
-        ui->yearGrid->setHeader(c, m_model->headerText(c), 1100);
+        ui->yearGrid->setHeader(c, m_model->headerData(c, Qt::Horizontal).toString(), 1100);
     setFillWidget(ui->yearGrid);
 
     onEnter(ui->yearEdit, [this] {
@@ -73,6 +75,8 @@ YearForm::YearForm(app::Session& session, int year, std::optional<qint64> bank, 
         recompute();
     });
     connect(ui->bankCombo, &QComboBox::activated, this, [this] { recompute(); });
+    // 予算 and 差額 per line for the year, beside 月平均.
+    connect(ui->budgetCheck, &QCheckBox::toggled, this, [this] { recompute(); });
     // Enter or a double-click on a cell lists the rows behind it.
     connect(ui->yearGrid, &QAbstractItemView::activated, this,
             [this](const QModelIndex& i) { searchCell(i.row(), i.column()); });
@@ -115,7 +119,11 @@ void YearForm::recompute() {
     q.span = m_span;
     q.bank = m_bank;
     q.today = session().now().date();
-    const ledger::YearTable t = ledger::readYearTable(book(), q);
+    // A bank book's budget covers its item in every bank: it is compared over all of them only.
+    const bool budgets = ledger::yearBudgetsApply(q);
+    ui->budgetCheck->setEnabled(budgets);
+    ui->budgetCheck->setToolTip(budgets ? QString() : QStringLiteral("予算はすべての銀行で比べます"));
+    const ledger::YearTable t = ledger::readYearView(book(), q, budgets && ui->budgetCheck->isChecked());
     if (!t.ok) critical(QStringLiteral("データベースを読めません"));
     m_model->setTable(t);
     const QDate last = m_span.monthOf(ledger::kYearMonths - 1);
@@ -128,6 +136,8 @@ void YearForm::recompute() {
     // The headers follow the start month.
     for (int c = 0; c < m_model->columnCount() && c < ledger::kYearFirstMonthColumn + ledger::kYearMonths + 2; ++c)
         ui->yearGrid->setHeader(c, m_model->headerText(c), ui->yearGrid->colWidthTwips(c));
+    for (int c = ledger::kYearFirstMonthColumn + ledger::kYearMonths + 2; c < m_model->columnCount(); ++c)
+        ui->yearGrid->setHeader(c, m_model->headerData(c, Qt::Horizontal).toString(), 1100);
 }
 
 void YearForm::stepYear(int n) {
@@ -172,6 +182,26 @@ YearForm* openYearTable(FormBase* from, int year, std::optional<qint64> bank) {
     }
     w->showModeless();
     return w;
+}
+
+namespace {
+// The span of the stored start month that `today` lies in: in February with start month 4, the
+// year that began last April.
+ledger::YearSpan currentSpan(const QDate& today) {
+    const int start = storedStartMonth();
+    return {today.month() < start ? today.year() - 1 : today.year(), start};
+}
+}  // namespace
+
+FormBase* newYearTable(app::Session& session, QWidget* menu) {
+    return new YearForm(session, currentSpan(session.now().date()).year, std::nullopt, menu);
+}
+
+FormBase* newPie(app::Session& session, QWidget* menu) {
+    const QDate today = session.now().date();
+    const ledger::YearSpan span = currentSpan(today);
+    const int column = (today.year() - span.year) * 12 + today.month() - span.startMonth;
+    return new PieForm(session, PieChoice{span, std::nullopt, column, false}, menu);
 }
 
 }  // namespace ui

@@ -97,4 +97,9 @@ class PieForm : public FormBase {
 YearForm* openYearTable(FormBase* from, int year, std::optional<qint64> bank);
 PieForm* openPie(FormBase* from, const PieChoice& choice);
 
+// The windows as the main menu makes them (it shows them itself): the year counted from the
+// stored start month that today lies in, every bank; the pie of this month's expense.
+FormBase* newYearTable(app::Session& session, QWidget* menu);
+FormBase* newPie(app::Session& session, QWidget* menu);
+
 }  // namespace ui
