@@ -20,14 +20,9 @@ namespace {
 constexpr int kDone = 0;
 constexpr int kUsage = 2;
 
-void printTo(FILE* f, const QString& text) {
-    const QByteArray b = text.toUtf8();
-    std::fwrite(b.constData(), 1, size_t(b.size()), f);
-    std::fputc('\n', f);
-}
-void say(const QString& text) { printTo(stdout, text); }
-void tell(const QString& text) { printTo(stderr, text); }
-QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
+using kakeibo::say;
+using kakeibo::shown;
+using kakeibo::tell;
 
 const char* const kHelp =
     "使い方: kakeibo budget FILE list [--year yyyy]\n"

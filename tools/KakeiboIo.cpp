@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 #include "core/AppState.h"
@@ -26,19 +27,32 @@
 #include "core/ledger/YearViews.h"
 #include "tools/KakeiboBudget.h"
 
+namespace kakeibo {
+
+namespace {
+void printTo(FILE* f, const QString& text) {
+    const QByteArray b = text.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), f);
+    std::fputc('\n', f);
+}
+}  // namespace
+
+void say(const QString& text) { printTo(stdout, text); }
+void tell(const QString& text) { printTo(stderr, text); }
+QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
+
+}  // namespace kakeibo
+
+using kakeibo::say;
+using kakeibo::shown;
+using kakeibo::tell;
+
 namespace {
 
 constexpr int kDone = 0;
 constexpr int kFinding = 1;
 constexpr int kUsage = 2;
 
-void printTo(FILE* f, const QString& text) {
-    const QByteArray b = text.toUtf8();
-    std::fwrite(b.constData(), 1, size_t(b.size()), f);
-    std::fputc('\n', f);
-}
-void say(const QString& text) { printTo(stdout, text); }
-void tell(const QString& text) { printTo(stderr, text); }
 void tellAll(const QStringList& lines) {
     for (const QString& l : lines) tell(l);
 }
@@ -99,8 +113,6 @@ std::optional<int> helpOrBadOptions(const Args& a, const QString& help) {
     if (!a.error.isEmpty()) return usage(help, a.error);
     return std::nullopt;
 }
-
-QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
 
 // The open book, closed again when the subcommand ends, and which program's it is.
 struct Book : db::Book {
@@ -457,6 +469,25 @@ void printRow(const io::PreviewRow& r) {
     say(line);
 }
 
+// The import of a table that older books lack: refused with the hint to upgrade when the book
+// has none, else the CSV file's bytes go to `import`, whose report is the answer.
+int importTable(bool holds, const QString& tableName, const Args& a,
+                const std::function<io::ImportReport(const QByteArray&)>& import) {
+    if (!holds) {
+        tell(QStringLiteral("このデータベースには%1の表がありません。kakeibo upgrade %2 で更新してください")
+                 .arg(tableName, shown(a.positional[0])));
+        return kUsage;
+    }
+    QFile file(a.positional[1]);
+    if (!QFileInfo(a.positional[1]).isFile() || !file.open(QIODevice::ReadOnly)) {
+        tell(QStringLiteral("CSV ファイルを読めません: %1").arg(shown(a.positional[1])));
+        return kUsage;
+    }
+    const io::ImportReport r = import(file.readAll());
+    tellAll(r.lines());
+    return r.ok ? kDone : r.fileUnreadable ? kUsage : kFinding;
+}
+
 int importOwn(const Args& a, const QString& help) {
     const QString table = a.value(QStringLiteral("table"));
     if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("recurring") &&
@@ -474,36 +505,14 @@ int importOwn(const Args& a, const QString& help) {
     if (!openBook(a.positional[0], false, book)) return kUsage;
     if (table == QLatin1String("transfer")) {
         if (book.program != app::Program::Bank) return usage(help, QStringLiteral("--table transfer は銀行帳だけです"));
-        if (!ledger::holdsTransfers(book)) {
-            tell(QStringLiteral("このデータベースには振替の表がありません。kakeibo upgrade %1 で更新してください")
-                     .arg(shown(a.positional[0])));
-            return kUsage;
-        }
-        QFile file(a.positional[1]);
-        if (!QFileInfo(a.positional[1]).isFile() || !file.open(QIODevice::ReadOnly)) {
-            tell(QStringLiteral("CSV ファイルを読めません: %1").arg(shown(a.positional[1])));
-            return kUsage;
-        }
-        const io::ImportReport r = io::importTransferBytes(book, file.readAll(), encoding);
-        tellAll(r.lines());
-        return r.ok ? kDone : r.fileUnreadable ? kUsage : kFinding;
+        return importTable(ledger::holdsTransfers(book), QStringLiteral("振替"), a,
+                           [&](const QByteArray& bytes) { return io::importTransferBytes(book, bytes, encoding); });
     }
-    if (table == QLatin1String("recurring")) {
-        if (!ledger::holdsRules(book)) {
-            tell(QStringLiteral("このデータベースには定期入力の表がありません。kakeibo upgrade %1 で更新してください")
-                     .arg(shown(a.positional[0])));
-            return kUsage;
-        }
-        QFile file(a.positional[1]);
-        if (!QFileInfo(a.positional[1]).isFile() || !file.open(QIODevice::ReadOnly)) {
-            tell(QStringLiteral("CSV ファイルを読めません: %1").arg(shown(a.positional[1])));
-            return kUsage;
-        }
-        const io::ImportReport r = io::importRecurringBytes(book, book.program, file.readAll(), encoding,
-                                                            a.flags.contains(QStringLiteral("raw")));
-        tellAll(r.lines());
-        return r.ok ? kDone : r.fileUnreadable ? kUsage : kFinding;
-    }
+    if (table == QLatin1String("recurring"))
+        return importTable(ledger::holdsRules(book), QStringLiteral("定期入力"), a, [&](const QByteArray& bytes) {
+            return io::importRecurringBytes(book, book.program, bytes, encoding,
+                                            a.flags.contains(QStringLiteral("raw")));
+        });
     if (table == QLatin1String("budget")) {
         // Budgets go into an empty budget table only, as the journal into an empty book.
         if (!ledger::hasBudgets(book))

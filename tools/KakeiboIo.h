@@ -11,6 +11,14 @@
 
 #include <QStringList>
 
+// The tool's messages, one line of UTF-8 each, shared by the subcommands so that all write alike.
+namespace kakeibo {
+void say(const QString& text);   // to stdout
+void tell(const QString& text);  // to stderr
+// A path as the messages name it: absolute, with the platform's separators.
+QString shown(const QString& path);
+}  // namespace kakeibo
+
 // Before a command that only reads: a rollback journal left beside the book by a writer killed
 // in the middle of a transaction is played back (db::rollBackJournal), else the book could not
 // be read. False, with the reason written to stderr, when it cannot be (the book or its folder

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 #include "core/AppState.h"
@@ -299,6 +300,28 @@ int report(const ledger::CheckResult& c, const QString& path) {
     return kFinding;
 }
 
+// Every repair runs after a copy of the book, says what it changed and checks the book again, so
+// that what is left is reported as a plain check would. `failed` takes the path and the error,
+// `done` the count changed.
+int repairThenCheck(db::Book& book, app::Program program, const QString& path,
+                    const std::function<ledger::Repair()>& repairing, const QString& failed, const QString& done) {
+    if (!backUp(book)) {
+        complain(QStringLiteral("バックアップを作れないため、修復しません: %1").arg(shown(path)));
+        book.close();
+        return kTrouble;
+    }
+    const ledger::Repair repair = repairing();
+    if (!repair.ok) {
+        complain(failed.arg(shown(path), repair.error));
+        book.close();
+        return kTrouble;
+    }
+    say(done.arg(repair.changed));
+    const ledger::CheckResult after = ledger::checkBook(book, program);
+    book.close();
+    return report(after, path);
+}
+
 // Removes the links the check reports, after a copy; the rows stay, and so does everything else.
 int repairLinks(db::Book& book, app::Program program, const ledger::CheckResult& before, const QString& path) {
     if (!before.ran || before.of(ledger::FindingKind::BrokenLink).isEmpty()) {
@@ -307,21 +330,10 @@ int repairLinks(db::Book& book, app::Program program, const ledger::CheckResult&
         book.close();
         return report(before, path);
     }
-    if (!backUp(book)) {
-        complain(QStringLiteral("バックアップを作れないため、修復しません: %1").arg(shown(path)));
-        book.close();
-        return kTrouble;
-    }
-    const ledger::Repair repair = ledger::repairLinks(book);
-    if (!repair.ok) {
-        complain(QStringLiteral("振替のつながりを取り除けません: %1 (%2)").arg(shown(path), repair.error));
-        book.close();
-        return kTrouble;
-    }
-    say(QStringLiteral("振替のつながりを %1 件取り除きました（記録は残しています）").arg(repair.changed));
-    const ledger::CheckResult after = ledger::checkBook(book, program);
-    book.close();
-    return report(after, path);
+    return repairThenCheck(
+        book, program, path, [&] { return ledger::repairLinks(book); },
+        QStringLiteral("振替のつながりを取り除けません: %1 (%2)"),
+        QStringLiteral("振替のつながりを %1 件取り除きました（記録は残しています）"));
 }
 
 int runCheck(const QStringList& args) {
@@ -382,21 +394,9 @@ int runCheck(const QStringList& args) {
         book.close();
         return report(before, path);
     }
-    if (!backUp(book)) {
-        complain(QStringLiteral("バックアップを作れないため、修復しません: %1").arg(shown(path)));
-        book.close();
-        return kTrouble;
-    }
-    const ledger::Repair repair = ledger::repairBalances(book, program);
-    if (!repair.ok) {
-        complain(QStringLiteral("残高を計算し直せません: %1 (%2)").arg(shown(path), repair.error));
-        book.close();
-        return kTrouble;
-    }
-    say(QStringLiteral("残高を %1 件計算し直しました").arg(repair.changed));
-    const ledger::CheckResult after = ledger::checkBook(book, program);
-    book.close();
-    return report(after, path);
+    return repairThenCheck(
+        book, program, path, [&] { return ledger::repairBalances(book, program); },
+        QStringLiteral("残高を計算し直せません: %1 (%2)"), QStringLiteral("残高を %1 件計算し直しました"));
 }
 
 // ---- upgrade -----------------------------------------------------------------------------------

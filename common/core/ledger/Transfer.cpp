@@ -117,6 +117,33 @@ bool recalcAll(db::Book& book, QList<qint64> banks, Change& c) {
     return true;
 }
 
+// A journal write that stops part way: the change says why, and the transaction, left
+// uncommitted, takes back what was done.
+JournalWrite stopped(Change c) {
+    c.ok = false;
+    JournalWrite w;
+    w.change = c;
+    return w;
+}
+
+// The last steps of a write that also changed transfer partners: the balances of their banks,
+// the undo step and the commit, so that the rows and their partners land together or not at all.
+JournalWrite settle(db::Book& book, db::Transaction& tx, const QList<qint64>& banks, Change c, BookChange& undo,
+                    const QList<qint64>& partners, int moreRows = 0) {
+    if (!recalcAll(book, banks, c)) return stopped(c);
+    finishChange(book, undo);
+    if (!tx.commit()) {
+        c.error = QStringLiteral("変更を保存できません");
+        return stopped(c);
+    }
+    c.rows += moreRows;
+    JournalWrite w;
+    w.change = c;
+    w.undo = undo;
+    w.partners = partners;
+    return w;
+}
+
 }  // namespace
 
 bool holdsTransfers(db::Book& book) {
@@ -352,36 +379,15 @@ JournalWrite writeJournalEntry(db::Book& book, const JournalEntry& e) {
     }
     BookChange undo = beginChange(book, kJournal, {e.cd, partner}, QStringLiteral("更新"));
     Change c = writeEntry(book, e);
-    if (!c.ok) {
-        w.change = c;
-        return w;
-    }
+    if (!c.ok) return stopped(c);
     // The partner: the same date, amount and note (it may be gone when an older program deleted
     // it; the check names that link).
     if (!book.execute(QStringLiteral("UPDATE S01 SET K_DATE = ?, KINGAKU = ?, BIKO = ? WHERE CD = ?"),
-                      {e.date, e.amount, e.note, partner}, &c.error)) {
-        c.ok = false;
-        w.change = c;
-        return w;
-    }
+                      {e.date, e.amount, e.note, partner}, &c.error))
+        return stopped(c);
     QList<qint64> banks;
     if (db::isNumeric(partnerBank)) banks << db::To_Long(partnerBank, 0);
-    if (!recalcAll(book, banks, c)) {
-        c.ok = false;
-        w.change = c;
-        return w;
-    }
-    finishChange(book, undo);
-    if (!tx.commit()) {
-        c.ok = false;
-        c.error = QStringLiteral("変更を保存できません");
-        w.change = c;
-        return w;
-    }
-    w.change = c;
-    w.undo = undo;
-    w.partners = {partner};
-    return w;
+    return settle(book, tx, banks, c, undo, {partner});
 }
 
 JournalWrite deleteJournalRecords(db::Book& book, qint64 from, std::optional<qint64> to) {
@@ -419,49 +425,22 @@ JournalWrite deleteJournalRecords(db::Book& book, qint64 from, std::optional<qin
         if (db::isNumeric(b)) partnerBanks << db::To_Long(b, 0);
     }
     Change c = deleteRecords(book, from, to);
-    if (!c.ok) {
-        w.change = c;
-        return w;
-    }
+    if (!c.ok) return stopped(c);
     int gone = 0;
     QSqlQuery del(book.connection());
     del.prepare(QStringLiteral("DELETE FROM S01 WHERE CD = ?"));
     for (qint64 p : partners) {
         del.bindValue(0, p);
-        if (!run(del, &c.error)) {
-            c.ok = false;
-            w.change = c;
-            return w;
-        }
+        if (!run(del, &c.error)) return stopped(c);
         gone += del.numRowsAffected();
     }
     QSqlQuery unlink(book.connection());
     unlink.prepare(QStringLiteral("DELETE FROM F01 WHERE CD = ?"));
     for (qint64 l : linkCodes) {
         unlink.bindValue(0, l);
-        if (!run(unlink, &c.error)) {
-            c.ok = false;
-            w.change = c;
-            return w;
-        }
+        if (!run(unlink, &c.error)) return stopped(c);
     }
-    if (!recalcAll(book, partnerBanks, c)) {
-        c.ok = false;
-        w.change = c;
-        return w;
-    }
-    finishChange(book, undo);
-    if (!tx.commit()) {
-        c.ok = false;
-        c.error = QStringLiteral("変更を保存できません");
-        w.change = c;
-        return w;
-    }
-    c.rows += gone;
-    w.change = c;
-    w.undo = undo;
-    w.partners = partners;
-    return w;
+    return settle(book, tx, partnerBanks, c, undo, partners, gone);
 }
 
 // ---- Check and repair
