@@ -16,6 +16,7 @@
 #include "core/ledger/PrintLayout.h"
 #include "ui/io/CsvExport.h"
 #include "ui/print/PrintWriters.h"
+#include "ui/shell/CellEditor.h"
 #include "ui/shell/Grid.h"
 #include "ui/totals/TotalsForm.h"
 
@@ -27,10 +28,10 @@ const QColor kOverColor{139, 0, 0};
 
 // Draws a cell grey or dark red as its window says, and edits a cell in a numeric box whose
 // text is selected, so that typing replaces it.
-class ToneDelegate : public QStyledItemDelegate {
+class ToneDelegate : public SelectingCellDelegate {
   public:
     ToneDelegate(std::function<std::optional<QColor>(const QModelIndex&)> tone, QObject* parent)
-        : QStyledItemDelegate(parent), m_tone(std::move(tone)) {}
+        : SelectingCellDelegate(parent), m_tone(std::move(tone)) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* e = new QLineEdit(parent);
@@ -38,14 +39,6 @@ class ToneDelegate : public QStyledItemDelegate {
         e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         markNumeric(e);
         return e;
-    }
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        auto* e = static_cast<QLineEdit*>(editor);
-        e->setText(index.data(Qt::DisplayRole).toString());
-        e->selectAll();
-    }
-    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
-        model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
     }
 
   protected:
@@ -266,16 +259,7 @@ BudgetReportWindow::BudgetReportWindow(app::Session& session, QWidget* parent)
     });
 
     createFKeyBar(8, height() - 57, width() - 16);
-    setFKey(2, QStringLiteral("一覧印刷"), [this] {
-        if (!m_side) {
-            printRun();
-            return;
-        }
-        m_side->move((width() - m_side->width()) / 2, (height() - m_side->height()) / 2);
-        m_side->show();
-        m_side->raise();
-        m_side->findChild<QPushButton*>(QStringLiteral("Command6"))->setFocus();
-    });
+    setPrintKey(&m_side, [this] { printRun(); });
     setFKey(3, QStringLiteral("月"), [this] { setMode(0); });
     setFKey(4, QStringLiteral("年"), [this] { setMode(1); });
     setFKey(10, QStringLiteral("終了"), [this] { close(); });

@@ -13,6 +13,7 @@
 
 #include "core/care/Upgrade.h"
 #include "core/db/Convert.h"
+#include "ui/shell/CellEditor.h"
 #include "ui/shell/Grid.h"
 
 namespace ui {
@@ -22,21 +23,13 @@ bool isBank(app::Session& s) { return s.program() == app::Program::Bank; }
 QString itemHeader(app::Session& s) { return isBank(s) ? QStringLiteral("項目") : QStringLiteral("科目"); }
 
 // Edits a cell in a box whose text is selected, so that typing replaces it.
-class CellDelegate : public QStyledItemDelegate {
+class CellDelegate : public SelectingCellDelegate {
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using SelectingCellDelegate::SelectingCellDelegate;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* e = new QLineEdit(parent);
         e->setObjectName(QStringLiteral("dueCell"));
         return e;
-    }
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        auto* e = static_cast<QLineEdit*>(editor);
-        e->setText(index.data(Qt::DisplayRole).toString());
-        e->selectAll();
-    }
-    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
-        model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
     }
 };
 

@@ -229,6 +229,20 @@ QPushButton* FormBase::fKey(int n) const {
     return m_bar ? m_bar->findChild<QPushButton*>(QStringLiteral("cmd_F%1").arg(n)) : nullptr;
 }
 
+void FormBase::setPrintKey(QFrame* const* side, std::function<void()> print) {
+    setFKey(2, QStringLiteral("一覧印刷"), [this, side, print = std::move(print)] {
+        QFrame* panel = *side;
+        if (!panel) {
+            print();
+            return;
+        }
+        panel->move((width() - panel->width()) / 2, (height() - panel->height()) / 2);
+        panel->show();
+        panel->raise();
+        panel->findChild<QPushButton*>(QStringLiteral("Command6"))->setFocus();
+    });
+}
+
 void FormBase::setFKey(int n, const QString& caption, std::function<void()> action) {
     if (n < 1 || n > 10) return;
     m_actions[n] = std::move(action);

@@ -95,6 +95,9 @@ class FormBase : public QDialog {
     QPushButton* fKey(int n) const;
     // Caption and action of key n (1..10). A key without action has no caption and does nothing.
     void setFKey(int n, const QString& caption, std::function<void()> action);
+    // F2 一覧印刷 of the windows that print from a side panel: the panel, once `*side` holds one,
+    // opens over the middle of the window with its 印刷 button focused; before that `print` runs.
+    void setPrintKey(QFrame* const* side, std::function<void()> print);
     bool hasFKeyAction(int n) const;
     // What pressing Fn does: the button's action, whether or not the button is enabled.
     void pressFKey(int n);

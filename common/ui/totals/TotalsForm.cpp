@@ -242,16 +242,7 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
     });
 
     createFKeyBar(8, height() - 57, width() - 16);
-    setFKey(2, QStringLiteral("一覧印刷"), [this] {
-        if (!m_side) {
-            printRun();
-            return;
-        }
-        m_side->move((width() - m_side->width()) / 2, (height() - m_side->height()) / 2);
-        m_side->show();
-        m_side->raise();
-        m_side->findChild<QPushButton*>(QStringLiteral("Command6"))->setFocus();
-    });
+    setPrintKey(&m_side, [this] { printRun(); });
     setFKey(10, QStringLiteral("終了"), [this] { close(); });
 
     if (m_config.printSide) {
