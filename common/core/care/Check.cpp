@@ -298,19 +298,23 @@ class Checker {
             const QString fault = ruleFault(m_program, r);
             if (fault.isEmpty()) continue;
             const QString text = QStringLiteral("定期入力（R01）に正しくない値があります: %1").arg(fault);
-            auto it = std::find_if(faults.begin(), faults.end(), [&](const Finding& x) { return x.text == text; });
-            if (it == faults.end()) {
-                Finding b;
-                b.kind = FindingKind::BadRule;
-                b.table = QStringLiteral("R01");
-                b.byCode = true;
-                b.text = text;
-                faults << b;
-                it = faults.end() - 1;
-            }
-            add(*it, r.cd);
+            add(findingFor(faults, FindingKind::BadRule, QStringLiteral("R01"), text), r.cd);
         }
         m_result.findings << faults;
+    }
+
+    // The finding that gathers the codes of one kind of fault, so that each kind is named once:
+    // the one among `faults` with this text, or a new one added to them.
+    static Finding& findingFor(QList<Finding>& faults, FindingKind kind, const QString& table, const QString& text) {
+        auto it = std::find_if(faults.begin(), faults.end(), [&](const Finding& x) { return x.text == text; });
+        if (it != faults.end()) return *it;
+        Finding b;
+        b.kind = kind;
+        b.table = table;
+        b.byCode = true;
+        b.text = text;
+        faults << b;
+        return faults.last();
     }
 
     // Budgets (B01, from version 2): rows of a deleted category are kept by the master (as its
@@ -361,17 +365,7 @@ class Checker {
         QList<Finding> faults;
         for (const LinkFault& fault : found.faults) {
             const QString text = QStringLiteral("振替（F01）: %1").arg(fault.text);
-            auto it = std::find_if(faults.begin(), faults.end(), [&](const Finding& x) { return x.text == text; });
-            if (it == faults.end()) {
-                Finding b;
-                b.kind = FindingKind::BrokenLink;
-                b.table = QStringLiteral("F01");
-                b.byCode = true;
-                b.text = text;
-                faults << b;
-                it = faults.end() - 1;
-            }
-            add(*it, fault.link);
+            add(findingFor(faults, FindingKind::BrokenLink, QStringLiteral("F01"), text), fault.link);
         }
         m_result.findings << faults;
     }
