@@ -287,10 +287,7 @@ class Checker {
         }
         const RuleList rules = readRules(m_c);
         if (!rules.ok) {
-            Finding u;
-            u.kind = FindingKind::Unreadable;
-            u.text = QStringLiteral("定期入力を調べられません: %1").arg(rules.error);
-            m_result.findings << u;
+            unreadable(QStringLiteral("定期入力を調べられません: %1").arg(rules.error));
             return;
         }
         QList<Finding> faults;  // one per kind of fault, with its rules
@@ -301,6 +298,15 @@ class Checker {
             add(findingFor(faults, FindingKind::BadRule, QStringLiteral("R01"), text), r.cd);
         }
         m_result.findings << faults;
+    }
+
+    // A part of the book that could not be read is one finding, and the rest of that part
+    // is not judged.
+    void unreadable(const QString& text) {
+        Finding u;
+        u.kind = FindingKind::Unreadable;
+        u.text = text;
+        m_result.findings << u;
     }
 
     // The finding that gathers the codes of one kind of fault, so that each kind is named once:
@@ -356,10 +362,7 @@ class Checker {
     void transferLinks() {
         const LinkFaults found = linkFaults(m_c);
         if (!found.ok) {
-            Finding u;
-            u.kind = FindingKind::Unreadable;
-            u.text = QStringLiteral("振替を調べられません: %1").arg(found.error);
-            m_result.findings << u;
+            unreadable(QStringLiteral("振替を調べられません: %1").arg(found.error));
             return;
         }
         QList<Finding> faults;
