@@ -118,22 +118,22 @@ bool PeriodControls::eventFilter(QObject* watched, QEvent* e) {
 
 void PeriodControls::refuseNow(const QString& text, bool tellNow) { m_form->refuseText(text, tellNow); }
 
-bool PeriodControls::checkYear(bool tellNow) {
-    if (const auto y = validYear(m_year->text())) {
-        rewrite(m_year, yearText(*y));
+bool PeriodControls::checkBox(QLineEdit* box, std::optional<qint64> (*valid)(const QString&), QString (*text)(qint64),
+                              const QString& refusal, bool tellNow) {
+    if (const auto v = valid(box->text())) {
+        rewrite(box, text(*v));
         return true;
     }
-    refuseNow(QStringLiteral("年は1900～9999の整数で入力してください"), tellNow);
+    refuseNow(refusal, tellNow);
     return false;
 }
 
+bool PeriodControls::checkYear(bool tellNow) {
+    return checkBox(m_year, validYear, yearText, QStringLiteral("年は1900～9999の整数で入力してください"), tellNow);
+}
+
 bool PeriodControls::checkMonth(bool tellNow) {
-    if (const auto m = validMonth(m_month->text())) {
-        rewrite(m_month, monthText(*m));
-        return true;
-    }
-    refuseNow(QStringLiteral("月は1～12の整数で入力してください"), tellNow);
-    return false;
+    return checkBox(m_month, validMonth, monthText, QStringLiteral("月は1～12の整数で入力してください"), tellNow);
 }
 
 void PeriodControls::setToday() {

@@ -55,6 +55,9 @@ class PeriodControls : public QObject {
     bool eventFilter(QObject* watched, QEvent* e) override;
     bool checkYear(bool tellNow);
     bool checkMonth(bool tellNow);
+    // The year and the month boxes: a valid value is written back in its usual form, else refused.
+    bool checkBox(QLineEdit* box, std::optional<qint64> (*valid)(const QString&), QString (*text)(qint64),
+                  const QString& refusal, bool tellNow);
     void stepMonth(int n);
     void stepYear(int n);
     void refuseNow(const QString& text, bool tellNow);
