@@ -19,6 +19,12 @@ class BudgetTest : public AppTest {
         start(app::Program::Purse);
         sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0),(2,'食費',1),(3,'保険',1),(4,'雑費',2)");
     }
+    // The purse book several cases start from: category 2 has 40,000 a month, 50,000 in December 2024.
+    void decemberBudgets() {
+        purseBook();
+        set(2, "", 40000);
+        set(2, "2024/12", 50000);
+    }
     void entry(qint64 cd, const QString& date, qint64 code, qint64 amount) {
         sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES (?,1,?,?,?,0)", {cd, date, code, amount});
     }
@@ -37,9 +43,7 @@ class BudgetTest : public AppTest {
 };
 
 TEST_F(BudgetTest, AMonthIsItsOwnRowElseTheDefaultAndAYearTheSumOfItsMonths) {
-    purseBook();
-    set(2, "", 40000);
-    set(2, "2024/12", 50000);
+    decemberBudgets();
     set(2, "2023/05", 1);  // another year's month changes nothing in 2024
     const auto plan = ledger::readBudgetPlan(book(), app::Program::Purse, 2024);
     ASSERT_TRUE(plan);
@@ -52,9 +56,7 @@ TEST_F(BudgetTest, AMonthIsItsOwnRowElseTheDefaultAndAYearTheSumOfItsMonths) {
 
 // The December case: 52,000 spent against 50,000 for December, 40,000 by default.
 TEST_F(BudgetTest, DecemberOverItsOwnBudgetNovemberAgainstTheDefault) {
-    purseBook();
-    set(2, "", 40000);
-    set(2, "2024/12", 50000);
+    decemberBudgets();
     set(1, "", 300000);
     entry(1, "2024/12/03", 2, 30000);
     entry(2, "2024/12/24", 2, 22000);
@@ -198,9 +200,7 @@ TEST_F(BudgetTest, ADeletedCategorysBudgetsAreListedAndTheCheckNamesOddRows) {
 // What the command line prints is the windows' own texts, and an export read into another
 // book gives the same figures.
 TEST_F(BudgetTest, ListReportAndTheExportRoundTripGiveTheWindowsFigures) {
-    purseBook();
-    set(2, "", 40000);
-    set(2, "2024/12", 50000);
+    decemberBudgets();
     set(3, "2024", 120000);
     entry(1, "2024/12/03", 2, 52000);
     const QStringList list = budgetListLines(book(), app::Program::Purse, 2024);
