@@ -55,16 +55,14 @@ TEST_F(TransferTest, TheBankBookAloneGainsTheTablesAndAnOlderBookGetsThemByTheUp
     EXPECT_FALSE(db::bookSchema(app::Program::Purse).table(QStringLiteral("F01")));
     EXPECT_EQ(db::bookSchema(app::Program::Purse).version(), db::kSchemaVersion);
     // A book of version 3: no transfer, nothing written, until the upgrade.
-    sql("DROP TABLE F01");
-    sql("DROP TABLE F02");
-    sql("PRAGMA user_version = 3");
+    asVersion(3);
     EXPECT_FALSE(ledger::holdsTransfers(book()));
     EXPECT_EQ(ledger::notLinkedCondition(book()), QStringLiteral("1 = 1"));
     EXPECT_FALSE(ledger::writeTransfer(book(), {QStringLiteral("2024/05/10"), 1, 2, 100, {}}).ok);
     EXPECT_EQ(value("SELECT COUNT(*) FROM S01").toInt(), 1);
     const care::UpgradeResult up = care::upgradeBook(book(), app::Program::Bank, ledger::kTransferVersion);
     ASSERT_TRUE(up.ok()) << up.error.toStdString();
-    EXPECT_EQ(up.to, 4);
+    EXPECT_EQ(up.to, db::kSchemaVersion);
     EXPECT_FALSE(up.backup.isEmpty());
     ASSERT_TRUE(transfer().ok);
     // A row is a side of one transfer at most.
@@ -260,9 +258,7 @@ TEST_F(TransferTest, TheCommandAddsAndListsAndTheLinksTravelAsCsv) {
     EXPECT_TRUE(broken().isEmpty());
 
     // An older book is refused with the command that upgrades it.
-    sql("DROP TABLE F01");
-    sql("DROP TABLE F02");
-    sql("PRAGMA user_version = 3");
+    asVersion(3);
     session().closeBook();
     EXPECT_EQ(runTransfer(add), 2);
 }

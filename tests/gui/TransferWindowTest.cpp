@@ -141,9 +141,7 @@ TEST_F(TransferWindowTest, OneSideChangedOrDeletedCarriesItsPartnerAndCtrlZBring
 }
 
 TEST_F(TransferWindowTest, AnOlderBookIsUpgradedOnFirstUseAndAReadOnlyOneSaysWhy) {
-    sql("DROP TABLE F01");
-    sql("DROP TABLE F02");
-    sql("PRAGMA user_version = 3");
+    asVersion(3);
     openJournal();
     transfer(QStringLiteral("100"));
     EXPECT_TRUE(ledger::holdsTransfers(book()));
@@ -166,9 +164,7 @@ TEST_F(TransferWindowTest, AnOlderBookIsUpgradedOnFirstUseAndAReadOnlyOneSaysWhy
 // From the main menu no journal stands behind the window: the first bank pays, and an older book
 // is upgraded when the window opens.
 TEST_F(TransferWindowTest, CtrlTFromTheMenuUpgradesOpensModallyWithTheFirstBankAndWrites) {
-    sql("DROP TABLE F01");
-    sql("DROP TABLE F02");
-    sql("PRAGMA user_version = 3");
+    asVersion(3);
     ui::form_Menu menu(session(), bank::menuConfig());
     QString paying;
     bool modal = false;

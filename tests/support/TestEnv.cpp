@@ -12,6 +12,7 @@
 
 #include "core/db/Book.h"
 #include "core/db/Recordset.h"
+#include "core/db/Schema.h"
 #include "ui/shell/Grid.h"
 
 void AppTest::start(app::Program program, bool openDb) {
@@ -51,6 +52,12 @@ void AppTest::TearDown() {
 void AppTest::sql(const QString& sql, const QVariantList& binds) {
     QString error;
     ASSERT_TRUE(book().execute(sql, binds, &error)) << sql.toStdString() << ": " << error.toStdString();
+}
+
+void AppTest::asVersion(int version) {
+    for (const db::SchemaTable& t : db::bookSchema(session().program()).tables)
+        if (t.version > version) sql(QStringLiteral("DROP TABLE %1").arg(t.name));
+    sql(QStringLiteral("PRAGMA user_version = %1").arg(version));
 }
 
 QVariant AppTest::value(const QString& sql, const QVariantList& binds) {

@@ -38,6 +38,8 @@ class AppTest : public ::testing::Test {
     // Runs a statement on the test database; fails the test on error.
     void sql(const QString& sql, const QVariantList& binds = {});
     QVariant value(const QString& sql, const QVariantList& binds = {});
+    // Makes the open book one of an older version: the tables later versions added go.
+    void asVersion(int version);
     // A journal row of the bank book, as stored (an item or amount may be anything, NULL too).
     void addBankEntry(qint64 cd, const QString& date, qint64 bank, const QVariant& item, const QVariant& amount,
                       const QVariant& note = {});

@@ -45,6 +45,21 @@ SchemaTable transferItems() {
     return {QStringLiteral("F02"), kTransferVersion, {key(), number("OUT_K_CD"), number("IN_K_CD")}};
 }
 
+// Groups of categories (household book) or items (bank book), both programs alike. Version 5:
+// G01 the groups, each of one kind (0 income, 1 expense) and shown in SORT order; G02 puts a
+// category into one group at most (UNIQUE K_CD); B02 the groups' own budgets, shaped as B01.
+constexpr int kGroupVersion = 5;
+
+void addGroups(Schema& s) {
+    s.tables << SchemaTable{QStringLiteral("G01"), kGroupVersion, {key(), text("NM"), number("KIND"), number("SORT")}}
+             << SchemaTable{QStringLiteral("G02"), kGroupVersion, {key(), number("K_CD"), number("G_CD")}}
+             << SchemaTable{
+                    QStringLiteral("B02"), kGroupVersion, {key(), number("G_CD"), text("YM"), number("KINGAKU")}};
+    s.indexes << index("G02_ITEM", "G02", {"K_CD"}, kGroupVersion, true)
+              << index("G02_GROUP", "G02", {"G_CD"}, kGroupVersion)
+              << index("B02_GROUP_YM", "B02", {"G_CD", "YM"}, kGroupVersion, true);
+}
+
 Schema bankSchema() {
     Schema s;
     s.tables = {
@@ -69,6 +84,7 @@ Schema bankSchema() {
         index("F01_IN", "F01", {"IN_CD"}, kTransferVersion, true),
     };
     addBudgets(s);
+    addGroups(s);
     s.newest = kSchemaVersion;
     return s;
 }
@@ -90,6 +106,7 @@ Schema purseSchema() {
         index("S01_ITEM_DATE", "S01", {"K_CD", "K_DATE", "CD"}),
     };
     addBudgets(s);
+    addGroups(s);
     s.newest = kSchemaVersion;
     return s;
 }

@@ -22,8 +22,9 @@ namespace db {
 
 // The newest version of the book this program knows; one counter for both programs. Version 2
 // is the budget table B01; version 3 the recurring entries (R01); version 4 the bank book's
-// transfers (F01, F02), which adds nothing to the household book.
-constexpr int kSchemaVersion = 4;
+// transfers (F01, F02), which adds nothing to the household book; version 5 the groups of
+// categories and their budgets (G01, G02, B02).
+constexpr int kSchemaVersion = 5;
 
 struct SchemaColumn {
     QString name;

@@ -11,6 +11,7 @@
 #include "core/Messages.h"
 #include "core/db/Convert.h"
 #include "core/db/Schema.h"
+#include "core/ledger/Groups.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Transfer.h"
 
@@ -19,23 +20,35 @@ namespace {
 
 QString fourDigits(int year) { return QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0')); }
 
+// Where budgets are kept: the categories' in B01 by K_CD, the groups' in B02 by G_CD. Both follow
+// the same rules.
+struct Store {
+    QString table;
+    QString key;
+    QString noun;  // what the key names, for the user
+};
+const Store kCategories{QStringLiteral("B01"), QStringLiteral("K_CD"), QStringLiteral("科目")};
+const Store kGroups{QStringLiteral("B02"), QStringLiteral("G_CD"), QStringLiteral("グループ")};
+
 // The rows of a category a change must keep apart: month rows ('' and 'yyyy/mm') and yearly
 // rows ('yyyy').
-bool holdsSpan(db::Book& book, qint64 code, bool yearly, bool* ok) {
+bool holdsSpan(db::Book& book, const Store& store, qint64 code, bool yearly, bool* ok) {
     const QVariant n =
-        book.scalar(yearly ? QStringLiteral("SELECT COUNT(*) FROM B01 WHERE K_CD = ? AND length(YM) = 4")
-                           : QStringLiteral("SELECT COUNT(*) FROM B01 WHERE K_CD = ? AND length(YM) <> 4"),
+        book.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ? AND length(YM) %3 4")
+                        .arg(store.table, store.key, yearly ? QStringLiteral("=") : QStringLiteral("<>")),
                     {code}, ok);
     return n.toLongLong() > 0;
 }
 
 // A span's refusal when the category holds the other kind of budget; empty when it may be set.
-QString mixRefusal(db::Book& book, qint64 code, BudgetSpan span, bool* ok) {
+QString mixRefusal(db::Book& book, const Store& store, qint64 code, BudgetSpan span, bool* ok) {
     if (span == BudgetSpan::Year) {
-        if (holdsSpan(book, code, false, ok))
-            return QStringLiteral("この科目には月の予算があります。年額を入れるには月の予算を削除してください");
-    } else if (holdsSpan(book, code, true, ok)) {
-        return QStringLiteral("この科目には年額の予算があります。月の予算を入れるには年額を削除してください");
+        if (holdsSpan(book, store, code, false, ok))
+            return QStringLiteral("この%1には月の予算があります。年額を入れるには月の予算を削除してください")
+                .arg(store.noun);
+    } else if (holdsSpan(book, store, code, true, ok)) {
+        return QStringLiteral("この%1には年額の予算があります。月の予算を入れるには年額を削除してください")
+            .arg(store.noun);
     }
     return {};
 }
@@ -98,24 +111,19 @@ bool BudgetPlanRow::hasMonthRows() const {
 }
 bool BudgetPlanRow::hasYearRows() const { return yearly || otherYearly; }
 
-std::optional<QList<BudgetPlanRow>> readBudgetPlan(db::Book& book, app::Program program, int year) {
-    const QList<MasterRow> master =
-        readMasterList(book, program == app::Program::Bank ? Master::Item : Master::Category);
-    QList<BudgetPlanRow> rows;
+namespace {
+
+// Adds the budgets of `year` to the rows (one per category or group, in their order), then rows
+// for the codes of budgets whose category or group is gone.
+std::optional<QList<BudgetPlanRow>> fillPlan(db::Book& book, const Store& store, QList<BudgetPlanRow> rows, int year) {
     QHash<qint64, int> at;
-    for (const MasterRow& m : master) {
-        BudgetPlanRow r;
-        r.code = m.cd;
-        r.name = m.nm;
-        r.kind = m.kind;
-        at.insert(m.cd, int(rows.size()));
-        rows << r;
-    }
-    // Every row of B01 in one pass: a book holds a few hundred at most, and the rows of other
-    // years tell which kind of budget a category keeps.
+    for (int i = 0; i < rows.size(); ++i) at.insert(rows[i].code, i);
+    // Every row of the table in one pass: a book holds a few hundred at most, and the rows of
+    // other years tell which kind of budget a category keeps.
     QSqlQuery q(book.connection());
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT K_CD, YM, KINGAKU FROM B01 ORDER BY K_CD, YM"))) return std::nullopt;
+    if (!q.exec(QStringLiteral("SELECT %2, YM, KINGAKU FROM %1 ORDER BY %2, YM").arg(store.table, store.key)))
+        return std::nullopt;
     const QString yyyy = yearYm(year);
     QList<BudgetPlanRow> gone;
     QHash<qint64, int> goneAt;
@@ -130,7 +138,7 @@ std::optional<QList<BudgetPlanRow>> readBudgetPlan(db::Book& book, app::Program 
             if (!goneAt.contains(code)) {
                 BudgetPlanRow d;
                 d.code = code;
-                d.name = QStringLiteral("（削除された科目 %1）").arg(code);
+                d.name = QStringLiteral("（削除された%1 %2）").arg(store.noun).arg(code);
                 d.deleted = true;
                 goneAt.insert(code, int(gone.size()));
                 gone << d;
@@ -162,15 +170,52 @@ std::optional<QList<BudgetPlanRow>> readBudgetPlan(db::Book& book, app::Program 
     return rows;
 }
 
-std::optional<QList<BudgetEntry>> readBudgetEntries(db::Book& book) {
+std::optional<QList<BudgetEntry>> entriesOf(db::Book& book, const Store& store) {
     QSqlQuery q(book.connection());
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT CD, K_CD, YM, KINGAKU FROM B01 ORDER BY K_CD, YM, CD"))) return std::nullopt;
+    if (!q.exec(QStringLiteral("SELECT CD, %2, YM, KINGAKU FROM %1 ORDER BY %2, YM, CD").arg(store.table, store.key)))
+        return std::nullopt;
     QList<BudgetEntry> out;
     while (q.next())
         out << BudgetEntry{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString(), q.value(3)};
     if (q.lastError().isValid()) return std::nullopt;
     return out;
+}
+
+}  // namespace
+
+std::optional<QList<BudgetPlanRow>> readBudgetPlan(db::Book& book, app::Program program, int year) {
+    QList<BudgetPlanRow> rows;
+    for (const MasterRow& m : readMasterList(book, program == app::Program::Bank ? Master::Item : Master::Category)) {
+        BudgetPlanRow r;
+        r.code = m.cd;
+        r.name = m.nm;
+        r.kind = m.kind;
+        rows << r;
+    }
+    return fillPlan(book, kCategories, rows, year);
+}
+
+std::optional<QList<BudgetPlanRow>> readGroupBudgetPlan(db::Book& book, int year) {
+    if (!hasGroups(book)) return QList<BudgetPlanRow>{};
+    const auto groups = readGroups(book);
+    if (!groups) return std::nullopt;
+    QList<BudgetPlanRow> rows;
+    for (const Group& g : *groups) {
+        BudgetPlanRow r;
+        r.code = g.cd;
+        r.name = g.name;
+        r.kind = g.kind;
+        rows << r;
+    }
+    return fillPlan(book, kGroups, rows, year);
+}
+
+std::optional<QList<BudgetEntry>> readBudgetEntries(db::Book& book) { return entriesOf(book, kCategories); }
+
+std::optional<QList<BudgetEntry>> readGroupBudgetEntries(db::Book& book) {
+    if (!hasGroups(book)) return QList<BudgetEntry>{};
+    return entriesOf(book, kGroups);
 }
 
 namespace {
@@ -187,14 +232,25 @@ QString refusalOf(qint64 code, const QString& ym, std::optional<qint64> amount) 
 
 }  // namespace
 
-BudgetWrite writeBudget(db::Book& book, qint64 code, const QString& ym, std::optional<qint64> amount) {
-    BudgetWrite w;
-    if (book.isReadOnly()) {
-        w.error = QStringLiteral("読み取り専用で開きます");
-        return w;
+namespace {
+
+// Why no budget of the store can be written now; empty when one can.
+QString storeRefusal(db::Book& book, const Store& store) {
+    if (book.isReadOnly()) return QStringLiteral("読み取り専用で開きます");
+    if (&store == &kGroups) {
+        if (!hasGroups(book))
+            return QStringLiteral("このデータベースにはグループの表がありません（kakeibo upgrade で更新できます）");
+    } else if (!hasBudgets(book)) {
+        return QStringLiteral("このデータベースには予算の表がありません（kakeibo upgrade で更新できます）");
     }
-    if (!hasBudgets(book)) {
-        w.error = QStringLiteral("このデータベースには予算の表がありません（kakeibo upgrade で更新できます）");
+    return {};
+}
+
+BudgetWrite writeInto(db::Book& book, const Store& store, qint64 code, const QString& ym,
+                      std::optional<qint64> amount) {
+    BudgetWrite w;
+    if (const QString why = storeRefusal(book, store); !why.isEmpty()) {
+        w.error = why;
         return w;
     }
     if (const QString why = refusalOf(code, ym, amount); !why.isEmpty()) {
@@ -207,14 +263,21 @@ BudgetWrite writeBudget(db::Book& book, qint64 code, const QString& ym, std::opt
         return w;
     }
     bool ok = true;
+    // A group's budget needs its group; a category's may outlive its category, as journal rows do.
+    if (&store == &kGroups && amount &&
+        book.scalar(QStringLiteral("SELECT COUNT(*) FROM G01 WHERE CD = ?"), {code}, &ok).toLongLong() == 0) {
+        w.error = ok ? QStringLiteral("グループがありません: %1").arg(code) : QStringLiteral("予算を読めません");
+        return w;
+    }
     const QVariant cdv =
-        book.scalar(QStringLiteral("SELECT CD FROM B01 WHERE K_CD = ? AND YM = ?"), {code, ymValue(ym)}, &ok);
+        book.scalar(QStringLiteral("SELECT CD FROM %1 WHERE %2 = ? AND YM = ?").arg(store.table, store.key),
+                    {code, ymValue(ym)}, &ok);
     if (!ok) {
         w.error = QStringLiteral("予算を読めません");
         return w;
     }
     if (amount) {
-        const QString why = mixRefusal(book, code, spanOf(ym), &ok);
+        const QString why = mixRefusal(book, store, code, spanOf(ym), &ok);
         if (!ok || !why.isEmpty()) {
             w.error = ok ? why : QStringLiteral("予算を読めません");
             return w;
@@ -226,15 +289,20 @@ BudgetWrite writeBudget(db::Book& book, qint64 code, const QString& ym, std::opt
             w.ok = true;  // nothing there to remove
             return w;
         }
-        const qint64 cd = book.scalar(QStringLiteral("SELECT COALESCE(MAX(CD), 0) + 1 FROM B01"), {}, &ok).toLongLong();
-        w.change = beginChange(book, kBudgetTable, {cd});
-        ok = ok && book.execute(QStringLiteral("INSERT INTO B01 (CD, K_CD, YM, KINGAKU) VALUES (?, ?, ?, ?)"),
-                                {cd, code, ymValue(ym), *amount}, &error);
+        const qint64 cd =
+            book.scalar(QStringLiteral("SELECT COALESCE(MAX(CD), 0) + 1 FROM %1").arg(store.table), {}, &ok)
+                .toLongLong();
+        w.change = beginChange(book, store.table, {cd});
+        ok = ok &&
+             book.execute(
+                 QStringLiteral("INSERT INTO %1 (CD, %2, YM, KINGAKU) VALUES (?, ?, ?, ?)").arg(store.table, store.key),
+                 {cd, code, ymValue(ym), *amount}, &error);
     } else {
         const qint64 cd = cdv.toLongLong();
-        w.change = beginChange(book, kBudgetTable, {cd});
-        ok = amount ? book.execute(QStringLiteral("UPDATE B01 SET KINGAKU = ? WHERE CD = ?"), {*amount, cd}, &error)
-                    : book.execute(QStringLiteral("DELETE FROM B01 WHERE CD = ?"), {cd}, &error);
+        w.change = beginChange(book, store.table, {cd});
+        ok = amount ? book.execute(QStringLiteral("UPDATE %1 SET KINGAKU = ? WHERE CD = ?").arg(store.table),
+                                   {*amount, cd}, &error)
+                    : book.execute(QStringLiteral("DELETE FROM %1 WHERE CD = ?").arg(store.table), {cd}, &error);
     }
     if (ok) finishChange(book, w.change);
     if (!ok || !tx.commit()) {
@@ -246,15 +314,14 @@ BudgetWrite writeBudget(db::Book& book, qint64 code, const QString& ym, std::opt
     return w;
 }
 
-bool insertBudgets(db::Book& book, const QList<BudgetEntry>& rows, QString* error) {
+bool insertInto(db::Book& book, const Store& store, const QList<BudgetEntry>& rows, QString* error) {
     auto fail = [&](const QString& why) {
         if (error) *error = why;
         return false;
     };
-    if (book.isReadOnly()) return fail(QStringLiteral("読み取り専用で開きます"));
-    if (!hasBudgets(book)) return fail(QStringLiteral("このデータベースには予算の表がありません"));
+    if (const QString why = storeRefusal(book, store); !why.isEmpty()) return fail(why);
     bool ok = true;
-    if (book.scalar(QStringLiteral("SELECT COUNT(*) FROM B01"), {}, &ok).toLongLong() > 0 || !ok)
+    if (book.scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(store.table), {}, &ok).toLongLong() > 0 || !ok)
         return fail(QStringLiteral("予算が既にあるため読み込みません"));
     QHash<qint64, QSet<bool>> spans;  // per code: which kinds (yearly or not) it brings
     QSet<QPair<qint64, QString>> seen;
@@ -262,16 +329,19 @@ bool insertBudgets(db::Book& book, const QList<BudgetEntry>& rows, QString* erro
         const BudgetEntry& r = rows[i];
         const auto amount = parseBudget(r.amount.toString());
         QString why = amount ? refusalOf(r.code, r.ym, amount) : kBudgetRefusal;
-        if (why.isEmpty() && seen.contains({r.code, r.ym})) why = QStringLiteral("同じ科目と期間が二度あります");
+        if (why.isEmpty() && seen.contains({r.code, r.ym}))
+            why = QStringLiteral("同じ%1と期間が二度あります").arg(store.noun);
         spans[r.code].insert(spanOf(r.ym) == BudgetSpan::Year);
         if (why.isEmpty() && spans[r.code].size() > 1)
-            why = QStringLiteral("一つの科目に月の予算と年額の予算の両方があります");
+            why = QStringLiteral("一つの%1に月の予算と年額の予算の両方があります").arg(store.noun);
         if (!why.isEmpty()) return fail(QStringLiteral("%1 件目: %2").arg(i + 1).arg(why));
         seen.insert({r.code, r.ym});
     }
     db::Transaction tx(book);
     QSqlQuery q(book.connection());
-    if (!tx.ok() || !q.prepare(QStringLiteral("INSERT INTO B01 (CD, K_CD, YM, KINGAKU) VALUES (?, ?, ?, ?)")))
+    if (!tx.ok() ||
+        !q.prepare(
+            QStringLiteral("INSERT INTO %1 (CD, %2, YM, KINGAKU) VALUES (?, ?, ?, ?)").arg(store.table, store.key)))
         return fail(QStringLiteral("書き込めません"));
     for (int i = 0; i < rows.size(); ++i) {
         q.addBindValue(i + 1);
@@ -283,6 +353,24 @@ bool insertBudgets(db::Book& book, const QList<BudgetEntry>& rows, QString* erro
     q = QSqlQuery();
     if (!tx.commit()) return fail(QStringLiteral("書き込めません"));
     return true;
+}
+
+}  // namespace
+
+BudgetWrite writeBudget(db::Book& book, qint64 code, const QString& ym, std::optional<qint64> amount) {
+    return writeInto(book, kCategories, code, ym, amount);
+}
+
+BudgetWrite writeGroupBudget(db::Book& book, qint64 group, const QString& ym, std::optional<qint64> amount) {
+    return writeInto(book, kGroups, group, ym, amount);
+}
+
+bool insertBudgets(db::Book& book, const QList<BudgetEntry>& rows, QString* error) {
+    return insertInto(book, kCategories, rows, error);
+}
+
+bool insertGroupBudgets(db::Book& book, const QList<BudgetEntry>& rows, QString* error) {
+    return insertInto(book, kGroups, rows, error);
 }
 
 // ---- the report ------------------------------------------------------------------------------

@@ -79,6 +79,14 @@ struct BudgetEntry {
 // Every row of B01 in category and YM order (for listing and export); nullopt on an error.
 std::optional<QList<BudgetEntry>> readBudgetEntries(db::Book& book);
 
+// The groups' own budgets (B02, from version 5), kept by the same rules as the categories'. A
+// group's budget stands for its members': a view shows a group's own budget where it has one,
+// else the sum of its members', and never adds both. The plan lists every group in SORT order,
+// then the codes of budget rows whose group is gone; code is the group's CD. Empty before
+// version 5.
+std::optional<QList<BudgetPlanRow>> readGroupBudgetPlan(db::Book& book, int year);
+std::optional<QList<BudgetEntry>> readGroupBudgetEntries(db::Book& book);
+
 struct BudgetWrite {
     bool ok = false;
     QString error;      // Japanese, for the user; nothing was written then
@@ -93,6 +101,10 @@ BudgetWrite writeBudget(db::Book& book, qint64 code, const QString& ym, std::opt
 // Replaces nothing: writes the rows into an empty B01 in one transaction, each checked as
 // writeBudget checks it. False with *error (naming the line) and nothing written otherwise.
 bool insertBudgets(db::Book& book, const QList<BudgetEntry>& rows, QString* error);
+
+// The same for a group's budgets (B02). Setting one also needs the group to exist.
+BudgetWrite writeGroupBudget(db::Book& book, qint64 group, const QString& ym, std::optional<qint64> amount);
+bool insertGroupBudgets(db::Book& book, const QList<BudgetEntry>& rows, QString* error);
 
 // ---- the report ------------------------------------------------------------------------------
 
