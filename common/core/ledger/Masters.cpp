@@ -7,6 +7,7 @@
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/ledger/Balances.h"
+#include "core/ledger/Groups.h"
 #include "core/ledger/Pages.h"
 
 namespace ledger {
@@ -162,6 +163,15 @@ bool registerStandardMasters(db::Book& book, app::Program p, QString* error) {
     int code = 0;
     for (const StandardEntry& e : standardMasters(p))
         if (!Insert_Master(book, m, ++code, e.name, e.kind, error)) return false;
+    // The groups come with them, where the book can hold groups and has none yet.
+    if (hasGroups(book)) {
+        const auto groups = readGroups(book);
+        if (!groups) {
+            if (error) *error = QStringLiteral("cannot read the groups");
+            return false;
+        }
+        if (groups->isEmpty() && !registerStandardGroups(book, p, error)) return false;
+    }
     if (!tx.commit()) {
         if (error) *error = QStringLiteral("commit");
         return false;

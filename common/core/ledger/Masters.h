@@ -45,7 +45,9 @@ bool Delete_Master(db::Book& book, Master m, int code, QString* error = nullptr)
 bool Delete_MasterRange(db::Book& book, Master m, int from, int to, QString* error = nullptr);
 
 // A standard set of items (bank book) or categories (household book) with their kinds, for a
-// new book: written into the empty master in one transaction. Refuses when the master holds rows.
+// new book: written into the empty master in one transaction, with the standard groups (固定費,
+// 変動費, 特別費) where the book holds the group tables and no group. Refuses when the master holds
+// rows.
 struct StandardEntry {
     QString name;
     qint64 kind;  // 0 income, 1 expense
