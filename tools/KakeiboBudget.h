@@ -28,3 +28,9 @@ io::ExportTable budgetTable(db::Book& book, app::Program program);
 // Reads such a file into the book's empty B01, all or nothing. False with *error naming the line.
 bool importBudgetTable(db::Book& book, const QString& csvPath, std::optional<io::Encoding> encoding, bool raw,
                        QString* error);
+
+// The groups' budgets (B02) alike: グループｺｰﾄﾞ, グループ名, 期間, 予算; read into an empty B02
+// whose groups are there.
+io::ExportTable groupBudgetTable(db::Book& book);
+bool importGroupBudgetTable(db::Book& book, const QString& csvPath, std::optional<io::Encoding> encoding,
+                            QString* error);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 #include "core/AppState.h"
 #include "core/Messages.h"
@@ -21,11 +22,14 @@
 #include "core/io/StatementDate.h"
 #include "core/io/TransferCsv.h"
 #include "core/ledger/Budget.h"
+#include "core/ledger/Groups.h"
+#include "core/ledger/Masters.h"
 #include "core/ledger/Recurring.h"
 #include "core/ledger/Transfer.h"
 #include "core/ledger/YearTable.h"
 #include "core/ledger/YearViews.h"
 #include "tools/KakeiboBudget.h"
+#include "tools/KakeiboGroup.h"
 
 namespace kakeibo {
 
@@ -245,12 +249,13 @@ const char* const kYearHelp =
 // ---------------------------------------------------------------- export
 
 const char* const kExportHelp =
-    "使い方: kakeibo export FILE --table journal|masters|totals|recurring|budget|transfer [--from yyyy/mm] [--to "
-    "yyyy/mm]\n"
+    "使い方: kakeibo export FILE --table journal|masters|totals|recurring|budget|transfer|groups|group-budget\n"
+    "                       [--from yyyy/mm] [--to yyyy/mm]\n"
     "                       [--bank N] [--out OUT.csv] [--encoding utf8|sjis] [--no-bom] [--raw]\n"
     "       kakeibo export FILE --table year --year yyyy [--start-month M] [--bank N] [--out OUT.csv] ...\n"
     "  帳簿 FILE の仕訳 (journal)、マスター (masters)、期間の合計 (totals)、定期入力 (recurring) を\n"
     "  CSV で書き出します。transfer は銀行帳の振替のつながり (出金と入金の記録番号) です。\n"
+    "  groups は科目のグループとその科目、group-budget はグループの予算です。\n"
     "  --from, --to  対象の月 (両端を含む。省略すると最初 / 最後の月まで)\n"
     "  --bank N      totals, year: 銀行帳で一つの銀行だけ\n"
     "  --year yyyy   year: 年間収支表の年 (--start-month M で M 月から 12 か月。既定 1)\n"
@@ -260,7 +265,7 @@ const char* const kExportHelp =
     "  --raw         備考や名称を記録のままに書きます (先頭の ' を付けません)\n"
     "  備考や名称などの文字の欄が = + - @ タブ 改行(CR) ' で始まるときは、表計算ソフトが式として\n"
     "  実行しないよう先頭に ' を一つ付けます。金額・残高・コード・日付には付けません。\n"
-    "  --table journal|masters で読み込むときはこの ' を一つ取り除きます。\n"
+    "  --table journal|masters|groups で読み込むときはこの ' を一つ取り除きます。\n"
     "終了状態: 0 成功、1 整数でない値や書けない文字がある、2 使い方の誤りや読めないファイル";
 
 }  // namespace
@@ -332,9 +337,9 @@ int runExport(const QStringList& args) {
     const QString table = a.value(QStringLiteral("table"));
     if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("totals") &&
         table != QLatin1String("recurring") && table != QLatin1String("budget") && table != QLatin1String("transfer") &&
-        table != QLatin1String("year"))
-        return usage(help, QStringLiteral(
-                               "--table は journal, masters, totals, recurring, budget, transfer, year のどれかです"));
+        table != QLatin1String("year") && table != QLatin1String("groups") && table != QLatin1String("group-budget"))
+        return usage(help, QStringLiteral("--table は journal, masters, totals, recurring, budget, transfer, groups, "
+                                          "group-budget, year のどれかです"));
     QString why;
     std::optional<ledger::YearSpan> yearSpan;
     if (table == QLatin1String("year")) {
@@ -366,13 +371,19 @@ int runExport(const QStringList& args) {
     if (table == QLatin1String("budget") && !ledger::hasBudgets(book))
         return usage(help, QStringLiteral("予算の表がありません。先に kakeibo upgrade %1 で更新してください")
                                .arg(shown(a.positional[0])));
-    const io::ExportTable t = yearSpan                              ? yearExport(book, book.program, *yearSpan, bank)
-                              : table == QLatin1String("budget")    ? budgetTable(book, book.program)
-                              : table == QLatin1String("journal")   ? io::journalTable(book, book.program, span)
-                              : table == QLatin1String("masters")   ? io::mastersTable(book, book.program)
-                              : table == QLatin1String("recurring") ? io::recurringTable(book, book.program)
-                              : table == QLatin1String("transfer")  ? io::transferTable(book)
-                                                                    : io::totalsTable(book, book.program, span, bank);
+    const bool groups = table == QLatin1String("groups") || table == QLatin1String("group-budget");
+    if (groups && !ledger::hasGroups(book))
+        return usage(help, QStringLiteral("グループの表がありません。先に kakeibo upgrade %1 で更新してください")
+                               .arg(shown(a.positional[0])));
+    const io::ExportTable t = yearSpan                                 ? yearExport(book, book.program, *yearSpan, bank)
+                              : table == QLatin1String("groups")       ? groupsTable(book, book.program)
+                              : table == QLatin1String("group-budget") ? groupBudgetTable(book)
+                              : table == QLatin1String("budget")       ? budgetTable(book, book.program)
+                              : table == QLatin1String("journal")      ? io::journalTable(book, book.program, span)
+                              : table == QLatin1String("masters")      ? io::mastersTable(book, book.program)
+                              : table == QLatin1String("recurring")    ? io::recurringTable(book, book.program)
+                              : table == QLatin1String("transfer")     ? io::transferTable(book)
+                                                                   : io::totalsTable(book, book.program, span, bank);
     if (!t.ok) {
         tell(QStringLiteral("%1: %2").arg(shown(a.positional[0]), t.error));
         return kUsage;
@@ -417,7 +428,8 @@ const char* const kImportHelp =
     "                       (--amount-col N | --in-col N --out-col N) [--negate] [--text-col N[,N]...]\n"
     "                       [--balance-col N] [--skip-if COL=VALUE]...\n"
     "                       [--item-in CODE] [--item-out CODE] [--rule 文字=CODE]...\n"
-    "       kakeibo import FILE CSV --table journal|masters|recurring|budget|transfer [--encoding sjis|utf8] [--raw]\n"
+    "       kakeibo import FILE CSV --table journal|masters|recurring|budget|transfer|groups|group-budget\n"
+    "                       [--encoding sjis|utf8] [--raw]\n"
     "       kakeibo import --list-profiles\n"
     "  銀行やカード会社の明細 CSV を、銀行帳では銀行 N に、家計簿ではページ N に取り込みます。\n"
     "  列は 1 から数えます。--amount-col は符号付きの金額 (入金が正)、--in-col と --out-col は\n"
@@ -490,9 +502,11 @@ int importTable(bool holds, const QString& tableName, const Args& a,
 
 int importOwn(const Args& a, const QString& help) {
     const QString table = a.value(QStringLiteral("table"));
-    if (table != QLatin1String("journal") && table != QLatin1String("masters") && table != QLatin1String("recurring") &&
-        table != QLatin1String("budget") && table != QLatin1String("transfer"))
-        return usage(help, QStringLiteral("--table は journal, masters, recurring, budget, transfer のどれかです"));
+    const QStringList tables{QStringLiteral("journal"),     QStringLiteral("masters"),  QStringLiteral("recurring"),
+                             QStringLiteral("budget"),      QStringLiteral("transfer"), QStringLiteral("groups"),
+                             QStringLiteral("group-budget")};
+    if (!tables.contains(table))
+        return usage(help, QStringLiteral("--table は %1 のどれかです").arg(tables.join(QStringLiteral(", "))));
     for (const char* other :
          {"bank", "page", "month", "profile", "skip", "date-col", "amount-col", "in-col", "out-col", "text-col",
           "balance-col", "skip-if", "negate", "item-in", "item-out", "category-in", "category-out", "rule", "dry-run"})
@@ -513,17 +527,27 @@ int importOwn(const Args& a, const QString& help) {
             return io::importRecurringBytes(book, book.program, bytes, encoding,
                                             a.flags.contains(QStringLiteral("raw")));
         });
-    if (table == QLatin1String("budget")) {
-        // Budgets go into an empty budget table only, as the journal into an empty book.
-        if (!ledger::hasBudgets(book))
-            return usage(help, QStringLiteral("予算の表がありません。先に kakeibo upgrade %1 で更新してください")
-                                   .arg(shown(a.positional[0])));
+    // Budgets and groups go into empty tables only, as the journal into an empty book.
+    const bool raw = a.flags.contains(QStringLiteral("raw"));
+    const QList<std::tuple<QString, bool, QString, std::function<bool(QString*)>>> small{
+        {QStringLiteral("budget"), ledger::hasBudgets(book), QStringLiteral("予算"),
+         [&](QString* error) { return importBudgetTable(book, a.positional[1], encoding, raw, error); }},
+        {QStringLiteral("groups"), ledger::hasGroups(book), QStringLiteral("グループ"),
+         [&](QString* error) { return importGroupsTable(book, book.program, a.positional[1], encoding, raw, error); }},
+        {QStringLiteral("group-budget"), ledger::hasGroups(book), QStringLiteral("グループの予算"),
+         [&](QString* error) { return importGroupBudgetTable(book, a.positional[1], encoding, error); }},
+    };
+    for (const auto& [name, held, what, read] : small) {
+        if (table != name) continue;
+        if (!held)
+            return usage(help, QStringLiteral("%1の表がありません。先に kakeibo upgrade %2 で更新してください")
+                                   .arg(what, shown(a.positional[0])));
         QString error;
-        if (!importBudgetTable(book, a.positional[1], encoding, a.flags.contains(QStringLiteral("raw")), &error)) {
+        if (!read(&error)) {
             tell(error);
             return kFinding;
         }
-        tell(QStringLiteral("予算を読み込みました: %1").arg(shown(a.positional[0])));
+        tell(QStringLiteral("%1を読み込みました: %2").arg(what, shown(a.positional[0])));
         return kDone;
     }
     const io::ImportReport r = io::importOwnExport(
@@ -1090,4 +1114,144 @@ int runRecurring(const QStringList& args) {
     }
     say(QStringLiteral("定期入力 %1 を削除しました").arg(*cd));
     return kDone;
+}
+
+// ---------------------------------------------------------------- group
+
+namespace {
+
+const char* const kGroupHelp =
+    "使い方: kakeibo group FILE list\n"
+    "       kakeibo group FILE add NAME --kind income|expense [--sort N]\n"
+    "       kakeibo group FILE delete GROUP\n"
+    "       kakeibo group FILE assign 科目=GROUP\n"
+    "       kakeibo group FILE remove 科目\n"
+    "  科目 (銀行帳では項目) のグループ (固定費、変動費、特別費など) の一覧・登録・削除と、\n"
+    "  科目をグループに入れる (assign)、グループから外す (remove) 操作です。\n"
+    "  GROUP はグループの名前かコード、科目はコードか名前です。一つの科目は一つのグループだけに\n"
+    "  入り、グループと同じ区分 (収入・支出) の科目だけを入れられます。\n"
+    "  delete はグループとその予算を削除し、科目は未分類に戻ります。\n"
+    "  グループの表のない古い帳簿は先に kakeibo upgrade FILE で更新してください。\n"
+    "終了状態: 0 成功、2 使い方の誤り・正しくない値・読めないファイル・使用中・更新が必要な帳簿";
+
+// A group given by its name or its code.
+std::optional<qint64> groupOption(Book& book, const QString& given, QString* why) {
+    const QList<ledger::Group> groups = ledger::readGroups(book).value_or(QList<ledger::Group>{});
+    if (const auto cd = ledger::groupNamed(groups, given)) return *cd;
+    if (const auto code = db::parseCode(given))
+        for (const ledger::Group& g : groups)
+            if (g.cd == *code) return *code;
+    *why = QStringLiteral("そのグループはありません: %1").arg(app::clip(given));
+    return std::nullopt;
+}
+
+int groupList(Book& book) {
+    const ledger::GroupMap map = ledger::readGroupMap(book, book.program);
+    if (!map.ok) {
+        tell(QStringLiteral("グループを読めません"));
+        return kUsage;
+    }
+    const QList<ledger::MasterRow> master = ledger::readMasterList(
+        book, book.program == app::Program::Bank ? ledger::Master::Item : ledger::Master::Category);
+    QHash<qint64, QString> names;
+    for (const ledger::MasterRow& m : master) names.insert(m.cd, m.nm);
+    const auto members = [&](const QList<qint64>& codes) {
+        QStringList out;
+        for (qint64 c : codes) out << QStringLiteral("%1 %2").arg(c).arg(names.value(c));
+        return out.join(QStringLiteral(", "));
+    };
+    say(QStringLiteral("番号\t名前\t区分\t順\t%1")
+            .arg(book.program == app::Program::Bank ? QStringLiteral("項目") : QStringLiteral("科目")));
+    for (const ledger::Group& g : map.groups)
+        say(QStringLiteral("%1\t%2\t%3\t%4\t%5")
+                .arg(g.cd)
+                .arg(oneLine(g.name), ledger::kindName(g.kind))
+                .arg(g.sort)
+                .arg(members(g.members)));
+    // What the views show under 未分類: no group, or a group of the other kind.
+    for (const bool income : {true, false}) {
+        QList<qint64> loose;
+        for (const ledger::MasterRow& m : master)
+            if (ledger::isIncome(m.kind) == income && !map.of(m.cd)) loose << m.cd;
+        if (!loose.isEmpty())
+            say(QStringLiteral("\t%1\t%2\t\t%3")
+                    .arg(ledger::kUngrouped, ledger::kindName(income ? 0 : 1), members(loose)));
+    }
+    tell(QStringLiteral("%1 件").arg(map.groups.size()));
+    return kDone;
+}
+
+int groupWritten(const ledger::GroupWrite& w, const QString& done) {
+    if (!w.ok) {
+        tell(w.error);
+        return kUsage;
+    }
+    say(done);
+    return kDone;
+}
+
+}  // namespace
+
+int runGroup(const QStringList& args) {
+    const QString help = QString::fromUtf8(kGroupHelp);
+    const Args a = parseArgs(args, {"kind", "sort"}, {"help"});
+    if (const auto status = helpOrBadOptions(a, help)) return *status;
+    if (a.positional.size() < 2)
+        return usage(help,
+                     QStringLiteral("帳簿のファイルと list, add, delete, assign, remove のどれかを指定してください"));
+    const QString path = a.positional[0];
+    const QString verb = a.positional[1];
+    const QStringList verbs{QStringLiteral("list"), QStringLiteral("add"), QStringLiteral("delete"),
+                            QStringLiteral("assign"), QStringLiteral("remove")};
+    if (!verbs.contains(verb)) return usage(help, QStringLiteral("知らない操作です: %1").arg(app::clip(verb)));
+    const bool reading = verb == QLatin1String("list");
+    if (a.positional.size() != (reading ? 2 : 3)) return usage(help, QStringLiteral("引数の数が違います"));
+    for (const char* o : {"kind", "sort"})
+        if (verb != QLatin1String("add") && a.has(QString::fromLatin1(o)))
+            return usage(help, QStringLiteral("%1 に --%2 は使えません").arg(verb, QString::fromLatin1(o)));
+    std::optional<qint64> kind, sort;
+    if (verb == QLatin1String("add")) {
+        const QString k = a.value(QStringLiteral("kind"));
+        if (k != QLatin1String("income") && k != QLatin1String("expense"))
+            return usage(help, QStringLiteral("--kind は income か expense です"));
+        kind = k == QLatin1String("income") ? 0 : 1;
+        QString why;
+        if (a.has(QStringLiteral("sort")) && !(sort = wholeOption(a, QStringLiteral("sort"), 0, &why)))
+            return usage(help, why);
+    }
+    if (reading && !settleJournal(path)) return kUsage;
+    Book book;
+    if (!openBook(path, reading, book)) return kUsage;
+    if (!ledger::hasGroups(book)) {
+        tell(QStringLiteral("このデータベースにはグループの表がありません。kakeibo upgrade %1 で更新してください")
+                 .arg(shown(path)));
+        return kUsage;
+    }
+    if (reading) return groupList(book);
+    const QString target = a.positional[2];
+    QString why;
+    if (verb == QLatin1String("add")) {
+        ledger::GroupEdit e;
+        e.name = target;
+        e.kind = *kind;
+        e.sort = sort;
+        const ledger::GroupWrite w = ledger::saveGroup(book, book.program, e);
+        return groupWritten(w, QStringLiteral("グループ %1 を登録しました: %2").arg(w.cd).arg(target.trimmed()));
+    }
+    if (verb == QLatin1String("delete")) {
+        const auto cd = groupOption(book, target, &why);
+        if (!cd) return usage(help, why);
+        return groupWritten(ledger::deleteGroup(book, *cd), QStringLiteral("グループ %1 を削除しました").arg(*cd));
+    }
+    // assign 科目=GROUP (split at the last =, as a category's name may hold one) / remove 科目.
+    const int eq = verb == QLatin1String("assign") ? int(target.lastIndexOf(QLatin1Char('='))) : int(target.size());
+    if (eq < 0) return usage(help, QStringLiteral("assign は 科目=グループ です: %1").arg(app::clip(target)));
+    const auto code = itemOption(book, target.left(eq), &why);
+    if (!code) return usage(help, why.replace(QStringLiteral("--item"), QString()));
+    std::optional<qint64> group;
+    if (verb == QLatin1String("assign") && !(group = groupOption(book, target.mid(eq + 1), &why)))
+        return usage(help, why);
+    return groupWritten(ledger::assignToGroup(book, book.program, *code, group),
+                        group ? QStringLiteral("%1 をグループ %2 に入れました").arg(*code).arg(*group)
+                              : QStringLiteral("%1 をグループから外しました").arg(*code));
 }

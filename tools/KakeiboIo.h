@@ -35,3 +35,5 @@ int runYear(const QStringList& args);
 int runRecurring(const QStringList& args);
 // Transfers between banks: add one, list them.
 int runTransfer(const QStringList& args);
+// Groups of categories (items): list, add, delete, assign, remove.
+int runGroup(const QStringList& args);

@@ -481,6 +481,7 @@ const Command kCommands[] = {
     {"year", runYear, "年間収支表を表示する"},
     {"recurring", runRecurring, "定期入力（一覧・登録・削除・記入）"},
     {"transfer", runTransfer, "銀行帳の振替（登録・一覧）"},
+    {"group", runGroup, "科目のグループ（一覧・登録・削除・割り当て）"},
 };
 
 void usage(std::FILE* to) {

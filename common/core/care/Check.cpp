@@ -48,6 +48,7 @@ class Checker {
             types();
             orphans();
             budgets();
+            groups();
             balances();
             if (m_schema.table(QStringLiteral("R01"))) recurringRules();
             if (m_schema.table(QStringLiteral("F01"))) transferLinks();
@@ -323,38 +324,92 @@ class Checker {
         return faults.last();
     }
 
-    // Budgets (B01, from version 2): rows of a deleted category are kept by the master (as its
-    // journal rows are) and named here so that they can be cleared.
-    void budgets() {
-        if (!m_schema.table(QStringLiteral("B01"))) return;
+    // Budgets (B01, from version 2; a group's in B02, from version 5): rows of a deleted
+    // category are kept by the master (as its journal rows are) and named here so that they can
+    // be cleared; so are a deleted group's, which only a foreign writer leaves.
+    void budgets(const QString& table, const QString& key, const QString& owners, const QString& noun,
+                 const QString& missing) {
+        if (!m_schema.table(table)) return;
         Finding f;
-        f.table = QStringLiteral("B01");
+        f.table = table;
         f.kind = FindingKind::Orphan;
-        f.text = isBank() ? QStringLiteral("項目マスター（T02）にない項目の予算があります")
-                          : QStringLiteral("科目マスター（T01）にない科目の予算があります");
+        f.text = missing;
         rowsFinding(f,
-                    QStringLiteral("SELECT CD FROM B01 WHERE NOT EXISTS (SELECT 1 FROM %1 AS M WHERE M.CD = B01.K_CD) "
+                    QStringLiteral("SELECT CD FROM %1 WHERE NOT EXISTS (SELECT 1 FROM %3 AS M WHERE M.CD = %1.%2) "
                                    "ORDER BY CD")
-                        .arg(isBank() ? QStringLiteral("T02") : QStringLiteral("T01")),
+                        .arg(table, key, owners),
                     QStringLiteral("予算"));
         f.kind = FindingKind::BadBudget;
-        f.text = QStringLiteral("B01.YM が空、yyyy/mm、yyyy のどれでもない予算があります");
+        f.text = QStringLiteral("%1.YM が空、yyyy/mm、yyyy のどれでもない予算があります").arg(table);
         rowsFinding(f,
-                    QStringLiteral("SELECT CD FROM B01 WHERE NOT (typeof(YM) = 'text' AND (YM = '' OR "
+                    QStringLiteral("SELECT CD FROM %1 WHERE NOT (typeof(YM) = 'text' AND (YM = '' OR "
                                    "(YM GLOB '[0-9][0-9][0-9][0-9]' AND YM <> '0000') OR "
                                    "(YM GLOB '[0-9][0-9][0-9][0-9]/[0-1][0-9]' AND substr(YM, 1, 4) <> '0000' "
-                                   "AND substr(YM, 6, 2) BETWEEN '01' AND '12'))) ORDER BY CD"),
+                                   "AND substr(YM, 6, 2) BETWEEN '01' AND '12'))) ORDER BY CD")
+                        .arg(table),
                     QStringLiteral("予算の期間"));
-        f.text = QStringLiteral("一つの科目に月の予算と年額の予算の両方があります");
+        f.text = QStringLiteral("一つの%1に月の予算と年額の予算の両方があります").arg(noun);
         rowsFinding(f,
-                    QStringLiteral("SELECT CD FROM B01 WHERE K_CD IN (SELECT K_CD FROM B01 GROUP BY K_CD "
-                                   "HAVING MAX(length(YM) = 4) = 1 AND MAX(length(YM) <> 4) = 1) ORDER BY CD"),
+                    QStringLiteral("SELECT CD FROM %1 WHERE %2 IN (SELECT %2 FROM %1 GROUP BY %2 "
+                                   "HAVING MAX(length(YM) = 4) = 1 AND MAX(length(YM) <> 4) = 1) ORDER BY CD")
+                        .arg(table, key),
                     QStringLiteral("予算の種類"));
         // A fraction or a text is named by the check of value types; a negative one only here.
-        f.text = QStringLiteral("B01.KINGAKU が負の予算があります");
+        f.text = QStringLiteral("%1.KINGAKU が負の予算があります").arg(table);
         rowsFinding(f,
-                    QStringLiteral("SELECT CD FROM B01 WHERE typeof(KINGAKU) = 'integer' AND KINGAKU < 0 ORDER BY CD"),
+                    QStringLiteral("SELECT CD FROM %1 WHERE typeof(KINGAKU) = 'integer' AND KINGAKU < 0 ORDER BY CD")
+                        .arg(table),
                     QStringLiteral("予算の金額"));
+    }
+
+    void budgets() {
+        const QString master = isBank() ? QStringLiteral("T02") : QStringLiteral("T01");
+        budgets(QStringLiteral("B01"), QStringLiteral("K_CD"), master, QStringLiteral("科目"),
+                isBank() ? QStringLiteral("項目マスター（T02）にない項目の予算があります")
+                         : QStringLiteral("科目マスター（T01）にない科目の予算があります"));
+        budgets(QStringLiteral("B02"), QStringLiteral("G_CD"), QStringLiteral("G01"), QStringLiteral("グループ"),
+                QStringLiteral("グループ（G01）にないグループの予算があります"));
+    }
+
+    // Groups (G01, G02, from version 5). The views show a category under 未分類 whenever its
+    // assignment cannot be used; these say why, so that the user can mend it.
+    void groups() {
+        if (!m_schema.table(QStringLiteral("G02"))) return;
+        const QString master = isBank() ? QStringLiteral("T02") : QStringLiteral("T01");
+        Finding f;
+        f.table = QStringLiteral("G02");
+        f.kind = FindingKind::Orphan;
+        f.text = isBank() ? QStringLiteral("項目マスター（T02）にない項目がグループに入っています")
+                          : QStringLiteral("科目マスター（T01）にない科目がグループに入っています");
+        rowsFinding(f,
+                    QStringLiteral("SELECT CD FROM G02 WHERE NOT EXISTS (SELECT 1 FROM %1 AS M WHERE M.CD = G02.K_CD) "
+                                   "ORDER BY CD")
+                        .arg(master),
+                    QStringLiteral("グループ"));
+        f.text = QStringLiteral("グループ（G01）にないグループへの割り当てがあります");
+        rowsFinding(f,
+                    QStringLiteral("SELECT CD FROM G02 WHERE NOT EXISTS (SELECT 1 FROM G01 WHERE G01.CD = G02.G_CD) "
+                                   "ORDER BY CD"),
+                    QStringLiteral("グループ"));
+        f.kind = FindingKind::BadGroup;
+        f.text = isBank() ? QStringLiteral("収入・支出の区分がグループと違う項目があります（未分類として表示します）")
+                          : QStringLiteral("収入・支出の区分がグループと違う科目があります（未分類として表示します）");
+        rowsFinding(f,
+                    QStringLiteral("SELECT G02.CD FROM G02 JOIN G01 ON G01.CD = G02.G_CD JOIN %1 AS M "
+                                   "ON M.CD = G02.K_CD WHERE COALESCE(M.KIND = 0, 0) <> COALESCE(G01.KIND = 0, 0) "
+                                   "ORDER BY G02.CD")
+                        .arg(master),
+                    QStringLiteral("グループ"));
+        f.table = QStringLiteral("G01");
+        f.byCode = true;
+        f.text = QStringLiteral("G01.KIND が 0（収入）でも 1（支出）でもないグループがあります");
+        rowsFinding(f, QStringLiteral("SELECT CD FROM G01 WHERE KIND IS NOT 0 AND KIND IS NOT 1 ORDER BY CD"),
+                    QStringLiteral("グループ"));
+        f.text = QStringLiteral("名前が空か、ほかのグループと同じ名前のグループがあります");
+        rowsFinding(f,
+                    QStringLiteral("SELECT CD FROM G01 WHERE trim(COALESCE(NM, '')) = '' OR NM IN "
+                                   "(SELECT NM FROM G01 GROUP BY NM HAVING COUNT(*) > 1) ORDER BY CD"),
+                    QStringLiteral("グループ"));
     }
 
     // Pairs a program older than the transfers broke (one side deleted or changed): one finding

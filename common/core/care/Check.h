@@ -34,6 +34,7 @@ enum class FindingKind {
     BadRule,        // a recurring entry (R01) with a value or next date it cannot have
     BadBudget,      // a budget row of a form no window writes (its period, its amount, both kinds)
     BrokenLink,     // a transfer link (F01) whose rows are missing or no longer fit together
+    BadGroup,       // a group (G01) or assignment (G02) the views cannot use as it stands
 };
 
 struct Finding {

@@ -208,8 +208,10 @@ GroupWrite saveGroup(db::Book& book, app::Program program, const GroupEdit& edit
                                  {name, edit.kind, sort, w.cd}, &error)
                   : book.execute(QStringLiteral("INSERT INTO G01 (CD, NM, KIND, SORT) VALUES (?, ?, ?, ?)"),
                                  {w.cd, name, edit.kind, sort}, &error);
-    ok = ok && book.execute(QStringLiteral("DELETE FROM G02 WHERE G_CD = ? AND K_CD NOT IN (%1)")
-                                .arg(members.isEmpty() ? QStringLiteral("NULL") : inList(members)),
+    // NOT IN of an empty list would be NOT IN (NULL), which holds for no row.
+    ok = ok && book.execute(members.isEmpty() ? QStringLiteral("DELETE FROM G02 WHERE G_CD = ?")
+                                              : QStringLiteral("DELETE FROM G02 WHERE G_CD = ? AND K_CD NOT IN (%1)")
+                                                    .arg(inList(members)),
                             {w.cd}, &error);
     if (ok && !members.isEmpty())
         ok = book.execute(QStringLiteral("UPDATE G02 SET G_CD = ? WHERE K_CD IN (%1)").arg(inList(members)), {w.cd},
@@ -281,6 +283,59 @@ GroupWrite assignToGroup(db::Book& book, app::Program program, qint64 code, std:
                    : book.execute(QStringLiteral("DELETE FROM G02 WHERE CD = ?"), {cdv}, &error);
     }
     return finish(book, tx, w, ok, error);
+}
+
+bool insertGroups(db::Book& book, app::Program program, const QList<Group>& groups, QString* error) {
+    const auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (const QString why = bookRefusal(book); !why.isEmpty()) return fail(why);
+    bool ok = false;
+    if (book.scalar(QStringLiteral("SELECT (SELECT COUNT(*) FROM G01) + (SELECT COUNT(*) FROM G02)"), {}, &ok)
+                .toLongLong() != 0 ||
+        !ok)
+        return fail(ok ? QStringLiteral("グループが既にあるため読み込みません")
+                       : QStringLiteral("グループを読めません"));
+    QHash<qint64, bool> incomeOf;
+    for (const MasterRow& m : readMasterList(book, masterOf(program))) incomeOf.insert(m.cd, isIncome(m.kind));
+    QSet<qint64> codes, members;
+    QSet<QString> names;
+    for (const Group& g : groups) {
+        const auto refuse = [&](const QString& why) {
+            return fail(QStringLiteral("グループ %1: %2").arg(g.cd).arg(why));
+        };
+        if (g.cd < 1 || g.cd > db::kMaxCode || codes.contains(g.cd))
+            return refuse(QStringLiteral("コードは1～%1の、ほかと違う整数です").arg(db::kMaxCode));
+        const QString name = g.name.trimmed();
+        if (name.isEmpty() || name.size() > kMaxGroupName || names.contains(name))
+            return refuse(QStringLiteral("名前は%1文字までの、ほかと違う名前です").arg(kMaxGroupName));
+        if (g.kind != 0 && g.kind != 1) return refuse(QStringLiteral("区分は 0（収入）か 1（支出）です"));
+        for (qint64 code : g.members) {
+            if (!incomeOf.contains(code)) return refuse(QStringLiteral("科目がありません: %1").arg(code));
+            if (incomeOf.value(code) != g.income())
+                return refuse(QStringLiteral("グループと区分の違う科目は入れられません: %1").arg(code));
+            if (members.contains(code))
+                return refuse(QStringLiteral("二つのグループに入っている科目があります: %1").arg(code));
+            members.insert(code);
+        }
+        codes.insert(g.cd);
+        names.insert(name);
+    }
+    db::Transaction tx(book);
+    if (!tx.ok()) return fail(QStringLiteral("書き込めません"));
+    qint64 member = 0;
+    for (const Group& g : groups) {
+        if (!book.execute(QStringLiteral("INSERT INTO G01 (CD, NM, KIND, SORT) VALUES (?, ?, ?, ?)"),
+                          {g.cd, g.name.trimmed(), g.kind, g.sort}, error))
+            return false;
+        for (qint64 code : g.members)
+            if (!book.execute(QStringLiteral("INSERT INTO G02 (CD, K_CD, G_CD) VALUES (?, ?, ?)"),
+                              {++member, code, g.cd}, error))
+                return false;
+    }
+    if (!tx.commit()) return fail(QStringLiteral("書き込めません"));
+    return true;
 }
 
 QList<StandardGroup> standardGroups(app::Program program) {

@@ -92,6 +92,11 @@ GroupWrite deleteGroup(db::Book& book, qint64 cd);
 // (group nullopt). Refused: a missing category or group, a group of the other kind.
 GroupWrite assignToGroup(db::Book& book, app::Program program, qint64 code, std::optional<qint64> group);
 
+// Writes groups and their members, as exported, into a book without groups (G01 and G02 empty),
+// in one transaction; their codes are kept. Each is checked as saveGroup checks it, and a
+// category may be in one group only. False with *error naming the group, nothing written.
+bool insertGroups(db::Book& book, app::Program program, const QList<Group>& groups, QString* error);
+
 // The group of this name; nullopt when there is none.
 std::optional<qint64> groupNamed(const QList<Group>& groups, const QString& name);
 
