@@ -1,6 +1,7 @@
 #include "tools/SampleBook.h"
 
 #include <QDate>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <random>
@@ -72,6 +73,33 @@ bool fillSampleBudgets(db::Book& book, app::Program p, const Item* items, int it
         return false;
     }
     return true;
+}
+
+// The three groups over the sample's expenses, one expense left in none (so that 未分類 shows),
+// and 固定費 a budget of its own.
+bool fillSampleGroups(db::Book& book, const Item* items, int itemCount, QString* error) {
+    if (book.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'G01'")).toLongLong() == 0)
+        return true;  // an older book's shape
+    const char* const groups[] = {"固定費", "変動費", "特別費"};
+    const QHash<QString, int> groupOf{
+        {QStringLiteral("家賃"), 1},     {QStringLiteral("電気代"), 1}, {QStringLiteral("ガス代"), 1},
+        {QStringLiteral("水道代"), 1},   {QStringLiteral("電話代"), 1}, {QStringLiteral("カード引落"), 2},
+        {QStringLiteral("現金引出"), 2}, {QStringLiteral("食費"), 2},   {QStringLiteral("日用品"), 2},
+        {QStringLiteral("交通費"), 2},   {QStringLiteral("外食"), 2},   {QStringLiteral("衣料"), 2},
+        {QStringLiteral("医療"), 3},     {QStringLiteral("娯楽"), 3},
+    };
+    QString why;
+    bool ok = true;
+    for (int g = 0; ok && g < 3; ++g)
+        ok = book.execute(QStringLiteral("INSERT INTO G01 (CD,NM,KIND,SORT) VALUES (?,?,1,?)"),
+                          {g + 1, QString::fromUtf8(groups[g]), g + 1}, &why);
+    int cd = 0;
+    for (int i = 0; ok && i < itemCount; ++i)
+        if (const int g = groupOf.value(QString::fromUtf8(items[i].name)); g > 0)
+            ok = book.execute(QStringLiteral("INSERT INTO G02 (CD,K_CD,G_CD) VALUES (?,?,?)"), {++cd, i + 1, g}, &why);
+    ok = ok && book.execute(QStringLiteral("INSERT INTO B02 (CD,G_CD,YM,KINGAKU) VALUES (1,1,'',100000)"), {}, &why);
+    if (!ok && error) *error = why;
+    return ok;
 }
 
 }  // namespace
@@ -160,6 +188,7 @@ bool fillSample(db::Book& book, app::Program p, int rows, QString* error) {
         for (int b = 1; b <= 3; ++b)
             if (!run("UPDATE T01 SET ZAN=? WHERE CD=?", {zanBank[b], b})) return failed();
     if (!fillSampleBudgets(book, p, items, itemCount, end.year(), error)) return false;
+    if (!fillSampleGroups(book, items, itemCount, error)) return false;
     if (!tx.commit()) {
         if (error) *error = QStringLiteral("commit failed");
         return false;

@@ -209,10 +209,11 @@ GroupWrite saveGroup(db::Book& book, app::Program program, const GroupEdit& edit
                   : book.execute(QStringLiteral("INSERT INTO G01 (CD, NM, KIND, SORT) VALUES (?, ?, ?, ?)"),
                                  {w.cd, name, edit.kind, sort}, &error);
     // NOT IN of an empty list would be NOT IN (NULL), which holds for no row.
-    ok = ok && book.execute(members.isEmpty() ? QStringLiteral("DELETE FROM G02 WHERE G_CD = ?")
-                                              : QStringLiteral("DELETE FROM G02 WHERE G_CD = ? AND K_CD NOT IN (%1)")
-                                                    .arg(inList(members)),
-                            {w.cd}, &error);
+    ok = ok &&
+         book.execute(members.isEmpty()
+                          ? QStringLiteral("DELETE FROM G02 WHERE G_CD = ?")
+                          : QStringLiteral("DELETE FROM G02 WHERE G_CD = ? AND K_CD NOT IN (%1)").arg(inList(members)),
+                      {w.cd}, &error);
     if (ok && !members.isEmpty())
         ok = book.execute(QStringLiteral("UPDATE G02 SET G_CD = ? WHERE K_CD IN (%1)").arg(inList(members)), {w.cd},
                           &error);
