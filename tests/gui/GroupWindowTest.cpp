@@ -185,9 +185,6 @@ TEST_F(GroupWindowTest, CtrlShiftGOnAVersionFourBookUpgradesItAndOpensTheWindow)
     const int entry = groupEntry(menu);
     ASSERT_GE(entry, 0);
     EXPECT_TRUE(menu.extrasMenu()->actions()[entry]->isEnabled());
-    EXPECT_EQ(menu.extrasMenu()->actions()[entry]->text(),
-              QStringLiteral("グループの設定\t") +
-                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G).toString(QKeySequence::NativeText));
     ASSERT_TRUE(menu.runShortcut(QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_G)));
     EXPECT_EQ(value("PRAGMA user_version").toInt(), db::kSchemaVersion);
     auto* w = qobject_cast<ui::GroupListForm*>(menu.openExtraWindow(entry));
