@@ -223,14 +223,15 @@ TEST_F(YearWindowTest, TheMenusRightClickListShowsTheYearThePieAndInBankTheTrans
     BankBook();
     {
         ui::form_Menu bankMenu(session(), bank::menuConfig());
-        EXPECT_EQ(Entries(bankMenu), (QStringList{"予算設定 Ctrl+Shift+B", "予算実績 Ctrl+B", "定期入力の設定 Ctrl+R",
-                                                  "振替 Ctrl+T", "年間収支表 Ctrl+G", "円グラフ Ctrl+P"}));
+        EXPECT_EQ(Entries(bankMenu),
+                  (QStringList{"予算設定 Ctrl+Shift+B", "予算実績 Ctrl+B", "定期入力の設定 Ctrl+R", "振替 Ctrl+T",
+                               "年間収支表 Ctrl+G", "円グラフ Ctrl+P", "グループの設定 Ctrl+Shift+G"}));
     }
     session().closeBook();
     start(app::Program::Purse);
     ui::form_Menu purseMenu(session(), purse::menuConfig());
     EXPECT_EQ(Entries(purseMenu), (QStringList{"予算設定 Ctrl+Shift+B", "予算実績 Ctrl+B", "定期入力の設定 Ctrl+R",
-                                               "年間収支表 Ctrl+G", "円グラフ Ctrl+P"}));
+                                               "年間収支表 Ctrl+G", "円グラフ Ctrl+P", "グループの設定 Ctrl+Shift+G"}));
 }
 
 TEST_F(YearWindowTest, CtrlGFromTheMenuOpensTheYearOfTodayModalInBankOverEveryBank) {

@@ -339,6 +339,41 @@ bool insertGroups(db::Book& book, app::Program program, const QList<Group>& grou
     return true;
 }
 
+std::optional<QList<GroupListing>> readGroupListing(db::Book& book, app::Program program) {
+    const GroupMap map = readGroupMap(book, program);
+    if (!map.ok) return std::nullopt;
+    QHash<qint64, QString> names;
+    for (const MasterRow& m : readMasterList(book, masterOf(program))) names.insert(m.cd, m.nm);
+    QList<GroupListing> out;
+    for (const Group& g : map.groups) {
+        GroupListing l{g, {}};
+        l.group.members.clear();
+        for (qint64 code : g.members) {
+            if (map.of(code) != g.cd) continue;
+            l.group.members << code;
+            l.memberNames << names.value(code);
+        }
+        out << l;
+    }
+    return out;
+}
+
+std::optional<QList<GroupCandidate>> groupCandidates(db::Book& book, app::Program program, qint64 kind) {
+    const GroupMap map = readGroupMap(book, program);
+    if (!map.ok) return std::nullopt;
+    QList<GroupCandidate> out;
+    for (const MasterRow& m : readMasterList(book, masterOf(program))) {
+        if (isIncome(m.kind) != (kind == 0)) continue;
+        GroupCandidate c{m.cd, m.nm, 0, {}};
+        if (const auto g = map.of(m.cd)) {
+            c.group = *g;
+            if (const Group* group = map.group(*g)) c.groupName = group->name;
+        }
+        out << c;
+    }
+    return out;
+}
+
 QList<StandardGroup> standardGroups(app::Program program) {
     const auto names = [](std::initializer_list<const char*> list) {
         QStringList out;

@@ -100,6 +100,27 @@ bool insertGroups(db::Book& book, app::Program program, const QList<Group>& grou
 // The group of this name; nullopt when there is none.
 std::optional<qint64> groupNamed(const QList<Group>& groups, const QString& name);
 
+// A group as the group window lists it: its members are those the views show under it (the
+// categories that exist and are of its kind), with their names, both in code order.
+struct GroupListing {
+    Group group;
+    QStringList memberNames;
+};
+// Every group so, in SORT, CD order; nullopt when the book cannot be read.
+std::optional<QList<GroupListing>> readGroupListing(db::Book& book, app::Program program);
+
+// A category (item) as the group's entry dialog offers it: with the group the views show it
+// under now (0 and an empty name: 未分類).
+struct GroupCandidate {
+    qint64 code = 0;
+    QString name;
+    qint64 group = 0;
+    QString groupName;
+};
+// The categories of one kind (0 income, 1 expense) in code order; nullopt when the book cannot
+// be read.
+std::optional<QList<GroupCandidate>> groupCandidates(db::Book& book, app::Program program, qint64 kind);
+
 // The three groups a new book is offered, with the standard categories (items) of each.
 struct StandardGroup {
     QString name;

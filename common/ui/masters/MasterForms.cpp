@@ -1,5 +1,6 @@
 #include "ui/masters/MasterForms.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -16,6 +17,7 @@
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Balances.h"
+#include "ui/groups/GroupWindows.h"
 #include "ui/io/CsvExport.h"
 #include "ui/menu/MenuForm.h"
 #include "ui/print/PrintWriters.h"
@@ -139,6 +141,14 @@ MasterList::MasterList(app::Session& session, MasterDesc desc, QWidget* parent)
     connect(m_grid, &FlexGrid::doubleClicked, this, &MasterList::doubleClick);
     connect(m_grid, &FlexGrid::deletePressed, this, &MasterList::deleteKey);
     addCsvExport(this, m_grid, [this] { return modelExport(*m_rows, m_desc.caption + QStringLiteral(".csv")); });
+    // Items and categories are put into groups: the groups' window is on the grid's right-click
+    // menu, without a key of its own, so that the list's keys stay as they are.
+    if (m_desc.master != ledger::Master::Bank) {
+        auto* groups = new QAction(QStringLiteral("グループの設定"), m_grid);
+        groups->setObjectName(QStringLiteral("groupAction"));
+        connect(groups, &QAction::triggered, this, [this] { openGroupWindow(this); });
+        m_grid->addAction(groups);
+    }
 
     // Opening: headers with their default widths, the stored layout, the rows.
     m_grid->setHeader(0, kCodeHeader, 1000);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/ledger/Transfer.h"
+#include "ui/groups/GroupWindows.h"
 #include "ui/transfer/TransferWindow.h"
 #include "ui/year/YearForm.h"
 
@@ -110,6 +111,9 @@ MenuConfig menuConfig(app::Program program, std::function<void(QDialog*)> setupU
     c.extras.push_back(
         {QStringLiteral("年間収支表"), QKeySequence(Qt::CTRL | Qt::Key_G), QString(), false, 0, newYearTable});
     c.extras.push_back({QStringLiteral("円グラフ"), QKeySequence(Qt::CTRL | Qt::Key_P), QString(), false, 0, newPie});
+    // Groups of categories (items) are written here, into a book that holds their tables.
+    c.extras.push_back({QStringLiteral("グループの設定"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G), QString(),
+                        true, ledger::kGroupVersion, newWindow<GroupListForm>});
     c.create = [w = std::move(windows)](MenuTarget t, app::Session& session, QWidget* menu) -> FormBase* {
         for (const MenuWindow& window : w)
             if (std::find(window.targets.begin(), window.targets.end(), t) != window.targets.end())
