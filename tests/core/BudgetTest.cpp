@@ -4,6 +4,7 @@
 #include "core/care/Check.h"
 #include "core/io/Export.h"
 #include "core/ledger/Budget.h"
+#include "core/ledger/Groups.h"
 #include "core/models/BudgetModels.h"
 #include "support/TestEnv.h"
 #include "tools/KakeiboBudget.h"
@@ -128,6 +129,69 @@ TEST_F(BudgetTest, AYearlyBudgetCountsWithItsYearAndStandsApartInAMonth) {
     EXPECT_EQ(line(may, "保険"), line(may, "保険", heading));
     EXPECT_EQ(line(may, "保険")->actual, 60000);
     EXPECT_EQ(line(may, "保険")->budget, 120000);
+}
+
+// The standard groups over 保険 and 住居 (固定費), 食費 and 雑費 (変動費); December's budgets 住居
+// 80,000, 保険 15,000 and 食費 40,000, all spent but 10,000 of 食費.
+class BudgetGroupsTest : public BudgetTest {
+  protected:
+    void SetUp() override {
+        purseBook();
+        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (5,'住居',1)");
+        ASSERT_TRUE(ledger::registerStandardGroups(book(), app::Program::Purse));
+        m_fixed = *ledger::groupNamed(*ledger::readGroups(book()), "固定費");
+        set(5, "", 80000);
+        set(3, "", 15000);
+        set(2, "", 40000);
+        entry(1, "2024/12/01", 5, 80000);
+        entry(2, "2024/12/02", 3, 15000);
+        entry(3, "2024/12/03", 2, 30000);
+        entry(4, "2024/06/01", 5, 80000);
+    }
+    void setGroup(const QString& ym, qint64 amount) {
+        const ledger::BudgetWrite w = ledger::writeGroupBudget(book(), m_fixed, ym, amount);
+        ASSERT_TRUE(w.ok) << w.error.toStdString();
+    }
+    static QString figures(const BudgetLine* l) {
+        return l ? QStringLiteral("%1/%2").arg(l->budget).arg(l->actual) : QStringLiteral("none");
+    }
+    qint64 m_fixed = 0;
+};
+
+TEST_F(BudgetGroupsTest, AGroupsOwnBudgetStandsOnItsLineInsteadOfItsMembersAndCountsOnceInTheSum) {
+    const auto before = report(0, 2024, 12);
+    QStringList order;
+    for (const BudgetLine& l : before.lines) order << l.name;
+    EXPECT_EQ(order, (QStringList{"収入計", "保険", "住居", "固定費小計", "食費", "変動費小計", "特別費小計",
+                                  "未分類小計", "支出計", "収支"}));
+    EXPECT_EQ(figures(line(before, "固定費小計")), "95000/95000") << "its members' budgets without its own";
+    EXPECT_EQ(line(before, "固定費小計")->type, BudgetLine::Type::Group);
+
+    setGroup("", 100000);
+    const auto dec = report(0, 2024, 12);
+    EXPECT_EQ(figures(line(dec, "固定費小計")), "100000/95000");
+    EXPECT_EQ(line(dec, "固定費小計")->diff, 5000);
+    EXPECT_EQ(figures(line(dec, "変動費小計")), "40000/30000");
+    EXPECT_EQ(figures(line(dec, "支出計")), "140000/125000") << "100,000 once, not beside 住居's and 保険's";
+    EXPECT_EQ(ledger::budgetCells(*line(dec, "固定費小計")).mid(0, 7),
+              (QStringList{"", "固定費小計", "", "100000", "95000", "5000", "95%"}));
+    // The year: twelve months of the group's own budget against its members' year.
+    EXPECT_EQ(figures(line(report(1, 2024, 1), "固定費小計")), "1200000/175000");
+}
+
+TEST_F(BudgetGroupsTest, AGroupsYearlyBudgetStandsApartInAMonthOutsideTheSums) {
+    setGroup("2024", 1000000);
+    EXPECT_EQ(figures(line(report(1, 2024, 1), "固定費小計")), "1000000/175000");
+    const auto dec = report(0, 2024, 12);
+    EXPECT_EQ(figures(line(dec, "固定費小計")), "95000/95000") << "the month falls back to its members'";
+    EXPECT_EQ(figures(line(dec, "支出計")), "135000/125000");
+    int heading = -1;
+    for (int i = 0; i < dec.lines.size(); ++i)
+        if (dec.lines[i].type == BudgetLine::Type::Heading) heading = i;
+    ASSERT_GE(heading, 0);
+    EXPECT_EQ(dec.lines[heading].name, QStringLiteral("グループの年額予算（1～12月）"));
+    EXPECT_EQ(figures(line(dec, "固定費小計", heading)), "1000000/175000") << "January to December";
+    EXPECT_EQ(heading + 2, dec.lines.size()) << "no sum after it";
 }
 
 TEST_F(BudgetTest, TheCurrentMonthShowsWhatIsLeftPerDayIncludingToday) {

@@ -1,8 +1,9 @@
 // The year at a glance against the totals windows on sample books, its span and average, the
-// hooks for extra columns and lines, and the pie's shares.
+// hooks for extra columns and lines, the lines under their groups, and the pie's shares.
 
 #include <QDate>
 
+#include "core/ledger/Groups.h"
 #include "core/ledger/Totals.h"
 #include "core/ledger/YearTable.h"
 #include "support/TestEnv.h"
@@ -183,13 +184,77 @@ TEST_F(YearSpanTest, PrintoutRepeatsTheHeaderOnEverySheetAndEndsAmountsAtTheirCo
     EXPECT_EQ(count(2), 1);
 }
 
-// ---- the pie ----
+// ---- groups ----
 
 QString Shares(const QList<ledger::PieSlice>& slices) {
     QStringList s;
     for (const ledger::PieSlice& p : slices) s << QStringLiteral("%1=%2").arg(p.name).arg(p.percent);
     return s.join(' ');
 }
+
+// A household book with the standard groups: 住居 and 保険 are 固定費, 食費 変動費, 医療費 特別費
+// (nothing spent), ペット in no group.
+class YearGroupsTest : public YearTableTest {
+  protected:
+    void SetUp() override {
+        start(app::Program::Purse);
+        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0),(2,'住居',1),(3,'保険',1),(4,'食費',1),(5,'医療費',1),"
+            "(6,'ペット',1)");
+        QString error;
+        ASSERT_TRUE(ledger::registerStandardGroups(book(), app::Program::Purse, &error)) << error.toStdString();
+        sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
+            "(1,1,'2024/01/25',1,300000,0),(2,1,'2024/01/27',2,80000,0),(3,1,'2024/02/27',2,80000,0),"
+            "(4,1,'2024/03/01',3,10000,0),(5,1,'2024/01/05',4,30000,0),(6,1,'2024/02/05',6,15000,0)");
+    }
+    static QStringList Names(const ledger::YearTable& t) {
+        QStringList out;
+        for (const ledger::YearLine& l : t.lines) out << l.name;
+        return out;
+    }
+};
+
+TEST_F(YearGroupsTest, ExpenseLinesStandUnderTheirGroupsWhoseSubtotalsAddUpToTheExpenseTotal) {
+    const ledger::YearTable t = Read(2024, 1);
+    // Income has no group: laid out as without groups.
+    EXPECT_EQ(Names(t), (QStringList{"給与", "収入計", "住居", "保険", "固定費小計", "食費", "変動費小計", "特別費小計",
+                                     "ペット", "未分類小計", "支出計", "収支"}));
+    const ledger::YearLine* fixed = Line(t, YearLineKind::Group, "固定費小計");
+    ASSERT_TRUE(fixed);
+    EXPECT_EQ(fixed->total, -170000);
+    EXPECT_EQ(fixed->months[0], -80000);
+    EXPECT_EQ(Line(t, YearLineKind::Group, "変動費小計")->total, -30000);
+    EXPECT_EQ(Line(t, YearLineKind::Group, "特別費小計")->total, 0) << "shown at zero, so the layout stays";
+    EXPECT_EQ(Line(t, YearLineKind::Group, "未分類小計")->total, -15000);
+    qint64 groups = 0;
+    for (const ledger::YearLine& l : t.lines)
+        if (l.kind == YearLineKind::Group) groups += l.total;
+    EXPECT_EQ(groups, Line(t, YearLineKind::Subtotal, "支出計")->total);
+    EXPECT_EQ(Line(t, YearLineKind::Balance)->total, 300000 - 215000);
+    // The group lines have no code in the cells, as the subtotals.
+    EXPECT_EQ(ledger::yearCells(*fixed).first(), QString());
+}
+
+TEST_F(YearGroupsTest, ACategoryWhoseKindChangedStaysAssignedButShowsUnderUngrouped) {
+    ASSERT_TRUE(ledger::saveGroup(book(), app::Program::Purse, {0, "臨時収入", 0, {}, {}}).ok);
+    sql("UPDATE T01 SET KIND = 0 WHERE CD = 3");  // 保険 is now an income
+    const ledger::YearTable t = Read(2024, 1);
+    EXPECT_EQ(value("SELECT COUNT(*) FROM G02 WHERE K_CD = 3").toInt(), 1);
+    EXPECT_EQ(Names(t).mid(0, 5), (QStringList{"臨時収入小計", "給与", "保険", "未分類小計", "収入計"}));
+    EXPECT_EQ(Line(t, YearLineKind::Group, "固定費小計")->total, -160000);
+    EXPECT_EQ(t.lines[3].total, 310000) << "給与 and 保険, each counted once";
+    EXPECT_EQ(Line(t, YearLineKind::Subtotal, "収入計")->total, 310000);
+}
+
+TEST_F(YearGroupsTest, ThePieByGroupHasTheGroupsAndUngroupedAndOneSliceForAKindWithoutGroups) {
+    const ledger::YearTable t = Read(2024, 1);
+    // 170,000, 30,000 and 15,000 of 215,000; 特別費 spent nothing and has no slice.
+    EXPECT_EQ(Shares(ledger::pieOfYear(t, false, -1, true)), QStringLiteral("固定費=79 変動費=14 未分類=7"));
+    EXPECT_EQ(Shares(ledger::pieOfYear(t, false, 0, true)), QStringLiteral("固定費=73 変動費=27"));
+    EXPECT_EQ(Shares(ledger::pieOfYear(t, true, -1, true)), QStringLiteral("未分類=100"));
+    EXPECT_EQ(ledger::pieOfYear(t, false, -1).size(), 4) << "by category by default";
+}
+
+// ---- the pie ----
 
 TEST(PieTest, LargestRemaindersMakeExactlyOneHundred) {
     EXPECT_EQ(Shares(ledger::makePie({{1, "a", 1}, {2, "b", 1}, {3, "c", 1}})), QStringLiteral("a=34 b=33 c=33"));

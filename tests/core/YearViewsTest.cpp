@@ -2,6 +2,7 @@
 // income and expense; with budgets each line has its year's 予算 and 差額.
 
 #include "core/ledger/Budget.h"
+#include "core/ledger/Groups.h"
 #include "core/ledger/Transfer.h"
 #include "core/ledger/YearViews.h"
 #include "support/TestEnv.h"
@@ -82,6 +83,31 @@ TEST_F(YearViewsTest, BudgetsGiveEachLineItsYearAndADifferencePositiveWhenItWent
     // From April: April to December of this year's plan, January to March of the next year's.
     EXPECT_EQ(budgetAndDiff(year(app::Program::Purse, std::nullopt, true, 4), "食費"), "-451000/-49000")
         << "8 × 40,000, December's 50,000, January's own 1,000 and 2 × 40,000";
+}
+
+// 住居 and 保険 in 固定費 (its own 1,200,000 a year), 食費 in 変動費 (no budget of its own), ペット in
+// no group: the expense 予算 adds the group lines, never 固定費's own beside 住居's.
+TEST_F(YearViewsTest, AGroupLinesBudgetIsItsOwnElseItsMembersAndTheTotalCountsItOnce) {
+    startPurse("(1,'給与',0),(2,'住居',1),(3,'保険',1),(4,'食費',1),(5,'ペット',1)");
+    ASSERT_TRUE(ledger::registerStandardGroups(book(), app::Program::Purse));
+    const auto fixed = ledger::groupNamed(*ledger::readGroups(book()), "固定費");
+    ASSERT_TRUE(fixed);
+    ASSERT_TRUE(ledger::writeGroupBudget(book(), *fixed, "2024", 1200000).ok);
+    ASSERT_TRUE(ledger::writeBudget(book(), 2, "", 80000).ok);
+    ASSERT_TRUE(ledger::writeBudget(book(), 4, "", 30000).ok);
+    ASSERT_TRUE(ledger::writeBudget(book(), 5, "", 1000).ok);
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
+        "(1,1,'2024/01/25',2,960000,0),(2,1,'2024/05/01',3,100000,0),(3,1,'2024/06/01',4,300000,0),"
+        "(4,1,'2024/06/02',5,12000,0)");
+    const ledger::YearTable t = year(app::Program::Purse, std::nullopt, true);
+    ASSERT_TRUE(t.ok);
+    EXPECT_EQ(budgetAndDiff(t, "住居"), "-960000/0");
+    EXPECT_EQ(budgetAndDiff(t, "固定費小計"), "-1200000/140000") << "its own, not 住居's 960,000";
+    EXPECT_EQ(budgetAndDiff(t, "変動費小計"), "-360000/60000") << "食費's twelve months";
+    EXPECT_EQ(budgetAndDiff(t, "特別費小計"), "0/0");
+    EXPECT_EQ(budgetAndDiff(t, "未分類小計"), "-12000/0");
+    EXPECT_EQ(budgetAndDiff(t, "支出計"), "-1572000/200000");
+    EXPECT_EQ(budgetAndDiff(t, "収支"), "-1572000/200000");
 }
 
 }  // namespace

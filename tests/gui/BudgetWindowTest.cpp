@@ -8,6 +8,7 @@
 
 #include "bank/BankWindows.h"
 #include "core/db/Schema.h"
+#include "core/ledger/Groups.h"
 #include "purse/PurseWindows.h"
 #include "support/TestEnv.h"
 #include "ui/budget/BudgetWindows.h"
@@ -106,6 +107,40 @@ TEST_F(BudgetWindowTest, CtrlZBringsTheOldValueBackAndDeleteFallsBackToTheDefaul
     // F7 shows the next year, where only the default applies.
     w->pressFKey(7);
     EXPECT_EQ(w->year(), 2025);
+}
+
+// With the standard groups the plan shows 給与, then 保険 and 固定費小計, 食費 and 変動費小計, 特別費小計.
+TEST_F(BudgetWindowTest, TypingIntoAGroupLineSetsTheGroupsOwnBudgetAndCtrlZTakesItBack) {
+    purseBook();
+    ASSERT_TRUE(ledger::registerStandardGroups(book(), app::Program::Purse));
+    ui::BookUndo undo(session());
+    auto* w = shown(new ui::BudgetWindow(session()));
+    ASSERT_EQ(w->plan()->text(2, 1), QStringLiteral("固定費小計"));
+    EXPECT_TRUE(w->plan()->groupAt(2));
+    typeCell(w, 1, Plan::kDefaultColumn, "15000");
+    EXPECT_EQ(value("SELECT KINGAKU FROM B01 WHERE K_CD = 3").toInt(), 15000) << "a category's cell as before";
+    EXPECT_EQ(w->plan()->text(2, Plan::kDefaultColumn + 5), QStringLiteral("15000")) << "its members' sum";
+    EXPECT_TRUE(w->plan()->fromMembers(2, Plan::kDefaultColumn + 5));
+
+    typeCell(w, 2, Plan::kDefaultColumn + 5, "100000");
+    EXPECT_EQ(value("SELECT COUNT(*) FROM B02 WHERE G_CD = 1 AND YM = ?", {QString::number(w->year()) + "/05"}).toInt(),
+              1);
+    EXPECT_EQ(value("SELECT COUNT(*) FROM B01").toInt(), 1) << "no category's budget changed";
+    EXPECT_EQ(w->plan()->text(2, Plan::kDefaultColumn + 5), QStringLiteral("100000"));
+    EXPECT_FALSE(w->plan()->fromMembers(2, Plan::kDefaultColumn + 5));
+    QTest::keyClick(w->grid(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(value("SELECT COUNT(*) FROM B02").toInt(), 0);
+    EXPECT_EQ(w->plan()->text(2, Plan::kDefaultColumn + 5), QStringLiteral("15000"));
+    EXPECT_EQ(value("SELECT COUNT(*) FROM B01").toInt(), 1) << "one step took back the group's budget only";
+
+    // Delete removes the group's own budget: the line falls back to its members' sum.
+    typeCell(w, 2, Plan::kDefaultColumn, "90000");
+    EXPECT_EQ(w->plan()->text(2, Plan::kDefaultColumn + 5), QStringLiteral("90000"));
+    w->grid()->setCurrentIndex(w->plan()->index(2, Plan::kDefaultColumn));
+    QTest::keyClick(w->grid(), Qt::Key_Delete);
+    EXPECT_EQ(value("SELECT COUNT(*) FROM B02").toInt(), 0);
+    EXPECT_TRUE(w->plan()->fromMembers(2, Plan::kDefaultColumn));
+    EXPECT_EQ(w->plan()->text(2, Plan::kYearColumn), QStringLiteral("180000"));
 }
 
 // The menu: its tooltip, the right-click list and the keys, the upgrade on first opening.

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPieSeries>
@@ -13,6 +14,7 @@
 #include "bank/BankWindows.h"
 #include "core/db/Book.h"
 #include "core/ledger/Budget.h"
+#include "core/ledger/Groups.h"
 #include "core/models/YearModels.h"
 #include "core/settings/Settings.h"
 #include "purse/PurseWindows.h"
@@ -272,6 +274,50 @@ TEST_F(YearWindowTest, InPurseTheMenusYearAndPieStayOpenAndTheYearIsBroughtForwa
     ASSERT_TRUE(pie);
     ASSERT_EQ(pie->slices().size(), 1) << "this month's expense";
     EXPECT_EQ(pie->slices()[0].amount, 900);
+}
+
+// A household book with the standard groups: 住居 in 固定費, 食費 in 変動費, ペット in none.
+TEST_F(YearWindowTest, TheYearShowsEachGroupsSubtotalInBoldAndThePieByGroupItsShares) {
+    start(app::Program::Purse);
+    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0),(2,'住居',1),(3,'食費',1),(4,'ペット',1)");
+    ASSERT_TRUE(ledger::registerStandardGroups(book(), app::Program::Purse));
+    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES "
+        "(1,1,'2024/05/01',2,60000,0),(2,1,'2024/05/02',3,30000,0),(3,1,'2024/05/03',4,10000,0)");
+    session().reopenMasters();
+    settings::saveSectionValue("year", "startMonth", "1");
+    auto* w = shown(new ui::YearForm(session(), 2024, std::nullopt));
+    QStringList names;
+    for (const QStringList& r : w->grid()->gridModel()->rowTexts()) names << r.value(1);
+    EXPECT_EQ(names, (QStringList{"収入計", "住居", "固定費小計", "食費", "変動費小計", "特別費小計", "ペット",
+                                  "未分類小計", "支出計", "収支"}));
+    EXPECT_EQ(Cell(w, "固定費小計", kMay), -60000);
+    EXPECT_EQ(Cell(w, "未分類小計", kMay), -10000);
+    const auto* model = static_cast<const models::YearModel*>(w->grid()->gridModel());
+    EXPECT_TRUE(model->groupLineAt(2));
+    EXPECT_FALSE(model->groupLineAt(1));
+    EXPECT_FALSE(model->groupLineAt(8)) << "支出計 stays as it was";
+    // A group line lists no rows: it is no category.
+    w->searchCell(2, kMay);
+    EXPECT_FALSE(w->findChild<ui::SearchWindow*>());
+
+    // Ctrl+P on May: the pie by category first, then by group.
+    w->grid()->setCurrentIndex(w->grid()->gridModel()->index(0, kMay));
+    press(w, Qt::Key_P, Qt::ControlModifier);
+    auto* pie = w->findChild<ui::PieForm*>();
+    ASSERT_TRUE(pie);
+    EXPECT_EQ(pie->slices().size(), 3);
+    auto* by = child<QComboBox>(pie, "pieByCombo");
+    EXPECT_EQ(by->itemText(0), QStringLiteral("科目別"));
+    by->setCurrentIndex(1);
+    emit by->activated(1);
+    QStringList shares;
+    for (const ledger::PieSlice& s : pie->slices()) shares << QStringLiteral("%1=%2").arg(s.name).arg(s.percent);
+    EXPECT_EQ(shares, (QStringList{"固定費=60", "変動費=30", "未分類=10"}));
+    EXPECT_TRUE(child<QLabel>(pie, "spanLabel")->text().endsWith(QStringLiteral("グループ別")));
+    session().places.printDir = dir() + QStringLiteral("/out");
+    press(pie, Qt::Key_F2);
+    session().places.printDir = QString();
+    EXPECT_EQ(QDir(dir() + QStringLiteral("/out")).entryList({QStringLiteral("*.pdf")}).size(), 1);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "core/ledger/Groups.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Transfer.h"
+#include "core/ledger/YearTable.h"
 
 namespace ledger {
 namespace {
@@ -209,6 +210,51 @@ std::optional<QList<BudgetPlanRow>> readGroupBudgetPlan(db::Book& book, int year
         rows << r;
     }
     return fillPlan(book, kGroups, rows, year);
+}
+
+std::optional<QList<BudgetPlanRow>> readGroupedBudgetPlan(db::Book& book, app::Program program, int year) {
+    auto plan = readBudgetPlan(book, program, year);
+    if (!plan || !hasGroups(book)) return plan;
+    const GroupMap map = readGroupMap(book, program);
+    const auto groupPlan = readGroupBudgetPlan(book, year);
+    if (!map.ok || !groupPlan) return std::nullopt;
+    if (map.groups.isEmpty()) return plan;
+    QHash<qint64, const BudgetPlanRow*> groupRow;
+    for (const BudgetPlanRow& r : *groupPlan) groupRow.insert(r.code, &r);
+    const auto add = [](std::optional<qint64>& to, std::optional<qint64> v) {
+        if (v) to = to.value_or(0) + *v;
+    };
+    QList<BudgetPlanRow> out;
+    for (const bool income : {true, false}) {
+        const auto ofKind = [&](const BudgetPlanRow& r) { return !r.deleted && isIncome(r.kind) == income; };
+        if (!map.groupsKind(income)) {
+            for (const BudgetPlanRow& r : *plan)
+                if (ofKind(r)) out << r;
+            continue;
+        }
+        for (const Group& g : map.groups) {
+            if (g.income() != income) continue;
+            const BudgetPlanRow* own = groupRow.value(g.cd);
+            BudgetPlanRow line = own ? *own : BudgetPlanRow{};
+            line.code = g.cd;
+            line.kind = g.kind;
+            line.group = true;
+            line.name = groupLineName(g.name);
+            for (const BudgetPlanRow& r : *plan) {
+                if (!ofKind(r) || map.of(r.code) != g.cd) continue;
+                out << r;
+                add(line.membersMonthly, r.monthly);
+                for (int m = 1; m <= 12; ++m) add(line.membersMonths[m - 1], r.month(m));
+                add(line.membersYear, r.year());
+            }
+            out << line;
+        }
+        for (const BudgetPlanRow& r : *plan)
+            if (ofKind(r) && !map.of(r.code)) out << r;
+    }
+    for (const BudgetPlanRow& r : *plan)
+        if (r.deleted) out << r;
+    return out;
 }
 
 std::optional<QList<BudgetEntry>> readBudgetEntries(db::Book& book) { return entriesOf(book, kCategories); }
@@ -431,32 +477,72 @@ BudgetLine sumLine(BudgetLine::Type type, const QString& label, bool income, qin
     return l;
 }
 
+// What the main block's lines are grouped by: the book's groups, and the groups' own budgets for
+// the period by G01 CD (a group without one stands for the sum of its members').
+struct Grouping {
+    GroupMap map;
+    QHash<qint64, qint64> own;
+};
+
+// One kind's lines (sorted) with the sums of what it adds to its kind's: under their groups, each
+// with its line, when the kind has groups.
+void addKind(QList<BudgetLine>& out, const QList<BudgetLine>& lines, bool income, const Grouping* grouping,
+             qint64& budget, qint64& actual) {
+    if (!grouping || !grouping->map.groupsKind(income)) {
+        for (const BudgetLine& l : lines) {
+            if (l.income != income) continue;
+            out << l;
+            budget += l.budget;
+            actual += l.actual;
+        }
+        return;
+    }
+    const auto block = [&](qint64 group, const QString& name) {
+        qint64 b = 0, a = 0;
+        for (const BudgetLine& l : lines) {
+            if (l.income != income || grouping->map.of(l.code).value_or(0) != group) continue;
+            out << l;
+            b += l.budget;
+            a += l.actual;
+        }
+        if (group != 0 && grouping->own.contains(group)) b = grouping->own.value(group);
+        BudgetLine g = sumLine(BudgetLine::Type::Group, groupLineName(name), income, b, a);
+        g.code = group;
+        out << g;
+        budget += b;
+        actual += a;
+    };
+    for (const Group& g : grouping->map.groups)
+        if (g.income() == income) block(g.cd, g.name);
+    block(0, kUngrouped);
+}
+
 // Income lines and their sum, expense lines and theirs, and the balance of the two. A block of
 // its own (the yearly budgets) leaves out the sum of a kind it has no line of.
-void addBlock(QList<BudgetLine>& out, QList<BudgetLine> lines, bool everySum = true) {
+void addBlock(QList<BudgetLine>& out, QList<BudgetLine> lines, bool everySum = true,
+              const Grouping* grouping = nullptr) {
     std::stable_sort(lines.begin(), lines.end(), [](const BudgetLine& a, const BudgetLine& b) {
         return a.income != b.income ? a.income : a.code < b.code;
     });
     qint64 ib = 0, ia = 0, eb = 0, ea = 0;
-    for (const BudgetLine& l : lines) {
-        if (!l.income) continue;
-        out << l;
-        ib += l.budget;
-        ia += l.actual;
-    }
+    addKind(out, lines, true, grouping, ib, ia);
     const bool incomes = std::any_of(lines.begin(), lines.end(), [](const BudgetLine& l) { return l.income; });
     if (everySum || incomes) out << sumLine(BudgetLine::Type::IncomeSum, QStringLiteral("収入計"), true, ib, ia);
-    for (const BudgetLine& l : lines) {
-        if (l.income) continue;
-        out << l;
-        eb += l.budget;
-        ea += l.actual;
-    }
+    addKind(out, lines, false, grouping, eb, ea);
     if (everySum || !incomes || std::any_of(lines.begin(), lines.end(), [](const BudgetLine& l) { return !l.income; }))
         out << sumLine(BudgetLine::Type::ExpenseSum, QStringLiteral("支出計"), false, eb, ea);
     BudgetLine balance = sumLine(BudgetLine::Type::Balance, QStringLiteral("収支"), true, ib - eb, ia - ea);
     balance.rate.reset();  // a ratio of two differences says nothing
     out << balance;
+}
+
+void addHeading(QList<BudgetLine>& out, const QString& text) {
+    BudgetLine blank;
+    blank.type = BudgetLine::Type::Blank;
+    BudgetLine heading;
+    heading.type = BudgetLine::Type::Heading;
+    heading.name = text;
+    out << blank << heading;
 }
 
 }  // namespace
@@ -470,6 +556,10 @@ BudgetReport budgetReport(db::Book& book, app::Program program, const Period& pe
     const auto plan =
         hasBudgets(book) ? readBudgetPlan(book, program, period.year) : std::optional(QList<BudgetPlanRow>{});
     if (!plan) return report;
+    const auto groupPlan =
+        hasBudgets(book) ? readGroupBudgetPlan(book, period.year) : std::optional(QList<BudgetPlanRow>{});
+    Grouping grouping{readGroupMap(book, program), {}};
+    if (!groupPlan || !grouping.map.ok) return report;
 
     // One grouped pass over the year up to the period's end: the period's own sums and, for a
     // month, the year so far beside them. Rows whose category is missing are left out by the
@@ -502,9 +592,18 @@ BudgetReport budgetReport(db::Book& book, app::Program program, const Period& pe
 
     QHash<qint64, const BudgetPlanRow*> planOf;
     for (const BudgetPlanRow& r : *plan) planOf.insert(r.code, &r);
+    const bool monthView = period.mode == 0;
+    // A group's yearly budget stands apart in a month view, as a category's does.
+    QList<const BudgetPlanRow*> yearlyGroups;
+    for (const BudgetPlanRow& r : *groupPlan) {
+        if (r.deleted) continue;
+        if (monthView && r.yearly)
+            yearlyGroups << &r;
+        else if (const auto own = monthView ? r.month(period.month) : r.year())
+            grouping.own.insert(r.code, *own);
+    }
 
     QList<BudgetLine> main, yearly;
-    const bool monthView = period.mode == 0;
     const bool current = monthView && today.year() == period.year && today.month() == period.month;
     const int daysLeft = current ? today.daysInMonth() - today.day() + 1 : 0;
     for (const MasterRow& m : master) {
@@ -520,7 +619,7 @@ BudgetReport budgetReport(db::Book& book, app::Program program, const Period& pe
         if (current && !l.income) l.perDay = l.over ? 0 : (l.budget - l.actual) / daysLeft;
         main << l;
     }
-    addBlock(report.lines, main);
+    addBlock(report.lines, main, true, &grouping);
     if (bank && holdsTransfers(book)) {
         const std::optional<qint64> moved = transferTotal(book, range.from, range.to);
         if (!moved) return report;
@@ -531,13 +630,24 @@ BudgetReport budgetReport(db::Book& book, app::Program program, const Period& pe
         report.lines << transfer;
     }
     if (!yearly.isEmpty()) {
-        BudgetLine blank;
-        blank.type = BudgetLine::Type::Blank;
-        BudgetLine heading;
-        heading.type = BudgetLine::Type::Heading;
-        heading.name = QStringLiteral("年額予算（1～%1月）").arg(period.month);
-        report.lines << blank << heading;
+        addHeading(report.lines, QStringLiteral("年額予算（1～%1月）").arg(period.month));
         addBlock(report.lines, yearly, false);
+    }
+    if (!yearlyGroups.isEmpty()) {
+        // What every member spent from January on, whether its own line stands above or in the
+        // yearly block: the group's budget covers them all. Outside every sum, which count the
+        // members already.
+        addHeading(report.lines, QStringLiteral("グループの年額予算（1～%1月）").arg(period.month));
+        for (const BudgetPlanRow* r : yearlyGroups) {
+            const Group* g = grouping.map.group(r->code);
+            if (!g) continue;
+            qint64 spent = 0;
+            for (auto it = actual.cbegin(); it != actual.cend(); ++it)
+                if (grouping.map.of(it.key()) == g->cd) spent += it->year;
+            BudgetLine l = sumLine(BudgetLine::Type::Group, groupLineName(g->name), g->income(), *r->yearly, spent);
+            l.code = g->cd;
+            report.lines << l;
+        }
     }
     report.ok = true;
     return report;

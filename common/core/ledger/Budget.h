@@ -56,6 +56,12 @@ struct BudgetPlanRow {
     std::optional<qint64> yearly;                  // the year's row ('yyyy')
     bool otherYearly = false;                      // a yearly row of some year
     bool otherMonths = false;                      // a month row of another year
+    // A group's line in the grouped plan (code: its G01 CD): its own budgets above, and here its
+    // members' added up per column, which stand where the group has none of its own.
+    bool group = false;
+    std::optional<qint64> membersMonthly;
+    std::array<std::optional<qint64>, 12> membersMonths;
+    std::optional<qint64> membersYear;
     // A month's budget: its own row, else the default; nullopt when neither is there.
     std::optional<qint64> month(int m) const;
     // The year's budget: its yearly row, else the sum of its twelve months.
@@ -68,6 +74,13 @@ struct BudgetPlanRow {
 // Every category of the master in code order, then the codes of budget rows whose category is
 // gone; the budgets of `year`. nullopt when the book cannot be read.
 std::optional<QList<BudgetPlanRow>> readBudgetPlan(db::Book& book, app::Program program, int year);
+
+// The plan as 予算設定 shows it. Without groups, readBudgetPlan's rows. With them, the income
+// categories and then the expense ones; a kind that has groups shows per group in SORT order its
+// categories and the group's line (its own budgets, and its members' sums), then the categories of
+// no group; the rows of deleted categories last. The budgets of groups that are gone are not
+// shown (the check names them). One read of each table and of the groups.
+std::optional<QList<BudgetPlanRow>> readGroupedBudgetPlan(db::Book& book, app::Program program, int year);
 
 // One stored row of B01.
 struct BudgetEntry {
@@ -110,11 +123,12 @@ bool insertGroupBudgets(db::Book& book, const QList<BudgetEntry>& rows, QString*
 
 struct BudgetLine {
     // Transfer: the bank book's money moved between the user's own banks in the period (実績
-    // only), which is neither income nor expense.
-    enum class Type { Item, IncomeSum, ExpenseSum, Balance, Transfer, Heading, Blank };
+    // only), which is neither income nor expense. Group: a group's line after its members (or
+    // 未分類's after the categories of no group).
+    enum class Type { Item, IncomeSum, ExpenseSum, Balance, Transfer, Heading, Blank, Group };
     Type type = Type::Item;
-    qint64 code = 0;
-    QString name;  // the category, or the label of a sum or heading
+    qint64 code = 0;  // an item's category; a group line's G01 CD, 0 for 未分類
+    QString name;     // the category, or the label of a sum or heading
     QString kindName;
     bool income = false;
     qint64 budget = 0;
@@ -139,6 +153,15 @@ std::optional<qint64> consumption(qint64 actual, qint64 budget);
 // their sum, the balance, in the bank book the line 振替 (the linked transfers of the period, left
 // out of every other line); in a month view then the categories with a yearly budget, the year
 // to the end of the month against it. `today` gives the current month its 残り1日あたり.
+//
+// A kind that has groups shows its lines under them, as the year table does: per group in SORT
+// order its lines and a group line (named as the year table's, "固定費小計"), then the lines of
+// no group and the line 未分類. A group line's budget is the group's own for the period where it
+// has one, else its members'; its 実績 its members'; the kind's sum adds up the group lines, so
+// that a group's own budget is never counted beside its members'. A group's yearly budget is
+// not split into months: in a month view its line falls back to its members' month budgets, and
+// a block of its own after the rest (グループの年額予算) sets the yearly budget against what all
+// its members spent from January to the month's end, outside every sum.
 BudgetReport budgetReport(db::Book& book, app::Program program, const Period& period, const QDate& today);
 
 // The period as the report names it: "2024年12月", "2024年".

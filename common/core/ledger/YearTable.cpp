@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/ledger/Groups.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Totals.h"
 
@@ -13,6 +14,16 @@ namespace ledger {
 
 QString YearSpan::title() const {
     return startMonth == 1 ? QStringLiteral("%1年").arg(year) : QStringLiteral("%1年度").arg(year);
+}
+
+namespace {
+const QString kGroupLineSuffix = QStringLiteral("小計");
+}
+
+QString groupLineName(const QString& group) { return group + kGroupLineSuffix; }
+
+QString groupOfLine(const QString& lineName) {
+    return lineName.endsWith(kGroupLineSuffix) ? lineName.chopped(kGroupLineSuffix.size()) : lineName;
 }
 
 int monthsBegun(const YearSpan& span, const QDate& today) {
@@ -43,6 +54,30 @@ YearLine sumLine(YearLineKind kind, const QString& name, bool income) {
 
 void addInto(YearLine& to, const YearLine& from) {
     for (int i = 0; i < kYearMonths; ++i) to.months[i] += from.months[i];
+}
+
+// One kind's lines (in code order) as the table shows them, added into its subtotal: under their
+// groups with a line each, when the kind has groups.
+QList<YearLine> kindLines(const QList<YearLine>& lines, bool income, const GroupMap& groups, YearLine& subtotal,
+                          int begun) {
+    QList<YearLine> out;
+    for (const YearLine& l : lines) addInto(subtotal, l);
+    if (!groups.groupsKind(income)) return lines;
+    auto block = [&](qint64 group, const QString& name) {
+        YearLine sum = sumLine(YearLineKind::Group, groupLineName(name), income);
+        sum.code = group;
+        for (const YearLine& l : lines)
+            if (l.group == group) {
+                out << l;
+                addInto(sum, l);
+            }
+        finish(sum, begun);
+        out << sum;
+    };
+    for (const Group& g : groups.groups)
+        if (g.income() == income) block(g.cd, g.name);
+    block(0, kUngrouped);
+    return out;
 }
 
 }  // namespace
@@ -94,27 +129,26 @@ YearTable readYearTable(db::Book& book, const YearQuery& query) {
         it->second.months[c] += it->second.income ? sum : -sum;
     }
     if (q.lastError().isValid()) return t;
+    const GroupMap groups = readGroupMap(book, query.program);
+    if (!groups.ok) return t;
 
     YearLine income = sumLine(YearLineKind::Subtotal, QStringLiteral("収入計"), true);
     YearLine expense = sumLine(YearLineKind::Subtotal, QStringLiteral("支出計"), false);
-    QList<YearLine> expenses;
+    QList<YearLine> incomes, expenses;
     for (auto& [code, line] : byCode) {
         finish(line, t.monthsBegun);
-        if (line.income) {
-            t.lines << line;
-            addInto(income, line);
-        } else {
-            expenses << line;
-            addInto(expense, line);
-        }
+        line.group = groups.of(code).value_or(0);
+        (line.income ? incomes : expenses) << line;
     }
+    incomes = kindLines(incomes, true, groups, income, t.monthsBegun);
+    expenses = kindLines(expenses, false, groups, expense, t.monthsBegun);
     finish(income, t.monthsBegun);
     finish(expense, t.monthsBegun);
     YearLine balance = sumLine(YearLineKind::Balance, QStringLiteral("収支"), true);
     addInto(balance, income);
     addInto(balance, expense);
     finish(balance, t.monthsBegun);
-    t.lines << income << expenses << expense << balance;
+    t.lines << incomes << income << expenses << expense << balance;
     t.ok = true;
     return t;
 }
@@ -217,12 +251,23 @@ QList<PieSlice> makePie(const QList<PieSlice>& amounts) {
     return out;
 }
 
-QList<PieSlice> pieOfYear(const YearTable& table, bool income, int column) {
-    QList<PieSlice> amounts;
-    for (const YearLine& l : table.lines) {
-        if (l.kind != YearLineKind::Category || l.income != income) continue;
+QList<PieSlice> pieOfYear(const YearTable& table, bool income, int column, bool byGroup) {
+    const auto amount = [&](const YearLine& l) {
         const qint64 v = column < 0 ? l.total : l.months[std::clamp(column, 0, kYearMonths - 1)];
-        amounts << PieSlice{l.code, l.name, income ? v : -v, 0};
+        return income ? v : -v;
+    };
+    QList<PieSlice> amounts;
+    const bool grouped = std::any_of(table.lines.begin(), table.lines.end(), [&](const YearLine& l) {
+        return l.kind == YearLineKind::Group && l.income == income;
+    });
+    for (const YearLine& l : table.lines) {
+        if (l.income != income) continue;
+        if (!byGroup && l.kind == YearLineKind::Category)
+            amounts << PieSlice{l.code, l.name, amount(l), 0};
+        else if (byGroup && grouped && l.kind == YearLineKind::Group)
+            amounts << PieSlice{l.code, groupOfLine(l.name), amount(l), 0};
+        else if (byGroup && !grouped && l.kind == YearLineKind::Subtotal)
+            amounts << PieSlice{0, kUngrouped, amount(l), 0};  // a kind of no group is all 未分類
     }
     return makePie(amounts);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The year at a glance (年間収支表): per item (bank book) or category (household book) the twelve
 // months of a year that may start in any month, its total and monthly average, a subtotal per
-// kind and the balance; and the pie of one month's or the year's income or expense by category.
+// kind and the balance; and the pie of one month's or the year's income or expense by category or
+// by group.
 //
 // Amounts are signed as in the totals windows (income positive, expense negative), so that a
 // line's 年計 is the yearly totals window's line for it and a month's 収支 that month's 総合計.
@@ -51,12 +52,21 @@ struct YearQuery {
     QString excludeRowsSql;
 };
 
-enum class YearLineKind { Category, Subtotal, Balance, Extra };
+// Group: the subtotal of a group of categories (G01), or of the categories of no group (未分類).
+enum class YearLineKind { Category, Group, Subtotal, Balance, Extra };
+
+// A group line's name: "固定費小計", "未分類小計".
+QString groupLineName(const QString& group);
+// The group a group line adds up, as its name tells it ("固定費", "未分類").
+QString groupOfLine(const QString& lineName);
 
 struct YearLine {
     YearLineKind kind = YearLineKind::Category;
-    qint64 code = 0;  // the item or category; 0 on the other lines
-    QString name;     // the item's name, or "収入計", "支出計", "収支", an extra line's label
+    // The item or category; on a group line its group's G01 CD, 0 for 未分類; 0 on the other lines.
+    qint64 code = 0;
+    // A category line: the G01 CD of the group it is shown under, 0 when it is shown under none.
+    qint64 group = 0;
+    QString name;  // the item's name, or "収入計", "支出計", "収支", a group line's, an extra line's label
     QString kindName;
     bool income = false;
     std::array<qint64, kYearMonths> months{};  // by column of the span
@@ -73,6 +83,10 @@ struct YearTable {
     // Income lines by code, 収入計, expense lines by code, 支出計, 収支, then any extra lines.
     // An item or category that has no entry in the span is left out, and so are entries whose
     // item or category is missing from the master (as in the totals windows).
+    // A kind that has groups shows its lines under them instead: per group in SORT order its
+    // lines and its group line, then the lines of no group and the group line 未分類, then the
+    // kind's subtotal. Every group of the kind has its line, even at zero, so that the layout
+    // stays the same from year to year; each category counts in one group line only.
     QList<YearLine> lines;
     // Columns after 月平均 that a caller adds (予算, 差額 with budgets): see addYearColumn.
     QStringList extraHeaders;
@@ -80,7 +94,7 @@ struct YearTable {
     int extraLines = 0;
 };
 
-// Reads the table with one grouped query over the span.
+// Reads the table with one grouped query over the span, and the groups with two small ones.
 YearTable readYearTable(db::Book& book, const YearQuery& query);
 
 // Adds a column after 月平均 to every line: `value` gives its figure for a line (none: empty).
@@ -118,8 +132,10 @@ inline const QString kPieOthers = QStringLiteral("その他（3%未満）");
 QList<PieSlice> makePie(const QList<PieSlice>& amounts);
 
 // The pie of the table's income (or expense) by category for one column (0..11) or, with
-// column -1, the whole span. Expense lines count their spending (the negated amount).
-QList<PieSlice> pieOfYear(const YearTable& table, bool income, int column);
+// column -1, the whole span. Expense lines count their spending (the negated amount). By group,
+// the slices are the kind's group lines and 未分類 (named by their group), or one slice 未分類
+// when the kind has no group.
+QList<PieSlice> pieOfYear(const YearTable& table, bool income, int column, bool byGroup = false);
 
 // The slices as a list under a title (名称, 金額, 割合), on the design's sheet. With `picture`,
 // the list leaves `pictureLines` free under the title and `picture` is given them to draw the pie.

@@ -25,10 +25,30 @@ bool BudgetPlanModel::inherited(int row, int column) const {
     if (!r) return false;
     if (column > kDefaultColumn && column < kYearColumn) return !r->months[column - kDefaultColumn - 1];
     if (column == kYearColumn) return !r->yearly;
+    if (column == kDefaultColumn) return r->group && !r->monthly;
+    return false;
+}
+
+bool BudgetPlanModel::fromMembers(int row, int column) const {
+    const ledger::BudgetPlanRow* r = rowAt(row);
+    if (!r || !r->group) return false;
+    if (column == kDefaultColumn) return !r->monthly;
+    if (column > kDefaultColumn && column < kYearColumn) return !r->month(column - kDefaultColumn);
+    if (column == kYearColumn) return !r->year();
     return false;
 }
 
 QString BudgetPlanModel::cell(const ledger::BudgetPlanRow& r, int column) const {
+    if (r.group) {
+        // The group's own budget, else its members' sum.
+        if (column == 0) return QString();
+        if (column == kDefaultColumn) return optionalNumber(r.monthly ? r.monthly : r.membersMonthly);
+        if (column > kDefaultColumn && column < kYearColumn) {
+            const int m = column - kDefaultColumn;
+            return optionalNumber(r.month(m) ? r.month(m) : r.membersMonths[m - 1]);
+        }
+        if (column == kYearColumn) return optionalNumber(r.year() ? r.year() : r.membersYear);
+    }
     if (column == 0) return number(r.code);
     if (column == 1) return r.name;
     if (column == 2) return r.deleted ? QString() : ledger::kindName(r.kind);
@@ -42,6 +62,12 @@ Qt::ItemFlags BudgetPlanModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = GridModel::flags(index);
     if (ymOf(index.column())) f |= Qt::ItemIsEditable;
     return f;
+}
+
+QVariant BudgetPlanModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::ToolTipRole && fromMembers(index.row(), index.column()))
+        return QStringLiteral("グループの科目の予算の合計です。入力するとグループの予算になります");
+    return RowsModel::data(index, role);
 }
 
 bool BudgetPlanModel::setData(const QModelIndex& index, const QVariant& value, int role) {

@@ -9,7 +9,8 @@
 
 namespace models {
 
-// Columns: code, name, kind, 毎月, 1月 … 12月, 年額.
+// Columns: code, name, kind, 毎月, 1月 … 12月, 年額. The rows of readGroupedBudgetPlan: a group's line
+// shows its own budget in a cell, else its members' sum.
 class BudgetPlanModel : public RowsModel<ledger::BudgetPlanRow> {
   public:
     static constexpr int kDefaultColumn = 3;
@@ -23,8 +24,16 @@ class BudgetPlanModel : public RowsModel<ledger::BudgetPlanRow> {
     // A cell that shows what it falls back to (a month without its own row shows the default, a
     // year without its own row the sum of its months): drawn grey.
     bool inherited(int row, int column) const;
+    // A group line's cell that shows its members' sum, the group having no budget of its own
+    // there: drawn grey and italic. Typing into it gives the group its own budget.
+    bool fromMembers(int row, int column) const;
+    bool groupAt(int row) const {
+        const ledger::BudgetPlanRow* r = rowAt(row);
+        return r && r->group;
+    }
 
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     // A cell typed into is not stored here: the window writes it to the book and reads it back.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     std::function<void(int row, int column, const QString& text)> edited;
@@ -46,6 +55,11 @@ class BudgetReportModel : public RowsModel<ledger::BudgetLine> {
     bool overAt(int row) const {
         const ledger::BudgetLine* l = rowAt(row);
         return l && l->over;
+    }
+    // A group's line: drawn in bold, set off from the lines it adds up.
+    bool groupAt(int row) const {
+        const ledger::BudgetLine* l = rowAt(row);
+        return l && l->type == ledger::BudgetLine::Type::Group;
     }
     ColumnKind columnKind(int column) const override;
 

@@ -19,6 +19,11 @@ class YearModel : public RowsModel<ledger::YearLine> {
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     ColumnKind columnKind(int column) const override;
+    // A group's subtotal line (固定費小計, 未分類小計): the window sets it off from the lines it adds.
+    bool groupLineAt(int row) const {
+        const ledger::YearLine* l = rowAt(row);
+        return l && l->kind == ledger::YearLineKind::Group;
+    }
     // The month column (0..11) of a grid column; nullopt for the others.
     static std::optional<int> monthOfColumn(int column);
 

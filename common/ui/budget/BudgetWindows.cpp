@@ -26,12 +26,13 @@ namespace {
 const QColor kInheritedColor{128, 128, 128};
 const QColor kOverColor{139, 0, 0};
 
-// Draws a cell grey or dark red as its window says, and edits a cell in a numeric box whose
-// text is selected, so that typing replaces it.
+// Draws a cell grey or dark red, and in its font, as its window says, and edits a cell in a
+// numeric box whose text is selected, so that typing replaces it.
 class ToneDelegate : public SelectingCellDelegate {
   public:
-    ToneDelegate(std::function<std::optional<QColor>(const QModelIndex&)> tone, QObject* parent)
-        : SelectingCellDelegate(parent), m_tone(std::move(tone)) {}
+    ToneDelegate(std::function<std::optional<QColor>(const QModelIndex&)> tone, QObject* parent,
+                 std::function<void(const QModelIndex&, QFont&)> font = {})
+        : SelectingCellDelegate(parent), m_tone(std::move(tone)), m_font(std::move(font)) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* e = new QLineEdit(parent);
@@ -48,10 +49,12 @@ class ToneDelegate : public SelectingCellDelegate {
             option->palette.setColor(QPalette::Text, *c);
             option->palette.setColor(QPalette::HighlightedText, *c);
         }
+        if (m_font) m_font(index, option->font);
     }
 
   private:
     std::function<std::optional<QColor>(const QModelIndex&)> m_tone;
+    std::function<void(const QModelIndex&, QFont&)> m_font;
 };
 
 QString fourDigits(int y) { return QStringLiteral("%1").arg(y, 4, 10, QLatin1Char('0')); }
@@ -133,12 +136,19 @@ BudgetWindow::BudgetWindow(app::Session& session, QWidget* parent)
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                             QAbstractItemView::EditKeyPressed);
+    // A group line stands out in bold; its cell without the group's own budget shows its members'
+    // sum, grey and italic.
     m_grid->setItemDelegate(new ToneDelegate(
         [this](const QModelIndex& i) -> std::optional<QColor> {
-            if (m_plan->inherited(i.row(), i.column())) return kInheritedColor;
+            if (m_plan->inherited(i.row(), i.column()) || m_plan->fromMembers(i.row(), i.column()))
+                return kInheritedColor;
             return std::nullopt;
         },
-        m_grid));
+        m_grid,
+        [this](const QModelIndex& i, QFont& f) {
+            f.setBold(m_plan->groupAt(i.row()));
+            f.setItalic(m_plan->fromMembers(i.row(), i.column()));
+        }));
     m_grid->setColWidthTwips(0, 600);
     m_grid->setColWidthTwips(1, 1800);
     m_grid->setColWidthTwips(2, 600);
@@ -188,7 +198,7 @@ void BudgetWindow::showYear(int year) {
 
 void BudgetWindow::reload() {
     const QModelIndex at = m_grid->currentIndex();
-    const auto rows = ledger::hasBudgets(book()) ? ledger::readBudgetPlan(book(), session().program(), year())
+    const auto rows = ledger::hasBudgets(book()) ? ledger::readGroupedBudgetPlan(book(), session().program(), year())
                                                  : std::optional<QList<ledger::BudgetPlanRow>>();
     m_plan->setRows(rows.value_or(QList<ledger::BudgetPlanRow>{}));
     if (at.isValid()) m_grid->setCurrentIndex(m_plan->index(std::min(at.row(), m_plan->rowCount() - 1), at.column()));
@@ -210,7 +220,9 @@ void BudgetWindow::write(int row, int column, std::optional<qint64> amount) {
     const ledger::BudgetPlanRow* r = m_plan->rowAt(row);
     const auto ym = m_plan->ymOf(column);
     if (!r || !ym || refuseReadOnly()) return;
-    const ledger::BudgetWrite w = ledger::writeBudget(book(), r->code, *ym, amount);
+    // A group line's cell is the group's own budget (B02).
+    const ledger::BudgetWrite w = r->group ? ledger::writeGroupBudget(book(), r->code, *ym, amount)
+                                           : ledger::writeBudget(book(), r->code, *ym, amount);
     if (!w.ok) {
         refuseText(w.error, true);
         return;
@@ -248,7 +260,7 @@ BudgetReportWindow::BudgetReportWindow(app::Session& session, QWidget* parent)
             if (m_report->overAt(i.row())) return kOverColor;
             return std::nullopt;
         },
-        m_grid));
+        m_grid, [this](const QModelIndex& i, QFont& f) { f.setBold(m_report->groupAt(i.row())); }));
     const int widths[] = {600, 2400, 600, 1300, 1300, 1300, 900, 600, 1500};
     for (int c = 0; c < 9; ++c) m_grid->setColWidthTwips(c, widths[c]);
     setFillWidget(m_grid);

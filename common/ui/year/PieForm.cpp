@@ -32,8 +32,14 @@ PieForm::PieForm(app::Session& session, PieChoice choice, QWidget* parent)
     for (int i = 0; i < ledger::kYearMonths; ++i)
         ui->monthCombo->addItem(QStringLiteral("%1月").arg(m_choice.span.monthOf(i).month()), i);
     ui->monthCombo->setCurrentIndex(m_choice.column + 1);
+    // By category (the bank book's items) or by the groups they are in, with 未分類.
+    ui->pieByCombo->addItem(
+        session.program() == app::Program::Bank ? QStringLiteral("項目別") : QStringLiteral("科目別"), false);
+    ui->pieByCombo->addItem(QStringLiteral("グループ別"), true);
+    ui->pieByCombo->setCurrentIndex(m_choice.byGroup ? 1 : 0);
     connect(ui->kindCombo, &QComboBox::activated, this, [this] { recompute(); });
     connect(ui->monthCombo, &QComboBox::activated, this, [this] { recompute(); });
+    connect(ui->pieByCombo, &QComboBox::activated, this, [this] { recompute(); });
 
     m_model = new models::PieModel(this);
     ui->sliceGrid->setGridModel(m_model);
@@ -45,9 +51,10 @@ PieForm::PieForm(app::Session& session, PieChoice choice, QWidget* parent)
     ui->pieChart->chart()->legend()->setAlignment(Qt::AlignRight);
 
     addCsvExport(this, ui->sliceGrid, [this] {
-        return modelExport(
-            *m_model, QStringLiteral("円グラフ_%1_%2_%3.csv")
-                          .arg(m_choice.span.title(), ui->monthCombo->currentText(), ui->kindCombo->currentText()));
+        QString name = QStringLiteral("円グラフ_%1_%2_%3")
+                           .arg(m_choice.span.title(), ui->monthCombo->currentText(), ui->kindCombo->currentText());
+        if (m_choice.byGroup) name += QStringLiteral("_グループ別");
+        return modelExport(*m_model, name + QStringLiteral(".csv"));
     });
     createFKeyBar(8, height() - 57, width() - 16);
     setFKey(2, QStringLiteral("印刷"), [this] { printPie(); });
@@ -63,6 +70,7 @@ QChartView* PieForm::chart() const { return ui->pieChart; }
 void PieForm::recompute() {
     m_choice.income = ui->kindCombo->currentData().toBool();
     m_choice.column = ui->monthCombo->currentData().toInt();
+    m_choice.byGroup = ui->pieByCombo->currentData().toBool();
     ledger::YearQuery q;
     q.program = session().program();
     q.span = m_choice.span;
@@ -71,13 +79,16 @@ void PieForm::recompute() {
     // Over every bank a transfer is no expense: the year view leaves it out.
     const ledger::YearTable t = ledger::readYearView(book(), q, false);
     if (!t.ok) critical(QStringLiteral("データベースを読めません"));
-    m_model->setRows(ledger::pieOfYear(t, m_choice.income, m_choice.column));
+    m_model->setRows(ledger::pieOfYear(t, m_choice.income, m_choice.column, m_choice.byGroup));
     QString span = m_choice.span.title();
     if (m_choice.column >= 0) {
         const QDate m = m_choice.span.monthOf(m_choice.column);
         span = QStringLiteral("%1年%2月").arg(m.year()).arg(m.month());
     }
-    ui->spanLabel->setText(span + QStringLiteral("　") + ui->kindCombo->currentText());
+    // The label titles the chart and the printout: a pie by group says so.
+    QString what = span + QStringLiteral("　") + ui->kindCombo->currentText();
+    if (m_choice.byGroup) what += QStringLiteral("　グループ別");
+    ui->spanLabel->setText(what);
     drawPie();
 }
 

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyledItemDelegate>
 
 #include "core/db/Convert.h"
 #include "core/ledger/YearViews.h"
@@ -22,6 +23,21 @@ const QString kSection = QStringLiteral("year");
 const QString kStartKey = QStringLiteral("startMonth");
 constexpr int kMinYear = 1900;
 constexpr int kMaxYear = 9998;  // a span that starts late in the year ends in the next one
+
+// Draws a group's subtotal line in bold, set off from the category lines above it that it adds.
+class GroupLineDelegate : public QStyledItemDelegate {
+  public:
+    GroupLineDelegate(const models::YearModel* model, QObject* parent) : QStyledItemDelegate(parent), m_model(model) {}
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (m_model->groupLineAt(index.row())) option->font.setBold(true);
+    }
+
+  private:
+    const models::YearModel* m_model;
+};
 }  // namespace
 
 int storedStartMonth() {
@@ -53,6 +69,7 @@ YearForm::YearForm(app::Session& session, int year, std::optional<qint64> bank, 
 
     m_model = new models::YearModel(session.program(), this);
     ui->yearGrid->setGridModel(m_model);
+    ui->yearGrid->setItemDelegate(new GroupLineDelegate(m_model, ui->yearGrid));
     ui->yearGrid->setHeader(0, m_model->headerText(0), 700);
     ui->yearGrid->setHeader(1, m_model->headerText(1), 1800);
     ui->yearGrid->setHeader(2, m_model->headerText(2), 700);

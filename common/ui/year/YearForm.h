@@ -58,12 +58,13 @@ class YearForm : public FormBase {
 };
 
 // What a pie is drawn of: a span and, in the bank book, a bank (nullopt: every bank); a month
-// column (0..11) or the whole span (-1); income or expense.
+// column (0..11) or the whole span (-1); income or expense; by category (item) or by group.
 struct PieChoice {
     ledger::YearSpan span;
     std::optional<qint64> bank;
     int column = -1;
     bool income = false;
+    bool byGroup = false;
 };
 
 class PieForm : public FormBase {
