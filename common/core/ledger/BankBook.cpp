@@ -15,21 +15,6 @@ namespace {
 
 QString textOf(const QVariant& v) { return v.isNull() || !v.isValid() ? QString() : v.toString(); }
 
-// Recomputes each bank's balance inside the caller's transaction.
-bool recalcBanks(db::Book& book, QList<qint64> banks, Change& c) {
-    std::sort(banks.begin(), banks.end());
-    banks.erase(std::unique(banks.begin(), banks.end()), banks.end());
-    for (qint64 bank : banks) {
-        const BankZan z = Recalc_BankZan(book, bank);
-        if (!z.ok) {
-            c.error = z.error;
-            return false;
-        }
-    }
-    c.banks = banks;
-    return true;
-}
-
 }  // namespace
 
 BankMonth readBankMonth(db::Book& book, qint64 bankCode, const QString& yyyymm) {
@@ -211,6 +196,20 @@ std::optional<qint64> storedZan(db::Book& book, qint64 bankCode) {
     const QVariant v = book.scalar(QStringLiteral("SELECT ZAN FROM T01 WHERE CD = ?"), {bankCode}, &ok);
     if (!ok || !db::isNumeric(v)) return std::nullopt;
     return db::To_Long(v, 0);
+}
+
+bool recalcBanks(db::Book& book, QList<qint64> banks, Change& c) {
+    std::sort(banks.begin(), banks.end());
+    banks.erase(std::unique(banks.begin(), banks.end()), banks.end());
+    for (qint64 bank : banks) {
+        const BankZan z = Recalc_BankZan(book, bank);
+        if (!z.ok) {
+            c.error = z.error;
+            return false;
+        }
+    }
+    c.banks = banks;
+    return true;
 }
 
 }  // namespace ledger
