@@ -576,4 +576,15 @@ void askDueWhenShown(FormBase* journal, std::function<qint64()> page) {
     journal->installEventFilter(new Watch(journal, std::move(page)));
 }
 
+std::function<FormBase*(app::Session&, QWidget*)> askingDue(std::function<FormBase*(app::Session&, QWidget*)> create,
+                                                            std::function<qint64(FormBase*)> page) {
+    return [create = std::move(create), page = std::move(page)](app::Session& session, QWidget* menu) {
+        FormBase* journal = create(session, menu);
+        std::function<qint64()> journalPage;
+        if (page) journalPage = [journal, page] { return page(journal); };
+        askDueWhenShown(journal, std::move(journalPage));
+        return journal;
+    };
+}
+
 }  // namespace ui
