@@ -20,8 +20,6 @@
 namespace ui {
 namespace {
 
-QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringLiteral("月"); }
-
 // A widget the window's layout must hold; a layout without it is a programming error.
 template <class T>
 T* part(const QObject* in, const char* name) {
@@ -65,13 +63,8 @@ Scale niceScale(qint64 lo, qint64 hi) {
 }  // namespace
 
 GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
-    : FormBase(session, config.captionHead + modeWord(session.periodMode) + QStringLiteral("グラフ"), parent),
+    : PeriodForm(session, config.captionHead, QStringLiteral("グラフ"), config.setupUi, parent),
       m_config(std::move(config)) {
-    if (m_config.setupUi) m_config.setupUi(this);
-    m_mode = session.periodMode == 1 ? 1 : 0;
-    setWindowTitle(caption());
-
-    m_period = new PeriodControls(this);
     connect(m_period, &PeriodControls::recompute, this, [this] {
         Hourglass wait;
         Build_Series();
@@ -124,8 +117,6 @@ GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
     Fill_GraphItemCombo();
     Build_Series();
 }
-
-QString GraphForm::caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("グラフ"); }
 
 void GraphForm::Fill_GraphItemCombo() {
     fillCodeCombo(m_itemName, m_config.program == app::Program::Bank ? session().rs_T02 : session().rs_T01,

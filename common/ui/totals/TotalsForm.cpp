@@ -179,20 +179,28 @@ void PeriodControls::stepYear(int n) {
     if (filledNumeric(m_month)) emit recompute();
 }
 
-// ---- totals window ----------------------------------------------------------------------
+// ---- the windows over a period -----------------------------------------------------------
 
 namespace {
 QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringLiteral("月"); }
 }  // namespace
 
-TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent)
-    : FormBase(session, config.captionHead + modeWord(session.periodMode) + QStringLiteral("合計"), parent),
-      m_config(std::move(config)) {
-    if (m_config.setupUi) m_config.setupUi(this);
+PeriodForm::PeriodForm(app::Session& session, const QString& head, const QString& tail,
+                       const std::function<void(QDialog*)>& setupUi, QWidget* parent)
+    : FormBase(session, head + modeWord(session.periodMode) + tail, parent), m_head(head), m_tail(tail) {
+    if (setupUi) setupUi(this);
     m_mode = session.periodMode == 1 ? 1 : 0;
     setWindowTitle(caption());
-
     m_period = new PeriodControls(this);
+}
+
+QString PeriodForm::caption() const { return m_head + modeWord(m_mode) + m_tail; }
+
+// ---- totals window ----------------------------------------------------------------------
+
+TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent)
+    : PeriodForm(session, config.captionHead, QStringLiteral("合計"), config.setupUi, parent),
+      m_config(std::move(config)) {
     connect(m_period, &PeriodControls::recompute, this, &TotalsForm::recompute);
 
     if (m_config.bankControls) {
@@ -281,8 +289,6 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
         Calc_Totals();
     }
 }
-
-QString TotalsForm::caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("合計"); }
 
 void TotalsForm::reopen() {
     // A window that says 月 while it computes a year would mislead: it follows the new mode

@@ -69,6 +69,29 @@ class PeriodControls : public QObject {
     QLineEdit* m_month;
 };
 
+// What the totals and the graph window share: the period mode they open in (the session's: 0 a
+// month, 1 a year), the caption that names it, and the period boxes of their layout.
+class PeriodForm : public FormBase {
+    Q_OBJECT
+  public:
+    int mode() const { return m_mode; }
+    // The caption for the window's period mode ("銀行項目別月合計", "科目別年グラフ", ...).
+    QString caption() const;
+
+  protected:
+    // Lays the window out (`setupUi`, the program's Designer layout) and takes its period boxes;
+    // `head` and `tail` stand either side of the caption's 月 or 年.
+    PeriodForm(app::Session& session, const QString& head, const QString& tail,
+               const std::function<void(QDialog*)>& setupUi, QWidget* parent);
+
+    int m_mode = 0;
+    PeriodControls* m_period = nullptr;
+
+  private:
+    QString m_head;
+    QString m_tail;
+};
+
 // What differs between the bank book's and the household book's totals window.
 struct TotalsConfig {
     // Builds the window's widgets (the program's Designer layout); the window finds them by name.
@@ -88,7 +111,7 @@ struct TotalsConfig {
 // The program's values (in ProgramWindows.cpp, beside the other windows' ones) with its layout.
 TotalsConfig totalsConfig(app::Program program, std::function<void(QDialog*)> setupUi);
 
-class TotalsForm : public FormBase {
+class TotalsForm : public PeriodForm {
     Q_OBJECT
   public:
     TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent = nullptr);
@@ -96,13 +119,9 @@ class TotalsForm : public FormBase {
     // The other totals button was pressed while the window is open: follow its period mode.
     void reopen() override;
 
-    int mode() const { return m_mode; }
     FlexGrid* grid() const { return m_grid; }
     QLineEdit* yearBox() const { return m_period->yearBox(); }
     QLineEdit* monthBox() const { return m_period->monthBox(); }
-    // The caption for the window's period mode ("銀行項目別月合計", ...).
-    QString caption() const;
-
     // Computes the table for one bank (bank book) or for all entries, for the boxes' period.
     void Calc_Totals(qint64 bankCode = 0);
 
@@ -124,8 +143,6 @@ class TotalsForm : public FormBase {
     void printRun();
 
     TotalsConfig m_config;
-    int m_mode = 0;
-    PeriodControls* m_period = nullptr;
     FlexGrid* m_grid = nullptr;
     models::TotalsModel* m_table = nullptr;
     QLineEdit* m_bankCode = nullptr;
