@@ -149,10 +149,7 @@ void form_S0101::build() {
     new ui::CodePair(this, ui->txt_k_cd, ui->cmb_k_nm, item);
     onEnter(ui->txt_kingaku);
     onEnter(ui->txt_biko);
-    onShiftLeft(ui->txt_b_cd, ui->txt_day);
-    onShiftLeft(ui->txt_k_cd, ui->txt_b_cd);
-    onShiftLeft(ui->txt_kingaku, ui->txt_k_cd);
-    onShiftLeft(ui->txt_biko, ui->txt_kingaku);
+    ui::onShiftLeftChain(this, {ui->txt_day, ui->txt_b_cd, ui->txt_k_cd, ui->txt_kingaku, ui->txt_biko});
     connect(ui->cmd_input, &QPushButton::clicked, this, &form_S0101::input);
 
     // Record number.
@@ -166,20 +163,9 @@ void form_S0101::build() {
     connect(ui->Command7, &QPushButton::clicked, ui->frm_select_omote, &QWidget::hide);
     connect(ui->Command8, &QPushButton::clicked, ui->frm_select_cd2, &QWidget::hide);
     connect(ui->cmd_syusei, &QPushButton::clicked, this, &form_S0101::modifyByNumber);
-    onEnter(ui->txt_cd, [this] {
-        modifyByNumber();
-        return false;
-    });
     connect(ui->cmd_sakujyo, &QPushButton::clicked, this, &form_S0101::deleteByNumber);
-    onEnter(ui->txt_cd2_0, [this] {
-        if (!ui->txt_cd2_0->text().isEmpty()) ui->txt_cd2_1->setFocus();
-        return false;
-    });
-    onEnter(ui->txt_cd2_1, [this] {
-        deleteByNumber();
-        return false;
-    });
-    onShiftLeft(ui->txt_cd2_1, ui->txt_cd2_0);
+    ui::onNumberBoxes(
+        this, ui->txt_cd, ui->txt_cd2_0, ui->txt_cd2_1, [this] { modifyByNumber(); }, [this] { deleteByNumber(); });
     connect(ui->Command6, &QPushButton::clicked, this, &form_S0101::print);
 
     // Grid.

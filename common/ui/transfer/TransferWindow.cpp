@@ -44,10 +44,7 @@ TransferWindow::TransferWindow(app::Session& session, QWidget* parent)
     new CodePair(this, ui->toCodeEdit, ui->toCombo, bank);
     onEnter(ui->amountEdit);
     onEnter(ui->noteEdit);
-    onShiftLeft(ui->fromCodeEdit, ui->dateEdit);
-    onShiftLeft(ui->toCodeEdit, ui->fromCodeEdit);
-    onShiftLeft(ui->amountEdit, ui->toCodeEdit);
-    onShiftLeft(ui->noteEdit, ui->amountEdit);
+    onShiftLeftChain(this, {ui->dateEdit, ui->fromCodeEdit, ui->toCodeEdit, ui->amountEdit, ui->noteEdit});
     clearEntry();
 }
 
