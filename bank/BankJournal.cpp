@@ -255,48 +255,24 @@ void form_S0101::input() {
     // Every value is checked before anything is written; a bad one is named and nothing changes.
     const QString range = QStringLiteral("は1～%1の整数で入力してください").arg(db::kMaxCode);
     const auto recNo = db::parseRecordNumber(ui->txt_rec_no->text());
-    if (!recNo) {
-        refuse(ui->txt_rec_no, kRecordNumberText);
-        return;
-    }
+    if (!recNo) return refuse(ui->txt_rec_no, kRecordNumberText);
     ui->txt_date->normalise();
-    if (!ledger::monthStart(ui->txt_date->month())) {
-        refuse(ui->txt_date, QStringLiteral("年度/月を正しく入力してください"));
-        return;
-    }
+    if (!ledger::monthStart(ui->txt_date->month()))
+        return refuse(ui->txt_date, QStringLiteral("年度/月を正しく入力してください"));
     const auto day = ledger::dayText(ui->txt_day->text());
-    if (!day) {
-        refuse(ui->txt_day, QStringLiteral("日は1～31の整数で入力してください"));
-        return;
-    }
+    if (!day) return refuse(ui->txt_day, QStringLiteral("日は1～31の整数で入力してください"));
     const auto date = ledger::journalDate(ui->txt_date->month(), *day);
-    if (!date) {
-        refuse(ui->txt_day, QStringLiteral("日付が正しくありません"));
-        return;
-    }
+    if (!date) return refuse(ui->txt_day, QStringLiteral("日付が正しくありません"));
     const auto bank = db::parseCode(ui->txt_b_cd->text());
-    if (!bank) {
-        refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ") + range);
-        return;
-    }
-    if (ui::findComboEntry(ui->cmb_b_nm, *bank) < 0) {
-        refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
-        return;
-    }
+    if (!bank) return refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ") + range);
+    if (ui::findComboEntry(ui->cmb_b_nm, *bank) < 0)
+        return refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
     const auto item = db::parseCode(ui->txt_k_cd->text());
-    if (!item) {
-        refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ") + range);
-        return;
-    }
-    if (ui::findComboEntry(ui->cmb_k_nm, *item) < 0) {
-        refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ %1 は項目マスターにありません").arg(*item));
-        return;
-    }
+    if (!item) return refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ") + range);
+    if (ui::findComboEntry(ui->cmb_k_nm, *item) < 0)
+        return refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ %1 は項目マスターにありません").arg(*item));
     const auto amount = db::parseYen(ui->txt_kingaku->text());
-    if (!amount) {
-        refuse(ui->txt_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
-        return;
-    }
+    if (!amount) return refuse(ui->txt_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
 
     ui->cmd_input->setEnabled(false);
     {
