@@ -179,10 +179,7 @@ TEST_F(RecurringWindowTest, AReadOnlyBookNeverAsks) {
 
 // In bank each row goes into its rule's bank, whose balance moves.
 TEST_F(RecurringWindowTest, BankRowsGoIntoTheRulesBank) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
-    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (2,'家賃',1)");
-    session().reopenMasters();
+    startBank("(1,'本店',0),(2,'支店',0)", "(2,'家賃',1)");
     setNow(QDateTime(QDate(2024, 3, 28), QTime(9, 0)));
     rent(2);
     DueWatch watch([](ui::DueWindow* w) { w->pressFKey(1); });
