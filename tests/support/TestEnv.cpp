@@ -127,6 +127,15 @@ void AppTest::setNow(const QDateTime& t) {
     m_session->setClock([t] { return t; });
 }
 
+bool AppTest::reopenReadOnly() {
+    const QString path = book().path();
+    session().closeBook();
+    QString error;
+    if (!session().openBook(path, &error, true)) return false;
+    session().reopenMasters();
+    return true;
+}
+
 void whenModal(std::function<void(QWidget*)> action) {
     // Polls until a modal window is active, then acts on it once.
     auto* timer = new QTimer;
