@@ -69,9 +69,8 @@ form_S0101::~form_S0101() = default;
 void form_S0101::build() {
     ui->setupUi(this);
 
-    for (QLineEdit* e : {static_cast<QLineEdit*>(ui->txt_date), ui->txt_day, ui->txt_b_cd, ui->txt_rec_no, ui->txt_k_cd,
-                         ui->txt_kingaku, ui->txt_cd, ui->txt_cd2_0, ui->txt_cd2_1})
-        ui::markNumeric(e);
+    ui::markNumeric({ui->txt_date, ui->txt_day, ui->txt_b_cd, ui->txt_rec_no, ui->txt_k_cd, ui->txt_kingaku, ui->txt_cd,
+                     ui->txt_cd2_0, ui->txt_cd2_1});
     m_month = new models::BankMonthModel(this);
     ui->grd_S01->setGridModel(m_month);
     setFillWidget(ui->grd_S01);

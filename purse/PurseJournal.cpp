@@ -65,9 +65,8 @@ void form_S0101::build() {
     ui->setupUi(this);
 
     // The note takes what the input method types; every other box a number.
-    for (QLineEdit* e : {ui->txt_page, ui->txt_rec_no, ui->txt_day, ui->txt_k_cd, ui->txt_kingaku, ui->txt_cd,
-                         ui->txt_cd2_0, ui->txt_cd2_1})
-        ui::markNumeric(e);
+    ui::markNumeric({ui->txt_page, ui->txt_rec_no, ui->txt_day, ui->txt_k_cd, ui->txt_kingaku, ui->txt_cd,
+                     ui->txt_cd2_0, ui->txt_cd2_1});
     m_rows = new models::PageModel(this);
     ui->grd_S01->setGridModel(m_rows);
     setFillWidget(ui->grd_S01);
