@@ -54,11 +54,8 @@ class GraphForm : public PeriodForm {
     };
 
     GraphConfig m_config;
-    QLineEdit* m_bankCode = nullptr;
-    QComboBox* m_bankName = nullptr;
     QLineEdit* m_itemCode = nullptr;
     QComboBox* m_itemName = nullptr;
-    CodePair* m_bankPair = nullptr;
     CodePair* m_itemPair = nullptr;
     QChartView* m_view = nullptr;
     ledger::SeriesData m_series;

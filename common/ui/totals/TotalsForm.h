@@ -22,7 +22,16 @@ class QRadioButton;
 
 namespace ui {
 
+class CodePair;
 class FlexGrid;
+
+// A widget the window's layout must hold; a layout without it is a programming error.
+template <class T>
+T* layoutPart(const QObject* in, const char* name) {
+    T* w = in->findChild<T*>(QLatin1String(name));
+    if (!w) qFatal("%s: the layout has no %s", qPrintable(in->objectName()), name);
+    return w;
+}
 
 // The period frames frm_syukei_mode_0 (month: txt_date2, Command4 "<-", Command1 "+>") and
 // frm_syukei_mode_1 (year: txt_date1, Command3 "<-", Command2 "+>"), taken from the window's
@@ -84,8 +93,16 @@ class PeriodForm : public FormBase {
     PeriodForm(app::Session& session, const QString& head, const QString& tail,
                const std::function<void(QDialog*)>& setupUi, QWidget* parent);
 
+    // Takes the layout's bank code box and list (txt_b_cd, cmb_b_nm) as one pair: a bank chosen
+    // runs `chosen`, unless `isShown` says the window shows it already.
+    void pairBank(std::function<void(qint64)> chosen, std::function<bool(qint64)> isShown);
+
     int m_mode = 0;
     PeriodControls* m_period = nullptr;
+    // The bank's controls; null where the program's window has none.
+    QLineEdit* m_bankCode = nullptr;
+    QComboBox* m_bankName = nullptr;
+    CodePair* m_bankPair = nullptr;
 
   private:
     QString m_head;
@@ -145,10 +162,7 @@ class TotalsForm : public PeriodForm {
     TotalsConfig m_config;
     FlexGrid* m_grid = nullptr;
     models::TotalsModel* m_table = nullptr;
-    QLineEdit* m_bankCode = nullptr;
-    QComboBox* m_bankName = nullptr;
     QLabel* m_zan = nullptr;
-    CodePair* m_bankPair = nullptr;
     std::optional<qint64> m_shownBank;
     QFrame* m_side = nullptr;
     QRadioButton* m_front = nullptr;
