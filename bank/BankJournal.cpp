@@ -69,9 +69,8 @@ form_S0101::~form_S0101() = default;
 void form_S0101::build() {
     ui->setupUi(this);
 
-    for (QLineEdit* e : {static_cast<QLineEdit*>(ui->txt_date), ui->txt_day, ui->txt_b_cd, ui->txt_rec_no, ui->txt_k_cd,
-                         ui->txt_kingaku, ui->txt_cd, ui->txt_cd2_0, ui->txt_cd2_1})
-        ui::markNumeric(e);
+    ui::markNumeric({ui->txt_date, ui->txt_day, ui->txt_b_cd, ui->txt_rec_no, ui->txt_k_cd, ui->txt_kingaku, ui->txt_cd,
+                     ui->txt_cd2_0, ui->txt_cd2_1});
     m_month = new models::BankMonthModel(this);
     ui->grd_S01->setGridModel(m_month);
     setFillWidget(ui->grd_S01);
@@ -149,10 +148,7 @@ void form_S0101::build() {
     new ui::CodePair(this, ui->txt_k_cd, ui->cmb_k_nm, item);
     onEnter(ui->txt_kingaku);
     onEnter(ui->txt_biko);
-    onShiftLeft(ui->txt_b_cd, ui->txt_day);
-    onShiftLeft(ui->txt_k_cd, ui->txt_b_cd);
-    onShiftLeft(ui->txt_kingaku, ui->txt_k_cd);
-    onShiftLeft(ui->txt_biko, ui->txt_kingaku);
+    ui::onShiftLeftChain(this, {ui->txt_day, ui->txt_b_cd, ui->txt_k_cd, ui->txt_kingaku, ui->txt_biko});
     connect(ui->cmd_input, &QPushButton::clicked, this, &form_S0101::input);
 
     // Record number.
@@ -166,20 +162,9 @@ void form_S0101::build() {
     connect(ui->Command7, &QPushButton::clicked, ui->frm_select_omote, &QWidget::hide);
     connect(ui->Command8, &QPushButton::clicked, ui->frm_select_cd2, &QWidget::hide);
     connect(ui->cmd_syusei, &QPushButton::clicked, this, &form_S0101::modifyByNumber);
-    onEnter(ui->txt_cd, [this] {
-        modifyByNumber();
-        return false;
-    });
     connect(ui->cmd_sakujyo, &QPushButton::clicked, this, &form_S0101::deleteByNumber);
-    onEnter(ui->txt_cd2_0, [this] {
-        if (!ui->txt_cd2_0->text().isEmpty()) ui->txt_cd2_1->setFocus();
-        return false;
-    });
-    onEnter(ui->txt_cd2_1, [this] {
-        deleteByNumber();
-        return false;
-    });
-    onShiftLeft(ui->txt_cd2_1, ui->txt_cd2_0);
+    ui::onNumberBoxes(
+        this, ui->txt_cd, ui->txt_cd2_0, ui->txt_cd2_1, [this] { modifyByNumber(); }, [this] { deleteByNumber(); });
     connect(ui->Command6, &QPushButton::clicked, this, &form_S0101::print);
 
     // Grid.
@@ -269,48 +254,24 @@ void form_S0101::input() {
     // Every value is checked before anything is written; a bad one is named and nothing changes.
     const QString range = QStringLiteral("は1～%1の整数で入力してください").arg(db::kMaxCode);
     const auto recNo = db::parseRecordNumber(ui->txt_rec_no->text());
-    if (!recNo) {
-        refuse(ui->txt_rec_no, kRecordNumberText);
-        return;
-    }
+    if (!recNo) return refuse(ui->txt_rec_no, kRecordNumberText);
     ui->txt_date->normalise();
-    if (!ledger::monthStart(ui->txt_date->month())) {
-        refuse(ui->txt_date, QStringLiteral("年度/月を正しく入力してください"));
-        return;
-    }
+    if (!ledger::monthStart(ui->txt_date->month()))
+        return refuse(ui->txt_date, QStringLiteral("年度/月を正しく入力してください"));
     const auto day = ledger::dayText(ui->txt_day->text());
-    if (!day) {
-        refuse(ui->txt_day, QStringLiteral("日は1～31の整数で入力してください"));
-        return;
-    }
+    if (!day) return refuse(ui->txt_day, QStringLiteral("日は1～31の整数で入力してください"));
     const auto date = ledger::journalDate(ui->txt_date->month(), *day);
-    if (!date) {
-        refuse(ui->txt_day, QStringLiteral("日付が正しくありません"));
-        return;
-    }
+    if (!date) return refuse(ui->txt_day, QStringLiteral("日付が正しくありません"));
     const auto bank = db::parseCode(ui->txt_b_cd->text());
-    if (!bank) {
-        refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ") + range);
-        return;
-    }
-    if (ui::findComboEntry(ui->cmb_b_nm, *bank) < 0) {
-        refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
-        return;
-    }
+    if (!bank) return refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ") + range);
+    if (ui::findComboEntry(ui->cmb_b_nm, *bank) < 0)
+        return refuse(ui->txt_b_cd, QStringLiteral("銀行ｺｰﾄﾞ %1 は銀行マスターにありません").arg(*bank));
     const auto item = db::parseCode(ui->txt_k_cd->text());
-    if (!item) {
-        refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ") + range);
-        return;
-    }
-    if (ui::findComboEntry(ui->cmb_k_nm, *item) < 0) {
-        refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ %1 は項目マスターにありません").arg(*item));
-        return;
-    }
+    if (!item) return refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ") + range);
+    if (ui::findComboEntry(ui->cmb_k_nm, *item) < 0)
+        return refuse(ui->txt_k_cd, QStringLiteral("項目ｺｰﾄﾞ %1 は項目マスターにありません").arg(*item));
     const auto amount = db::parseYen(ui->txt_kingaku->text());
-    if (!amount) {
-        refuse(ui->txt_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
-        return;
-    }
+    if (!amount) return refuse(ui->txt_kingaku, QStringLiteral("金額は円単位の整数で入力してください"));
 
     ui->cmd_input->setEnabled(false);
     {

@@ -17,14 +17,9 @@ using ui::setupFrom;
 void setupSystemInfo(QDialog* w) { setupFrom<Ui::BankSystemInfo>(w); }
 
 ui::MenuConfig menuConfig() {
+    // Due recurring entries are asked about once the journal shows.
     return ui::programMenu<Ui::BankMenu, Ui::BankSystemInfo, form_S01T0101, form_Graph>(
-        app::Program::Bank,
-        [](app::Session& session, QWidget* menu) {
-            // Due recurring entries are asked about once the journal shows.
-            ui::FormBase* journal = createJournal(session, menu);
-            ui::askDueWhenShown(journal);
-            return journal;
-        },
+        app::Program::Bank, ui::askingDue(createJournal),
         {ui::menuWindow<form_T0101>({ui::MenuTarget::Master1}), ui::menuWindow<form_T0201>({ui::MenuTarget::Master2})});
 }
 

@@ -65,9 +65,8 @@ void form_S0101::build() {
     ui->setupUi(this);
 
     // The note takes what the input method types; every other box a number.
-    for (QLineEdit* e : {ui->txt_page, ui->txt_rec_no, ui->txt_day, ui->txt_k_cd, ui->txt_kingaku, ui->txt_cd,
-                         ui->txt_cd2_0, ui->txt_cd2_1})
-        ui::markNumeric(e);
+    ui::markNumeric({ui->txt_page, ui->txt_rec_no, ui->txt_day, ui->txt_k_cd, ui->txt_kingaku, ui->txt_cd,
+                     ui->txt_cd2_0, ui->txt_cd2_1});
     m_rows = new models::PageModel(this);
     ui->grd_S01->setGridModel(m_rows);
     setFillWidget(ui->grd_S01);
@@ -197,23 +196,10 @@ void form_S0101::keys() {
     });
     onEnter(ui->txt_kingaku);
     onEnter(ui->txt_biko);
-    onShiftLeft(ui->txt_k_cd, ui->txt_day);
-    onShiftLeft(ui->txt_kingaku, ui->txt_k_cd);
-    onShiftLeft(ui->txt_biko, ui->txt_kingaku);
+    ui::onShiftLeftChain(this, {ui->txt_day, ui->txt_k_cd, ui->txt_kingaku, ui->txt_biko});
 
-    onEnter(ui->txt_cd, [this] {
-        modifyByNumber();
-        return false;
-    });
-    onEnter(ui->txt_cd2_0, [this] {
-        if (!ui->txt_cd2_0->text().isEmpty()) ui->txt_cd2_1->setFocus();
-        return false;
-    });
-    onEnter(ui->txt_cd2_1, [this] {
-        deleteRange();
-        return false;
-    });
-    onShiftLeft(ui->txt_cd2_1, ui->txt_cd2_0);
+    ui::onNumberBoxes(
+        this, ui->txt_cd, ui->txt_cd2_0, ui->txt_cd2_1, [this] { modifyByNumber(); }, [this] { deleteRange(); });
 }
 
 bool form_S0101::dayCheck() {

@@ -15,14 +15,10 @@ using ui::setupFrom;
 void setupSystemInfo(QDialog* w) { setupFrom<Ui::PurseSystemInfo>(w); }
 
 ui::MenuConfig menuConfig() {
+    // Due recurring entries are asked about once the journal shows, onto its page.
     return ui::programMenu<Ui::PurseMenu, Ui::PurseSystemInfo, form_S01T0101, form_Graph>(
         app::Program::Purse,
-        [](app::Session& session, QWidget* menu) -> ui::FormBase* {
-            // Due recurring entries are asked about once the journal shows, onto its page.
-            auto* journal = static_cast<form_S0101*>(createJournal(session, menu));
-            ui::askDueWhenShown(journal, [journal] { return journal->page(); });
-            return journal;
-        },
+        ui::askingDue(createJournal, [](ui::FormBase* journal) { return static_cast<form_S0101*>(journal)->page(); }),
         {ui::menuWindow<form_T0101>({ui::MenuTarget::Master1})});
 }
 

@@ -7,23 +7,12 @@
 
 namespace purse {
 
-// The menu: its layout, captions and the windows it opens.
-ui::MenuConfig menuConfig();
-// Lays out the system information window as this program shows it.
-void setupSystemInfo(QDialog* w);
-ui::FormBase* createJournal(app::Session& session, QWidget* menu);  // form_S0101
+#include "ui/ProgramWindowNames.h"
 
-// This program's values and Designer layouts of the windows below.
-ui::TotalsConfig totals();
-ui::GraphConfig graph();
+// This program's values and Designer layouts of its master's windows. The totals are all
+// entries by category, the graph a category or the balance.
 ui::MasterDesc categories();
 
-using form_Menu = ui::form_Menu;
-using form_U0101 = ui::form_U0101;  // system information
-using form_U0102 = ui::form_U0102;  // password
-// All entries by category, and a category or the balance as a graph, in the session's period mode.
-using form_S01T0101 = ui::ProgramWindow<ui::TotalsForm, totals>;
-using form_Graph = ui::ProgramWindow<ui::GraphForm, graph>;
 using form_T0101 = ui::ProgramWindow<ui::MasterList, categories>;  // category master list
 using form_T0102 = ui::MasterDialog;                               // category entry dialog
 

@@ -60,7 +60,7 @@ struct Plain {
     }
     ~Plain() { sqlite3_close(db); }
     // Runs a query, binding the values, stepping every row and touching every column.
-    long long rows(const char* sql, std::initializer_list<QVariant> binds) {
+    long long rows(const char* sql, const QVariantList& binds) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
         int i = 1;
@@ -117,15 +117,80 @@ QString sampleDb(const QString& dir, app::Program p, int rows) {
     return path;
 }
 
+// Milliseconds of one journal row written through the ledger (`write`, of row `next`) and deleted
+// again, less the delete alone.
+double ownWriteMs(db::Book& book, qint64& next, const std::function<void()>& write) {
+    return medianMs([&] {
+               write();
+               book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
+               ++next;
+           }) -
+           medianMs([&] { book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); });
+}
+
+// The floor of the same: the statements `write` runs in one transaction through the C API.
+double plainWriteMs(Plain& plain, qint64& next, const std::function<void()>& write) {
+    return medianMs([&] {
+               plain.exec("BEGIN");
+               write();
+               plain.exec("COMMIT");
+               plain.rows("DELETE FROM S01 WHERE CD=?", {next++});
+           }) -
+           medianMs([&] { plain.rows("DELETE FROM S01 WHERE CD=?", {next++}); });
+}
+
+// Bank 1's balance recomputed in one statement and written back.
+void plainBankZan(Plain& plain) {
+    plain.rows(
+        "SELECT SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) FROM S01 "
+        "LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=?",
+        {1});
+    plain.rows("UPDATE T01 SET ZAN=ZAN WHERE CD=?", {1});
+}
+
+// A year's totals and balance series, each against one grouped statement: in the bank book
+// those of bank 1, in the household book of every entry.
+void reportYear(long long n, db::Book& book, Plain& plain, app::Program program, const QString& year,
+                const QString& totalsWhat, double goal) {
+    const bool bank = program == app::Program::Bank;
+    const QString who = bank ? QStringLiteral("bank: ") : QStringLiteral("purse: ");
+    const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
+    const auto yr = ledger::yearRange(year);
+    const QString scope = bank ? QStringLiteral("B_CD=? AND ") : QString();
+    const QVariantList binds = bank ? QVariantList{1, yr.from, yr.to} : QVariantList{yr.from, yr.to};
+    const QByteArray totals =
+        QStringLiteral("SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE %1K_DATE>=? AND K_DATE<? GROUP BY K_CD")
+            .arg(scope)
+            .toUtf8();
+    const QByteArray series = QStringLiteral(
+                                  "SELECT substr(K_DATE,6,2), SUM(CASE WHEN %1.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
+                                  "FROM S01 LEFT JOIN %1 ON %1.CD=K_CD WHERE %2K_DATE>=? AND K_DATE<? "
+                                  "GROUP BY substr(K_DATE,6,2)")
+                                  .arg(bank ? QStringLiteral("T02") : QStringLiteral("T01"), scope)
+                                  .toUtf8();
+    const qint64 code = bank ? 1 : 0;
+    report(n, who + totalsWhat, medianMs([&] { ledger::periodTotals(book, program, code, *period); }),
+           medianMs([&] { plain.rows(totals.constData(), binds); }), goal);
+    report(n, who + QStringLiteral("yearly balance series"),
+           medianMs([&] { ledger::readSeries(book, program, code, 0, *period); }),
+           medianMs([&] { plain.rows(series.constData(), binds); }), goal);
+}
+
 // A month and a year in the middle of the sample's ten years.
 QString middleMonth() { return QDate::currentDate().addYears(-5).toString(QStringLiteral("yyyy/MM")); }
 
-void benchBank(const QString& path, int n) {
-    const double userGoal = n <= 100000 ? 10.0 : 50.0;
+// Opens a program's sample book through the ledger, and through the C API for the floors, and runs
+// one of the journal benchmarks below on it; `userGoal` is what a user would notice at that size.
+void onSample(const QString& path, int n, void (*bench)(db::Book& book, Plain& plain, int n, double userGoal)) {
     QString error;
     db::Book book;
     book.open(path, &error);
     Plain plain(path);
+    bench(book, plain, n, n <= 100000 ? 10.0 : 50.0);
+    book.close();
+}
+
+void benchBank(db::Book& book, Plain& plain, int n, double userGoal) {
     const QString month = middleMonth();
     const auto range = ledger::monthRange(month.left(4), month.mid(5, 2));
     report(n, QStringLiteral("bank: one bank's month"), medianMs([&] { ledger::readBankMonth(book, 1, month); }),
@@ -139,65 +204,31 @@ void benchBank(const QString& path, int n) {
     report(n, QStringLiteral("bank: Recalc_BankZan of one bank"), medianMs([&] { ledger::Recalc_BankZan(book, 1); }),
            medianMs([&] {
                plain.exec("BEGIN");
-               plain.rows(
-                   "SELECT SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) FROM S01 "
-                   "LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=?",
-                   {1});
-               plain.rows("UPDATE T01 SET ZAN=ZAN WHERE CD=?", {1});
+               plainBankZan(plain);
                plain.exec("COMMIT");
            }),
            userGoal);
     qint64 next = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("CD")) + 1;
     const QString day = month + QStringLiteral("/15");
-    report(
-        n, QStringLiteral("bank: insert one row with its recalculation"),
-        medianMs([&] {
-            ledger::writeEntry(book, {next, day, 1, 3, 1234, QStringLiteral("bench")});
-            book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
-            ++next;
-        }) - medianMs([&] { book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
-        medianMs([&] {
-            plain.exec("BEGIN");
-            plain.rows("INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,1,3,1234,'bench')", {next, day});
-            plain.rows(
-                "SELECT SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) FROM S01 "
-                "LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=?",
-                {1});
-            plain.rows("UPDATE T01 SET ZAN=ZAN WHERE CD=?", {1});
-            plain.exec("COMMIT");
-            plain.rows("DELETE FROM S01 WHERE CD=?", {next++});
-        }) - medianMs([&] { plain.rows("DELETE FROM S01 WHERE CD=?", {next++}); }),
-        userGoal);
+    report(n, QStringLiteral("bank: insert one row with its recalculation"),
+           ownWriteMs(book, next,
+                      [&] {
+                          ledger::writeEntry(book, {next, day, 1, 3, 1234, QStringLiteral("bench")});
+                      }),
+           plainWriteMs(plain, next,
+                        [&] {
+                            plain.rows(
+                                "INSERT INTO S01 (CD,K_DATE,B_CD,K_CD,KINGAKU,BIKO) VALUES (?,?,1,3,1234,'bench')",
+                                {next, day});
+                            plainBankZan(plain);
+                        }),
+           userGoal);
     ledger::Recalc_BankZan(book, 1);
-    const QString year = month.left(4);
-    const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
-    const auto yr = ledger::yearRange(year);
-    report(n, QStringLiteral("bank: yearly totals of one bank"),
-           medianMs([&] { ledger::periodTotals(book, app::Program::Bank, 1, *period); }), medianMs([&] {
-               plain.rows(
-                   "SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
-                   "GROUP BY K_CD",
-                   {1, yr.from, yr.to});
-           }),
-           userGoal);
-    report(n, QStringLiteral("bank: yearly balance series"),
-           medianMs([&] { ledger::readSeries(book, app::Program::Bank, 1, 0, *period); }), medianMs([&] {
-               plain.rows(
-                   "SELECT substr(K_DATE,6,2), SUM(CASE WHEN T02.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
-                   "FROM S01 LEFT JOIN T02 ON T02.CD=K_CD WHERE B_CD=? AND K_DATE>=? AND K_DATE<? "
-                   "GROUP BY substr(K_DATE,6,2)",
-                   {1, yr.from, yr.to});
-           }),
-           userGoal);
-    book.close();
+    reportYear(n, book, plain, app::Program::Bank, month.left(4), QStringLiteral("yearly totals of one bank"),
+               userGoal);
 }
 
-void benchPurse(const QString& path, int n) {
-    const double userGoal = n <= 100000 ? 10.0 : 50.0;
-    QString error;
-    db::Book book;
-    book.open(path, &error);
-    Plain plain(path);
+void benchPurse(db::Book& book, Plain& plain, int n, double userGoal) {
     const qint64 pages = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("P_CD"));
     const qint64 page = pages / 2;
     report(n, QStringLiteral("purse: Show_Page of a page"), medianMs([&] { ledger::readPage(book, page); }),
@@ -253,19 +284,17 @@ void benchPurse(const QString& path, int n) {
     // A new row at the end of the last page: nothing after it moves.
     const QString day = book.scalar(QStringLiteral("SELECT MAX(K_DATE) FROM S01")).toString();
     report(n, QStringLiteral("purse: insert one row on the last page"),
-           medianMs([&] {
-               ledger::writeEntry(book, {next, pages, day, 3, 500, QStringLiteral("bench")});
-               book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next});
-               ++next;
-           }) - medianMs([&] { book.execute(QStringLiteral("DELETE FROM S01 WHERE CD=?"), {next++}); }),
-           medianMs([&] {
-               plain.exec("BEGIN");
-               plain.rows("SELECT ZAN FROM S01 WHERE P_CD=? ORDER BY K_DATE DESC, CD DESC LIMIT 1", {pages});
-               plain.rows("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,3,500,0,'bench')",
-                          {next, pages, day});
-               plain.exec("COMMIT");
-               plain.rows("DELETE FROM S01 WHERE CD=?", {next++});
-           }) - medianMs([&] { plain.rows("DELETE FROM S01 WHERE CD=?", {next++}); }),
+           ownWriteMs(book, next,
+                      [&] {
+                          ledger::writeEntry(book, {next, pages, day, 3, 500, QStringLiteral("bench")});
+                      }),
+           plainWriteMs(
+               plain, next,
+               [&] {
+                   plain.rows("SELECT ZAN FROM S01 WHERE P_CD=? ORDER BY K_DATE DESC, CD DESC LIMIT 1", {pages});
+                   plain.rows("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (?,?,?,3,500,0,'bench')",
+                              {next, pages, day});
+               }),
            userGoal);
     // A row dated before every other on page 1: every balance after it moves by its amount.
     // The floor is the same statements through the C API; the goal is to stay well under
@@ -301,21 +330,7 @@ void benchPurse(const QString& path, int n) {
     const QString year = middleMonth().left(4);
     const auto period = std::optional<ledger::Period>(ledger::Period{1, year.toInt(), 1});
     const auto yr = ledger::yearRange(year);
-    report(n, QStringLiteral("purse: yearly totals of all categories"),
-           medianMs([&] { ledger::periodTotals(book, app::Program::Purse, 0, *period); }), medianMs([&] {
-               plain.rows("SELECT K_CD, count(*), SUM(KINGAKU) FROM S01 WHERE K_DATE>=? AND K_DATE<? GROUP BY K_CD",
-                          {yr.from, yr.to});
-           }),
-           userGoal);
-    report(n, QStringLiteral("purse: yearly balance series"),
-           medianMs([&] { ledger::readSeries(book, app::Program::Purse, 0, 0, *period); }), medianMs([&] {
-               plain.rows(
-                   "SELECT substr(K_DATE,6,2), SUM(CASE WHEN T01.KIND=0 THEN KINGAKU ELSE -KINGAKU END) "
-                   "FROM S01 LEFT JOIN T01 ON T01.CD=K_CD WHERE K_DATE>=? AND K_DATE<? "
-                   "GROUP BY substr(K_DATE,6,2)",
-                   {yr.from, yr.to});
-           }),
-           userGoal);
+    reportYear(n, book, plain, app::Program::Purse, year, QStringLiteral("yearly totals of all categories"), userGoal);
     // 予算実績 of a year: the budgets and one grouped pass over the year; the floor is that pass
     // alone. Goal: within twice the floor and under 10 ms.
     const double budgetFloor = medianMs([&] {
@@ -324,7 +339,6 @@ void benchPurse(const QString& path, int n) {
     report(n, QStringLiteral("purse: budget against actual of a year"),
            medianMs([&] { ledger::budgetReport(book, app::Program::Purse, *period, QDate::currentDate()); }),
            budgetFloor, n <= 100000 ? std::min(10.0, 2 * budgetFloor) : 0.0);
-    book.close();
 }
 
 // The year at a glance of a fiscal year in the middle of the sample (all banks of the bank book);
@@ -512,11 +526,11 @@ int main(int argc, char** argv) {
         const QString purseDb = sampleDb(dir, app::Program::Purse, n);
         app::setProduct(app::Program::Bank);
         if (only.contains(QLatin1String("search"))) benchSearch(bankDb, app::Program::Bank, n);
-        if (only.contains(QLatin1String("bank"))) benchBank(bankDb, n);
+        if (only.contains(QLatin1String("bank"))) onSample(bankDb, n, benchBank);
         if (only.contains(QLatin1String("year"))) benchYear(bankDb, app::Program::Bank, n);
         app::setProduct(app::Program::Purse);
         if (only.contains(QLatin1String("search"))) benchSearch(purseDb, app::Program::Purse, n);
-        if (only.contains(QLatin1String("purse"))) benchPurse(purseDb, n);
+        if (only.contains(QLatin1String("purse"))) onSample(purseDb, n, benchPurse);
         if (only.contains(QLatin1String("year"))) benchYear(purseDb, app::Program::Purse, n);
         if (only.contains(QLatin1String("backup"))) benchBackup(purseDb, n);
         if (only.contains(QLatin1String("export"))) benchExport(purseDb, n);

@@ -18,6 +18,13 @@ class PurseJournalTest : public AppTest {
     void SetUp() override { startPurse("(1,'給料',0),(2,'食費',1)"); }
 
     purse::form_S0101* openTarget() { return shown(new purse::form_S0101(session())); }
+    // The journal opened on a book holding `rows` (S01 values with every column), May the month
+    // last shown.
+    purse::form_S0101* openOn(const QString& rows) {
+        sql(QStringLiteral("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES ") + rows);
+        settings::saveSetting("lastMonth", "5");
+        return openTarget();
+    }
     ui::FlexGrid* grid(QWidget* w) { return child<ui::FlexGrid>(w, "grd_S01"); }
     void enter(QWidget* w, const char* name, const QString& text) { typeEnter(child(w, name), text); }
     // Day, category code, amount and note typed with Enter after each, then 入力 pressed.
@@ -132,10 +139,7 @@ TEST_F(PurseJournalTest, BadInputIsRefusedAndBalancesRunThroughAPageAndIntoTheNe
 // Back on the last page, F8 counts a row whose category is gone as an expense, and nothing
 // about that row blocks a delete.
 TEST_F(PurseJournalTest, PageKeysStopAtPageOneAndF8CountsAMissingCategoryAsAnExpense) {
-    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/05/03',1,1000,1000,''),"
-        "(2,2,'2024/06/02',2,200,800,''),(3,2,'2024/06/03',7,250,5,'')");
-    settings::saveSetting("lastMonth", "5");
-    auto* w = openTarget();
+    auto* w = openOn("(1,1,'2024/05/03',1,1000,1000,''),(2,2,'2024/06/02',2,200,800,''),(3,2,'2024/06/03',7,250,5,'')");
     EXPECT_EQ(w->page(), 2);
     key(w, Qt::Key_F4);
     EXPECT_EQ(w->page(), 1);
@@ -166,10 +170,8 @@ TEST_F(PurseJournalTest, PageKeysStopAtPageOneAndF8CountsAMissingCategoryAsAnExp
 // A row of page 1 is not on the shown page: modify by number does not find it, but a typed
 // number moves it here. Emptied pages pass the balance on.
 TEST_F(PurseJournalTest, ARowMovedOrDeletedFromAnEarlierPageLeavesEveryBalanceRight) {
-    sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (1,1,'2024/03/05',1,1000,1000,''),"
-        "(2,2,'2024/04/05',2,100,900,''),(3,3,'2024/05/10',2,10,890,'')");
-    settings::saveSetting("lastMonth", "5");
-    auto* w = openTarget();
+    auto* w =
+        openOn("(1,1,'2024/03/05',1,1000,1000,''),(2,2,'2024/04/05',2,100,900,''),(3,3,'2024/05/10',2,10,890,'')");
     ASSERT_EQ(w->page(), 3);
     key(w, Qt::Key_F3);
     enter(w, "txt_cd", "1");

@@ -44,9 +44,7 @@ class DueWatch {
 class RecurringWindowTest : public AppTest {
   protected:
     void purseBook() {
-        start(app::Program::Purse);
-        sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給料',0),(2,'家賃',1)");
-        session().reopenMasters();
+        startPurse("(1,'給料',0),(2,'家賃',1)");
         sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN) VALUES (1,1,'2024/03/01',1,300000,300000)");
         setNow(QDateTime(QDate(2024, 3, 28), QTime(9, 0)));
     }
@@ -166,11 +164,7 @@ TEST_F(RecurringWindowTest, TicksFollowTheRuleEditsStayOnTheirRowAndF5Skips) {
 TEST_F(RecurringWindowTest, AReadOnlyBookNeverAsks) {
     purseBook();
     rent();
-    const QString path = book().path();
-    session().closeBook();
-    QString error;
-    ASSERT_TRUE(session().openBook(path, &error, true));
-    session().reopenMasters();
+    ASSERT_TRUE(reopenReadOnly());
     DueWatch watch([](ui::DueWindow* w) { w->pressFKey(1); });
     openJournal(purse::menuConfig());
     EXPECT_EQ(watch.seen, 0);
@@ -179,10 +173,7 @@ TEST_F(RecurringWindowTest, AReadOnlyBookNeverAsks) {
 
 // In bank each row goes into its rule's bank, whose balance moves.
 TEST_F(RecurringWindowTest, BankRowsGoIntoTheRulesBank) {
-    start(app::Program::Bank);
-    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'本店',0),(2,'支店',0)");
-    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (2,'家賃',1)");
-    session().reopenMasters();
+    startBank("(1,'本店',0),(2,'支店',0)", "(2,'家賃',1)");
     setNow(QDateTime(QDate(2024, 3, 28), QTime(9, 0)));
     rent(2);
     DueWatch watch([](ui::DueWindow* w) { w->pressFKey(1); });

@@ -27,6 +27,16 @@ const char* const kJournalButtons[] = {"cmd_S0101", "cmd_S01T0101", "cmd_S01T010
 
 class StartUpTest : public AppTest {
   protected:
+    // A book of the program holding the rows the statements insert, its profile (U01) first.
+    void startWith(app::Program p, std::initializer_list<const char*> inserts) {
+        start(p);
+        for (const char* statement : inserts) sql(statement);
+    }
+    // The household book of the tests below that need no password: a profile and one category.
+    void startPurseBook() {
+        startWith(app::Program::Purse, {"INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,' ')",
+                                        "INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)"});
+    }
     // Starts the program's menu as main() does, the database closed until start-up opens it.
     bool launch(app::Program p) {
         book().close();
@@ -109,10 +119,9 @@ TEST_F(StartUpTest, AnEmptyHouseholdBookAsksOnlyForItsCategoriesAndItsWindowsCom
 // A profile without a password (NULL, as older books hold it) asks for none. Closing the prompt
 // is no right password; three wrong ones (case counts) end the program.
 TEST_F(StartUpTest, AFilledBookStartsQuietlyButAClosedPromptOrThreeWrongPasswordsEndTheProgram) {
-    start(app::Program::Bank);
-    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'山田 花子',NULL)");
-    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら銀行',0)");
-    sql("INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)");
+    startWith(app::Program::Bank, {"INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'山田 花子',NULL)",
+                                   "INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'さくら銀行',0)",
+                                   "INSERT INTO T02 (CD,NM,KIND) VALUES (1,'給与',0)"});
     ASSERT_TRUE(launch(app::Program::Bank));
     EXPECT_TRUE(messages().takeTexts().isEmpty());
     EXPECT_EQ(menu->findChild<QLabel*>(QStringLiteral("lbl_UserName"))->text(), QStringLiteral("山田 花子"));
@@ -192,9 +201,8 @@ TEST_F(StartUpTest, AnOldPlainPasswordBecomesItsHashBeforeAnyCopyIsWritten) {
 // A book another tool left with amounts stored as text is left as it was found: even its plain
 // password waits until the book is mended, and the user is told why.
 TEST_F(StartUpTest, APlainPasswordWaitsWhileTheBookHoldsTextAmounts) {
-    start(app::Program::Bank);
-    sql("INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Sesame-42')");
-    sql("INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'A銀行','1,000')");
+    startWith(app::Program::Bank, {"INSERT INTO U01 (CD,NM,PASSWORD) VALUES (1,'a','Sesame-42')",
+                                   "INSERT INTO T01 (CD,NM,ZAN) VALUES (1,'A銀行','1,000')"});
     book().close();
     const QByteArray found = fileBytes(session().databasePath());
     answerPrompt({QStringLiteral("Sesame-42")});
@@ -225,9 +233,7 @@ TEST_F(StartUpTest, OpeningAndClosingCopyTheBookOnlyWhenItChangedAndKeepTheNewes
 }
 
 TEST_F(StartUpTest, ACopyThatCannotBeWrittenIsSaidOnceAndTheBookOpensAnyway) {
-    start(app::Program::Purse);
-    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,' ')");
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
+    startPurseBook();
     // A file where the backup folder should be: no copy can go there.
     ASSERT_TRUE(writeFile(db::backupFolder(session().databasePath())));
     EXPECT_TRUE(launch(app::Program::Purse));
@@ -241,9 +247,7 @@ TEST_F(StartUpTest, ACopyThatCannotBeWrittenIsSaidOnceAndTheBookOpensAnyway) {
 }
 
 TEST_F(StartUpTest, TheWeeklyCheckOfTheFreshCopyNamesWhatIsWrongAndTheRepair) {
-    start(app::Program::Purse);
-    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,' ')");
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
+    startPurseBook();
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (5,1,'2024/05/01',1,100,101,NULL)");
     // The book was made right by this version before: only the check can see the wrong balance.
     settings::saveBookSetting(session().databasePath(), QStringLiteral("chain"), QStringLiteral("1"));
@@ -269,9 +273,7 @@ TEST_F(StartUpTest, TheWeeklyCheckOfTheFreshCopyNamesWhatIsWrongAndTheRepair) {
 // at opening keeps it as found, the one-time recalculation mends it, and the check that follows
 // reads the mended copy, so it has nothing to say.
 TEST_F(StartUpTest, AnOlderBookIsCopiedAsFoundThenMendedOnceAndTheCheckStaysQuiet) {
-    start(app::Program::Purse);
-    sql("INSERT INTO U01 (CD,NM,SYOHIZEI,PASSWORD) VALUES (1,'a',5,' ')");
-    sql("INSERT INTO T01 (CD,NM,KIND) VALUES (1,'給与',0)");
+    startPurseBook();
     sql("INSERT INTO S01 (CD,P_CD,K_DATE,K_CD,KINGAKU,ZAN,BIKO) VALUES (5,1,'2024/05/01',1,100,101,NULL)");
     ASSERT_TRUE(launch(app::Program::Purse));
     menu->care().waitForCheck();

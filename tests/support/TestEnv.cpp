@@ -99,24 +99,48 @@ void AppTest::startPurse(const QString& categories) {
     session().reopenMasters();
 }
 
+namespace {
+
+// A journal row's amount signed as the kind of its master row in `kinds` (T01 or T02) says:
+// income adds, every other kind (a missing one too) takes away.
+QString signedAmount(const QString& kinds) {
+    return QStringLiteral("CASE WHEN %1.KIND = 0 THEN S01.KINGAKU ELSE -S01.KINGAKU END").arg(kinds);
+}
+
+// The codes of the rows of `rows` (a table, or a subquery with CD and ZAN) whose ZAN is not `expected`.
+QList<qint64> zanOtherThan(db::Book& book, const QString& rows, const QString& expected) {
+    return codesFound(book, QStringLiteral("SELECT CD FROM %1 WHERE ZAN IS NOT %2 ORDER BY CD").arg(rows, expected));
+}
+
+}  // namespace
+
 QList<qint64> AppTest::wrongPurseBalances() {
-    return codesFound(
-        book(), QStringLiteral(
-                    "SELECT CD FROM (SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(CASE WHEN T01.KIND = 0 THEN S01.KINGAKU "
-                    "ELSE -S01.KINGAKU END) OVER (ORDER BY S01.P_CD, S01.K_DATE, S01.CD) AS RUNNING "
-                    "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD) WHERE ZAN IS NOT RUNNING ORDER BY CD"));
+    const QString chain = QStringLiteral(
+                              "(SELECT S01.CD AS CD, S01.ZAN AS ZAN, SUM(%1) OVER (ORDER BY S01.P_CD, S01.K_DATE, "
+                              "S01.CD) AS RUNNING FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD)")
+                              .arg(signedAmount(QStringLiteral("T01")));
+    return zanOtherThan(book(), chain, QStringLiteral("RUNNING"));
 }
 
 QList<qint64> AppTest::wrongBankBalances() {
-    return codesFound(
-        book(), QStringLiteral(
-                    "SELECT CD FROM T01 WHERE ZAN IS NOT (SELECT COALESCE(SUM(CASE WHEN T02.KIND = 0 THEN S01.KINGAKU "
-                    "ELSE -S01.KINGAKU END), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD WHERE S01.B_CD = T01.CD) "
-                    "ORDER BY CD"));
+    const QString total = QStringLiteral(
+                              "(SELECT COALESCE(SUM(%1), 0) FROM S01 LEFT JOIN T02 ON T02.CD = S01.K_CD "
+                              "WHERE S01.B_CD = T01.CD)")
+                              .arg(signedAmount(QStringLiteral("T02")));
+    return zanOtherThan(book(), QStringLiteral("T01"), total);
 }
 
 void AppTest::setNow(const QDateTime& t) {
     m_session->setClock([t] { return t; });
+}
+
+bool AppTest::reopenReadOnly() {
+    const QString path = book().path();
+    session().closeBook();
+    QString error;
+    if (!session().openBook(path, &error, true)) return false;
+    session().reopenMasters();
+    return true;
 }
 
 void whenModal(std::function<void(QWidget*)> action) {

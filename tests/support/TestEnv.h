@@ -51,6 +51,8 @@ class AppTest : public ::testing::Test {
     QList<qint64> wrongPurseBalances();
     QList<qint64> wrongBankBalances();
     void setNow(const QDateTime& t);
+    // Closes the book and opens it again read-only, its masters read anew; false when it cannot be.
+    bool reopenReadOnly();
 
     QTemporaryDir m_dir;
     std::unique_ptr<app::Session> m_session;

@@ -269,6 +269,14 @@ QVariant Book::scalar(const QString& sql, const QVariantList& binds, bool* ok) {
     return q.value(0);
 }
 
+QString notEmptyRefusal(Book& book, const QString& table, const QString& what, const QString& unit) {
+    bool ok = false;
+    const qint64 rows = book.scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table), {}, &ok).toLongLong();
+    if (!ok) return QStringLiteral("データベースを読めません");
+    if (rows > 0) return QStringLiteral("%1が空の帳簿にだけ読み込めます (%2 %3あります)").arg(what).arg(rows).arg(unit);
+    return {};
+}
+
 Transaction::Transaction(Book& book) : m_book(book) {
     if (!book.isOpen()) return;
     if (book.m_depth > 0) {

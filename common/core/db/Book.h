@@ -107,6 +107,11 @@ class Transaction {
     bool m_done = false;
 };
 
+// Why rows may not be read into `table` now: an import fills only an empty table, so that what is
+// there does not mix with what comes. `what` names the table's rows in the message and `unit`
+// counts them (行, 件); empty when the table is empty.
+QString notEmptyRefusal(Book& book, const QString& table, const QString& what, const QString& unit);
+
 // Whether a file, and the folder it lies in, can be written now: judged by trying (the
 // rollback journal needs the folder too).
 bool canWrite(const QString& path);

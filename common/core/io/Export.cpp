@@ -11,6 +11,7 @@
 #include "core/Messages.h"
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
+#include "core/db/Query.h"
 #include "core/ledger/Dates.h"
 #include "core/ledger/Masters.h"
 #include "core/ledger/Totals.h"
@@ -87,17 +88,11 @@ ledger::DateRange spanRange(const MonthSpan& span) {
     return r;
 }
 
-QString rangeWhere(const ledger::DateRange& r, QVariantList& binds) {
-    QStringList parts;
-    if (!r.from.isEmpty()) {
-        parts << QStringLiteral("S01.K_DATE >= ?");
-        binds << r.from;
-    }
-    if (!r.to.isEmpty()) {
-        parts << QStringLiteral("S01.K_DATE < ?");
-        binds << r.to;
-    }
-    return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+db::Conditions rangeWhere(const ledger::DateRange& r) {
+    db::Conditions where;
+    if (!r.from.isEmpty()) where.add(QStringLiteral("S01.K_DATE >= ?"), r.from);
+    if (!r.to.isEmpty()) where.add(QStringLiteral("S01.K_DATE < ?"), r.to);
+    return where;
 }
 
 bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
@@ -149,8 +144,8 @@ ExportTable journalTable(db::Book& book, app::Program program, const MonthSpan& 
     const bool bank = program == app::Program::Bank;
     TableBuilder b(journalHeader(program), journalTextColumns(program));
     if (const QString why = checkSpan(span); !why.isEmpty()) return b.failed(why);
-    QVariantList binds;
-    const QString where = rangeWhere(spanRange(span), binds);
+    const db::Conditions range = rangeWhere(spanRange(span));
+    const QString where = range.clause();
     QSqlQuery q(book.connection());
     // Income as each journal window decides it: the bank book by the item's kind read as a
     // number, the household book as its balance chain counts (KIND = 0).
@@ -164,7 +159,7 @@ ExportTable journalTable(db::Book& book, app::Program program, const MonthSpan& 
                                    "S01.ZAN, S01.BIKO FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD%1 "
                                    "ORDER BY S01.P_CD, S01.K_DATE, S01.CD")
                                    .arg(where);
-    if (!run(q, sql, binds)) return b.failed(readError(q));
+    if (!run(q, sql, range.binds)) return b.failed(readError(q));
     while (q.next()) {
         b.beginRow();
         if (bank) {

@@ -995,13 +995,10 @@ ImportReport importOwnExportBytes(db::Book& book, app::Program program, OwnTable
                                : bank  ? QStringList{QStringLiteral("T01"), QStringLiteral("T02")}
                                        : QStringList{QStringLiteral("T01")};
     for (const QString& t : tables) {
-        bool ok = false;
-        const qint64 n = book.scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(t), {}, &ok).toLongLong();
-        if (!ok || n > 0) {
-            r.error = ok ? QStringLiteral("%1が空の帳簿にだけ読み込めます (%2 行あります)")
-                               .arg(journal ? QStringLiteral("仕訳") : QStringLiteral("マスター"))
-                               .arg(n)
-                         : QStringLiteral("データベースを読めません");
+        const QString full = db::notEmptyRefusal(book, t, journal ? QStringLiteral("仕訳") : QStringLiteral("マスター"),
+                                                 QStringLiteral("行"));
+        if (!full.isEmpty()) {
+            r.error = full;
             return r;
         }
     }

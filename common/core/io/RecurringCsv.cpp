@@ -64,11 +64,10 @@ ImportReport importRecurringBytes(db::Book& book, app::Program program, const QB
     const std::optional<CsvFile> read = readOwnExport(csv, encoding, header, QStringLiteral("定期入力"), r);
     if (!read) return r;
     const CsvFile& file = *read;
-    bool ok = false;
-    const qint64 existing = book.scalar(QStringLiteral("SELECT COUNT(*) FROM R01"), {}, &ok).toLongLong();
-    if (!ok || existing > 0) {
-        r.error = ok ? QStringLiteral("定期入力が空の帳簿にだけ読み込めます (%1 行あります)").arg(existing)
-                     : QStringLiteral("データベースを読めません");
+    const QString full =
+        db::notEmptyRefusal(book, QStringLiteral("R01"), QStringLiteral("定期入力"), QStringLiteral("行"));
+    if (!full.isEmpty()) {
+        r.error = full;
         return r;
     }
 

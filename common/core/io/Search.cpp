@@ -8,6 +8,7 @@
 
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
+#include "core/db/Query.h"
 
 namespace io {
 
@@ -31,8 +32,7 @@ SearchResult search(db::Book& book, app::Program program, const SearchQuery& que
     }
     const bool bank = program == app::Program::Bank;
     const QString items = bank ? QStringLiteral("T02") : QStringLiteral("T01");
-    QStringList where;
-    QVariantList binds;
+    db::Conditions where;
     if (!query.text.isEmpty()) {
         // The names are matched once in their small masters; the journal is scanned for the
         // note and for those codes.
@@ -41,37 +41,19 @@ SearchResult search(db::Book& book, app::Program program, const SearchQuery& que
                           "(S01.BIKO LIKE ? ESCAPE '\\' OR S01.K_CD IN (SELECT CD FROM %1 WHERE NM LIKE ? "
                           "ESCAPE '\\')")
                           .arg(items);
-        binds << pattern << pattern;
+        where.binds << pattern << pattern;
         if (bank) {
             any += QStringLiteral(" OR S01.B_CD IN (SELECT CD FROM T01 WHERE NM LIKE ? ESCAPE '\\')");
-            binds << pattern;
+            where.binds << pattern;
         }
-        where << any + QLatin1Char(')');
+        where.parts << any + QLatin1Char(')');
     }
-    if (query.minAmount) {
-        where << QStringLiteral("S01.KINGAKU >= ?");
-        binds << *query.minAmount;
-    }
-    if (query.maxAmount) {
-        where << QStringLiteral("S01.KINGAKU <= ?");
-        binds << *query.maxAmount;
-    }
-    if (!query.fromDate.isEmpty()) {
-        where << QStringLiteral("S01.K_DATE >= ?");
-        binds << query.fromDate;
-    }
-    if (!query.toDate.isEmpty()) {
-        where << QStringLiteral("S01.K_DATE <= ?");
-        binds << query.toDate;
-    }
-    if (bank && query.bank) {
-        where << QStringLiteral("S01.B_CD = ?");
-        binds << *query.bank;
-    }
-    if (query.code) {
-        where << QStringLiteral("S01.K_CD = ?");
-        binds << *query.code;
-    }
+    if (query.minAmount) where.add(QStringLiteral("S01.KINGAKU >= ?"), *query.minAmount);
+    if (query.maxAmount) where.add(QStringLiteral("S01.KINGAKU <= ?"), *query.maxAmount);
+    if (!query.fromDate.isEmpty()) where.add(QStringLiteral("S01.K_DATE >= ?"), query.fromDate);
+    if (!query.toDate.isEmpty()) where.add(QStringLiteral("S01.K_DATE <= ?"), query.toDate);
+    if (bank && query.bank) where.add(QStringLiteral("S01.B_CD = ?"), *query.bank);
+    if (query.code) where.add(QStringLiteral("S01.K_CD = ?"), *query.code);
     // Names come from the masters, read whole (a few rows each), rather than joined to every
     // row found. The order by a sort of the rows found: walking the date index over the whole
     // journal would fetch every row at random.
@@ -100,21 +82,16 @@ SearchResult search(db::Book& book, app::Program program, const SearchQuery& que
     }
     m.finish();
 
-    const QString sql =
-        QStringLiteral("SELECT CD, K_DATE, %1, K_CD, KINGAKU, BIKO FROM S01%2 ORDER BY +K_DATE, CD")
-            .arg(bank ? QStringLiteral("B_CD") : QStringLiteral("P_CD"),
-                 where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")));
+    const QString sql = QStringLiteral("SELECT CD, K_DATE, %1, K_CD, KINGAKU, BIKO FROM S01%2 ORDER BY +K_DATE, CD")
+                            .arg(bank ? QStringLiteral("B_CD") : QStringLiteral("P_CD"), where.clause());
     QSqlQuery q(book.connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) {
         r.error = q.lastError().text();
         return r;
     }
-    for (const QVariant& v : binds) q.addBindValue(v);
-    if (!q.exec()) {
-        r.error = q.lastError().text();
-        return r;
-    }
+    for (const QVariant& v : where.binds) q.addBindValue(v);
+    if (!db::ran(q, r)) return r;
     while (q.next()) {
         SearchHit h;
         h.cd = q.value(0).toLongLong();
@@ -143,13 +120,7 @@ SearchResult search(db::Book& book, app::Program program, const SearchQuery& que
         h.note = q.value(5).toString();
         r.hits << h;
     }
-    if (q.lastError().isValid()) {
-        r.hits.clear();
-        r.error = q.lastError().text();
-        return r;
-    }
-    r.ok = true;
-    return r;
+    return db::finishedRead(q, r, r.hits);
 }
 
 }  // namespace io

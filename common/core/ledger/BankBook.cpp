@@ -6,6 +6,7 @@
 
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
+#include "core/db/Query.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Balances.h"
 #include "core/ledger/Dates.h"
@@ -14,21 +15,6 @@ namespace ledger {
 namespace {
 
 QString textOf(const QVariant& v) { return v.isNull() || !v.isValid() ? QString() : v.toString(); }
-
-// Recomputes each bank's balance inside the caller's transaction.
-bool recalcBanks(db::Book& book, QList<qint64> banks, Change& c) {
-    std::sort(banks.begin(), banks.end());
-    banks.erase(std::unique(banks.begin(), banks.end()), banks.end());
-    for (qint64 bank : banks) {
-        const BankZan z = Recalc_BankZan(book, bank);
-        if (!z.ok) {
-            c.error = z.error;
-            return false;
-        }
-    }
-    c.banks = banks;
-    return true;
-}
 
 }  // namespace
 
@@ -50,10 +36,7 @@ BankMonth readBankMonth(db::Book& book, qint64 bankCode, const QString& yyyymm) 
     q.addBindValue(bankCode);
     q.addBindValue(range.from);
     q.addBindValue(range.to);
-    if (!q.exec()) {
-        m.error = q.lastError().text();
-        return m;
-    }
+    if (!db::ran(q, m)) return m;
     while (q.next()) {
         BankMonthRow r;
         r.cd = db::To_Long(q.value(0), 0);
@@ -66,13 +49,7 @@ BankMonth readBankMonth(db::Book& book, qint64 bankCode, const QString& yyyymm) 
         r.note = textOf(q.value(4));
         m.rows << r;
     }
-    if (q.lastError().isValid()) {
-        m.rows.clear();
-        m.error = q.lastError().text();
-        return m;
-    }
-    m.ok = true;
-    return m;
+    return db::finishedRead(q, m, m.rows);
 }
 
 RecordLookup findRecord(db::Book& book, qint64 n) {
@@ -119,10 +96,7 @@ qint64 moveTarget(db::Book& book, Move move, qint64 current) {
 Change writeEntry(db::Book& book, const JournalEntry& e) {
     Change c;
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        c.error = QStringLiteral("cannot start a transaction");
-        return c;
-    }
+    if (!db::started(tx, c)) return c;
     // The bank the row belongs to now: its balance loses the row when the bank changes.
     bool ok = false;
     const QVariant before = book.scalar(QStringLiteral("SELECT B_CD FROM S01 WHERE CD = ?"), {e.cd}, &ok);
@@ -163,20 +137,14 @@ Change writeEntry(db::Book& book, const JournalEntry& e) {
 Change deleteRecords(db::Book& book, qint64 from, std::optional<qint64> to) {
     Change c;
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        c.error = QStringLiteral("cannot start a transaction");
-        return c;
-    }
+    if (!db::started(tx, c)) return c;
     const qint64 last = to.value_or(from);
     QSqlQuery owners(book.connection());
     owners.setForwardOnly(true);
     owners.prepare(QStringLiteral("SELECT DISTINCT B_CD FROM S01 WHERE CD BETWEEN ? AND ? AND B_CD IS NOT NULL"));
     owners.addBindValue(from);
     owners.addBindValue(last);
-    if (!owners.exec()) {
-        c.error = owners.lastError().text();
-        return c;
-    }
+    if (!db::ran(owners, c)) return c;
     QList<qint64> banks;
     while (owners.next()) banks << db::To_Long(owners.value(0), 0);
     owners.finish();
@@ -190,10 +158,7 @@ Change deleteRecords(db::Book& book, qint64 from, std::optional<qint64> to) {
         del.prepare(QStringLiteral("DELETE FROM S01 WHERE CD=?"));
         del.addBindValue(from);
     }
-    if (!del.exec()) {
-        c.error = del.lastError().text();
-        return c;
-    }
+    if (!db::ran(del, c)) return c;
     const int deleted = del.numRowsAffected();
     if (!recalcBanks(book, banks, c)) return c;
     if (!tx.commit()) {
@@ -211,6 +176,20 @@ std::optional<qint64> storedZan(db::Book& book, qint64 bankCode) {
     const QVariant v = book.scalar(QStringLiteral("SELECT ZAN FROM T01 WHERE CD = ?"), {bankCode}, &ok);
     if (!ok || !db::isNumeric(v)) return std::nullopt;
     return db::To_Long(v, 0);
+}
+
+bool recalcBanks(db::Book& book, QList<qint64> banks, Change& c) {
+    std::sort(banks.begin(), banks.end());
+    banks.erase(std::unique(banks.begin(), banks.end()), banks.end());
+    for (qint64 bank : banks) {
+        const BankZan z = Recalc_BankZan(book, bank);
+        if (!z.ok) {
+            c.error = z.error;
+            return false;
+        }
+    }
+    c.banks = banks;
+    return true;
 }
 
 }  // namespace ledger

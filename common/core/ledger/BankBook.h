@@ -89,4 +89,8 @@ Change deleteRecords(db::Book& book, qint64 from, std::optional<qint64> to = std
 // T01.ZAN of a bank as stored now; empty when the bank is not in T01 or ZAN is Null.
 std::optional<qint64> storedZan(db::Book& book, qint64 bankCode);
 
+// Recomputes each bank's balance inside the caller's transaction; `c.banks` becomes the banks,
+// ascending and each once, or `c.error` says why one failed.
+bool recalcBanks(db::Book& book, QList<qint64> banks, Change& c);
+
 }  // namespace ledger

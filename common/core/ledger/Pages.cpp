@@ -8,6 +8,7 @@
 
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
+#include "core/db/Query.h"
 #include "core/db/Recordset.h"
 #include "core/settings/Settings.h"
 
@@ -16,12 +17,14 @@ namespace {
 
 const QString kLastMonth = QStringLiteral("lastMonth");
 
-QSqlQuery prepared(db::Book& book, const char* sql) {
+QSqlQuery prepared(db::Book& book, const QString& sql) {
     QSqlQuery q(book.connection());
     q.setForwardOnly(true);
-    q.prepare(QString::fromLatin1(sql));
+    q.prepare(sql);
     return q;
 }
+
+QSqlQuery prepared(db::Book& book, const char* sql) { return prepared(book, QString::fromLatin1(sql)); }
 
 bool failed(const QSqlQuery& q, QString* error) {
     if (error) *error = q.lastError().text();
@@ -113,10 +116,7 @@ PageRead readPage(db::Book& book, qint64 page) {
         "SELECT S01.CD, S01.K_DATE, S01.K_CD, T01.CD IS NOT NULL, T01.NM, T01.KIND, S01.KINGAKU, S01.ZAN, S01.BIKO "
         "FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD WHERE S01.P_CD=? ORDER BY S01.K_DATE, S01.CD");
     q.addBindValue(page);
-    if (!q.exec()) {
-        r.error = q.lastError().text();
-        return r;
-    }
+    if (!db::ran(q, r)) return r;
     while (q.next()) {
         PageRow row;
         row.cd = db::To_Long(q.value(0), 0);
@@ -202,25 +202,18 @@ Recalc Recalc_Zan(db::Book& book, qint64 fromPage, const Progress& progress) {
     Recalc r;
     if (fromPage < 1) fromPage = 1;
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        r.error = QStringLiteral("cannot start a transaction");
-        return r;
-    }
+    if (!db::started(tx, r)) return r;
     const auto carried = previousBalance(book, fromPage, &r.error);
     if (!carried) return r;
     const qint64 lastPage = db::Get_Max(book, QStringLiteral("S01"), QStringLiteral("P_CD"));
 
     // One pass over the pages in order, each page in K_DATE, CD order (the page index).
-    QSqlQuery q(book.connection());
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT S01.CD, S01.P_CD, %1, S01.ZAN FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
-                             "WHERE S01.P_CD >= ? ORDER BY S01.P_CD, S01.K_DATE, S01.CD")
-                  .arg(QLatin1String(kSignedAmountSql)));
+    QSqlQuery q = prepared(book, QStringLiteral("SELECT S01.CD, S01.P_CD, %1, S01.ZAN FROM S01 LEFT JOIN T01 ON "
+                                                "T01.CD = S01.K_CD WHERE S01.P_CD >= ? ORDER BY S01.P_CD, S01.K_DATE, "
+                                                "S01.CD")
+                                     .arg(QLatin1String(kSignedAmountSql)));
     q.addBindValue(fromPage);
-    if (!q.exec()) {
-        r.error = q.lastError().text();
-        return r;
-    }
+    if (!db::ran(q, r)) return r;
     struct Change {
         qint64 cd;
         qint64 page;
@@ -262,10 +255,7 @@ Recalc Recalc_Zan(db::Book& book, qint64 fromPage, const Progress& progress) {
         }
         u.bindValue(0, c.zan);
         u.bindValue(1, c.cd);
-        if (!u.exec()) {
-            r.error = u.lastError().text();
-            return r;
-        }
+        if (!db::ran(u, r)) return r;
     }
     if (!tx.commit()) {
         r.error = QStringLiteral("commit failed");
@@ -300,10 +290,7 @@ bool entryExists(db::Book& book, qint64 cd) {
 Written writeEntry(db::Book& book, const Entry& e) {
     Written w;
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        w.error = QStringLiteral("cannot start a transaction");
-        return w;
-    }
+    if (!db::started(tx, w)) return w;
     const auto kind = categoryKind(book, e.kCd, &w.error);
     if (!kind) return w;
     QString readError;
@@ -323,10 +310,7 @@ Written writeEntry(db::Book& book, const Entry& e) {
         q.prepare(QStringLiteral("UPDATE S01 SET P_CD=?,K_DATE=?,K_CD=?,KINGAKU=?,BIKO=? WHERE CD=?"));
         for (const QVariant& v : QVariantList{e.page, e.kDate, e.kCd, e.kingaku, e.biko, e.cd}) q.addBindValue(v);
     }
-    if (!q.exec()) {
-        w.error = q.lastError().text();
-        return w;
-    }
+    if (!db::ran(q, w)) return w;
     const QList<ChainRow> removed = before ? QList<ChainRow>{*before} : QList<ChainRow>{};
     if (!restoreChain(book, removed, {after}, &w.error)) return w;
     bool ok = false;
@@ -343,21 +327,13 @@ Deleted deleteEntries(db::Book& book, qint64 from, std::optional<qint64> to, con
     Deleted d;
     const qint64 last = to.value_or(from);
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        d.error = QStringLiteral("cannot start a transaction");
-        return d;
-    }
-    QSqlQuery rows(book.connection());
-    rows.setForwardOnly(true);
-    rows.prepare(QStringLiteral("SELECT S01.CD, S01.P_CD, S01.K_DATE, %1 FROM S01 LEFT JOIN T01 ON T01.CD = S01.K_CD "
-                                "WHERE S01.CD BETWEEN ? AND ?")
-                     .arg(QLatin1String(kSignedAmountSql)));
+    if (!db::started(tx, d)) return d;
+    QSqlQuery rows = prepared(book, QStringLiteral("SELECT S01.CD, S01.P_CD, S01.K_DATE, %1 FROM S01 LEFT JOIN T01 "
+                                                   "ON T01.CD = S01.K_CD WHERE S01.CD BETWEEN ? AND ?")
+                                        .arg(QLatin1String(kSignedAmountSql)));
     rows.addBindValue(from);
     rows.addBindValue(last);
-    if (!rows.exec()) {
-        d.error = rows.lastError().text();
-        return d;
-    }
+    if (!db::ran(rows, d)) return d;
     QList<ChainRow> removed;
     while (rows.next())
         removed.append({{db::To_Long(rows.value(1), 0), rows.value(2).toString(), rows.value(0).toLongLong()},
@@ -367,10 +343,7 @@ Deleted deleteEntries(db::Book& book, qint64 from, std::optional<qint64> to, con
     q.prepare(QStringLiteral("DELETE FROM S01 WHERE CD BETWEEN ? AND ?"));
     q.addBindValue(from);
     q.addBindValue(last);
-    if (!q.exec()) {
-        d.error = q.lastError().text();
-        return d;
-    }
+    if (!db::ran(q, d)) return d;
     d.rowsDeleted = q.numRowsAffected();
     if (!restoreChain(book, removed, {}, &d.error, progress)) return d;
     if (!tx.commit()) {

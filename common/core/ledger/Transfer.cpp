@@ -34,6 +34,34 @@ struct PairRows {
     QVariant outDate, inDate, outAmount, inAmount, outBank, inBank, outItem, inItem;
 };
 
+// A link's two rows as a query reads them from column `first` on: the two record numbers (Null
+// where a row is gone), then dates, amounts, banks and items, out before in.
+PairRows pairRowsAt(const QSqlQuery& q, int first) {
+    PairRows p;
+    p.outThere = !q.value(first).isNull();
+    p.inThere = !q.value(first + 1).isNull();
+    QVariant* fields[] = {&p.outDate, &p.inDate, &p.outAmount, &p.inAmount,
+                          &p.outBank, &p.inBank, &p.outItem,   &p.inItem};
+    int column = first + 2;
+    for (QVariant* field : fields) *field = q.value(column++);
+    return p;
+}
+
+// A result that says why the step stopped.
+template <class Result>
+Result refused(Result& r, const QString& why) {
+    r.error = why;
+    return r;
+}
+
+// Commits the transaction: the result is done, or says why the change could not be saved.
+template <class Result>
+Result committed(db::Transaction& tx, Result& r) {
+    if (!tx.commit()) return refused(r, QStringLiteral("変更を保存できません"));
+    r.ok = true;
+    return r;
+}
+
 QStringList faultsOf(const PairRows& p, const std::optional<TransferItems>& items) {
     QStringList out;
     if (!p.outThere || !p.inThere) {
@@ -100,17 +128,9 @@ QList<TransferLink> linksTouching(db::Book& book, const QList<qint64>& records, 
     return out;
 }
 
-bool recalcAll(db::Book& book, QList<qint64> banks, Change& c) {
-    std::sort(banks.begin(), banks.end());
-    banks.erase(std::unique(banks.begin(), banks.end()), banks.end());
-    for (qint64 b : banks) {
-        const BankZan z = Recalc_BankZan(book, b);
-        if (!z.ok) {
-            c.error = z.error;
-            return false;
-        }
-    }
+bool recalcAll(db::Book& book, const QList<qint64>& banks, Change& c) {
     QList<qint64> all = c.banks + banks;
+    if (!recalcBanks(book, banks, c)) return false;
     std::sort(all.begin(), all.end());
     all.erase(std::unique(all.begin(), all.end()), all.end());
     c.banks = all;
@@ -236,29 +256,15 @@ ItemsStatus transferItems(db::Book& book) {
 
 ItemsRegistration registerTransferItems(db::Book& book) {
     ItemsRegistration r;
-    if (!holdsTransfers(book)) {
-        r.error = kNoTable;
-        return r;
-    }
-    if (book.isReadOnly()) {
-        r.error = book.readOnlyMessage();
-        return r;
-    }
+    if (!holdsTransfers(book)) return refused(r, kNoTable);
+    if (book.isReadOnly()) return refused(r, book.readOnlyMessage());
     const qint64 highest = db::Get_Max(book, QStringLiteral("T02"), QStringLiteral("CD"));
-    if (highest < 0) {
-        r.error = QStringLiteral("データベースを読めません");
-        return r;
-    }
+    if (highest < 0) return refused(r, QStringLiteral("データベースを読めません"));
     r.items = {highest + 1, highest + 2};
-    if (r.items.in > db::kMaxCode) {
-        r.error = QStringLiteral("項目コードに空きがありません（上限 %1）").arg(db::kMaxCode);
-        return r;
-    }
+    if (r.items.in > db::kMaxCode)
+        return refused(r, QStringLiteral("項目コードに空きがありません（上限 %1）").arg(db::kMaxCode));
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        r.error = QStringLiteral("トランザクションを始められません");
-        return r;
-    }
+    if (!tx.ok()) return refused(r, QStringLiteral("トランザクションを始められません"));
     BookChange change = beginChange(book, QStringLiteral("T02"), {r.items.out, r.items.in}, QStringLiteral("追加"));
     addToChange(book, change, kItemsTable, {kItemsRow});
     const bool written =
@@ -268,10 +274,7 @@ ItemsRegistration registerTransferItems(db::Book& book) {
                      {kItemsRow, r.items.out, r.items.in}, &r.error);
     if (!written) return r;
     finishChange(book, change);
-    if (!tx.commit()) {
-        r.error = QStringLiteral("変更を保存できません");
-        return r;
-    }
+    if (!tx.commit()) return refused(r, QStringLiteral("変更を保存できません"));
     r.change = change;
     r.ok = true;
     return r;
@@ -449,10 +452,7 @@ LinkFaults linkFaults(const QSqlDatabase& connection) {
     LinkFaults f;
     bool ok = false;
     const auto items = storedItems(connection, &ok);
-    if (!ok) {
-        f.error = QStringLiteral("振替の項目（F02）を読めません");
-        return f;
-    }
+    if (!ok) return refused(f, QStringLiteral("振替の項目（F02）を読めません"));
     QSqlQuery q(connection);
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT F01.CD, O.CD, I.CD, O.K_DATE, I.K_DATE, O.KINGAKU, I.KINGAKU, O.B_CD, I.B_CD, "
@@ -462,18 +462,8 @@ LinkFaults linkFaults(const QSqlDatabase& connection) {
         return f;
     }
     while (q.next()) {
-        PairRows p;
-        p.outThere = !q.value(1).isNull();
-        p.inThere = !q.value(2).isNull();
-        p.outDate = q.value(3);
-        p.inDate = q.value(4);
-        p.outAmount = q.value(5);
-        p.inAmount = q.value(6);
-        p.outBank = q.value(7);
-        p.inBank = q.value(8);
-        p.outItem = q.value(9);
-        p.inItem = q.value(10);
-        for (const QString& text : faultsOf(p, items)) f.faults << LinkFault{q.value(0).toLongLong(), text};
+        for (const QString& text : faultsOf(pairRowsAt(q, 1), items))
+            f.faults << LinkFault{q.value(0).toLongLong(), text};
     }
     f.ok = !q.lastError().isValid();
     if (!f.ok) f.error = q.lastError().text();
@@ -482,46 +472,29 @@ LinkFaults linkFaults(const QSqlDatabase& connection) {
 
 LinkRepair removeBrokenLinks(db::Book& book) {
     LinkRepair r;
-    if (book.isReadOnly()) {
-        r.error = book.readOnlyMessage();
-        return r;
-    }
+    if (book.isReadOnly()) return refused(r, book.readOnlyMessage());
     if (!holdsTransfers(book)) {
         r.ok = true;
         return r;
     }
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        r.error = QStringLiteral("トランザクションを始められません");
-        return r;
-    }
+    if (!tx.ok()) return refused(r, QStringLiteral("トランザクションを始められません"));
     const LinkFaults faults = linkFaults(book.connection());
-    if (!faults.ok) {
-        r.error = faults.error;
-        return r;
-    }
+    if (!faults.ok) return refused(r, faults.error);
     QSet<qint64> links;
     for (const LinkFault& f : faults.faults) links.insert(f.link);
     for (qint64 l : links) {
         if (!book.execute(QStringLiteral("DELETE FROM F01 WHERE CD = ?"), {l}, &r.error)) return r;
         ++r.removed;
     }
-    if (!tx.commit()) {
-        r.error = QStringLiteral("変更を保存できません");
-        return r;
-    }
-    r.ok = true;
-    return r;
+    return committed(tx, r);
 }
 
 // ---- Lists and import
 
 TransferList readTransfers(db::Book& book, const QString& fromMonth, const QString& toMonth) {
     TransferList l;
-    if (!holdsTransfers(book)) {
-        l.error = kNoTable;
-        return l;
-    }
+    if (!holdsTransfers(book)) return refused(l, kNoTable);
     // Months as a half-open range of K_DATE; an open end reaches every stored date.
     const QString from = fromMonth.isEmpty() ? QStringLiteral("") : fromMonth + QStringLiteral("/00");
     const QString to = toMonth.isEmpty() ? QStringLiteral("9999/99/99") : toMonth + QStringLiteral("/99");
@@ -555,31 +528,15 @@ TransferList readTransfers(db::Book& book, const QString& fromMonth, const QStri
 
 LinkImport importLinks(db::Book& book, const QList<TransferLink>& links) {
     LinkImport r;
-    if (book.isReadOnly()) {
-        r.error = book.readOnlyMessage();
-        return r;
-    }
-    if (!holdsTransfers(book)) {
-        r.error = kNoTable;
-        return r;
-    }
-    bool ok = false;
-    const qint64 existing = book.scalar(QStringLiteral("SELECT COUNT(*) FROM F01"), {}, &ok).toLongLong();
-    if (!ok || existing > 0) {
-        r.error = ok ? QStringLiteral("振替が空の帳簿にだけ読み込めます (%1 件あります)").arg(existing)
-                     : QStringLiteral("データベースを読めません");
-        return r;
-    }
+    if (book.isReadOnly()) return refused(r, book.readOnlyMessage());
+    if (!holdsTransfers(book)) return refused(r, kNoTable);
+    const QString full = db::notEmptyRefusal(book, kLinks, QStringLiteral("振替"), QStringLiteral("件"));
+    if (!full.isEmpty()) return refused(r, full);
     db::Transaction tx(book);
-    if (!tx.ok()) {
-        r.error = QStringLiteral("トランザクションを始められません");
-        return r;
-    }
+    if (!tx.ok()) return refused(r, QStringLiteral("トランザクションを始められません"));
+    bool ok = false;
     std::optional<TransferItems> items = storedItems(book.connection(), &ok);
-    if (!ok) {
-        r.error = QStringLiteral("振替の項目を読めません");
-        return r;
-    }
+    if (!ok) return refused(r, QStringLiteral("振替の項目を読めません"));
     // A book filled from exported files has the items in T02 but not which they are: the rows
     // of the first link say it.
     if (!items && !links.isEmpty()) {
@@ -601,23 +558,10 @@ LinkImport importLinks(db::Book& book, const QList<TransferLink>& links) {
         pair.bindValue(0, l.outRecord);
         pair.bindValue(1, l.inRecord);
         if (!run(pair, &r.error) || !pair.next()) return r;
-        PairRows p;
-        p.outThere = !pair.value(0).isNull();
-        p.inThere = !pair.value(1).isNull();
-        p.outDate = pair.value(2);
-        p.inDate = pair.value(3);
-        p.outAmount = pair.value(4);
-        p.inAmount = pair.value(5);
-        p.outBank = pair.value(6);
-        p.inBank = pair.value(7);
-        p.outItem = pair.value(8);
-        p.inItem = pair.value(9);
+        const PairRows p = pairRowsAt(pair, 0);
         pair.finish();
         const QStringList faults = faultsOf(p, items);
-        if (!faults.isEmpty()) {
-            r.error = QStringLiteral("振替 %1: %2").arg(l.cd).arg(faults.first());
-            return r;
-        }
+        if (!faults.isEmpty()) return refused(r, QStringLiteral("振替 %1: %2").arg(l.cd).arg(faults.first()));
         if (!book.execute(QStringLiteral("INSERT INTO F01 (CD, OUT_CD, IN_CD) VALUES (?, ?, ?)"),
                           {l.cd, l.outRecord, l.inRecord}, &r.error)) {
             r.error = QStringLiteral("振替 %1: %2").arg(l.cd).arg(r.error);
@@ -625,12 +569,7 @@ LinkImport importLinks(db::Book& book, const QList<TransferLink>& links) {
         }
         ++r.added;
     }
-    if (!tx.commit()) {
-        r.error = QStringLiteral("変更を保存できません");
-        return r;
-    }
-    r.ok = true;
-    return r;
+    return committed(tx, r);
 }
 
 }  // namespace ledger

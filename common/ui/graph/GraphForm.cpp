@@ -20,16 +20,6 @@
 namespace ui {
 namespace {
 
-QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringLiteral("月"); }
-
-// A widget the window's layout must hold; a layout without it is a programming error.
-template <class T>
-T* part(const QObject* in, const char* name) {
-    T* w = in->findChild<T*>(QLatin1String(name));
-    if (!w) qFatal("%s: the layout has no %s", qPrintable(in->objectName()), name);
-    return w;
-}
-
 // A value scale of round steps (1, 2 or 5 times a power of ten) that holds 0 and every value.
 struct Scale {
     qint64 low, high, step;
@@ -65,34 +55,20 @@ Scale niceScale(qint64 lo, qint64 hi) {
 }  // namespace
 
 GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
-    : FormBase(session, config.captionHead + modeWord(session.periodMode) + QStringLiteral("グラフ"), parent),
+    : PeriodForm(session, config.captionHead, QStringLiteral("グラフ"), config.setupUi, parent),
       m_config(std::move(config)) {
-    if (m_config.setupUi) m_config.setupUi(this);
-    m_mode = session.periodMode == 1 ? 1 : 0;
-    setWindowTitle(caption());
-
-    m_period = new PeriodControls(this);
     connect(m_period, &PeriodControls::recompute, this, [this] {
         Hourglass wait;
         Build_Series();
     });
 
-    if (m_config.bankControls) {
-        m_bankCode = part<QLineEdit>(this, "txt_b_cd");
-        markNumeric(m_bankCode);
-        m_bankName = part<QComboBox>(this, "cmb_b_nm");
-    }
-    m_itemCode = part<QLineEdit>(this, "txt_k_cd");
+    m_itemCode = layoutPart<QLineEdit>(this, "txt_k_cd");
     markNumeric(m_itemCode);
-    m_itemName = part<QComboBox>(this, "cmb_k_nm");
+    m_itemName = layoutPart<QComboBox>(this, "cmb_k_nm");
 
     auto build = [this](qint64) { Build_Series(); };
     if (m_config.bankControls) {
-        CodePair::Options bank;
-        bank.refusal = kBankCodeRefusal;
-        bank.chosen = build;
-        bank.isShown = [this](qint64 code) { return m_built && m_built->bank == code; };
-        m_bankPair = new CodePair(this, m_bankCode, m_bankName, bank);
+        pairBank(build, [this](qint64 code) { return m_built && m_built->bank == code; });
         onShiftLeft(m_itemCode, m_bankCode);
     }
     CodePair::Options item;
@@ -102,7 +78,7 @@ GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
     item.isShown = [this](qint64 code) { return m_built && m_built->item == code; };
     m_itemPair = new CodePair(this, m_itemCode, m_itemName, item);
 
-    m_view = part<QChartView>(this, "grp_S0101");
+    m_view = layoutPart<QChartView>(this, "grp_S0101");
     m_view->chart()->legend()->hide();
     m_view->chart()->setMargins(QMargins(4, 4, 4, 4));
     m_view->setRenderHint(QPainter::Antialiasing);
@@ -124,8 +100,6 @@ GraphForm::GraphForm(app::Session& session, GraphConfig config, QWidget* parent)
     Fill_GraphItemCombo();
     Build_Series();
 }
-
-QString GraphForm::caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("グラフ"); }
 
 void GraphForm::Fill_GraphItemCombo() {
     fillCodeCombo(m_itemName, m_config.program == app::Program::Bank ? session().rs_T02 : session().rs_T01,

@@ -7,7 +7,7 @@
 
 #include "core/AppState.h"
 #include "core/ledger/Series.h"
-#include "ui/shell/FormBase.h"
+#include "ui/totals/TotalsForm.h"
 
 class QChart;
 class QChartView;
@@ -18,7 +18,6 @@ class QLineEdit;
 namespace ui {
 
 class CodePair;
-class PeriodControls;
 
 struct GraphConfig {
     // Builds the window's widgets (the program's Designer layout); the window finds them by name.
@@ -30,13 +29,11 @@ struct GraphConfig {
 // The program's values (in ProgramWindows.cpp, beside the other windows' ones) with its layout.
 GraphConfig graphConfig(app::Program program, std::function<void(QDialog*)> setupUi);
 
-class GraphForm : public FormBase {
+class GraphForm : public PeriodForm {
     Q_OBJECT
   public:
     GraphForm(app::Session& session, GraphConfig config, QWidget* parent = nullptr);
 
-    int mode() const { return m_mode; }
-    QString caption() const;
     // The table last handed to the chart (empty while the chart is hidden).
     const ledger::SeriesData& series() const { return m_series; }
     QChartView* chart() const { return m_view; }
@@ -57,13 +54,8 @@ class GraphForm : public FormBase {
     };
 
     GraphConfig m_config;
-    int m_mode = 0;
-    PeriodControls* m_period = nullptr;
-    QLineEdit* m_bankCode = nullptr;
-    QComboBox* m_bankName = nullptr;
     QLineEdit* m_itemCode = nullptr;
     QComboBox* m_itemName = nullptr;
-    CodePair* m_bankPair = nullptr;
     CodePair* m_itemPair = nullptr;
     QChartView* m_view = nullptr;
     ledger::SeriesData m_series;

@@ -22,7 +22,7 @@ SearchWindow::SearchWindow(app::Session& session, Visit visit, QWidget* parent)
     const bool bank = session.program() == app::Program::Bank;
     if (!bank) ui->textEdit->setPlaceholderText(QStringLiteral("備考・科目名に含む文字"));
     // Dates may be typed as 令和6年5月3日: only the amounts are number boxes.
-    for (QLineEdit* e : {ui->minAmountEdit, ui->maxAmountEdit}) markNumeric(e);
+    markNumeric({ui->minAmountEdit, ui->maxAmountEdit});
 
     m_hits = new models::SearchHitsModel(session.program(), this);
     ui->hitGrid->setGridModel(m_hits);

@@ -139,7 +139,7 @@ bool PainterWriter::endPage() {
 // PdfFileWriter
 
 PdfFileWriter::PdfFileWriter(const QString& path, const QString& title, Sheet sheet)
-    : m_file(path), m_title(title), m_sheet(sheet) {}
+    : PainterWriter(title, sheet), m_file(path) {}
 
 PdfFileWriter::~PdfFileWriter() {
     // The painter works on the PDF device: it ends before the device goes. An unfinished file is
@@ -149,16 +149,10 @@ PdfFileWriter::~PdfFileWriter() {
 
 bool PdfFileWriter::startSheet(QPainter& painter) {
     if (m_pdf) {
-        if (!m_pdf->newPage()) {
-            fail(QStringLiteral("ページを追加できません"));
-            return false;
-        }
+        if (!m_pdf->newPage()) return fail(QStringLiteral("ページを追加できません"));
         return true;
     }
-    if (!m_file.open(QIODevice::WriteOnly)) {
-        fail(m_file.errorString());
-        return false;
-    }
+    if (!m_file.open(QIODevice::WriteOnly)) return fail(m_file.errorString());
     // A printout of the book is as private as the book: its owner's eyes only.
     m_file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     m_pdf = std::make_unique<QPdfWriter>(&m_file);
@@ -167,28 +161,17 @@ bool PdfFileWriter::startSheet(QPainter& painter) {
     m_pdf->setCreator(app::product().title);
     m_pdf->setPageLayout(QPageLayout(sheetSize(m_sheet), orientation(m_sheet),
                                      QMarginsF(kEdgeMm, kEdgeMm, kEdgeMm, kEdgeMm), QPageLayout::Millimeter));
-    if (!painter.begin(m_pdf.get())) {
-        fail(QStringLiteral("PDF を作れません"));
-        return false;
-    }
+    if (!painter.begin(m_pdf.get())) return fail(QStringLiteral("PDF を作れません"));
     return true;
 }
-
-bool PdfFileWriter::finishSheet(QPainter&) { return true; }
 
 bool PdfFileWriter::finish() {
     if (!m_pdf) {
         if (error().isEmpty()) fail(QStringLiteral("ページがありません"));
         return false;
     }
-    if (m_painter.isActive() && !m_painter.end()) {
-        fail(QStringLiteral("PDF を書けません"));
-        return false;
-    }
-    if (m_file.error() != QFileDevice::NoError || !m_file.commit()) {
-        fail(m_file.errorString());
-        return false;
-    }
+    if (m_painter.isActive() && !m_painter.end()) return fail(QStringLiteral("PDF を書けません"));
+    if (m_file.error() != QFileDevice::NoError || !m_file.commit()) return fail(m_file.errorString());
     return true;
 }
 
@@ -196,7 +179,7 @@ bool PdfFileWriter::finish() {
 // PrinterWriter
 
 PrinterWriter::PrinterWriter(const QPrinterInfo& printer, const QString& title, Sheet sheet)
-    : m_info(printer), m_title(title), m_sheet(sheet) {}
+    : PainterWriter(title, sheet), m_info(printer) {}
 
 PrinterWriter::~PrinterWriter() {
     if (m_painter.isActive()) m_painter.end();
@@ -211,10 +194,8 @@ bool PrinterWriter::startSheet(QPainter& painter) {
     // the layout needs less than A5's width and A4's height.
     m_printer->setPageSize(sheetSize(m_sheet));
     m_printer->setPageOrientation(orientation(m_sheet));
-    if (!painter.begin(m_printer.get())) {
-        fail(QStringLiteral("プリンター %1 を使えません").arg(m_info.printerName()));
-        return false;
-    }
+    if (!painter.begin(m_printer.get()))
+        return fail(QStringLiteral("プリンター %1 を使えません").arg(m_info.printerName()));
     return true;
 }
 

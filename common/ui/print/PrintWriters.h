@@ -32,6 +32,7 @@ enum class Sheet { Design, A4Landscape };
 // that a 14-point column is 1/12 inch and the layouts' 80-odd columns fit across the sheet.
 class PainterWriter : public print::PageWriter {
   public:
+    PainterWriter(const QString& title, Sheet sheet) : m_title(title), m_sheet(sheet) {}
     ~PainterWriter() override;
 
     bool beginPage() override;
@@ -52,9 +53,17 @@ class PainterWriter : public print::PageWriter {
   protected:
     // Makes the painter draw on a new sheet; false with error() set when it cannot.
     virtual bool startSheet(QPainter& painter) = 0;
-    virtual bool finishSheet(QPainter& painter) = 0;
-    void fail(const QString& error) { m_error = error; }
+    // Ends the sheet on the device; a device that takes every sheet into one document has
+    // nothing to do until the whole printout ends.
+    virtual bool finishSheet(QPainter&) { return true; }
+    // Keeps why the printout failed; false, for the step that failed to return.
+    bool fail(const QString& error) {
+        m_error = error;
+        return false;
+    }
     QPainter m_painter;
+    const QString m_title;  // the printout's name, for the file or the print job
+    const Sheet m_sheet;
 
   private:
     QFont m_font;
@@ -74,12 +83,9 @@ class PdfFileWriter : public PainterWriter {
 
   protected:
     bool startSheet(QPainter& painter) override;
-    bool finishSheet(QPainter& painter) override;
 
   private:
     QSaveFile m_file;
-    QString m_title;
-    Sheet m_sheet;
     std::unique_ptr<QPdfWriter> m_pdf;
 };
 
@@ -95,8 +101,6 @@ class PrinterWriter : public PainterWriter {
 
   private:
     QPrinterInfo m_info;
-    QString m_title;
-    Sheet m_sheet;
     std::unique_ptr<QPrinter> m_printer;
 };
 

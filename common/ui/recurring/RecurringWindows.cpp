@@ -19,6 +19,15 @@
 namespace ui {
 namespace {
 
+// A label of the entry dialog beside the box placed at `y`: the box's name, the name of the code
+// typed, or a hint. `name` is its object name, for those the dialog writes into.
+QLabel* addLabel(QWidget* dialog, const QString& text, int x, int y, int width, const char* name = nullptr) {
+    auto* label = new QLabel(text, dialog);
+    if (name) label->setObjectName(QLatin1String(name));
+    label->setGeometry(x, y + 4, width, 20);
+    return label;
+}
+
 bool isBank(app::Session& s) { return s.program() == app::Program::Bank; }
 QString itemHeader(app::Session& s) { return isBank(s) ? QStringLiteral("項目") : QStringLiteral("科目"); }
 
@@ -204,25 +213,21 @@ RuleDialog::RuleDialog(app::Session& session, const std::optional<ledger::Recurr
     int y = 12;
     if (bank) {
         m_bank = box("txt_b_cd", QStringLiteral("銀行"), y, 60, true);
-        m_bankName = new QLabel(this);
-        m_bankName->setObjectName(QStringLiteral("lbl_b_nm"));
-        m_bankName->setGeometry(190, y + 4, 300, 20);
+        m_bankName = addLabel(this, {}, 190, y, 300, "lbl_b_nm");
         y += 34;
     }
     m_item = box("txt_k_cd", itemHeader(session), y, 60, true);
-    m_itemName = new QLabel(this);
-    m_itemName->setObjectName(QStringLiteral("lbl_k_nm"));
-    m_itemName->setGeometry(190, y + 4, 300, 20);
+    m_itemName = addLabel(this, {}, 190, y, 300, "lbl_k_nm");
     y += 34;
     m_amount = box("txt_kingaku", QStringLiteral("金額"), y, 120, true);
     y += 34;
     m_day = box("txt_day", QStringLiteral("日"), y, 40, true);
-    (new QLabel(QStringLiteral("1～31、99は末日"), this))->setGeometry(170, y + 4, 300, 20);
+    addLabel(this, QStringLiteral("1～31、99は末日"), 170, y, 300);
     y += 34;
     m_every = box("txt_every", QStringLiteral("間隔"), y, 40, true);
-    (new QLabel(QStringLiteral("か月ごと（1, 2, 3, 6, 12）"), this))->setGeometry(170, y + 4, 300, 20);
+    addLabel(this, QStringLiteral("か月ごと（1, 2, 3, 6, 12）"), 170, y, 300);
     y += 34;
-    (new QLabel(QStringLiteral("休日"), this))->setGeometry(12, y + 4, 90, 20);
+    addLabel(this, QStringLiteral("休日"), 12, y, 90);
     m_shift = new QComboBox(this);
     m_shift->setObjectName(QStringLiteral("cmb_shift"));
     m_shift->setGeometry(110, y, 200, 28);
@@ -231,7 +236,7 @@ RuleDialog::RuleDialog(app::Session& session, const std::optional<ledger::Recurr
     m_start = box("txt_s_date", QStringLiteral("開始日"), y, 120, true);
     y += 34;
     m_end = box("txt_e_date", QStringLiteral("終了日"), y, 120, true);
-    (new QLabel(QStringLiteral("空欄は終了なし"), this))->setGeometry(240, y + 4, 200, 20);
+    addLabel(this, QStringLiteral("空欄は終了なし"), 240, y, 200);
     y += 34;
     m_note = box("txt_biko", QStringLiteral("備考"), y, 380, false);
 
@@ -258,7 +263,7 @@ RuleDialog::RuleDialog(app::Session& session, const std::optional<ledger::Recurr
 }
 
 QLineEdit* RuleDialog::box(const char* name, const QString& label, int y, int width, bool numeric) {
-    (new QLabel(label, this))->setGeometry(12, y + 4, 90, 20);
+    addLabel(this, label, 12, y, 90);
     auto* e = new QLineEdit(this);
     e->setObjectName(QLatin1String(name));
     e->setGeometry(110, y, width, 28);
@@ -574,6 +579,17 @@ void askDueWhenShown(FormBase* journal, std::function<qint64()> page) {
         std::function<qint64()> m_page;
     };
     journal->installEventFilter(new Watch(journal, std::move(page)));
+}
+
+std::function<FormBase*(app::Session&, QWidget*)> askingDue(std::function<FormBase*(app::Session&, QWidget*)> create,
+                                                            std::function<qint64(FormBase*)> page) {
+    return [create = std::move(create), page = std::move(page)](app::Session& session, QWidget* menu) {
+        FormBase* journal = create(session, menu);
+        std::function<qint64()> journalPage;
+        if (page) journalPage = [journal, page] { return page(journal); };
+        askDueWhenShown(journal, std::move(journalPage));
+        return journal;
+    };
 }
 
 }  // namespace ui

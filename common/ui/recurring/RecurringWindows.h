@@ -115,6 +115,10 @@ void openRuleWindow(FormBase* from);
 // with F10 is not asked again in this run, whichever journal opens. `page` gives the page the
 // household journal shows.
 void askDueWhenShown(FormBase* journal, std::function<qint64()> page = {});
+// What a menu opens its journal with: `create`, the journal then asking about due occurrences
+// each time it is shown (askDueWhenShown); `page` gives the page of the household journal made.
+std::function<FormBase*(app::Session&, QWidget*)> askingDue(std::function<FormBase*(app::Session&, QWidget*)> create,
+                                                            std::function<qint64(FormBase*)> page = {});
 // Asks now, as the journal does once shown; true when the window was shown.
 bool askDue(FormBase* over, qint64 page);
 

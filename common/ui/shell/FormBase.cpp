@@ -143,6 +143,10 @@ void markNumeric(QWidget* box) {
     box->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
+void markNumeric(std::initializer_list<QWidget*> boxes) {
+    for (QWidget* box : boxes) markNumeric(box);
+}
+
 namespace {
 // A numeric box's text in its plain form, rewritten only when it differs.
 void plainNumber(QObject* o) {

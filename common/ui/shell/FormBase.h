@@ -36,6 +36,7 @@ void Set_BackColor(QWidget* w, const QColor& c);
 // what an input method typed anyway (full-width digits, comma, minus) is rewritten in its
 // plain form on Enter and when the box is left.
 void markNumeric(QWidget* box);
+void markNumeric(std::initializer_list<QWidget*> boxes);
 
 // A Ctrl shortcut of the whole program (Ctrl+Z, Ctrl+Y): routed as the function keys are, in
 // every window of the program. The action returns false to leave the key to the focused control

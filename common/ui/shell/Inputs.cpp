@@ -140,4 +140,29 @@ void ProposedNumber::keepNew(db::Book& book, QLineEdit* box) {
     if (box->text() == QString::number(m_number)) propose(book, box);
 }
 
+void onShiftLeftChain(FormBase* form, std::initializer_list<QWidget*> chain) {
+    QWidget* previous = nullptr;
+    for (QWidget* field : chain) {
+        if (previous) form->onShiftLeft(field, previous);
+        previous = field;
+    }
+}
+
+void onNumberBoxes(FormBase* form, QLineEdit* number, QLineEdit* from, QLineEdit* to, std::function<void()> modify,
+                   std::function<void()> remove) {
+    form->onEnter(number, [modify = std::move(modify)] {
+        modify();
+        return false;
+    });
+    form->onEnter(from, [from, to] {
+        if (!from->text().isEmpty()) to->setFocus();
+        return false;
+    });
+    form->onEnter(to, [remove = std::move(remove)] {
+        remove();
+        return false;
+    });
+    form->onShiftLeft(to, from);
+}
+
 }  // namespace ui

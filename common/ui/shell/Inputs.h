@@ -20,6 +20,14 @@ void refillCodeCombo(QComboBox* combo, const app::MasterCache& masters);
 // Index of the first entry whose item data equals the code; -1 when none.
 int findComboEntry(QComboBox* combo, qint64 code);
 
+// Shift+Left in each field of `chain` moves the focus to the field before it.
+void onShiftLeftChain(FormBase* form, std::initializer_list<QWidget*> chain);
+// The boxes of a journal's two number frames: Enter in `number` (番号指定修正) runs `modify`;
+// of the range (番号指定削除), Enter in `from` goes on to `to` when it holds something, Enter in
+// `to` runs `remove`, and Shift+Left goes back from `to` to `from`.
+void onNumberBoxes(FormBase* form, QLineEdit* number, QLineEdit* from, QLineEdit* to, std::function<void()> modify,
+                   std::function<void()> remove);
+
 // A code box with its combo (txt_b_cd / cmb_b_nm, txt_k_cd / cmb_k_nm), the one pairing every
 // window uses. Enter in the box with a code the list has selects that entry, writes the code in
 // its plain form and chooses it (the focus moves on); choosing an entry in the list writes its code into the box and

@@ -52,30 +52,22 @@ void rewrite(QLineEdit* e, const QString& text) {
     e->setCursorPosition(std::max(0, static_cast<int>(text.size()) - fromEnd));
 }
 
-// A widget the window's layout must hold; a layout without it is a programming error.
-template <class T>
-T* part(const QObject* in, const char* name) {
-    T* w = in->findChild<T*>(QLatin1String(name));
-    if (!w) qFatal("%s: the layout has no %s", qPrintable(in->objectName()), name);
-    return w;
-}
-
 }  // namespace
 
 // ---- period frames ----------------------------------------------------------------------
 
 PeriodControls::PeriodControls(FormBase* form) : QObject(form), m_form(form) {
-    m_monthFrame = part<QFrame>(form, "frm_syukei_mode_0");
-    auto* cmd4 = part<QPushButton>(m_monthFrame, "Command4");
-    m_month = part<QLineEdit>(m_monthFrame, "txt_date2");
+    m_monthFrame = layoutPart<QFrame>(form, "frm_syukei_mode_0");
+    auto* cmd4 = layoutPart<QPushButton>(m_monthFrame, "Command4");
+    m_month = layoutPart<QLineEdit>(m_monthFrame, "txt_date2");
     markNumeric(m_month);
-    auto* cmd1 = part<QPushButton>(m_monthFrame, "Command1");
+    auto* cmd1 = layoutPart<QPushButton>(m_monthFrame, "Command1");
 
-    m_yearFrame = part<QFrame>(form, "frm_syukei_mode_1");
-    auto* cmd3 = part<QPushButton>(m_yearFrame, "Command3");
-    m_year = part<QLineEdit>(m_yearFrame, "txt_date1");
+    m_yearFrame = layoutPart<QFrame>(form, "frm_syukei_mode_1");
+    auto* cmd3 = layoutPart<QPushButton>(m_yearFrame, "Command3");
+    m_year = layoutPart<QLineEdit>(m_yearFrame, "txt_date1");
     markNumeric(m_year);
-    auto* cmd2 = part<QPushButton>(m_yearFrame, "Command2");
+    auto* cmd2 = layoutPart<QPushButton>(m_yearFrame, "Command2");
     // The layout gives the step buttons no focus: pressing one leaves the focus where it is, so
     // that an invalid box is not left.
 
@@ -179,41 +171,55 @@ void PeriodControls::stepYear(int n) {
     if (filledNumeric(m_month)) emit recompute();
 }
 
-// ---- totals window ----------------------------------------------------------------------
+// ---- the windows over a period -----------------------------------------------------------
 
 namespace {
 QString modeWord(int mode) { return mode == 1 ? QStringLiteral("年") : QStringLiteral("月"); }
 }  // namespace
 
-TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent)
-    : FormBase(session, config.captionHead + modeWord(session.periodMode) + QStringLiteral("合計"), parent),
-      m_config(std::move(config)) {
-    if (m_config.setupUi) m_config.setupUi(this);
+PeriodForm::PeriodForm(app::Session& session, const QString& head, const QString& tail,
+                       const std::function<void(QDialog*)>& setupUi, QWidget* parent)
+    : FormBase(session, head + modeWord(session.periodMode) + tail, parent), m_head(head), m_tail(tail) {
+    if (setupUi) setupUi(this);
     m_mode = session.periodMode == 1 ? 1 : 0;
     setWindowTitle(caption());
-
     m_period = new PeriodControls(this);
+}
+
+QString PeriodForm::caption() const { return m_head + modeWord(m_mode) + m_tail; }
+
+void PeriodForm::pairBank(std::function<void(qint64)> chosen, std::function<bool(qint64)> isShown) {
+    m_bankCode = layoutPart<QLineEdit>(this, "txt_b_cd");
+    markNumeric(m_bankCode);
+    m_bankName = layoutPart<QComboBox>(this, "cmb_b_nm");
+    CodePair::Options bank;
+    bank.refusal = kBankCodeRefusal;
+    bank.chosen = std::move(chosen);
+    bank.isShown = std::move(isShown);
+    m_bankPair = new CodePair(this, m_bankCode, m_bankName, bank);
+}
+
+// ---- totals window ----------------------------------------------------------------------
+
+TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent)
+    : PeriodForm(session, config.captionHead, QStringLiteral("合計"), config.setupUi, parent),
+      m_config(std::move(config)) {
     connect(m_period, &PeriodControls::recompute, this, &TotalsForm::recompute);
 
     if (m_config.bankControls) {
-        m_bankCode = part<QLineEdit>(this, "txt_b_cd");
-        markNumeric(m_bankCode);
-        m_bankName = part<QComboBox>(this, "cmb_b_nm");
-        m_zan = part<QLabel>(this, "lbl_zan");
-        CodePair::Options bank;
-        bank.refusal = kBankCodeRefusal;
-        bank.chosen = [this](qint64 code) {
-            Hourglass wait;
-            m_table->clear();
-            Calc_Totals(code);
-        };
-        bank.isShown = [this](qint64 code) { return m_shownBank && *m_shownBank == code; };
-        m_bankPair = new CodePair(this, m_bankCode, m_bankName, bank);
+        pairBank(
+            [this](qint64 code) {
+                Hourglass wait;
+                m_table->clear();
+                Calc_Totals(code);
+            },
+            [this](qint64 code) { return m_shownBank && *m_shownBank == code; });
+        m_zan = layoutPart<QLabel>(this, "lbl_zan");
         onShiftLeft(m_bankCode, m_period->yearBox());
     }
 
     const bool count = m_config.countColumn;
-    m_grid = part<FlexGrid>(this, "grd_S01");
+    m_grid = layoutPart<FlexGrid>(this, "grd_S01");
     m_table = new models::TotalsModel(count, this);
     m_grid->setGridModel(m_table);
     int c = 0;
@@ -247,11 +253,11 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
 
     if (m_config.printSide) {
         // Which side of the sheet the first page goes on: a front page has the wider margin.
-        m_side = part<QFrame>(this, "frm_select_omote");
-        m_front = part<QRadioButton>(m_side, "Option1_0");
-        auto* back = part<QRadioButton>(m_side, "Option1_1");
-        auto* print = part<QPushButton>(m_side, "Command6");
-        auto* cancel = part<QPushButton>(m_side, "Command8");
+        m_side = layoutPart<QFrame>(this, "frm_select_omote");
+        m_front = layoutPart<QRadioButton>(m_side, "Option1_0");
+        auto* back = layoutPart<QRadioButton>(m_side, "Option1_1");
+        auto* print = layoutPart<QPushButton>(m_side, "Command6");
+        auto* cancel = layoutPart<QPushButton>(m_side, "Command8");
         connect(print, &QPushButton::clicked, this, [this] {
             m_side->hide();
             FormBase::printRun(m_front->isChecked(), [this] { Print_Totals(); });
@@ -281,8 +287,6 @@ TotalsForm::TotalsForm(app::Session& session, TotalsConfig config, QWidget* pare
         Calc_Totals();
     }
 }
-
-QString TotalsForm::caption() const { return m_config.captionHead + modeWord(m_mode) + QStringLiteral("合計"); }
 
 void TotalsForm::reopen() {
     // A window that says 月 while it computes a year would mislead: it follows the new mode

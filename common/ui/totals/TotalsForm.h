@@ -22,7 +22,16 @@ class QRadioButton;
 
 namespace ui {
 
+class CodePair;
 class FlexGrid;
+
+// A widget the window's layout must hold; a layout without it is a programming error.
+template <class T>
+T* layoutPart(const QObject* in, const char* name) {
+    T* w = in->findChild<T*>(QLatin1String(name));
+    if (!w) qFatal("%s: the layout has no %s", qPrintable(in->objectName()), name);
+    return w;
+}
 
 // The period frames frm_syukei_mode_0 (month: txt_date2, Command4 "<-", Command1 "+>") and
 // frm_syukei_mode_1 (year: txt_date1, Command3 "<-", Command2 "+>"), taken from the window's
@@ -69,6 +78,37 @@ class PeriodControls : public QObject {
     QLineEdit* m_month;
 };
 
+// What the totals and the graph window share: the period mode they open in (the session's: 0 a
+// month, 1 a year), the caption that names it, and the period boxes of their layout.
+class PeriodForm : public FormBase {
+    Q_OBJECT
+  public:
+    int mode() const { return m_mode; }
+    // The caption for the window's period mode ("銀行項目別月合計", "科目別年グラフ", ...).
+    QString caption() const;
+
+  protected:
+    // Lays the window out (`setupUi`, the program's Designer layout) and takes its period boxes;
+    // `head` and `tail` stand either side of the caption's 月 or 年.
+    PeriodForm(app::Session& session, const QString& head, const QString& tail,
+               const std::function<void(QDialog*)>& setupUi, QWidget* parent);
+
+    // Takes the layout's bank code box and list (txt_b_cd, cmb_b_nm) as one pair: a bank chosen
+    // runs `chosen`, unless `isShown` says the window shows it already.
+    void pairBank(std::function<void(qint64)> chosen, std::function<bool(qint64)> isShown);
+
+    int m_mode = 0;
+    PeriodControls* m_period = nullptr;
+    // The bank's controls; null where the program's window has none.
+    QLineEdit* m_bankCode = nullptr;
+    QComboBox* m_bankName = nullptr;
+    CodePair* m_bankPair = nullptr;
+
+  private:
+    QString m_head;
+    QString m_tail;
+};
+
 // What differs between the bank book's and the household book's totals window.
 struct TotalsConfig {
     // Builds the window's widgets (the program's Designer layout); the window finds them by name.
@@ -88,7 +128,7 @@ struct TotalsConfig {
 // The program's values (in ProgramWindows.cpp, beside the other windows' ones) with its layout.
 TotalsConfig totalsConfig(app::Program program, std::function<void(QDialog*)> setupUi);
 
-class TotalsForm : public FormBase {
+class TotalsForm : public PeriodForm {
     Q_OBJECT
   public:
     TotalsForm(app::Session& session, TotalsConfig config, QWidget* parent = nullptr);
@@ -96,13 +136,9 @@ class TotalsForm : public FormBase {
     // The other totals button was pressed while the window is open: follow its period mode.
     void reopen() override;
 
-    int mode() const { return m_mode; }
     FlexGrid* grid() const { return m_grid; }
     QLineEdit* yearBox() const { return m_period->yearBox(); }
     QLineEdit* monthBox() const { return m_period->monthBox(); }
-    // The caption for the window's period mode ("銀行項目別月合計", ...).
-    QString caption() const;
-
     // Computes the table for one bank (bank book) or for all entries, for the boxes' period.
     void Calc_Totals(qint64 bankCode = 0);
 
@@ -124,14 +160,9 @@ class TotalsForm : public FormBase {
     void printRun();
 
     TotalsConfig m_config;
-    int m_mode = 0;
-    PeriodControls* m_period = nullptr;
     FlexGrid* m_grid = nullptr;
     models::TotalsModel* m_table = nullptr;
-    QLineEdit* m_bankCode = nullptr;
-    QComboBox* m_bankName = nullptr;
     QLabel* m_zan = nullptr;
-    CodePair* m_bankPair = nullptr;
     std::optional<qint64> m_shownBank;
     QFrame* m_side = nullptr;
     QRadioButton* m_front = nullptr;

@@ -22,7 +22,7 @@ TransferWindow::TransferWindow(app::Session& session, QWidget* parent)
     : FormBase(session, QStringLiteral("振替"), parent), ui(std::make_unique<Ui::Transfer>()) {
     ui->setupUi(this);
     setWindowTitle(title());
-    for (QLineEdit* e : {ui->fromCodeEdit, ui->toCodeEdit, ui->amountEdit}) markNumeric(e);
+    markNumeric({ui->fromCodeEdit, ui->toCodeEdit, ui->amountEdit});
 
     createFKeyBar(8, height() - 57, width() - 16);
     setFKey(1, QStringLiteral("書込"), [this] { write(); });
@@ -44,10 +44,7 @@ TransferWindow::TransferWindow(app::Session& session, QWidget* parent)
     new CodePair(this, ui->toCodeEdit, ui->toCombo, bank);
     onEnter(ui->amountEdit);
     onEnter(ui->noteEdit);
-    onShiftLeft(ui->fromCodeEdit, ui->dateEdit);
-    onShiftLeft(ui->toCodeEdit, ui->fromCodeEdit);
-    onShiftLeft(ui->amountEdit, ui->toCodeEdit);
-    onShiftLeft(ui->noteEdit, ui->amountEdit);
+    onShiftLeftChain(this, {ui->dateEdit, ui->fromCodeEdit, ui->toCodeEdit, ui->amountEdit, ui->noteEdit});
     clearEntry();
 }
 
