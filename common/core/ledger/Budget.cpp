@@ -171,6 +171,14 @@ std::optional<QList<BudgetPlanRow>> fillPlan(db::Book& book, const Store& store,
     return rows;
 }
 
+BudgetPlanRow planRow(qint64 code, const QString& name, const QVariant& kind) {
+    BudgetPlanRow r;
+    r.code = code;
+    r.name = name;
+    r.kind = kind;
+    return r;
+}
+
 std::optional<QList<BudgetEntry>> entriesOf(db::Book& book, const Store& store) {
     QSqlQuery q(book.connection());
     q.setForwardOnly(true);
@@ -187,13 +195,8 @@ std::optional<QList<BudgetEntry>> entriesOf(db::Book& book, const Store& store) 
 
 std::optional<QList<BudgetPlanRow>> readBudgetPlan(db::Book& book, app::Program program, int year) {
     QList<BudgetPlanRow> rows;
-    for (const MasterRow& m : readMasterList(book, program == app::Program::Bank ? Master::Item : Master::Category)) {
-        BudgetPlanRow r;
-        r.code = m.cd;
-        r.name = m.nm;
-        r.kind = m.kind;
-        rows << r;
-    }
+    for (const MasterRow& m : readMasterList(book, program == app::Program::Bank ? Master::Item : Master::Category))
+        rows << planRow(m.cd, m.nm, m.kind);
     return fillPlan(book, kCategories, rows, year);
 }
 
@@ -202,13 +205,7 @@ std::optional<QList<BudgetPlanRow>> readGroupBudgetPlan(db::Book& book, int year
     const auto groups = readGroups(book);
     if (!groups) return std::nullopt;
     QList<BudgetPlanRow> rows;
-    for (const Group& g : *groups) {
-        BudgetPlanRow r;
-        r.code = g.cd;
-        r.name = g.name;
-        r.kind = g.kind;
-        rows << r;
-    }
+    for (const Group& g : *groups) rows << planRow(g.cd, g.name, g.kind);
     return fillPlan(book, kGroups, rows, year);
 }
 

@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <algorithm>
 
-#include "core/care/Upgrade.h"
 #include "core/db/Convert.h"
 #include "ui/io/CsvExport.h"
 #include "ui/shell/Grid.h"
@@ -258,13 +257,8 @@ bool GroupDialog::write() {
 
 void openGroupWindow(FormBase* from) {
     app::Session& session = from->session();
-    if (!session.book().isReadOnly() && !ledger::hasGroups(session.book())) {
-        const care::UpgradeResult r = care::upgradeBook(session.book(), session.program(), ledger::kGroupVersion);
-        if (!r.ok()) {
-            from->critical(r.error);
-            return;
-        }
-    }
+    // A read-only book is shown as it is: the window refuses every write.
+    if (!session.book().isReadOnly() && !from->upgradeFor(ledger::kGroupVersion)) return;
     GroupListForm w(session, from);
     w.showModal();
 }

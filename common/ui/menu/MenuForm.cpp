@@ -328,13 +328,7 @@ void form_Menu::openExtra(int index) {
         open->showModeless();  // already open: brought forward
         return;
     }
-    if (e.needsVersion > 0) {
-        const care::UpgradeResult r = care::upgradeBook(book(), session().program(), e.needsVersion);
-        if (!r.ok()) {
-            critical(r.error);
-            return;
-        }
-    }
+    if (e.needsVersion > 0 && !upgradeFor(e.needsVersion)) return;
     FormBase* w = e.create ? e.create(session(), this) : nullptr;
     if (!w) return;
     m_extras[index] = w;

@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "core/care/Upgrade.h"
 #include "core/db/Convert.h"
 #include "ui/shell/CellEditor.h"
 #include "ui/shell/Grid.h"
@@ -525,13 +524,7 @@ void openRuleWindow(FormBase* from) {
         from->info(session.book().readOnlyMessage());
         return;
     }
-    if (!ledger::holdsRules(session.book())) {
-        const care::UpgradeResult r = care::upgradeBook(session.book(), session.program(), ledger::kRecurringVersion);
-        if (!r.ok()) {
-            from->critical(r.error);
-            return;
-        }
-    }
+    if (!from->upgradeFor(ledger::kRecurringVersion)) return;
     RuleWindow w(session, from);
     w.showModal();
 }

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include "core/AppState.h"
+#include "core/care/Upgrade.h"
 #include "core/db/Book.h"
 #include "core/db/Convert.h"
 #include "core/settings/Settings.h"
@@ -525,6 +526,12 @@ void FormBase::layoutControls() {
         const int fw = w - 16;
         if (fh >= 0 && fw >= 0) m_fill->resize(fw, fh);
     }
+}
+
+bool FormBase::upgradeFor(int version) {
+    const care::UpgradeResult r = care::upgradeBook(book(), m_session.program(), version);
+    if (!r.ok()) critical(r.error);
+    return r.ok();
 }
 
 }  // namespace ui

@@ -68,6 +68,9 @@ class FormBase : public QDialog {
     // Messages of this window, with the product title.
     void info(const QString& text) { m_session.show(this, text, app::Icon::Information); }
     void critical(const QString& text) { m_session.show(this, text, app::Icon::Critical); }
+    // Brings the book up to `version` when it is older (after a copy), for a window that writes a
+    // table of that version; says why and returns false when it cannot.
+    bool upgradeFor(int version);
     // OK / キャンセル and はい / いいえ questions: true for OK and はい.
     bool ask(const QString& text) {
         return m_session.show(this, text, app::Icon::Question, app::Buttons::OkCancel) == app::Answer::Ok;

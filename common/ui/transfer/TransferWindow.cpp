@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "core/care/Upgrade.h"
 #include "core/db/Convert.h"
 #include "core/io/StatementDate.h"
 #include "core/ledger/Transfer.h"
@@ -114,13 +113,7 @@ bool TransferWindow::write() {
     e.note = ui->noteEdit->text();
 
     Hourglass wait;
-    if (!ledger::holdsTransfers(book())) {
-        const care::UpgradeResult up = care::upgradeBook(book(), app::Program::Bank, ledger::kTransferVersion);
-        if (!up.ok()) {
-            critical(up.error);
-            return false;
-        }
-    }
+    if (!upgradeFor(ledger::kTransferVersion)) return false;
     const ledger::ItemsStatus items = ledger::transferItems(book());
     if (items.state == ledger::ItemsState::None || items.state == ledger::ItemsState::Gone) {
         if (!confirm(kRegister)) return false;
