@@ -90,7 +90,7 @@ std::optional<qint64> groupOf(db::Book& book, const QString& given, bool allowGo
 QStringList budgetListLines(db::Book& book, app::Program program, int year) {
     models::BudgetPlanModel model;
     model.setYear(year);
-    model.setRows(ledger::readBudgetPlan(book, program, year).value_or(QList<ledger::BudgetPlanRow>{}));
+    model.setRows(ledger::readGroupedBudgetPlan(book, program, year).value_or(QList<ledger::BudgetPlanRow>{}));
     QStringList header;
     for (int c = 0; c < model.columnCount(); ++c) header << model.headerText(c);
     QStringList out{tabbed(header)};
