@@ -101,16 +101,22 @@ TEST_F(WindowUndoTest, CtrlZUndoesTheTypingFirstAndThenStopsAtARowChangedMeanwhi
 
 TEST_F(WindowUndoTest, AMasterRangeDeleteComesBackInTheListAndTheJournalsBalances) {
     startBank();
+    sql("INSERT INTO G01 (CD, NM, KIND, SORT) VALUES (1, '固定費', 1, 1)");
+    sql("INSERT INTO G02 (CD, K_CD, G_CD) VALUES (7, 2, 1)");
     auto* list = new bank::form_T0201(session());
     ASSERT_TRUE(showActive(list));
     press(list->grid(), Qt::Key_F2);
     typeFields(list, {{"txt_cd2_0", "1"}, {"txt_cd2_1", "2"}});
     ASSERT_EQ(value("SELECT COUNT(*) FROM T02").toInt(), 0);
+    // A code given again later must not find itself in the deleted item's group.
+    EXPECT_EQ(value("SELECT COUNT(*) FROM G02").toInt(), 0);
     ASSERT_EQ(list->grid()->rows(), 1);
     messages().takeTexts();
 
     undoKey(list->grid());
     EXPECT_EQ(value("SELECT group_concat(CD || NM || KIND) FROM T02").toString(), QStringLiteral("1給与0,2食費1"));
+    EXPECT_EQ(value("SELECT group_concat(CD || ':' || K_CD || '>' || G_CD) FROM G02").toString(),
+              QStringLiteral("7:2>1"));
     EXPECT_EQ(list->grid()->rows(), 3) << "the open list shows the book again";
     EXPECT_NE(session().rs_T02.find(2), nullptr) << "the masters as last read follow the undo";
     // Income counts again as income in every bank's balance.

@@ -131,6 +131,12 @@ GroupMap readGroupMap(db::Book& book, app::Program program) {
     return map;
 }
 
+QList<qint64> groupRowsOf(db::Book& book, qint64 from, qint64 to) {
+    if (!hasGroups(book)) return {};
+    return codes(book, QStringLiteral("SELECT CD FROM G02 WHERE K_CD BETWEEN ? AND ? ORDER BY CD"), {from, to})
+        .value_or(QList<qint64>{});
+}
+
 std::optional<qint64> groupNamed(const QList<Group>& groups, const QString& name) {
     for (const Group& g : groups)
         if (g.name == name) return g.cd;

@@ -97,6 +97,10 @@ GroupWrite assignToGroup(db::Book& book, app::Program program, qint64 code, std:
 // category may be in one group only. False with *error naming the group, nothing written.
 bool insertGroups(db::Book& book, app::Program program, const QList<Group>& groups, QString* error);
 
+// The assignments (G02 CDs) of the categories with codes from..to: what deleting them from the
+// master deletes too. Empty before version 5.
+QList<qint64> groupRowsOf(db::Book& book, qint64 from, qint64 to);
+
 // The group of this name; nullopt when there is none.
 std::optional<qint64> groupNamed(const QList<Group>& groups, const QString& name);
 

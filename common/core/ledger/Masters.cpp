@@ -120,13 +120,16 @@ bool Update_Master(db::Book& book, Master m, int code, const QString& name, qint
 }
 
 bool Delete_Master(db::Book& book, Master m, int code, QString* error) {
-    return writeKinds(book, m, code, code, error, [&] {
-        return book.execute(QStringLiteral("DELETE FROM %1 WHERE CD=?").arg(masterTable(m)), {code}, error);
-    });
+    return Delete_MasterRange(book, m, code, code, error);
 }
 
 bool Delete_MasterRange(db::Book& book, Master m, int from, int to, QString* error) {
     return writeKinds(book, m, from, to, error, [&] {
+        // A deleted category leaves its group: a code given again later must not find itself in
+        // the group of the category that had it before.
+        if (m != Master::Bank && hasGroups(book) &&
+            !book.execute(QStringLiteral("DELETE FROM G02 WHERE K_CD BETWEEN ? AND ?"), {from, to}, error))
+            return false;
         return book.execute(QStringLiteral("DELETE FROM %1 WHERE CD BETWEEN ? AND ?").arg(masterTable(m)), {from, to},
                             error);
     });

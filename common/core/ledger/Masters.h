@@ -41,6 +41,8 @@ std::optional<int> nextCode(db::Book& book, Master m, qint64 code);
 bool Insert_Master(db::Book& book, Master m, int code, const QString& name, qint64 third, QString* error = nullptr);
 bool Update_Master(db::Book& book, Master m, int code, const QString& name, qint64 third, QString* error = nullptr);
 bool Delete_Master(db::Book& book, Master m, int code, QString* error = nullptr);
+// Deleting items or categories also takes them out of their groups (G02), in the same
+// transaction (see groupRowsOf for the rows, to keep for undo).
 // Every code from `from` to `to` inclusive, as typed: nothing when from is above to.
 bool Delete_MasterRange(db::Book& book, Master m, int from, int to, QString* error = nullptr);
 

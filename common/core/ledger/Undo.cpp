@@ -237,9 +237,8 @@ bool BookChange::isEmpty() const {
 }
 
 qsizetype BookChange::rows() const {
-    qsizetype n = 0;
-    for (const ChangePart& p : parts) n += std::max(p.before.size(), p.after.size());
-    return n;
+    if (parts.isEmpty()) return 0;
+    return std::max(parts.first().before.size(), parts.first().after.size());
 }
 
 const ChangePart* BookChange::part(const QString& table) const {

@@ -34,7 +34,9 @@ struct BookChange {
     QList<ChangePart> parts;
     QString what;  // what the change was, for the user: 追加, 更新, 削除
     bool isEmpty() const;
-    // The rows of the change: the larger of before and after, over every part.
+    // The rows the user changed, as the messages count them: the larger of before and after in
+    // the first part. The other parts are what goes with those rows (a transfer's link, a
+    // deleted category's place in its group), not more of what was done.
     qsizetype rows() const;
     // The part of a table; null when the change did not touch it.
     const ChangePart* part(const QString& table) const;

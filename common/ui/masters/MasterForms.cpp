@@ -17,6 +17,7 @@
 #include "core/db/Convert.h"
 #include "core/db/Recordset.h"
 #include "core/ledger/Balances.h"
+#include "core/ledger/Groups.h"
 #include "ui/groups/GroupWindows.h"
 #include "ui/io/CsvExport.h"
 #include "ui/menu/MenuForm.h"
@@ -258,12 +259,16 @@ void MasterList::deleteByCode() {
     if (!row2) {
         if (ask(kAskDelete.arg(*from).arg(name1))) {
             change = ledger::beginChange(book(), table, {*from});
+            if (m_desc.master != ledger::Master::Bank)
+                ledger::addToChange(book(), change, ledger::kGroupMemberTable,
+                                    ledger::groupRowsOf(book(), *from, *from));
             ok = ledger::Delete_Master(book(), m_desc.master, *from, &error);
         }
     } else {
         const QString name2 = row2->nm;
         if (ask(kAskDeleteRange.arg(*from).arg(name1).arg(*to).arg(name2))) {
             change = ledger::beginChange(book(), table, ledger::codesBetween(book(), table, *from, *to));
+            keepGroupRows(change, *from, *to);
             ok = ledger::Delete_MasterRange(book(), m_desc.master, *from, *to, &error);
         }
     }
@@ -276,6 +281,14 @@ void MasterList::deleteByCode() {
     // Whatever was answered, the grid shows what is stored.
     Fill_List();
     hideFrame(m_frmCd2);
+}
+
+// The assignments to groups that deleting categories or items takes with them, so that undo
+// brings them back.
+void MasterList::keepGroupRows(ledger::BookChange& change, qint64 from, qint64 to) {
+    if (m_desc.master == ledger::Master::Bank) return;
+    const QList<qint64> rows = ledger::groupRowsOf(book(), from, to);
+    if (!rows.isEmpty()) ledger::addToChange(book(), change, ledger::kGroupMemberTable, rows);
 }
 
 void MasterList::deleteKey() {

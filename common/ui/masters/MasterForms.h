@@ -82,6 +82,7 @@ class MasterList : public FormBase {
 
   private:
     void deleteKey();
+    void keepGroupRows(ledger::BookChange& change, qint64 from, qint64 to);
     void doubleClick();
     void hideFrame(QFrame* frame);
     void Print_List();  // the printed list comes with the print routines
